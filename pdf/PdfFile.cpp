@@ -1,0 +1,211 @@
+#include "pdf/PdfFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace sgry {
+
+namespace {
+constexpr size_t kReadBufferSize = 64 * 1024;
+}
+
+class PdfFile::Backend {
+public:
+    virtual ~Backend() = default;
+    virtual int64_t ReadAt(int64_t offset, char* out, size_t n) = 0;  // -1 on error
+    virtual bool WriteAt(int64_t offset, const char* data, size_t n) = 0;
+    virtual int64_t Size() const = 0;
+    virtual bool Sync() { return true; }
+    virtual bool Truncate(int64_t length) = 0;
+    virtual const std::string& Bytes() const {
+        static const std::string kNone;
+        return kNone;
+    }
+};
+
+class PdfFile::FileBackend final : public Backend {
+public:
+    FileBackend(int fd, bool writable) : fd_(fd), writable_(writable) {
+        struct stat st {};
+        size_ = (fstat(fd_, &st) == 0) ? static_cast<int64_t>(st.st_size) : 0;
+    }
+    ~FileBackend() override { ::close(fd_); }
+
+    int64_t ReadAt(int64_t offset, char* out, size_t n) override {
+        for (;;) {
+            ssize_t r = ::pread(fd_, out, n, static_cast<off_t>(offset));
+            if (r >= 0) return r;
+            if (errno != EINTR) return -1;
+        }
+    }
+    bool WriteAt(int64_t offset, const char* data, size_t n) override {
+        if (!writable_) return false;
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pwrite(fd_, data + done, n - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) {
+                size_ = std::max(size_, offset + static_cast<int64_t>(done));
+                return false;
+            }
+            done += static_cast<size_t>(r);
+        }
+        size_ = std::max(size_, offset + static_cast<int64_t>(n));
+        return true;
+    }
+    int64_t Size() const override { return size_; }
+    bool Truncate(int64_t length) override {
+        if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return false;
+        size_ = length;
+        return true;
+    }
+
+private:
+    int fd_;
+    bool writable_;
+    int64_t size_ = 0;
+};
+
+class PdfFile::MemoryBackend final : public Backend {
+public:
+    explicit MemoryBackend(std::string bytes) : bytes_(std::move(bytes)) {}
+    int64_t ReadAt(int64_t offset, char* out, size_t n) override {
+        if (offset < 0 || offset >= Size()) return 0;
+        size_t count = std::min(n, bytes_.size() - static_cast<size_t>(offset));
+        std::copy_n(bytes_.data() + offset, count, out);
+        return static_cast<int64_t>(count);
+    }
+    bool WriteAt(int64_t offset, const char* data, size_t n) override {
+        if (offset < 0) return false;
+        const size_t end = static_cast<size_t>(offset) + n;
+        if (end > bytes_.size()) bytes_.resize(end, '\0');
+        std::copy_n(data, n, bytes_.data() + offset);
+        return true;
+    }
+    int64_t Size() const override { return static_cast<int64_t>(bytes_.size()); }
+    bool Truncate(int64_t length) override {
+        if (length < 0) return false;
+        bytes_.resize(static_cast<size_t>(length));
+        return true;
+    }
+    const std::string& Bytes() const override { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+PdfFile::PdfFile() = default;
+PdfFile::~PdfFile() = default;
+
+bool PdfFile::OpenRead(const std::string& path) {
+    Close();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    backend_ = std::make_unique<FileBackend>(fd, false);
+    return true;
+}
+
+bool PdfFile::OpenUpdate(const std::string& path) {
+    Close();
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    backend_ = std::make_unique<FileBackend>(fd, true);
+    return true;
+}
+
+void PdfFile::OpenMemory(std::string bytes) {
+    Close();
+    backend_ = std::make_unique<MemoryBackend>(std::move(bytes));
+}
+
+void PdfFile::Close() {
+    backend_.reset();
+    pos_ = 0;
+    bufStart_ = 0;
+    bufLen_ = 0;
+}
+
+bool PdfFile::IsOpen() const { return backend_ != nullptr; }
+
+int64_t PdfFile::Size() const { return backend_ ? backend_->Size() : 0; }
+
+bool PdfFile::Fill() {
+    if (!backend_) return false;
+    if (buf_.size() != kReadBufferSize) buf_.resize(kReadBufferSize);
+    int64_t got = backend_->ReadAt(pos_, buf_.data(), buf_.size());
+    bufStart_ = pos_;
+    bufLen_ = got > 0 ? got : 0;
+    return bufLen_ > 0;
+}
+
+int PdfFile::ReadByteSlow() {
+    if (pos_ < 0 || !Fill()) return -1;
+    return static_cast<unsigned char>(buf_[static_cast<size_t>(pos_++ - bufStart_)]);
+}
+
+size_t PdfFile::Read(char* out, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        int c = ReadByte();
+        if (c < 0) break;
+        out[done++] = static_cast<char>(c);
+    }
+    return done;
+}
+
+bool PdfFile::Seek(int64_t offset, Origin origin) {
+    if (!backend_) return false;
+    int64_t base = origin == Origin::Start ? 0 : origin == Origin::Current ? pos_ : Size();
+    int64_t target = base + offset;
+    if (target < 0) return false;
+    pos_ = target;
+    return true;
+}
+
+bool PdfFile::Write(const char* data, size_t n) {
+    if (!backend_) return false;
+    // Keep the read buffer consistent with what is written over it.
+    if (bufLen_ > 0 && pos_ < bufStart_ + bufLen_ && pos_ + static_cast<int64_t>(n) > bufStart_) bufLen_ = 0;
+    bool ok = backend_->WriteAt(pos_, data, n);
+    if (ok) pos_ += static_cast<int64_t>(n);
+    return ok;
+}
+
+bool PdfFile::Flush() { return backend_ && backend_->Sync(); }
+
+int64_t PdfFile::AppendAtEnd(std::string_view text) {
+    if (!Seek(0, Origin::End)) return -1;
+    const int64_t offset = pos_;
+    const size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    if (!Write(text.data(), text.size()) || !Flush()) return -1;
+    return offset;
+}
+
+bool PdfFile::Truncate(int64_t length) {
+    if (!backend_ || !backend_->Truncate(length)) return false;
+    bufLen_ = 0;
+    if (pos_ > length) pos_ = length;
+    return true;
+}
+
+const std::string& PdfFile::MemoryBytes() const {
+    static const std::string kNone;
+    return backend_ ? backend_->Bytes() : kNone;
+}
+
+}  // namespace sgry

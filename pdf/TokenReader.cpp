@@ -1,0 +1,90 @@
+#include "pdf/TokenReader.h"
+
+#include <limits>
+
+namespace sgry {
+
+namespace {
+
+bool IsSeparator(int c) { return c == '\r' || c == '\n' || c == ' '; }
+bool IsBracket(int c) { return c == '[' || c == ']' || c == '(' || c == ')'; }
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string TokenReader::NextToken() {
+    int c = file_.ReadByte();
+    while (c >= 0 && IsSeparator(c)) c = file_.ReadByte();
+    if (c < 0) return std::string();
+
+    std::string token(1, static_cast<char>(c));
+    if (IsBracket(c)) return token;
+
+    auto putBack = [this]() { file_.Seek(-1, PdfFile::Origin::Current); };
+    for (;;) {
+        c = file_.ReadByte();
+        if (c < 0) return token;
+        if (c == '\r') {
+            int after = file_.ReadByte();
+            if (after >= 0 && after != '\n') putBack();
+            return token;
+        }
+        if (c == '\n' || c == ' ') return token;
+        if (c == '/' || IsBracket(c)) {
+            putBack();
+            return token;
+        }
+        if ((token == "<" && c != '<') || (token == ">" && c != '>')) {
+            putBack();
+            return token;
+        }
+        if ((c == '<' || c == '>') && token != std::string(1, static_cast<char>(c))) {
+            putBack();
+            return token;
+        }
+        token += static_cast<char>(c);
+        if (token == "<<" || token == ">>") return token;
+    }
+}
+
+int64_t TokenReader::LeadingInt(std::string_view token) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    int64_t value = 0;
+    for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
+        const int digit = token[i] - '0';
+        value = (value > (kMax - digit) / 10) ? kMax : value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
+int64_t TokenReader::ReadInt() { return LeadingInt(NextToken()); }
+
+bool TokenReader::SearchToken(std::string_view word) {
+    for (;;) {
+        std::string t = NextToken();
+        if (t.empty()) return false;
+        if (EqualsIgnoreCase(t, word)) return true;
+    }
+}
+
+FindResult TokenReader::FindKey(std::string_view key) {
+    for (;;) {
+        std::string t = NextToken();
+        if (t.empty()) return FindResult::EndOfFile;
+        if (t == key) return FindResult::Found;
+        if (t == "endobj") return FindResult::EndOfObject;
+    }
+}
+
+}  // namespace sgry

@@ -1,0 +1,44 @@
+#pragma once
+// The token reader that all reading of a source PDF rests on. It does not
+// build an object tree: callers walk the file token by token from the offset
+// of the object they need and pick out the keys they care about.
+//
+// Token rules: CR, LF and space separate tokens (tab, form feed and NUL are
+// ordinary token bytes); "[", "]", "(", ")", "<<" and ">>" are tokens of their
+// own; a name ends where the next "/", bracket, parenthesis, "<" or ">" starts;
+// a hex string gives "<", its digits and ">". Comments are not recognised.
+// At end of file every call returns the empty token.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pdf/PdfFile.h"
+
+namespace sgry {
+
+enum class FindResult { Found, EndOfObject, EndOfFile };
+
+class TokenReader {
+public:
+    explicit TokenReader(PdfFile& file) : file_(file) {}
+
+    std::string NextToken();
+    // Leading decimal integer of the next token (optional sign, then digits;
+    // 0 when there are none). Saturates instead of overflowing.
+    int64_t ReadInt();
+    // Reads tokens until one equals word without regard to letter case.
+    bool SearchToken(std::string_view word);
+    // Reads tokens until one equals key exactly, "endobj", or end of file.
+    FindResult FindKey(std::string_view key);
+
+    int64_t Tell() const { return file_.Tell(); }
+    bool Seek(int64_t offset) { return file_.Seek(offset, PdfFile::Origin::Start); }
+    PdfFile& File() { return file_; }
+
+    static int64_t LeadingInt(std::string_view token);
+
+private:
+    PdfFile& file_;
+};
+
+}  // namespace sgry

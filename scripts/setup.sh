@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what Sigilry needs on Debian when it is missing, then configures and
+# builds. Safe to run again: it installs nothing that is already there.
+#   scripts/setup.sh [--sanitize] [--build-dir DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=build
+sanitize=OFF
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --sanitize) sanitize=ON; build_dir=build-asan ;;
+    --build-dir) build_dir="$2"; shift ;;
+    *) echo "setup.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  zlib1g-dev libpng-dev libjpeg62-turbo-dev
+  qt6-base-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qpdf poppler-utils ghostscript zbar-tools imagemagick
+  python3 python3-cairo
+  fonts-noto-cjk xvfb xauth locales
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale with a decimal comma, for the locale-independence tests.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  if [ -f /etc/locale.gen ]; then
+    $sudo_cmd sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    $sudo_cmd locale-gen >/dev/null || true
+  fi
+fi
+
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+cmake -S . -B "$build_dir" -G Ninja -DSIGILRY_WERROR="$werror" -DSIGILRY_SANITIZE="$sanitize" >/dev/null
+cmake --build "$build_dir" -j2
