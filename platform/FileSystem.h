@@ -1,0 +1,25 @@
+#pragma once
+// Path and file operations of the output step and the file list.
+#include <string>
+
+namespace sgry::fs {
+
+// Drive (always empty here), folder with its trailing separator, base name and
+// extension with its dot, as the Windows path splitter gives them.
+struct PathParts {
+    std::string drive;
+    std::string folder;
+    std::string baseName;
+    std::string extension;
+};
+
+PathParts SplitPath(const std::string& path);
+// File name and extension of a path ("/a/b/report.pdf" gives "report.pdf").
+std::string FileNameOf(const std::string& path);
+// Copies source over target, replacing an existing file without asking.
+// A failed copy removes what it wrote. Copying a file onto itself fails.
+bool CopyFileReplacing(const std::string& source, const std::string& target);
+// True when the last characters of text equal suffix without regard to ASCII case.
+bool EndsWithIgnoreCase(const std::string& text, const std::string& suffix);
+
+}  // namespace sgry::fs
