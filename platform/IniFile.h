@@ -1,0 +1,67 @@
+#pragma once
+// Accessor of a settings file of the private-profile (INI) kind, CP932 text:
+//
+//   [Section]
+//   Key=Value
+//
+// - Section names and keys match without regard to ASCII case (the trail
+//   byte of a two-byte CP932 character is never folded).
+// - Names and values are trimmed of blanks (space, tab). Lines may end with
+//   CR LF, LF or CR and may be of any length.
+// - A missing file, section or key reads as "" (or the given default); the
+//   first matching section and key win.
+// - Writing creates the file, the section and the key as needed and replaces
+//   an existing value in place; every other line is kept byte for byte. New
+//   lines end with CR LF. A value is written as it stands (no quotes, no
+//   escapes): one holding a line break reads back only up to that break.
+//
+// Number forms (locale-independent): int "%d", long "%ld", bool "True"/"False",
+// float "%f". Reading a number takes the leading decimal number of the value
+// (0 when there is none; integers saturate at the int32_t limits).
+// No operation throws; a refused write is reported by the return value.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace sgry {
+
+class IniFile {
+public:
+    // Section starts as "DefaultSection"; call SetSection before any access.
+    explicit IniFile(std::string path);
+
+    void SetSection(std::string name) { section_ = std::move(name); }
+    const std::string& Section() const { return section_; }
+    const std::string& Path() const { return path_; }
+
+    // Returns false when the file could not be written.
+    bool PutString(std::string_view key, std::string_view value) const;
+    bool PutInt(std::string_view key, int32_t value) const;
+    bool PutLong(std::string_view key, int32_t value) const;
+    bool PutBool(std::string_view key, bool value) const;
+    bool PutFloat(std::string_view key, float value) const;
+
+    // Stored value, trimmed; `defaultValue` when the file, section or key is
+    // missing (a key present with an empty value reads as "").
+    std::string GetString(std::string_view key, std::string_view defaultValue = "") const;
+    // True when GetString(key) is not "": an empty value counts as absent.
+    bool HasValue(std::string_view key) const;
+
+    int32_t GetInt(std::string_view key) const;
+    int32_t GetLong(std::string_view key) const;
+    float GetFloat(std::string_view key) const;
+    bool GetBool(std::string_view key) const;  // true only for the exact text "True"
+    // GetInt pulled into [minimum, maximum].
+    int32_t GetIntClamped(std::string_view key, int32_t minimum, int32_t maximum) const;
+
+private:
+    std::string section_ = "DefaultSection";
+    std::string path_;
+};
+
+// The conversions of the number forms, on their own for callers and tests.
+int32_t LeadingInt32(std::string_view text);
+float LeadingFloat(std::string_view text);
+
+}  // namespace sgry
