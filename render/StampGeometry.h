@@ -10,6 +10,7 @@
 // says millimetres.
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "pdf/PageEntry.h"
@@ -69,6 +70,10 @@ struct PlacementMatrix {
 };
 
 PlacementMatrix MakePlacement(const RotationPart& rotation, const UserPoint& anchor);
+
+// The six numbers each written by "%.2f " (number and one blank), in order
+// a b c d e f: the operands of the "Tm" of header/footer text.
+std::string MatrixOperands(const PlacementMatrix& matrix);
 
 // Exact results for 0, +-90, 180, +-180, 270, +-360 degrees (counter-clockwise
 // by angle; -270 is not in the table). Any other angle: t = -angle x
