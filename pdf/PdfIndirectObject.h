@@ -89,6 +89,8 @@ public:
     int64_t WriteTo(ObjectWriter& writer) const;
 
 private:
+    std::string HeaderAndContents() const;
+
     int32_t number_ = 0;
     int32_t generation_ = 0;
     std::vector<std::unique_ptr<PdfObject>> contents_;

@@ -54,6 +54,11 @@ public:
     // Empties the value: texts become empty, numbers 0, containers release
     // every element but keep it in their list. Nothing is leaked or freed twice.
     virtual void Release() {}
+
+protected:
+    // Containers are movable (a built dictionary is handed to its writer).
+    PdfObject(PdfObject&&) = default;
+    PdfObject& operator=(PdfObject&&) = default;
 };
 
 // The object as T when its kind is T's kind, otherwise nullptr.

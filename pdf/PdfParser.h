@@ -61,8 +61,13 @@ public:
 
 protected:
     // The value that starts with token (already read): structure, string,
-    // reference or literal. nullptr when the parse failed (Failure() is set).
-    std::unique_ptr<PdfObject> ParseValue(const std::string& token);
+    // reference (only when lookForReference) or literal. nullptr when the
+    // parse failed (Failure() is set).
+    std::unique_ptr<PdfObject> ParseValue(const std::string& token, bool lookForReference);
+    // false (and TooDeep) when this parser's structure is nested too deep.
+    bool CheckDepth();
+    // Depth given to the parser of a dictionary or array met among the values.
+    virtual int ChildDepth() const { return depth_ + 1; }
     void Fail(ParseFailure failure) {
         if (failure_ == ParseFailure::None) failure_ = failure;
     }
@@ -94,7 +99,8 @@ enum class EntryStatus {
     Failed,           // end of file or too deep nesting (see Failure())
 };
 
-// One "key value" pair of a dictionary body.
+// One "key value" pair of a dictionary body; constructed with the depth of
+// the dictionary that holds the entry.
 class PdfEntryParser : public PdfParser {
 public:
     using PdfParser::PdfParser;
@@ -118,6 +124,10 @@ public:
     using PdfParser::PdfParser;
     // true when "endobj" closed the object; false on end of file or too deep nesting.
     bool Parse(PdfIndirectObject& object);
+
+protected:
+    // The object's values are top level: a dictionary among them gets depth 0.
+    int ChildDepth() const override { return depth_; }
 };
 
 }  // namespace sgry
