@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "pdf/PdfFont.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -90,7 +91,7 @@ Column PositionColumn(int position) { return static_cast<Column>(position % 3); 
 
 Row PositionRow(int position) { return static_cast<Row>(position / 3); }
 
-bool IsValidSlot(int slot) { return slot >= 0 && slot < kSlotCount; }
+bool IsValidSlot(int slot) { return slot >= 0 && slot < kHeaderFooterSlotCount; }
 
 bool IsHeaderSlot(int slot) { return slot >= 0 && slot < kSlotsPerRow; }
 
@@ -120,6 +121,11 @@ PlacementMatrix PlaceHeaderFooterTextWidth(int slot, const PageEntry& page, cons
     }
     const UserPoint anchor = MapToUserSpace(page.rotation, frame.width, frame.height, x, y);
     return MakePlacement(RotationMatrix(page.rotation), anchor);
+}
+
+PlacementMatrix PlaceHeaderFooterText(int slot, const PageEntry& page, const PdfFont& font,
+                                      const MarginsMm& margins, float sizePoints, std::string_view text) {
+    return PlaceHeaderFooterTextWidth(slot, page, margins, sizePoints, font.TextWidth(text, sizePoints));
 }
 
 UserPoint BoxCornerInView(int position, const ViewFrame& frame, float width, float height,

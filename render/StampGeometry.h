@@ -118,7 +118,7 @@ Row PositionRow(int position);        // position must be valid
 
 // The six header/footer slots: 0 header left, 1 header centre, 2 header right,
 // 3 footer left, 4 footer centre, 5 footer right.
-inline constexpr int kSlotCount = 6;
+inline constexpr int kHeaderFooterSlotCount = 6;
 inline constexpr int kSlotsPerRow = 3;
 
 bool IsValidSlot(int slot);
