@@ -1,0 +1,244 @@
+#include "platform/IniFile.h"
+
+#include <charconv>
+#include <cfloat>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "platform/Format.h"
+#include "platform/SjisText.h"
+
+namespace sgry {
+
+namespace {
+
+constexpr std::string_view kNewLine = "\r\n";
+
+// One line of the file: its text is [begin, end), its terminator [end, next).
+struct Line {
+    size_t begin;
+    size_t end;
+    size_t next;
+    bool HasTerminator() const { return next > end; }
+};
+
+std::vector<Line> SplitLines(std::string_view bytes) {
+    std::vector<Line> lines;
+    size_t begin = 0;
+    while (begin < bytes.size()) {
+        const size_t end = bytes.find_first_of("\r\n", begin);
+        if (end == std::string_view::npos) {
+            lines.push_back({begin, bytes.size(), bytes.size()});
+            break;
+        }
+        const size_t next = (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? end + 2 : end + 1;
+        lines.push_back({begin, end, next});
+        begin = next;
+    }
+    return lines;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Equal without regard to ASCII case. The second byte of a two-byte CP932
+// character can fall in 'a'-'z' and is compared as it stands.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (sjis::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Name of a section header line "[name]", or nothing for any other line.
+std::optional<std::string_view> SectionName(std::string_view text) {
+    text = Trim(text);
+    if (text.empty() || text.front() != '[') return std::nullopt;
+    text.remove_prefix(1);
+    return Trim(text.substr(0, text.find(']')));
+}
+
+struct Entry {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<Entry> ParseEntry(std::string_view text) {
+    const size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    return Entry{Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+}
+
+// Where a key stands in the file, or where it would go.
+struct KeyLocation {
+    std::optional<size_t> sectionLastLine;  // last non-blank line of the section (its header at least)
+    std::optional<size_t> keyLine;
+};
+
+KeyLocation Locate(std::string_view bytes, const std::vector<Line>& lines, std::string_view section,
+                   std::string_view key) {
+    KeyLocation where;
+    bool inSection = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view text = bytes.substr(lines[i].begin, lines[i].end - lines[i].begin);
+        if (const auto name = SectionName(text)) {
+            if (inSection) break;  // only the first section of that name counts
+            inSection = SameName(*name, section);
+            if (inSection) where.sectionLastLine = i;
+            continue;
+        }
+        if (!inSection) continue;
+        if (!Trim(text).empty()) where.sectionLastLine = i;
+        const auto entry = ParseEntry(text);
+        if (entry && !where.keyLine && SameName(entry->key, key)) where.keyLine = i;
+    }
+    return where;
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+bool WriteFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+// The file's bytes with key=value set in section: replaced in place, added at
+// the end of the section, or added with a new section at the end of the file.
+std::string WithValue(std::string bytes, std::string_view section, std::string_view key, std::string_view value) {
+    const std::string entry = std::string(key) + "=" + std::string(value);
+    const std::vector<Line> lines = SplitLines(bytes);
+    const KeyLocation where = Locate(bytes, lines, section, key);
+    if (where.keyLine) {
+        const Line& line = lines[*where.keyLine];
+        bytes.replace(line.begin, line.end - line.begin, entry);
+    } else if (where.sectionLastLine) {
+        const Line& line = lines[*where.sectionLastLine];
+        const std::string insert = line.HasTerminator() ? entry + std::string(kNewLine) : std::string(kNewLine) + entry;
+        bytes.insert(line.next, insert);
+    } else {
+        if (!lines.empty() && !lines.back().HasTerminator()) bytes += kNewLine;
+        bytes += "[" + std::string(section) + "]" + std::string(kNewLine) + entry + std::string(kNewLine);
+    }
+    return bytes;
+}
+
+const char* SkipSign(const char* p, const char* end, bool& negative) {
+    negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    return p;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+bool IniFile::PutString(std::string_view key, std::string_view value) const {
+    key = Trim(key);
+    if (key.empty()) return false;
+    std::string bytes = ReadFile(path_).value_or(std::string());
+    return WriteFile(path_, WithValue(std::move(bytes), section_, key, value));
+}
+
+bool IniFile::PutInt(std::string_view key, int32_t value) const { return PutString(key, Format("%d", value)); }
+
+bool IniFile::PutLong(std::string_view key, int32_t value) const { return PutString(key, Format("%ld", value)); }
+
+bool IniFile::PutBool(std::string_view key, bool value) const { return PutString(key, value ? "True" : "False"); }
+
+bool IniFile::PutFloat(std::string_view key, float value) const {
+    return PutString(key, Format("%f", static_cast<double>(value)));
+}
+
+std::string IniFile::GetString(std::string_view key, std::string_view defaultValue) const {
+    const std::optional<std::string> bytes = ReadFile(path_);
+    if (!bytes) return std::string(defaultValue);
+    const std::vector<Line> lines = SplitLines(*bytes);
+    const KeyLocation where = Locate(*bytes, lines, section_, Trim(key));
+    if (!where.keyLine) return std::string(defaultValue);
+    const Line& line = lines[*where.keyLine];
+    return std::string(ParseEntry(std::string_view(*bytes).substr(line.begin, line.end - line.begin))->value);
+}
+
+bool IniFile::HasValue(std::string_view key) const { return !GetString(key).empty(); }
+
+int32_t IniFile::GetInt(std::string_view key) const { return LeadingInt32(GetString(key)); }
+
+int32_t IniFile::GetLong(std::string_view key) const { return LeadingInt32(GetString(key)); }
+
+float IniFile::GetFloat(std::string_view key) const { return LeadingFloat(GetString(key)); }
+
+bool IniFile::GetBool(std::string_view key) const { return GetString(key) == "True"; }
+
+int32_t IniFile::GetIntClamped(std::string_view key, int32_t minimum, int32_t maximum) const {
+    const int32_t value = GetInt(key);
+    if (value < minimum) return minimum;
+    if (value > maximum) return maximum;
+    return value;
+}
+
+int32_t LeadingInt32(std::string_view text) {
+    text = Trim(text);
+    bool negative = false;
+    const char* p = SkipSign(text.data(), text.data() + text.size(), negative);
+    const char* end = text.data() + text.size();
+    // Accumulate past the int32_t range only as far as needed to saturate.
+    int64_t magnitude = 0;
+    for (; p != end && IsDigit(*p); ++p) {
+        magnitude = magnitude * 10 + (*p - '0');
+        if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1) break;
+    }
+    const int64_t value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+float LeadingFloat(std::string_view text) {
+    text = Trim(text);
+    bool negative = false;
+    const char* end = text.data() + text.size();
+    const char* p = SkipSign(text.data(), end, negative);
+    // Digits with an optional fraction and exponent only: no "inf", "nan" or hex.
+    const bool startsNumber = p != end && (IsDigit(*p) || (*p == '.' && p + 1 != end && IsDigit(p[1])));
+    if (!startsNumber) return 0.0f;
+    double value = 0.0;
+    const auto result = std::from_chars(p, end, value, std::chars_format::general);
+    if (result.ec != std::errc()) return 0.0f;  // beyond the range of double
+    if (negative) value = -value;
+    if (value > FLT_MAX) return FLT_MAX;
+    if (value < -FLT_MAX) return -FLT_MAX;
+    return static_cast<float>(value);
+}
+
+}  // namespace sgry
