@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "pdf/PdfFont.h"
+#include "pdf/PdfObject.h"
 #include "pdf/SjisCidMap.h"
 
 namespace sgry {
@@ -41,6 +42,8 @@ public:
     // the table lacks).
     float TextWidth(std::string_view text, float size) const override;
     // Descriptor, CIDFont and Type0 font, in this order, each of kind Font.
+    // The plain object has no Type0 name and no map: it writes nothing and
+    // returns 0.
     int WriteObjects(ObjectWriter& writer) override;
 
     // The CID of a Shift-JIS code by the font's map; 0 without a map.
@@ -60,7 +63,7 @@ protected:
     // the 90ms-RKSJ-H map. cidName is both the CIDFont and descriptor name.
     CidFont(std::string type0BaseFont, std::string cidName, bool fixedPitch,
             std::span<const WidthPair> widths, int32_t ascent, int32_t descent,
-            std::array<int32_t, 4> fontBBox, int32_t stemV);
+            int32_t capHeight, std::array<int32_t, 4> fontBBox, int32_t stemV);
 
     std::string cidFontName_;
     std::string descriptorFontName_;
@@ -72,6 +75,8 @@ private:
     int32_t WriteDescriptor(ObjectWriter& writer) const;
     int32_t WriteCidFont(ObjectWriter& writer, int32_t descriptorNumber) const;
     int32_t WriteType0Font(ObjectWriter& writer, int32_t cidFontNumber) const;
+    // The "/W" array: first CID, [widths of the run], next first CID, ...
+    std::unique_ptr<PdfArray> WidthArray() const;
 
     std::unique_ptr<SjisCidMap> map_;
     int32_t descriptorNumber_ = 0;
