@@ -1,0 +1,217 @@
+#pragma once
+// Image files made by the tests themselves: bitmaps and PNGs assembled byte
+// by byte, JPEGs compressed with libjpeg, all in a temporary folder.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace sgry::test {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sgry-image-XXXXXX").string();
+        if (mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const std::string file = (path_ / name).string();
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
+    std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void PutLe16(std::string& out, uint32_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void PutLe32(std::string& out, uint32_t v) {
+    PutLe16(out, v & 0xFFFF);
+    PutLe16(out, v >> 16);
+}
+inline void PutBe32(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+using Rgb = std::array<uint8_t, 3>;
+
+// A bitmap as the tests describe it: pixels top row first, packed, red-green-
+// blue for 24 bits, indices for 8 bits, raw row bytes for other depths.
+struct BmpSpec {
+    int32_t width = 1;
+    int32_t height = 1;
+    bool topDown = false;  // store a negative height and the top row first
+    uint16_t bitsPerPixel = 24;
+    uint32_t compression = 0;
+    bool os2 = false;
+    uint32_t coloursUsed = 0;     // the header's count (0 = all)
+    std::vector<Rgb> palette;     // entries actually stored
+    std::vector<uint8_t> pixels;  // packed rows, top row first
+    uint8_t padByte = 0xEE;       // fills the row padding, which must be skipped
+    std::string afterPalette;     // bytes between the colour table and the pixels
+};
+
+inline std::string MakeBmp(const BmpSpec& spec) {
+    const std::size_t packed = (static_cast<std::size_t>(spec.width) * spec.bitsPerPixel + 7) / 8;
+    const std::size_t stored = (packed + 3) / 4 * 4;
+    std::string rows;
+    for (int32_t i = 0; i < spec.height; ++i) {
+        const int32_t y = spec.topDown ? i : spec.height - 1 - i;
+        std::string row(spec.pixels.begin() + static_cast<std::ptrdiff_t>(y * packed),
+                        spec.pixels.begin() + static_cast<std::ptrdiff_t>((y + 1) * packed));
+        if (spec.bitsPerPixel == 24)
+            for (std::size_t p = 0; p + 2 < row.size(); p += 3) std::swap(row[p], row[p + 2]);
+        row.append(stored - packed, static_cast<char>(spec.padByte));
+        rows += row;
+    }
+    std::string table;
+    for (const Rgb& c : spec.palette) {
+        table += static_cast<char>(c[2]);
+        table += static_cast<char>(c[1]);
+        table += static_cast<char>(c[0]);
+        if (!spec.os2) table += '\0';
+    }
+    table += spec.afterPalette;
+    std::string info;
+    if (spec.os2) {
+        PutLe32(info, 12);
+        PutLe16(info, static_cast<uint32_t>(spec.width));
+        PutLe16(info, static_cast<uint32_t>(spec.height));
+        PutLe16(info, 1);
+        PutLe16(info, spec.bitsPerPixel);
+    } else {
+        PutLe32(info, 40);
+        PutLe32(info, static_cast<uint32_t>(spec.width));
+        PutLe32(info, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
+        PutLe16(info, 1);
+        PutLe16(info, spec.bitsPerPixel);
+        PutLe32(info, spec.compression);
+        PutLe32(info, static_cast<uint32_t>(rows.size()));
+        PutLe32(info, 2835);
+        PutLe32(info, 2835);
+        PutLe32(info, spec.coloursUsed);
+        PutLe32(info, 0);
+    }
+    const auto offset = static_cast<uint32_t>(14 + info.size() + table.size());
+    std::string file = "BM";
+    PutLe32(file, offset + static_cast<uint32_t>(rows.size()));
+    PutLe32(file, 0);
+    PutLe32(file, offset);
+    return file + info + table + rows;
+}
+
+// A PNG assembled chunk by chunk; rows are given unfiltered, without their
+// filter byte, and stored with filter type 0.
+struct PngSpec {
+    uint32_t width = 1;
+    uint32_t height = 1;
+    uint8_t bitDepth = 8;
+    uint8_t colourType = 2;
+    std::vector<std::string> rows;
+    std::string plte;  // PLTE chunk data, when not empty
+    std::string trns;
+    std::string bkgd;
+    std::string gama;
+};
+
+inline std::string PngChunk(const char* type, const std::string& data) {
+    std::string out;
+    PutBe32(out, static_cast<uint32_t>(data.size()));
+    std::string body = std::string(type, 4) + data;
+    out += body;
+    PutBe32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                             static_cast<uInt>(body.size()))));
+    return out;
+}
+
+inline std::string MakePng(const PngSpec& spec) {
+    std::string ihdr;
+    PutBe32(ihdr, spec.width);
+    PutBe32(ihdr, spec.height);
+    ihdr += static_cast<char>(spec.bitDepth);
+    ihdr += static_cast<char>(spec.colourType);
+    ihdr += std::string(3, '\0');
+    std::string raw;
+    for (const std::string& row : spec.rows) raw += '\0' + row;
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string idat(size, '\0');
+    compress(reinterpret_cast<Bytef*>(idat.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+             static_cast<uLong>(raw.size()));
+    idat.resize(size);
+    std::string file = "\x89PNG\r\n\x1a\n";
+    file += PngChunk("IHDR", ihdr);
+    if (!spec.gama.empty()) file += PngChunk("gAMA", spec.gama);
+    if (!spec.plte.empty()) file += PngChunk("PLTE", spec.plte);
+    if (!spec.trns.empty()) file += PngChunk("tRNS", spec.trns);
+    if (!spec.bkgd.empty()) file += PngChunk("bKGD", spec.bkgd);
+    file += PngChunk("IDAT", idat);
+    file += PngChunk("IEND", "");
+    return file;
+}
+
+inline std::string Bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values) out += static_cast<char>(v);
+    return out;
+}
+
+// A JPEG compressed by libjpeg: `components` 1 (grey), 3 (RGB) or 4 (CMYK),
+// baseline or progressive; every sample of component c is 40 + 50 * c.
+inline std::string MakeJpeg(int width, int height, int components, bool progressive) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    if (progressive) jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(width * components));
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<JSAMPLE>(40 + 50 * (i % components));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::string out(reinterpret_cast<const char*>(buffer), size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return out;
+}
+
+// True when ImageMagick's convert is on the PATH.
+inline bool HaveConvert() { return std::system("convert -version >/dev/null 2>&1") == 0; }
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace sgry::test
