@@ -1,0 +1,46 @@
+#include "engine/PageList.h"
+
+#include <new>
+
+namespace sgry {
+
+bool PageList::Add(const PageEntry& entry, const ResourcesOrigin& origin) {
+    try {
+        if (entries_.size() == entries_.capacity()) {
+            const std::size_t step = entries_.empty() ? 1000 : 100;
+            entries_.reserve(entries_.capacity() + step);
+            origins_.reserve(entries_.capacity());
+        }
+        entries_.push_back(entry);
+        origins_.push_back(origin);
+    } catch (const std::bad_alloc&) {
+        if (origins_.size() < entries_.size()) entries_.pop_back();
+        error_ = page_error::kOutOfMemory;
+        return false;
+    }
+    return true;
+}
+
+bool PageList::GetPage(int32_t index, PageEntry& out) const {
+    if (index < 0 || index >= Count()) return false;
+    out = entries_[static_cast<std::size_t>(index)];
+    return true;
+}
+
+void PageList::SetPageResources(int32_t index, int32_t number, int32_t generation) {
+    if (index < 0 || index >= Count()) return;
+    PageEntry& e = entries_[static_cast<std::size_t>(index)];
+    e.resourcesNumber = number;
+    e.resourcesGeneration = generation;
+    e.resourcesInline = number == kInlineResources ? 1 : 0;
+}
+
+void PageList::RequireOwnResources(int32_t index) { SetPageResources(index, kInlineResources, 0); }
+
+void PageList::Clear() {
+    entries_.clear();
+    origins_.clear();
+    error_ = page_error::kNone;
+}
+
+}  // namespace sgry

@@ -1,0 +1,61 @@
+#pragma once
+// The selected pages of a job in document order, with the walk's error code,
+// and for every page where its resources dictionary is to be loaded from.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "pdf/PageEntry.h"
+
+namespace sgry {
+
+// Page-list error codes (kept by the page list, not by the job).
+namespace page_error {
+inline constexpr int kNone = 0;
+inline constexpr int kOutOfMemory = 1;     // growing the page list failed
+inline constexpr int kNoRoot = 2;          // no /Root in the newest trailer
+inline constexpr int kUnreachable = 3;     // root or a tree node cannot be reached, or the tree loops
+inline constexpr int kNoPages = 5;         // the root object has no /Pages
+inline constexpr int kKidsNotArray = 7;    // a /Kids value is not a direct array
+}  // namespace page_error
+
+// Where the resources dictionary of a page is read from when it is merged.
+struct ResourcesOrigin {
+    enum class Kind {
+        Object,  // the indirect object (number, generation)
+        Inline,  // the inline /Resources dictionary of object (number, generation): the page or a tree node
+        Empty,   // the page has no resources anywhere: start from an empty dictionary
+    };
+    Kind kind = Kind::Empty;
+    int32_t number = 0;
+    int32_t generation = 0;
+};
+
+class PageList {
+public:
+    // Appends a page; false (error 1) when the list cannot grow.
+    bool Add(const PageEntry& entry, const ResourcesOrigin& origin);
+
+    int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+    // False for an index outside 0..Count()-1.
+    bool GetPage(int32_t index, PageEntry& out) const;
+    const PageEntry& At(int32_t index) const { return entries_.at(static_cast<std::size_t>(index)); }
+    const ResourcesOrigin& OriginAt(int32_t index) const { return origins_.at(static_cast<std::size_t>(index)); }
+    // Replaces the resources reference of an entry (clears the inline marker
+    // unless number is the marker itself).
+    void SetPageResources(int32_t index, int32_t number, int32_t generation);
+    // Gives the page a resources object of its own: the writer takes a new
+    // number for it; the dictionary is still loaded from the page's origin.
+    void RequireOwnResources(int32_t index);
+
+    int ErrorCode() const { return error_; }
+    void SetErrorCode(int code) { error_ = code; }
+    void Clear();
+
+private:
+    std::vector<PageEntry> entries_;
+    std::vector<ResourcesOrigin> origins_;
+    int error_ = page_error::kNone;
+};
+
+}  // namespace sgry

@@ -1,0 +1,208 @@
+#include "engine/PdfJob.h"
+
+#include <limits>
+
+#include "engine/XrefReader.h"
+
+namespace sgry {
+
+namespace {
+constexpr int64_t kMaxInt32 = std::numeric_limits<int32_t>::max();
+constexpr int64_t kStartxrefWindow = 100;  // "startxref" is looked for in the last 100 bytes
+}  // namespace
+
+PdfJob::PdfJob(const std::string& sourcePath) : sourcePath_(sourcePath) {
+    if (!offsets_.IsReady()) {
+        error_ = job_error::kTableMemory;
+        return;
+    }
+    if (!file_.OpenRead(sourcePath)) {
+        error_ = job_error::kOpen;
+        return;
+    }
+    ReadSource();
+}
+
+PdfJob::PdfJob(MemoryTag, std::string bytes) {
+    if (!offsets_.IsReady()) {
+        error_ = job_error::kTableMemory;
+        return;
+    }
+    file_.OpenMemory(std::move(bytes));
+    ReadSource();
+}
+
+std::unique_ptr<PdfJob> PdfJob::FromBytes(std::string bytes) {
+    return std::unique_ptr<PdfJob>(new PdfJob(MemoryTag{}, std::move(bytes)));
+}
+
+PdfJob::~PdfJob() { file_.Close(); }
+
+// Construction steps 3 to 6: header, startxref, /Size, every cross-reference
+// section, page count; the first failure stops the reading.
+void PdfJob::ReadSource() {
+    char header[4] = {};
+    if (!file_.Seek(0, PdfFile::Origin::Start) || file_.Read(header, 4) != 4 ||
+        std::string_view(header, 4) != "%PDF") {
+        error_ = job_error::kNotPdf;
+        return;
+    }
+    if (!FindStartxref() || !ReadSize()) return;
+
+    XrefReader xref(reader_, offsets_);
+    if (const int rc = xref.ReadChain(sourceStartxref_); rc != 0) {
+        error_ = rc;
+        return;
+    }
+    pageCount_ = PageCount();
+}
+
+bool PdfJob::FindStartxref() {
+    if (!file_.Seek(-kStartxrefWindow, PdfFile::Origin::End)) {
+        error_ = job_error::kShortFile;
+        return false;
+    }
+    if (!reader_.SearchToken("startxref")) {
+        error_ = job_error::kNoStartxref;
+        return false;
+    }
+    sourceStartxref_ = reader_.ReadInt();
+    error_ = job_error::kNone;
+    return true;
+}
+
+// The first /Size after the startxref offset: the newest trailer's. A value
+// outside the 32-bit object numbers is refused rather than wrapped.
+bool PdfJob::ReadSize() {
+    if (!reader_.Seek(sourceStartxref_) || !reader_.SearchToken("/Size")) {
+        error_ = job_error::kNoSize;
+        return false;
+    }
+    const int64_t size = reader_.ReadInt();
+    if (size < 0 || size > kMaxInt32) {
+        error_ = job_error::kNoSize;
+        return false;
+    }
+    sourceSize_ = static_cast<int32_t>(size);
+    nextObjectNumber_ = sourceSize_;
+    return true;
+}
+
+bool PdfJob::SeekObject(int64_t number, int64_t generation) {
+    const int64_t offset = offsets_.Find(number, generation);
+    if (offset < 0 || !reader_.Seek(offset)) {
+        error_ = job_error::kObjectNotFound;
+        return false;
+    }
+    return true;
+}
+
+std::string PdfJob::ObjectType(int64_t number, int64_t generation) {
+    const int64_t saved = reader_.Tell();
+    std::string type;
+    if (offsets_.Find(number, generation) >= 0 && SeekObject(number, generation) &&
+        reader_.FindKey("/Type") == FindResult::Found)
+        type = reader_.NextToken();
+    reader_.Seek(saved);
+    return type;
+}
+
+// Positions the reader just after the newest trailer's "/Root" key.
+bool PdfJob::SeekToRoot() {
+    if (sourceStartxref_ < 0 && !FindStartxref()) return false;
+    if (!reader_.Seek(sourceStartxref_) || !reader_.SearchToken("/Root")) {
+        error_ = job_error::kNoRoot;
+        return false;
+    }
+    return true;
+}
+
+int32_t PdfJob::PageCount() {
+    if (!SeekToRoot()) return 0;
+    const int64_t rootNumber = reader_.ReadInt();
+    const int64_t rootGeneration = reader_.ReadInt();
+    if (!SeekObject(rootNumber, rootGeneration)) return 0;
+    if (reader_.FindKey("/Pages") != FindResult::Found) {
+        error_ = job_error::kNoPagesOrCount;
+        return 0;
+    }
+    const int64_t pagesNumber = reader_.ReadInt();
+    const int64_t pagesGeneration = reader_.ReadInt();
+    if (!SeekObject(pagesNumber, pagesGeneration)) return 0;
+    if (reader_.FindKey("/Count") != FindResult::Found) {
+        error_ = job_error::kNoPagesOrCount;
+        return 0;
+    }
+    const int64_t count = reader_.ReadInt();
+    error_ = job_error::kNone;
+    return static_cast<int32_t>(count < 0 ? 0 : count > kMaxInt32 ? kMaxInt32 : count);
+}
+
+bool PdfJob::OpenOutput(const std::string& path) {
+    file_.Close();
+    outputPath_ = path;
+    if (!file_.OpenUpdate(path)) {
+        error_ = job_error::kOpen;
+        return false;
+    }
+    return true;
+}
+
+int32_t PdfJob::AllocateObjectNumber() {
+    if (nextObjectNumber_ == std::numeric_limits<int32_t>::max()) {
+        writeFailed_ = true;  // no number left: the update cannot be finished
+        return -1;
+    }
+    return nextObjectNumber_++;
+}
+
+void PdfJob::RegisterObject(int32_t number, int32_t generation, bool isNew, ObjectKind kind) {
+    writeTable_.Register(number, generation, isNew, kind);
+}
+
+void PdfJob::RecordOffset(int32_t number, int32_t generation, int64_t offset) {
+    writeTable_.RecordOffset(number, generation, offset);
+}
+
+void PdfJob::NoteUpdateStart() {
+    if (updateStart_ >= 0) return;
+    updateStart_ = file_.Size();
+}
+
+// The first append of an update notes where the update begins. A source that
+// does not end with a line end would glue the first object header onto its
+// "%%EOF" line, so such a file gets a CR LF first, unless the update starts
+// with the marker comment (which may share the comment line and must stay the
+// exact start of the update).
+int64_t PdfJob::AppendAtEnd(std::string_view text) {
+    if (updateStart_ < 0) {
+        NoteUpdateStart();
+        bool endsWithLineEnd = true;
+        if (updateStart_ > 0 && file_.Seek(-1, PdfFile::Origin::End)) {
+            const int last = file_.ReadByte();
+            endsWithLineEnd = last == '\r' || last == '\n';
+        }
+        if (!endsWithLineEnd && !text.starts_with('%') && file_.AppendAtEnd("\r\n") < 0) writeFailed_ = true;
+    }
+    const int64_t offset = file_.AppendAtEnd(text);
+    if (offset < 0) writeFailed_ = true;
+    return offset;
+}
+
+bool PdfJob::AppendBytes(const void* data, std::size_t size) {
+    NoteUpdateStart();
+    // Raw bytes always follow the text just appended, at the end of the file.
+    const bool ok = file_.Seek(0, PdfFile::Origin::End) && file_.Write(static_cast<const char*>(data), size) &&
+                    file_.Flush();
+    if (!ok) writeFailed_ = true;
+    return ok;
+}
+
+bool PdfJob::UndoUpdate() {
+    if (updateStart_ < 0) return true;  // nothing was appended
+    if (!file_.Truncate(updateStart_)) return false;
+    updateStart_ = -1;
+    return true;
+}
+
+}  // namespace sgry

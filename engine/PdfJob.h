@@ -1,0 +1,212 @@
+#pragma once
+// The per-file processing object: reads one source PDF (its cross-reference
+// sections, trailer and page count), walks its page tree into the page list,
+// and appends an incremental update to the output through the write protocol
+// of pdf/ObjectWriter.h (fonts, forms and images write through it).
+//
+// Construction does all the reading; afterwards ErrorCode() tells whether the
+// file can be used (0) or why not. Job error codes:
+//   1  the source ("rb") or the output ("r+b") cannot be opened
+//   2  seeking to 100 bytes before the end fails (file shorter than 100 bytes)
+//   3  no "startxref" token in the last 100 bytes
+//   4  "/Size" not found after the startxref offset, that offset cannot be
+//      reached, or /Size is not a usable object count (negative, beyond 32 bits)
+//   5  the object-offset table cannot be allocated (or grown)
+//   6  an older cross-reference section named by /Prev cannot be read (also a
+//      /Prev chain that comes back to a section already read)
+//   7  the root object has no /Pages, or the root page tree node has no /Count
+//   8  no "/Root" after the startxref offset
+//   9  an object is not in the object-offset table (a file whose newest
+//      section is a cross-reference stream ends here)
+//   16 writing the resources of a page failed (set by the stamping pass)
+//   17 the file does not begin with "%PDF"
+//   20 a write of the update failed: the update is not finished
+//
+// Offsets are byte offsets in the file (int64). Object numbers and
+// generations are 0..INT32_MAX; larger values are never found.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/ObjectOffsetTable.h"
+#include "engine/PageList.h"
+#include "engine/PageSelection.h"
+#include "engine/SizeClassTable.h"
+#include "engine/WriteTable.h"
+#include "pdf/ObjectWriter.h"
+#include "pdf/PdfFile.h"
+#include "pdf/TokenReader.h"
+
+namespace sgry {
+
+namespace job_error {
+inline constexpr int kNone = 0;
+inline constexpr int kOpen = 1;
+inline constexpr int kShortFile = 2;
+inline constexpr int kNoStartxref = 3;
+inline constexpr int kNoSize = 4;
+inline constexpr int kTableMemory = 5;
+inline constexpr int kPrevUnreadable = 6;
+inline constexpr int kNoPagesOrCount = 7;
+inline constexpr int kNoRoot = 8;
+inline constexpr int kObjectNotFound = 9;
+inline constexpr int kResourcesFailed = 16;
+inline constexpr int kNotPdf = 17;
+inline constexpr int kCopyFailed = 18;
+inline constexpr int kDialogCancelled = 19;
+inline constexpr int kWriteFailed = 20;
+}  // namespace job_error
+
+// Error code of the page writer when a page's resources cannot be loaded.
+inline constexpr int kResourcesUnreadable = 5;
+
+// One resource that a page's merged resources dictionary must refer to.
+struct ResourceRequest {
+    enum class Category { Font, XObject, ExtGState };
+    Category category;
+    int32_t number;
+    int32_t generation = 0;
+};
+
+class PdfJob final : public ObjectWriter {
+public:
+    // Opens sourcePath with mode "rb" and reads it.
+    explicit PdfJob(const std::string& sourcePath);
+    // Reads a PDF held in memory (the stream is readable and writable, so an
+    // update can be appended to it; see File().MemoryBytes()).
+    static std::unique_ptr<PdfJob> FromBytes(std::string bytes);
+    ~PdfJob() override;
+    PdfJob(const PdfJob&) = delete;
+    PdfJob& operator=(const PdfJob&) = delete;
+
+    int ErrorCode() const { return error_; }
+    void SetErrorCode(int code) { error_ = code; }
+    const std::string& SourcePath() const { return sourcePath_; }
+    const std::string& OutputPath() const { return outputPath_; }
+    int64_t SourceStartxref() const { return sourceStartxref_; }
+    int64_t NewStartxref() const { return newStartxref_; }
+    int32_t SourceSize() const { return sourceSize_; }
+    int32_t NextObjectNumber() const { return nextObjectNumber_; }
+    int32_t StoredPageCount() const { return pageCount_; }
+
+    // --- token reader over the job's file -------------------------------
+    std::string NextToken() { return reader_.NextToken(); }
+    int64_t ReadInt() { return reader_.ReadInt(); }
+    bool SearchToken(std::string_view word) { return reader_.SearchToken(word); }
+    FindResult FindKey(std::string_view key) { return reader_.FindKey(key); }
+    TokenReader& Reader() { return reader_; }
+    PdfFile& File() { return file_; }
+    const ObjectOffsetTable& Offsets() const { return offsets_; }
+
+    // Seeks to the object; false and error 9 when it is not in the table.
+    bool SeekObject(int64_t number, int64_t generation);
+    // The token after the object's first "/Type" ("/Pages", "/Page"), or ""
+    // when it has none or cannot be found. Keeps the file position.
+    std::string ObjectType(int64_t number, int64_t generation);
+    // /Count of the root page tree node; sets error 7, 8 or 9 on failure
+    // (and returns 0), 0 on success.
+    int32_t PageCount();
+
+    // --- output ---------------------------------------------------------
+    // Closes the current stream and opens path with mode "r+b" for the update;
+    // false and error 1 when it cannot be opened.
+    bool OpenOutput(const std::string& path);
+
+    // --- ObjectWriter ---------------------------------------------------
+    // Numbers from the source's /Size upward; -1 once the 32-bit range is used up.
+    int32_t AllocateObjectNumber() override;
+    void RegisterObject(int32_t number, int32_t generation, bool isNew, ObjectKind kind) override;
+    // The first append of an update notes the output length (for UndoUpdate).
+    int64_t AppendAtEnd(std::string_view text) override;
+    bool AppendBytes(const void* data, std::size_t size) override;
+    void RecordOffset(int32_t number, int32_t generation, int64_t offset) override;
+
+    // --- page tree --------------------------------------------------------
+    // Walks the page tree into the page list; false with the page list's own
+    // error code (PageList::ErrorCode, page_error::*) on failure.
+    bool BuildPageList(const PageRangeChoice& range);
+    const PageList& Pages() const { return pages_; }
+    bool GetPage(int32_t index, PageEntry& out) const { return pages_.GetPage(index, out); }
+    void SetPageResources(int32_t index, int32_t number, int32_t generation) {
+        pages_.SetPageResources(index, number, generation);
+    }
+    const SizeClassTable& SizeClasses() const { return sizeClasses_; }
+    // Number of the one "q" stream that every stamped page draws first (so
+    // that the page's own graphics state is saved before its content and the
+    // stamp stream, which begins with "Q", starts from a clean state); -1
+    // when the page list is empty.
+    int32_t SaveStateNumber() const { return saveStateNumber_; }
+
+    // --- incremental update -----------------------------------------------
+    // Registers the page, content and resources objects of every page that the
+    // pass will stamp (positions 1, 2, ... of the page list, odd ones when
+    // stampOdd, even ones when stampEven). False when memory ran out (the
+    // write table's ErrorCode() is then 1).
+    bool BuildWriteTable(bool stampOdd = true, bool stampEven = true);
+    const WriteTable& Writes() const { return writeTable_; }
+    // Whether the page at 1-based list position p is stamped.
+    static bool IsStampedPosition(int32_t position, bool stampOdd, bool stampEven);
+
+    // "%Sigilry 1.08" CR LF: the line from which the update can be cut off.
+    void WriteMarker();
+    // The replacement page object of page list entry index. False when its
+    // write failed (an unreachable /Contents object also sets error 9).
+    bool WritePageObject(int32_t index);
+    // The page's merged resources object with every request added; names[i]
+    // is the name chosen for requests[i] ("" when it could not be added).
+    // False when the old dictionary cannot be loaded (PageWriterError() 5)
+    // or the object cannot be written.
+    bool WritePageResources(int32_t index, const std::vector<ResourceRequest>& requests,
+                            std::vector<std::string>& names);
+    // The page's stamp content stream holding content (compressed when
+    // FlateBuffer succeeds, as given otherwise).
+    bool WritePageContent(int32_t index, std::string_view content);
+    // Cross-reference section, trailer, startxref and %%EOF. Fails with error
+    // 20, writing nothing, when any object of the update failed to be written.
+    bool FinishUpdate();
+    // Cuts the output back to its length before the update began.
+    bool UndoUpdate();
+    int64_t UpdateStart() const { return updateStart_; }
+    int PageWriterError() const { return pageWriterError_; }
+
+private:
+    struct MemoryTag {};
+    PdfJob(MemoryTag, std::string bytes);
+
+    void ReadSource();
+    bool FindStartxref();
+    bool ReadSize();
+    bool SeekToRoot();
+    void NoteUpdateStart();
+    bool EnsureSaveStateWritten();
+    bool WriteContentStream(int32_t number, std::string_view content);
+    std::string ExistingContents(const PageEntry& page);
+    std::string CopyPageDictionaryRest(const PageEntry& page);
+    void GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven);
+    friend class PageTreeWalker;
+    friend class ResourcesMerger;
+
+    int error_ = job_error::kNone;
+    PdfFile file_;
+    TokenReader reader_{file_};
+    std::string sourcePath_;
+    std::string outputPath_;
+    int64_t sourceStartxref_ = -1;
+    int64_t newStartxref_ = -1;
+    int32_t sourceSize_ = 0;
+    int32_t nextObjectNumber_ = 0;
+    int32_t pageCount_ = 0;
+    ObjectOffsetTable offsets_;
+    PageList pages_;
+    SizeClassTable sizeClasses_;
+    WriteTable writeTable_;
+    int32_t saveStateNumber_ = -1;
+    bool saveStateWritten_ = false;
+    int64_t updateStart_ = -1;
+    bool writeFailed_ = false;
+    int pageWriterError_ = 0;
+};
+
+}  // namespace sgry

@@ -1,0 +1,239 @@
+// The incremental update of a job: write table, marker, page objects, page
+// resources, content streams and the closing cross-reference section.
+#include <map>
+
+#include "engine/PageTreeWalker.h"
+#include "engine/PdfJob.h"
+#include "engine/ResourcesMerger.h"
+#include "engine/TrailerCopy.h"
+#include "pdf/FlateBuffer.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+namespace {
+constexpr const char* kMarkerName = "Sigilry";
+constexpr const char* kMarkerVersion = "1.08";
+// The content of the stream that every stamped page draws first.
+constexpr std::string_view kSaveStateContent = "q\r\n";
+}  // namespace
+
+bool PdfJob::BuildPageList(const PageRangeChoice& range) {
+    PageTreeWalker walker(*this, range);
+    if (!walker.Walk()) return false;
+    // Numbered right after the pages' content streams, before anything else.
+    if (pages_.Count() > 0 && saveStateNumber_ < 0) saveStateNumber_ = AllocateObjectNumber();
+    return true;
+}
+
+bool PdfJob::IsStampedPosition(int32_t position, bool stampOdd, bool stampEven) {
+    return position % 2 == 1 ? stampOdd : stampEven;
+}
+
+// Pages that share one resources object but lie in different size classes
+// would get the same name for different watermark forms, and the last rewrite
+// of the shared object would decide for all of them. The pages of the first
+// class that uses the object keep it; the others get resources of their own.
+void PdfJob::GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven) {
+    std::map<std::pair<int32_t, int32_t>, int32_t> firstClass;
+    for (int32_t i = 0; i < pages_.Count(); ++i) {
+        const PageEntry& page = pages_.At(i);
+        if (!IsStampedPosition(i + 1, stampOdd, stampEven) || page.resourcesInline) continue;
+        const auto key = std::make_pair(page.resourcesNumber, page.resourcesGeneration);
+        const auto [it, inserted] = firstClass.emplace(key, page.sizeClass);
+        if (!inserted && it->second != page.sizeClass) pages_.RequireOwnResources(i);
+    }
+}
+
+bool PdfJob::BuildWriteTable(bool stampOdd, bool stampEven) {
+    GiveMixedClassPagesOwnResources(stampOdd, stampEven);
+    bool ok = true;
+    bool anyPage = false;
+    for (int32_t i = 0; i < pages_.Count(); ++i) {
+        if (!IsStampedPosition(i + 1, stampOdd, stampEven)) continue;
+        const PageEntry& page = pages_.At(i);
+        ok = writeTable_.Register(page.objectNumber, page.generation, false, ObjectKind::Page) && ok;
+        ok = writeTable_.Register(page.contentNumber, 0, true, ObjectKind::PageContent) && ok;
+        ok = writeTable_.Register(page.resourcesNumber, page.resourcesGeneration, false, ObjectKind::PageResources) &&
+             ok;
+        anyPage = true;
+    }
+    if (anyPage && saveStateNumber_ >= 0)
+        ok = writeTable_.Register(saveStateNumber_, 0, true, ObjectKind::PageContent) && ok;
+    return ok;
+}
+
+void PdfJob::WriteMarker() { AppendAtEnd(Format("%%%s %s\r\n", kMarkerName, kMarkerVersion)); }
+
+bool PdfJob::WriteContentStream(int32_t number, std::string_view content) {
+    FlateBuffer flate;
+    const bool compressed = flate.Compress(content);
+    const std::string_view bytes = compressed ? std::string_view(flate.Data()) : content;
+    std::string header = Format("%ld %d obj\r\n", number, 0);
+    header += compressed ? Format("<</Length %ld/Filter/FlateDecode>>\r\nstream\r\n", bytes.size())
+                         : Format("<</Length %ld>>\r\nstream\r\n", bytes.size());
+    const int64_t offset = AppendAtEnd(header);
+    RecordOffset(number, 0, offset);
+    const bool bytesOk = AppendBytes(bytes.data(), bytes.size());
+    const bool tailOk = AppendAtEnd("\nendstream\r\nendobj\r\n") >= 0;
+    return offset >= 0 && bytesOk && tailOk;
+}
+
+bool PdfJob::EnsureSaveStateWritten() {
+    if (saveStateNumber_ < 0 || saveStateWritten_) return true;
+    saveStateWritten_ = true;
+    RegisterObject(saveStateNumber_, 0, true, ObjectKind::PageContent);
+    return WriteContentStream(saveStateNumber_, kSaveStateContent);
+}
+
+bool PdfJob::WritePageContent(int32_t index, std::string_view content) {
+    PageEntry page;
+    if (!pages_.GetPage(index, page)) return false;
+    RegisterObject(page.contentNumber, 0, true, ObjectKind::PageContent);
+    return WriteContentStream(page.contentNumber, content);
+}
+
+namespace {
+// Tokens up to "]" (or "endobj", or the end of the file), each followed by a space.
+std::string TokensUpToBracket(TokenReader& reader) {
+    std::string text;
+    for (std::string t = reader.NextToken(); !t.empty() && t != "]" && t != "endobj"; t = reader.NextToken())
+        text += t + " ";
+    return text;
+}
+}  // namespace
+
+// The page's present content streams as "n g R " references (or the tokens of
+// its contents array), in their order.
+std::string PdfJob::ExistingContents(const PageEntry& page) {
+    if (!SeekObject(page.objectNumber, page.generation)) return std::string();
+    if (reader_.FindKey("/Contents") != FindResult::Found) return std::string();
+    const std::string t = reader_.NextToken();
+    if (t == "[") return TokensUpToBracket(reader_);
+    const int64_t number = TokenReader::LeadingInt(t);
+    const int64_t generation = reader_.ReadInt();
+    const std::string reference = Format("%ld %d R ", number, generation);
+    if (!SeekObject(number, generation)) return reference;  // error 9 stays behind
+    for (int i = 0; i < 3; ++i) reader_.NextToken();         // number, generation, "obj"
+    if (reader_.NextToken() == "[") return TokensUpToBracket(reader_);  // an indirect array of streams
+    return reference;
+}
+
+// Every key of the old page dictionary but /Contents and /Resources, each
+// token followed by a space, up to and including the dictionary's closing
+// ">>". Nested dictionaries are counted; a dictionary cut short by the end of
+// the file is closed.
+std::string PdfJob::CopyPageDictionaryRest(const PageEntry& page) {
+    if (!SeekObject(page.objectNumber, page.generation) || !reader_.SearchToken("<<")) return ">> ";
+    std::string text;
+    int depth = 1;
+    for (std::string t = reader_.NextToken(); !t.empty() && t != "endobj"; t = reader_.NextToken()) {
+        if (depth == 1 && t == "/Contents") {
+            if (reader_.NextToken() == "[") {
+                reader_.SearchToken("]");
+            } else {
+                reader_.NextToken();
+                reader_.NextToken();
+            }
+            continue;
+        }
+        if (depth == 1 && t == "/Resources") {
+            if (reader_.NextToken() != "<<") {
+                reader_.NextToken();
+                reader_.NextToken();
+                continue;
+            }
+            for (int inner = 1; inner > 0;) {
+                const std::string skipped = reader_.NextToken();
+                if (skipped.empty()) break;
+                if (skipped == "<<") ++inner;
+                if (skipped == ">>") --inner;
+            }
+            continue;
+        }
+        if (t == "<<") ++depth;
+        if (t == ">>") --depth;
+        text += t + " ";
+        if (depth == 0) return text;
+    }
+    return text + ">> ";
+}
+
+bool PdfJob::WritePageObject(int32_t index) {
+    PageEntry page;
+    if (!pages_.GetPage(index, page)) return false;
+    EnsureSaveStateWritten();
+    RegisterObject(page.objectNumber, page.generation, false, ObjectKind::Page);
+
+    std::string text = Format("%ld %d obj\r\n", page.objectNumber, page.generation);
+    text += "<</Contents [";
+    if (saveStateNumber_ >= 0) text += Format("%ld %d R ", saveStateNumber_, 0);
+    text += ExistingContents(page);
+    text += Format("%ld %d R", page.contentNumber, 0);
+    text += "]\r\n/Resources ";
+    // Inline or missing resources, and resources shared across size classes,
+    // become an object of their own.
+    if (page.resourcesInline) {
+        const int32_t number = AllocateObjectNumber();
+        pages_.SetPageResources(index, number, 0);
+        RegisterObject(number, 0, true, ObjectKind::PageResources);
+        page = pages_.At(index);
+    }
+    text += Format("%ld %d R\r\n", page.resourcesNumber, page.resourcesGeneration);
+    text += CopyPageDictionaryRest(page);
+    text += "\r\nendobj\r\n";
+
+    const int64_t offset = AppendAtEnd(text);
+    RecordOffset(page.objectNumber, page.generation, offset);
+    return offset >= 0;
+}
+
+bool PdfJob::WritePageResources(int32_t index, const std::vector<ResourceRequest>& requests,
+                                std::vector<std::string>& names) {
+    names.clear();
+    pageWriterError_ = 0;
+    PageEntry page;
+    if (!pages_.GetPage(index, page) || page.resourcesInline) {
+        pageWriterError_ = kResourcesUnreadable;  // the page object must be written first
+        return false;
+    }
+    ResourcesMerger merger(*this);
+    std::unique_ptr<PdfDictionary> resources = merger.Load(pages_.OriginAt(index));
+    if (!resources) {
+        pageWriterError_ = kResourcesUnreadable;
+        return false;
+    }
+    for (const ResourceRequest& request : requests) names.push_back(merger.Add(*resources, request));
+
+    const std::string text = Format("%ld %d obj\r\n", page.resourcesNumber, page.resourcesGeneration) +
+                             resources->ToText() + "\r\nendobj\r\n";
+    const int64_t offset = AppendAtEnd(text);
+    RecordOffset(page.resourcesNumber, page.resourcesGeneration, offset);
+    return offset >= 0;
+}
+
+bool PdfJob::FinishUpdate() {
+    EnsureSaveStateWritten();
+    writeTable_.SortByNumber();
+    // An object whose write failed must not be listed with a negative offset,
+    // and a section without it would leave the page referring to nothing.
+    if (writeFailed_ || !writeTable_.AllWritten()) {
+        error_ = job_error::kWriteFailed;
+        return false;
+    }
+    const std::string trailerKeys = CopyTrailerKeys(reader_, sourceStartxref_);
+
+    const int64_t xrefOffset = AppendAtEnd("xref\r\n");
+    AppendAtEnd(writeTable_.SubsectionText());
+    AppendAtEnd("trailer\r\n" + Format("<< /Size %ld/Prev %ld\r\n", nextObjectNumber_, sourceStartxref_) +
+                trailerKeys + "\r\n");
+    AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", xrefOffset));
+    if (writeFailed_ || xrefOffset < 0) {
+        error_ = job_error::kWriteFailed;
+        return false;
+    }
+    newStartxref_ = xrefOffset;
+    return true;
+}
+
+}  // namespace sgry
