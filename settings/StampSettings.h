@@ -97,11 +97,15 @@ struct HeaderFooterSlot {
     DateFormat StyleDateType = DateFormat::Date;
     PageNumberFormat StylePageType = PageNumberFormat::Plain;
     HeaderFooterStyle StyleType = HeaderFooterStyle::None;
+
+    bool operator==(const HeaderFooterSlot&) const = default;
 };
 
 // Header (index 0) or footer (index 1) as a whole.
 struct HeaderFooterGroup {
     bool EdgeBorder = false;  // border line between the header/footer and the page body
+
+    bool operator==(const HeaderFooterGroup&) const = default;
 };
 
 // Slot indices of StampSettings::Slots.
@@ -185,11 +189,15 @@ struct StampSettings {
     // Header and footer
     std::array<HeaderFooterSlot, kSlotCount> Slots{};
     std::array<HeaderFooterGroup, 2> Groups{};  // [0] header, [1] footer
+
+    bool operator==(const StampSettings&) const = default;
 };
 
 struct AppSettings {
     bool Undo = false;  // write the stamp in a form that can be erased later
     OutputMode Output = OutputMode::PrefixedCopy;
+
+    bool operator==(const AppSettings&) const = default;
 };
 
 // Font size of a slot in points: StylePointSize times the single-precision 0.1,
