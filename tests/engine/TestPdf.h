@@ -1,0 +1,110 @@
+#pragma once
+// Builds small PDF files in memory for the engine tests: objects are appended
+// one by one, and each EndSection writes a classic cross-reference section
+// listing the objects of that section with their true offsets, a trailer
+// (with /Prev to the section before) and startxref.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+namespace sgry::test {
+
+class TestPdf {
+public:
+    TestPdf() { bytes_ = "%PDF-1.4\n"; }
+
+    TestPdf& Object(int number, const std::string& body, int generation = 0) {
+        section_[number] = {bytes_.size(), generation};
+        bytes_ += std::to_string(number) + " " + std::to_string(generation) + " obj\n" + body + "\nendobj\n";
+        return *this;
+    }
+    TestPdf& Raw(const std::string& text) {
+        bytes_ += text;
+        return *this;
+    }
+    // Writes the section; trailerKeys go after /Size (and /Prev, if any).
+    TestPdf& EndSection(int size, const std::string& trailerKeys = "/Root 1 0 R") {
+        const size_t xref = bytes_.size();
+        bytes_ += "xref\n";
+        if (prev_ < 0) bytes_ += "0 1\n0000000000 65535 f \n";
+        auto it = section_.begin();
+        while (it != section_.end()) {
+            auto end = it;
+            int count = 0;
+            while (end != section_.end() && end->first == it->first + count) {
+                ++end;
+                ++count;
+            }
+            bytes_ += std::to_string(it->first) + " " + std::to_string(count) + "\n";
+            for (; it != end; ++it) {
+                char line[32];
+                std::snprintf(line, sizeof line, "%010zu %05d n \n", it->second.first, it->second.second);
+                bytes_ += line;
+            }
+        }
+        bytes_ += "trailer\n<< /Size " + std::to_string(size);
+        if (prev_ >= 0) bytes_ += " /Prev " + std::to_string(prev_);
+        bytes_ += " " + trailerKeys + " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+        prev_ = static_cast<long>(xref);
+        section_.clear();
+        return *this;
+    }
+    const std::string& Bytes() const { return bytes_; }
+    long LastXref() const { return prev_; }
+
+private:
+    std::string bytes_;
+    std::map<int, std::pair<size_t, int>> section_;
+    long prev_ = -1;
+};
+
+// A flat page tree: catalog 1, pages node 2, then one page object per entry of
+// pageBodies (numbers 3, 4, ...), each body holding the page's extra keys.
+inline std::string FlatPdf(const std::vector<std::string>& pageExtras, const std::string& rootExtras = "",
+                           int extraSize = 0) {
+    TestPdf pdf;
+    std::string kids;
+    for (size_t i = 0; i < pageExtras.size(); ++i) kids += std::to_string(3 + i) + " 0 R ";
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Object(2, "<< /Type /Pages /Kids [ " + kids + "] /Count " + std::to_string(pageExtras.size()) + " " +
+                      rootExtras + " >>");
+    for (size_t i = 0; i < pageExtras.size(); ++i)
+        pdf.Object(static_cast<int>(3 + i), "<< /Type /Page /Parent 2 0 R " + pageExtras[i] + " >>");
+    pdf.EndSection(static_cast<int>(3 + pageExtras.size()) + extraSize);
+    return pdf.Bytes();
+}
+
+inline std::string ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+// Runs a shell command; returns its exit status and stdout.
+inline int RunCommand(const std::string& command, std::string* output = nullptr) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    const int status = pclose(pipe);
+    if (output) *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline bool HaveTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0; }
+
+}  // namespace sgry::test
