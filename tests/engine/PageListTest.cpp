@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/PdfJob.h"
+#include "settings/StampSettings.h"
+#include "tests/engine/TestPdf.h"
+
+namespace sgry {
+namespace {
+
+using test::FlatPdf;
+using test::TestPdf;
+
+PageRangeChoice Range(int32_t first, int32_t last, int32_t start = 1) { return {false, first, last, start}; }
+
+struct SelectionRow {
+    const char* name;
+    PageRangeChoice range;
+    std::vector<std::pair<int32_t, int32_t>> selected;  // (ordinal, label) over 10 pages
+};
+
+TEST(PageSelectorTest, RangesAndLabels) {
+    const std::vector<SelectionRow> rows = {
+        {"AllPages", {true, 3, 5, 7}, {{1, 7}, {2, 8}, {3, 9}, {4, 10}, {5, 11}, {6, 12}, {7, 13}, {8, 14}, {9, 15}, {10, 16}}},
+        {"ThreeToFive", Range(3, 5), {{3, 1}, {4, 2}, {5, 3}}},
+        {"ZeroToTwo", Range(0, 2, 5), {{1, 5}, {2, 6}}},
+        {"SixToFourIsEmpty", Range(6, 4), {}},
+        {"FromEightToEnd", Range(8, 0, 100), {{8, 100}, {9, 101}, {10, 102}}},
+        {"NegativeFirstMeansAll", Range(-1, 2, 0), {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 4}, {6, 5}, {7, 6}, {8, 7}, {9, 8}, {10, 9}}},
+        {"FirstWithNegativeLastMeansAll", Range(4, -1, 1), {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}, {9, 9}, {10, 10}}},
+        {"ZeroZeroMeansAll", Range(0, 0, -2), {{1, -2}, {2, -1}, {3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 5}, {9, 6}, {10, 7}}},
+        {"RangeBeyondDocument", Range(9, 20), {{9, 1}, {10, 2}}},
+    };
+    for (const SelectionRow& row : rows) {
+        PageSelector selector(row.range);
+        std::vector<std::pair<int32_t, int32_t>> got;
+        for (int i = 0; i < 10; ++i)
+            if (auto label = selector.Next()) got.emplace_back(selector.Ordinal(), *label);
+        EXPECT_EQ(got, row.selected) << row.name;
+    }
+}
+
+TEST(PageSelectorTest, TakesTheFourValuesFromStampSettings) {
+    StampSettings settings;
+    settings.IsAllPage = false;
+    settings.StartPage = 3;
+    settings.EndPage = 5;
+    settings.StartWith = 9;
+    const PageRangeChoice choice = PageRangeChoice::From(settings);
+    EXPECT_FALSE(choice.isAllPage);
+    EXPECT_EQ(choice.startPage, 3);
+    EXPECT_EQ(choice.endPage, 5);
+    EXPECT_EQ(choice.startWith, 9);
+}
+
+TEST(RotationTest, Normalisation) {
+    const std::vector<std::pair<int64_t, int32_t>> rows = {
+        {0, 0}, {90, 90}, {180, 180}, {270, -90}, {360, 0}, {450, 90}, {630, -90}, {-90, -90},
+        {-180, 180}, {-270, -270}, {-450, -90}, {-360, 0}, {45, 45}, {720, 0},
+    };
+    for (const auto& [in, out] : rows) EXPECT_EQ(NormaliseRotation(in), out) << in;
+}
+
+std::vector<PageEntry> Walk(PdfJob& job, const PageRangeChoice& range = {}) {
+    std::vector<PageEntry> pages;
+    if (!job.BuildPageList(range)) return pages;
+    for (int32_t i = 0; i < job.Pages().Count(); ++i) pages.push_back(job.Pages().At(i));
+    return pages;
+}
+
+TEST(PageListTest, RangeOfTenPages) {
+    auto job = PdfJob::FromBytes(FlatPdf(std::vector<std::string>(10, "/Resources 99 0 R")));
+    ASSERT_EQ(job->ErrorCode(), 0);
+    const auto pages = Walk(*job, Range(3, 5));
+    ASSERT_EQ(pages.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(pages[i].ordinal, 3 + i);
+        EXPECT_EQ(pages[i].label, 1 + i);
+        EXPECT_EQ(pages[i].objectNumber, 5 + i);  // pages are objects 3..12
+        EXPECT_EQ(pages[i].contentNumber, 13 + i);  // /Size 13
+        EXPECT_EQ(pages[i].contentGeneration, 0);
+    }
+    EXPECT_EQ(job->SaveStateNumber(), 16);  // right after the content streams
+    EXPECT_EQ(job->Pages().ErrorCode(), 0);
+
+    auto empty = PdfJob::FromBytes(FlatPdf(std::vector<std::string>(10, "")));
+    EXPECT_TRUE(empty->BuildPageList(Range(6, 4)));
+    EXPECT_EQ(empty->Pages().Count(), 0);
+    EXPECT_EQ(empty->SaveStateNumber(), -1);
+}
+
+TEST(PageListTest, MediaBoxAndRotateInheritance) {
+    auto job = PdfJob::FromBytes(FlatPdf({"", "/MediaBox [0 0 595.276 841.89]", "/Rotate 270", "/Rotate -180 /MediaBox [0 0 100 200]"},
+                                         "/MediaBox [0 0 612 792] /Rotate 90"));
+    const auto pages = Walk(*job);
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_EQ(pages[0].width, 612);
+    EXPECT_EQ(pages[0].height, 792);
+    EXPECT_EQ(pages[0].rotation, 90);
+    EXPECT_EQ(pages[1].width, 595);
+    EXPECT_EQ(pages[1].height, 841);
+    EXPECT_EQ(pages[1].rotation, 90);
+    EXPECT_EQ(pages[2].rotation, -90);
+    EXPECT_EQ(pages[2].width, 612);
+    EXPECT_EQ(pages[3].rotation, 180);
+    EXPECT_EQ(pages[3].width, 100);
+
+    auto plain = PdfJob::FromBytes(FlatPdf({"", ""}));
+    for (const PageEntry& p : Walk(*plain)) {
+        EXPECT_EQ(p.width, 595);
+        EXPECT_EQ(p.height, 842);
+        EXPECT_EQ(p.rotation, 0);
+    }
+}
+
+TEST(PageListTest, SizeClasses) {
+    auto job = PdfJob::FromBytes(FlatPdf({"/MediaBox [0 0 595 842]", "/MediaBox [0 0 842 595]",
+                                          "/MediaBox [0 0 595 842]", "/MediaBox [0 0 595 842] /Rotate 90"}));
+    const auto pages = Walk(*job);
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_EQ(pages[0].sizeClass, 0);
+    EXPECT_EQ(pages[1].sizeClass, 1);
+    EXPECT_EQ(pages[2].sizeClass, 0);
+    EXPECT_EQ(pages[3].sizeClass, 2);
+    EXPECT_EQ(job->SizeClasses().Count(), 3);
+    const PageEntry landscape = job->SizeClasses().GetSizeClass(1);
+    EXPECT_EQ(landscape.width, 842);
+    EXPECT_EQ(landscape.height, 595);
+    EXPECT_EQ(landscape.objectNumber, 0);
+    EXPECT_EQ(job->SizeClasses().GetSizeClass(3).width, 0);
+}
+
+TEST(PageListTest, ResourcesOwnInheritedInlineAndNone) {
+    // Root node 2 holds inline resources; node 5 refers to object 9; pages
+    // 6 (own reference), 7 (inherits 9), 8 (own inline), 3 (inherits the inline
+    // dictionary of node 2), 4 (own, so not inherited).
+    TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Object(2, "<< /Type /Pages /Resources << /Font << /F1 10 0 R >> >> /Kids [ 3 0 R 5 0 R 4 0 R ] /Count 5 >>");
+    pdf.Object(3, "<< /Type /Page /Parent 2 0 R >>");
+    pdf.Object(4, "<< /Type /Page /Parent 2 0 R /Resources 11 0 R >>");
+    pdf.Object(5, "<< /Type /Pages /Parent 2 0 R /Kids [ 6 0 R 7 0 R 8 0 R ] /Count 3 /Resources 9 0 R >>");
+    pdf.Object(6, "<< /Type /Page /Parent 5 0 R /Resources 12 0 R >>");
+    pdf.Object(7, "<< /Type /Page /Parent 5 0 R >>");
+    pdf.Object(8, "<< /Type /Page /Parent 5 0 R /Resources << /ProcSet [/PDF] >> >>");
+    pdf.Object(9, "<< >>").Object(10, "<< >>").Object(11, "<< >>").Object(12, "<< >>");
+    pdf.EndSection(13);
+    auto job = PdfJob::FromBytes(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    const auto pages = Walk(*job);
+    ASSERT_EQ(pages.size(), 5u);
+    const std::vector<int32_t> order = {3, 6, 7, 8, 4};
+    for (size_t i = 0; i < pages.size(); ++i) EXPECT_EQ(pages[i].objectNumber, order[i]);
+
+    using Kind = ResourcesOrigin::Kind;
+    struct Expect {
+        int32_t number;
+        int32_t inlineFlag;
+        Kind kind;
+        int32_t originNumber;
+    };
+    const std::vector<Expect> expected = {
+        {kInlineResources, 1, Kind::Inline, 2},  // page 3: inline dictionary of node 2
+        {12, 0, Kind::Object, 12},               // page 6: its own
+        {9, 0, Kind::Object, 9},                 // page 7: from node 5
+        {kInlineResources, 1, Kind::Inline, 8},  // page 8: its own inline dictionary
+        {11, 0, Kind::Object, 11},               // page 4: its own
+    };
+    for (size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_EQ(pages[i].resourcesNumber, expected[i].number) << i;
+        EXPECT_EQ(pages[i].resourcesInline, expected[i].inlineFlag) << i;
+        EXPECT_EQ(job->Pages().OriginAt(static_cast<int32_t>(i)).kind, expected[i].kind) << i;
+        EXPECT_EQ(job->Pages().OriginAt(static_cast<int32_t>(i)).number, expected[i].originNumber) << i;
+    }
+
+    auto bare = PdfJob::FromBytes(FlatPdf({""}));
+    const auto barePages = Walk(*bare);
+    ASSERT_EQ(barePages.size(), 1u);
+    EXPECT_EQ(barePages[0].resourcesNumber, kInlineResources);
+    EXPECT_EQ(bare->Pages().OriginAt(0).kind, Kind::Empty);
+}
+
+TEST(PageListTest, WalkErrors) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        int expected;
+    };
+    std::vector<Row> rows;
+    {
+        TestPdf pdf;  // node 3 names the root node 2 among its kids
+        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        pdf.Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>");
+        pdf.Object(3, "<< /Type /Pages /Parent 2 0 R /Kids [ 4 0 R 2 0 R ] /Count 1 >>");
+        pdf.Object(4, "<< /Type /Page /Parent 3 0 R >>");
+        pdf.EndSection(5);
+        rows.push_back({"KidIsAnAncestor", pdf.Bytes(), page_error::kUnreachable});
+    }
+    {
+        TestPdf pdf;
+        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        pdf.Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>");
+        pdf.Object(3, "<< /Type /Pages /Kids [ 9 0 R ] /Count 1 >>");
+        pdf.EndSection(4);
+        rows.push_back({"KidNodeNotInTable", pdf.Bytes(), page_error::kUnreachable});  // page 9: skipped silently
+    }
+    {
+        TestPdf pdf;
+        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        pdf.Object(2, "<< /Type /Pages /Kids 3 0 R /Count 1 >>");
+        pdf.Object(3, "[ 4 0 R ]");
+        pdf.EndSection(4);
+        rows.push_back({"IndirectKids", pdf.Bytes(), page_error::kKidsNotArray});
+    }
+    {
+        TestPdf pdf;
+        pdf.Object(1, "<< /Type /Catalog /Pages 7 0 R >>");
+        pdf.EndSection(2);
+        rows.push_back({"RootNodeNotInTable", pdf.Bytes(), page_error::kUnreachable});
+    }
+    {
+        TestPdf pdf;
+        pdf.Object(1, "<< /Type /Catalog /Outlines 7 0 R >>");
+        pdf.Object(2, "<< /Type /Pages /Kids [ ] /Count 0 >>");
+        pdf.EndSection(3);
+        rows.push_back({"RootWithoutPages", pdf.Bytes(), page_error::kNoPages});
+    }
+    for (const Row& row : rows) {
+        auto job = PdfJob::FromBytes(row.bytes);
+        const bool ok = job->BuildPageList({});
+        const int expected = row.expected;
+        if (std::string(row.name) == "KidNodeNotInTable") {
+            EXPECT_TRUE(ok) << row.name;  // a page that cannot be reached is left out
+            EXPECT_EQ(job->Pages().Count(), 0);
+            continue;
+        }
+        EXPECT_FALSE(ok) << row.name;
+        EXPECT_EQ(job->Pages().ErrorCode(), expected) << row.name;
+    }
+}
+
+// Page counts from this reader agree with qpdf's on files written by
+// ghostscript, before and after qpdf rewrites them.
+TEST(PageListTest, PageCountsAgreeWithQpdf) {
+    if (!test::HaveTool("ps2pdf") || !test::HaveTool("qpdf")) GTEST_SKIP() << "ps2pdf or qpdf missing";
+    const auto dir = std::filesystem::temp_directory_path() / ("sgry_engine_count_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string ps = "%!PS\n/Helvetica findfont 24 scalefont setfont\n";
+    for (int i = 1; i <= 23; ++i)
+        ps += (i % 5 == 0 ? "<< /PageSize [842 595] >> setpagedevice\n" : "<< /PageSize [595 842] >> setpagedevice\n") +
+              std::string("72 400 moveto (Page ") + std::to_string(i) + ") show showpage\n";
+    test::WriteFileBytes(dir / "in.ps", ps);
+    ASSERT_EQ(test::RunCommand("ps2pdf " + (dir / "in.ps").string() + " " + (dir / "gs.pdf").string()), 0);
+    ASSERT_EQ(test::RunCommand("qpdf --qdf " + (dir / "gs.pdf").string() + " " + (dir / "qdf.pdf").string()), 0);
+    for (const char* name : {"gs.pdf", "qdf.pdf"}) {
+        std::string out;
+        ASSERT_EQ(test::RunCommand("qpdf --show-npages " + (dir / name).string(), &out), 0);
+        PdfJob job((dir / name).string());
+        ASSERT_EQ(job.ErrorCode(), 0) << name;
+        EXPECT_EQ(job.StoredPageCount(), std::stoi(out)) << name;
+        ASSERT_TRUE(job.BuildPageList({}));
+        EXPECT_EQ(job.Pages().Count(), 23) << name;
+        EXPECT_EQ(job.SizeClasses().Count(), 2) << name;
+        EXPECT_EQ(job.Pages().At(4).width, 842) << name;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace sgry
