@@ -1,19 +1,20 @@
 #!/usr/bin/env python3
 """Writes the font metric tables of pdf/ from the published font data.
 
-    python3 tools/gen_font_tables.py [DATA_DIR]
+    python3 tools/gen_font_tables.py [DATA_DIR] [--out OUT_DIR]
 
 DATA_DIR (default: ../shared/data beside the repository) holds
   afm/*.afm and afm/MustRead.txt  Adobe's Core 14 AFM metrics and their terms
   cmap/90ms-RKSJ-H                 Adobe-Japan1 CMap (Shift-JIS code ranges)
   cid-widths/*.txt                 (CID, width) lists of the proportional fonts
 
-It writes pdf/generated/Type1WidthTables.cpp, pdf/generated/SjisCidRanges.cpp
-and pdf/generated/ProportionalWidthTables.cpp, each with a comment naming its
+It writes (into OUT_DIR, default pdf/generated) Type1WidthTables.cpp,, SjisCidRanges.cpp
+and ProportionalWidthTables.cpp, each with a comment naming its
 source files (and their SHA-256) and keeping the notices the sources ask to
 keep. The generated files are committed; the data files are not, so the
 program builds without DATA_DIR. Python 3 standard library only.
 """
+import argparse
 import hashlib
 import pathlib
 import re
@@ -234,9 +235,15 @@ def gen_proportional(data):
 
 
 def main(argv):
-    data = pathlib.Path(argv[1]) if len(argv) > 1 else REPO.parent / "shared" / "data"
-    if len(argv) > 2 or not data.is_dir():
-        print(f"usage: {argv[0]} [DATA_DIR]  (no folder {data})", file=sys.stderr)
+    parser = argparse.ArgumentParser(description="Writes the font metric tables of pdf/.")
+    parser.add_argument("data", nargs="?", type=pathlib.Path, default=REPO.parent / "shared" / "data",
+                        help="folder with afm/, cmap/ and cid-widths/ (default: ../shared/data)")
+    parser.add_argument("--out", type=pathlib.Path, default=OUT_DIR,
+                        help="folder for the generated .cpp files (default: pdf/generated)")
+    args = parser.parse_args(argv[1:])
+    data = args.data
+    if not data.is_dir():
+        print(f"error: no data folder {data}", file=sys.stderr)
         return 2
     try:
         outputs = {
@@ -247,10 +254,10 @@ def main(argv):
     except DataError as e:
         print(f"error: {e}", file=sys.stderr)
         return 1
-    OUT_DIR.mkdir(parents=True, exist_ok=True)
+    args.out.mkdir(parents=True, exist_ok=True)
     for name, text in outputs.items():
-        (OUT_DIR / name).write_text(text, newline="\n")
-        print(OUT_DIR / name)
+        (args.out / name).write_text(text, newline="\n")
+        print(args.out / name)
     return 0
 
 

@@ -1,0 +1,159 @@
+// The generated metric tables: counts, sample values and shape, and that the
+// committed files are what the generator makes from the font data.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "pdf/FontMetricsTables.h"
+
+namespace sgry {
+namespace {
+
+using namespace font_tables;
+
+int32_t WidthOf(std::span<const WidthPair> table, int32_t code) {
+    for (const WidthPair& pair : table)
+        if (pair.code == code) return pair.width;
+    return -1;
+}
+
+TEST(FontTablesTest, CountsOfEncodedCharactersRangesAndPairs) {
+    EXPECT_EQ(HelveticaWidths().size(), 149u);
+    EXPECT_EQ(TimesRomanWidths().size(), 149u);
+    EXPECT_EQ(SymbolWidths().size(), 189u);
+    EXPECT_EQ(ZapfDingbatsWidths().size(), 202u);
+    EXPECT_EQ(SjisCidRanges().size(), 171u);
+    EXPECT_EQ(HeiseiKakuPGoW5Widths().size(), 460u);
+    EXPECT_EQ(HeiseiPMinW3Widths().size(), 460u);
+}
+
+TEST(FontTablesTest, Type1WidthsOfThePublishedMetrics) {
+    struct Row {
+        const char* name;
+        std::span<const WidthPair> table;
+        int32_t code, width;
+    } rows[] = {
+        {"Helvetica space", HelveticaWidths(), 32, 278},
+        {"Helvetica quotedbl", HelveticaWidths(), 34, 355},
+        {"Helvetica at", HelveticaWidths(), 64, 1015},
+        {"Helvetica A", HelveticaWidths(), 65, 667},
+        {"Times quotedbl", TimesRomanWidths(), 34, 408},
+        {"Times at", TimesRomanWidths(), 64, 921},
+    };
+    for (const Row& row : rows) EXPECT_EQ(WidthOf(row.table, row.code), row.width) << row.name;
+}
+
+TEST(FontTablesTest, Type1TablesAreInCodeOrderWithinTheirRange) {
+    struct Row {
+        const char* name;
+        std::span<const WidthPair> table;
+        int32_t highest;
+    } rows[] = {{"Helvetica", HelveticaWidths(), 251},
+                {"Times-Roman", TimesRomanWidths(), 251},
+                {"Symbol", SymbolWidths(), 254},
+                {"ZapfDingbats", ZapfDingbatsWidths(), 254}};
+    for (const Row& row : rows) {
+        int32_t previous = 31;
+        for (const WidthPair& pair : row.table) {
+            EXPECT_GT(pair.code, previous) << row.name;
+            EXPECT_LE(pair.code, row.highest) << row.name;
+            EXPECT_GT(pair.width, 0) << row.name;
+            previous = pair.code;
+        }
+    }
+}
+
+TEST(FontTablesTest, ProportionalWidthExamples) {
+    struct Row {
+        const char* name;
+        std::span<const WidthPair> table;
+        int32_t cid, width;
+    } rows[] = {
+        {"gothic 1", HeiseiKakuPGoW5Widths(), 1, 305},   {"gothic 2", HeiseiKakuPGoW5Widths(), 2, 219},
+        {"gothic 3", HeiseiKakuPGoW5Widths(), 3, 500},   {"gothic 7", HeiseiKakuPGoW5Widths(), 7, 594},
+        {"gothic 33", HeiseiKakuPGoW5Widths(), 33, 668}, {"mincho 1", HeiseiPMinW3Widths(), 1, 305},
+        {"mincho 2", HeiseiPMinW3Widths(), 2, 305},      {"mincho 3", HeiseiPMinW3Widths(), 3, 461},
+        {"mincho 7", HeiseiPMinW3Widths(), 7, 613},      {"mincho 33", HeiseiPMinW3Widths(), 33, 727},
+    };
+    for (const Row& row : rows) EXPECT_EQ(WidthOf(row.table, row.cid), row.width) << row.name;
+}
+
+TEST(FontTablesTest, ProportionalTablesRunInFiveBlocks) {
+    const std::vector<std::pair<int32_t, int32_t>> expected{
+        {1, 94}, {326, 389}, {633, 695}, {771, 778}, {780, 1010}};
+    for (auto table : {HeiseiKakuPGoW5Widths(), HeiseiPMinW3Widths()}) {
+        std::vector<std::pair<int32_t, int32_t>> runs;
+        for (const WidthPair& pair : table) {
+            if (!runs.empty() && pair.code == runs.back().second + 1)
+                runs.back().second = pair.code;
+            else
+                runs.push_back({pair.code, pair.code});
+        }
+        EXPECT_EQ(runs, expected);
+    }
+}
+
+TEST(FontTablesTest, RangesKeepTheCMapOrderAndNeverOverlap) {
+    const auto ranges = SjisCidRanges();
+    ASSERT_EQ(ranges.size(), 171u);
+    auto same = [](const CidRange& r, uint16_t f, uint16_t l, uint16_t c) {
+        return r.first == f && r.last == l && r.firstCid == c;
+    };
+    EXPECT_TRUE(same(ranges[0], 0x20, 0x7D, 231));
+    EXPECT_TRUE(same(ranges[1], 0x7E, 0x7E, 631));
+    EXPECT_TRUE(same(ranges[2], 0x8140, 0x817E, 633));
+    EXPECT_TRUE(same(ranges[3], 0x8180, 0x81AC, 696));
+    EXPECT_TRUE(same(ranges[169], 0xFB80, 0xFBFC, 8581));
+    EXPECT_TRUE(same(ranges[170], 0xFC40, 0xFC4B, 8706));
+    std::size_t katakana = 0;
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+        if (same(ranges[i], 0xA0, 0xDF, 326)) katakana = i;
+    ASSERT_GT(katakana, 0u);
+    EXPECT_TRUE(same(ranges[katakana - 1], 0x9F80, 0x9FFC, 5375));
+    EXPECT_TRUE(same(ranges[katakana + 1], 0xE040, 0xE07E, 5500));
+
+    auto firstByte = [](uint16_t code) { return code > 0xFF ? code >> 8 : code; };
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        EXPECT_LE(ranges[i].first, ranges[i].last);
+        if (i > 0) {
+            EXPECT_LE(firstByte(ranges[i - 1].first), firstByte(ranges[i].first)) << i;
+        }
+        for (std::size_t j = i + 1; j < ranges.size(); ++j)
+            EXPECT_TRUE(ranges[i].last < ranges[j].first || ranges[j].last < ranges[i].first)
+                << i << " overlaps " << j;
+    }
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The committed tables must be what the generator makes from the data; the
+// data folder exists on developer machines and in CI, not everywhere.
+TEST(FontTablesTest, CommittedTablesMatchTheGenerator) {
+    const std::filesystem::path source = SIGILRY_SOURCE_DIR;
+    const std::filesystem::path data = source.parent_path() / "shared" / "data";
+    if (!std::filesystem::is_directory(data)) GTEST_SKIP() << "no font data at " << data;
+    if (!std::filesystem::exists("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
+    const std::filesystem::path out =
+        std::filesystem::path(SIGILRY_BINARY_DIR) / "font-tables-check";
+    std::filesystem::remove_all(out);
+    const std::string command = "/usr/bin/python3 '" + (source / "tools/gen_font_tables.py").string() +
+                                "' '" + data.string() + "' --out '" + out.string() + "' > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    for (const char* name : {"Type1WidthTables.cpp", "SjisCidRanges.cpp", "ProportionalWidthTables.cpp"}) {
+        const std::string generated = ReadFile(out / name);
+        ASSERT_FALSE(generated.empty()) << name;
+        EXPECT_EQ(generated, ReadFile(source / "pdf/generated" / name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace sgry
