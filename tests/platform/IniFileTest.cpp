@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cfloat>
 #include <clocale>
@@ -158,6 +159,21 @@ TEST_F(IniFileTest, RefusedWriteIsReported) {
     ini.SetSection("OptionList1");
     EXPECT_FALSE(ini.PutString("k", "v"));
     EXPECT_FALSE(Open().PutString("  ", "v")) << "an empty key cannot be written";
+}
+
+TEST_F(IniFileTest, ReadOnlyFileRefusesAChangeButNotAnUnchangedValue) {
+    if (geteuid() == 0) GTEST_SKIP() << "the superuser writes read-only files";
+    Given("[OptionList1]\r\nQRVersion=5\r\n");
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(Open().PutInt("QRVersion", 6));
+    EXPECT_TRUE(Open().PutInt("QRVersion", 5)) << "the file already says so";
+    EXPECT_EQ(Bytes(), "[OptionList1]\r\nQRVersion=5\r\n");
+}
+
+TEST_F(IniFileTest, RewritingAShorterFileLeavesNoOldTail) {
+    Given("[OptionList1]\r\nQRString=a long old value that is cut away\r\n");
+    EXPECT_TRUE(Open().PutString("QRString", "x"));
+    EXPECT_EQ(Bytes(), "[OptionList1]\r\nQRString=x\r\n");
 }
 
 TEST_F(IniFileTest, NumberFormsAreWrittenIndependentlyOfTheLocale) {
