@@ -56,6 +56,12 @@ public:
         return *this;
     }
     const std::string& Bytes() const { return bytes_; }
+    // One entry line of the sections the engine writes.
+    static std::string XrefLine(size_t offset, int generation = 0) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%010zu %05d n\r\n", offset, generation);
+        return line;
+    }
     long LastXref() const { return prev_; }
 
 private:
