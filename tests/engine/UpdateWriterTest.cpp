@@ -236,7 +236,7 @@ TEST(UpdateWriterTest, SharedResourcesAcrossSizeClassesAreSplit) {
     // Page 4 is landscape; it must not share the rewritten object 6 with pages 3 and 5.
     std::string source = ThreePagesSharingResources();
     const std::string page4 = "4 0 obj\n<< /Type /Page /Parent 2 0 R /Resources 6 0 R /Contents 7 0 R >>";
-    const std::string landscape = "4 0 obj\n<< /Type /Page /MediaBox [0 0 842 595] /Resources 6 0 R >>";
+    const std::string landscape = "4 0 obj\n<< /Type /Page /MediaBox [0 0 842 595] /Resources 6 0 R       >>";
     ASSERT_EQ(page4.size(), landscape.size());
     source.replace(source.find(page4), page4.size(), landscape);
     Update u = StartUpdate(source);
