@@ -65,10 +65,8 @@ bool PageTreeWalker::ReadKids(std::vector<Kid>& kids) {
         const int64_t number = TokenReader::LeadingInt(t);
         const int64_t generation = job_.ReadInt();
         job_.NextToken();  // "R"
-        const int64_t resume = job_.Reader().Tell();
-        const bool isNode = job_.ObjectType(number, generation) == "/Pages";
-        job_.Reader().Seek(resume);
-        kids.push_back({number, generation, isNode});
+        // ObjectType keeps the reader's position inside this /Kids array.
+        kids.push_back({number, generation, job_.ObjectType(number, generation) == "/Pages"});
     }
     return true;
 }
@@ -135,10 +133,10 @@ bool PageTreeWalker::VisitPage(int64_t number, int64_t generation, Inherited inh
     entry.height = inherited.mediaBox[3];
     entry.rotation = inherited.rotation;
     entry.sizeClass = job_.sizeClasses_.Lookup(entry.width, entry.height, entry.rotation);
+    if (entry.sizeClass < 0) return Fail(page_error::kOutOfMemory);
     entry.contentNumber = job_.AllocateObjectNumber();
     entry.contentGeneration = 0;
-    if (!job_.pages_.Add(entry, origin)) return false;
-    return true;
+    return job_.pages_.Add(entry, origin);
 }
 
 }  // namespace sgry
