@@ -56,52 +56,35 @@ inline std::string RunCapture(const std::string& command) {
     return output;
 }
 
-inline std::string DecodeBase64(const std::string& text) {
-    static const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    unsigned buffer = 0;
-    int bits = 0;
-    for (char ch : text) {
-        const auto value = kAlphabet.find(ch);
-        if (value == std::string::npos) continue;  // line breaks, padding
-        buffer = (buffer << 6) | static_cast<unsigned>(value);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out.push_back(static_cast<char>((buffer >> bits) & 0xFF));
-        }
-    }
-    return out;
-}
-
 inline std::string QuoteForShell(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
-// zbarimg's XML report for several images: the data of the first symbol
-// found in each image, in the order given ("<none>" when nothing was found).
-// zbar converts byte segments to UTF-8 by its own guess and reports Kanji as
-// UTF-8; data it cannot show as text arrives base64-encoded and is decoded.
-inline std::vector<std::string> ZbarDecodeEach(const std::vector<std::filesystem::path>& images) {
-    std::string command = "zbarimg --nodbus --xml -q";
+// Runs zbarimg over the images and returns one text per symbol it found, in
+// image order. zbar converts byte segments to UTF-8 by its own guess and
+// reports Kanji as UTF-8; each symbol's text ends with a line break, so the
+// messages must not contain one.
+inline std::vector<std::string> ZbarTexts(const std::vector<std::filesystem::path>& images) {
+    std::string command = "zbarimg --nodbus --raw -q";
     for (const auto& image : images) command += " " + QuoteForShell(image);
-    const std::string xml = RunCapture(command + " 2>/dev/null");
-    std::vector<std::string> results;
+    const std::string output = RunCapture(command + " 2>/dev/null");
+    std::vector<std::string> texts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)
+        texts.push_back(output.substr(start, end - start));
+    return texts;
+}
+
+// The text of each image ("<none>" where no symbol was found), decoding the
+// batch in one run and falling back to one run per image only when the
+// batch does not yield exactly one symbol per image.
+inline std::vector<std::string> ZbarDecodeEach(const std::vector<std::filesystem::path>& images) {
+    std::vector<std::string> texts = ZbarTexts(images);
+    if (texts.size() == images.size()) return texts;
+    texts.clear();
     for (const auto& image : images) {
-        std::string found = "<none>";
-        const auto source = xml.find("<source href='" + image.string() + "'>");
-        if (source != std::string::npos) {
-            const auto sourceEnd = xml.find("</source>", source);
-            const auto data = xml.find("<data", source);
-            if (data != std::string::npos && data < sourceEnd) {
-                const auto open = xml.find("<![CDATA[", data) + 9;
-                const auto close = xml.find("]]>", open);
-                found = xml.substr(open, close - open);
-                const auto tagEnd = xml.find('>', data);
-                if (xml.substr(data, tagEnd - data).find("base64") != std::string::npos) found = DecodeBase64(found);
-            }
-        }
-        results.push_back(found);
+        const std::vector<std::string> one = ZbarTexts({image});
+        texts.push_back(one.size() == 1 ? one.front() : "<none>");
     }
-    return results;
+    return texts;
 }
 
 // The exact bytes of every symbol in the images, without any character set
