@@ -75,11 +75,13 @@ struct BmpSpec {
 inline std::string MakeBmp(const BmpSpec& spec) {
     const std::size_t packed = (static_cast<std::size_t>(spec.width) * spec.bitsPerPixel + 7) / 8;
     const std::size_t stored = (packed + 3) / 4 * 4;
+    std::vector<uint8_t> pixels = spec.pixels;  // short pixel data is completed with zeros
+    pixels.resize(packed * static_cast<std::size_t>(spec.height));
     std::string rows;
     for (int32_t i = 0; i < spec.height; ++i) {
         const int32_t y = spec.topDown ? i : spec.height - 1 - i;
-        std::string row(spec.pixels.begin() + static_cast<std::ptrdiff_t>(y * packed),
-                        spec.pixels.begin() + static_cast<std::ptrdiff_t>((y + 1) * packed));
+        std::string row(pixels.begin() + static_cast<std::ptrdiff_t>(y * packed),
+                        pixels.begin() + static_cast<std::ptrdiff_t>((y + 1) * packed));
         if (spec.bitsPerPixel == 24)
             for (std::size_t p = 0; p + 2 < row.size(); p += 3) std::swap(row[p], row[p + 2]);
         row.append(stored - packed, static_cast<char>(spec.padByte));
