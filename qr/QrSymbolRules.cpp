@@ -147,26 +147,27 @@ namespace {
 
 constexpr uint8_t kDarkFlag = 2;
 
-// Scores one line (a row or a column) of n modules read through dark(k):
-// runs of five or more, and dark-light-dark-dark-dark-light-dark with light
-// or absent neighbours.
-template <class DarkAt>
-int LinePenalty(int n, DarkAt dark) {
+// Scores one line (a row or a column) of n colours (1 dark): runs of five or
+// more, and dark-light-dark-dark-dark-light-dark with light or absent
+// neighbours.
+int LinePenalty(const uint8_t* line, int n) {
     int score = 0;
     int run = 1;
-    for (int k = 1; k <= n; ++k) {
-        if (k < n && dark(k) == dark(k - 1)) {
+    for (int k = 1; k < n; ++k) {
+        if (line[k] == line[k - 1]) {
             ++run;
             continue;
         }
         if (run >= 5) score += run - 2;
         run = 1;
     }
-    static constexpr bool kFinderLike[7] = {true, false, true, true, true, false, true};
+    if (run >= 5) score += run - 2;
+    static constexpr uint8_t kFinderLike[7] = {1, 0, 1, 1, 1, 0, 1};
     for (int k = 0; k + 7 <= n; ++k) {
-        bool match = (k == 0 || !dark(k - 1)) && (k + 7 == n || !dark(k + 7));
-        for (int m = 0; match && m < 7; ++m) match = dark(k + m) == kFinderLike[m];
-        if (match) score += 40;
+        if (line[k] == 0 || (k > 0 && line[k - 1] != 0) || (k + 7 < n && line[k + 7] != 0)) continue;
+        int m = 1;
+        while (m < 7 && line[k + m] == kFinderLike[m]) ++m;
+        if (m == 7) score += 40;
     }
     return score;
 }
@@ -174,19 +175,27 @@ int LinePenalty(int n, DarkAt dark) {
 }  // namespace
 
 int PenaltyScore(const uint8_t* modules, int side, int stride) {
-    auto darkAt = [&](int row, int column) { return (modules[row * stride + column] & kDarkFlag) != 0; };
+    auto darkAt = [&](int row, int column) -> uint8_t { return (modules[row * stride + column] & kDarkFlag) != 0; };
+    uint8_t line[kMaxSide];
     int score = 0;
-    for (int r = 0; r < side; ++r) score += LinePenalty(side, [&](int c) { return darkAt(r, c); });
-    for (int c = 0; c < side; ++c) score += LinePenalty(side, [&](int r) { return darkAt(r, c); });
+    int dark = 0;
+    for (int r = 0; r < side; ++r) {
+        for (int c = 0; c < side; ++c) {
+            line[c] = darkAt(r, c);
+            dark += line[c];
+        }
+        score += LinePenalty(line, side);
+    }
+    for (int c = 0; c < side; ++c) {
+        for (int r = 0; r < side; ++r) line[r] = darkAt(r, c);
+        score += LinePenalty(line, side);
+    }
     for (int r = 0; r + 1 < side; ++r) {
         for (int c = 0; c + 1 < side; ++c) {
-            const bool d = darkAt(r, c);
+            const uint8_t d = darkAt(r, c);
             if (darkAt(r, c + 1) == d && darkAt(r + 1, c) == d && darkAt(r + 1, c + 1) == d) score += 3;
         }
     }
-    int dark = 0;
-    for (int r = 0; r < side; ++r)
-        for (int c = 0; c < side; ++c) dark += darkAt(r, c) ? 1 : 0;
     const int p = dark * 100 / (side * side) - 50;
     score += (std::abs(p) / 5) * 10;
     return score;
