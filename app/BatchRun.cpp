@@ -1,0 +1,131 @@
+#include "app/BatchRun.h"
+
+#include "app/FileList.h"
+#include "engine/JobRunner.h"
+#include "engine/PdfJob.h"
+#include "image/BmpReader.h"
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+namespace {
+
+// The bitmap reader's codes: a file that is no bitmap or ends too early
+// counts as damaged.
+std::string BmpCheckMessage(const std::string& path) {
+    BmpReader reader;
+    if (reader.Open(path)) return std::string();
+    switch (reader.Error()) {
+        case BmpReader::kNotBitmap:
+        case BmpReader::kDamaged:
+            return Format(batch_message::kBmpDamaged, path);
+        case BmpReader::kCannotOpen:
+            return Format(batch_message::kBmpCannotOpen, path);
+        case BmpReader::kUnsupportedDepth:
+            return Format(batch_message::kBmpDepth, reader.BitsPerPixel());
+        default:
+            return Format(batch_message::kBmpUnsupported, path, reader.Error());
+    }
+}
+
+}  // namespace
+
+std::string ImageCheckMessage(const std::string& imagePath, MessageIcon& icon) {
+    icon = MessageIcon::Warning;
+    if (imagePath.empty()) return std::string();
+    if (fs::EndsWithIgnoreCase(imagePath, ".bmp")) {
+        icon = MessageIcon::None;
+        return BmpCheckMessage(imagePath);
+    }
+    if (fs::EndsWithIgnoreCase(imagePath, ".png")) {
+        PngReader reader;
+        if (reader.Open(imagePath)) return std::string();
+        return Format(batch_message::kImageReadFailed, imagePath, reader.ErrorText(reader.Error()));
+    }
+    if (fs::EndsWithIgnoreCase(imagePath, ".jpg") || fs::EndsWithIgnoreCase(imagePath, ".jpeg")) {
+        JpegReader reader;
+        if (reader.Open(imagePath)) return std::string();
+        return Format(batch_message::kImageReadFailed, imagePath, JpegReader::ErrorText(reader.Error()));
+    }
+    return Format(batch_message::kImageFormat, imagePath);
+}
+
+BatchRun::BatchRun(const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts, BatchProgress& progress,
+                   LocalTimeSource clock)
+    : stamp_(stamp), app_(app), prompts_(prompts), progress_(progress), clock_(std::move(clock)) {}
+
+bool BatchRun::CheckImage() {
+    MessageIcon icon = MessageIcon::None;
+    const std::string message = ImageCheckMessage(stamp_.ImageFileName, icon);
+    if (message.empty()) return true;
+    prompts_.ShowMessage(message, icon);
+    return false;
+}
+
+BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
+    BatchOutcome outcome;
+    if (rows.empty()) {
+        prompts_.ShowMessage(list_message::kNoFiles);
+        return outcome;
+    }
+    if (!CheckImage()) {
+        outcome.status = BatchOutcome::Status::ImageRefused;
+        return outcome;
+    }
+    if (!prompts_.AskOkCancel(batch_message::kConfirm)) {
+        outcome.status = BatchOutcome::Status::Declined;
+        return outcome;
+    }
+    return RunBatch(rows);
+}
+
+bool BatchRun::StampOne(const std::string& path) {
+    PdfJob job(path);
+    if (job.ErrorCode() != job_error::kNone) {
+        prompts_.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
+        return false;
+    }
+    JobRunner runner(job, stamp_, app_, prompts_, clock_);
+    return runner.Run();
+}
+
+// Rows without a tick are passed over; a cancel takes effect between files,
+// after the file being stamped is finished.
+BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
+    BatchOutcome outcome;
+    outcome.status = BatchOutcome::Status::Ran;
+    for (const BatchRow& row : rows)
+        if (row.checked) ++outcome.toProcess;
+    progress_.Start(outcome.toProcess);
+    for (const BatchRow& row : rows) {
+        if (!row.checked) continue;
+        progress_.Show(Format("%d / %d", outcome.finished, outcome.toProcess), row.path);
+        if (StampOne(row.path)) ++outcome.succeeded;
+        ++outcome.finished;
+        progress_.Step();
+        if (progress_.Cancelled()) {
+            outcome.cancelled = true;
+            break;
+        }
+    }
+    progress_.Finish();
+    ShowSummary(outcome);
+    return outcome;
+}
+
+void BatchRun::ShowSummary(const BatchOutcome& outcome) {
+    if (outcome.cancelled) {
+        prompts_.ShowMessage(batch_message::kCancelled);
+        return;
+    }
+    if (outcome.succeeded == 0) return;
+    if (app_.Output == OutputMode::PrefixedCopy)
+        prompts_.ShowMessage(batch_message::kDonePrefixed, MessageIcon::Information);
+    else
+        prompts_.ShowMessage(batch_message::kDone);
+}
+
+}  // namespace sgry

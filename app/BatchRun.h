@@ -1,0 +1,107 @@
+#pragma once
+// The run command without any window: the image check, the confirmation,
+// and the loop that stamps the checked files one after another, each by its
+// own job, with progress, a cancel flag tested between files, one message
+// per failed file and one summary at the end.
+//
+// Messages go through UserPrompts (UTF-8); progress through BatchProgress.
+// Settings are only read. Everything runs on the caller's thread.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/UserPrompts.h"
+#include "render/HeaderFooterItem.h"
+#include "settings/StampSettings.h"
+
+namespace sgry {
+
+namespace batch_message {
+inline constexpr const char* kConfirm = "処理を実行しますか？";
+inline constexpr const char* kOpenFailed = "PDFの展開時にエラーが発生しました\r\n%s\r\n\r\n エラーコード=%d";
+inline constexpr const char* kCancelled = "中断しました";
+inline constexpr const char* kDone = "完了しました";
+inline constexpr const char* kDonePrefixed =
+    "完了しました\r\n\r\n出力ファイルは、ファイル名の先頭に \" _ \"(アンダーライン)が付加されています。";
+inline constexpr const char* kBmpDamaged = "画像ファイルが壊れています\r\n%s";
+inline constexpr const char* kBmpCannotOpen = "画像ファイルが開けません\r\n%s";
+inline constexpr const char* kBmpDepth =
+    "%dビットカラーのBMPファイルには対応していません。\r\n画像ファイルを変更して下さい";
+inline constexpr const char* kBmpUnsupported = "このBMPファイルには対応していません。\r\n%s\r\ncode = %d";
+inline constexpr const char* kImageReadFailed =
+    "透かし画像の読み込みでエラーが発生しました\r\n%s\r\n\r\nエラー内容：\r\n%s\r\n\r\n"
+    "書出し設定で透かし画像を変更して下さい";
+inline constexpr const char* kImageFormat =
+    "透かし画像が未対応の形式です\r\n%s\r\n\r\n書出し設定で透かし画像を変更して下さい";
+}  // namespace batch_message
+
+// One row of the file list as the run sees it.
+struct BatchRow {
+    std::string path;
+    bool checked = true;
+};
+
+// What shows the run's progress (the desktop program's progress dialog).
+class BatchProgress {
+public:
+    virtual ~BatchProgress() = default;
+    // Before the first file: the number of files to process (the bar's range).
+    virtual void Start(int32_t total) = 0;
+    // Before each file: "finished / total" ("0 / 3" while the first of three
+    // runs) and the file's path.
+    virtual void Show(const std::string& countText, const std::string& path) = 0;
+    // After each file, stamped or not.
+    virtual void Step() = 0;
+    // Asked after each file; true stops the run before the next one. A
+    // window may handle its pending events here so that its cancel button
+    // is heard while the batch runs.
+    virtual bool Cancelled() = 0;
+    // After the last file (or the cancel), before the summary.
+    virtual void Finish() {}
+};
+
+struct BatchOutcome {
+    enum class Status {
+        NoFiles,       // the list was empty
+        ImageRefused,  // the watermark image failed its check
+        Declined,      // the confirmation was answered with Cancel
+        Ran,           // the loop ran (possibly cancelled)
+    };
+    Status status = Status::NoFiles;
+    int32_t toProcess = 0;  // checked rows
+    int32_t finished = 0;   // files whose turn came (stamped or failed)
+    int32_t succeeded = 0;  // files stamped and written
+    bool cancelled = false;
+};
+
+class BatchRun {
+public:
+    // Everything borrowed must outlive the run.
+    BatchRun(const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts, BatchProgress& progress,
+             LocalTimeSource clock = SystemLocalTime);
+
+    // The run command: no rows ("対象PDFファイルがありません"), the image
+    // check, the confirmation "処理を実行しますか？", then RunBatch.
+    BatchOutcome OnRun(const std::vector<BatchRow>& rows);
+    // The loop over the checked rows and the summary.
+    BatchOutcome RunBatch(const std::vector<BatchRow>& rows);
+    // The watermark image check (true when no image is set or it reads).
+    bool CheckImage();
+
+private:
+    // One file: its job, and its run when the source could be read.
+    bool StampOne(const std::string& path);
+    void ShowSummary(const BatchOutcome& outcome);
+
+    const StampSettings& stamp_;
+    const AppSettings& app_;
+    UserPrompts& prompts_;
+    BatchProgress& progress_;
+    LocalTimeSource clock_;
+};
+
+// The message of the image check for a watermark image path, or "" when the
+// image reads (or no image is set). `icon` receives the box's icon.
+std::string ImageCheckMessage(const std::string& imagePath, MessageIcon& icon);
+
+}  // namespace sgry

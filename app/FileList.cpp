@@ -1,0 +1,94 @@
+#include "app/FileList.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <set>
+
+#include "engine/PdfJob.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+namespace {
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+}  // namespace
+
+FileList::FileList(UserPrompts& prompts, AddingNotice* notice) : prompts_(prompts), notice_(notice) {}
+
+bool FileList::AddFileToList(const std::string& path) {
+    if (notice_) notice_->Show();
+    int error = 0;
+    int32_t pageCount = 0;
+    {
+        const PdfJob job(path);
+        error = job.ErrorCode();
+        pageCount = job.StoredPageCount();
+    }
+    if (notice_) notice_->Hide();
+    if (error == job_error::kNotPdf) {
+        prompts_.ShowMessage(Format(list_message::kNotPdf, path));
+        return false;
+    }
+    if (error != job_error::kNone) {
+        prompts_.ShowMessage(Format(list_message::kReadFailed, path, error));
+        return false;
+    }
+    rows_.insert(rows_.begin(), FileListRow{fs::FileNameOf(path), pageCount, path, true});
+    return true;
+}
+
+void FileList::RemoveRows(const std::vector<int32_t>& indices) {
+    const std::set<int32_t> doomed(indices.begin(), indices.end());
+    std::vector<FileListRow> kept;
+    for (int32_t i = 0; i < Count(); ++i)
+        if (!doomed.contains(i)) kept.push_back(std::move(rows_[static_cast<std::size_t>(i)]));
+    rows_ = std::move(kept);
+}
+
+bool FileList::WriteListFile(const std::string& path) const {
+    const FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
+        prompts_.ShowMessage(Format(list_message::kCannotOpen, path));
+        return false;
+    }
+    bool ok = true;
+    for (const FileListRow& row : rows_) {
+        const std::string line = row.path + "\r\n";
+        ok = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size() && ok;
+    }
+    return ok;
+}
+
+// One piece at a time, as a 2048-byte line buffer reads it: at most 2047
+// bytes, ending after a line feed.
+bool FileList::ReadListPaths(const std::string& path, std::vector<std::string>& paths) {
+    const FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    char buffer[kListLinePieceBytes + 1];
+    while (std::fgets(buffer, sizeof buffer, file.get()) != nullptr) {
+        std::string piece(buffer);
+        if (const std::size_t lf = piece.find('\n'); lf != std::string::npos) {
+            piece.resize(lf);
+            if (!piece.empty() && piece.back() == '\r') piece.pop_back();
+        }
+        if (!piece.empty()) paths.push_back(piece);
+    }
+    return true;
+}
+
+bool FileList::ReadListFile(const std::string& path) {
+    std::vector<std::string> paths;
+    if (!ReadListPaths(path, paths)) {
+        prompts_.ShowMessage(Format(list_message::kCannotOpen, path));
+        return false;
+    }
+    for (const std::string& listed : paths) AddFileToList(listed);
+    return true;
+}
+
+}  // namespace sgry

@@ -1,0 +1,296 @@
+#include "engine/JobRunner.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "engine/OutputNaming.h"
+#include "engine/TrailerCopy.h"
+#include "image/ImageObjects.h"
+#include "pdf/CidFont.h"
+#include "platform/Format.h"
+#include "render/ImageStamp.h"
+
+namespace sgry {
+
+// The names the page's merged resources gave to what the page asked for;
+// empty where a resource could not be added (its fragment is then left out).
+struct JobRunner::PageNames {
+    std::array<std::string, kSlotCount> fonts;
+    std::string image;
+    std::string imageState;
+    std::string watermark;
+    std::string band;
+    std::string qr;
+};
+
+WantedStamps WantedStamps::From(const StampSettings& settings) {
+    WantedStamps wanted;
+    wanted.textWatermark = settings.WaterMarkType != 0;
+    wanted.band = settings.bWmNeed;
+    wanted.image = !settings.ImageFileName.empty();
+    wanted.qr = settings.QRIsValid && !settings.QRString.empty();
+    for (std::size_t i = 0; i < wanted.slots.size(); ++i)
+        wanted.slots[i] = settings.Slots[i].StyleType != HeaderFooterStyle::None;
+    return wanted;
+}
+
+// The newest trailer's keys, as the update would copy them; /Encrypt counts
+// only as a key of the trailer itself, not inside a nested dictionary.
+bool HasEncryptDictionary(PdfJob& job) {
+    if (job.SourceStartxref() < 0) return false;
+    std::istringstream tokens(CopyTrailerKeys(job.Reader(), job.SourceStartxref()));
+    int depth = 1;
+    for (std::string token; tokens >> token;) {
+        if (token == "<<") ++depth;
+        if (token == ">>") --depth;
+        if (depth == 1 && token == "/Encrypt") return true;
+    }
+    return false;
+}
+
+namespace {
+
+// "HeiseiKakuGo-W5" is the one font whose bold and italic switches of the
+// slot change the font; every other name goes through the font table.
+std::unique_ptr<PdfFont> MakeSlotFont(const HeaderFooterSlot& slot) {
+    if (slot.FontName == "HeiseiKakuGo-W5")
+        return std::make_unique<HeiseiKakuGoW5Font>(slot.FontIsBold, slot.FontIsItalic);
+    return MakePdfFont(slot.FontName);
+}
+
+template <class Element>
+Element* ElementOfClass(const std::vector<std::unique_ptr<Element>>& elements, int32_t sizeClass) {
+    if (sizeClass < 0 || static_cast<std::size_t>(sizeClass) >= elements.size()) return nullptr;
+    return elements[static_cast<std::size_t>(sizeClass)].get();
+}
+
+}  // namespace
+
+JobRunner::JobRunner(PdfJob& job, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+                     LocalTimeSource clock)
+    : job_(job), stamp_(stamp), app_(app), prompts_(prompts), clock_(std::move(clock)) {}
+
+JobRunner::~JobRunner() = default;
+
+bool JobRunner::Run() {
+    if (HasEncryptDictionary(job_)) {
+        job_.SetErrorCode(kEncryptedSource);
+        prompts_.ShowMessage(Format(run_message::kEncrypted, job_.SourcePath()));
+        return false;
+    }
+    if (!job_.BuildPageList(PageRangeChoice::From(stamp_))) {
+        prompts_.ShowMessage(Format(run_message::kPageTree, job_.Pages().ErrorCode()));
+        return false;
+    }
+    if (!job_.BuildWriteTable(stamp_.OddFlag[kStampOddPositions], stamp_.OddFlag[kStampEvenPositions])) {
+        prompts_.ShowMessage(Format(run_message::kWriteTable, job_.Writes().ErrorCode()));
+        return false;
+    }
+    if (StampingPass()) return true;
+    ReportFailure();
+    return false;
+}
+
+void JobRunner::ReportFailure() {
+    const int code = job_.ErrorCode();
+    if (code == kOutputDialogCancelled) return;
+    if (code == job_error::kOpen || code == kOutputCopyFailed) {
+        prompts_.ShowMessage(Format(run_message::kCannotWrite, outputPath_));
+        return;
+    }
+    prompts_.ShowMessage(Format(run_message::kOutputFailed, outputPath_, code));
+}
+
+bool JobRunner::StampingPass() {
+    wanted_ = WantedStamps::From(stamp_);
+    PrepareForms();
+    if (!OpenOutput()) return false;
+    if (app_.Undo) job_.WriteMarker();
+    WriteSharedObjects();
+
+    const bool odd = stamp_.OddFlag[kStampOddPositions];
+    const bool even = stamp_.OddFlag[kStampEvenPositions];
+    for (int32_t index = 0; index < job_.Pages().Count(); ++index) {
+        if (!PdfJob::IsStampedPosition(index + 1, odd, even)) continue;
+        if (!StampPage(index)) break;
+    }
+    if (job_.ErrorCode() == job_error::kNone && job_.FinishUpdate()) return true;
+    CutBackFailedUpdate();
+    return false;
+}
+
+// Band and text watermark elements, one per page-size class, in class order.
+// Nothing is written yet.
+void JobRunner::PrepareForms() {
+    const SizeClassTable& classes = job_.SizeClasses();
+    if (wanted_.band)
+        for (int32_t c = 0; c < classes.Count(); ++c) bands_.push_back(MakeBandWatermark(stamp_, classes.GetSizeClass(c)));
+    if (wanted_.textWatermark)
+        for (int32_t c = 0; c < classes.Count(); ++c)
+            watermarks_.push_back(MakeTextWatermark(stamp_, classes.GetSizeClass(c)));
+}
+
+// Closes the source, lets the output mode decide the output, and reopens the
+// job's stream on it for update. A lookup failure noted during the page walk
+// does not count against the pass.
+bool JobRunner::OpenOutput() {
+    job_.File().Close();
+    job_.SetErrorCode(job_error::kNone);
+    OutputNaming naming(app_.Output, prompts_);
+    const std::string path = naming.DetermineOutput(job_.SourcePath());
+    outputPath_ = naming.AttemptedPath();
+    outputIsCopy_ = naming.MadeCopy();
+    if (path.empty()) {
+        job_.SetErrorCode(naming.Error());
+        return false;
+    }
+    if (!job_.OpenOutput(path)) return false;
+    outputOpened_ = true;
+    return true;
+}
+
+void JobRunner::WriteSharedObjects() {
+    WriteFonts();
+    WriteImage();
+    WriteForms();
+    PrepareQr();
+}
+
+// Every enabled slot gets font objects of its own, even when two slots name
+// the same font.
+void JobRunner::WriteFonts() {
+    for (std::size_t i = 0; i < fonts_.size(); ++i) {
+        if (!wanted_.slots[i]) continue;
+        fonts_[i] = MakeSlotFont(stamp_.Slots[i]);
+        fonts_[i]->WriteObjects(job_);
+    }
+}
+
+// An image that cannot be read is left out of every page; the other stamps
+// are still drawn.
+void JobRunner::WriteImage() {
+    if (!wanted_.image) return;
+    imageState_ = WriteImageGraphicsState(job_, stamp_.ImageDensity);
+    image_ = WriteImageXObject(job_, stamp_.ImageFileName);
+    if (!image_.Written() && !image_.message.empty()) prompts_.ShowMessage(image_.message);
+}
+
+void JobRunner::WriteForms() {
+    for (const auto& element : watermarks_)
+        if (element) element->Build(job_);
+    for (const auto& element : bands_)
+        if (element) element->Build(job_);
+}
+
+void JobRunner::PrepareQr() { qrWritten_ = false; }
+
+TextWatermark* JobRunner::WatermarkOf(const PageEntry& page) const { return ElementOfClass(watermarks_, page.sizeClass); }
+
+BandWatermark* JobRunner::BandOf(const PageEntry& page) const { return ElementOfClass(bands_, page.sizeClass); }
+
+std::vector<ResourceRequest> JobRunner::PageRequests(const PageEntry& page, PageNames& names,
+                                                     std::vector<std::string*>& targets) const {
+    std::vector<ResourceRequest> requests;
+    const auto add = [&](ResourceRequest::Category category, int32_t number, int32_t generation,
+                         std::string* target) {
+        requests.push_back({category, number, generation});
+        targets.push_back(target);
+    };
+    using Category = ResourceRequest::Category;
+    for (std::size_t i = 0; i < fonts_.size(); ++i)
+        if (fonts_[i]) add(Category::Font, fonts_[i]->ObjectNumber(), fonts_[i]->Generation(), &names.fonts[i]);
+    if (image_.Written()) {
+        add(Category::XObject, image_.object.number, image_.object.generation, &names.image);
+        add(Category::ExtGState, imageState_.number, imageState_.generation, &names.imageState);
+    }
+    if (const TextWatermark* element = WatermarkOf(page))
+        add(Category::XObject, element->FormRef().number, element->FormRef().generation, &names.watermark);
+    if (const BandWatermark* element = BandOf(page))
+        add(Category::XObject, element->FormRef().number, element->FormRef().generation, &names.band);
+    return requests;
+}
+
+// Page object, merged resources and stamp content of one page. Only a failed
+// resources merge stops the pass (error 16).
+bool JobRunner::StampPage(int32_t index) {
+    job_.WritePageObject(index);
+    const PageEntry page = job_.Pages().At(index);
+    PageNames names;
+    std::vector<std::string*> targets;
+    const std::vector<ResourceRequest> requests = PageRequests(page, names, targets);
+    std::vector<std::string> chosen;
+    if (!job_.WritePageResources(index, requests, chosen)) {
+        job_.SetErrorCode(job_error::kResourcesFailed);
+        return false;
+    }
+    for (std::size_t i = 0; i < targets.size() && i < chosen.size(); ++i) *targets[i] = chosen[i];
+    job_.WritePageContent(index, PageContent(page, names));
+    return true;
+}
+
+// "Q" closes the "q" stream that every stamped page draws first, so the
+// stamps start from the default graphics state whatever the page's own
+// content left behind; then image, text watermark, band, header and footer,
+// QR code.
+std::string JobRunner::PageContent(const PageEntry& page, const PageNames& names) {
+    std::string content = "Q\r\n";
+    if (image_.Written() && !names.image.empty() && !names.imageState.empty())
+        content += ImageStamp::Place(static_cast<int>(stamp_.ImagePosition), page, image_.width, image_.height,
+                                     names.image, names.imageState, MarginsFromSettingsOrder(stamp_.Margin),
+                                     stamp_.ImageMargin);
+    if (TextWatermark* element = WatermarkOf(page); element && !names.watermark.empty()) {
+        element->SetFormResourceName(names.watermark);
+        content += element->PlacementContent();
+    }
+    if (BandWatermark* element = BandOf(page); element && !names.band.empty()) {
+        element->SetFormResourceName(names.band);
+        content += element->PlacementContent();
+    }
+    content += HeaderFooterContent(page, names);
+    return content;
+}
+
+std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageNames& names) const {
+    PageNumberItem number(stamp_, job_.StoredPageCount());
+    DateTimeItem date(stamp_, clock_);
+    TextItem text(stamp_);
+    const BorderLine line(stamp_);
+    std::string content;
+    for (int row = 0; row < 2; ++row) {
+        for (int slot = row * 3; slot < row * 3 + 3; ++slot) {
+            const std::size_t s = static_cast<std::size_t>(slot);
+            const HeaderFooterSlot& settings = stamp_.Slots[s];
+            if (!fonts_[s] || names.fonts[s].empty()) continue;
+            switch (settings.StyleType) {
+                case HeaderFooterStyle::PageNumber:
+                    number.Set(slot, settings.StylePageType, page, names.fonts[s], *fonts_[s]);
+                    content += number.Generate();
+                    break;
+                case HeaderFooterStyle::DateTime:
+                    date.Set(slot, settings.StyleDateType, page, names.fonts[s], *fonts_[s]);
+                    content += date.Generate();
+                    break;
+                case HeaderFooterStyle::Text:
+                    text.Set(slot, settings.CustomText, page, names.fonts[s], *fonts_[s]);
+                    content += text.Generate();
+                    break;
+                case HeaderFooterStyle::None:
+                    break;
+            }
+        }
+        if (stamp_.Groups[static_cast<std::size_t>(row)].EdgeBorder) content += line.Generate(page, row);
+    }
+    return content;
+}
+
+// The output goes back to its length before the update; a copy made for this
+// run that cannot be cut back is removed instead.
+void JobRunner::CutBackFailedUpdate() {
+    if (!outputOpened_ || job_.UndoUpdate()) return;
+    if (outputIsCopy_) {
+        job_.File().Close();
+        std::remove(outputPath_.c_str());
+    }
+}
+
+}  // namespace sgry

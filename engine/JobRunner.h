@@ -1,0 +1,123 @@
+#pragma once
+// The work of one job after its construction succeeded: the page list, the
+// write table, and the stamping pass that appends the update, with every
+// failure reported once through the prompts.
+//
+// Order of the pass: note the wanted stamps; prepare the band and text
+// watermark forms per page-size class; refuse an encrypted source; close the
+// source and determine the output (engine/OutputNaming.h) and open it for
+// update; the erasable-form marker; the shared objects (header and footer
+// fonts, image graphics state and image, watermark forms, band forms, QR
+// form); then page by page the page object, the merged resources and the
+// stamp content; finally the cross-reference section and trailer.
+//
+// A pass that fails after it began to append cuts the output back to its
+// length before the update (or, should that fail, removes a copy made for
+// this run), so a failed file stays a file that readers can open.
+//
+// Settings are only read. The prompts and the settings must outlive the
+// runner; the runner borrows the job and owns the fonts and forms it makes.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/PdfJob.h"
+#include "image/ImageXObject.h"
+#include "pdf/PdfFont.h"
+#include "platform/UserPrompts.h"
+#include "render/BandWatermark.h"
+#include "render/HeaderFooterItem.h"
+#include "render/TextWatermark.h"
+#include "settings/StampSettings.h"
+
+namespace sgry {
+
+// Job error of a source whose trailer names an /Encrypt dictionary: it is
+// refused before anything is written.
+inline constexpr int kEncryptedSource = 21;
+
+// Messages of a run (UTF-8, line breaks as shown to the user).
+namespace run_message {
+inline constexpr const char* kPageTree = "PDFファイルの解析でエラー発生しました\n\rエラーコード=%d";
+inline constexpr const char* kWriteTable = "書き出しバッファ作成処理でエラーが発生しました\n\r返り値=%d";
+inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
+inline constexpr const char* kOutputFailed = "ファイル出力時にエラーが発生しました\r\n%s\r\nエラーコード = %d";
+inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
+inline constexpr const char* kQrFailed = "QRコードを作成できませんでした\r\n%s\r\nエラーコード = %d";
+}  // namespace run_message
+
+// Which stamps the settings ask for.
+struct WantedStamps {
+    bool textWatermark = false;             // WaterMarkType is not 0
+    bool band = false;                      // bWmNeed
+    bool image = false;                     // ImageFileName is not empty
+    bool qr = false;                        // QRIsValid and QRString not empty
+    std::array<bool, kSlotCount> slots{};   // StyleType 1, 2 or 3
+
+    static WantedStamps From(const StampSettings& settings);
+};
+
+// True when the newest trailer of the job's source holds /Encrypt.
+bool HasEncryptDictionary(PdfJob& job);
+
+class JobRunner {
+public:
+    JobRunner(PdfJob& job, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+              LocalTimeSource clock = SystemLocalTime);
+    ~JobRunner();
+    JobRunner(const JobRunner&) = delete;
+    JobRunner& operator=(const JobRunner&) = delete;
+
+    // Page list, write table and pass; true when the file was stamped and
+    // written. Every failure is shown once (a cancelled save dialog shows
+    // nothing) and the job's error code says which.
+    bool Run();
+    // The pass alone (Run calls it after the page list and write table).
+    bool StampingPass();
+
+    // The output the pass tried (the destination of a copy, or the source).
+    const std::string& OutputPath() const { return outputPath_; }
+
+private:
+    struct PageNames;
+
+    void PrepareForms();
+    bool OpenOutput();
+    void WriteSharedObjects();
+    void WriteFonts();
+    void WriteImage();
+    void WriteForms();
+    void PrepareQr();
+    bool StampPage(int32_t index);
+    // The resources the page asks for, in the fixed order, and for each the
+    // member of `names` that receives the name the merge chose.
+    std::vector<ResourceRequest> PageRequests(const PageEntry& page, PageNames& names,
+                                              std::vector<std::string*>& targets) const;
+    std::string PageContent(const PageEntry& page, const PageNames& names);
+    std::string HeaderFooterContent(const PageEntry& page, const PageNames& names) const;
+    void CutBackFailedUpdate();
+    void ReportFailure();
+    TextWatermark* WatermarkOf(const PageEntry& page) const;
+    BandWatermark* BandOf(const PageEntry& page) const;
+
+    PdfJob& job_;
+    const StampSettings& stamp_;
+    const AppSettings& app_;
+    UserPrompts& prompts_;
+    LocalTimeSource clock_;
+
+    WantedStamps wanted_;
+    std::array<std::unique_ptr<PdfFont>, kSlotCount> fonts_;
+    std::vector<std::unique_ptr<TextWatermark>> watermarks_;  // one per size class
+    std::vector<std::unique_ptr<BandWatermark>> bands_;       // one per size class
+    ImageXObject image_;
+    ImageObjectRef imageState_;
+    bool qrWritten_ = false;
+    std::string outputPath_;
+    bool outputIsCopy_ = false;
+    bool outputOpened_ = false;
+};
+
+}  // namespace sgry

@@ -1,0 +1,52 @@
+#include "engine/OutputNaming.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+std::string PrefixedOutputPath(const std::string& sourcePath) {
+    const fs::PathParts parts = fs::SplitPath(sourcePath);
+    return Format("%s%s_%s%s", parts.drive, parts.folder, parts.baseName, parts.extension);
+}
+
+std::string WithPdfExtension(const std::string& chosenPath) {
+    if (fs::EndsWithIgnoreCase(chosenPath, ".pdf")) return chosenPath;
+    return chosenPath + ".pdf";
+}
+
+std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::string& target) {
+    attempted_ = target;
+    if (!fs::CopyFileReplacing(sourcePath, target)) {
+        error_ = kOutputCopyFailed;
+        return std::string();
+    }
+    madeCopy_ = true;
+    return target;
+}
+
+std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
+    error_ = 0;
+    attempted_.clear();
+    madeCopy_ = false;
+    switch (mode_) {
+        case OutputMode::PrefixedCopy:
+            return CopyTo(sourcePath, PrefixedOutputPath(sourcePath));
+        case OutputMode::SaveAsDialog: {
+            const std::optional<std::string> chosen = prompts_.AskSaveFileName(kSaveAsTitle, kSaveAsFilter);
+            if (!chosen || chosen->empty()) {
+                error_ = kOutputDialogCancelled;
+                return std::string();
+            }
+            return CopyTo(sourcePath, WithPdfExtension(*chosen));
+        }
+        case OutputMode::Overwrite:
+            attempted_ = sourcePath;
+            return sourcePath;
+    }
+    // A mode none of the three: no output, reported like a failed copy.
+    error_ = kOutputCopyFailed;
+    return std::string();
+}
+
+}  // namespace sgry

@@ -1,0 +1,63 @@
+#pragma once
+// Which file a job's update is appended to, decided once per job after the
+// source has been read and closed:
+//   OutputMode::PrefixedCopy  a copy next to the source named "_" + its name
+//   OutputMode::SaveAsDialog  a copy under the name chosen in the save dialog
+//   OutputMode::Overwrite     the source itself (nothing is copied)
+// A copy replaces an existing file of that name without asking, and is
+// complete before anything is appended, so the source's bytes keep their
+// offsets in the output.
+//
+// Error codes (Error(), the job's codes):
+//   0  an output path was determined
+//   18 copying the source to the output name failed (or the output mode is
+//      none of the three)
+//   19 the save dialog was cancelled (the run shows nothing for it)
+#include <string>
+
+#include "platform/UserPrompts.h"
+#include "settings/StampSettings.h"
+
+namespace sgry {
+
+inline constexpr int kOutputCopyFailed = 18;
+inline constexpr int kOutputDialogCancelled = 19;
+
+// Title and filter of the save dialog of OutputMode::SaveAsDialog.
+inline constexpr const char* kSaveAsTitle = "別名で保存";
+inline constexpr const char* kSaveAsFilter = "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||";
+
+// "<folder>_<name><extension>" of a source path: "/docs/report.pdf" gives
+// "/docs/_report.pdf", "/docs/_a.pdf" gives "/docs/__a.pdf".
+std::string PrefixedOutputPath(const std::string& sourcePath);
+
+// A chosen name whose last four characters are not ".pdf" in any case gets
+// ".pdf" appended ("out" gives "out.pdf", "OUT.PDF" stays).
+std::string WithPdfExtension(const std::string& chosenPath);
+
+class OutputNaming {
+public:
+    // The prompts are used for the save dialog only; both must outlive the call.
+    OutputNaming(OutputMode mode, UserPrompts& prompts) : mode_(mode), prompts_(prompts) {}
+
+    // The output path, or "" with Error() 18 or 19.
+    std::string DetermineOutput(const std::string& sourcePath);
+
+    int Error() const { return error_; }
+    // The destination tried last (quoted by "ファイルに書き込めません"); "" when
+    // the dialog was cancelled.
+    const std::string& AttemptedPath() const { return attempted_; }
+    // True when DetermineOutput made a copy for this run (modes 0 and 1).
+    bool MadeCopy() const { return madeCopy_; }
+
+private:
+    std::string CopyTo(const std::string& sourcePath, const std::string& target);
+
+    OutputMode mode_;
+    UserPrompts& prompts_;
+    int error_ = 0;
+    std::string attempted_;
+    bool madeCopy_ = false;
+};
+
+}  // namespace sgry
