@@ -1,0 +1,116 @@
+#include "app/RunSettings.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/FileSystem.h"
+#include "platform/IniFile.h"
+#include "platform/SjisText.h"
+#include "settings/SettingsFile.h"
+#include "settings/ValueEscape.h"
+
+namespace sgry {
+
+namespace {
+
+// A settings file of its own in the temporary folder, removed with the object.
+class ScratchIni {
+public:
+    ScratchIni() {
+        std::error_code error;
+        std::string pattern = (std::filesystem::temp_directory_path(error) / "sigilry-settings-XXXXXX").string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0) return;
+        ::close(fd);
+        path_ = pattern;
+    }
+    ~ScratchIni() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    ScratchIni(const ScratchIni&) = delete;
+    ScratchIni& operator=(const ScratchIni&) = delete;
+
+    bool Ok() const { return !path_.empty(); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The key as the file's section holds it when saved with every field: the
+// one list of keys is the settings file's own.
+bool SectionHasKey(const std::string& iniPath, const std::string& section, const std::string& key) {
+    IniFile ini(iniPath);
+    ini.SetSection(section);
+    constexpr std::string_view kAbsent = "\x01" "absent";
+    return ini.GetString(key, kAbsent) != kAbsent;
+}
+
+}  // namespace
+
+std::string SectionOfKey(const std::string& key) {
+    if (key.empty() || key.find_first_of("=[]\r\n") != std::string::npos) return std::string();
+    ScratchIni defaults;
+    if (!defaults.Ok()) return std::string();
+    const StampSettings stamp;
+    SaveSettings(defaults.Path(), stamp);
+    SaveSettings(defaults.Path(), AppSettings{});
+    if (SectionHasKey(defaults.Path(), stamp.Section, key)) return stamp.Section;
+    if (SectionHasKey(defaults.Path(), kAppSection, key)) return kAppSection;
+    return std::string();
+}
+
+bool ParseOverride(const std::string& argument, SettingOverride& out, std::string& reason) {
+    const std::size_t equals = argument.find('=');
+    if (equals == std::string::npos) {
+        reason = "--set には KEY=VALUE の形で指定して下さい: " + argument;
+        return false;
+    }
+    out.key = argument.substr(0, equals);
+    if (SectionOfKey(out.key).empty()) {
+        reason = "設定ファイルにないキーです: " + out.key;
+        return false;
+    }
+    const std::optional<std::string> value = sjis::FromUtf8(argument.substr(equals + 1));
+    if (!value) {
+        reason = "値をシフトJISに変換できません: " + argument;
+        return false;
+    }
+    out.value = *value;
+    return true;
+}
+
+// The file is copied, the copy receives the overrides, and both settings are
+// loaded from the copy: a replaced value goes through the same reading
+// (trimming, ranges, escapes) as one stored in the file.
+bool LoadRunSettings(const std::string& iniPath, const std::vector<SettingOverride>& overrides,
+                     StampSettings& stamp, AppSettings& app, std::string& reason) {
+    if (overrides.empty()) {
+        LoadSettings(iniPath, stamp);
+        LoadSettings(iniPath, app);
+        return true;
+    }
+    ScratchIni scratch;
+    std::error_code error;
+    if (!scratch.Ok() ||
+        (std::filesystem::exists(iniPath, error) && !fs::CopyFileReplacing(iniPath, scratch.Path()))) {
+        reason = "設定ファイルの一時コピーを作成できません: " + iniPath;
+        return false;
+    }
+    for (const SettingOverride& setting : overrides) {
+        IniFile ini(scratch.Path());
+        ini.SetSection(SectionOfKey(setting.key));
+        if (!ini.PutString(setting.key, EscapeValue(setting.value))) {
+            reason = "設定ファイルの一時コピーに書き込めません: " + scratch.Path();
+            return false;
+        }
+    }
+    LoadSettings(scratch.Path(), stamp);
+    LoadSettings(scratch.Path(), app);
+    return true;
+}
+
+}  // namespace sgry

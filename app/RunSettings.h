@@ -1,0 +1,34 @@
+#pragma once
+// The settings of one run without a window: read from a settings file (never
+// written back) with some keys replaced for this run only, each replacement
+// read exactly as the same value would be read from the file.
+#include <string>
+#include <vector>
+
+#include "settings/StampSettings.h"
+
+namespace sgry {
+
+// One key of section "OptionList1" or "App" and its value as CP932 bytes.
+struct SettingOverride {
+    std::string key;
+    std::string value;
+};
+
+// "OptionList1" or "App" for a key the settings file holds (compared without
+// regard to ASCII case), "" for any other key.
+std::string SectionOfKey(const std::string& key);
+
+// Splits "KEY=VALUE" whose value is UTF-8 into an override with the value in
+// CP932. False with a reason (UTF-8) for a missing "=", an unknown key or a
+// value CP932 cannot hold.
+bool ParseOverride(const std::string& argument, SettingOverride& out, std::string& reason);
+
+// Loads both settings from iniPath (a missing file gives the defaults), with
+// the overrides applied in order (a later one for the same key wins). The
+// file itself is only read. False with a reason when the overrides could not
+// be applied (no temporary file could be written).
+bool LoadRunSettings(const std::string& iniPath, const std::vector<SettingOverride>& overrides,
+                     StampSettings& stamp, AppSettings& app, std::string& reason);
+
+}  // namespace sgry

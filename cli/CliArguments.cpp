@@ -1,0 +1,87 @@
+#include "cli/CliArguments.h"
+
+namespace sgry::cli {
+
+namespace {
+
+// The value of an option given as "--opt VALUE" or "--opt=VALUE".
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& option,
+               std::string& value, std::string& reason) {
+    const std::string& argument = arguments[i];
+    if (argument.size() > option.size() && argument[option.size()] == '=') {
+        value = argument.substr(option.size() + 1);
+        return true;
+    }
+    if (i + 1 >= arguments.size()) {
+        reason = option + " には値が必要です";
+        return false;
+    }
+    value = arguments[++i];
+    return true;
+}
+
+bool IsOption(const std::string& argument, const std::string& option) {
+    return argument == option || argument.starts_with(option + "=");
+}
+
+}  // namespace
+
+bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out, std::string& reason) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        std::string value;
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            out.files.push_back({FileArgument::Kind::Pdf, argument});
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
+            out.help = true;
+        } else if (argument == "--version") {
+            out.version = true;
+        } else if (argument == "--yes" || argument == "-y") {
+            out.yes = true;
+        } else if (argument == "--quiet" || argument == "-q") {
+            out.quiet = true;
+        } else if (IsOption(argument, "--settings")) {
+            if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
+        } else if (IsOption(argument, "--list")) {
+            if (!TakeValue(arguments, i, "--list", value, reason)) return false;
+            out.files.push_back({FileArgument::Kind::ListFile, value});
+        } else if (IsOption(argument, "--set")) {
+            SettingOverride setting;
+            if (!TakeValue(arguments, i, "--set", value, reason) || !ParseOverride(value, setting, reason))
+                return false;
+            out.overrides.push_back(setting);
+        } else {
+            reason = "不明なオプションです: " + argument;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string HelpText() {
+    return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
+           "                   [--yes] [--quiet] [PDF...]\n"
+           "\n"
+           "Stamps every PDF given (and every path of the list files), in the order given,\n"
+           "with the stamps of the settings file, as the desktop program's run command does.\n"
+           "\n"
+           "  --settings FILE    settings file to read (default: the desktop program's sgry.ini);\n"
+           "                     it is never written\n"
+           "  --list FILE.lst    add the paths of a list file, one per line\n"
+           "  --set KEY=VALUE    replace one key of section OptionList1 or App for this run;\n"
+           "                     VALUE is UTF-8 and is stored as Shift-JIS\n"
+           "  --yes, -y          do not ask for confirmation (needed without a terminal)\n"
+           "  --quiet, -q        show no progress\n"
+           "  --help, -h         show this text\n"
+           "  --version          show the version\n"
+           "\n"
+           "Messages go to standard error. Exit status: 0 every file was stamped,\n"
+           "1 a file failed or was skipped, 2 a usage error or a refused watermark image.\n"
+           "With output mode 1 (Output=1) each output name is read from standard input;\n"
+           "an empty answer skips the file.\n";
+}
+
+}  // namespace sgry::cli

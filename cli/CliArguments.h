@@ -1,0 +1,38 @@
+#pragma once
+// The command line of sigilry-cli:
+//   sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...
+//               [--yes] [--quiet] [PDF...]
+//   sigilry-cli --help | --version
+#include <string>
+#include <vector>
+
+#include "app/RunSettings.h"
+
+namespace sgry::cli {
+
+// A PDF path or a list file, in the order given.
+struct FileArgument {
+    enum class Kind { Pdf, ListFile };
+    Kind kind;
+    std::string path;
+};
+
+struct CliArguments {
+    bool help = false;
+    bool version = false;
+    bool yes = false;
+    bool quiet = false;
+    std::string settingsPath;  // "" = the desktop program's settings file
+    std::vector<SettingOverride> overrides;
+    std::vector<FileArgument> files;
+};
+
+// False with a reason (UTF-8) for a usage error.
+bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out, std::string& reason);
+
+// The text of --help.
+std::string HelpText();
+
+inline constexpr const char* kVersionText = "Sigilry ver1.08";
+
+}  // namespace sgry::cli
