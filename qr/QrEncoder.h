@@ -84,7 +84,7 @@ public:
     // force one (tests). Kept across encodings.
     void SetMask(int mask) { requestedMask_ = mask; }
 
-    // State of the last successful encoding, for tests and diagnostics.
+    // State of the last encoding (meaningful after a success), for tests and diagnostics.
     int Version() const { return version_; }
     int Level() const { return level_; }
     int ChosenMask() const { return mask_; }

@@ -8,6 +8,7 @@
 
 #include "platform/SjisText.h"
 #include "qr/QrEncoder.h"
+#include "support/ScratchDir.h"
 #include "support/SymbolImages.h"
 
 namespace sgry {
@@ -35,8 +36,8 @@ protected:
     }
 
     // Encodes every case into a PBM under the test's scratch directory.
-    std::vector<std::filesystem::path> Render(const std::vector<Case>& cases, const std::string& dirName) {
-        const std::filesystem::path dir = test::ScratchDirectory(dirName);
+    std::vector<std::filesystem::path> Render(const std::vector<Case>& cases) {
+        const std::filesystem::path& dir = scratch_.Path();
         std::vector<std::filesystem::path> images;
         for (std::size_t i = 0; i < cases.size(); ++i) {
             const Case& c = cases[i];
@@ -55,6 +56,7 @@ protected:
     }
 
     std::unique_ptr<QrEncoder> encoder_ = std::make_unique<QrEncoder>();
+    test::ScratchDir scratch_{"qr-zbar"};
 };
 
 // Text messages: zbar reports them as UTF-8, Kanji included.
@@ -81,7 +83,7 @@ TEST_F(QrZbar, TextMessagesAtEveryLevelAndTheChosenVersions) {
     cases.push_back({"automatic kanji", kanji, 0, 0});
     cases.push_back({"automatic long mixed", Pattern(unit, 1500), 0, 0});
 
-    const std::vector<std::filesystem::path> images = Render(cases, "qr-zbar-text");
+    const std::vector<std::filesystem::path> images = Render(cases);
     ASSERT_EQ(images.size(), cases.size());
     const std::vector<std::string> decoded = test::ZbarDecodeEach(images);
     for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(decoded[i], sjis::ToUtf8(cases[i].message)) << cases[i].name;
@@ -105,7 +107,7 @@ TEST_F(QrZbar, BinaryMessagesKeepEveryByte) {
     cases.push_back({"two-byte non-kanji", "\xfa\x9f\xed\x40", 0, 0});
     cases.push_back({"everything", controls + "abc" + high + "\x88\x9f" + "123", 10, 1});
 
-    const std::vector<std::filesystem::path> images = Render(cases, "qr-zbar-binary");
+    const std::vector<std::filesystem::path> images = Render(cases);
     ASSERT_EQ(images.size(), cases.size());
     std::string expected;
     for (const Case& c : cases) expected += c.message;
@@ -117,7 +119,7 @@ TEST_F(QrZbar, BinaryMessagesKeepEveryByte) {
 // Each of the eight masks yields a symbol the reader accepts.
 TEST_F(QrZbar, EveryMaskDecodes) {
     std::vector<std::filesystem::path> images;
-    const std::filesystem::path dir = test::ScratchDirectory("qr-zbar-masks");
+    const std::filesystem::path& dir = scratch_.Path();
     for (int mask = 0; mask < 8; ++mask) {
         encoder_->SetMask(mask);
         QrMatrix m;

@@ -2,7 +2,6 @@
 #include <zlib.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -11,20 +10,13 @@
 #include "render/QrStamp.h"
 #include "settings/StampSettings.h"
 #include "support/MemoryObjectWriter.h"
+#include "support/ScratchDir.h"
 #include "support/SymbolImages.h"
 
 namespace sgry {
 namespace {
 
 const char* const kFormResources = "/Resources<</ProcSet[/PDF]/ExtGState[/ca 1/CA 1/BM/Normal/AIS false]>>";
-
-PageEntry Page(int32_t width, int32_t height, int32_t rotation = 0) {
-    PageEntry page;
-    page.width = width;
-    page.height = height;
-    page.rotation = rotation;
-    return page;
-}
 
 std::string Inflate(std::string_view compressed) {
     std::string out(1 << 20, '\0');
@@ -134,15 +126,15 @@ TEST(QrStampTest, PlacementFragments) {
         const char* rotate;
     };
     const Row rows[] = {
-        {"bottom left without margins", 6, Page(595, 842), false, "0.0000 0.0000", "1.00 0.00 0.00 1.00"},
-        {"top right without margins: a 23.02-point box", 2, Page(595, 842), false, "571.9778 818.9778",
+        {"bottom left without margins", 6, PageEntry{.width = 595, .height = 842}, false, "0.0000 0.0000", "1.00 0.00 0.00 1.00"},
+        {"top right without margins: a 23.02-point box", 2, PageEntry{.width = 595, .height = 842}, false, "571.9778 818.9778",
          "1.00 0.00 0.00 1.00"},
-        {"bottom left inside 10 mm", 6, Page(595, 842), true, "28.3465 28.3465", "1.00 0.00 0.00 1.00"},
-        {"rotate 90, bottom right without margins", 8, Page(612, 792, 90), false, "612.0000 768.9778",
+        {"bottom left inside 10 mm", 6, PageEntry{.width = 595, .height = 842}, true, "28.3465 28.3465", "1.00 0.00 0.00 1.00"},
+        {"rotate 90, bottom right without margins", 8, PageEntry{.width = 612, .height = 792, .rotation = 90}, false, "612.0000 768.9778",
          "0.00 1.00 -1.00 0.00"},
-        {"rotate 90, bottom right inside 10 mm", 8, Page(612, 792, 90), true, "583.6536 740.6313",
+        {"rotate 90, bottom right inside 10 mm", 8, PageEntry{.width = 612, .height = 792, .rotation = 90}, true, "583.6536 740.6313",
          "0.00 1.00 -1.00 0.00"},
-        {"position 9 is centred", 9, Page(600, 800), false, "288.4889 388.4889", "1.00 0.00 0.00 1.00"},
+        {"position 9 is centred", 9, PageEntry{.width = 600, .height = 800}, false, "288.4889 388.4889", "1.00 0.00 0.00 1.00"},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(p.stamp->Place(r.position, r.page, "/UK5", tenMm, r.followMargins),
@@ -234,7 +226,7 @@ TEST(QrStampTest, StampedPageDecodesWithRealReaders) {
     auto stamp = std::make_unique<QrStamp>();
     test::MemoryObjectWriter probe(5);
     ASSERT_EQ(stamp->Prepare(message, {true, 0, 0}, probe), 1);
-    const std::string content = stamp->Place(4, Page(200, 300, 90), "/UK0", MarginsMm{}, false);
+    const std::string content = stamp->Place(4, PageEntry{.width = 200, .height = 300, .rotation = 90}, "/UK0", MarginsMm{}, false);
     add(Format("4 0 obj<</Length %ld>>\r\nstream\r\n%s\r\nendstream\r\nendobj\r\n", content.size(), content));
     test::MemoryObjectWriter writer(5, pdf);
     ASSERT_EQ(stamp->Prepare(message, {true, 0, 0}, writer), 1);
@@ -245,8 +237,9 @@ TEST(QrStampTest, StampedPageDecodesWithRealReaders) {
     for (std::size_t o : offsets) pdf += Format("%010ld 00000 n\r\n", o);
     pdf += Format("trailer<</Size 6/Root 1 0 R>>\r\nstartxref\r\n%ld\r\n%%%%EOF\r\n", xref);
 
-    const std::filesystem::path dir = test::ScratchDirectory("qr-stamp-page");
-    std::ofstream(dir / "page.pdf", std::ios::binary) << pdf;
+    const test::ScratchDir scratch("qr-stamp-page");
+    const std::filesystem::path dir = scratch.Path();
+    test::ScratchDir::Write(scratch.File("page.pdf"), pdf);
     if (test::HaveTool("qpdf")) {
         const std::string check = test::RunCapture("qpdf --check " + test::QuoteForShell(dir / "page.pdf") + " 2>&1");
         EXPECT_NE(check.find("No syntax or stream encoding errors"), std::string::npos) << check;

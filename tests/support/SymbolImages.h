@@ -12,18 +12,6 @@
 
 namespace sgry::test {
 
-// A fresh directory under the build tree (or /tmp) for one test's images.
-inline std::filesystem::path ScratchDirectory(const std::string& name) {
-#ifdef SIGILRY_BINARY_DIR
-    std::filesystem::path dir = std::filesystem::path(SIGILRY_BINARY_DIR) / "test-scratch" / name;
-#else
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "sigilry-test-scratch" / name;
-#endif
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 // Binary PBM (P4) of an n x n matrix, each module scale x scale pixels.
 inline bool WritePbm(const std::filesystem::path& path, const uint8_t* modules, int n, int scale = 4) {
     std::ofstream out(path, std::ios::binary);
