@@ -183,7 +183,14 @@ void JobRunner::WriteForms() {
         if (element) element->Build(job_);
 }
 
-void JobRunner::PrepareQr() { qrWritten_ = false; }
+// A QR code that cannot be prepared is reported once and left off every page.
+void JobRunner::PrepareQr() {
+    qrWritten_ = false;
+    if (!wanted_.qr) return;
+    qr_ = std::make_unique<QrStamp>();
+    qrWritten_ = qr_->Prepare(stamp_.QRString, QrSymbolChoice::FromSettings(stamp_), job_) == 1;
+    if (!qrWritten_) prompts_.ShowMessage(qr_->FailureMessage(job_.SourcePath()));
+}
 
 TextWatermark* JobRunner::WatermarkOf(const PageEntry& page) const { return ElementOfClass(watermarks_, page.sizeClass); }
 
@@ -208,6 +215,7 @@ std::vector<ResourceRequest> JobRunner::PageRequests(const PageEntry& page, Page
         add(Category::XObject, element->FormRef().number, element->FormRef().generation, &names.watermark);
     if (const BandWatermark* element = BandOf(page))
         add(Category::XObject, element->FormRef().number, element->FormRef().generation, &names.band);
+    if (qrWritten_) add(Category::XObject, qr_->ObjectRef().number, qr_->ObjectRef().generation, &names.qr);
     return requests;
 }
 
@@ -249,6 +257,9 @@ std::string JobRunner::PageContent(const PageEntry& page, const PageNames& names
         content += element->PlacementContent();
     }
     content += HeaderFooterContent(page, names);
+    if (qrWritten_ && !names.qr.empty())
+        content += qr_->Place(static_cast<int>(stamp_.QRPosition), page, names.qr,
+                              MarginsFromSettingsOrder(stamp_.Margin), stamp_.QRMarginValid);
     return content;
 }
 

@@ -29,6 +29,7 @@
 #include "platform/UserPrompts.h"
 #include "render/BandWatermark.h"
 #include "render/HeaderFooterItem.h"
+#include "render/QrStamp.h"
 #include "render/TextWatermark.h"
 #include "settings/StampSettings.h"
 
@@ -45,7 +46,6 @@ inline constexpr const char* kWriteTable = "書き出しバッファ作成処理
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
 inline constexpr const char* kOutputFailed = "ファイル出力時にエラーが発生しました\r\n%s\r\nエラーコード = %d";
 inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
-inline constexpr const char* kQrFailed = "QRコードを作成できませんでした\r\n%s\r\nエラーコード = %d";
 }  // namespace run_message
 
 // Which stamps the settings ask for.
@@ -114,6 +114,7 @@ private:
     std::vector<std::unique_ptr<BandWatermark>> bands_;       // one per size class
     ImageXObject image_;
     ImageObjectRef imageState_;
+    std::unique_ptr<QrStamp> qr_;  // the job's QR stamp, prepared once
     bool qrWritten_ = false;
     std::string outputPath_;
     bool outputIsCopy_ = false;
