@@ -1,0 +1,321 @@
+// The stamping pass on small files written by the tests: exact content
+// streams, page selection, the order of the shared objects, the failure
+// cut-back and the refusal of encrypted sources.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+
+#include "engine/JobRunner.h"
+#include "engine/OutputNaming.h"
+#include "tests/engine/TestPdf.h"
+#include "tests/support/RecordingPrompts.h"
+#include "tests/support/ScratchDir.h"
+
+namespace sgry {
+namespace {
+
+using test::FlatPdf;
+using test::RecordingPrompts;
+using test::ScratchDir;
+
+std::tm FixedTime() {
+    std::tm t{};
+    t.tm_year = 2024 - 1900;
+    t.tm_mon = 4;
+    t.tm_mday = 6;
+    t.tm_hour = 7;
+    t.tm_min = 8;
+    return t;
+}
+
+// The stream data of the last object "number 0 obj" in bytes, inflated when
+// it is FlateDecode-compressed.
+std::string StreamOf(const std::string& bytes, int32_t number) {
+    const std::string head = std::to_string(number) + " 0 obj\r\n<</Length ";
+    const size_t at = bytes.rfind(head);
+    if (at == std::string::npos) return "<missing>";
+    const size_t lengthAt = at + head.size();
+    const long length = std::stol(bytes.substr(lengthAt));
+    const bool flate = bytes.substr(bytes.find_first_not_of("0123456789", lengthAt), 21) == "/Filter/FlateDecode>>";
+    const size_t data = bytes.find("stream\r\n", lengthAt) + 8;
+    const std::string raw = bytes.substr(data, static_cast<size_t>(length));
+    if (!flate) return raw;
+    std::string out(raw.size() * 20 + 1024, '\0');
+    uLongf outLength = out.size();
+    if (uncompress(reinterpret_cast<Bytef*>(out.data()), &outLength, reinterpret_cast<const Bytef*>(raw.data()),
+                   raw.size()) != Z_OK)
+        return "<bad stream>";
+    out.resize(outLength);
+    return out;
+}
+
+struct Stamped {
+    bool ok = false;
+    int error = 0;
+    std::string source;  // bytes before the run
+    std::string output;  // bytes of the output after the run
+    std::vector<WriteTable::Entry> writes;
+    std::vector<PageEntry> pages;
+};
+
+class PassRunTest : public ::testing::Test {
+protected:
+    std::string Source(const std::string& bytes, const std::string& name = "a.pdf") {
+        const std::string path = dir.File(name);
+        ScratchDir::Write(path, bytes);
+        return path;
+    }
+    Stamped Stamp(const std::string& path) {
+        Stamped s;
+        s.source = ScratchDir::Read(path);
+        PdfJob job(path);
+        EXPECT_EQ(job.ErrorCode(), 0);
+        JobRunner runner(job, stamp, app, prompts, FixedTime);
+        s.ok = runner.Run();
+        s.error = job.ErrorCode();
+        s.writes = job.Writes().Entries();
+        for (int32_t i = 0; i < job.Pages().Count(); ++i) s.pages.push_back(job.Pages().At(i));
+        job.File().Close();
+        s.output = ScratchDir::Read(runner.OutputPath().empty() ? path : runner.OutputPath());
+        return s;
+    }
+
+    ScratchDir dir{"pass"};
+    StampSettings stamp;
+    AppSettings app{false, OutputMode::Overwrite};
+    RecordingPrompts prompts;
+};
+
+std::vector<std::string> TenPages() { return std::vector<std::string>(10, "/MediaBox [0 0 595 842] /Resources << >>"); }
+
+TEST_F(PassRunTest, ContentIsCloseOfTheSaveStateThenFooterNumberAndLine) {
+    stamp.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.Slots[kFooterCenter].StylePageType = PageNumberFormat::DashedOfTotal;
+    stamp.Groups[1].EdgeBorder = true;
+    std::vector<std::string> pages(12, "/MediaBox [0 0 595 842] /Resources << /ProcSet [/PDF] >>");
+    const Stamped s = Stamp(Source(FlatPdf(pages)));
+    ASSERT_TRUE(s.ok) << (prompts.messages.empty() ? "" : prompts.messages[0].text);
+    // Courier, 6 characters at 10.5 points: 37.80 wide, centred on 297.
+    EXPECT_EQ(StreamOf(s.output, s.pages.at(2).contentNumber),
+              "Q\r\n"
+              "BT\r\n0 Tc\r\n0 Tr\r\n/UK0 10.50 Tf\r\n0.00 0.00 0.00 rg\r\n"
+              "1.00 0.00 0.00 1.00 278.10 28.35 Tm\r\n(-3/12-) Tj\r\nET\r\n"
+              "0 0 0 RG\r\n0.75 w\r\n28.35 39.49 m\r\n566.65 39.49 l\r\nS\r\n");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+// A page whose /Contents names an object the cross-reference data does not
+// list: every page is written, then the pass fails with code 9 and the
+// output is cut back to the source's bytes.
+TEST_F(PassRunTest, MissingContentsObjectFailsWithCodeNineAndCutsBack) {
+    const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Contents 9 0 R /Resources << >>"}));
+    const Stamped s = Stamp(path);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.error, job_error::kObjectNotFound);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "ファイル出力時にエラーが発生しました\r\n" + path + "\r\nエラーコード = 9");
+    EXPECT_EQ(s.output, s.source);
+    EXPECT_EQ(PdfJob(path).ErrorCode(), 0);
+}
+
+TEST_F(PassRunTest, NoStampWantedStillRewritesEveryPageWithAnEmptyStamp) {
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>",
+                                            "/MediaBox [0 0 595 842] /Resources << >>"})));
+    ASSERT_TRUE(s.ok);
+    for (const PageEntry& page : s.pages) EXPECT_EQ(StreamOf(s.output, page.contentNumber), "Q\r\n");
+    const std::string update = s.output.substr(s.source.size());
+    const int32_t save = s.pages.back().contentNumber + 1;
+    EXPECT_NE(update.find("3 0 obj\r\n<</Contents [" + std::to_string(save) + " 0 R " +
+                          std::to_string(s.pages[0].contentNumber) + " 0 R]"),
+              std::string::npos)
+        << update;
+    EXPECT_EQ(StreamOf(s.output, save), "q\r\n");
+}
+
+TEST_F(PassRunTest, OddPositionsOfPagesFourToNineAreFourSixEight) {
+    stamp.IsAllPage = false;
+    stamp.StartPage = 4;
+    stamp.EndPage = 9;
+    stamp.OddFlag = {false, true};
+    const Stamped s = Stamp(Source(FlatPdf(TenPages())));
+    ASSERT_TRUE(s.ok);
+    std::vector<int32_t> pageObjects;
+    for (const WriteTable::Entry& e : s.writes)
+        if (e.kind == ObjectKind::Page) pageObjects.push_back(e.number);
+    // Page n of the flat file is object n + 2.
+    EXPECT_EQ(pageObjects, (std::vector<int32_t>{6, 8, 10}));
+    ASSERT_EQ(s.pages.size(), 6u);
+    EXPECT_EQ(s.pages[0].ordinal, 4);
+}
+
+TEST_F(PassRunTest, TwoSlotsWithTheSameJapaneseFontGetTwoFontsAndTwoNames) {
+    for (int slot : {kHeaderLeft, kHeaderRight}) {
+        stamp.Slots[static_cast<size_t>(slot)].StyleType = HeaderFooterStyle::Text;
+        stamp.Slots[static_cast<size_t>(slot)].FontName = "HeiseiMin-W3";
+        stamp.Slots[static_cast<size_t>(slot)].CustomText = "abc";
+    }
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
+    ASSERT_TRUE(s.ok);
+    int fonts = 0;
+    for (const WriteTable::Entry& e : s.writes) fonts += e.kind == ObjectKind::Font;
+    EXPECT_EQ(fonts, 6);  // three objects for each CID font
+    const std::string content = StreamOf(s.output, s.pages[0].contentNumber);
+    EXPECT_NE(content.find("/UK0 10.50 Tf"), std::string::npos);
+    EXPECT_NE(content.find("/UK1 10.50 Tf"), std::string::npos);
+}
+
+TEST_F(PassRunTest, UnknownFontNameFallsBackToCourier) {
+    stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::DateTime;
+    stamp.Slots[kHeaderLeft].FontName = "Comic";
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
+    ASSERT_TRUE(s.ok);
+    EXPECT_NE(s.output.find("/BaseFont /Courier"), std::string::npos) << s.output.substr(s.source.size());
+    EXPECT_NE(StreamOf(s.output, s.pages[0].contentNumber).find("(2024/05/06) Tj"), std::string::npos);
+}
+
+TEST_F(PassRunTest, SharedObjectsComeInTheFixedOrderBeforeThePages) {
+    stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.WaterMarkType = 16;  // DRAFT
+    stamp.bWmNeed = true;
+    stamp.QRIsValid = true;
+    stamp.QRString = "Sigilry";
+    // A 2 x 1 bitmap of 24 bits, rows padded to 8 bytes.
+    std::string bmp = "BM";
+    const auto le = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) bmp += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    le(62, 4), le(0, 4), le(54, 4), le(40, 4), le(2, 4), le(1, 4), le(1, 2), le(24, 2), le(0, 4), le(8, 4);
+    le(2835, 4), le(2835, 4), le(0, 4), le(0, 4);
+    bmp += std::string("\x00\x00\xFF\xFF\x00\x00\x00\x00", 8);
+    stamp.ImageFileName = dir.File("logo.bmp");
+    ScratchDir::Write(stamp.ImageFileName, bmp);
+
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
+    ASSERT_TRUE(s.ok) << (prompts.messages.empty() ? "" : prompts.messages[0].text);
+    std::vector<ObjectKind> shared;
+    const int32_t save = s.pages.back().contentNumber + 1;
+    for (const WriteTable::Entry& e : s.writes)
+        if (e.isNew && e.number > save && e.kind != ObjectKind::PageResources) shared.push_back(e.kind);
+    using K = ObjectKind;
+    EXPECT_EQ(shared, (std::vector<K>{K::Font, K::GraphicsState, K::Image, K::GraphicsState, K::Font, K::Form,
+                                      K::GraphicsState, K::Font, K::Form, K::QrForm}));
+    const std::string content = StreamOf(s.output, s.pages[0].contentNumber);
+    const size_t image = content.find("2 0 0 1 0 0 cm");
+    const size_t watermark = content.find("Do", image);
+    const size_t header = content.find("BT");
+    const size_t qr = content.find("0.0794 0 0 0.0794 0 0 cm");
+    EXPECT_TRUE(content.starts_with("Q\r\nq\r\n/UK"));
+    EXPECT_LT(image, watermark);
+    EXPECT_LT(watermark, header);
+    EXPECT_LT(header, qr);
+    EXPECT_NE(qr, std::string::npos);
+}
+
+TEST_F(PassRunTest, UnreadableImageIsLeftOutWhileTheOtherStampsAreDrawn) {
+    stamp.ImageFileName = dir.File("missing.png");
+    stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
+    stamp.Slots[kHeaderLeft].CustomText = "kept";
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
+    ASSERT_TRUE(s.ok);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const std::string content = StreamOf(s.output, s.pages[0].contentNumber);
+    EXPECT_EQ(content.find(" Do"), std::string::npos);
+    EXPECT_NE(content.find("(kept) Tj"), std::string::npos);
+}
+
+TEST_F(PassRunTest, QrCodeThatCannotBePreparedIsReportedOnceAndLeftOff) {
+    stamp.QRIsValid = true;
+    stamp.QRIsVersionAuto = false;
+    stamp.QRVersion = 1;
+    stamp.QRString = std::string(200, 'x');  // far more than version 1 holds
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>",
+                                            "/MediaBox [0 0 595 842] /Resources << >>"})));
+    ASSERT_TRUE(s.ok);
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    for (const PageEntry& page : s.pages) EXPECT_EQ(StreamOf(s.output, page.contentNumber), "Q\r\n");
+}
+
+TEST_F(PassRunTest, MarkerLineStartsTheUpdateWhenErasable) {
+    app.Undo = true;
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
+    ASSERT_TRUE(s.ok);
+    EXPECT_EQ(s.output.compare(0, s.source.size(), s.source), 0);
+    EXPECT_TRUE(s.output.substr(s.source.size()).starts_with("%Sigilry 1.08\r\n"));
+}
+
+// Resources that are no dictionary fail the pass with code 16 after the first
+// page object was appended: the output goes back to the source's bytes, the
+// source itself stays untouched, and both still read.
+TEST_F(PassRunTest, FailedPassCutsTheOutputBackInEveryMode) {
+    test::TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>");
+    pdf.Object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources 9 0 R >>");
+    pdf.Object(9, "[ /PDF ]");
+    pdf.EndSection(10);
+    for (OutputMode mode : {OutputMode::Overwrite, OutputMode::PrefixedCopy}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        app.Output = mode;
+        prompts.messages.clear();
+        const std::string path = Source(pdf.Bytes(), "bad.pdf");
+        const Stamped s = Stamp(path);
+        EXPECT_FALSE(s.ok);
+        EXPECT_EQ(s.error, job_error::kResourcesFailed);
+        const std::string output = mode == OutputMode::Overwrite ? path : dir.File("_bad.pdf");
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text, "ファイル出力時にエラーが発生しました\r\n" + output + "\r\nエラーコード = 16");
+        EXPECT_EQ(ScratchDir::Read(path), pdf.Bytes());
+        EXPECT_EQ(ScratchDir::Read(output), pdf.Bytes());
+        EXPECT_EQ(PdfJob(output).ErrorCode(), 0);
+    }
+}
+
+TEST_F(PassRunTest, EncryptedSourceIsRefusedBeforeAnythingIsWritten) {
+    app.Output = OutputMode::PrefixedCopy;
+    const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}, "", 0) , "locked.pdf");
+    // The same file with an /Encrypt entry in its trailer.
+    std::string bytes = ScratchDir::Read(path);
+    bytes.replace(bytes.rfind("/Root 1 0 R"), 11, "/Root 1 0 R /Encrypt << /Filter /Standard /V 1 >>");
+    ScratchDir::Write(path, bytes);
+    const Stamped s = Stamp(path);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.error, kEncryptedSource);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "暗号化されたPDFファイルには対応していません\r\n" + path);
+    EXPECT_EQ(ScratchDir::Read(path), bytes);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("_locked.pdf")));
+}
+
+TEST_F(PassRunTest, EncryptInsideANestedDictionaryIsNoEncryption) {
+    const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}), "info.pdf");
+    std::string bytes = ScratchDir::Read(path);
+    bytes.replace(bytes.rfind("/Root 1 0 R"), 11, "/Root 1 0 R /Info << /Encrypt (no) >>");
+    ScratchDir::Write(path, bytes);
+    EXPECT_TRUE(Stamp(path).ok);
+}
+
+TEST_F(PassRunTest, CancelledSaveDialogSkipsTheFileSilently) {
+    app.Output = OutputMode::SaveAsDialog;
+    const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}));
+    const Stamped s = Stamp(path);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.error, kOutputDialogCancelled);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(prompts.saveDialogs, (std::vector<std::string>{std::string(kSaveAsTitle) + "|" + kSaveAsFilter}));
+    EXPECT_EQ(s.output, s.source);
+}
+
+TEST_F(PassRunTest, FailedCopyIsReportedWithTheDestination) {
+    app.Output = OutputMode::SaveAsDialog;
+    const std::string target = dir.File("no-such-folder/out");
+    prompts.saveAnswers.push_back(target);
+    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.error, kOutputCopyFailed);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "ファイルに書き込めません\r\n" + target + ".pdf");
+}
+
+}  // namespace
+}  // namespace sgry
