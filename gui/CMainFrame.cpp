@@ -1,0 +1,190 @@
+#include "gui/CMainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "gui/CPSheetApplicationSetting.h"
+#include "gui/CPSheetStampSetting.h"
+#include "gui/LockIndicators.h"
+#include "gui/QtUserPrompts.h"
+#include "gui/ToolbarIcons.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+namespace {
+
+constexpr int kToolbarIdWindow = 59392;  // the frame's toolbar and status bar
+constexpr int kStatusBarIdWindow = 59393;
+constexpr QSize kStartSize(400, 300);
+constexpr QSize kSmallestSize(330, 200);
+constexpr QSize kToolButtonSize(41, 43);
+
+// Files a drop carries: local files only.
+QStringList DroppedPaths(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+}  // namespace
+
+QString FrameTitle() { return QString::fromUtf8(Format("%s ver%s", kProductName, kProductVersion)); }
+
+CMainFrame::CMainFrame(SgryApp& app, FrameServices services, QWidget* parent)
+    : QMainWindow(parent), app_(app), services_(std::move(services)) {
+    setWindowTitle(FrameTitle());
+    setWindowIcon(ProgramIcon());
+    view_ = new CSgryView(*services_.prompts, services_.openInShell, this);
+    view_->setObjectName(QStringLiteral("59648"));  // the frame's first pane
+    setCentralWidget(view_);
+    doc_ = new CSgryDoc(*view_, app_.Stamp(), app_.App(), *services_.prompts, *services_.dialogs, this);
+    CreateMenu();
+    CreateToolBar();
+    CreateStatusBar();
+    resize(kStartSize);
+    setMinimumSize(kSmallestSize);
+    setAcceptDrops(true);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::MakeCommand(int id, const char* text, const char* prompt, const char* tip) {
+    auto* action = new QAction(QString::fromUtf8(text), this);
+    action->setObjectName(QString::number(id));
+    if (prompt) action->setStatusTip(QString::fromUtf8(prompt));
+    if (tip) action->setToolTip(QString::fromUtf8(tip));
+    const QIcon icon = CommandIcon(id);
+    if (!icon.isNull()) action->setIcon(icon);
+    action->setIconVisibleInMenu(false);
+    return action;
+}
+
+void CMainFrame::CreateMenu() {
+    MakeCommand(kIdAddFile, "ﾌｧｲﾙを追加(&A)", "処理対象ﾘｽﾄへ追加するﾌｧｲﾙを選択する", "ファイルをリストへ追加");
+    MakeCommand(kIdRemoveFile, "ﾌｧｲﾙを削除(&D)", "ﾌｧｲﾙをﾌｧｲﾙﾘｽﾄから削除する", "リストからファイルを削除");
+    MakeCommand(kIdOpenList, "ﾌｧｲﾙﾘｽﾄを開く(&O)", "ﾌｧｲﾙﾘｽﾄからﾌｧｲﾙ一覧を読み込む", "リストを開く");
+    MakeCommand(kIdSaveList, "ﾌｧｲﾙﾘｽﾄを保存(&S)", "現在のﾌｧｲﾙﾘｽﾄを保存する", "リストを保存");
+    MakeCommand(kIdStampSetting, "書き出し設定", "スタンプ書き出しの設定を行う", "書き出し設定");
+    MakeCommand(kIdRun, "書き出しの実行", "スタンプの書き出しを行う", "書き出しの実行");
+    MakeCommand(kIdPreferences, "環境設定(&E)", nullptr, nullptr);
+    MakeCommand(kIdAppExit, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", nullptr, nullptr);
+
+    connect(Command(kIdAddFile), &QAction::triggered, doc_, &CSgryDoc::OnAddFiles);
+    connect(Command(kIdRemoveFile), &QAction::triggered, view_, &CSgryView::RemoveSelectedRows);
+    connect(Command(kIdOpenList), &QAction::triggered, doc_, &CSgryDoc::OnOpenList);
+    connect(Command(kIdSaveList), &QAction::triggered, doc_, &CSgryDoc::OnSaveList);
+    connect(Command(kIdStampSetting), &QAction::triggered, this, &CMainFrame::OnStampSetting);
+    connect(Command(kIdRun), &QAction::triggered, doc_, &CSgryDoc::OnRun);
+    connect(Command(kIdPreferences), &QAction::triggered, this, &CMainFrame::OnPreferences);
+    connect(Command(kIdAppExit), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* file = menuBar()->addMenu(QString::fromUtf8("ﾌｧｲﾙ(&F)"));
+    file->addAction(Command(kIdAddFile));
+    file->addAction(Command(kIdRemoveFile));
+    file->addSeparator();
+    file->addAction(Command(kIdOpenList));
+    file->addAction(Command(kIdSaveList));
+    file->addSeparator();
+    file->addAction(Command(kIdPreferences));
+    file->addSeparator();
+    file->addAction(Command(kIdAppExit));
+}
+
+void CMainFrame::CreateToolBar() {
+    QToolBar* bar = addToolBar(QString());
+    bar->setObjectName(QString::number(kToolbarIdWindow));
+    bar->setIconSize(QSize(kToolbarImageSize, kToolbarImageSize));
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    bar->setMovable(true);
+    bar->setFloatable(true);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const int entries[] = {kIdAddFile, kIdRemoveFile, 0, kIdOpenList, kIdSaveList, 0, kIdStampSetting, kIdRun, 0};
+    for (int id : entries) {
+        if (id == 0) {
+            bar->addSeparator();
+            continue;
+        }
+        bar->addAction(Command(id));
+        if (QWidget* button = bar->widgetForAction(Command(id))) button->setFixedSize(kToolButtonSize);
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QString::number(kStatusBarIdWindow));
+    // A normal widget in the message pane: hidden while a prompt is shown,
+    // back when the prompt goes.
+    idle_ = new QLabel(QString::fromUtf8(kIdleText), bar);
+    bar->addWidget(idle_, 1);
+    indicators_ = new LockIndicators(*bar);
+}
+
+QAction* CMainFrame::Command(int id) const { return findChild<QAction*>(QString::number(id)); }
+
+QString CMainFrame::IdleText() const { return idle_->text(); }
+
+void CMainFrame::OnStampSetting() {
+    if (services_.stampSheet)
+        services_.stampSheet(this, app_);
+    else
+        ShowStampSettingSheet(this, app_.Stamp(), *services_.prompts);
+}
+
+void CMainFrame::OnPreferences() {
+    if (services_.preferencesSheet)
+        services_.preferencesSheet(this, app_);
+    else
+        ShowApplicationSettingSheet(this, app_.App(), *services_.prompts);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange && windowTitle() != FrameTitle()) setWindowTitle(FrameTitle());
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    view_->FillColumns();
+}
+
+// A run in progress keeps the window; otherwise the settings are saved
+// whichever way the window is closed.
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (doc_->Running()) {
+        event->ignore();
+        return;
+    }
+    app_.SaveSettings();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!doc_->Running() && !DroppedPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList paths = DroppedPaths(event->mimeData());
+    if (doc_->Running() || paths.isEmpty()) return;
+    event->acceptProposedAction();
+    // Added after the drop has returned, so the program that the files were
+    // dragged from is not kept waiting by the notices and messages.
+    QMetaObject::invokeMethod(
+        this,
+        [this, paths] {
+            for (const QString& path : paths) doc_->OpenDocument(PathFromQt(path));
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace sgry

@@ -1,0 +1,93 @@
+#pragma once
+// The main window: the menu "ﾌｧｲﾙ(&F)", the toolbar of nine entries, the
+// status bar with its prompts and lock indicators, and the file list as its
+// only view. The title is always "Sigilry ver1.08": the frame puts it back
+// whenever something else sets it. The window starts at 400 x 300 pixels and
+// cannot be made smaller than 330 x 200. Files dropped on it are added to
+// the list. Closing it (menu or close box) saves the settings.
+//
+// Every command is a QAction whose object name is its id ("32774"); the
+// exit command is "57665".
+#include <QMainWindow>
+#include <functional>
+
+#include "gui/CSgryDoc.h"
+#include "gui/CSgryView.h"
+#include "gui/FileDialogs.h"
+#include "gui/SgryApp.h"
+
+class QLabel;
+
+namespace sgry {
+
+class LockIndicators;
+
+inline constexpr const char* kProductName = "Sigilry";
+inline constexpr const char* kProductVersion = "1.08";
+inline constexpr int kIdStampSetting = 32771;
+inline constexpr int kIdOpenList = 32772;
+inline constexpr int kIdSaveList = 32773;
+inline constexpr int kIdAddFile = 32774;
+inline constexpr int kIdRemoveFile = 32775;
+inline constexpr int kIdRun = 32776;
+inline constexpr int kIdPreferences = 32786;
+inline constexpr int kIdAppExit = 57665;
+inline constexpr const char* kIdleText = "ﾚﾃﾞｨ";
+
+// "%s ver%s" of the product name and version: "Sigilry ver1.08".
+QString FrameTitle();
+
+// Opens a settings sheet modally over the frame; the sheet edits the live
+// settings of the application in place.
+using SheetOpener = std::function<void(QWidget* parent, SgryApp& app)>;
+
+// What the frame asks the user and the desktop through. Tests put scripted
+// answers here so that no dialog ever waits for a click.
+struct FrameServices {
+    UserPrompts* prompts = nullptr;
+    FileDialogs* dialogs = nullptr;
+    ShellOpener openInShell = OpenWithDesktop;
+    SheetOpener stampSheet;        // command 32771; the stamp settings sheet when empty
+    SheetOpener preferencesSheet;  // command 32786; the preferences sheet when empty
+};
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // The application's settings must be loaded before the frame is made;
+    // `app` and the services' prompts and dialogs must outlive it.
+    CMainFrame(SgryApp& app, FrameServices services, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CSgryDoc& Document() { return *doc_; }
+    CSgryView& View() { return *view_; }
+    QAction* Command(int id) const;
+    QString IdleText() const;
+    const LockIndicators& Indicators() const { return *indicators_; }
+
+public slots:
+    void OnStampSetting();  // 32771
+    void OnPreferences();   // 32786
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QAction* MakeCommand(int id, const char* text, const char* prompt, const char* tip);
+    void CreateMenu();
+    void CreateToolBar();
+    void CreateStatusBar();
+
+    SgryApp& app_;
+    FrameServices services_;
+    CSgryView* view_ = nullptr;
+    CSgryDoc* doc_ = nullptr;
+    QLabel* idle_ = nullptr;
+    LockIndicators* indicators_ = nullptr;
+};
+
+}  // namespace sgry

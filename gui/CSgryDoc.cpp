@@ -1,0 +1,55 @@
+#include "gui/CSgryDoc.h"
+
+#include "platform/FileSystem.h"
+
+namespace sgry {
+
+std::string WithListExtension(const std::string& chosenPath) {
+    if (fs::EndsWithIgnoreCase(chosenPath, ".lst")) return chosenPath;
+    return chosenPath + ".lst";
+}
+
+CSgryDoc::CSgryDoc(CSgryView& view, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+                   FileDialogs& dialogs, QWidget* window)
+    : QObject(window), view_(view), stamp_(stamp), app_(app), prompts_(prompts), dialogs_(dialogs), window_(window) {}
+
+bool CSgryDoc::OpenDocument(const std::string& path) {
+    if (running_) return false;
+    return view_.AddFileToList(path);
+}
+
+// Files are added in the dialog's order, each on top; one that fails shows
+// its message and the rest go on.
+void CSgryDoc::OnAddFiles() {
+    for (const std::string& path : dialogs_.AskOpenFileNames(kAddFilesTitle, kPdfFilter)) view_.AddFileToList(path);
+}
+
+void CSgryDoc::OnOpenList() {
+    const std::optional<std::string> path = dialogs_.AskOpenFileName(kListFileTitle, kListFileFilter);
+    if (!path) return;
+    view_.ClearRows();
+    view_.ReadListFile(*path);
+}
+
+void CSgryDoc::OnSaveList() {
+    if (view_.List().Count() == 0) {
+        prompts_.ShowMessage(list_message::kNoFiles);
+        return;
+    }
+    const std::optional<std::string> chosen = prompts_.AskSaveFileName(kListFileTitle, kListFileFilter);
+    if (!chosen || chosen->empty()) return;
+    view_.WriteListFile(WithListExtension(*chosen));
+}
+
+// The rows cannot change while the run goes on: the progress window blocks
+// the main window, and dropped files are turned away.
+void CSgryDoc::OnRun() {
+    if (running_) return;
+    running_ = true;
+    ProgressWindow progress(window_, progressObserver_);
+    BatchRun run(stamp_, app_, prompts_, progress);
+    lastOutcome_ = run.OnRun(view_.BatchRows());
+    running_ = false;
+}
+
+}  // namespace sgry

@@ -1,0 +1,61 @@
+#pragma once
+// The document of the single-document window. It keeps no data of its own:
+// the rows live in the view. It carries the list commands (add files, open
+// and save a list file, run the batch) and the open-document path that
+// dropped files and command-line paths take.
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+#include "app/BatchRun.h"
+#include "gui/CSgryView.h"
+#include "gui/FileDialogs.h"
+#include "gui/ProgressDialog.h"
+#include "settings/StampSettings.h"
+
+namespace sgry {
+
+inline constexpr const char* kAddFilesTitle = "ﾘｽﾄへ追加するPDFﾌｧｲﾙを選択して下さい";
+inline constexpr const char* kPdfFilter = "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||";
+inline constexpr const char* kListFileTitle = "ファイルリスト名の指定";
+inline constexpr const char* kListFileFilter = "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||";
+
+// A chosen list-file name whose last four characters are not ".lst" in any
+// case gets ".lst" appended ("files" gives "files.lst", "A.LST" stays).
+std::string WithListExtension(const std::string& chosenPath);
+
+class CSgryDoc : public QObject {
+    Q_OBJECT
+public:
+    // All borrowed; `window` is the frame the progress window centres on.
+    CSgryDoc(CSgryView& view, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+             FileDialogs& dialogs, QWidget* window);
+
+    // A dropped file or a command-line path: added to the list.
+    bool OpenDocument(const std::string& path);
+    bool Running() const { return running_; }
+
+    // Called with the progress window of every run as it is made (tests
+    // watch the run through it).
+    void SetProgressObserver(std::function<void(ProgressDialog&)> observer) { progressObserver_ = std::move(observer); }
+    const BatchOutcome& LastOutcome() const { return lastOutcome_; }
+
+public slots:
+    void OnAddFiles();   // 32774
+    void OnOpenList();   // 32772
+    void OnSaveList();   // 32773
+    void OnRun();        // 32776
+
+private:
+    CSgryView& view_;
+    const StampSettings& stamp_;
+    const AppSettings& app_;
+    UserPrompts& prompts_;
+    FileDialogs& dialogs_;
+    QPointer<QWidget> window_;
+    std::function<void(ProgressDialog&)> progressObserver_;
+    BatchOutcome lastOutcome_;
+    bool running_ = false;
+};
+
+}  // namespace sgry

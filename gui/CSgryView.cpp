@@ -1,0 +1,138 @@
+#include "gui/CSgryView.h"
+
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QUrl>
+#include <algorithm>
+
+#include "gui/QtUserPrompts.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+namespace {
+constexpr int kColumnPercent[] = {30, 20, 50};
+const char* const kColumnHeaders[] = {"ﾌｧｲﾙ名", "ﾍﾟｰｼﾞ数", "ﾊﾟｽ"};
+}  // namespace
+
+void OpenWithDesktop(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQt(path))); }
+
+CSgryView::CSgryView(UserPrompts& prompts, ShellOpener opener, QWidget* parent)
+    : QTreeWidget(parent), prompts_(prompts), notice_(this), list_(prompts, &notice_), opener_(std::move(opener)) {
+    setColumnCount(3);
+    QStringList headers;
+    for (const char* header : kColumnHeaders) headers << QString::fromUtf8(header);
+    setHeaderLabels(headers);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    connect(this, &QTreeWidget::itemChanged, this, &CSgryView::OnItemChanged);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &CSgryView::OnItemDoubleClicked);
+}
+
+void CSgryView::OnInitialUpdate() {
+    if (columnsReady_) return;
+    columnsReady_ = true;
+    const int client = viewport()->width();
+    for (int column = 0; column < 3; ++column) setColumnWidth(column, client * kColumnPercent[column] / 100);
+}
+
+void CSgryView::FillColumns() {
+    const int client = viewport()->width();
+    const int sum = columnWidth(kColumnName) + columnWidth(kColumnPages) + columnWidth(kColumnPath);
+    if (sum < client) setColumnWidth(kColumnPath, client - columnWidth(kColumnName) - columnWidth(kColumnPages));
+}
+
+void CSgryView::showEvent(QShowEvent* event) {
+    QTreeWidget::showEvent(event);
+    OnInitialUpdate();
+}
+
+bool CSgryView::AddFileToList(const std::string& path) {
+    if (!list_.AddFileToList(path)) return false;
+    InsertTopItem();
+    return true;
+}
+
+void CSgryView::InsertTopItem() {
+    const FileListRow& row = list_.Row(0);
+    auto* item = new QTreeWidgetItem;
+    item->setText(kColumnName, PathToQt(row.fileName));
+    item->setText(kColumnPages, QString::fromStdString(Format("%d", row.pageCount)));
+    item->setText(kColumnPath, PathToQt(row.path));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(kColumnName, row.checked ? Qt::Checked : Qt::Unchecked);
+    const QSignalBlocker quiet(this);
+    insertTopLevelItem(0, item);
+}
+
+void CSgryView::RemoveSelectedRows() {
+    std::vector<int32_t> doomed;
+    for (QTreeWidgetItem* item : selectedItems()) doomed.push_back(indexOfTopLevelItem(item));
+    if (doomed.empty()) return;
+    list_.RemoveRows(doomed);
+    std::sort(doomed.rbegin(), doomed.rend());
+    const QSignalBlocker quiet(this);
+    for (int32_t index : doomed) delete takeTopLevelItem(index);
+}
+
+void CSgryView::ClearRows() {
+    list_.Clear();
+    const QSignalBlocker quiet(this);
+    clear();
+}
+
+bool CSgryView::WriteListFile(const std::string& path) { return list_.WriteListFile(path); }
+
+// The list adds every path on top, so the items are made the same way.
+bool CSgryView::ReadListFile(const std::string& path) {
+    std::vector<std::string> paths;
+    if (!FileList::ReadListPaths(path, paths)) {
+        prompts_.ShowMessage(Format(list_message::kCannotOpen, path));
+        return false;
+    }
+    for (const std::string& listed : paths) AddFileToList(listed);
+    return true;
+}
+
+void CSgryView::OpenListRow(int row) {
+    if (row < 0 || row >= list_.Count() || !opener_) return;
+    opener_(list_.Row(row).path);
+}
+
+std::vector<BatchRow> CSgryView::BatchRows() const {
+    std::vector<BatchRow> rows;
+    for (const FileListRow& row : list_.Rows()) rows.push_back(BatchRow{row.path, row.checked});
+    return rows;
+}
+
+void CSgryView::OnItemChanged(QTreeWidgetItem* item, int column) {
+    if (column != kColumnName) return;
+    const int index = indexOfTopLevelItem(item);
+    if (index >= 0 && index < list_.Count()) list_.SetChecked(index, item->checkState(kColumnName) == Qt::Checked);
+}
+
+void CSgryView::OnItemDoubleClicked(QTreeWidgetItem* item) { OpenListRow(indexOfTopLevelItem(item)); }
+
+void CSgryView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Delete:
+            RemoveSelectedRows();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (QTreeWidgetItem* item = currentItem()) OpenListRow(indexOfTopLevelItem(item));
+            return;
+        default:
+            QTreeWidget::keyPressEvent(event);
+    }
+}
+
+}  // namespace sgry

@@ -1,0 +1,107 @@
+#include "gui/QtUserPrompts.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace sgry {
+
+namespace {
+
+QMessageBox::Icon QtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// A run shows the wait cursor; a box that waits for a click shows the arrow.
+class ArrowCursorWhileAsking {
+public:
+    ArrowCursorWhileAsking() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~ArrowCursorWhileAsking() { QApplication::restoreOverrideCursor(); }
+    ArrowCursorWhileAsking(const ArrowCursorWhileAsking&) = delete;
+    ArrowCursorWhileAsking& operator=(const ArrowCursorWhileAsking&) = delete;
+};
+
+int RunBox(QWidget* parent, const std::string& text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, QString::fromUtf8(kMessageBoxTitle), MessageBoxText(text), buttons, parent);
+    const ArrowCursorWhileAsking arrow;
+    return box.exec();
+}
+
+}  // namespace
+
+QString QtNameFilter(const std::string& filter) {
+    const QStringList parts = QString::fromUtf8(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& label = parts[i];
+        const QString& pattern = parts[i + 1];
+        if (label.isEmpty() && pattern.isEmpty()) break;
+        if (pattern == QLatin1String("*.*"))
+            filters << label + QLatin1String(" (*)");
+        else if (label.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')')))
+            filters << label;
+        else
+            filters << label + QLatin1String(" (") + pattern + QLatin1Char(')');
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+QString MessageBoxText(const std::string& text) {
+    QString shown = QString::fromUtf8(text);
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+void QtUserPrompts::ShowMessage(const std::string& text, MessageIcon icon) {
+    RunBox(parent_, text, QtIcon(icon), QMessageBox::Ok);
+}
+
+bool QtUserPrompts::AskOkCancel(const std::string& text) {
+    return RunBox(parent_, text, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+// Asks before an existing file is replaced; no default extension is added.
+std::optional<std::string> QtUserPrompts::AskSaveFileName(const std::string& title, const std::string& filter) {
+    const ArrowCursorWhileAsking arrow;
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent_, QString::fromUtf8(title), QString(), QtNameFilter(filter));
+    if (chosen.isEmpty()) return std::nullopt;
+    return PathFromQt(chosen);
+}
+
+std::vector<std::string> QtUserPrompts::AskOpenFileNames(const std::string& title, const std::string& filter) {
+    const ArrowCursorWhileAsking arrow;
+    const QStringList chosen =
+        QFileDialog::getOpenFileNames(parent_, QString::fromUtf8(title), QString(), QtNameFilter(filter));
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) paths.push_back(PathFromQt(path));
+    return paths;
+}
+
+std::optional<std::string> QtUserPrompts::AskOpenFileName(const std::string& title, const std::string& filter) {
+    const ArrowCursorWhileAsking arrow;
+    const QString chosen =
+        QFileDialog::getOpenFileName(parent_, QString::fromUtf8(title), QString(), QtNameFilter(filter));
+    if (chosen.isEmpty()) return std::nullopt;
+    return PathFromQt(chosen);
+}
+
+}  // namespace sgry
