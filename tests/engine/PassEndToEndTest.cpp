@@ -1,0 +1,127 @@
+// The stamping pass on files written by Ghostscript and Cairo, judged by
+// qpdf and pdftotext.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/JobRunner.h"
+#include "platform/SjisText.h"
+#include "tests/support/RecordingPrompts.h"
+#include "tests/support/SamplePdfs.h"
+#include "tests/support/ScratchDir.h"
+
+namespace sgry {
+namespace {
+
+using test::RecordingPrompts;
+using test::ScratchDir;
+
+class PassEndToEndTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        if (!test::ToolExists("pdftotext") || !test::ToolExists("qpdf")) GTEST_SKIP() << "pdftotext or qpdf missing";
+        stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
+        stamp.Slots[kHeaderLeft].CustomText = "Header (Sigilry) text";
+        stamp.Slots[kHeaderRight].StyleType = HeaderFooterStyle::Text;
+        stamp.Slots[kHeaderRight].FontName = "HeiseiKakuGo-W5";
+        stamp.Slots[kHeaderRight].CustomText = sjis::FromUtf8("日本語の見出し").value();
+        stamp.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
+        stamp.Slots[kFooterCenter].StylePageType = PageNumberFormat::DashedOfTotal;
+    }
+    // A source of `pages` pages by the parameter's program.
+    std::string Source(int pages, const std::string& name = "a.pdf") {
+        const std::string path = dir.File(name);
+        return std::string(GetParam()) == "ghostscript" ? test::GhostscriptPdf(path, pages)
+                                                        : test::CairoPdf(path, pages);
+    }
+    bool Stamp(const std::string& path) {
+        PdfJob job(path);
+        EXPECT_EQ(job.ErrorCode(), 0);
+        JobRunner runner(job, stamp, app, prompts);
+        return runner.Run();
+    }
+
+    ScratchDir dir{"e2e"};
+    StampSettings stamp;
+    AppSettings app;
+    RecordingPrompts prompts;
+};
+
+TEST_P(PassEndToEndTest, PrefixModeStampsEveryPageOfTwelve) {
+    const std::string source = Source(12);
+    if (source.empty()) GTEST_SKIP() << GetParam() << " missing";
+    const std::string before = ScratchDir::Read(source);
+    ASSERT_TRUE(Stamp(source)) << (prompts.messages.empty() ? "" : prompts.messages[0].text);
+    const std::string output = dir.File("_a.pdf");
+    std::string report;
+    EXPECT_TRUE(test::QpdfCheckClean(output, &report)) << report;
+    EXPECT_EQ(ScratchDir::Read(source), before);
+    EXPECT_EQ(ScratchDir::Read(output).substr(0, before.size()), before);
+    for (int page = 1; page <= 12; ++page) {
+        SCOPED_TRACE(page);
+        const std::string text = test::PageText(output, page);
+        EXPECT_NE(text.find("-" + std::to_string(page) + "/12-"), std::string::npos) << text;
+        EXPECT_NE(text.find("Header (Sigilry) text"), std::string::npos) << text;
+        EXPECT_NE(text.find("日本語の見出し"), std::string::npos) << text;
+    }
+    ASSERT_EQ(prompts.messages.size(), 0u);
+}
+
+TEST_P(PassEndToEndTest, OverwriteModeGrowsTheSourceAndAPrefixedSourceGetsTwoUnderscores) {
+    app.Output = OutputMode::Overwrite;
+    const std::string source = Source(3, "_a.pdf");
+    if (source.empty()) GTEST_SKIP() << GetParam() << " missing";
+    const std::string before = ScratchDir::Read(source);
+    ASSERT_TRUE(Stamp(source));
+    const std::string after = ScratchDir::Read(source);
+    EXPECT_GT(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, before.size()), before);
+    EXPECT_TRUE(test::QpdfCheckClean(source));
+    EXPECT_NE(test::PageText(source, 3).find("-3/3-"), std::string::npos);
+
+    app.Output = OutputMode::PrefixedCopy;
+    ASSERT_TRUE(Stamp(source));  // a second update on top of the first
+    const std::string twice = dir.File("__a.pdf");
+    EXPECT_TRUE(test::QpdfCheckClean(twice));
+    EXPECT_EQ(ScratchDir::Read(twice).substr(0, after.size()), after);
+}
+
+TEST_P(PassEndToEndTest, StampsOnlyTheOddPositionsOfARange) {
+    stamp.IsAllPage = false;
+    stamp.StartPage = 4;
+    stamp.EndPage = 9;
+    stamp.OddFlag = {false, true};
+    const std::string source = Source(10);
+    if (source.empty()) GTEST_SKIP() << GetParam() << " missing";
+    ASSERT_TRUE(Stamp(source));
+    const std::string output = dir.File("_a.pdf");
+    EXPECT_TRUE(test::QpdfCheckClean(output));
+    for (int page = 1; page <= 10; ++page) {
+        SCOPED_TRACE(page);
+        const bool stamped = page == 4 || page == 6 || page == 8;
+        EXPECT_EQ(test::PageText(output, page).find("Header (Sigilry) text") != std::string::npos, stamped);
+    }
+}
+
+TEST_P(PassEndToEndTest, EncryptedFileIsRefusedAndLeftUnchanged) {
+    const std::string plain = Source(2, "plain.pdf");
+    if (plain.empty()) GTEST_SKIP() << GetParam() << " missing";
+    const std::string locked = dir.File("locked.pdf");
+    ASSERT_EQ(test::RunShell("qpdf --encrypt user owner 128 --use-aes=y -- " + test::Quoted(plain) + " " + test::Quoted(locked) +
+                             " 2>&1"),
+              0);
+    const std::string before = ScratchDir::Read(locked);
+    PdfJob job(locked);
+    if (job.ErrorCode() != 0) GTEST_SKIP() << "qpdf wrote a file this reader does not take: " << job.ErrorCode();
+    JobRunner runner(job, stamp, app, prompts);
+    EXPECT_FALSE(runner.Run());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "暗号化されたPDFファイルには対応していません\r\n" + locked);
+    EXPECT_EQ(ScratchDir::Read(locked), before);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("_locked.pdf")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, PassEndToEndTest, ::testing::Values("ghostscript", "cairo"));
+
+}  // namespace
+}  // namespace sgry
