@@ -1,19 +1,46 @@
 #include "engine/XrefReader.h"
 
+#include <array>
 #include <string>
+#include <vector>
+
+#include "engine/SourceStream.h"
 
 namespace sgry {
 
 namespace {
 constexpr int kOk = 0;
+constexpr int kNewestUnreadable = 4;
 constexpr int kOutOfMemory = 5;
 constexpr int kPrevUnreadable = 6;
+constexpr int kMalformed = -1;  // turned into 4 or 6 by the section's place in the chain
+constexpr int64_t kMaxFieldWidth = 8;
 
 bool IsDigits(const std::string& t) {
     if (t.empty()) return false;
     for (char c : t)
         if (c < '0' || c > '9') return false;
     return true;
+}
+
+// The direct non-negative integers of an array value; false when the value
+// is missing, not an array, or holds anything else.
+bool IntegerArray(const PdfDictionary& dictionary, std::string_view key, std::vector<int64_t>& out) {
+    const PdfDictEntry* entry = dictionary.Find(key);
+    const auto* array = entry ? PdfCast<PdfArray>(entry->Value()) : nullptr;
+    if (!array) return false;
+    for (std::size_t i = 0; i < array->Count(); ++i) {
+        const auto* literal = PdfCast<PdfLiteral>(array->ElementAt(i));
+        if (!literal || !IsDigits(literal->Text()) || literal->Text().size() > 18) return false;
+        out.push_back(TokenReader::LeadingInt(literal->Text()));
+    }
+    return true;
+}
+
+uint64_t BigEndian(const std::string& data, std::size_t pos, int64_t width) {
+    uint64_t value = 0;
+    for (int64_t i = 0; i < width; ++i) value = (value << 8) | static_cast<unsigned char>(data[pos + static_cast<std::size_t>(i)]);
+    return value;
 }
 }  // namespace
 
@@ -26,15 +53,29 @@ int XrefReader::ReadChain(int64_t newestOffset) {
     for (;;) {
         if (offset < 0 || !visited_.insert(offset).second || !reader_.Seek(offset))
             return isPrev ? kPrevUnreadable : kOk;
-        if (StartsWithObjectHeader()) return kOk;  // a cross-reference stream: not read
-        if (!reader_.Seek(offset)) return kPrevUnreadable;
-        if (!reader_.SearchToken("xref")) return kOk;  // nothing to read here
-        if (const int rc = ReadEntries(); rc != kOk) return rc;
-        bool hasPrev = false;
-        const int64_t prev = ReadPrev(hasPrev);
-        if (!hasPrev) return kOk;
-        if (prev < 0) return kPrevUnreadable;
-        offset = prev;
+        Links links;
+        if (StartsWithObjectHeader()) {
+            bool isXref = false;
+            if (const int rc = ReadStreamSection(offset, isPrev, links, isXref); rc != kOk) return rc;
+            if (!isXref) return kOk;  // some other object: nothing to read here
+            if (!isPrev) newestIsStream_ = true;
+        } else {
+            if (!reader_.Seek(offset)) return kPrevUnreadable;
+            if (!reader_.SearchToken("xref")) return kOk;  // nothing to read here
+            if (const int rc = ReadEntries(); rc != kOk) return rc;
+            ReadTrailerLinks(links);
+            // A hybrid file: the stream's entries come after the table's and
+            // before the older sections'.
+            if (links.xrefStm >= 0 && streamsRead_.insert(links.xrefStm).second) {
+                Links ignored;  // the stream's own /Prev is not followed
+                bool isXref = false;
+                if (reader_.Seek(links.xrefStm) && StartsWithObjectHeader())
+                    if (const int rc = ReadStreamSection(links.xrefStm, isPrev, ignored, isXref); rc != kOk) return rc;
+            }
+        }
+        if (!links.hasPrev) return kOk;
+        if (links.prev < 0) return kPrevUnreadable;
+        offset = links.prev;
         isPrev = true;
     }
 }
@@ -63,15 +104,95 @@ int XrefReader::ReadEntries() {
     }
 }
 
-int64_t XrefReader::ReadPrev(bool& hasPrev) {
+// The first /Prev decides, found anywhere up to "%%EOF" as it always was;
+// once it is known, /XRefStm is looked for only up to "startxref", so that
+// finding a /Prev never leads the scan further than before.
+void XrefReader::ReadTrailerLinks(Links& links) {
     for (;;) {
         const std::string t = reader_.NextToken();
-        if (t.empty() || t == "%%EOF") return -1;
-        if (t == "/Prev") {
-            hasPrev = true;
-            return reader_.ReadInt();
+        if (t.empty() || t == "%%EOF") return;
+        if (links.hasPrev && t == "startxref") return;
+        if (t == "/Prev" && !links.hasPrev) {
+            links.hasPrev = true;
+            links.prev = reader_.ReadInt();
+        } else if (t == "/XRefStm" && links.xrefStm < 0) {
+            const std::string value = reader_.NextToken();
+            if (IsDigits(value)) links.xrefStm = TokenReader::LeadingInt(value);
         }
     }
+}
+
+int XrefReader::ReadStreamSection(int64_t offset, bool isPrev, Links& links, bool& isXref) {
+    const int failure = isPrev ? kPrevUnreadable : kNewestUnreadable;
+    SourceStream stream;
+    // Every value of a cross-reference stream's dictionary is direct, its
+    // /Length included: no offset table is needed (nor complete yet).
+    SourceStreamReader streamReader(reader_, nullptr);
+    isXref = streamReader.ReadHeader(offset, stream) && DirectName(*stream.dictionary, "/Type") == "/XRef";
+    if (!isXref) return kOk;
+    if (!streamReader.ReadData(stream, kMaxXrefStreamBytes)) return failure;
+    if (stream.dictionary->Find("/Prev")) {
+        links.hasPrev = true;
+        links.prev = DirectInteger(*stream.dictionary, "/Prev").value_or(-1);
+    }
+    const int rc = ReadStreamRows(*stream.dictionary, stream.data);
+    return rc == kMalformed ? failure : rc;
+}
+
+// /W gives the byte widths of the three fields (a width of 0 means the
+// field's default: type 1, generation 0); /Index gives pairs of first number
+// and count (default [0 /Size]). Rows are read while the data lasts.
+int XrefReader::ReadStreamRows(const PdfDictionary& dictionary, const std::string& data) {
+    std::vector<int64_t> widths;
+    if (!IntegerArray(dictionary, "/W", widths) || widths.size() < 3) return kMalformed;
+    int64_t rowWidth = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (widths[i] > kMaxFieldWidth) return kMalformed;
+        rowWidth += widths[i];
+    }
+    if (rowWidth == 0) return kMalformed;
+
+    std::vector<int64_t> index;
+    if (dictionary.Find("/Index")) {
+        if (!IntegerArray(dictionary, "/Index", index) || index.size() % 2 != 0) return kMalformed;
+    } else {
+        const std::optional<int64_t> size = DirectInteger(dictionary, "/Size");
+        if (!size || *size < 0) return kMalformed;
+        index = {0, *size};
+    }
+
+    std::size_t pos = 0;
+    const auto width = static_cast<std::size_t>(rowWidth);
+    for (std::size_t pair = 0; pair < index.size(); pair += 2) {
+        for (int64_t k = 0; k < index[pair + 1]; ++k) {
+            if (data.size() - pos < width) return kOk;
+            const uint64_t type = widths[0] == 0 ? 1 : BigEndian(data, pos, widths[0]);
+            const uint64_t field2 = BigEndian(data, pos + static_cast<std::size_t>(widths[0]), widths[1]);
+            const uint64_t field3 = BigEndian(data, pos + static_cast<std::size_t>(widths[0] + widths[1]), widths[2]);
+            pos += width;
+            if (InsertRow(index[pair] + k, type, field2, field3) == kOutOfMemory) return kOutOfMemory;
+        }
+    }
+    return kOk;
+}
+
+// Type 1: an object in the file (offset, generation); type 2: an object
+// inside an object stream (stream number, index). Offsets that would fall
+// among the positions of compressed objects are not offsets in any file.
+int XrefReader::InsertRow(int64_t number, uint64_t type, uint64_t field2, uint64_t field3) {
+    int64_t offset = -1;
+    int64_t generation = 0;
+    if (type == 1) {
+        if (field2 >= static_cast<uint64_t>(PdfFile::kRegionBase)) return kOk;
+        offset = static_cast<int64_t>(field2);
+        generation = field3 > INT32_MAX ? -1 : static_cast<int64_t>(field3);
+    } else if (type == 2 && compressed_) {
+        if (field2 > INT32_MAX || field3 > INT32_MAX) return kOk;
+        offset = compressed_->Add(number, static_cast<int64_t>(field2), static_cast<int64_t>(field3));
+    }
+    if (offset < 0) return kOk;
+    if (table_.Insert(number, generation, offset) == ObjectOffsetTable::InsertResult::OutOfMemory) return kOutOfMemory;
+    return kOk;
 }
 
 }  // namespace sgry

@@ -133,6 +133,7 @@ void PdfFile::OpenMemory(std::string bytes) {
 }
 
 void PdfFile::Close() {
+    LeaveRegion();
     backend_.reset();
     pos_ = 0;
     bufStart_ = 0;
@@ -153,7 +154,7 @@ bool PdfFile::Fill() {
 }
 
 int PdfFile::ReadByteSlow() {
-    if (pos_ < 0 || !Fill()) return -1;
+    if (inRegion_ || pos_ < 0 || !Fill()) return -1;
     return static_cast<unsigned char>(buf_[static_cast<size_t>(pos_++ - bufStart_)]);
 }
 
@@ -172,12 +173,43 @@ bool PdfFile::Seek(int64_t offset, Origin origin) {
     int64_t base = origin == Origin::Start ? 0 : origin == Origin::Current ? pos_ : Size();
     int64_t target = base + offset;
     if (target < 0) return false;
+    if (inRegion_ && target >= bufStart_ && target <= bufStart_ + bufLen_) {
+        pos_ = target;
+        return true;
+    }
+    if (target >= kRegionBase) return EnterRegion(target);
+    LeaveRegion();
     pos_ = target;
     return true;
 }
 
+bool PdfFile::EnterRegion(int64_t position) {
+    if (!regions_ || loadingRegion_) return false;
+    loadingRegion_ = true;
+    int64_t base = 0;
+    std::string bytes;
+    const bool found = regions_->RegionAt(position, base, bytes);
+    loadingRegion_ = false;
+    if (!found || base < kRegionBase || position < base ||
+        position > base + static_cast<int64_t>(bytes.size()))
+        return false;
+    buf_ = std::move(bytes);
+    bufStart_ = base;
+    bufLen_ = static_cast<int64_t>(buf_.size());
+    inRegion_ = true;
+    pos_ = position;
+    return true;
+}
+
+void PdfFile::LeaveRegion() {
+    if (!inRegion_) return;
+    inRegion_ = false;
+    bufStart_ = 0;
+    bufLen_ = 0;
+}
+
 bool PdfFile::Write(const char* data, size_t n) {
-    if (!backend_) return false;
+    if (!backend_ || inRegion_) return false;
     // Keep the read buffer consistent with what is written over it.
     if (bufLen_ > 0 && pos_ < bufStart_ + bufLen_ && pos_ + static_cast<int64_t>(n) > bufStart_) bufLen_ = 0;
     bool ok = backend_->WriteAt(pos_, data, n);
@@ -197,6 +229,7 @@ int64_t PdfFile::AppendAtEnd(std::string_view text) {
 }
 
 bool PdfFile::Truncate(int64_t length) {
+    LeaveRegion();
     if (!backend_ || !backend_->Truncate(length)) return false;
     bufLen_ = 0;
     if (pos_ > length) pos_ = length;

@@ -1,0 +1,135 @@
+#include "engine/SourceStream.h"
+
+#include <algorithm>
+
+#include "pdf/PdfParser.h"
+#include "pdf/StreamDecoder.h"
+
+namespace sgry {
+
+namespace {
+
+std::optional<int64_t> IntegerText(const std::string& text) {
+    std::size_t i = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
+    if (i == text.size() || text.size() > 19) return std::nullopt;
+    for (std::size_t k = i; k < text.size(); ++k)
+        if (text[k] < '0' || text[k] > '9') return std::nullopt;
+    return TokenReader::LeadingInt(text);
+}
+
+bool IsDigits(const std::string& t) { return !t.empty() && IntegerText(t).has_value() && t[0] != '-' && t[0] != '+'; }
+
+// A dictionary value, or the single element of a one-element array (the
+// /Filter [/FlateDecode] and /DecodeParms [<<...>>] forms).
+const PdfObject* SingleValue(const PdfDictionary& dictionary, std::string_view key, bool& several) {
+    several = false;
+    const PdfDictEntry* entry = dictionary.Find(key);
+    if (!entry || !entry->Value()) return nullptr;
+    if (const auto* array = PdfCast<PdfArray>(entry->Value())) {
+        several = array->Count() > 1;
+        return array->ElementAt(0);
+    }
+    return entry->Value();
+}
+
+DecodeResult ReadPredictor(const PdfDictionary& dictionary, PredictorParams& params) {
+    bool several = false;
+    const auto* parms = PdfCast<PdfDictionary>(SingleValue(dictionary, "/DecodeParms", several));
+    if (several) return DecodeResult::Unsupported;
+    if (!parms) return DecodeResult::Ok;
+    params.predictor = DirectInteger(*parms, "/Predictor").value_or(1);
+    params.colors = DirectInteger(*parms, "/Colors").value_or(1);
+    params.bitsPerComponent = DirectInteger(*parms, "/BitsPerComponent").value_or(8);
+    params.columns = DirectInteger(*parms, "/Columns").value_or(1);
+    return DecodeResult::Ok;
+}
+
+StreamError ToStreamError(DecodeResult result) {
+    switch (result) {
+        case DecodeResult::Ok: return StreamError::None;
+        case DecodeResult::Corrupt: return StreamError::Corrupt;
+        case DecodeResult::TooLarge: return StreamError::TooLarge;
+        case DecodeResult::Unsupported: return StreamError::Unsupported;
+    }
+    return StreamError::Corrupt;
+}
+
+}  // namespace
+
+std::optional<int64_t> DirectInteger(const PdfDictionary& dictionary, std::string_view key) {
+    const PdfDictEntry* entry = dictionary.Find(key);
+    const auto* literal = entry ? PdfCast<PdfLiteral>(entry->Value()) : nullptr;
+    if (!literal) return std::nullopt;
+    return IntegerText(literal->Text());
+}
+
+std::string DirectName(const PdfDictionary& dictionary, std::string_view key) {
+    const PdfDictEntry* entry = dictionary.Find(key);
+    const auto* literal = entry ? PdfCast<PdfLiteral>(entry->Value()) : nullptr;
+    if (!literal || literal->Text().empty() || literal->Text()[0] != '/') return std::string();
+    return literal->Text();
+}
+
+bool SourceStreamReader::ReadHeader(int64_t offset, SourceStream& out) {
+    error_ = StreamError::None;
+    if (offset < 0 || offset >= PdfFile::kRegionBase || !reader_.Seek(offset)) return Fail(StreamError::NotStream);
+    const std::string number = reader_.NextToken();
+    const std::string generation = reader_.NextToken();
+    if (!IsDigits(number) || !IsDigits(generation) || reader_.NextToken() != "obj" || reader_.NextToken() != "<<")
+        return Fail(StreamError::NotStream);
+    out.number = TokenReader::LeadingInt(number);
+    out.generation = TokenReader::LeadingInt(generation);
+    out.dictionary = std::make_unique<PdfDictionary>();
+    PdfDictParser parser(reader_);
+    if (!parser.Parse(*out.dictionary) || reader_.NextToken() != "stream") return Fail(StreamError::NotStream);
+    out.dataOffset = reader_.Tell();
+    return true;
+}
+
+bool SourceStreamReader::ReadData(SourceStream& out, std::size_t limit) {
+    if (!out.dictionary || out.dataOffset < 0) return Fail(StreamError::NotStream);
+    const int64_t dataStart = out.dataOffset;
+    const std::optional<int64_t> length = StreamLength(*out.dictionary);
+    const int64_t fileSize = reader_.File().Size();
+    if (!length || *length < 0 || dataStart > fileSize || *length > fileSize - dataStart)
+        return Fail(StreamError::BadLength);
+    std::string raw(static_cast<std::size_t>(*length), '\0');
+    if (!reader_.Seek(dataStart) || reader_.File().Read(raw.data(), raw.size()) != raw.size())
+        return Fail(StreamError::BadLength);
+    return Decode(*out.dictionary, std::move(raw), std::min(limit, kMaxDecodedBytes), out.data);
+}
+
+// A direct integer, or "n g R" naming an object that holds one.
+std::optional<int64_t> SourceStreamReader::StreamLength(const PdfDictionary& dictionary) {
+    if (std::optional<int64_t> direct = DirectInteger(dictionary, "/Length")) return direct;
+    const PdfDictEntry* entry = dictionary.Find("/Length");
+    const auto* reference = entry ? PdfCast<PdfReference>(entry->Value()) : nullptr;
+    if (!reference || !offsets_) return std::nullopt;
+    const int64_t offset = offsets_->Find(reference->Number(), reference->Generation());
+    if (offset < 0 || offset >= PdfFile::kRegionBase || !reader_.Seek(offset)) return std::nullopt;
+    for (int i = 0; i < 3; ++i) reader_.NextToken();  // number, generation, "obj"
+    return IntegerText(reader_.NextToken());
+}
+
+bool SourceStreamReader::Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit,
+                                std::string& out) {
+    bool several = false;
+    const auto* filter = PdfCast<PdfLiteral>(SingleValue(dictionary, "/Filter", several));
+    const PdfDictEntry* filterEntry = dictionary.Find("/Filter");
+    const auto* filterArray = filterEntry ? PdfCast<PdfArray>(filterEntry->Value()) : nullptr;
+    const bool noFilter = !filterEntry || (filterArray && filterArray->Count() == 0);
+    if (noFilter) {
+        if (raw.size() > limit) return Fail(StreamError::TooLarge);
+        out = std::move(raw);
+        return true;
+    }
+    if (several || !filter || filter->Text() != "/FlateDecode") return Fail(StreamError::Unsupported);
+    PredictorParams params;
+    if (const DecodeResult r = ReadPredictor(dictionary, params); r != DecodeResult::Ok) return Fail(ToStreamError(r));
+    if (const DecodeResult r = InflateBounded(raw, limit, out); r != DecodeResult::Ok)
+        return Fail(ToStreamError(r));
+    if (const DecodeResult r = UndoPredictor(params, out); r != DecodeResult::Ok) return Fail(ToStreamError(r));
+    return true;
+}
+
+}  // namespace sgry

@@ -1,0 +1,77 @@
+#pragma once
+// Reads one stream object of a source PDF, a cross-reference stream or an
+// object stream: its dictionary and its decoded data. Only FlateDecode (with
+// the PNG and TIFF predictors) and unfiltered data are decoded.
+//
+// Bounds: /Length must be a non-negative integer whose data lies inside the
+// file; decoded data is at most kMaxDecodedBytes. An indirect /Length is
+// followed only through the offset table given (and only to an object that
+// stands in the file itself).
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/ObjectOffsetTable.h"
+#include "pdf/PdfObject.h"
+#include "pdf/TokenReader.h"
+
+namespace sgry {
+
+struct SourceStream {
+    int64_t number = -1;
+    int64_t generation = -1;
+    std::unique_ptr<PdfDictionary> dictionary;
+    int64_t dataOffset = -1;  // where the raw data begins in the file
+    std::string data;         // decoded
+};
+
+enum class StreamError {
+    None,
+    NotStream,    // no "N G obj << ... >> stream" at the offset
+    BadLength,    // /Length missing, negative, unresolvable or beyond the end of the file
+    Unsupported,  // a filter or predictor this reader does not decode
+    Corrupt,      // the compressed data is damaged
+    TooLarge,     // decoded data beyond kMaxDecodedBytes
+};
+
+// The value of key when it is a direct integer (an optional sign and digits).
+std::optional<int64_t> DirectInteger(const PdfDictionary& dictionary, std::string_view key);
+// The value of key when it is a direct name ("/XRef"), else "".
+std::string DirectName(const PdfDictionary& dictionary, std::string_view key);
+
+class SourceStreamReader {
+public:
+    static constexpr std::size_t kMaxDecodedBytes = std::size_t{256} << 20;
+
+    // offsets may be nullptr: then only a direct /Length is accepted.
+    SourceStreamReader(TokenReader& reader, const ObjectOffsetTable* offsets) : reader_(reader), offsets_(offsets) {}
+
+    // Reads the stream object whose header starts at offset: ReadHeader,
+    // then ReadData. False with Error() set when it cannot be read; the
+    // reader's position is then unspecified.
+    bool Read(int64_t offset, SourceStream& out) { return ReadHeader(offset, out) && ReadData(out); }
+    // "N G obj", the dictionary and the "stream" keyword: fills number,
+    // generation, dictionary and dataOffset.
+    bool ReadHeader(int64_t offset, SourceStream& out);
+    // The data after ReadHeader, decoded into out.data, at most limit bytes
+    // (and never more than kMaxDecodedBytes).
+    bool ReadData(SourceStream& out, std::size_t limit = kMaxDecodedBytes);
+    StreamError Error() const { return error_; }
+
+private:
+    bool Fail(StreamError error) {
+        error_ = error;
+        return false;
+    }
+    std::optional<int64_t> StreamLength(const PdfDictionary& dictionary);
+    bool Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit, std::string& out);
+
+    TokenReader& reader_;
+    const ObjectOffsetTable* offsets_;
+    StreamError error_ = StreamError::None;
+};
+
+}  // namespace sgry
