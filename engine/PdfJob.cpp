@@ -184,8 +184,19 @@ int64_t PdfJob::AppendAtEnd(std::string_view text) {
         }
         if (!endsWithLineEnd && !text.starts_with('%') && file_.AppendAtEnd("\r\n") < 0) writeFailed_ = true;
     }
-    const int64_t offset = file_.AppendAtEnd(text);
+    const int64_t offset = AppendWholeText(text);
     if (offset < 0) writeFailed_ = true;
+    return offset;
+}
+
+// Every byte of text goes out: tokens copied from the source (a literal
+// string of raw UTF-16 text in a resources dictionary, a binary /ID) may hold
+// NUL bytes, and stopping at the first one would cut the copied object short
+// and leave the update unreadable. Text the system composes holds no NUL.
+int64_t PdfJob::AppendWholeText(std::string_view text) {
+    if (!file_.Seek(0, PdfFile::Origin::End)) return -1;
+    const int64_t offset = file_.Tell();
+    if (!file_.Write(text.data(), text.size()) || !file_.Flush()) return -1;
     return offset;
 }
 

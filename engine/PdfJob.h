@@ -119,6 +119,8 @@ public:
     int32_t AllocateObjectNumber() override;
     void RegisterObject(int32_t number, int32_t generation, bool isNew, ObjectKind kind) override;
     // The first append of an update notes the output length (for UndoUpdate).
+    // Unlike the plain stream's AppendAtEnd, the whole text is written, NUL
+    // bytes of tokens copied from the source included.
     int64_t AppendAtEnd(std::string_view text) override;
     bool AppendBytes(const void* data, std::size_t size) override;
     void RecordOffset(int32_t number, int32_t generation, int64_t offset) override;
@@ -180,6 +182,7 @@ private:
     bool ReadSize();
     bool SeekToRoot();
     void NoteUpdateStart();
+    int64_t AppendWholeText(std::string_view text);
     bool EnsureSaveStateWritten();
     bool WriteContentStream(int32_t number, std::string_view content);
     std::string ExistingContents(const PageEntry& page);

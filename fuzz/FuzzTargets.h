@@ -1,0 +1,266 @@
+#pragma once
+// The bodies of the fuzz targets. Each fuzz/fuzz_<name>.cpp hands libFuzzer's
+// input to one of these; tests/fuzz replays the committed corpus and every
+// input that once failed through the same functions, so a finding stays a
+// regression test of the normal test run.
+//
+// Each body feeds the bytes to the code under test and checks the few
+// invariants that hold for every input; a broken one aborts (SGRY_FUZZ_EXPECT).
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/PdfJob.h"
+#include "fuzz/FuzzSupport.h"
+#include "image/BmpReader.h"
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
+#include "pdf/PdfIndirectObject.h"
+#include "pdf/PdfParser.h"
+#include "platform/Format.h"
+#include "platform/IniFile.h"
+#include "qr/QrEncoder.h"
+#include "settings/SettingsFile.h"
+#include "settings/StampSettings.h"
+#include "settings/ValueEscape.h"
+
+namespace sgry::fuzz {
+
+// Pages of one input that the update step writes (the walk itself covers all).
+inline constexpr int32_t kMaxPagesWritten = 64;
+
+// The update of the stamping pass without its stamps: page objects, merged
+// resources with one request of every category, content streams and the
+// cross-reference section, appended to the job's memory stream. Returns
+// whether the update was finished.
+inline bool WriteUpdate(PdfJob& job) {
+    if (!job.BuildWriteTable()) return false;
+    const int32_t font = job.AllocateObjectNumber();
+    const int32_t image = job.AllocateObjectNumber();
+    const int32_t state = job.AllocateObjectNumber();
+    const std::vector<ResourceRequest> requests = {
+        {ResourceRequest::Category::Font, font},
+        {ResourceRequest::Category::XObject, image},
+        {ResourceRequest::Category::ExtGState, state},
+        {ResourceRequest::Category::Font, font},
+    };
+    job.WriteMarker();
+    const int32_t pages = job.Pages().Count() < kMaxPagesWritten ? job.Pages().Count() : kMaxPagesWritten;
+    for (int32_t i = 0; i < pages; ++i) {
+        job.WritePageObject(i);
+        std::vector<std::string> names;
+        if (!job.WritePageResources(i, requests, names)) return false;
+        SGRY_FUZZ_EXPECT(names.size() == requests.size());
+        job.WritePageContent(i, "BT /F1 12 Tf (1) Tj ET\r\n");
+    }
+    // Pages past the limit were registered but not written: the update cannot
+    // be finished then, and FinishUpdate must say so.
+    const bool finished = job.FinishUpdate();
+    if (pages < job.Pages().Count()) SGRY_FUZZ_EXPECT(!finished);
+    return finished;
+}
+
+// Construction, page walk and (for a readable file) the update. A finished
+// update must leave a file that reads again with the same page count.
+inline int Job(const uint8_t* data, std::size_t size) {
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(std::string(AsText(data, size)));
+    if (job->ErrorCode() != 0) return 0;
+    const int32_t pageCount = job->StoredPageCount();
+    PageRangeChoice range;
+    if (!job->BuildPageList(range)) return 0;
+    if (!WriteUpdate(*job)) {
+        job->UndoUpdate();
+        SGRY_FUZZ_EXPECT(job->File().MemoryBytes() == AsText(data, size));
+        return 0;
+    }
+    const std::string updated = job->File().MemoryBytes();
+    SGRY_FUZZ_EXPECT(updated.compare(0, size, AsText(data, size)) == 0);  // the source stays in front
+    // The update's own trailer names the root the job used.
+    std::string update = updated.substr(updated.rfind("trailer\r\n"));
+    for (char& c : update) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    SGRY_FUZZ_EXPECT(update.find("/root ") != std::string::npos);
+    // The file reads again with the same page count. A damaged source section
+    // without its "trailer" keyword is read token by token past its end, into
+    // the update, and may then fail as an unreadable older section (6).
+    std::unique_ptr<PdfJob> again = PdfJob::FromBytes(updated);
+    SGRY_FUZZ_EXPECT(again->ErrorCode() == 0 || again->ErrorCode() == job_error::kPrevUnreadable);
+    if (again->ErrorCode() == 0) SGRY_FUZZ_EXPECT(again->StoredPageCount() == pageCount);
+    return 0;
+}
+
+// The object parser on arbitrary bytes: a whole indirect object from the
+// start, then a dictionary body, then an array body; whatever is read must
+// serialise.
+inline int Parser(const uint8_t* data, std::size_t size) {
+    PdfFile file;
+    file.OpenMemory(std::string(AsText(data, size)));
+    TokenReader reader(file);
+    {
+        PdfIndirectObject object;
+        PdfObjectParser parser(reader);
+        const bool closed = parser.Parse(object);
+        SGRY_FUZZ_EXPECT(closed == (parser.Failure() == ParseFailure::None));
+        std::string text = object.ToText();
+        (void)text;
+    }
+    reader.Seek(0);
+    {
+        PdfDictionary dictionary;
+        PdfDictParser parser(reader);
+        if (parser.Parse(dictionary)) {
+            std::string text = dictionary.ToText();
+            SGRY_FUZZ_EXPECT(text.starts_with("<<") && text.ends_with("\r\n>>"));
+            (void)dictionary.UniqueKey();
+        }
+    }
+    reader.Seek(0);
+    {
+        PdfArray array;
+        PdfArrayParser parser(reader);
+        if (parser.Parse(array)) SGRY_FUZZ_EXPECT(array.ToText().starts_with("["));
+    }
+    return 0;
+}
+
+// A well-formed one-page file whose page refers to resources object 4; the
+// input becomes the body of object 4, so the merge meets arbitrary resources.
+inline std::string ResourcesPdf(std::string_view resourcesBody) {
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    const auto object = [&](int number, std::string_view body) {
+        offsets.push_back(pdf.size());
+        pdf += Format("%d 0 obj\n", number);
+        pdf += body;
+        pdf += "\nendobj\n";
+    };
+    object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources 4 0 R >>");
+    object(4, resourcesBody);
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 5\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) pdf += Format("%010ld 00000 n \n", static_cast<int64_t>(offset));
+    pdf += "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" + Format("%ld", static_cast<int64_t>(xref)) +
+           "\n%%EOF\n";
+    return pdf;
+}
+
+inline int Resources(const uint8_t* data, std::size_t size) {
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(ResourcesPdf(AsText(data, size)));
+    SGRY_FUZZ_EXPECT(job->ErrorCode() == 0);
+    if (!job->BuildPageList(PageRangeChoice{})) return 0;
+    SGRY_FUZZ_EXPECT(job->Pages().Count() == 1);
+    WriteUpdate(*job);
+    return 0;
+}
+
+inline int Bmp(const uint8_t* data, std::size_t size) {
+    MemoryFile file(AsText(data, size));
+    BmpReader reader;
+    if (!reader.Open(file.Path())) return 0;
+    uint8_t red = 0, green = 0, blue = 0;
+    SGRY_FUZZ_EXPECT(reader.PaletteEntry(255, red, green, blue));
+    // Pixel rows never need more memory than the file holds.
+    SGRY_FUZZ_EXPECT(reader.PixelBytes() <= size);
+    std::vector<uint8_t> pixels;
+    if (reader.ReadPixels(pixels)) SGRY_FUZZ_EXPECT(pixels.size() == reader.PixelBytes());
+    return 0;
+}
+
+inline int Jpeg(const uint8_t* data, std::size_t size) {
+    MemoryFile file(AsText(data, size));
+    JpegReader reader;
+    if (!reader.Open(file.Path())) return 0;
+    SGRY_FUZZ_EXPECT(reader.FileBytes() == size);
+    bool cmyk = false;
+    (void)reader.IsCmyk(cmyk);
+    std::vector<uint8_t> copy(reader.FileBytes());
+    reader.CopyBytes(copy.data());
+    SGRY_FUZZ_EXPECT(AsText(copy.data(), copy.size()) == AsText(data, size));
+    return 0;
+}
+
+inline int Png(const uint8_t* data, std::size_t size) {
+    MemoryFile file(AsText(data, size));
+    PngReader reader;
+    if (!reader.Open(file.Path())) {
+        (void)reader.ErrorText(reader.Error());
+        return 0;
+    }
+    SGRY_FUZZ_EXPECT(reader.PixelBytes() ==
+           static_cast<std::size_t>(reader.Width()) * static_cast<std::size_t>(reader.Height()) * 3);
+    return 0;
+}
+
+// Loads both sections from the input; a save and a load then reach a fixed
+// point: what one round trip gives, the next gives unchanged.
+inline int Settings(const uint8_t* data, std::size_t size) {
+    const std::string_view text = AsText(data, size);
+    SGRY_FUZZ_EXPECT(UnescapeValue(EscapeValue(text)) == text);
+
+    MemoryFile file(text);
+    StampSettings stamp;
+    AppSettings app;
+    LoadSettings(file.Path(), stamp);
+    LoadSettings(file.Path(), app);
+    IniFile ini(file.Path());
+    ini.SetSection("OptionList1");
+    (void)ini.GetFloat("Margin0");
+    (void)ini.GetIntClamped("QRVersion", 1, 40);
+
+    const auto roundTrip = [](const StampSettings& inStamp, const AppSettings& inApp, StampSettings& outStamp,
+                              AppSettings& outApp) {
+        MemoryFile saved("");
+        SGRY_FUZZ_EXPECT(SaveSettings(saved.Path(), inStamp));
+        SGRY_FUZZ_EXPECT(SaveSettings(saved.Path(), inApp));
+        outStamp = StampSettings{};
+        outApp = AppSettings{};
+        LoadSettings(saved.Path(), outStamp);
+        LoadSettings(saved.Path(), outApp);
+    };
+    StampSettings once, twice;
+    AppSettings onceApp, twiceApp;
+    roundTrip(stamp, app, once, onceApp);
+    roundTrip(once, onceApp, twice, twiceApp);
+    SGRY_FUZZ_EXPECT(once == twice);
+    SGRY_FUZZ_EXPECT(onceApp == twiceApp);
+    return 0;
+}
+
+// First byte: version -1..41, second: level -1..4, the rest: the message.
+inline int Qr(const uint8_t* data, std::size_t size) {
+    if (size < 2) return 0;
+    const int version = data[0] % 43 - 1;
+    const int level = data[1] % 6 - 1;
+    const std::string_view message = AsText(data + 2, size - 2);
+    auto encoder = std::make_unique<QrEncoder>();
+
+    QrMatrix matrix;
+    const bool fixed = encoder->EncodeFixed(message, version, level, matrix);
+    if (fixed) {
+        SGRY_FUZZ_EXPECT(version >= 1 && version <= 40 && level >= 0 && level <= 3);
+        SGRY_FUZZ_EXPECT(matrix.byteCount == QrEncoder::MatrixBytes(version));
+        for (std::size_t i = 0; i < matrix.byteCount; ++i) SGRY_FUZZ_EXPECT(matrix.modules[i] <= 1);
+    } else {
+        SGRY_FUZZ_EXPECT(encoder->ErrorCode() >= 1 && encoder->ErrorCode() <= 4 && !matrix.modules);
+    }
+    if (version >= 1 && version <= 40 && level >= 0 && level <= 3)
+        SGRY_FUZZ_EXPECT(encoder->CheckFits(message, version, level) == fixed);
+
+    int autoVersion = 0, autoLevel = 0;
+    QrMatrix automatic;
+    if (encoder->EncodeAuto(message, automatic, autoVersion, autoLevel)) {
+        SGRY_FUZZ_EXPECT(encoder->CheckFits(message, autoVersion, autoLevel));
+        // The smallest version: nothing fits the one below, not even at L.
+        if (autoVersion > 1) SGRY_FUZZ_EXPECT(!encoder->CheckFits(message, autoVersion - 1, QrEncoder::kLevelL));
+        if (autoLevel < QrEncoder::kLevelH) SGRY_FUZZ_EXPECT(!encoder->CheckFits(message, autoVersion, autoLevel + 1));
+    } else {
+        SGRY_FUZZ_EXPECT(autoVersion == 0 && autoLevel == 0 && !automatic.modules);
+    }
+    return 0;
+}
+
+}  // namespace sgry::fuzz

@@ -1,0 +1,88 @@
+// Inputs the fuzz targets found (fuzz/regressions/job holds the files as
+// found; tests/fuzz replays them): each case here states the sound result.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/PdfJob.h"
+#include "TestPdf.h"
+
+namespace sgry {
+namespace {
+
+using test::FlatPdf;
+
+// Stamps every page with one font request and finishes the update; returns
+// the whole output.
+std::string Update(const std::string& source) {
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(source);
+    EXPECT_EQ(job->ErrorCode(), 0);
+    EXPECT_TRUE(job->BuildPageList(PageRangeChoice{}));
+    EXPECT_TRUE(job->BuildWriteTable());
+    const int32_t font = job->AllocateObjectNumber();
+    for (int32_t i = 0; i < job->Pages().Count(); ++i) {
+        std::vector<std::string> names;
+        EXPECT_TRUE(job->WritePageObject(i));
+        EXPECT_TRUE(job->WritePageResources(i, {{ResourceRequest::Category::Font, font}}, names));
+        EXPECT_TRUE(job->WritePageContent(i, "q Q"));
+    }
+    EXPECT_TRUE(job->FinishUpdate());
+    return job->File().MemoryBytes();
+}
+
+std::string NewestTrailer(const std::string& file) { return file.substr(file.rfind("trailer\r\n")); }
+
+TEST(FuzzRegressionTest, TrailerWithoutItsKeywordStillNamesTheRoot) {
+    std::string source = FlatPdf({""});
+    const size_t at = source.rfind("trailer");
+    source.replace(at, 7, "trai\xA6" "er");  // one damaged byte, as found
+    const std::string out = Update(source);
+    EXPECT_NE(NewestTrailer(out).find("/Root 1 0 R"), std::string::npos) << NewestTrailer(out);
+    std::unique_ptr<PdfJob> again = PdfJob::FromBytes(out);
+    EXPECT_NE(again->ErrorCode(), job_error::kNoRoot);
+}
+
+TEST(FuzzRegressionTest, RootFoundOutsideTheTrailerDictionaryGoesFirst) {
+    // The job takes the first "/Root" after startxref; the copy must lead a
+    // reader of the update to the same object.
+    std::string source = FlatPdf({""});
+    source.replace(source.rfind("trailer"), 7, "/Root 1 0 R trailer");
+    source.replace(source.rfind("/Root 1 0 R >>"), 14, "/Root 77 0 R >>");
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(source);
+    ASSERT_EQ(job->ErrorCode(), 0);
+    const std::string out = Update(source);
+    EXPECT_NE(NewestTrailer(out).find("/Root 1 0 R /Root 77 0 R"), std::string::npos) << NewestTrailer(out);
+    EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), 0);
+}
+
+TEST(FuzzRegressionTest, WellFormedTrailerIsCopiedUnchanged) {
+    const std::string out = Update(FlatPdf({""}, "", 0));
+    EXPECT_NE(NewestTrailer(out).find("/Prev "), std::string::npos);
+    EXPECT_NE(NewestTrailer(out).find("\r\n/Root 1 0 R >> \r\nstartxref"), std::string::npos) << NewestTrailer(out);
+}
+
+TEST(FuzzRegressionTest, NulBytesOfCopiedTokensAreWrittenWhole) {
+    // Raw UTF-16 text in a literal string carries NUL bytes; the merged
+    // resources object and the page object must keep every byte after them.
+    const std::string name("(\xFE\xFF\0L\0a\0y)", 10);
+    const std::string source =
+        FlatPdf({"/Resources << /Properties << /MC0 << /Name " + name + " >> >> >> /PieceInfo " + name});
+    const std::string out = Update(source);
+    const std::string update = out.substr(source.size());
+    EXPECT_NE(update.find("/Name " + name + "\r\n>>\r\n>>"), std::string::npos);
+    EXPECT_NE(update.find("/PieceInfo ( " + std::string("\xFE\xFF\0L\0a\0y", 8)), std::string::npos);
+    std::unique_ptr<PdfJob> again = PdfJob::FromBytes(out);
+    EXPECT_EQ(again->ErrorCode(), 0);
+    EXPECT_EQ(again->StoredPageCount(), 1);
+    if (test::HaveTool("qpdf")) {
+        const std::string path = ::testing::TempDir() + "sgry-nul-token.pdf";
+        test::WriteFileBytes(path, out);
+        std::string report;
+        EXPECT_EQ(test::RunCommand("qpdf --check '" + path + "' 2>&1", &report) % 3, 0) << report;
+    }
+}
+
+}  // namespace
+}  // namespace sgry
