@@ -1,0 +1,203 @@
+#include "gui/CPPageHeader.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/AutoFontChange.h"
+#include "gui/FontColorDialog.h"
+#include "gui/SheetDialogRunner.h"
+#include "gui/SheetText.h"
+
+namespace sgry {
+
+using sheets::WithId;
+
+namespace {
+
+struct ColumnIds {
+    const char* caption;
+    std::array<const char*, kHeaderFooterStyleCount> styleLabels;
+    std::array<int, kHeaderFooterStyleCount> styleIds;
+    int pageCombo;
+    int dateCombo;
+    int text;
+    int font;
+    const char* fontLabel;
+    int pageLabel;
+    int dateLabel;
+};
+
+const ColumnIds kColumns[3] = {
+    {"左側(&L)", {"なし(N)", "ページ番号(&P)", "日付と時刻(&D)", "テキスト(&T)"}, {1000, 1001, 1003, 1005},
+     1024, 1025, 1006, 1007, "フォントと色(&F)", 1002, 1027},
+    {"中央(&L)", {"なし(O)", "ページ番号(&A)", "日付と時刻(&I)", "テキスト(&X)"}, {1008, 1009, 1011, 1013},
+     1010, 1012, 1014, 1015, "フォントと色(&N)", 1004, 1028},
+    {"右側(&R)", {"なし", "ページ番号(&G)", "日付と時刻(&M)", "テキスト(&S)"}, {1016, 1017, 1019, 1021},
+     1018, 1020, 1022, 1023, "フォントと色(&C)", 1026, 1029},
+};
+
+const char* const kPageNumberLabels[kPageNumberFormatCount] = {"1", "-1-", "1/n", "-1/n-"};
+const char* const kDateLabels[kDateFormatCount] = {"YYYY/MM/DD", "hh:mm", "YYYY/MM/DD hh:mm"};
+
+}  // namespace
+
+CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& settings, UserPrompts& prompts,
+                           QWidget* parent)
+    : PropertyPage(title, prompts, parent), settings_(settings), group_(group == 1 ? 1 : 0) {
+    auto* columnsRow = new QHBoxLayout;
+    for (int c = 0; c < 3; ++c) columnsRow->addWidget(BuildColumn(c));
+
+    auto* generalBox = new QGroupBox(QStringLiteral("全般"), this);
+    edgeBorder_ = WithId(new QCheckBox(QStringLiteral("本文との間に境界線を引く(E)"), generalBox), 1132);
+    auto* generalLayout = new QVBoxLayout(generalBox);
+    generalLayout->addWidget(edgeBorder_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columnsRow);
+    layout->addWidget(generalBox);
+    layout->addStretch(1);
+    WatchControls();
+}
+
+QWidget* CPPageHeader::BuildColumn(int c) {
+    const ColumnIds& ids = kColumns[c];
+    Column& column = columns_[static_cast<std::size_t>(c)];
+    auto* box = new QGroupBox(QString::fromUtf8(ids.caption), this);
+    auto* radios = new QButtonGroup(box);
+    for (std::size_t s = 0; s < column.styles.size(); ++s) {
+        column.styles[s] = WithId(new QRadioButton(QString::fromUtf8(ids.styleLabels[s]), box), ids.styleIds[s]);
+        radios->addButton(column.styles[s]);
+        connect(column.styles[s], &QRadioButton::clicked, this, [this, c] { UpdateEnabling(c); });
+    }
+    column.pageFormat = WithId(new QComboBox(box), ids.pageCombo);
+    for (const char* label : kPageNumberLabels) column.pageFormat->addItem(QString::fromUtf8(label));
+    column.dateFormat = WithId(new QComboBox(box), ids.dateCombo);
+    for (const char* label : kDateLabels) column.dateFormat->addItem(QString::fromUtf8(label));
+    column.pageLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.pageLabel);
+    column.pageLabel->setBuddy(column.pageFormat);
+    column.dateLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.dateLabel);
+    column.dateLabel->setBuddy(column.dateFormat);
+    column.text = WithId(new QLineEdit(box), ids.text);
+    column.text->setMaxLength(kCustomTextMaxBytes);
+    column.font = WithId(new QPushButton(QString::fromUtf8(ids.fontLabel), box), ids.font);
+    connect(column.font, &QPushButton::clicked, this, [this, c] { ChooseFont(c); });
+
+    // Each format and the text sit indented under their own radio button.
+    auto* grid = new QGridLayout(box);
+    grid->setColumnMinimumWidth(0, 16);
+    grid->addWidget(column.styles[0], 0, 0, 1, 3);
+    grid->addWidget(column.styles[1], 1, 0, 1, 3);
+    grid->addWidget(column.pageLabel, 2, 1);
+    grid->addWidget(column.pageFormat, 2, 2);
+    grid->addWidget(column.styles[2], 3, 0, 1, 3);
+    grid->addWidget(column.dateLabel, 4, 1);
+    grid->addWidget(column.dateFormat, 4, 2);
+    grid->addWidget(column.styles[3], 5, 0, 1, 3);
+    grid->addWidget(column.text, 6, 1, 1, 2);
+    grid->setRowMinimumHeight(7, 8);
+    grid->addWidget(column.font, 8, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(9, 1);
+    return box;
+}
+
+HeaderFooterSlot& CPPageHeader::SlotOf(int column) {
+    return settings_.Slots[static_cast<std::size_t>(group_ * 3 + column)];
+}
+
+HeaderFooterStyle CPPageHeader::StyleOf(int c) const {
+    const Column& column = columns_[static_cast<std::size_t>(c)];
+    for (std::size_t s = 0; s < column.styles.size(); ++s)
+        if (column.styles[s]->isChecked()) return static_cast<HeaderFooterStyle>(s);
+    return HeaderFooterStyle::None;
+}
+
+void CPPageHeader::FillControls() {
+    for (int c = 0; c < 3; ++c) {
+        Column& column = columns_[static_cast<std::size_t>(c)];
+        const HeaderFooterSlot& slot = SlotOf(c);
+        const auto style = static_cast<std::size_t>(slot.StyleType);
+        if (style < column.styles.size()) column.styles[style]->setChecked(true);
+        column.pageFormat->setCurrentIndex(static_cast<int>(slot.StylePageType));
+        column.dateFormat->setCurrentIndex(static_cast<int>(slot.StyleDateType));
+        column.text->setText(sheets::FromCp932(slot.CustomText));
+        column.text->setCursorPosition(0);
+        UpdateEnabling(c);
+    }
+    edgeBorder_->setChecked(settings_.Groups[static_cast<std::size_t>(group_)].EdgeBorder);
+}
+
+void CPPageHeader::UpdateEnabling(int c) {
+    Column& column = columns_[static_cast<std::size_t>(c)];
+    const HeaderFooterStyle style = StyleOf(c);
+    const bool pageNumber = style == HeaderFooterStyle::PageNumber;
+    const bool date = style == HeaderFooterStyle::DateTime;
+    column.pageLabel->setEnabled(pageNumber);
+    column.pageFormat->setEnabled(pageNumber);
+    column.dateLabel->setEnabled(date);
+    column.dateFormat->setEnabled(date);
+    column.text->setEnabled(style == HeaderFooterStyle::Text);
+    column.font->setEnabled(style != HeaderFooterStyle::None);
+}
+
+void CPPageHeader::ChooseFont(int c) {
+    HeaderFooterSlot& slot = SlotOf(c);
+    FontColorDialog dialog(slot.StyleColor, slot.FontName, slot.FontIsBold, slot.FontIsItalic,
+                           kAllowLatinFonts | kAllowJapaneseFonts, Prompts(), this);
+    if (sheets::RunDialog(dialog) != QDialog::Accepted) return;
+    // Written at once: the choice stays even when the sheet is cancelled.
+    slot.StyleColor = dialog.Color();
+    slot.FontName = dialog.FontName();
+    slot.FontIsBold = dialog.Bold();
+    slot.FontIsItalic = dialog.Italic();
+}
+
+bool CPPageHeader::ValidatePage() {
+    for (const Column& column : columns_) {
+        const QString missing = sheets::CharactersWithoutCp932(column.text->text());
+        if (!missing.isEmpty()) {
+            const auto* box = qobject_cast<QGroupBox*>(column.text->parentWidget());
+            QString field = box ? box->title() : QString();
+            field.remove(QStringLiteral("(&L)")).remove(QStringLiteral("(&R)"));
+            return Refuse(sheets::NoCp932Message(Title() + QStringLiteral("・") + field, missing), column.text);
+        }
+    }
+    return true;
+}
+
+void CPPageHeader::StorePage() {
+    std::array<HeaderFooterColumn, 3> values;
+    for (int c = 0; c < 3; ++c) {
+        auto& value = values[static_cast<std::size_t>(c)];
+        value.style = StyleOf(c);
+        // Validation has refused text without a CP932 form.
+        value.text = sheets::ToCp932(columns_[static_cast<std::size_t>(c)].text->text()).value_or(std::string());
+    }
+    changeFlags_ = AutoFontChangeHeaderFooter(settings_, group_, values);
+
+    QuietChanges quiet(*this);
+    for (int c = 0; c < 3; ++c) {
+        const auto& value = values[static_cast<std::size_t>(c)];
+        Column& column = columns_[static_cast<std::size_t>(c)];
+        HeaderFooterSlot& slot = SlotOf(c);
+        slot.StyleType = value.style;
+        slot.StylePageType = static_cast<PageNumberFormat>(std::max(0, column.pageFormat->currentIndex()));
+        slot.StyleDateType = static_cast<DateFormat>(std::max(0, column.dateFormat->currentIndex()));
+        slot.CustomText = value.text;
+        // The edit shows what is stored, full-width conversion included.
+        const QString shown = sheets::FromCp932(value.text);
+        if (column.text->text() != shown) column.text->setText(shown);
+    }
+    settings_.Groups[static_cast<std::size_t>(group_)].EdgeBorder = edgeBorder_->isChecked();
+}
+
+}  // namespace sgry

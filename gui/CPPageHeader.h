@@ -1,0 +1,66 @@
+#pragma once
+// The header page (group 0, slots 0-2) or the footer page (group 1, slots
+// 3-5): per column what the slot shows, its page-number or date format, its
+// text and its font and colour; and the border line of the group.
+#include <array>
+#include <cstdint>
+
+#include "gui/PropertyPage.h"
+#include "settings/StampSettings.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace sgry {
+
+class CPPageHeader : public PropertyPage {
+    Q_OBJECT
+
+public:
+    // `title` is "ヘッダー" or "フッター"; `group` 0 header, 1 footer.
+    // `settings` (not owned) is the live instance the page edits.
+    CPPageHeader(const QString& title, int32_t group, StampSettings& settings, UserPrompts& prompts,
+                 QWidget* parent = nullptr);
+
+    int32_t Group() const { return group_; }
+    // ChangeFlags of the last store (kHeader... bits of app/AutoFontChange.h).
+    int32_t ChangeFlags() const { return changeFlags_; }
+
+    // Refuses a text that CP932 cannot hold.
+    bool ValidatePage() override;
+    // The automatic font changes first, then the styles, formats, texts and
+    // the border line.
+    void StorePage() override;
+
+protected:
+    void FillControls() override;
+
+private:
+    struct Column {
+        std::array<QRadioButton*, kHeaderFooterStyleCount> styles{};  // none, page number, date, text
+        QLabel* pageLabel = nullptr;
+        QComboBox* pageFormat = nullptr;
+        QLabel* dateLabel = nullptr;
+        QComboBox* dateFormat = nullptr;
+        QLineEdit* text = nullptr;
+        QPushButton* font = nullptr;
+    };
+
+    QWidget* BuildColumn(int column);
+    HeaderFooterStyle StyleOf(int column) const;
+    void UpdateEnabling(int column);
+    void ChooseFont(int column);
+    HeaderFooterSlot& SlotOf(int column);
+
+    StampSettings& settings_;
+    int32_t group_;
+    int32_t changeFlags_ = 0;
+    std::array<Column, 3> columns_;
+    QCheckBox* edgeBorder_ = nullptr;  // 1132
+};
+
+}  // namespace sgry

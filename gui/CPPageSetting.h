@@ -1,0 +1,30 @@
+#pragma once
+// "全般" of the preferences sheet: how the output file is written and whether
+// the stamp is written in a form that can be erased.
+#include "gui/PropertyPage.h"
+#include "settings/StampSettings.h"
+
+class QCheckBox;
+class QComboBox;
+
+namespace sgry {
+
+class CPPageSetting : public PropertyPage {
+    Q_OBJECT
+
+public:
+    // `settings` (not owned) is the live instance the page edits.
+    CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+
+    void StorePage() override;
+
+protected:
+    void FillControls() override;
+
+private:
+    AppSettings& settings_;
+    QComboBox* output_ = nullptr;  // 1136
+    QCheckBox* undo_ = nullptr;    // 1137
+};
+
+}  // namespace sgry

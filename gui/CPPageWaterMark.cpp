@@ -1,0 +1,185 @@
+#include "gui/CPPageWaterMark.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "app/AutoFontChange.h"
+#include "gui/FontColorDialog.h"
+#include "gui/SheetDialogRunner.h"
+#include "gui/SheetText.h"
+
+namespace sgry {
+
+using sheets::WithId;
+
+namespace {
+
+const char* const kPositionLabels[kStampPositionCount] = {"上段／左", "上段／中央", "上段／右",
+                                                          "中段／左", "中段／中央", "中段／右",
+                                                          "下段／左", "下段／中央", "下段／右"};
+
+QSlider* DensitySlider(int id, QWidget* parent) {
+    auto* slider = WithId(new QSlider(Qt::Horizontal, parent), id);
+    slider->setRange(0, 100);
+    slider->setTickInterval(10);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setPageStep(10);
+    return slider;
+}
+
+// "濃度：" with the slider between its ends "0%" and "100%".
+void AddDensityRow(QGridLayout* grid, int row, const QString& label, QSlider* slider, QWidget* parent) {
+    auto* caption = new QLabel(label, parent);
+    caption->setBuddy(slider);
+    auto* line = new QHBoxLayout;
+    line->addWidget(new QLabel(QStringLiteral("0%"), parent));
+    line->addWidget(slider, 1);
+    line->addWidget(new QLabel(QStringLiteral("100%"), parent));
+    grid->addWidget(caption, row, 0);
+    grid->addLayout(line, row, 1, 1, 2);
+}
+
+QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// "label|patterns|..." to the file dialog's name filters ("label (patterns)").
+QStringList NameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QChar(u'|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+        QString patterns = parts[i + 1];
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.replace(QChar(u';'), QChar(u' ')));
+    }
+    return filters;
+}
+
+}  // namespace
+
+void AddStampPositions(QComboBox* combo) {
+    for (const char* label : kPositionLabels) combo->addItem(QString::fromUtf8(label));
+}
+
+CPPageWaterMark::CPPageWaterMark(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
+    : PropertyPage(QStringLiteral("透かし"), prompts, parent), settings_(settings) {
+    // Text watermark
+    auto* textBox = new QGroupBox(QStringLiteral("文字による透かし"), this);
+    word_ = WithId(new QComboBox(textBox), 1081);
+    for (const WatermarkWord& row : WatermarkWordTable) word_->addItem(sheets::FromCp932(row.Label));
+    word_->setMaxVisibleItems(kWatermarkWordCount);
+    wordPosition_ = WithId(new QComboBox(textBox), 1083);
+    AddStampPositions(wordPosition_);
+    diagonal_ = WithId(new QCheckBox(QStringLiteral("対角線(&D)"), textBox), 1140);
+    wordMargin_ = WithId(new QCheckBox(QStringLiteral("余白設定に従う(&M)"), textBox), 1121);
+    font_ = WithId(new QPushButton(QStringLiteral("フォントと色(&N)"), textBox), 1141);
+    wordDensity_ = DensitySlider(1084, textBox);
+
+    auto* textGrid = new QGridLayout(textBox);
+    textGrid->addWidget(Caption(QStringLiteral("種類(&T)："), word_, textBox), 0, 0);
+    textGrid->addWidget(word_, 0, 1);
+    textGrid->addWidget(font_, 0, 2);
+    textGrid->addWidget(Caption(QStringLiteral("位置(&P)："), wordPosition_, textBox), 1, 0);
+    textGrid->addWidget(wordPosition_, 1, 1);
+    textGrid->addWidget(diagonal_, 1, 2);
+    textGrid->addWidget(wordMargin_, 2, 1, 1, 2);
+    AddDensityRow(textGrid, 3, QStringLiteral("濃度(&I)："), wordDensity_, textBox);
+    textGrid->setColumnStretch(1, 1);
+
+    // Image watermark
+    auto* imageBox = new QGroupBox(QStringLiteral("画像透かし"), this);
+    imageFile_ = WithId(new QLineEdit(imageBox), 1085);
+    imageFile_->setMaxLength(kImageFileNameMaxBytes);
+    browse_ = WithId(new QPushButton(QStringLiteral("参照(&R)"), imageBox), 1088);
+    imagePosition_ = WithId(new QComboBox(imageBox), 1086);
+    AddStampPositions(imagePosition_);
+    imageMargin_ = WithId(new QCheckBox(QStringLiteral("余白設定に従う(&G)"), imageBox), 1138);
+    imageDensity_ = DensitySlider(1087, imageBox);
+
+    auto* imageGrid = new QGridLayout(imageBox);
+    imageGrid->addWidget(Caption(QStringLiteral("ファイル(&F)："), imageFile_, imageBox), 0, 0);
+    imageGrid->addWidget(imageFile_, 0, 1);
+    imageGrid->addWidget(browse_, 0, 2);
+    imageGrid->addWidget(Caption(QStringLiteral("位置(&L)："), imagePosition_, imageBox), 1, 0);
+    imageGrid->addWidget(imagePosition_, 1, 1);
+    imageGrid->addWidget(imageMargin_, 2, 1, 1, 2);
+    AddDensityRow(imageGrid, 3, QStringLiteral("濃度(&S)："), imageDensity_, imageBox);
+    imageGrid->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(textBox);
+    layout->addWidget(imageBox);
+    layout->addStretch(1);
+
+    connect(wordPosition_, &QComboBox::currentIndexChanged, this, &CPPageWaterMark::UpdateEnabling);
+    connect(font_, &QPushButton::clicked, this, &CPPageWaterMark::ChooseFont);
+    connect(browse_, &QPushButton::clicked, this, &CPPageWaterMark::BrowseImage);
+    WatchControls();
+}
+
+void CPPageWaterMark::FillControls() {
+    word_->setCurrentIndex(FindWordRow(settings_.WaterMarkType));
+    wordPosition_->setCurrentIndex(static_cast<int>(settings_.WaterMarkPosition));
+    diagonal_->setChecked(settings_.WawterMarkDiagonal);
+    wordMargin_->setChecked(settings_.WaterMarkMargin);
+    wordDensity_->setValue(settings_.WaterMarkDensity);
+    // A path is native bytes, never CP932.
+    imageFile_->setText(QFile::decodeName(QByteArray::fromStdString(settings_.ImageFileName)));
+    imagePosition_->setCurrentIndex(static_cast<int>(settings_.ImagePosition));
+    imageMargin_->setChecked(settings_.ImageMargin);
+    imageDensity_->setValue(settings_.ImageDensity);
+    UpdateEnabling();
+}
+
+void CPPageWaterMark::UpdateEnabling() {
+    diagonal_->setEnabled(wordPosition_->currentIndex() == static_cast<int>(StampPosition::Center));
+}
+
+void CPPageWaterMark::ChooseFont() {
+    const int row = std::max(0, word_->currentIndex());
+    FontColorDialog dialog(settings_.WaterMarkColor, settings_.WaterMarkFont, false, false,
+                           WatermarkWordTable[static_cast<std::size_t>(row)].AllowedFonts, Prompts(), this);
+    if (sheets::RunDialog(dialog) != QDialog::Accepted) return;
+    // Written at once: the choice stays even when the sheet is cancelled.
+    settings_.WaterMarkColor = dialog.Color();
+    settings_.WaterMarkFont = dialog.FontName();
+}
+
+void CPPageWaterMark::BrowseImage() {
+    QFileDialog dialog(this, QString::fromUtf8(kImageDialogTitle));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(NameFilters(QString::fromUtf8(kImageDialogFilter)));
+    const QFileInfo current(imageFile_->text());
+    if (!imageFile_->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
+    if (sheets::RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    imageFile_->setText(dialog.selectedFiles().first());
+}
+
+void CPPageWaterMark::StorePage() {
+    const int row = std::max(0, word_->currentIndex());
+    changeFlags_ = AutoFontChangeWatermark(row, settings_.WaterMarkFont);
+    settings_.ImageDensity = imageDensity_->value();
+    settings_.ImageFileName = QFile::encodeName(imageFile_->text()).toStdString();
+    settings_.ImagePosition = static_cast<StampPosition>(std::max(0, imagePosition_->currentIndex()));
+    settings_.ImageMargin = imageMargin_->isChecked();
+    settings_.WaterMarkDensity = wordDensity_->value();
+    settings_.WaterMarkPosition = static_cast<StampPosition>(std::max(0, wordPosition_->currentIndex()));
+    settings_.WaterMarkMargin = wordMargin_->isChecked();
+    settings_.WaterMarkType = WatermarkWordTable[static_cast<std::size_t>(row)].Id;
+    settings_.WawterMarkDiagonal = diagonal_->isChecked();
+}
+
+}  // namespace sgry

@@ -1,0 +1,130 @@
+#include "gui/FontColorDialog.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/PreviewFont.h"
+#include "gui/SheetDialogRunner.h"
+#include "gui/SheetText.h"
+#include "pdf/FontTable.h"
+#include "settings/WatermarkWordTable.h"
+
+namespace sgry {
+
+using sheets::WithId;
+
+ColorSwatch::ColorSwatch(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void ColorSwatch::SetColor(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+QSize ColorSwatch::sizeHint() const { return QSize(80, 22); }
+
+void ColorSwatch::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect().adjusted(1, 1, -1, -1), color_);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, bool bold, bool italic,
+                                 int32_t allowedFonts, UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent),
+      prompts_(prompts),
+      color_(color),
+      fontName_(fontName),
+      bold_(bold),
+      italic_(italic),
+      allowedFonts_(allowedFonts) {
+    setWindowTitle(QStringLiteral("フォントと色の選択"));
+    sheets::PreferJapaneseFace(this);
+
+    fonts_ = WithId(new QComboBox(this), 1091);
+    for (const FontTableRow& row : FontTable) {
+        fonts_->addItem(QString::fromUtf8(row.displayName.data(), static_cast<qsizetype>(row.displayName.size())));
+        // Each entry of the open list is drawn in its own font as a sample.
+        if (std::optional<QFont> sample = MakePreviewFont(row.pdfName, fonts_->fontMetrics().height()))
+            fonts_->setItemData(fonts_->count() - 1, *sample, Qt::FontRole);
+    }
+    fonts_->setCurrentIndex(FindFont(fontName));
+
+    boldBox_ = WithId(new QCheckBox(QStringLiteral("ボールド"), this), 1139);
+    italicBox_ = WithId(new QCheckBox(QStringLiteral("イタリック"), this), 1140);
+    boldBox_->setChecked(bold);
+    italicBox_->setChecked(italic);
+    for (QCheckBox* box : {boldBox_, italicBox_}) {
+        box->setEnabled(false);
+        box->setVisible(false);
+    }
+
+    swatch_ = WithId(new ColorSwatch(this), 1092);
+    swatch_->SetColor(sheets::ToQColor(color));
+    swatch_->setToolTip(QStringLiteral("クリックすると色を選べます"));
+
+    auto* fontLabel = new QLabel(QStringLiteral("フォント："), this);
+    fontLabel->setBuddy(fonts_);
+    auto* colorLabel = new QLabel(QStringLiteral("色："), this);
+    colorLabel->setBuddy(swatch_);
+    auto* grid = new QGridLayout;
+    grid->addWidget(fontLabel, 0, 0);
+    grid->addWidget(fonts_, 0, 1);
+    grid->addWidget(colorLabel, 1, 0);
+    grid->addWidget(swatch_, 1, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &FontColorDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &FontColorDialog::reject);
+    connect(swatch_, &ColorSwatch::clicked, this, &FontColorDialog::ChooseColor);
+}
+
+void FontColorDialog::ChooseColor() {
+    QColorDialog picker(sheets::ToQColor(color_), this);
+    picker.setWindowTitle(QStringLiteral("色の設定"));
+    if (sheets::RunDialog(picker) != QDialog::Accepted) return;
+    const QColor chosen = picker.selectedColor().isValid() ? picker.selectedColor() : picker.currentColor();
+    color_ = sheets::FromQColor(chosen);
+    swatch_->SetColor(chosen);
+}
+
+void FontColorDialog::accept() {
+    const int index = fonts_->currentIndex();
+    if (index < 0 || index >= static_cast<int>(FontTable.size())) {
+        prompts_.ShowMessage(kFontRefusedMessage);
+        return;
+    }
+    const FontTableRow& row = FontTable[static_cast<std::size_t>(index)];
+    const bool allowed = row.kind == FontKind::Japanese ? (allowedFonts_ & kAllowJapaneseFonts) != 0
+                                                         : (allowedFonts_ & kAllowLatinFonts) != 0;
+    if (!allowed) {
+        prompts_.ShowMessage(kFontRefusedMessage);
+        return;
+    }
+    fontName_ = std::string(row.pdfName);
+    bold_ = boldBox_->isChecked();
+    italic_ = italicBox_->isChecked();
+    QDialog::accept();
+}
+
+}  // namespace sgry

@@ -1,0 +1,78 @@
+#include "gui/PropertySheet.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "gui/PropertyPage.h"
+#include "gui/SheetText.h"
+
+namespace sgry {
+
+PropertySheet::PropertySheet(const QString& title, UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
+    setWindowTitle(title);
+    sheets::PreferJapaneseFace(this);
+    tabs_ = new QTabWidget(this);
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    apply_ = buttons->addButton(QStringLiteral("適用(&A)"), QDialogButtonBox::ApplyRole);
+    ok_->setDefault(true);
+    apply_->setEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons);
+
+    connect(ok_, &QPushButton::clicked, this, &PropertySheet::OnOk);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(apply_, &QPushButton::clicked, this, &PropertySheet::OnApply);
+    connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnCurrentChanged);
+}
+
+void PropertySheet::AddPage(PropertyPage* page) {
+    pages_.push_back(page);
+    tabs_->addTab(page, page->Title());
+    connect(page, &PropertyPage::modified, this, &PropertySheet::OnPageModified);
+}
+
+int PropertySheet::ActivePageIndex() const { return tabs_->currentIndex(); }
+
+void PropertySheet::SetActivePage(int index) { tabs_->setCurrentIndex(index); }
+
+bool PropertySheet::ApplyChanges() {
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        if (pages_[i]->IsOpened() && !pages_[i]->ValidatePage()) {
+            SetActivePage(static_cast<int>(i));
+            if (QWidget* culprit = pages_[i]->Culprit()) culprit->setFocus();
+            return false;
+        }
+    }
+    for (PropertyPage* page : pages_)
+        if (page->IsOpened()) page->StorePage();
+    AfterStore();
+    apply_->setEnabled(false);
+    return true;
+}
+
+void PropertySheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (PropertyPage* page = qobject_cast<PropertyPage*>(tabs_->currentWidget())) page->Open();
+}
+
+void PropertySheet::OnOk() {
+    if (ApplyChanges()) accept();
+}
+
+void PropertySheet::OnApply() { ApplyChanges(); }
+
+void PropertySheet::OnCurrentChanged(int index) {
+    if (!isVisible() || index < 0) return;
+    if (PropertyPage* page = qobject_cast<PropertyPage*>(tabs_->widget(index))) page->Open();
+}
+
+void PropertySheet::OnPageModified() { apply_->setEnabled(true); }
+
+}  // namespace sgry
