@@ -36,11 +36,15 @@ std::unique_ptr<PdfJob> PdfJob::FromBytes(std::string bytes) {
     return std::unique_ptr<PdfJob>(new PdfJob(MemoryTag{}, std::move(bytes)));
 }
 
-PdfJob::~PdfJob() { file_.Close(); }
+PdfJob::~PdfJob() {
+    file_.SetRegionSource(nullptr);
+    file_.Close();
+}
 
 // Construction steps 3 to 6: header, startxref, /Size, every cross-reference
 // section, page count; the first failure stops the reading.
 void PdfJob::ReadSource() {
+    file_.SetRegionSource(&compressed_);
     char header[4] = {};
     if (!file_.Seek(0, PdfFile::Origin::Start) || file_.Read(header, 4) != 4 ||
         std::string_view(header, 4) != "%PDF") {
@@ -49,8 +53,10 @@ void PdfJob::ReadSource() {
     }
     if (!FindStartxref() || !ReadSize()) return;
 
-    XrefReader xref(reader_, offsets_);
-    if (const int rc = xref.ReadChain(sourceStartxref_); rc != 0) {
+    XrefReader xref(reader_, offsets_, &compressed_);
+    const int rc = xref.ReadChain(sourceStartxref_);
+    sourceXrefIsStream_ = xref.NewestIsStream();
+    if (rc != 0) {
         error_ = rc;
         return;
     }

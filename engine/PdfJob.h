@@ -10,26 +10,38 @@
 //   2  seeking to 100 bytes before the end fails (file shorter than 100 bytes)
 //   3  no "startxref" token in the last 100 bytes
 //   4  "/Size" not found after the startxref offset, that offset cannot be
-//      reached, or /Size is not a usable object count (negative, beyond 32 bits)
+//      reached, or /Size is not a usable object count (negative, beyond 32
+//      bits); also a cross-reference stream at that offset that cannot be
+//      decoded
 //   5  the object-offset table cannot be allocated (or grown)
 //   6  an older cross-reference section named by /Prev cannot be read (also a
-//      /Prev chain that comes back to a section already read)
+//      /Prev chain that comes back to a section already read, and an older
+//      cross-reference stream that cannot be decoded)
 //   7  the root object has no /Pages, or the root page tree node has no /Count
 //   8  no "/Root" after the startxref offset
-//   9  an object is not in the object-offset table (a file whose newest
-//      section is a cross-reference stream ends here)
+//   9  an object is not in the object-offset table (or lies in an object
+//      stream that cannot be decoded)
 //   16 writing the resources of a page failed (set by the stamping pass)
 //   17 the file does not begin with "%PDF"
 //   20 a write of the update failed: the update is not finished
 //
 // Offsets are byte offsets in the file (int64). Object numbers and
 // generations are 0..INT32_MAX; larger values are never found.
+//
+// Sources whose cross-reference data are streams and whose objects lie in
+// object streams are read too: a compressed object's table entry is a
+// position above PdfFile::kRegionBase that the job's CompressedObjects store
+// fills with the object's text (engine/CompressedObjects.h), so every reader
+// of the job reads it like an object in the file. When the newest section of
+// the source is a cross-reference stream, FinishUpdate ends the update with a
+// cross-reference stream too; otherwise with a classic section.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/CompressedObjects.h"
 #include "engine/ObjectOffsetTable.h"
 #include "engine/PageList.h"
 #include "engine/PageSelection.h"
@@ -90,6 +102,9 @@ public:
     int32_t SourceSize() const { return sourceSize_; }
     int32_t NextObjectNumber() const { return nextObjectNumber_; }
     int32_t StoredPageCount() const { return pageCount_; }
+    // True when the section at the source's startxref offset is a
+    // cross-reference stream (the update then ends with one too).
+    bool SourceXrefIsStream() const { return sourceXrefIsStream_; }
 
     // --- token reader over the job's file -------------------------------
     std::string NextToken() { return reader_.NextToken(); }
@@ -184,6 +199,7 @@ private:
     void NoteUpdateStart();
     int64_t AppendWholeText(std::string_view text);
     bool EnsureSaveStateWritten();
+    bool FinishWithXrefStream(const std::string& trailerKeys);
     bool WriteContentStream(int32_t number, std::string_view content);
     std::string ExistingContents(const PageEntry& page);
     std::string CopyPageDictionaryRest(const PageEntry& page);
@@ -202,6 +218,8 @@ private:
     int32_t nextObjectNumber_ = 0;
     int32_t pageCount_ = 0;
     ObjectOffsetTable offsets_;
+    CompressedObjects compressed_{reader_, offsets_};
+    bool sourceXrefIsStream_ = false;
     PageList pages_;
     SizeClassTable sizeClasses_;
     WriteTable writeTable_;

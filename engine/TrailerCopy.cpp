@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/Format.h"
 
@@ -17,16 +18,95 @@ std::optional<std::pair<int64_t, int64_t>> FirstRoot(TokenReader& reader) {
     return std::make_pair(number, reader.ReadInt());
 }
 
+bool IsDigits(const std::string& t) {
+    if (t.empty()) return false;
+    for (char c : t)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Positions the reader after the "<<" of the section's dictionary: the
+// trailer of a classic section, or the dictionary of a cross-reference
+// stream ("N G obj <<" at the offset).
+bool SeekSectionDictionary(TokenReader& reader, int64_t sectionOffset, bool& isStream) {
+    if (!reader.Seek(sectionOffset)) return false;
+    isStream = IsDigits(reader.NextToken()) && IsDigits(reader.NextToken()) && reader.NextToken() == "obj";
+    if (isStream) return reader.NextToken() == "<<";
+    return reader.Seek(sectionOffset) && reader.SearchToken("trailer") && reader.SearchToken("<<");
+}
+
+// Keys that describe the section itself rather than the document: the update
+// writes its own. /XRefStm of a hybrid file stays with the section it belongs
+// to (readers reach it through /Prev).
+bool IsSectionKey(const std::string& key, bool isStream) {
+    if (key == "/Size" || key == "/Prev" || key == "/XRefStm") return true;
+    return isStream && (key == "/Type" || key == "/W" || key == "/Index" || key == "/Length" || key == "/Filter" ||
+                        key == "/DecodeParms" || key == "/F" || key == "/FFilter" || key == "/FDecodeParms" ||
+                        key == "/DL");
+}
+
+// The tokens of one value that begins with first: a dictionary, array,
+// literal or hexadecimal string up to its matching close, a reference
+// "n g R", or the single token.
+void ValueTokens(TokenReader& reader, const std::string& first, std::vector<std::string>& out) {
+    out.push_back(first);
+    std::string open;
+    std::string close;
+    if (first == "<<" || first == "[" || first == "(" || first == "<") {
+        open = first;
+        close = first == "<<" ? ">>" : first == "[" ? "]" : first == "(" ? ")" : ">";
+    }
+    if (!open.empty()) {
+        for (int depth = 1; depth > 0;) {
+            std::string t = reader.NextToken();
+            if (t.empty()) return;
+            if (t == open && open != "<") ++depth;
+            if (t == close) --depth;
+            out.push_back(std::move(t));
+        }
+        return;
+    }
+    if (!IsDigits(first)) return;
+    const int64_t position = reader.Tell();
+    std::string generation = reader.NextToken();
+    std::string keyword = reader.NextToken();
+    if (IsDigits(generation) && keyword == "R") {
+        out.push_back(std::move(generation));
+        out.push_back(std::move(keyword));
+    } else {
+        reader.Seek(position);
+    }
+}
+
+// A stream dictionary's values are taken as whole values, since a value
+// dropped here may be a name (/Type /XRef) or a dictionary (/DecodeParms),
+// which the token-by-token skip of a classic trailer would not tell from the
+// next key.
+std::string CopyStreamKeys(TokenReader& reader) {
+    std::string out;
+    for (std::string t = reader.NextToken(); !t.empty(); t = reader.NextToken()) {
+        if (t == ">>") return out + ">> ";
+        std::vector<std::string> value;
+        ValueTokens(reader, reader.NextToken(), value);
+        if (IsSectionKey(t, true)) continue;
+        out += t + " ";
+        for (const std::string& token : value)
+            if (!token.empty()) out += token + " ";
+    }
+    return out + ">> ";
+}
+
 std::string CopyKeys(TokenReader& reader, int64_t sectionOffset) {
-    if (!reader.Seek(sectionOffset) || !reader.SearchToken("trailer") || !reader.SearchToken("<<"))
-        return ">> ";
+    bool isStream = false;
+    if (!SeekSectionDictionary(reader, sectionOffset, isStream)) return ">> ";
+    if (isStream) return CopyStreamKeys(reader);
     std::string out;
 
     int depth = 1;
-    bool skipping = false;  // inside the value of /Size or /Prev
+    bool skipping = false;  // inside the value of a key of the section
     for (std::string t = reader.NextToken(); !t.empty(); t = reader.NextToken()) {
         // A key of the trailer itself starts or ends a skip; the closing ">>" ends it too.
-        if (depth == 1 && t[0] == '/') skipping = t == "/Size" || t == "/Prev";
+        if (depth == 1 && t[0] == '/') skipping = IsSectionKey(t, false);
         if (depth == 1 && t == ">>") skipping = false;
         if (t == "<<") ++depth;
         if (t == ">>") --depth;

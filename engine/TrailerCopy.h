@@ -8,8 +8,11 @@
 namespace sgry {
 
 // Reads the trailer dictionary of the cross-reference section at
-// sectionOffset and returns its keys and values, each token followed by one
-// space, without /Size and /Prev (the update writes its own), up to and
+// sectionOffset (for a cross-reference stream: the stream's dictionary) and
+// returns its keys and values, each token followed by one space, without the
+// keys that describe the section itself (/Size, /Prev, /XRefStm; of a stream
+// also /Type, /W, /Index, /Length, /Filter, /DecodeParms, /F, /FFilter,
+// /FDecodeParms, /DL), which the update writes its own way, up to and
 // including the dictionary's closing ">>". Nested dictionaries are counted, so
 // an inline /Info or /Encrypt dictionary is copied whole; a trailer cut short
 // by the end of the file, or a section without a "trailer" keyword, is closed

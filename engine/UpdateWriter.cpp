@@ -6,6 +6,7 @@
 #include "engine/PdfJob.h"
 #include "engine/ResourcesMerger.h"
 #include "engine/TrailerCopy.h"
+#include "engine/XrefStreamWriter.h"
 #include "pdf/FlateBuffer.h"
 #include "platform/Format.h"
 
@@ -222,6 +223,7 @@ bool PdfJob::FinishUpdate() {
         return false;
     }
     const std::string trailerKeys = CopyTrailerKeys(reader_, sourceStartxref_);
+    if (sourceXrefIsStream_) return FinishWithXrefStream(trailerKeys);
 
     const int64_t xrefOffset = AppendAtEnd("xref\r\n");
     AppendAtEnd(writeTable_.SubsectionText());
@@ -233,6 +235,37 @@ bool PdfJob::FinishUpdate() {
         return false;
     }
     newStartxref_ = xrefOffset;
+    return true;
+}
+
+// A source whose newest section is a cross-reference stream may be read by
+// programs that know no classic section after it, so the update ends with a
+// stream as well. Its own number is taken last, so it is the highest of the
+// update and its row closes the last run of /Index.
+bool PdfJob::FinishWithXrefStream(const std::string& trailerKeys) {
+    const int32_t number = AllocateObjectNumber();
+    // An empty append puts the line end a bare "%%EOF" needs first, so the
+    // offset is where the stream object itself begins.
+    const int64_t offset = AppendAtEnd("");
+    if (number < 0 || offset < 0) {
+        error_ = job_error::kWriteFailed;
+        return false;
+    }
+    std::vector<XrefStreamRow> rows;
+    for (const WriteTable::Entry& entry : writeTable_.Entries())
+        rows.push_back({entry.number, entry.generation, entry.offset});
+    rows.push_back({number, 0, offset});
+    const XrefStreamBuilder stream(number, rows, nextObjectNumber_, sourceStartxref_, trailerKeys);
+
+    const bool headerOk = AppendAtEnd(stream.Header()) == offset;
+    AppendBytes(stream.Data().data(), stream.Data().size());
+    AppendAtEnd(XrefStreamBuilder::kTail);
+    AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", offset));
+    if (writeFailed_ || !headerOk) {
+        error_ = job_error::kWriteFailed;
+        return false;
+    }
+    newStartxref_ = offset;
     return true;
 }
 
