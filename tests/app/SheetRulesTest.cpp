@@ -1,0 +1,212 @@
+// The settings pages' rules without widgets: automatic font changes, the
+// closing report, the page-selection mapping, number ranges and the QR
+// page's checks.
+#include <gtest/gtest.h>
+
+#include "app/AutoFontChange.h"
+#include "app/PageRangeRules.h"
+#include "app/QrPageCheck.h"
+#include "pdf/FontTable.h"
+#include "platform/SjisText.h"
+
+namespace sgry {
+namespace {
+
+std::string Sjis(const char* utf8) { return sjis::FromUtf8(utf8).value(); }
+
+TEST(SheetRulesTest, JapaneseFontsAreTheKindOneRowsOfTheFontTable) {
+    for (const FontTableRow& row : FontTable)
+        EXPECT_EQ(IsJapaneseFont(row.pdfName), row.kind == FontKind::Japanese) << row.pdfName;
+    EXPECT_FALSE(IsJapaneseFont("MS-Mincho"));
+    EXPECT_FALSE(IsJapaneseFont(""));
+    EXPECT_FALSE(IsJapaneseFont("heiseimin-w3"));  // names match byte for byte
+}
+
+struct TextRow {
+    const char* name;
+    std::string text;
+    bool singleByte;
+    bool doubleByte;
+};
+
+TEST(SheetRulesTest, SingleAndDoubleByteCharacters) {
+    const TextRow rows[] = {
+        {"empty", "", false, false},
+        {"ascii", "ABC", true, false},
+        {"kanji", Sjis("社外秘"), false, true},
+        {"kanji then ascii", Sjis("社外") + "1", true, true},
+        {"ascii then kanji", "1" + Sjis("社"), true, true},
+        {"half-width kana", "\xB1\xB2", true, false},
+        {"trail byte in the lead range", "\x88\x9F", false, true},  // 院: both bytes look like leads
+        {"lone lead byte at the end", Sjis("社") + "\x81", false, true},
+    };
+    for (const TextRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ContainsSingleByte(row.text), row.singleByte);
+        EXPECT_EQ(ContainsDoubleByte(row.text), row.doubleByte);
+    }
+}
+
+struct ColumnCase {
+    const char* name;
+    HeaderFooterStyle style;
+    std::string font;
+    std::string text;
+    std::string wantFont;
+    std::string wantText;
+    int32_t wantFlags;
+};
+
+TEST(SheetRulesTest, HeaderFooterPassesOneColumnAtATime) {
+    using S = HeaderFooterStyle;
+    const ColumnCase cases[] = {
+        {"Latin text with kanji", S::Text, "Courier", Sjis("社外"), "HeiseiMin-W3", Sjis("社外"),
+         kHeaderTextToJapaneseFont},
+        {"Latin text with kanji and ascii stays half-width", S::Text, "Times-Roman", Sjis("社") + "A", "HeiseiMin-W3",
+         Sjis("社") + "A", kHeaderTextToJapaneseFont},
+        {"Japanese text with ascii", S::Text, "HeiseiKakuGo-W5", "ABC", "HeiseiKakuGo-W5", Sjis("ＡＢＣ"),
+         kHeaderTextMadeFullWidth},
+        {"Japanese text already full-width", S::Text, "HeiseiMin-W3", Sjis("ＡＢＣ"), "HeiseiMin-W3", Sjis("ＡＢＣ"), 0},
+        {"Latin text in ascii", S::Text, "Helvetica", "Page", "Helvetica", "Page", 0},
+        {"unknown font counts as Latin", S::Text, "Arial", Sjis("秘"), "HeiseiMin-W3", Sjis("秘"),
+         kHeaderTextToJapaneseFont},
+        {"page number in Japanese font", S::PageNumber, "HeiseiKakuGo-W5", "", "Courier", "", kHeaderNumberToLatinFont},
+        {"date in Japanese font", S::DateTime, "KozMinPro-Regular", Sjis("ｱ"), "Courier", Sjis("ｱ"),
+         kHeaderNumberToLatinFont},
+        {"page number in Latin font", S::PageNumber, "Symbol", "", "Symbol", "", 0},
+        {"none keeps everything", S::None, "HeiseiMin-W3", "abc", "HeiseiMin-W3", "abc", 0},
+        {"half-width kana in a Japanese font", S::Text, "HeiseiMin-W3", "\xB1", "HeiseiMin-W3", Sjis("ア"),
+         kHeaderTextMadeFullWidth},
+    };
+    for (int group = 0; group < 2; ++group) {
+        for (int column = 0; column < 3; ++column) {
+            for (const ColumnCase& c : cases) {
+                SCOPED_TRACE(std::string(c.name) + " group " + std::to_string(group) + " column " +
+                             std::to_string(column));
+                StampSettings settings;
+                const auto slot = static_cast<std::size_t>(group * 3 + column);
+                settings.Slots[slot].FontName = c.font;
+                std::array<HeaderFooterColumn, 3> columns;
+                columns[static_cast<std::size_t>(column)] = {c.style, c.text};
+                EXPECT_EQ(AutoFontChangeHeaderFooter(settings, group, columns), c.wantFlags);
+                EXPECT_EQ(settings.Slots[slot].FontName, c.wantFont);
+                EXPECT_EQ(columns[static_cast<std::size_t>(column)].text, c.wantText);
+                for (std::size_t other = 0; other < kSlotCount; ++other) {
+                    if (other != slot) EXPECT_EQ(settings.Slots[other].FontName, "Courier");
+                }
+            }
+        }
+    }
+}
+
+TEST(SheetRulesTest, HeaderFooterFlagsOfAllColumnsCombine) {
+    StampSettings settings;
+    settings.Slots[kFooterLeft].FontName = "HeiseiMin-W3";
+    settings.Slots[kFooterRight].FontName = "HeiseiKakuPGo-W5";
+    std::array<HeaderFooterColumn, 3> columns{{{HeaderFooterStyle::Text, "x"},
+                                               {HeaderFooterStyle::Text, Sjis("秘")},
+                                               {HeaderFooterStyle::DateTime, ""}}};
+    EXPECT_EQ(AutoFontChangeHeaderFooter(settings, 1, columns),
+              kHeaderTextMadeFullWidth | kHeaderTextToJapaneseFont | kHeaderNumberToLatinFont);
+    EXPECT_EQ(columns[0].text, Sjis("ｘ"));
+    EXPECT_EQ(settings.Slots[kFooterCenter].FontName, "HeiseiMin-W3");
+    EXPECT_EQ(settings.Slots[kFooterRight].FontName, "Courier");
+    EXPECT_EQ(AutoFontChangeHeaderFooter(settings, 2, columns), 0);  // no such group
+}
+
+TEST(SheetRulesTest, WatermarkFontFollowsTheWordsAllowedFonts) {
+    for (int32_t row = 0; row < kWatermarkWordCount; ++row) {
+        SCOPED_TRACE(row);
+        const int32_t allowed = WatermarkWordTable[static_cast<std::size_t>(row)].AllowedFonts;
+        std::string latin = "Helvetica";
+        std::string japanese = "HeiseiKakuGo-W5";
+        const int32_t latinFlags = AutoFontChangeWatermark(row, latin);
+        const int32_t japaneseFlags = AutoFontChangeWatermark(row, japanese);
+        if (allowed == kAllowJapaneseFonts) {
+            EXPECT_EQ(latinFlags, kWatermarkToJapaneseFont);
+            EXPECT_EQ(latin, "HeiseiPMin-W3");
+        } else {
+            EXPECT_EQ(latinFlags, 0);
+            EXPECT_EQ(latin, "Helvetica");
+        }
+        EXPECT_EQ(japaneseFlags, 0);  // no word of the table is Latin-only
+        EXPECT_EQ(japanese, "HeiseiKakuGo-W5");
+    }
+}
+
+TEST(SheetRulesTest, ClosingReportListsItsLinesInOrder) {
+    const std::string head = "設定の一部を以下のように自動変更しました\r\n\r\n";
+    const std::string header = "・ヘッダ・フッタ文字列のうち全角文字が含まれているものを、日本語フォントに変更しました\r\n";
+    const std::string toJapanese = "・文字透かしのフォントを全角フォントに変更しました\r\n";
+    const std::string toLatin = "・文字透かしのフォントを半角フォントに変更しました\r\n";
+    EXPECT_EQ(AutoChangeReport(0, 0, 0), "");
+    EXPECT_EQ(AutoChangeReport(kHeaderNumberToLatinFont | kHeaderTextMadeFullWidth, kHeaderNumberToLatinFont, 0), "");
+    EXPECT_EQ(AutoChangeReport(kHeaderTextToJapaneseFont, 0, 0), head + header);
+    EXPECT_EQ(AutoChangeReport(0, kHeaderTextToJapaneseFont, 0), head + header);
+    EXPECT_EQ(AutoChangeReport(kHeaderTextToJapaneseFont, kHeaderTextToJapaneseFont, 0), head + header);
+    EXPECT_EQ(AutoChangeReport(0, 0, kWatermarkToJapaneseFont), head + toJapanese);
+    EXPECT_EQ(AutoChangeReport(0, 0, kWatermarkToLatinFont), head + toLatin);
+    EXPECT_EQ(AutoChangeReport(0, kHeaderTextToJapaneseFont, kWatermarkToJapaneseFont | kWatermarkToLatinFont),
+              head + header + toJapanese + toLatin);
+}
+
+TEST(SheetRulesTest, PageSelectionAndOddFlag) {
+    EXPECT_EQ(PageSelectionIndex({true, true}), 0);
+    EXPECT_EQ(PageSelectionIndex({false, true}), 1);
+    EXPECT_EQ(PageSelectionIndex({true, false}), 2);
+    EXPECT_EQ(PageSelectionIndex({false, false}), 1);
+    EXPECT_EQ(OddFlagForSelection(0), (std::array<bool, 2>{true, true}));
+    EXPECT_EQ(OddFlagForSelection(1), (std::array<bool, 2>{false, true}));
+    EXPECT_EQ(OddFlagForSelection(2), (std::array<bool, 2>{true, false}));
+    for (int index = 0; index < 3; ++index) EXPECT_EQ(PageSelectionIndex(OddFlagForSelection(index)), index);
+}
+
+TEST(SheetRulesTest, PageOrderAndRanges) {
+    EXPECT_EQ(PageOrderRefusal(false, 5, 3), std::optional<std::string>("開始ページ≦終了ページになっていません"));
+    EXPECT_EQ(PageOrderRefusal(true, 5, 3), std::nullopt);
+    EXPECT_EQ(PageOrderRefusal(false, 3, 3), std::nullopt);
+    EXPECT_EQ(PageOrderRefusal(false, 0, 0), std::nullopt);
+    EXPECT_TRUE(kStartPageAccepted.Contains(0));
+    EXPECT_TRUE(kStartPageAccepted.Contains(99999));
+    EXPECT_FALSE(kStartPageAccepted.Contains(100000));
+    EXPECT_FALSE(kStartWithAccepted.Contains(-65536));
+    EXPECT_TRUE(kMarginAccepted.Contains(100.0));
+    EXPECT_FALSE(kMarginAccepted.Contains(100.001));
+    EXPECT_EQ(IntegerRangeMessage(kStartWithAccepted), "-65535 から 65535 までの整数を入力してください。");
+    EXPECT_EQ(DecimalRangeMessage(kMarginAccepted), "0 から 100 までの数値を入力してください。");
+}
+
+struct QrRow {
+    const char* name;
+    QrPageValues values;
+    std::optional<std::string> validation;
+    std::optional<std::string> preview;
+};
+
+TEST(SheetRulesTest, QrPageChecks) {
+    const std::string auto10 = std::string(271, 'a');  // 10-L holds 271 bytes
+    const QrRow rows[] = {
+        {"off and empty", {false, "", true, true, 10, 3}, std::nullopt, qr_page_message::kEmptyForPreview},
+        {"on and empty", {true, "", true, true, 10, 3}, qr_page_message::kEmptyWhileOn, qr_page_message::kEmptyForPreview},
+        {"7089 digits at 1-H", {true, std::string(7089, '1'), false, true, 1, 3}, qr_page_message::kTooLongManual,
+         qr_page_message::kTooLongManual},
+        {"7089 digits at 40-L", {true, std::string(7089, '1'), false, true, 40, 0}, std::nullopt, std::nullopt},
+        {"7089 digits automatic", {true, std::string(7089, '1'), true, false, 1, 3}, std::nullopt, std::nullopt},
+        {"7090 digits automatic", {true, std::string(7090, '1'), true, false, 1, 3}, qr_page_message::kTooLongAuto,
+         qr_page_message::kTooLongAuto},
+        {"271 bytes, phone", {true, auto10, true, true, 1, 3}, std::nullopt, std::nullopt},
+        {"272 bytes, phone", {true, auto10 + "a", true, true, 1, 3}, qr_page_message::kTooLongAuto,
+         qr_page_message::kTooLongAuto},
+        {"272 bytes, no phone", {true, auto10 + "a", true, false, 1, 3}, std::nullopt, std::nullopt},
+        {"too long while off", {false, std::string(18, '1'), false, true, 1, 3}, qr_page_message::kTooLongManual,
+         qr_page_message::kTooLongManual},
+    };
+    for (const QrRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(QrValidationRefusal(row.values), row.validation);
+        EXPECT_EQ(QrPreviewRefusal(row.values), row.preview);
+    }
+}
+
+}  // namespace
+}  // namespace sgry
