@@ -22,9 +22,9 @@ AddingDialog::AddingDialog(QWidget* owner) : QDialog(owner) {
 }
 
 void AddingDialog::ShowNow() {
-    adjustSize();
-    if (QWidget* owner = parentWidget()) move(CentredOn(owner->frameGeometry(), frameGeometry().size()));
     show();
+    // Placed once shown, when the window knows its final size.
+    if (QWidget* owner = parentWidget()) move(CentredOn(owner->frameGeometry(), frameGeometry().size()));
     // Let the window system map the notice; no user input is taken meanwhile.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     repaint();

@@ -55,8 +55,8 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void ProgressDialog::ShowCentred() {
-    if (QWidget* owner = parentWidget()) move(CentredOn(owner->frameGeometry(), frameGeometry().size()));
     show();
+    if (QWidget* owner = parentWidget()) move(CentredOn(owner->frameGeometry(), frameGeometry().size()));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     repaint();
 }

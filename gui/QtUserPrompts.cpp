@@ -3,12 +3,18 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "platform/FileSystem.h"
 
 namespace sgry {
 
 namespace {
+
+// The file dialog's own question before a file is replaced.
+constexpr const char* kReplaceQuestion = "%1 は既に存在します。\n上書きしますか?";
 
 QMessageBox::Icon QtIcon(MessageIcon icon) {
     switch (icon) {
@@ -40,6 +46,16 @@ int RunBox(QWidget* parent, const std::string& text, QMessageBox::Icon icon, QMe
 }
 
 }  // namespace
+
+std::string EffectiveSaveName(const std::string& chosen, const std::string& filter) {
+    const std::size_t labelEnd = filter.find('|');
+    if (labelEnd == std::string::npos) return chosen;
+    const std::size_t patternEnd = filter.find('|', labelEnd + 1);
+    const std::string pattern = filter.substr(labelEnd + 1, patternEnd - labelEnd - 1);
+    if (pattern.size() < 3 || pattern.compare(0, 2, "*.") != 0 || pattern == "*.*") return chosen;
+    const std::string extension = pattern.substr(1);
+    return fs::EndsWithIgnoreCase(chosen, extension) ? chosen : chosen + extension;
+}
 
 QString QtNameFilter(const std::string& filter) {
     const QStringList parts = QString::fromUtf8(filter).split(QLatin1Char('|'));
@@ -78,13 +94,24 @@ bool QtUserPrompts::AskOkCancel(const std::string& text) {
     return RunBox(parent_, text, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-// Asks before an existing file is replaced; no default extension is added.
+// The name comes back as typed (the caller appends the extension), but the
+// question before replacing a file is about the file that will be written.
 std::optional<std::string> QtUserPrompts::AskSaveFileName(const std::string& title, const std::string& filter) {
     const ArrowCursorWhileAsking arrow;
-    const QString chosen =
-        QFileDialog::getSaveFileName(parent_, QString::fromUtf8(title), QString(), QtNameFilter(filter));
-    if (chosen.isEmpty()) return std::nullopt;
-    return PathFromQt(chosen);
+    QFileDialog dialog(parent_, QString::fromUtf8(title), QString(), QtNameFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const std::string chosen = PathFromQt(dialog.selectedFiles().constFirst());
+        const QString target = PathToQt(EffectiveSaveName(chosen, filter));
+        if (!QFileInfo::exists(target)) return chosen;
+        const QString question = QString::fromUtf8(kReplaceQuestion).arg(QFileInfo(target).fileName());
+        QMessageBox box(QMessageBox::Warning, dialog.windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                        &dialog);
+        if (box.exec() == QMessageBox::Yes) return chosen;
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> QtUserPrompts::AskOpenFileNames(const std::string& title, const std::string& filter) {

@@ -22,6 +22,12 @@ QString QtNameFilter(const std::string& filter);
 // A message as a message box shows it: CR LF, LF CR and lone CR become LF.
 QString MessageBoxText(const std::string& text);
 
+// The name a save dialog's caller writes to: a chosen name gets the
+// extension of the filter's first pattern ("*.pdf": ".pdf") unless it ends
+// with it in any case. The overwrite question is asked for this name, not
+// for the name as typed, so "out" asks about an existing "out.pdf".
+std::string EffectiveSaveName(const std::string& chosen, const std::string& filter);
+
 // Paths are native bytes: they cross into Qt and back with the file-name codec.
 QString PathToQt(const std::string& path);
 std::string PathFromQt(const QString& path);

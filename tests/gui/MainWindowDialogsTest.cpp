@@ -1,0 +1,143 @@
+// The small windows and helpers of the main window: the adding notice, the
+// progress window, and the translation of messages and filters for Qt.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "MainWindowFixture.h"
+#include "gui/AddingDialog.h"
+#include "gui/CSgryDoc.h"
+#include "gui/ProgressDialog.h"
+#include "gui/QtUserPrompts.h"
+
+namespace sgry::test {
+namespace {
+
+TEST(AddingDialogTest, TitleTextAndCentredOnItsOwner) {
+    QWidget owner;
+    owner.setGeometry(100, 80, 401, 301);
+    owner.show();
+    AddingDialog notice(&owner);
+    notice.ShowNow();
+    EXPECT_EQ(notice.windowTitle(), QStringLiteral("Sigilry"));
+    EXPECT_FALSE(notice.isModal());
+    auto* label = notice.findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("リストへPDFファイルを追加中…"));
+    const QRect frame = owner.frameGeometry();
+    const QPoint centre(frame.left() + frame.width() / 2, frame.top() + frame.height() / 2);
+    const QRect placed = notice.frameGeometry();
+    EXPECT_EQ(placed.left(), centre.x() - placed.width() / 2);
+    EXPECT_EQ(placed.top(), centre.y() - placed.height() / 2);
+}
+
+TEST(CentredOnTest, IntegerHalves) {
+    EXPECT_EQ(CentredOn(QRect(0, 0, 400, 300), QSize(100, 50)), QPoint(150, 125));
+    EXPECT_EQ(CentredOn(QRect(10, 20, 401, 301), QSize(101, 51)), QPoint(160, 145));
+}
+
+TEST(ProgressDialogTest, ControlsAndTheCancelFlag) {
+    QWidget owner;
+    owner.resize(400, 300);
+    owner.show();
+    ProgressDialog dialog(&owner);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("処理中…"));
+    auto* count = dialog.findChild<QLabel*>(QStringLiteral("1111"));
+    auto* path = dialog.findChild<QLabel*>(QStringLiteral("1110"));
+    auto* bar = dialog.findChild<QProgressBar*>(QStringLiteral("1108"));
+    auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("1112"));
+    ASSERT_TRUE(count && path && bar && cancel);
+    EXPECT_EQ(count->text(), QStringLiteral(" 1 / 1"));
+    EXPECT_EQ(cancel->text(), QStringLiteral("中断(&C)"));
+    EXPECT_TRUE(path->wordWrap());
+
+    dialog.ShowCentred();
+    dialog.SetTotal(4);
+    dialog.ShowFile(QStringLiteral("2 / 4"), QStringLiteral("/x/y.pdf"));
+    dialog.Step();
+    EXPECT_EQ(count->text(), QStringLiteral("2 / 4"));
+    EXPECT_EQ(path->text(), QStringLiteral("/x/y.pdf"));
+    EXPECT_EQ(bar->maximum(), 4);
+    EXPECT_EQ(bar->value(), 1);
+    EXPECT_FALSE(dialog.CancelRequested());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(dialog.CancelRequested());
+    EXPECT_TRUE(dialog.isVisible());  // the run decides when it goes
+}
+
+TEST(ProgressDialogTest, EscapeAlsoRaisesTheCancelFlag) {
+    ProgressDialog dialog(nullptr);
+    dialog.ShowCentred();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.CancelRequested());
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(ProgressWindowTest, MadeAtTheStartAndGoneAtTheFinish) {
+    QWidget owner;
+    owner.show();
+    ProgressDialog* seen = nullptr;
+    ProgressWindow window(&owner, [&](ProgressDialog& dialog) { seen = &dialog; });
+    window.Start(2);
+    ASSERT_NE(seen, nullptr);
+    EXPECT_TRUE(seen->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    window.Show("0 / 2", "/a.pdf");
+    EXPECT_EQ(seen->CountText(), QStringLiteral("0 / 2"));
+    EXPECT_FALSE(window.Cancelled());
+    window.Finish();
+    EXPECT_EQ(owner.findChild<ProgressDialog*>(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+struct FilterRow {
+    const char* name;
+    const char* filter;
+    const char* qt;
+};
+
+TEST(QtUserPromptsTest, FiltersBecomeQtNameFilters) {
+    const FilterRow rows[] = {
+        {"pdf", "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||", "PDFﾌｧｲﾙ(*.pdf);;すべてのﾌｧｲﾙ(*.*) (*)"},
+        {"list", "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||", "ファイルリスト(*.lst);;すべてのﾌｧｲﾙ(*.*) (*)"},
+        {"bare label", "Images|*.png||", "Images (*.png)"},
+        {"empty", "", ""},
+    };
+    for (const FilterRow& row : rows) EXPECT_EQ(QtNameFilter(row.filter).toStdString(), row.qt) << row.name;
+}
+
+TEST(QtUserPromptsTest, LineBreaksOfMessagesBecomeLineFeeds) {
+    EXPECT_EQ(MessageBoxText("a\r\nb").toStdString(), "a\nb");
+    EXPECT_EQ(MessageBoxText("PDFファイルの読み込みでエラーが発生しました\n\r/x\r\nエラー番号=3").toStdString(),
+              "PDFファイルの読み込みでエラーが発生しました\n/x\nエラー番号=3");
+    EXPECT_EQ(MessageBoxText("a\r\n\r\nb\rc").toStdString(), "a\n\nb\nc");
+}
+
+struct SaveNameRow {
+    const char* name;
+    const char* chosen;
+    const char* filter;
+    const char* effective;
+};
+
+TEST(QtUserPromptsTest, OverwriteQuestionConcernsTheFileThatWillBeWritten) {
+    const SaveNameRow rows[] = {
+        {"pdf appended", "/d/out", "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/out.pdf"},
+        {"pdf kept", "/d/OUT.PDF", "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/OUT.PDF"},
+        {"list appended", "/d/files", "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/files.lst"},
+        {"list kept", "/d/files.Lst", "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/files.Lst"},
+        {"any file", "/d/x", "すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/x"},
+    };
+    for (const SaveNameRow& row : rows) EXPECT_EQ(EffectiveSaveName(row.chosen, row.filter), row.effective) << row.name;
+    // The same rule the save commands apply.
+    EXPECT_EQ(WithListExtension("/d/files"), EffectiveSaveName("/d/files", kListFileFilter));
+}
+
+TEST(QtUserPromptsTest, PathsCrossIntoQtAndBackUnchanged) {
+    const std::string path = "/tmp/書類/report 1.pdf";
+    EXPECT_EQ(PathFromQt(PathToQt(path)), path);
+}
+
+}  // namespace
+}  // namespace sgry::test
