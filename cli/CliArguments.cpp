@@ -64,6 +64,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
            "                   [--yes] [--quiet] [PDF...]\n"
+           "       sigilry-cli --erase PDF...\n"
            "\n"
            "Stamps every PDF given (and every path of the list files), in the order given,\n"
            "with the stamps of the settings file, as the desktop program's run command does.\n"
@@ -81,7 +82,11 @@ std::string HelpText() {
            "Messages go to standard error. Exit status: 0 every file was stamped,\n"
            "1 a file failed or was skipped, 2 a usage error or a refused watermark image.\n"
            "With output mode 1 (Output=1) each output name is read from standard input;\n"
-           "an empty answer skips the file.\n";
+           "an empty answer skips the file.\n"
+           "\n"
+           "--erase removes from each PDF the last stamp written in the erasable form\n"
+           "(Undo=1), when the file before it is a complete PDF; otherwise the file is\n"
+           "left unchanged. Exit status: 0 every file was erased, 1 a file was refused.\n";
 }
 
 }  // namespace sgry::cli

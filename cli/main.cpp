@@ -10,6 +10,7 @@
 #include "app/FileList.h"
 #include "app/RunSettings.h"
 #include "cli/CliArguments.h"
+#include "cli/EraseCommand.h"
 #include "cli/Terminal.h"
 #include "platform/Format.h"
 #include "settings/IniPath.h"
@@ -72,6 +73,8 @@ int ExitStatus(const BatchOutcome& outcome, const cli::TerminalPrompts& prompts,
 
 int Main(const std::vector<std::string>& arguments) {
     cli::ErrorStream err(stderr, ::isatty(STDERR_FILENO) == 1);
+    if (!arguments.empty() && arguments.front() == cli::kEraseOption)
+        return cli::RunEraseCommand({arguments.begin() + 1, arguments.end()}, err);
     cli::CliArguments options;
     std::string reason;
     if (!cli::ParseArguments(arguments, options, reason)) return UsageError(err, reason);

@@ -166,8 +166,10 @@ public:
     // Whether the page at 1-based list position p is stamped.
     static bool IsStampedPosition(int32_t position, bool stampOdd, bool stampEven);
 
-    // "%Sigilry 1.08" CR LF: the line from which the update can be cut off.
+    // "%Sigilry 1.08" CR LF: the line from which the update can be cut off
+    // (engine/EraseStamp.h removes it with the update after it).
     void WriteMarker();
+    static std::string MarkerLine();
     // The replacement page object of page list entry index. False when its
     // write failed (an unreachable /Contents object also sets error 9).
     bool WritePageObject(int32_t index);

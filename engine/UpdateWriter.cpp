@@ -64,7 +64,9 @@ bool PdfJob::BuildWriteTable(bool stampOdd, bool stampEven) {
     return ok;
 }
 
-void PdfJob::WriteMarker() { AppendAtEnd(Format("%%%s %s\r\n", kMarkerName, kMarkerVersion)); }
+std::string PdfJob::MarkerLine() { return Format("%%%s %s\r\n", kMarkerName, kMarkerVersion); }
+
+void PdfJob::WriteMarker() { AppendAtEnd(MarkerLine()); }
 
 bool PdfJob::WriteContentStream(int32_t number, std::string_view content) {
     FlateBuffer flate;

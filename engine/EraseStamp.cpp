@@ -1,0 +1,76 @@
+#include "engine/EraseStamp.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "engine/PdfJob.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+namespace {
+
+EraseOutcome Outcome(int code, const char* message, const std::string& path) {
+    EraseOutcome outcome;
+    outcome.code = code;
+    outcome.message = Format(message, path);
+    return outcome;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// The /Prev of the section at offset: the first "/Prev" token after it (the
+// trailer's, or the cross-reference stream dictionary's); -1 without one.
+int64_t SectionPrev(PdfJob& job, int64_t offset) {
+    TokenReader& reader = job.Reader();
+    if (!reader.Seek(offset) || !reader.SearchToken("/Prev")) return -1;
+    return reader.ReadInt();
+}
+
+// True when the whole file's newest section was written after the marker by
+// an update that does not lead straight back to the section before it.
+bool LaterUnmarkedUpdate(const std::string& path, int64_t marker, int64_t prefixStartxref) {
+    PdfJob whole(path);
+    if (whole.ErrorCode() != job_error::kNone || whole.SourceStartxref() <= marker) return false;
+    return SectionPrev(whole, whole.SourceStartxref()) != prefixStartxref;
+}
+
+}  // namespace
+
+int64_t FindLastMarker(const std::string& bytes) {
+    const std::size_t at = bytes.rfind(PdfJob::MarkerLine());
+    return at == std::string::npos ? -1 : static_cast<int64_t>(at);
+}
+
+EraseOutcome EraseLastStamp(const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return Outcome(erase_result::kCannotRead, erase_message::kCannotRead, path);
+    const int64_t marker = FindLastMarker(bytes);
+    if (marker < 0) return Outcome(erase_result::kNoMarker, erase_message::kNoMarker, path);
+
+    std::unique_ptr<PdfJob> prefix = PdfJob::FromBytes(bytes.substr(0, static_cast<std::size_t>(marker)));
+    if (prefix->ErrorCode() != job_error::kNone)
+        return Outcome(erase_result::kIncompletePrefix, erase_message::kIncompletePrefix, path);
+    if (LaterUnmarkedUpdate(path, marker, prefix->SourceStartxref()))
+        return Outcome(erase_result::kLaterUpdate, erase_message::kLaterUpdate, path);
+
+    bytes.clear();
+    prefix.reset();
+    std::error_code error;
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(marker), error);
+    if (error) return Outcome(erase_result::kCannotWrite, erase_message::kCannotWrite, path);
+    EraseOutcome outcome = Outcome(erase_result::kErased, erase_message::kErased, path);
+    outcome.newLength = marker;
+    return outcome;
+}
+
+}  // namespace sgry

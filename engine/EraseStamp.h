@@ -1,0 +1,67 @@
+#pragma once
+// Removing a stamp that was written in the erasable form: the update then
+// begins with the marker line "%Sigilry 1.08" CR LF (PdfJob::WriteMarker),
+// and everything before that line is the file as it was before the stamp.
+//
+// EraseLastStamp cuts the file back at the LAST marker line. It refuses, and
+// leaves the file unchanged, when
+//   - the file has no marker line,
+//   - the bytes before the marker are not a complete PDF (their "startxref"
+//     must lie in their last 100 bytes and a PdfJob must read them without
+//     error),
+//   - a later update that was not written in the erasable form follows the
+//     marked one (the newest section of the whole file does not lead back,
+//     through its /Prev, to the section just before the marker): cutting
+//     would remove that update as well.
+// A marked update that never got its cross-reference section (a run that was
+// stopped) is removed like a finished one.
+//
+// Result codes (EraseOutcome::code), each with its message (UTF-8, the path
+// in place of %s):
+//   0 erased                       "スタンプを消去しました\r\n%s"
+//   1 the file cannot be read      "ファイルを開けません\r\n%s"
+//   2 no marker line               "消去できる形式のスタンプがありません\r\n%s"
+//   3 the part before it is not a complete PDF
+//        "スタンプより前の部分が完全なPDFファイルではないため、消去できません\r\n%s"
+//   4 a later update not in the erasable form
+//        "消去できる形式でないスタンプが後に付いているため、消去できません\r\n%s"
+//   5 the file cannot be cut back  "ファイルに書き込めません\r\n%s"
+#include <cstdint>
+#include <string>
+
+namespace sgry {
+
+namespace erase_result {
+inline constexpr int kErased = 0;
+inline constexpr int kCannotRead = 1;
+inline constexpr int kNoMarker = 2;
+inline constexpr int kIncompletePrefix = 3;
+inline constexpr int kLaterUpdate = 4;
+inline constexpr int kCannotWrite = 5;
+}  // namespace erase_result
+
+namespace erase_message {
+inline constexpr const char* kErased = "スタンプを消去しました\r\n%s";
+inline constexpr const char* kCannotRead = "ファイルを開けません\r\n%s";
+inline constexpr const char* kNoMarker = "消去できる形式のスタンプがありません\r\n%s";
+inline constexpr const char* kIncompletePrefix =
+    "スタンプより前の部分が完全なPDFファイルではないため、消去できません\r\n%s";
+inline constexpr const char* kLaterUpdate =
+    "消去できる形式でないスタンプが後に付いているため、消去できません\r\n%s";
+inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
+}  // namespace erase_message
+
+struct EraseOutcome {
+    int code = erase_result::kErased;
+    std::string message;
+    int64_t newLength = -1;  // the file's length after erasing (code 0)
+};
+
+// Removes the last stamp of the file at path when it was written in the
+// erasable form (see above). The whole file is read into memory.
+EraseOutcome EraseLastStamp(const std::string& path);
+
+// Offset of the last marker line in bytes, or -1.
+int64_t FindLastMarker(const std::string& bytes);
+
+}  // namespace sgry
