@@ -101,6 +101,10 @@ ResourcesOrigin PageTreeWalker::ReadResources(int64_t number, int64_t generation
 }
 
 bool PageTreeWalker::VisitPage(int64_t number, int64_t generation, Inherited inherited) {
+    // A kid that names a node of the tree (an ancestor whose /Type is not
+    // "/Pages") is a loop: stamping it as a page would replace that node and
+    // cut the tree off below it.
+    if (visitedNodes_.count({number, generation}) != 0) return Fail(page_error::kUnreachable);
     const std::optional<int32_t> label = selector_.Next();
     if (!label) return true;
     if (!InInt32(number) || !InInt32(generation)) return true;  // can never be reached

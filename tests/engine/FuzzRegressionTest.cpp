@@ -86,3 +86,34 @@ TEST(FuzzRegressionTest, NulBytesOfCopiedTokensAreWrittenWhole) {
 
 }  // namespace
 }  // namespace sgry
+
+namespace sgry {
+namespace {
+
+TEST(FuzzRegressionTest, KidNamingAnAncestorNodeFailsTheWalk) {
+    // The root node's /Type is damaged, so a kid that refers back to it would
+    // be taken as a page, and stamping it would replace the tree's root.
+    test::TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pagez /Kids [3 0 R 2 0 R] /Count 2 >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R >>")
+        .EndSection(4);
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_FALSE(job->BuildPageList(PageRangeChoice{}));
+    EXPECT_EQ(job->Pages().ErrorCode(), page_error::kUnreachable);
+}
+
+TEST(FuzzRegressionTest, PageListedTwiceUnderOneNodeIsStillAPage) {
+    // Only nodes count as a loop: the same page object twice is two pages.
+    const std::string source = FlatPdf({""});
+    std::string twice = source;
+    twice.replace(twice.find("/Kids [ 3 0 R ]"), 15, "/Kids [ 3 0 R 3 0 R ]");
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(twice);
+    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));
+    EXPECT_EQ(job->Pages().Count(), 2);
+}
+
+}  // namespace
+}  // namespace sgry
