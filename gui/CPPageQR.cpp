@@ -142,12 +142,15 @@ void CPPageQR::UpdateEnabling() {
 void CPPageQR::LimitMessage() {
     // The limit counts characters as stored, a line break as CR LF.
     const QString text = message_->toPlainText();
-    const qsizetype stored = text.size() + text.count(QChar(u'\n'));
-    if (stored <= kQrStringMaxBytes) return;
-    QString cut = text;
-    while (cut.size() + cut.count(QChar(u'\n')) > kQrStringMaxBytes) cut.chop(1);
+    qsizetype stored = 0;
+    qsizetype keep = 0;
+    for (; keep < text.size(); ++keep) {
+        stored += text[keep] == QChar(u'\n') ? 2 : 1;
+        if (stored > kQrStringMaxBytes) break;
+    }
+    if (keep == text.size()) return;
     QuietChanges quiet(*this);
-    message_->setPlainText(cut);
+    message_->setPlainText(text.left(keep));
     message_->moveCursor(QTextCursor::End);
 }
 

@@ -54,13 +54,18 @@ FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, boo
     sheets::PreferJapaneseFace(this);
 
     fonts_ = WithId(new QComboBox(this), 1091);
-    for (const FontTableRow& row : FontTable) {
+    for (const FontTableRow& row : FontTable)
         fonts_->addItem(QString::fromUtf8(row.displayName.data(), static_cast<qsizetype>(row.displayName.size())));
-        // Each entry of the open list is drawn in its own font as a sample.
-        if (std::optional<QFont> sample = MakePreviewFont(row.pdfName, fonts_->fontMetrics().height()))
-            fonts_->setItemData(fonts_->count() - 1, *sample, Qt::FontRole);
-    }
     fonts_->setCurrentIndex(FindFont(fontName));
+
+    // The chosen font's look, drawn with its sample font. The list itself
+    // stays in the dialog's font: a symbol font would make its name unreadable.
+    sample_ = new QLabel(this);
+    sample_->setObjectName(QStringLiteral("FontSample"));
+    sample_->setFrameShape(QFrame::StyledPanel);
+    sample_->setAlignment(Qt::AlignCenter);
+    sample_->setMinimumHeight(2 * fontMetrics().height() + 8);
+    ShowSample();
 
     boldBox_ = WithId(new QCheckBox(QStringLiteral("ボールド"), this), 1139);
     italicBox_ = WithId(new QCheckBox(QStringLiteral("イタリック"), this), 1140);
@@ -82,8 +87,10 @@ FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, boo
     auto* grid = new QGridLayout;
     grid->addWidget(fontLabel, 0, 0);
     grid->addWidget(fonts_, 0, 1);
-    grid->addWidget(colorLabel, 1, 0);
-    grid->addWidget(swatch_, 1, 1);
+    grid->addWidget(sample_, 1, 1);
+    grid->addWidget(colorLabel, 2, 0);
+    grid->addWidget(swatch_, 2, 1);
+    grid->setColumnMinimumWidth(1, 220);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -97,6 +104,15 @@ FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, boo
     connect(buttons, &QDialogButtonBox::accepted, this, &FontColorDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &FontColorDialog::reject);
     connect(swatch_, &ColorSwatch::clicked, this, &FontColorDialog::ChooseColor);
+    connect(fonts_, &QComboBox::currentIndexChanged, this, &FontColorDialog::ShowSample);
+}
+
+void FontColorDialog::ShowSample() {
+    const int index = fonts_->currentIndex();
+    if (index < 0 || index >= static_cast<int>(FontTable.size())) return;
+    const FontTableRow& row = FontTable[static_cast<std::size_t>(index)];
+    sample_->setText(row.kind == FontKind::Japanese ? QStringLiteral("あア亜 AaBb 123") : QStringLiteral("AaBbYyZz 123"));
+    sample_->setFont(MakePreviewFont(row.pdfName, fontMetrics().height() + 4).value_or(font()));
 }
 
 void FontColorDialog::ChooseColor() {

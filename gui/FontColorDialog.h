@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 
 namespace sgry {
 
@@ -55,6 +56,7 @@ public:
 
 private:
     void ChooseColor();
+    void ShowSample();
 
     UserPrompts& prompts_;
     int32_t color_;
@@ -66,6 +68,7 @@ private:
     QCheckBox* boldBox_ = nullptr;   // 1139
     QCheckBox* italicBox_ = nullptr; // 1140
     ColorSwatch* swatch_ = nullptr;  // 1092
+    QLabel* sample_ = nullptr;       // the chosen font's look
 };
 
 }  // namespace sgry

@@ -92,7 +92,9 @@ TEST(SheetRulesTest, HeaderFooterPassesOneColumnAtATime) {
                 EXPECT_EQ(settings.Slots[slot].FontName, c.wantFont);
                 EXPECT_EQ(columns[static_cast<std::size_t>(column)].text, c.wantText);
                 for (std::size_t other = 0; other < kSlotCount; ++other) {
-                    if (other != slot) EXPECT_EQ(settings.Slots[other].FontName, "Courier");
+                    if (other != slot) {
+                        EXPECT_EQ(settings.Slots[other].FontName, "Courier");
+                    }
                 }
             }
         }
