@@ -1,5 +1,6 @@
 #include "engine/PageList.h"
 
+#include <algorithm>
 #include <new>
 
 namespace sgry {
@@ -7,7 +8,10 @@ namespace sgry {
 bool PageList::Add(const PageEntry& entry, const ResourcesOrigin& origin) {
     try {
         if (entries_.size() == entries_.capacity()) {
-            const std::size_t step = entries_.empty() ? 1000 : 100;
+            // Room for 1000 pages first, then 100 more or half the list again,
+            // whichever is larger: a tree of a million kids must not copy the
+            // list ten thousand times.
+            const std::size_t step = entries_.empty() ? 1000 : std::max<std::size_t>(100, entries_.capacity() / 2);
             entries_.reserve(entries_.capacity() + step);
             origins_.reserve(entries_.capacity());
         }

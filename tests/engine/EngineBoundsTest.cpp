@@ -1,0 +1,210 @@
+// Sizes and depths that outside data decides: each hostile value ends in an
+// error code (or is read as the number it is) without a crash, a hang, or
+// memory out of proportion to the input.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/PdfJob.h"
+#include "TestPdf.h"
+
+namespace sgry {
+namespace {
+
+using test::FlatPdf;
+using test::TestPdf;
+
+std::unique_ptr<PdfJob> Read(const std::string& bytes) { return PdfJob::FromBytes(bytes); }
+
+std::string WithTrailerSize(const std::string& size) {
+    std::string pdf = FlatPdf({""});
+    const size_t at = pdf.rfind("/Size 4");
+    return pdf.replace(at, 7, "/Size " + size);
+}
+
+TEST(EngineBoundsTest, SizeOfTwoBillionIsReadAsItStands) {
+    std::unique_ptr<PdfJob> job = Read(WithTrailerSize("2000000000"));
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_EQ(job->SourceSize(), 2000000000);
+    ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));
+    EXPECT_EQ(job->Pages().At(0).contentNumber, 2000000000);
+}
+
+TEST(EngineBoundsTest, SizeBeyondThirtyTwoBitsIsRefused) {
+    for (const char* size : {"2147483648", "99999999999", "-1", "99999999999999999999999"}) {
+        SCOPED_TRACE(size);
+        EXPECT_EQ(Read(WithTrailerSize(size))->ErrorCode(), job_error::kNoSize);
+    }
+}
+
+TEST(EngineBoundsTest, ObjectNumbersRunningOutFailTheUpdateAndCutItBack) {
+    const std::string source = WithTrailerSize("2147483646");
+    std::unique_ptr<PdfJob> job = Read(source);
+    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));  // takes the last number
+    ASSERT_TRUE(job->BuildWriteTable());
+    EXPECT_EQ(job->AllocateObjectNumber(), -1);
+    job->WritePageObject(0);
+    job->WritePageContent(0, "q Q");
+    EXPECT_FALSE(job->FinishUpdate());
+    EXPECT_EQ(job->ErrorCode(), job_error::kWriteFailed);
+    EXPECT_TRUE(job->UndoUpdate());
+    EXPECT_EQ(job->File().MemoryBytes(), source);
+}
+
+TEST(EngineBoundsTest, CountOfTwoBillionIsOnlyANumber) {
+    std::string pdf = FlatPdf({""});
+    pdf.replace(pdf.find("/Count 1"), 8, "/Count 2000000000");
+    // The object offsets after the change are stale by the added digits; the
+    // tree node comes after the catalog only, so rebuild the file instead.
+    TestPdf rebuilt;
+    rebuilt.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 2000000000 >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R >>")
+        .EndSection(4);
+    std::unique_ptr<PdfJob> job = Read(rebuilt.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_EQ(job->StoredPageCount(), 2000000000);
+    ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));
+    EXPECT_EQ(job->Pages().Count(), 1);  // the walk counts what is there
+}
+
+TEST(EngineBoundsTest, ObjectNumbersBeyondThirtyTwoBitsNeverWrap) {
+    struct Row {
+        const char* name;
+        std::string root;
+        int error;
+    };
+    // 4294967297 would be object 1 if it wrapped.
+    const std::vector<Row> rows = {
+        {"root beyond 32 bits", "/Root 4294967297 0 R", job_error::kObjectNotFound},
+        {"generation beyond 32 bits", "/Root 1 4294967296 R", job_error::kObjectNotFound},
+        {"negative root", "/Root -1 0 R", job_error::kObjectNotFound},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestPdf pdf;
+        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+            .Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
+            .Object(3, "<< /Type /Page /Parent 2 0 R >>")
+            .EndSection(4, row.root);
+        EXPECT_EQ(Read(pdf.Bytes())->ErrorCode(), row.error);
+    }
+}
+
+TEST(EngineBoundsTest, CrossReferenceNumbersBeyondThirtyTwoBitsAreNotEntered) {
+    // A subsection starting at 2^32 + 1 would otherwise stand for object 1.
+    std::string bytes = "%PDF-1.4\n%" + std::string(100, 'x') + "\n";
+    const size_t object = bytes.size();
+    bytes += "1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    const size_t xref = bytes.size();
+    bytes += "xref\n4294967297 1\n" + TestPdf::XrefLine(object) + "trailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n" +
+             std::to_string(xref) + "\n%%EOF\n";
+    std::unique_ptr<PdfJob> job = Read(bytes);
+    EXPECT_EQ(job->ErrorCode(), job_error::kObjectNotFound);
+    EXPECT_EQ(job->Offsets().Count(), 0);
+}
+
+TEST(EngineBoundsTest, KidBeyondThirtyTwoBitsIsLeftOut) {
+    TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pages /Kids [4294967299 0 R 3 0 R] /Count 2 >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R >>")
+        .EndSection(4);
+    std::unique_ptr<PdfJob> job = Read(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));
+    ASSERT_EQ(job->Pages().Count(), 1);
+    EXPECT_EQ(job->Pages().At(0).ordinal, 2);
+}
+
+TEST(EngineBoundsTest, SubsectionCountOfTwoBillionEndsWithTheFile) {
+    std::string pdf = FlatPdf({""});
+    pdf.replace(pdf.find("1 3\n"), 4, "1 2000000000\n");
+    // The startxref offset is unchanged (the section comes first at its offset).
+    std::unique_ptr<PdfJob> job = Read(pdf);
+    EXPECT_LE(job->Offsets().Count(), 4);
+}
+
+TEST(EngineBoundsTest, CrossReferenceStreamLengthBeyondTheFileIsRefused) {
+    std::string bytes = "%PDF-1.5\n%" + std::string(100, 'x') + "\n";
+    const size_t xref = bytes.size();
+    bytes += "1 0 obj\n<< /Type /XRef /Size 2 /W [1 2 1] /Length 999999999 >>\nstream\n" + std::string(8, '\x01') +
+             "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    std::unique_ptr<PdfJob> job = Read(bytes);
+    EXPECT_EQ(job->ErrorCode(), job_error::kNoSize);
+}
+
+TEST(EngineBoundsTest, ResourcesNestedTenThousandDeepFailThePageNotTheProcess) {
+    std::string deep;
+    for (int i = 0; i < 10000; ++i) deep += "<< /A ";
+    for (int i = 0; i < 10000; ++i) deep += ">> ";
+    TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R /Resources 4 0 R /Extra " + deep + " >>")
+        .Object(4, "<< /Font " + deep + " >>")
+        .EndSection(5);
+    std::unique_ptr<PdfJob> job = Read(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));
+    ASSERT_TRUE(job->BuildWriteTable());
+    EXPECT_TRUE(job->WritePageObject(0));  // the page dictionary copy counts, it does not recurse
+    std::vector<std::string> names;
+    EXPECT_FALSE(job->WritePageResources(0, {{ResourceRequest::Category::Font, 9}}, names));
+    EXPECT_EQ(job->PageWriterError(), kResourcesUnreadable);
+}
+
+TEST(EngineBoundsTest, PageTreeNestedTenThousandDeepFailsTheWalk) {
+    TestPdf pdf;
+    const int depth = 10000;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    for (int n = 2; n < 2 + depth; ++n)
+        pdf.Object(n, "<< /Type /Pages /Kids [" + std::to_string(n + 1) + " 0 R] /Count 1 >>");
+    pdf.Object(2 + depth, "<< /Type /Page >>").EndSection(3 + depth);
+    std::unique_ptr<PdfJob> job = Read(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_FALSE(job->BuildPageList(PageRangeChoice{}));
+    EXPECT_EQ(job->Pages().ErrorCode(), page_error::kUnreachable);
+}
+
+// A tree node with `kids` references to one page object.
+std::string ManyKids(int kids) {
+    std::string list;
+    list.reserve(static_cast<size_t>(kids) * 6);
+    for (int i = 0; i < kids; ++i) list += "3 0 R ";
+    TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pages /Kids [" + list + "] /Count " + std::to_string(kids) + " >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R /Resources 4 0 R >>")
+        .Object(4, "<< >>")
+        .EndSection(5);
+    return pdf.Bytes();
+}
+
+// Seconds the walk of the file takes; the page list must hold every kid.
+double TimedWalk(const std::string& bytes, int kids) {
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_ptr<PdfJob> job = Read(bytes);
+    EXPECT_EQ(job->ErrorCode(), 0);
+    EXPECT_TRUE(job->BuildPageList(PageRangeChoice{}));
+    const auto end = std::chrono::steady_clock::now();
+    EXPECT_EQ(job->Pages().Count(), kids);
+    if (job->Pages().Count() == kids) EXPECT_EQ(job->Pages().At(kids - 1).ordinal, kids);
+    return std::chrono::duration<double>(end - start).count();
+}
+
+TEST(EngineBoundsTest, MillionKidsAreWalkedInLinearTime) {
+    // Six bytes of input per page; the page list grows in proportion and is
+    // not copied a hundred entries at a time. Ten times the kids may take
+    // ten times as long, with room for noise, not a hundred times.
+    const double tenth = TimedWalk(ManyKids(100000), 100000);
+    const double whole = TimedWalk(ManyKids(1000000), 1000000);
+    EXPECT_LT(whole, 30 * tenth + 0.5) << "100000 kids: " << tenth << " s, 1000000 kids: " << whole << " s";
+}
+
+}  // namespace
+}  // namespace sgry
