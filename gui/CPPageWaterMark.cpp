@@ -56,13 +56,18 @@ QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
-// "label|patterns|..." to the file dialog's name filters ("label (patterns)").
+// "label(patterns)|patterns|..." to the file dialog's name filters: the
+// patterns in the label's parentheses separated by blanks, as the dialog
+// reads them ("JPEGﾌｧｲﾙ(*.jpg *.jpeg)").
 QStringList NameFilters(const QString& filter) {
     const QStringList parts = filter.split(QChar(u'|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
-        QString patterns = parts[i + 1];
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.replace(QChar(u';'), QChar(u' ')));
+        QString label = parts[i];
+        const QString patterns = parts[i + 1];
+        const QString shown = QStringLiteral("(") + patterns + QStringLiteral(")");
+        if (label.endsWith(shown)) label.chop(shown.size());
+        filters << label + QStringLiteral("(") + QString(patterns).replace(QChar(u';'), QChar(u' ')) + QStringLiteral(")");
     }
     return filters;
 }

@@ -1,8 +1,6 @@
 #include "gui/CPSheetApplicationSetting.h"
 
 #include "gui/CPPageSetting.h"
-#include "gui/QtSheetPrompts.h"
-#include "gui/SheetDialogRunner.h"
 
 namespace sgry {
 
@@ -13,15 +11,11 @@ CPSheetApplicationSetting::CPSheetApplicationSetting(AppSettings& settings, User
 }
 
 int ShowApplicationSettingSheet(QWidget* parent, AppSettings& settings, UserPrompts& prompts) {
-    CPSheetApplicationSetting sheet(settings, prompts, parent);
-    return sheets::RunDialog(sheet);
+    return RunPropertySheet<CPSheetApplicationSetting>(parent, settings, &prompts);
 }
 
 int ShowApplicationSettingSheet(QWidget* parent, AppSettings& settings) {
-    sheets::QtSheetPrompts prompts;
-    CPSheetApplicationSetting sheet(settings, prompts, parent);
-    prompts.SetParent(&sheet);
-    return sheets::RunDialog(sheet);
+    return RunPropertySheet<CPSheetApplicationSetting>(parent, settings, nullptr);
 }
 
 }  // namespace sgry

@@ -5,8 +5,6 @@
 #include "gui/CPPageMargin.h"
 #include "gui/CPPageQR.h"
 #include "gui/CPPageWaterMark.h"
-#include "gui/QtSheetPrompts.h"
-#include "gui/SheetDialogRunner.h"
 
 namespace sgry {
 
@@ -43,15 +41,11 @@ void CPSheetStampSetting::done(int result) {
 }
 
 int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts) {
-    CPSheetStampSetting sheet(settings, prompts, parent);
-    return sheets::RunDialog(sheet);
+    return RunPropertySheet<CPSheetStampSetting>(parent, settings, &prompts);
 }
 
 int ShowStampSettingSheet(QWidget* parent, StampSettings& settings) {
-    sheets::QtSheetPrompts prompts;
-    CPSheetStampSetting sheet(settings, prompts, parent);
-    prompts.SetParent(&sheet);
-    return sheets::RunDialog(sheet);
+    return RunPropertySheet<CPSheetStampSetting>(parent, settings, nullptr);
 }
 
 }  // namespace sgry

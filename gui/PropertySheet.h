@@ -9,6 +9,8 @@
 #include <QString>
 #include <vector>
 
+#include "gui/QtUserPrompts.h"
+#include "gui/SheetDialogRunner.h"
 #include "platform/UserPrompts.h"
 
 class QTabWidget;
@@ -57,5 +59,16 @@ private:
     QPushButton* apply_ = nullptr;
     std::vector<PropertyPage*> pages_;  // owned by tabs_
 };
+
+// Creates a sheet of type Sheet for `settings`, runs it modally over
+// `parent` and returns its result (QDialog::Accepted or Rejected). Messages
+// go to `prompts`, or to message boxes over the sheet when it is null.
+template <class Sheet, class Settings>
+int RunPropertySheet(QWidget* parent, Settings& settings, UserPrompts* prompts) {
+    QtUserPrompts boxes;
+    Sheet sheet(settings, prompts ? *prompts : boxes, parent);
+    boxes.SetParent(&sheet);
+    return sheets::RunDialog(sheet);
+}
 
 }  // namespace sgry

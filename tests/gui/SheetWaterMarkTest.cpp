@@ -179,8 +179,9 @@ TEST_F(WaterMarkPageTest, BrowseOffersTheImageTypesAndTakesTheChosenFile) {
         EXPECT_EQ(files->fileMode(), QFileDialog::ExistingFile);
         const QStringList filters = files->nameFilters();
         EXPECT_EQ(filters.size(), 5);
-        EXPECT_EQ(filters.value(0), QStringLiteral("対応形式(*.jpg;*.jpeg;*.bmp;*.png) (*.jpg *.jpeg *.bmp *.png)"));
-        EXPECT_EQ(filters.value(4), QStringLiteral("すべてのﾌｧｲﾙ(*.*) (*.*)"));
+        EXPECT_EQ(filters.value(0), QStringLiteral("対応形式(*.jpg *.jpeg *.bmp *.png)"));
+        EXPECT_EQ(filters.value(1), QStringLiteral("JPEGﾌｧｲﾙ(*.jpg *.jpeg)"));
+        EXPECT_EQ(filters.value(4), QStringLiteral("すべてのﾌｧｲﾙ(*.*)"));
         files->selectFile(QString::fromStdString(image));
         return PressOk(dialog);
     });
