@@ -86,6 +86,7 @@ int PngReader::Decode(std::FILE* file) {
     if (const int code = ReadInfoAndTransform(structs.png(), structs.info()); code != kNoError) return code;
     const auto rows = static_cast<std::size_t>(height_);
     if (rows != 0 && rowBytes_ > kMaxDecodedBytes / rows) return kOutOfMemory;
+    if (const int code = CheckDataCanFill(file); code != kNoError) return code;
     try {
         decoded_.assign(rows * rowBytes_, 0);
         rowPointers_.resize(rows);
@@ -98,12 +99,35 @@ int PngReader::Decode(std::FILE* file) {
     return code;
 }
 
+// Deflate packs at most 1032 bytes into one, so a file of n bytes cannot hold
+// more than about 1032 n bytes of image data. A header that claims more is
+// damaged: it is refused as libpng would refuse it once the data ran out,
+// but before the rows are allocated, so that a small file cannot make the
+// reader take memory out of proportion to it.
+int PngReader::CheckDataCanFill(std::FILE* file) {
+    constexpr std::size_t kMaxInflateRatio = 1100;  // 1032 and some room
+    // libpng reads on from where it stopped: the position is put back.
+    const long position = std::ftell(file);
+    if (position < 0 || std::fseek(file, 0, SEEK_END) != 0) return kNoError;  // libpng reports what it meets
+    const long size = std::ftell(file);
+    if (std::fseek(file, position, SEEK_SET) != 0) return kLibraryError;
+    if (size < 0) return kNoError;
+    const auto fileBytes = static_cast<std::size_t>(size);
+    const auto rows = static_cast<std::size_t>(height_);
+    if (rows != 0 && storedRowBytes_ + 1 > fileBytes * kMaxInflateRatio / rows) {
+        std::strncpy(libraryMessage_, "Not enough image data", sizeof libraryMessage_ - 1);
+        return kLibraryError;
+    }
+    return kNoError;
+}
+
 // The steps that may end in libpng's error jump hold only plain values, so
 // the jump skips no destructor; the structures belong to the caller.
 int PngReader::ReadInfoAndTransform(png_structp png, png_infop info) {
     if (setjmp(png_jmpbuf(png)) != 0) return kLibraryError;
     png_read_info(png, info);
     png_get_IHDR(png, info, &width_, &height_, &bitDepth_, &colourType_, nullptr, nullptr, nullptr);
+    storedRowBytes_ = png_get_rowbytes(png, info);  // as stored, before the transformations
 
     // Every form becomes 8-bit RGB, with an alpha channel where the file has one.
     if (bitDepth_ == 16) png_set_strip_16(png);

@@ -10,6 +10,8 @@
 //   2 no open file                      decoded rows would exceed
 //   3 not a PNG file                    kMaxDecodedBytes)
 //   6 libpng reported an error; ErrorText(6) gives libpng's own message
+//     (also "Not enough image data" for a header that claims more rows than
+//     the file's size could hold, refused before anything is allocated)
 //   7 internal error: no open file when converting
 #include <cstddef>
 #include <cstdint>
@@ -66,6 +68,7 @@ private:
     int Decode(std::FILE* file);
     int ReadInfoAndTransform(png_struct_def* png, png_info_def* info);
     int ReadRows(png_struct_def* png, png_info_def* info);
+    int CheckDataCanFill(std::FILE* file);
     int ConvertToRgb(std::FILE* file);
 
     int error_ = kNoError;
@@ -78,6 +81,7 @@ private:
     int bitDepth_ = 0;
     int colourType_ = 0;
     std::size_t rowBytes_ = 0;
+    std::size_t storedRowBytes_ = 0;
     std::vector<uint8_t*> rowPointers_;
     char libraryMessage_[256] = {};  // filled inside libpng's error callback
     std::string path_;
