@@ -100,6 +100,8 @@ TEST_F(SheetScreenshotTest, FontColorDialog) {
     fonts->showPopup();
     if (QWidget* popup = fonts->view()->window()) Save(*popup, "font-color-dialog-list");
     fonts->hidePopup();
+    Select(&dialog, 1091, 3);  // Symbol: the sample shows its glyphs
+    Save(dialog, "font-color-dialog-symbol");
 }
 
 TEST_F(SheetScreenshotTest, QrPreview) {
