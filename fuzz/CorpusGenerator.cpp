@@ -132,6 +132,11 @@ void SettingsSeeds(CorpusWriter& out) {
     out.Put("settings", "hand", "[optionlist1]\nQRVersion = 99x\nMargin0=1e3\n[App]\r\nOutput=-5\r\nUndo=True\r\n");
 }
 
+void ListFileSeeds(CorpusWriter& out) {
+    out.Put("listfile", "crlf", "/home/a/one.pdf\r\n/home/a/\x83\x5c\x83\x74\x83\x67.pdf\r\n\r\n/tmp/_b.pdf");
+    out.Put("listfile", "long-line", "/" + std::string(2100, 'p') + ".pdf\n" + std::string(2047, 'q') + "\r\n");
+}
+
 void QrSeeds(CorpusWriter& out) {
     // Version byte (value + 1 modulo 43), level byte (value + 1 modulo 6), message.
     out.Put("qr", "numeric-1M", std::string("\x02\x02", 2) + "01234567");
@@ -153,6 +158,7 @@ int main(int argc, char** argv) {
     ResourcesSeeds(out);
     ImageSeeds(out);
     SettingsSeeds(out);
+    ListFileSeeds(out);
     QrSeeds(out);
     return 0;
 }

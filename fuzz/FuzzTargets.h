@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/FileList.h"
 #include "engine/PdfJob.h"
 #include "fuzz/FuzzSupport.h"
 #include "image/BmpReader.h"
@@ -227,6 +228,22 @@ inline int Settings(const uint8_t* data, std::size_t size) {
     roundTrip(once, onceApp, twice, twiceApp);
     SGRY_FUZZ_EXPECT(once == twice);
     SGRY_FUZZ_EXPECT(onceApp == twiceApp);
+    return 0;
+}
+
+// The paths of a list file: pieces of at most 2047 bytes, never empty, with
+// no line feed, and no more bytes than the file holds. Nothing is opened.
+inline int ListFile(const uint8_t* data, std::size_t size) {
+    MemoryFile file(AsText(data, size));
+    std::vector<std::string> paths;
+    SGRY_FUZZ_EXPECT(FileList::ReadListPaths(file.Path(), paths));
+    std::size_t total = 0;
+    for (const std::string& path : paths) {
+        SGRY_FUZZ_EXPECT(!path.empty() && path.size() <= kListLinePieceBytes);
+        SGRY_FUZZ_EXPECT(path.find('\n') == std::string::npos);
+        total += path.size();
+    }
+    SGRY_FUZZ_EXPECT(total <= size);
     return 0;
 }
 

@@ -25,7 +25,7 @@ struct TargetRow {
 const TargetRow kTargets[] = {
     {"job", fuzz::Job},       {"parser", fuzz::Parser},     {"resources", fuzz::Resources},
     {"bmp", fuzz::Bmp},       {"jpeg", fuzz::Jpeg},         {"png", fuzz::Png},
-    {"settings", fuzz::Settings}, {"qr", fuzz::Qr},
+    {"settings", fuzz::Settings}, {"listfile", fuzz::ListFile}, {"qr", fuzz::Qr},
 };
 
 std::vector<fs::path> InputsOf(const std::string& target, const char* kind) {
