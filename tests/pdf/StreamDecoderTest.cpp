@@ -1,0 +1,135 @@
+// Inflating and predictor decoding of cross-reference and object stream data.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cstdlib>
+
+#include "pdf/StreamDecoder.h"
+
+namespace sgry {
+namespace {
+
+std::string Deflate(const std::string& data) {
+    uLongf length = compressBound(static_cast<uLong>(data.size()));
+    std::string out(length, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(data.data()),
+              static_cast<uLong>(data.size()), 9);
+    out.resize(length);
+    return out;
+}
+
+int PaethOf(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    return (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+}
+
+// The reference encoder: every row with the given PNG tag.
+std::string PngEncode(const std::string& rows, std::size_t columns, std::size_t bpp, int tag) {
+    std::string out;
+    std::string prior(columns, '\0');
+    for (std::size_t start = 0; start + columns <= rows.size(); start += columns) {
+        out += static_cast<char>(tag);
+        for (std::size_t i = 0; i < columns; ++i) {
+            const int x = static_cast<unsigned char>(rows[start + i]);
+            const int a = i >= bpp ? static_cast<unsigned char>(rows[start + i - bpp]) : 0;
+            const int b = static_cast<unsigned char>(prior[i]);
+            const int c = i >= bpp ? static_cast<unsigned char>(prior[i - bpp]) : 0;
+            const int predicted = tag == 0 ? 0 : tag == 1 ? a : tag == 2 ? b : tag == 3 ? (a + b) / 2 : PaethOf(a, b, c);
+            out += static_cast<char>((x - predicted) & 0xFF);
+        }
+        prior = rows.substr(start, columns);
+    }
+    return out;
+}
+
+std::string Sample(std::size_t size) {
+    std::string rows;
+    for (std::size_t i = 0; i < size; ++i) rows += static_cast<char>((i * 37 + i / 5 * 11) & 0xFF);
+    return rows;
+}
+
+struct PngCase {
+    const char* name;
+    int tag;
+    int64_t colors;
+};
+
+class PngPredictorTest : public ::testing::TestWithParam<PngCase> {};
+
+TEST_P(PngPredictorTest, EveryTagDecodesToTheRows) {
+    const PngCase& c = GetParam();
+    const std::size_t columns = 5;
+    const std::size_t rowLength = columns * static_cast<std::size_t>(c.colors);
+    const std::string rows = Sample(rowLength * 6);
+    std::string data = PngEncode(rows, rowLength, static_cast<std::size_t>(c.colors), c.tag);
+    PredictorParams params;
+    params.predictor = 12;  // the tag of each row decides
+    params.colors = c.colors;
+    params.columns = static_cast<int64_t>(columns);
+    ASSERT_EQ(UndoPredictor(params, data), DecodeResult::Ok);
+    EXPECT_EQ(data, rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tags, PngPredictorTest,
+                         ::testing::Values(PngCase{"None", 0, 1}, PngCase{"Sub", 1, 1}, PngCase{"Up", 2, 1},
+                                           PngCase{"Average", 3, 1}, PngCase{"Paeth", 4, 1},
+                                           PngCase{"SubThreeColours", 1, 3}, PngCase{"PaethThreeColours", 4, 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StreamDecoderTest, IncompleteLastRowIsDroppedAndAnUnknownTagIsCorrupt) {
+    const std::string rows = Sample(12);
+    std::string data = PngEncode(rows, 4, 1, 2) + std::string("\x02\x01", 2);
+    PredictorParams params;
+    params.predictor = 12;
+    params.columns = 4;
+    ASSERT_EQ(UndoPredictor(params, data), DecodeResult::Ok);
+    EXPECT_EQ(data, rows);
+
+    std::string bad = std::string("\x07", 1) + "abcd";
+    EXPECT_EQ(UndoPredictor(params, bad), DecodeResult::Corrupt);
+}
+
+TEST(StreamDecoderTest, TiffPredictorAddsTheLeftNeighbour) {
+    std::string data("\x01\x01\x01\x05\x00\x02", 6);  // two rows of three
+    PredictorParams params;
+    params.predictor = 2;
+    params.columns = 3;
+    ASSERT_EQ(UndoPredictor(params, data), DecodeResult::Ok);
+    EXPECT_EQ(data, std::string("\x01\x02\x03\x05\x05\x07", 6));
+    params.bitsPerComponent = 16;
+    EXPECT_EQ(UndoPredictor(params, data), DecodeResult::Unsupported);
+}
+
+TEST(StreamDecoderTest, ParametersOutOfRangeAreUnsupported) {
+    std::string data = "x";
+    for (PredictorParams params : {PredictorParams{12, 0, 8, 1}, PredictorParams{12, 1, 3, 1},
+                                   PredictorParams{12, 1, 8, int64_t{1} << 30}, PredictorParams{7, 1, 8, 1}})
+        EXPECT_EQ(UndoPredictor(params, data), DecodeResult::Unsupported);
+    EXPECT_EQ(UndoPredictor(PredictorParams{}, data), DecodeResult::Ok);  // predictor 1: nothing to undo
+    EXPECT_EQ(data, "x");
+}
+
+TEST(StreamDecoderTest, InflateIsBoundedAndTellsDamageFromAShortStream) {
+    const std::string text = Sample(100000);
+    const std::string packed = Deflate(text);
+    std::string out;
+    ASSERT_EQ(InflateBounded(packed, text.size(), out), DecodeResult::Ok);
+    EXPECT_EQ(out, text);
+    EXPECT_EQ(InflateBounded(packed, text.size() - 1, out), DecodeResult::TooLarge);
+
+    // A zero-filled megabyte compresses to about a kilobyte: the limit stops it.
+    EXPECT_EQ(InflateBounded(Deflate(std::string(1 << 20, '\0')), 4096, out), DecodeResult::TooLarge);
+
+    // Cut short: what came is taken.
+    ASSERT_EQ(InflateBounded(packed.substr(0, packed.size() - 4), text.size(), out), DecodeResult::Ok);
+    EXPECT_EQ(out, text);
+
+    std::string damaged = packed;
+    damaged[1] = '\x00';  // the header check fails
+    EXPECT_EQ(InflateBounded(damaged, text.size(), out), DecodeResult::Corrupt);
+}
+
+}  // namespace
+}  // namespace sgry
