@@ -17,7 +17,7 @@ while [ $# -gt 0 ]; do
 done
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   zlib1g-dev libpng-dev libjpeg62-turbo-dev
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
