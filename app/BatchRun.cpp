@@ -85,7 +85,10 @@ BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
 bool BatchRun::StampOne(const std::string& path) {
     PdfJob job(path);
     if (job.ErrorCode() != job_error::kNone) {
-        prompts_.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
+        if (HasEncryptDictionary(job))
+            prompts_.ShowMessage(Format(run_message::kEncrypted, job.SourcePath()));
+        else
+            prompts_.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
         return false;
     }
     JobRunner runner(job, stamp_, app_, prompts_, clock_);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 
+#include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -24,12 +25,20 @@ bool FileList::AddFileToList(const std::string& path) {
     if (notice_) notice_->Show();
     int error = 0;
     int32_t pageCount = 0;
+    bool encrypted = false;
     {
-        const PdfJob job(path);
+        PdfJob job(path);
         error = job.ErrorCode();
         pageCount = job.StoredPageCount();
+        // An encrypted file whose objects cannot be read says so rather than
+        // quoting the code of the object it could not find.
+        encrypted = error != job_error::kNone && HasEncryptDictionary(job);
     }
     if (notice_) notice_->Hide();
+    if (encrypted) {
+        prompts_.ShowMessage(Format(run_message::kEncrypted, path));
+        return false;
+    }
     if (error == job_error::kNotPdf) {
         prompts_.ShowMessage(Format(list_message::kNotPdf, path));
         return false;

@@ -51,7 +51,8 @@ public:
     // Reads the file to learn its page count and inserts a checked row at
     // index 0. On a reading failure shows "PDFファイルではありません" (not a
     // PDF) or "PDFファイルの読み込みでエラーが発生しました" with the job's
-    // code, adds nothing and returns false.
+    // code (or, for an encrypted file that could not be read, the refusal
+    // of encrypted files), adds nothing and returns false.
     bool AddFileToList(const std::string& path);
     // Deletes the rows at these indices (any order, duplicates and indices
     // outside the list ignored); the other rows keep their order.
