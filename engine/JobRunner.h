@@ -16,7 +16,8 @@
 // this run), so a failed file stays a file that readers can open.
 //
 // Settings are only read. The prompts and the settings must outlive the
-// runner; the runner borrows the job and owns the fonts and forms it makes.
+// runner; the runner borrows the job (constructed from a path: the output
+// is named after it) and owns the fonts and forms it makes.
 #include <array>
 #include <cstdint>
 #include <memory>

@@ -236,6 +236,29 @@ TEST_F(PassRunTest, QrCodeThatCannotBePreparedIsReportedOnceAndLeftOff) {
     for (const PageEntry& page : s.pages) EXPECT_EQ(StreamOf(s.output, page.contentNumber), "Q\r\n");
 }
 
+// Comments in a page dictionary ("% 1" after /Type /Page, as some writers
+// put it) would swallow the keys after them once the dictionary is joined on
+// one line: the page object that counts is written without them.
+TEST_F(PassRunTest, CommentsOfAPageDictionaryAreLeftOut) {
+    const std::string path =
+        Source(FlatPdf({"%1\n/MediaBox [0 0 595 842] % size: A4\r\n/Rotate 90 %\n/Resources << /ProcSet [/PDF] >>"}));
+    const Stamped s = Stamp(path);
+    ASSERT_TRUE(s.ok);
+    const int32_t content = s.pages[0].contentNumber;
+    const std::string expected = "3 0 obj\r\n<</Contents [" + std::to_string(content + 1) + " 0 R " +
+                                 std::to_string(content) + " 0 R]\r\n/Resources " + std::to_string(content + 2) +
+                                 " 0 R\r\n/Type /Page /Parent 2 0 R /MediaBox [ 0 0 595 842 ] /Rotate 90 >> \r\nendobj\r\n";
+    const WriteTable::Entry* page = nullptr;
+    for (const WriteTable::Entry& e : s.writes)
+        if (e.number == 3) page = &e;
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(s.output.substr(static_cast<size_t>(page->offset), expected.size()), expected);
+    if (test::HaveTool("qpdf")) {
+        std::string report;
+        EXPECT_EQ(test::RunCommand("qpdf --check '" + path + "' 2>&1", &report), 0) << report;
+    }
+}
+
 TEST_F(PassRunTest, MarkerLineStartsTheUpdateWhenErasable) {
     app.Undo = true;
     const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
