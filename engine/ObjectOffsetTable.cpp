@@ -58,6 +58,7 @@ ObjectOffsetTable::InsertResult ObjectOffsetTable::Insert(int64_t number, int64_
 
     if (entries_.size() == entries_.capacity() && !GrowEntries()) return InsertResult::OutOfMemory;
     const auto index = static_cast<int32_t>(entries_.size());
+    highestNumber_ = std::max(highestNumber_, num);
 
     // Primary bucket first.
     const size_t bucket = static_cast<size_t>(num % kBuckets) * kSlotsPerBucket;

@@ -42,6 +42,8 @@ public:
     int64_t Find(int64_t number, int64_t generation) const;
 
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+    // The highest object number inserted; -1 for an empty table.
+    int32_t HighestNumber() const { return highestNumber_; }
     int32_t OverflowRows() const { return overflowRows_; }
     int32_t OverflowCount() const { return overflowCount_; }
 
@@ -68,6 +70,7 @@ private:
     std::vector<int32_t> overflow_;
     int32_t overflowRows_ = 0;
     int32_t overflowCount_ = 0;
+    int32_t highestNumber_ = -1;
     bool ready_ = false;
 };
 

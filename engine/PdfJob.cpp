@@ -60,6 +60,11 @@ void PdfJob::ReadSource() {
         error_ = rc;
         return;
     }
+    // A damaged /Size below an object number in use would give new objects
+    // the numbers of old ones (the catalog itself, say) and the update would
+    // replace them; the numbering starts above every number listed instead.
+    if (const int32_t highest = offsets_.HighestNumber(); highest >= nextObjectNumber_)
+        nextObjectNumber_ = highest == std::numeric_limits<int32_t>::max() ? highest : highest + 1;
     pageCount_ = PageCount();
 }
 

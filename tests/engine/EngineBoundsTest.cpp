@@ -193,7 +193,9 @@ double TimedWalk(const std::string& bytes, int kids) {
     EXPECT_TRUE(job->BuildPageList(PageRangeChoice{}));
     const auto end = std::chrono::steady_clock::now();
     EXPECT_EQ(job->Pages().Count(), kids);
-    if (job->Pages().Count() == kids) EXPECT_EQ(job->Pages().At(kids - 1).ordinal, kids);
+    if (job->Pages().Count() == kids) {
+        EXPECT_EQ(job->Pages().At(kids - 1).ordinal, kids);
+    }
     return std::chrono::duration<double>(end - start).count();
 }
 

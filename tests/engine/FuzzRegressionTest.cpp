@@ -117,3 +117,28 @@ TEST(FuzzRegressionTest, PageListedTwiceUnderOneNodeIsStillAPage) {
 
 }  // namespace
 }  // namespace sgry
+
+namespace sgry {
+namespace {
+
+TEST(FuzzRegressionTest, SizeBelowTheNumbersInUseDoesNotReuseThem) {
+    // /Size 1 would number the first new object 1, over the catalog.
+    std::string source = FlatPdf({""});
+    source.replace(source.rfind("/Size 4"), 7, "/Size 1");
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(source);
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_EQ(job->SourceSize(), 1);
+    EXPECT_EQ(job->NextObjectNumber(), 4);  // one above object 3, the highest listed
+    const std::string out = Update(source);
+    EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), 0);
+    EXPECT_NE(NewestTrailer(out).find("<< /Size "), std::string::npos);
+}
+
+TEST(FuzzRegressionTest, WellFormedSizeStillNumbersTheUpdate) {
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(FlatPdf({""}, "", 20));
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_EQ(job->NextObjectNumber(), 24);
+}
+
+}  // namespace
+}  // namespace sgry
