@@ -129,7 +129,7 @@ void SettingsSeeds(CorpusWriter& out) {
     std::ifstream in(file, std::ios::binary);
     out.Put("settings", "saved", std::string(std::istreambuf_iterator<char>(in), {}));
     fs::remove(file);
-    out.Put("settings", "hand", "[optionlist1]\nQRVersion = 99x\nMargin0=1e3\n[App]\r\nOutput=-5\r\nUndo=True\r\n");
+    out.Put("settings", "hand", "[optionlist1]\nQRVersion = 99x\nMargin0=1e3\n[App]\r\nOutput=-5\r\nUndo=True\r\n\n");
 }
 
 void ListFileSeeds(CorpusWriter& out) {
