@@ -175,4 +175,18 @@ private:
     long prev_ = -1;
 };
 
+// A hybrid file of one page: catalog 1 in the file and listed by the
+// classic table; pages node 2 and page 3 (with pageKeys) in object stream 4,
+// listed only by the cross-reference stream 5 that /XRefStm names.
+inline XrefStreamPdf HybridPdf(const std::string& pageKeys) {
+    XrefStreamPdf pdf;
+    pdf.Compressed(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
+        .Compressed(3, "<< /Type /Page /Parent 2 0 R " + pageKeys + " >>")
+        .ObjectStream(4)
+        .Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    const long stream = pdf.DetachedStream(5, 6);
+    pdf.EndClassicSection(6, "/Root 1 0 R", stream);
+    return pdf;
+}
+
 }  // namespace sgry::test

@@ -143,13 +143,7 @@ TEST(XrefStreamReadTest, ChainFromClassicToStreamSection) {
 // A hybrid file: the classic table lists the objects in the file, the stream
 // named by /XRefStm the compressed ones.
 TEST(XrefStreamReadTest, HybridFileReadsTheStreamNamedByXRefStm) {
-    XrefStreamPdf pdf;
-    pdf.Compressed(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
-        .Compressed(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 500 600] >>")
-        .ObjectStream(4)
-        .Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    const long stream = pdf.DetachedStream(5, 6);
-    pdf.EndClassicSection(6, "/Root 1 0 R", stream);
+    const XrefStreamPdf pdf = test::HybridPdf("/MediaBox [0 0 500 600]");
     auto job = PdfJob::FromBytes(pdf.Bytes());
     ASSERT_EQ(job->ErrorCode(), 0);
     EXPECT_FALSE(job->SourceXrefIsStream());

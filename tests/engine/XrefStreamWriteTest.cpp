@@ -126,13 +126,7 @@ TEST(XrefStreamWriteTest, MarkerComesFirstAndAnEmptyPageListStillGetsAStream) {
 }
 
 TEST(XrefStreamWriteTest, HybridSourceGetsAClassicSectionWithoutItsXRefStm) {
-    XrefStreamPdf pdf;
-    pdf.Compressed(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
-        .Compressed(3, "<< /Type /Page /Parent 2 0 R /Resources << >> >>")
-        .ObjectStream(4)
-        .Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    const long stream = pdf.DetachedStream(5, 6);
-    pdf.EndClassicSection(6, "/Root 1 0 R", stream);
+    const XrefStreamPdf pdf = test::HybridPdf("/Resources << >>");
     const std::string out = StampInMemory(pdf.Bytes());
     const std::string update = out.substr(pdf.Size());
     EXPECT_NE(update.find("trailer\r\n<< /Size 9/Prev " + std::to_string(pdf.LastXref()) + "\r\n/Root 1 0 R >> \r\n"),
