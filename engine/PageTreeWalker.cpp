@@ -22,6 +22,9 @@ bool PageTreeWalker::Walk() {
     const int64_t rootGeneration = job_.ReadInt();
     if (!job_.SeekObject(rootNumber, rootGeneration)) return Fail(page_error::kUnreachable);
     if (job_.FindKey("/Pages") != FindResult::Found) return Fail(page_error::kNoPages);
+    // The catalog stands above the tree: a node or a kid naming it is a loop
+    // (stamped as a page, it would lose the catalog).
+    visitedNodes_.insert({rootNumber, rootGeneration});
     const int64_t pagesNumber = job_.ReadInt();
     const int64_t pagesGeneration = job_.ReadInt();
     return WalkNode(pagesNumber, pagesGeneration, Inherited{}, 0);

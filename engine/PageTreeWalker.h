@@ -9,8 +9,8 @@
 //
 // Guards: a node met a second time (a tree that refers back to an ancestor,
 // or shares a subtree), a kid taken as a page that is a node already walked
-// (an ancestor without "/Pages" as its type), or a tree deeper than kMaxDepth
-// fails the walk with page-list error 3.
+// (an ancestor without "/Pages" as its type) or the catalog itself, or a tree
+// deeper than kMaxDepth fails the walk with page-list error 3.
 #include <cstdint>
 #include <set>
 #include <string>

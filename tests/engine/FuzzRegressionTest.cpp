@@ -142,3 +142,22 @@ TEST(FuzzRegressionTest, WellFormedSizeStillNumbersTheUpdate) {
 
 }  // namespace
 }  // namespace sgry
+
+namespace sgry {
+namespace {
+
+TEST(FuzzRegressionTest, KidNamingTheCatalogFailsTheWalk) {
+    // Stamped as a page, the catalog would be replaced and the file lost.
+    test::TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pages /Kids [1 0 R 3 0 R] /Count 2 >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R >>")
+        .EndSection(4);
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_FALSE(job->BuildPageList(PageRangeChoice{}));
+    EXPECT_EQ(job->Pages().ErrorCode(), page_error::kUnreachable);
+}
+
+}  // namespace
+}  // namespace sgry
