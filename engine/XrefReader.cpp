@@ -1,6 +1,8 @@
 #include "engine/XrefReader.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,8 @@ constexpr int kOk = 0;
 constexpr int kNewestUnreadable = 4;
 constexpr int kOutOfMemory = 5;
 constexpr int kPrevUnreadable = 6;
+// The first number that is no object number (object numbers end at INT32_MAX).
+constexpr int64_t kBeyondObjectNumbers = int64_t{std::numeric_limits<int32_t>::max()} + 1;
 constexpr int kMalformed = -1;  // turned into 4 or 6 by the section's place in the chain
 constexpr int64_t kMaxFieldWidth = 8;
 
@@ -89,7 +93,9 @@ int XrefReader::ReadEntries() {
     for (;;) {
         const std::string t = reader_.NextToken();
         if (t.empty() || t == "trailer") return kOk;
-        int64_t number = TokenReader::LeadingInt(t);
+        // A first number past the 32-bit object numbers stays past them (its
+        // entries are never entered) without counting up into an overflow.
+        int64_t number = std::min(TokenReader::LeadingInt(t), kBeyondObjectNumbers);
         const int64_t count = reader_.ReadInt();
         // A hostile count cannot keep the loop running past the end of the file.
         for (int64_t i = 0; i < count; ++i, ++number) {

@@ -210,3 +210,24 @@ TEST(EngineBoundsTest, MillionKidsAreWalkedInLinearTime) {
 
 }  // namespace
 }  // namespace sgry
+
+namespace sgry {
+namespace {
+
+TEST(EngineBoundsTest, SubsectionNumberAtTheTopOfSixtyFourBitsDoesNotOverflow) {
+    // The first number saturates; counting on from it must stay defined (the
+    // sanitizer build checks) and enter nothing.
+    std::string bytes = "%PDF-1.4\n%" + std::string(100, 'x') + "\n";
+    const size_t object = bytes.size();
+    bytes += "1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    const size_t xref = bytes.size();
+    bytes += "xref\n99999999999999999999999 3\n" + TestPdf::XrefLine(object) + TestPdf::XrefLine(object) +
+             TestPdf::XrefLine(object) + "trailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) +
+             "\n%%EOF\n";
+    std::unique_ptr<PdfJob> job = Read(bytes);
+    EXPECT_EQ(job->ErrorCode(), job_error::kObjectNotFound);
+    EXPECT_EQ(job->Offsets().Count(), 0);
+}
+
+}  // namespace
+}  // namespace sgry
