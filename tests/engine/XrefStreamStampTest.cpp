@@ -159,6 +159,24 @@ TEST_P(XrefStreamStampTest, EveryKindOfStampThenASecondUpdateOnTop) {
     EXPECT_NE(text.find("Stamped header"), std::string::npos) << text;
 }
 
+// The trailer keys of a stream section include /Encrypt: such a file is
+// recognised as encrypted and left alone.
+TEST_P(XrefStreamStampTest, EncryptedStreamSectionIsRecognised) {
+    const std::string locked = dir.File("locked.pdf");
+    ASSERT_EQ(RunShell("qpdf --encrypt user owner 128 --use-aes=y -- --object-streams=generate " + Quoted(source) +
+                       " " + Quoted(locked) + " 2>&1"),
+              0);
+    const std::string before = ScratchDir::Read(locked);
+    ASSERT_NE(before.find("/Type /XRef"), std::string::npos);
+    PdfJob job(locked);
+    EXPECT_TRUE(job.SourceXrefIsStream());
+    EXPECT_TRUE(HasEncryptDictionary(job));
+    JobRunner runner(job, stamp, app, prompts);
+    EXPECT_FALSE(runner.Run());
+    EXPECT_EQ(ScratchDir::Read(locked), before);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("_locked.pdf")));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Sources, XrefStreamStampTest,
     ::testing::Values(SourceKind{"GhostscriptObjectStreams", "ghostscript", "--object-streams=generate"},
