@@ -4,6 +4,7 @@
 // sanitizer build) keeps them passing without libFuzzer.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -42,7 +43,11 @@ std::string ReadBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class CorpusReplayTest : public ::testing::TestWithParam<TargetRow> {};
+class CorpusReplayTest : public ::testing::TestWithParam<TargetRow> {
+protected:
+    // The replay checks every invariant, the re-read of an updated file included.
+    void SetUp() override { setenv("SIGILRY_FUZZ_REREAD", "1", 1); }
+};
 
 TEST_P(CorpusReplayTest, EverySeedAndFindingPasses) {
     const TargetRow& row = GetParam();
