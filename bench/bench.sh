@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Times sigilry-cli against cp on inputs it generates itself, outside the test
+# run. Each figure is the best of three runs; memory is the peak resident
+# size that /usr/bin/time reports.
+#   bench/bench.sh [BUILD_DIR]        (default build; builds sigilry-cli if needed)
+# Cases: a 2000-page text file with a page number in every footer, a file of
+# about 70 MB made mostly of images (prefix and overwrite mode), 200 small
+# files in one call, and a 20000-page file for the growth from 2000 pages.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+cli="$build/sigilry-cli"
+[ -x "$cli" ] || cmake --build "$build" -j2 --target sigilry-cli >/dev/null
+if [ ! -x /usr/bin/time ]; then
+  echo "bench.sh: /usr/bin/time is missing (apt-get install time)" >&2
+  exit 2
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+python3 bench/make_pdfs.py text 2000 "$work/text2000.pdf"
+python3 bench/make_pdfs.py text 20000 "$work/text20000.pdf"
+python3 bench/make_pdfs.py images 70 "$work/images.pdf"
+python3 bench/make_pdfs.py text 3 "$work/small.pdf"
+mkdir "$work/many" "$work/many-cp"
+for i in $(seq -w 1 200); do cp "$work/small.pdf" "$work/many/s$i.pdf"; done
+
+settings() {  # $1 output mode (0 prefix, 2 overwrite)
+  printf '[OptionList1]\r\nHF4_StyleType=1\r\nHF4_StylePageType=0\r\nHF4_FontName=Helvetica\r\n[App]\r\nOutput=%s\r\nUndo=False\r\n' "$1"
+}
+settings 0 >"$work/prefix.ini"
+settings 2 >"$work/overwrite.ini"
+
+# best SECONDS and KB of three runs of a command; $prepare runs before each.
+best() {
+  local best_s="" best_kb=0 out s kb
+  for _ in 1 2 3; do
+    [ -n "${prepare:-}" ] && eval "$prepare"
+    out=$( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+    s=${out% *}; kb=${out#* }
+    if [ -z "$best_s" ] || awk "BEGIN{exit !($s < $best_s)}"; then best_s=$s; fi
+    [ "$kb" -gt "$best_kb" ] && best_kb=$kb
+  done
+  echo "$best_s $best_kb"
+}
+
+stamp() { "$cli" --settings "$1" --yes --quiet "${@:2}"; }
+
+row() {  # label result-of-best [pages]
+  local s=${2% *} kb=${2#* }
+  if [ -n "${3:-}" ]; then
+    printf '%-44s %8.3f s %9.1f us/page %8d KB\n' "$1" "$s" "$(awk "BEGIN{print $s * 1e6 / $3}")" "$kb"
+  else
+    printf '%-44s %8.3f s %24s %8d KB\n' "$1" "$s" "" "$kb"
+  fi
+}
+
+echo "sigilry-cli: $cli"
+echo "sizes: text2000 $(stat -c %s "$work/text2000.pdf") B, text20000 $(stat -c %s "$work/text20000.pdf") B, images $(stat -c %s "$work/images.pdf") B"
+prepare=""
+row "cp text2000" "$(best cp "$work/text2000.pdf" "$work/_copy.pdf")"
+t2k=$(best stamp "$work/prefix.ini" "$work/text2000.pdf")
+row "stamp text2000, prefix" "$t2k" 2000
+t20k=$(best stamp "$work/prefix.ini" "$work/text20000.pdf")
+row "stamp text20000, prefix" "$t20k" 20000
+awk "BEGIN{printf \"%-44s %8.2f (linear: 10.00)\n\", \"ratio 20000 / 2000 pages\", ${t20k% *} / ${t2k% *}}"
+cpi=$(best cp "$work/images.pdf" "$work/_copy.pdf")
+row "cp images" "$cpi"
+sti=$(best stamp "$work/prefix.ini" "$work/images.pdf")
+row "stamp images, prefix" "$sti"
+awk "BEGIN{printf \"%-44s %8.2f (goal: at most 1.5)\n\", \"ratio stamp / cp, images\", ${sti% *} / ${cpi% *}}"
+prepare="cp '$work/images.pdf' '$work/images-over.pdf'"
+row "stamp images, overwrite" "$(best stamp "$work/overwrite.ini" "$work/images-over.pdf")"
+prepare="cp '$work/text2000.pdf' '$work/text-over.pdf'"
+row "stamp text2000, overwrite" "$(best stamp "$work/overwrite.ini" "$work/text-over.pdf")" 2000
+prepare=""
+row "cp 200 small files" "$(best cp "$work"/many/*.pdf "$work/many-cp/")"
+row "stamp 200 small files, prefix, one call" "$(best stamp "$work/prefix.ini" "$work"/many/s*.pdf)" 600

@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""Writes the benchmark's input PDFs: plain PDF syntax with a classic
+cross-reference table, a balanced page tree and one shared font.
+
+  make_pdfs.py text PAGES OUT.pdf      text pages (40 lines each)
+  make_pdfs.py images MEGABYTES OUT.pdf   pages holding one incompressible
+                                          image of about 1 MB each
+"""
+import os
+import random
+import sys
+
+
+class PdfWriter:
+    def __init__(self):
+        self.parts = [b"%PDF-1.4\n%\xe2\xe3\xcf\xd3\n"]
+        self.size = len(self.parts[0])
+        self.offsets = {}
+
+    def add(self, number, body, stream=None):
+        self.offsets[number] = self.size
+        data = b"%d 0 obj\n" % number + body
+        if stream is not None:
+            data += b"\nstream\n" + stream + b"\nendstream"
+        data += b"\nendobj\n"
+        self.parts.append(data)
+        self.size += len(data)
+
+    def finish(self, path, root):
+        count = max(self.offsets) + 1
+        xref = self.size
+        lines = [b"xref\n0 %d\n0000000000 65535 f \n" % count]
+        for n in range(1, count):
+            if n in self.offsets:
+                lines.append(b"%010d 00000 n \n" % self.offsets[n])
+            else:
+                lines.append(b"0000000000 65535 f \n")
+        lines.append(b"trailer\n<< /Size %d /Root %d 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (count, root, xref))
+        with open(path, "wb") as out:
+            out.writelines(self.parts + lines)
+
+
+def page_tree(writer, page_numbers, first_free, fanout=50):
+    """Adds intermediate /Pages nodes over the pages; returns the root node
+    number and the next free object number. Pages carry /Parent."""
+    level = page_numbers
+    parents = {}
+    next_number = first_free
+    while len(level) > 1 or not parents:
+        groups = [level[i:i + fanout] for i in range(0, len(level), fanout)]
+        upper = []
+        for group in groups:
+            node = next_number
+            next_number += 1
+            for kid in group:
+                parents[kid] = node
+            upper.append((node, group))
+        for node, group in upper:
+            count = sum(leaves.get(k, 1) for k in group)
+            leaves[node] = count
+            nodes[node] = (group, count)
+        level = [node for node, _ in upper]
+        if len(level) == 1:
+            break
+    return level[0], next_number, parents
+
+
+leaves = {}
+nodes = {}
+
+
+def write_text(pages, path):
+    w = PdfWriter()
+    font = 2
+    w.add(font, b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>")
+    page_numbers = [10 + 2 * i for i in range(pages)]
+    root_node, next_free, parents = page_tree(w, page_numbers, 10 + 2 * pages)
+    for i, p in enumerate(page_numbers):
+        lines = b"".join(b"72 %d Td (Line %d of page %d: the quick brown fox jumps over the lazy dog) Tj\n"
+                         % (-14 if k else 760, k + 1, i + 1) for k in range(40))
+        content = b"BT /F1 11 Tf 14 TL\n" + lines + b"ET\n"
+        w.add(p + 1, b"<< /Length %d >>" % len(content), content)
+        w.add(p, b"<< /Type /Page /Parent %d 0 R /MediaBox [0 0 595 842] /Contents %d 0 R "
+                 b"/Resources << /Font << /F1 %d 0 R >> /ProcSet [/PDF /Text] >> >>" % (parents[p], p + 1, font))
+    write_nodes(w, parents, root_node)
+    w.add(1, b"<< /Type /Catalog /Pages %d 0 R >>" % root_node)
+    w.finish(path, 1)
+
+
+def write_images(megabytes, path):
+    rng = random.Random(7)
+    w = PdfWriter()
+    side = 580  # 580 x 580 RGB = about 1 MB
+    pages = megabytes
+    page_numbers = [10 + 3 * i for i in range(pages)]
+    root_node, _, parents = page_tree(w, page_numbers, 10 + 3 * pages)
+    for i, p in enumerate(page_numbers):
+        pixels = rng.randbytes(side * side * 3)
+        w.add(p + 2, b"<< /Type /XObject /Subtype /Image /Width %d /Height %d /ColorSpace /DeviceRGB "
+                     b"/BitsPerComponent 8 /Length %d >>" % (side, side, len(pixels)), pixels)
+        content = b"q 500 0 0 500 47 171 cm /Im0 Do Q\n"
+        w.add(p + 1, b"<< /Length %d >>" % len(content), content)
+        w.add(p, b"<< /Type /Page /Parent %d 0 R /MediaBox [0 0 595 842] /Contents %d 0 R "
+                 b"/Resources << /XObject << /Im0 %d 0 R >> >> >>" % (parents[p], p + 1, p + 2))
+    write_nodes(w, parents, root_node)
+    w.add(1, b"<< /Type /Catalog /Pages %d 0 R >>" % root_node)
+    w.finish(path, 1)
+
+
+def write_nodes(w, parents, root_node):
+    for node, (kids, count) in nodes.items():
+        parent = b" /Parent %d 0 R" % parents[node] if node in parents else b""
+        refs = b" ".join(b"%d 0 R" % k for k in kids)
+        w.add(node, b"<< /Type /Pages%s /Kids [%s] /Count %d >>" % (parent, refs, count))
+
+
+if __name__ == "__main__":
+    kind, amount, out = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+    leaves.clear()
+    nodes.clear()
+    if kind == "text":
+        write_text(amount, out)
+    else:
+        write_images(amount, out)
