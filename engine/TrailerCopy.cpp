@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/CommentFreeTokens.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -28,11 +29,11 @@ bool IsDigits(const std::string& t) {
 // Positions the reader after the "<<" of the section's dictionary: the
 // trailer of a classic section, or the dictionary of a cross-reference
 // stream ("N G obj <<" at the offset).
-bool SeekSectionDictionary(TokenReader& reader, int64_t sectionOffset, bool& isStream) {
-    if (!reader.Seek(sectionOffset)) return false;
-    isStream = IsDigits(reader.NextToken()) && IsDigits(reader.NextToken()) && reader.NextToken() == "obj";
-    if (isStream) return reader.NextToken() == "<<";
-    return reader.Seek(sectionOffset) && reader.SearchToken("trailer") && reader.SearchToken("<<");
+bool SeekSectionDictionary(CommentFreeTokens& tokens, int64_t sectionOffset, bool& isStream) {
+    if (!tokens.Seek(sectionOffset)) return false;
+    isStream = IsDigits(tokens.Next()) && IsDigits(tokens.Next()) && tokens.Next() == "obj";
+    if (isStream) return tokens.Next() == "<<";
+    return tokens.Seek(sectionOffset) && tokens.SearchToken("trailer") && tokens.SearchToken("<<");
 }
 
 // Keys that describe the section itself rather than the document: the update
@@ -48,33 +49,38 @@ bool IsSectionKey(const std::string& key, bool isStream) {
 // The tokens of one value that begins with first: a dictionary, array,
 // literal or hexadecimal string up to its matching close, a reference
 // "n g R", or the single token.
-void ValueTokens(TokenReader& reader, const std::string& first, std::vector<std::string>& out) {
+void ValueTokens(CommentFreeTokens& tokens, const std::string& first, std::vector<std::string>& out) {
     out.push_back(first);
+    if (tokens.InString()) {
+        while (tokens.StringContinues()) out.push_back(tokens.Next());
+        return;
+    }
     std::string open;
     std::string close;
-    if (first == "<<" || first == "[" || first == "(" || first == "<") {
+    if (first == "<<" || first == "[" || first == "<") {
         open = first;
-        close = first == "<<" ? ">>" : first == "[" ? "]" : first == "(" ? ")" : ">";
+        close = first == "<<" ? ">>" : first == "[" ? "]" : ">";
     }
     if (!open.empty()) {
         for (int depth = 1; depth > 0;) {
-            std::string t = reader.NextToken();
+            std::string t = tokens.Next();
             if (t.empty()) return;
-            if (t == open && open != "<") ++depth;
-            if (t == close) --depth;
+            const bool inString = tokens.InString();
+            if (!inString && t == open && open != "<") ++depth;
+            if (!inString && t == close) --depth;
             out.push_back(std::move(t));
         }
         return;
     }
     if (!IsDigits(first)) return;
-    const int64_t position = reader.Tell();
-    std::string generation = reader.NextToken();
-    std::string keyword = reader.NextToken();
+    const int64_t position = tokens.Tell();
+    std::string generation = tokens.Next();
+    std::string keyword = tokens.Next();
     if (IsDigits(generation) && keyword == "R") {
         out.push_back(std::move(generation));
         out.push_back(std::move(keyword));
     } else {
-        reader.Seek(position);
+        tokens.Seek(position);
     }
 }
 
@@ -82,12 +88,12 @@ void ValueTokens(TokenReader& reader, const std::string& first, std::vector<std:
 // dropped here may be a name (/Type /XRef) or a dictionary (/DecodeParms),
 // which the token-by-token skip of a classic trailer would not tell from the
 // next key.
-std::string CopyStreamKeys(TokenReader& reader) {
+std::string CopyStreamKeys(CommentFreeTokens& tokens) {
     std::string out;
-    for (std::string t = reader.NextToken(); !t.empty(); t = reader.NextToken()) {
-        if (t == ">>") return out + ">> ";
+    for (std::string t = tokens.Next(); !t.empty(); t = tokens.Next()) {
+        if (t == ">>" && !tokens.InString()) return out + ">> ";
         std::vector<std::string> value;
-        ValueTokens(reader, reader.NextToken(), value);
+        ValueTokens(tokens, tokens.Next(), value);
         if (IsSectionKey(t, true)) continue;
         out += t + " ";
         for (const std::string& token : value)
@@ -96,15 +102,27 @@ std::string CopyStreamKeys(TokenReader& reader) {
     return out + ">> ";
 }
 
+// Comments are left out, since the keys are joined on one line; tokens of
+// literal strings are copied as they come and count as neither keys nor
+// brackets.
 std::string CopyKeys(TokenReader& reader, int64_t sectionOffset) {
+    CommentFreeTokens tokens(reader);
     bool isStream = false;
-    if (!SeekSectionDictionary(reader, sectionOffset, isStream)) return ">> ";
-    if (isStream) return CopyStreamKeys(reader);
+    if (!SeekSectionDictionary(tokens, sectionOffset, isStream)) return ">> ";
+    if (isStream) return CopyStreamKeys(tokens);
     std::string out;
 
     int depth = 1;
     bool skipping = false;  // inside the value of a key of the section
-    for (std::string t = reader.NextToken(); !t.empty(); t = reader.NextToken()) {
+    for (std::string t = tokens.Next(); !t.empty(); t = tokens.Next()) {
+        if (tokens.InString()) {
+            if (!skipping) out += t + " ";
+            continue;
+        }
+        // A trailer that never closes ends where the section's "startxref"
+        // begins: copying past it would carry the old startxref and %%EOF
+        // into the new trailer.
+        if (t == "startxref") break;
         // A key of the trailer itself starts or ends a skip; the closing ">>" ends it too.
         if (depth == 1 && t[0] == '/') skipping = IsSectionKey(t, false);
         if (depth == 1 && t == ">>") skipping = false;
@@ -113,7 +131,8 @@ std::string CopyKeys(TokenReader& reader, int64_t sectionOffset) {
         if (!skipping) out += t + " ";
         if (depth == 0) return out;
     }
-    return out + ">> ";
+    for (; depth > 0; --depth) out += ">> ";
+    return out;
 }
 
 }  // namespace
