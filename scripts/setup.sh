@@ -7,9 +7,10 @@ cd "$(dirname "$0")/.."
 
 build_dir=build
 sanitize=OFF
+gui=ON
 while [ $# -gt 0 ]; do
   case "$1" in
-    --sanitize) sanitize=ON; build_dir=build-asan ;;
+    --sanitize) sanitize=ON; gui=OFF; build_dir=build-asan ;;  # Qt's own allocations are not ours to check
     --build-dir) build_dir="$2"; shift ;;
     *) echo "setup.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -49,5 +50,5 @@ fi
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B "$build_dir" -G Ninja -DSIGILRY_WERROR="$werror" -DSIGILRY_SANITIZE="$sanitize" >/dev/null
+cmake -S . -B "$build_dir" -G Ninja -DSIGILRY_WERROR="$werror" -DSIGILRY_SANITIZE="$sanitize" -DSIGILRY_BUILD_GUI="$gui" >/dev/null
 cmake --build "$build_dir" -j2
