@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "engine/OutputNaming.h"
-#include "engine/PageCommentRepair.h"
 #include "engine/TrailerCopy.h"
 #include "image/ImageObjects.h"
 #include "pdf/CidFont.h"
@@ -222,8 +221,7 @@ std::vector<ResourceRequest> JobRunner::PageRequests(const PageEntry& page, Page
 // Page object, merged resources and stamp content of one page. Only a failed
 // resources merge stops the pass (error 16).
 bool JobRunner::StampPage(int32_t index) {
-    if (job_.WritePageObject(index) && PageDictionaryHasComment(job_, job_.Pages().At(index)))
-        RewritePageWithoutComments(job_, index);
+    job_.WritePageObject(index);
     const PageEntry page = job_.Pages().At(index);
     PageNames names;
     std::vector<std::string*> targets;

@@ -51,10 +51,6 @@ bool IsSectionKey(const std::string& key, bool isStream) {
 // "n g R", or the single token.
 void ValueTokens(CommentFreeTokens& tokens, const std::string& first, std::vector<std::string>& out) {
     out.push_back(first);
-    if (tokens.InString()) {
-        while (tokens.StringContinues()) out.push_back(tokens.Next());
-        return;
-    }
     std::string open;
     std::string close;
     if (first == "<<" || first == "[" || first == "<") {
@@ -65,9 +61,8 @@ void ValueTokens(CommentFreeTokens& tokens, const std::string& first, std::vecto
         for (int depth = 1; depth > 0;) {
             std::string t = tokens.Next();
             if (t.empty()) return;
-            const bool inString = tokens.InString();
-            if (!inString && t == open && open != "<") ++depth;
-            if (!inString && t == close) --depth;
+            if (t == open && open != "<") ++depth;
+            if (t == close) --depth;
             out.push_back(std::move(t));
         }
         return;
@@ -91,7 +86,7 @@ void ValueTokens(CommentFreeTokens& tokens, const std::string& first, std::vecto
 std::string CopyStreamKeys(CommentFreeTokens& tokens) {
     std::string out;
     for (std::string t = tokens.Next(); !t.empty(); t = tokens.Next()) {
-        if (t == ">>" && !tokens.InString()) return out + ">> ";
+        if (t == ">>") return out + ">> ";
         std::vector<std::string> value;
         ValueTokens(tokens, tokens.Next(), value);
         if (IsSectionKey(t, true)) continue;
@@ -102,9 +97,8 @@ std::string CopyStreamKeys(CommentFreeTokens& tokens) {
     return out + ">> ";
 }
 
-// Comments are left out, since the keys are joined on one line; tokens of
-// literal strings are copied as they come and count as neither keys nor
-// brackets.
+// Comments are left out, since the keys are joined on one line; literal
+// strings are copied whole.
 std::string CopyKeys(TokenReader& reader, int64_t sectionOffset) {
     CommentFreeTokens tokens(reader);
     bool isStream = false;
@@ -115,10 +109,6 @@ std::string CopyKeys(TokenReader& reader, int64_t sectionOffset) {
     int depth = 1;
     bool skipping = false;  // inside the value of a key of the section
     for (std::string t = tokens.Next(); !t.empty(); t = tokens.Next()) {
-        if (tokens.InString()) {
-            if (!skipping) out += t + " ";
-            continue;
-        }
         // A trailer that never closes ends where the section's "startxref"
         // begins: copying past it would carry the old startxref and %%EOF
         // into the new trailer.

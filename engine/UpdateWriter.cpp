@@ -2,6 +2,7 @@
 // resources, content streams and the closing cross-reference section.
 #include <map>
 
+#include "engine/CommentFreeTokens.h"
 #include "engine/PageTreeWalker.h"
 #include "engine/PdfJob.h"
 #include "engine/ResourcesMerger.h"
@@ -98,60 +99,77 @@ bool PdfJob::WritePageContent(int32_t index, std::string_view content) {
 
 namespace {
 // Tokens up to "]" (or "endobj", or the end of the file), each followed by a space.
-std::string TokensUpToBracket(TokenReader& reader) {
+std::string TokensUpToBracket(CommentFreeTokens& tokens) {
     std::string text;
-    for (std::string t = reader.NextToken(); !t.empty() && t != "]" && t != "endobj"; t = reader.NextToken())
+    for (std::string t = tokens.Next(); !t.empty() && t != "]" && t != "endobj"; t = tokens.Next())
         text += t + " ";
     return text;
+}
+
+// An array up to its "]", otherwise a reference (two more tokens).
+void SkipContentsValue(CommentFreeTokens& tokens) {
+    if (tokens.Next() == "[") {
+        tokens.SearchToken("]");
+    } else {
+        tokens.Next();
+        tokens.Next();
+    }
+}
+
+// A dictionary up to its matching ">>" (nested ones counted), otherwise a
+// reference (two more tokens).
+void SkipResourcesValue(CommentFreeTokens& tokens) {
+    if (tokens.Next() != "<<") {
+        tokens.Next();
+        tokens.Next();
+        return;
+    }
+    for (int inner = 1; inner > 0;) {
+        const std::string skipped = tokens.Next();
+        if (skipped.empty()) break;
+        if (skipped == "<<") ++inner;
+        if (skipped == ">>") --inner;
+    }
 }
 }  // namespace
 
 // The page's present content streams as "n g R " references (or the tokens of
-// its contents array), in their order.
+// its contents array), in their order. Comments are left out: the references
+// go on the one line that ends with the stamp stream's.
 std::string PdfJob::ExistingContents(const PageEntry& page) {
     if (!SeekObject(page.objectNumber, page.generation)) return std::string();
-    if (reader_.FindKey("/Contents") != FindResult::Found) return std::string();
-    const std::string t = reader_.NextToken();
-    if (t == "[") return TokensUpToBracket(reader_);
+    CommentFreeTokens tokens(reader_);
+    if (tokens.FindKey("/Contents") != FindResult::Found) return std::string();
+    const std::string t = tokens.Next();
+    if (t == "[") return TokensUpToBracket(tokens);
     const int64_t number = TokenReader::LeadingInt(t);
-    const int64_t generation = reader_.ReadInt();
+    const int64_t generation = tokens.ReadInt();
     const std::string reference = Format("%ld %d R ", number, generation);
     if (!SeekObject(number, generation)) return reference;  // error 9 stays behind
-    for (int i = 0; i < 3; ++i) reader_.NextToken();         // number, generation, "obj"
-    if (reader_.NextToken() == "[") return TokensUpToBracket(reader_);  // an indirect array of streams
+    CommentFreeTokens target(reader_);
+    for (int i = 0; i < 3; ++i) target.Next();                      // number, generation, "obj"
+    if (target.Next() == "[") return TokensUpToBracket(target);  // an indirect array of streams
     return reference;
 }
 
 // Every key of the old page dictionary but /Contents and /Resources, each
 // token followed by a space, up to and including the dictionary's closing
 // ">>". Nested dictionaries are counted; a dictionary cut short by the end of
-// the file is closed.
+// the file is closed. Comments are left out, since the tokens are joined on
+// one line; literal strings are copied whole.
 std::string PdfJob::CopyPageDictionaryRest(const PageEntry& page) {
-    if (!SeekObject(page.objectNumber, page.generation) || !reader_.SearchToken("<<")) return ">> ";
+    if (!SeekObject(page.objectNumber, page.generation)) return ">> ";
+    CommentFreeTokens tokens(reader_);
+    if (!tokens.SearchToken("<<")) return ">> ";
     std::string text;
     int depth = 1;
-    for (std::string t = reader_.NextToken(); !t.empty() && t != "endobj"; t = reader_.NextToken()) {
+    for (std::string t = tokens.Next(); !t.empty() && t != "endobj"; t = tokens.Next()) {
         if (depth == 1 && t == "/Contents") {
-            if (reader_.NextToken() == "[") {
-                reader_.SearchToken("]");
-            } else {
-                reader_.NextToken();
-                reader_.NextToken();
-            }
+            SkipContentsValue(tokens);
             continue;
         }
         if (depth == 1 && t == "/Resources") {
-            if (reader_.NextToken() != "<<") {
-                reader_.NextToken();
-                reader_.NextToken();
-                continue;
-            }
-            for (int inner = 1; inner > 0;) {
-                const std::string skipped = reader_.NextToken();
-                if (skipped.empty()) break;
-                if (skipped == "<<") ++inner;
-                if (skipped == ">>") --inner;
-            }
+            SkipResourcesValue(tokens);
             continue;
         }
         if (t == "<<") ++depth;

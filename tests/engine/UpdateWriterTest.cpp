@@ -14,14 +14,15 @@ using test::TestPdf;
 using Category = ResourceRequest::Category;
 
 // Catalog 1, pages node 3 with the one page 12, stream 5, resources 7; /Size 40.
-std::string PageTwelvePdf(const std::string& pageKeys, const std::string& extraObjects = "") {
+std::string PageTwelvePdf(const std::string& pageKeys, const std::string& extraObjects = "",
+                          const std::string& contentsArray = "[5 0 R 6 0 R]") {
     TestPdf pdf;
     pdf.Object(1, "<< /Type /Catalog /Pages 3 0 R >>");
     pdf.Object(3, "<< /Type /Pages /Kids [ 12 0 R ] /Count 1 >>");
     pdf.Object(5, "<< /Length 0 >>\nstream\n\nendstream");
     pdf.Object(6, "<< /Length 0 >>\nstream\n\nendstream");
     pdf.Object(7, "<< /ProcSet [/PDF] >>");
-    pdf.Object(8, "[5 0 R 6 0 R]");
+    pdf.Object(8, contentsArray);
     pdf.Object(12, "<< /Type /Page /Parent 3 0 R " + pageKeys + " >>");
     if (!extraObjects.empty()) pdf.Raw(extraObjects);
     pdf.EndSection(40, "/Root 1 0 R");
@@ -70,6 +71,44 @@ TEST(UpdateWriterTest, ExistingContentsForms) {
         ASSERT_TRUE(u.job->WritePageObject(0)) << row.name;
         EXPECT_EQ(u.Appended(), kSaveStream + "12 0 obj\r\n<</Contents " + row.contents +
                                     "\r\n/Resources 7 0 R\r\n/Type /Page /Parent 3 0 R >> \r\nendobj\r\n")
+            << row.name;
+        EXPECT_EQ(u.job->ErrorCode(), 0) << row.name;
+    }
+}
+
+// A comment would swallow the rest of the line the copy joins the tokens on:
+// the page object is written without them. Literal strings are copied whole,
+// "%" and escaped parentheses included.
+TEST(UpdateWriterTest, PageObjectWithComments) {
+    struct Row {
+        const char* name;
+        std::string keys;
+        std::string contents;
+        std::string rest;
+        std::string contentsArray = "[5 0 R 6 0 R]";
+    };
+    const std::vector<Row> rows = {
+        {"PageNumberComment", "% 1\n/MediaBox [0 0 612 792] /Contents 5 0 R /Resources 7 0 R",
+         "[41 0 R 5 0 R 40 0 R]", "/MediaBox [ 0 0 612 792 ] >> "},
+        {"CommentsAfterValues", "/Rotate 90 % quarter turn\r\n/Contents 5 0 R %\n/Resources 7 0 R %last",
+         "[41 0 R 5 0 R 40 0 R]", "/Rotate 90 >> "},
+        {"CommentGluedToValue", "/Rotate 90%c >> ]\r\n/Resources 7 0 R", "[41 0 R 40 0 R]", "/Rotate 90 >> "},
+        {"CommentInsideContentsArray", "/Contents [5 0 R % first\r\n6 0 R] /Resources 7 0 R",
+         "[41 0 R 5 0 R 6 0 R 40 0 R]", ">> "},
+        {"CommentBeforeContentsValue", "/Contents % the stream\n6 0 R /Resources 7 0 R", "[41 0 R 6 0 R 40 0 R]",
+         ">> "},
+        {"CommentInIndirectContentsArray", "/Contents 8 0 R /Resources 7 0 R", "[41 0 R 5 0 R 6 0 R 40 0 R]", ">> ",
+         "% streams\n[5 0 R % the first\n6 0 R]"},
+        {"CommentInNestedDictionary", "/Resources 7 0 R /Group << /S /Transparency % blend\n/CS /DeviceRGB >>",
+         "[41 0 R 40 0 R]", "/Group << /S /Transparency /CS /DeviceRGB >> >> "},
+        {"PercentAndEscapesInString", "/Resources 7 0 R /Title (50% \\) off >> (x)) /Rotate 90",
+         "[41 0 R 40 0 R]", "/Title (50% \\) off >> (x)) /Rotate 90 >> "},
+    };
+    for (const Row& row : rows) {
+        Update u = StartUpdate(PageTwelvePdf(row.keys, "", row.contentsArray));
+        ASSERT_TRUE(u.job->WritePageObject(0)) << row.name;
+        EXPECT_EQ(u.Appended(), kSaveStream + "12 0 obj\r\n<</Contents " + row.contents +
+                                    "\r\n/Resources 7 0 R\r\n/Type /Page /Parent 3 0 R " + row.rest + "\r\nendobj\r\n")
             << row.name;
         EXPECT_EQ(u.job->ErrorCode(), 0) << row.name;
     }
@@ -159,9 +198,17 @@ TEST(TrailerCopyTest, KeysOfTheNewestTrailer) {
         {"SizeAndPrevAnywhere", "xref\ntrailer\n<</Prev 100/Root 1 0 R/Size 9>>\nstartxref\n1\n%%EOF\n",
          "/Root 1 0 R >> "},
         {"InlineInfoDictionary", "xref\ntrailer\n<< /Size 3 /Info << /Producer (a) /Size 3 >> /Prev 7 /Root 1 0 R >>\n",
-         "/Info << /Producer ( a ) /Size 3 >> /Root 1 0 R >> "},
+         "/Info << /Producer (a) /Size 3 >> /Root 1 0 R >> "},
         {"NoTrailerKeyword", "xref\n0 1\n0000000000 65535 f \n", ">> "},
         {"CutShort", "xref\ntrailer\n<< /Size 3 /Root 1 0 R", "/Root 1 0 R >> "},
+        {"CommentsLeftOut", "xref\ntrailer\n<< /Size 3 % objects\n/Root 1 0 R % catalog >>\r\n/Info 2 0 R >>\n",
+         "/Root 1 0 R /Info 2 0 R >> "},
+        {"CommentInSkippedValue", "xref\ntrailer\n<< /Root 1 0 R /Prev % older\n7 /Info 2 0 R >>\n",
+         "/Root 1 0 R /Info 2 0 R >> "},
+        {"LiteralIdWithEscapes", "xref\ntrailer\n<< /Size 3 /Root 1 0 R /ID [(a\\)%b) (c)] >>\n",
+         "/Root 1 0 R /ID [ (a\\)%b) (c) ] >> "},
+        {"StreamDictionaryComments", "5 0 obj\n<< /Type /XRef % section\n/Root 1 0 R /W [1 2 1] %w\n/Size 6 >>\n",
+         "/Root 1 0 R >> "},
     };
     for (const Row& row : rows) {
         PdfFile file;

@@ -1,0 +1,54 @@
+#pragma once
+// The job's tokens without comments, for the copies that join an old
+// object's tokens on one line (the rest of a page dictionary, a contents
+// array, the trailer keys). A comment left in such a line would swallow
+// everything after it, including the keys and brackets the update adds.
+//
+// Outside a literal string, a "%" starts a comment that runs to the end of
+// its line; the token reader does not know comments, so the comment's words
+// come from it as tokens and are passed over here (a "%" inside a token, as
+// in "/Page%c", ends the token there).
+//
+// A literal string comes as one token, "(" to its matching ")" (nested pairs
+// counted, backslash escapes honoured), byte for byte: its "%" is no
+// comment, and re-joining its words with spaces would break an escaped
+// parenthesis ("\)" becoming "\ )", which ends the string early). A
+// "(" without a matching ")" before the end of the file comes alone, as the
+// token reader gives it.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pdf/TokenReader.h"
+
+namespace sgry {
+
+class CommentFreeTokens {
+public:
+    // Reads through reader (borrowed) from its current position.
+    explicit CommentFreeTokens(TokenReader& reader) : reader_(reader) {}
+
+    // The next token that is not part of a comment; empty at end of file. A
+    // literal string is one token and never equals a key, bracket or keyword.
+    std::string Next();
+    // Leading integer of the next token, as TokenReader::ReadInt.
+    int64_t ReadInt() { return TokenReader::LeadingInt(Next()); }
+    // Reads tokens until one equals word without regard to letter case;
+    // false at end of file.
+    bool SearchToken(std::string_view word);
+    // Reads tokens until one equals key exactly, "endobj", or end of file.
+    FindResult FindKey(std::string_view key);
+
+    int64_t Tell() const { return reader_.Tell(); }
+    bool Seek(int64_t offset) { return reader_.Seek(offset); }
+
+private:
+    void SkipRestOfLine();
+    // Completes the literal string whose "(" was just read; false (and the
+    // position unchanged) when the file ends before its closing ")".
+    bool ReadStringRest(std::string& text);
+
+    TokenReader& reader_;
+};
+
+}  // namespace sgry
