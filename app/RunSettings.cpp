@@ -2,14 +2,17 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "app/AutoFontChange.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/SjisText.h"
 #include "settings/SettingsFile.h"
+#include "settings/WatermarkWordTable.h"
 #include "settings/ValueEscape.h"
 
 namespace sgry {
@@ -111,6 +114,20 @@ bool LoadRunSettings(const std::string& iniPath, const std::vector<SettingOverri
     LoadSettings(scratch.Path(), stamp);
     LoadSettings(scratch.Path(), app);
     return true;
+}
+
+std::string ApplyAutoFontChanges(StampSettings& stamp) {
+    std::array<int32_t, 2> groupFlags{};
+    for (int32_t group = 0; group < 2; ++group) {
+        const std::size_t first = static_cast<std::size_t>(group) * 3;
+        std::array<HeaderFooterColumn, 3> columns;
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            columns[c] = {stamp.Slots[first + c].StyleType, stamp.Slots[first + c].CustomText};
+        groupFlags[static_cast<std::size_t>(group)] = AutoFontChangeHeaderFooter(stamp, group, columns);
+        for (std::size_t c = 0; c < columns.size(); ++c) stamp.Slots[first + c].CustomText = columns[c].text;
+    }
+    const int32_t watermarkFlags = AutoFontChangeWatermark(FindWordRow(stamp.WaterMarkType), stamp.WaterMarkFont);
+    return AutoChangeReport(groupFlags[0], groupFlags[1], watermarkFlags);
 }
 
 }  // namespace sgry

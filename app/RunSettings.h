@@ -31,4 +31,13 @@ bool ParseOverride(const std::string& argument, SettingOverride& out, std::strin
 bool LoadRunSettings(const std::string& iniPath, const std::vector<SettingOverride>& overrides,
                      StampSettings& stamp, AppSettings& app, std::string& reason);
 
+// The automatic font and text changes that the stamp settings sheet makes
+// when it stores (app/AutoFontChange.h), made on settings that no sheet has
+// seen (a file edited by hand, --set overrides): both header/footer groups
+// with the styles and texts of their slots, then the text watermark with the
+// row of WaterMarkType. Only `stamp` changes. Returns the report the sheet
+// shows when it closes (UTF-8, CR LF line breaks), "" when nothing it names
+// changed.
+std::string ApplyAutoFontChanges(StampSettings& stamp);
+
 }  // namespace sgry

@@ -95,6 +95,9 @@ int Main(const std::vector<std::string>& arguments) {
     StampSettings stamp;
     AppSettings app;
     if (!LoadRunSettings(iniPath, options.overrides, stamp, app, reason)) return UsageError(err, reason);
+    // A combination the settings sheet never lets through would draw garbage.
+    const std::string changes = ApplyAutoFontChanges(stamp);
+    if (!changes.empty()) err.WriteLine(cli::TerminalLineBreaks(changes));
 
     cli::TerminalPrompts prompts(err, stdin, ::isatty(STDIN_FILENO) == 1, options.yes);
     cli::TerminalProgress progress(err, options.quiet);

@@ -72,5 +72,49 @@ TEST(RunSettingsTest, MissingFileGivesTheDefaultsWithTheOverrides) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("none.ini")));
 }
 
+// Settings that reach a run without the settings sheet get the sheet's
+// automatic changes: every slot of both groups and the text watermark.
+TEST(RunSettingsTest, AutomaticFontChangesOfTheSheet) {
+    const std::string japanese = sjis::FromUtf8("社外秘").value();
+    StampSettings stamp;
+    stamp.Slots[0] = {};  // header left: Japanese text in a Latin font
+    stamp.Slots[0].StyleType = HeaderFooterStyle::Text;
+    stamp.Slots[0].CustomText = japanese;
+    stamp.Slots[4].StyleType = HeaderFooterStyle::Text;  // footer centre: Latin text in a Japanese font
+    stamp.Slots[4].CustomText = "A1";
+    stamp.Slots[4].FontName = "HeiseiKakuGo-W5";
+    stamp.Slots[5].StyleType = HeaderFooterStyle::PageNumber;  // footer right: page number in a Japanese font
+    stamp.Slots[5].FontName = "HeiseiMin-W3";
+    stamp.Slots[1].StyleType = HeaderFooterStyle::Text;  // header centre: nothing to change
+    stamp.Slots[1].CustomText = "plain";
+    stamp.WaterMarkType = 1;  // 社外秘, Japanese fonts only, with the default Courier
+
+    const std::string report = ApplyAutoFontChanges(stamp);
+    EXPECT_EQ(report,
+              "設定の一部を以下のように自動変更しました\r\n\r\n"
+              "・ヘッダ・フッタ文字列のうち全角文字が含まれているものを、日本語フォントに変更しました\r\n"
+              "・文字透かしのフォントを全角フォントに変更しました\r\n");
+    EXPECT_EQ(stamp.Slots[0].FontName, "HeiseiMin-W3");
+    EXPECT_EQ(stamp.Slots[0].CustomText, japanese);
+    EXPECT_EQ(stamp.Slots[4].CustomText, sjis::FromUtf8("Ａ１").value());
+    EXPECT_EQ(stamp.Slots[4].FontName, "HeiseiKakuGo-W5");
+    EXPECT_EQ(stamp.Slots[5].FontName, "Courier");
+    EXPECT_EQ(stamp.Slots[1].FontName, "Courier");
+    EXPECT_EQ(stamp.Slots[1].CustomText, "plain");
+    EXPECT_EQ(stamp.WaterMarkFont, "HeiseiPMin-W3");
+
+    // Settings the sheet would let through unchanged give no report, and a
+    // second application changes nothing more.
+    const StampSettings corrected = stamp;
+    EXPECT_EQ(ApplyAutoFontChanges(stamp), "");
+    for (std::size_t i = 0; i < stamp.Slots.size(); ++i) {
+        EXPECT_EQ(stamp.Slots[i].FontName, corrected.Slots[i].FontName) << i;
+        EXPECT_EQ(stamp.Slots[i].CustomText, corrected.Slots[i].CustomText) << i;
+    }
+    StampSettings defaults;
+    EXPECT_EQ(ApplyAutoFontChanges(defaults), "");
+    EXPECT_EQ(defaults.WaterMarkFont, "Courier");
+}
+
 }  // namespace
 }  // namespace sgry

@@ -189,5 +189,27 @@ TEST_F(CliTest, RefusedImageStopsBeforeAnyFileWithTwo) {
     EXPECT_FALSE(Exists("_a.pdf"));
 }
 
+// A Japanese watermark word with the default Latin font, as --set or a file
+// edited by hand can give it, would draw garbage: the run makes the sheet's
+// automatic change and says so, and leaves the settings file as it was.
+TEST_F(CliTest, WatermarkWordGetsAFontThatCanDrawIt) {
+    if (!test::ToolExists("pdftotext")) GTEST_SKIP() << "pdftotext missing";
+    const std::string a = Pdf("a.pdf");
+    const std::string before = ScratchDir::Read(ini);
+    const Result r = Run({"--settings", ini, "--yes", "--quiet", "--set", "WaterMarkType=1", a});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.starts_with("設定の一部を以下のように自動変更しました\n\n"
+                                  "・文字透かしのフォントを全角フォントに変更しました\n\n"))
+        << r.err;
+    const std::string text = test::PageText(dir.File("_a.pdf"), 1);
+    EXPECT_NE(text.find("社外秘"), std::string::npos) << text;
+    EXPECT_EQ(ScratchDir::Read(ini), before);
+
+    // Settings the sheet would store unchanged run without a report.
+    const Result plain = Run({"--settings", ini, "--yes", "--quiet", a});
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.err.find("自動変更"), std::string::npos) << plain.err;
+}
+
 }  // namespace
 }  // namespace sgry
