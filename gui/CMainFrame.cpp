@@ -77,6 +77,7 @@ void CMainFrame::CreateMenu() {
     MakeCommand(kIdSaveList, "ﾌｧｲﾙﾘｽﾄを保存(&S)", "現在のﾌｧｲﾙﾘｽﾄを保存する", "リストを保存");
     MakeCommand(kIdStampSetting, "書き出し設定", "スタンプ書き出しの設定を行う", "書き出し設定");
     MakeCommand(kIdRun, "書き出しの実行", "スタンプの書き出しを行う", "書き出しの実行");
+    MakeCommand(kIdEraseStamps, "スタンプを消去(&U)", "チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く", nullptr);
     MakeCommand(kIdPreferences, "環境設定(&E)", nullptr, nullptr);
     MakeCommand(kIdAppExit, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", nullptr, nullptr);
 
@@ -86,6 +87,7 @@ void CMainFrame::CreateMenu() {
     connect(Command(kIdSaveList), &QAction::triggered, doc_, &CSgryDoc::OnSaveList);
     connect(Command(kIdStampSetting), &QAction::triggered, this, &CMainFrame::OnStampSetting);
     connect(Command(kIdRun), &QAction::triggered, doc_, &CSgryDoc::OnRun);
+    connect(Command(kIdEraseStamps), &QAction::triggered, doc_, &CSgryDoc::OnEraseStamps);
     connect(Command(kIdPreferences), &QAction::triggered, this, &CMainFrame::OnPreferences);
     connect(Command(kIdAppExit), &QAction::triggered, this, &QWidget::close);
 
@@ -95,6 +97,7 @@ void CMainFrame::CreateMenu() {
     file->addSeparator();
     file->addAction(Command(kIdOpenList));
     file->addAction(Command(kIdSaveList));
+    file->addAction(Command(kIdEraseStamps));
     file->addSeparator();
     file->addAction(Command(kIdPreferences));
     file->addSeparator();

@@ -31,6 +31,7 @@ inline constexpr int kIdAddFile = 32774;
 inline constexpr int kIdRemoveFile = 32775;
 inline constexpr int kIdRun = 32776;
 inline constexpr int kIdPreferences = 32786;
+inline constexpr int kIdEraseStamps = 32787;
 inline constexpr int kIdAppExit = 57665;
 inline constexpr const char* kIdleText = "ﾚﾃﾞｨ";
 

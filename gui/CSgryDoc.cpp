@@ -1,5 +1,8 @@
 #include "gui/CSgryDoc.h"
 
+#include <QApplication>
+
+#include "engine/EraseStamp.h"
 #include "platform/FileSystem.h"
 
 namespace sgry {
@@ -50,6 +53,32 @@ void CSgryDoc::OnRun() {
     BatchRun run(stamp_, app_, prompts_, progress);
     lastOutcome_ = run.OnRun(view_.BatchRows());
     running_ = false;
+}
+
+// A stamp never changes a file's page count, so the rows stay as they are.
+// Like a run, the command keeps the window open and turns drops away until
+// it is done (message boxes let events through).
+void CSgryDoc::OnEraseStamps() {
+    if (running_) return;
+    if (view_.List().Count() == 0) {
+        prompts_.ShowMessage(list_message::kNoFiles);
+        return;
+    }
+    if (!prompts_.AskOkCancel(kEraseConfirm)) return;
+    running_ = true;
+    int erased = 0;
+    for (const BatchRow& row : view_.BatchRows()) {
+        if (!row.checked) continue;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const EraseOutcome outcome = EraseLastStamp(row.path);
+        QApplication::restoreOverrideCursor();
+        if (outcome.code == erase_result::kErased)
+            ++erased;
+        else
+            prompts_.ShowMessage(outcome.message);
+    }
+    running_ = false;
+    if (erased > 0) prompts_.ShowMessage(kErasedSummary, MessageIcon::Information);
 }
 
 }  // namespace sgry

@@ -19,6 +19,8 @@ inline constexpr const char* kAddFilesTitle = "ﾘｽﾄへ追加するPDFﾌｧ
 inline constexpr const char* kPdfFilter = "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||";
 inline constexpr const char* kListFileTitle = "ファイルリスト名の指定";
 inline constexpr const char* kListFileFilter = "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||";
+inline constexpr const char* kEraseConfirm = "チェックしたファイルからスタンプを消去しますか？";
+inline constexpr const char* kErasedSummary = "消去しました";
 
 // A chosen list-file name whose last four characters are not ".lst" in any
 // case gets ".lst" appended ("files" gives "files.lst", "A.LST" stays).
@@ -45,6 +47,11 @@ public slots:
     void OnOpenList();   // 32772
     void OnSaveList();   // 32773
     void OnRun();        // 32776
+    // 32787: after an OK/Cancel question, removes the last erasable stamp
+    // from every checked row's file (engine/EraseStamp.h), in list order.
+    // Each refused file shows its own message and is left as it was; one
+    // information box "消去しました" ends a command that erased anything.
+    void OnEraseStamps();
 
 private:
     CSgryView& view_;

@@ -42,8 +42,9 @@ TEST_F(FrameTest, MenuHoldsTheCommandsInOrder) {
     for (QAction* action : menus[0]->menu()->actions())
         entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + " " + action->text());
     EXPECT_EQ(entries, (QStringList{"32774 ﾌｧｲﾙを追加(&A)", "32775 ﾌｧｲﾙを削除(&D)", "-",
-                                    "32772 ﾌｧｲﾙﾘｽﾄを開く(&O)", "32773 ﾌｧｲﾙﾘｽﾄを保存(&S)", "-",
-                                    "32786 環境設定(&E)", "-", "57665 ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
+                                    "32772 ﾌｧｲﾙﾘｽﾄを開く(&O)", "32773 ﾌｧｲﾙﾘｽﾄを保存(&S)",
+                                    "32787 スタンプを消去(&U)", "-", "32786 環境設定(&E)", "-",
+                                    "57665 ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
 }
 
 struct ToolRow {

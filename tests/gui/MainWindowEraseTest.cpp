@@ -1,0 +1,141 @@
+// The erase command of the main window: the checked rows' files lose their
+// last erasable stamp, unchecked rows and refused files keep their bytes.
+#include <algorithm>
+
+#include "MainWindowFixture.h"
+#include "app/BatchRun.h"
+#include "engine/EraseStamp.h"
+#include "platform/Format.h"
+
+namespace sgry::test {
+namespace {
+
+class SilentProgress : public BatchProgress {
+public:
+    void Start(int32_t) override {}
+    void Show(const std::string&, const std::string&) override {}
+    void Step() override {}
+    bool Cancelled() override { return false; }
+};
+
+class EraseTest : public MainWindowTest {
+protected:
+    // A one-page file in the scratch folder stamped in place with a header
+    // text; erasable selects the marker line.
+    std::string MakeStamped(const std::string& name, bool erasable) {
+        const std::string path = MakePdf(name, 1);
+        StampSettings stamp;
+        stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
+        stamp.Slots[kHeaderLeft].CustomText = "Erasable";
+        AppSettings app;
+        app.Output = OutputMode::Overwrite;
+        app.Undo = erasable;
+        RecordingPrompts quiet;
+        SilentProgress progress;
+        EXPECT_EQ(BatchRun(stamp, app, quiet, progress).RunBatch({BatchRow{path, true}}).succeeded, 1);
+        EXPECT_NE(ScratchDir::Read(path), SmallPdf(1));
+        return path;
+    }
+    // Puts the files on the list so that it shows them in this order from
+    // the top.
+    void List(std::vector<std::string> paths) {
+        std::reverse(paths.begin(), paths.end());
+        AddThroughCommand(paths);
+    }
+    void Uncheck(int row) { frame_->View().topLevelItem(row)->setCheckState(kColumnName, Qt::Unchecked); }
+    void Erase() { frame_->Command(kIdEraseStamps)->trigger(); }
+};
+
+TEST_F(EraseTest, CommandSitsInTheFileMenuWithItsPrompt) {
+    QAction* command = frame_->Command(kIdEraseStamps);
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->objectName(), QStringLiteral("32787"));
+    EXPECT_EQ(command->text().toStdString(), "スタンプを消去(&U)");
+    EXPECT_EQ(command->statusTip().toStdString(), "チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く");
+    EXPECT_TRUE(command->shortcut().isEmpty());
+}
+
+TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
+    const std::string first = MakeStamped("a.pdf", true);
+    const std::string skipped = MakeStamped("b.pdf", true);
+    const std::string second = MakeStamped("c.pdf", true);
+    const std::string skippedBytes = ScratchDir::Read(skipped);
+    List({first, skipped, second});
+    Uncheck(1);
+
+    Erase();
+
+    EXPECT_EQ(prompts_.questions, std::vector<std::string>{"チェックしたファイルからスタンプを消去しますか？"});
+    EXPECT_EQ(ScratchDir::Read(first), SmallPdf(1));
+    EXPECT_EQ(ScratchDir::Read(second), SmallPdf(1));
+    EXPECT_EQ(ScratchDir::Read(skipped), skippedBytes);
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_EQ(prompts_.messages[0].text, "消去しました");
+    EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(ListedPaths(), (std::vector<std::string>{first, skipped, second}));
+    EXPECT_FALSE(frame_->Document().Running());
+}
+
+TEST_F(EraseTest, FileWithoutMarkerShowsItsRefusalAndTheOthersAreStillErased) {
+    const std::string plain = MakeStamped("plain.pdf", false);
+    const std::string erasable = MakeStamped("erasable.pdf", true);
+    const std::string plainBytes = ScratchDir::Read(plain);
+    List({plain, erasable});
+
+    Erase();
+
+    EXPECT_EQ(ScratchDir::Read(plain), plainBytes);
+    EXPECT_EQ(ScratchDir::Read(erasable), SmallPdf(1));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Format(erase_message::kNoMarker, plain), "消去しました"}));
+}
+
+TEST_F(EraseTest, OnlyRefusalsGiveNoSummary) {
+    const std::string plain = MakeStamped("plain.pdf", false);
+    const std::string source = MakePdf("source.pdf", 1);
+    const std::string plainBytes = ScratchDir::Read(plain);
+    List({plain, source});
+
+    Erase();
+
+    EXPECT_EQ(ScratchDir::Read(plain), plainBytes);
+    EXPECT_EQ(ScratchDir::Read(source), SmallPdf(1));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Format(erase_message::kNoMarker, plain),
+                                                        Format(erase_message::kNoMarker, source)}));
+    EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::None);
+}
+
+TEST_F(EraseTest, CancelChangesNothing) {
+    const std::string stamped = MakeStamped("a.pdf", true);
+    const std::string bytes = ScratchDir::Read(stamped);
+    List({stamped});
+    prompts_.answerOk = false;
+
+    Erase();
+
+    EXPECT_EQ(prompts_.questions.size(), 1u);
+    EXPECT_EQ(ScratchDir::Read(stamped), bytes);
+    EXPECT_TRUE(prompts_.messages.empty());
+}
+
+TEST_F(EraseTest, EmptyListSaysThereAreNoFilesAndAsksNothing) {
+    Erase();
+
+    EXPECT_TRUE(prompts_.questions.empty());
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"対象PDFファイルがありません"});
+}
+
+// A file that vanished after it was listed is reported and the rest go on.
+TEST_F(EraseTest, MissingFileIsReportedAndTheNextIsErased) {
+    const std::string gone = MakeStamped("gone.pdf", true);
+    const std::string kept = MakeStamped("kept.pdf", true);
+    List({gone, kept});
+    std::filesystem::remove(gone);
+
+    Erase();
+
+    EXPECT_EQ(ScratchDir::Read(kept), SmallPdf(1));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Format(erase_message::kCannotRead, gone), "消去しました"}));
+}
+
+}  // namespace
+}  // namespace sgry::test
