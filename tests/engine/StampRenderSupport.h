@@ -32,7 +32,7 @@ enum class Producer { Ghostscript, Cairo };
 inline const char* ProducerName(Producer producer) {
     return producer == Producer::Ghostscript ? "ghostscript" : "cairo";
 }
-inline std::string ProducerName(const ::testing::TestParamInfo<Producer>& info) { return ProducerName(info.param); }
+inline std::string ProducerParamName(const ::testing::TestParamInfo<Producer>& info) { return ProducerName(info.param); }
 
 // A filled grey rectangle in page points from the bottom left; level 0 black to 100 white.
 struct GreyBox {
@@ -234,12 +234,14 @@ inline int ChangedCount(const Raster& before, const Raster& after, PixelBox box,
     return count;
 }
 
-// The smallest box that holds every pixel differing by more than `tolerance` (empty when none does).
-inline PixelBox ChangedBox(const Raster& before, const Raster& after, int tolerance = 8) {
-    PixelBox box{after.width, after.height, 0, 0};
+// The smallest box that holds every pixel of `region` (the whole raster
+// when empty) differing by more than `tolerance`; empty when none does.
+inline PixelBox ChangedBox(const Raster& before, const Raster& after, int tolerance = 8, PixelBox region = {}) {
     if (before.width != after.width || before.height != after.height) return {};
-    for (int y = 0; y < after.height; ++y)
-        for (int x = 0; x < after.width; ++x)
+    if (region.Empty()) region = {0, 0, after.width, after.height};
+    PixelBox box{region.right, region.bottom, region.left, region.top};
+    for (int y = std::max(region.top, 0); y < std::min(region.bottom, after.height); ++y)
+        for (int x = std::max(region.left, 0); x < std::min(region.right, after.width); ++x)
             if (Difference(before.At(x, y), after.At(x, y)) > tolerance) {
                 box.left = std::min(box.left, x);
                 box.top = std::min(box.top, y);
