@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ enum class Producer { Ghostscript, Cairo };
 inline const char* ProducerName(Producer producer) {
     return producer == Producer::Ghostscript ? "ghostscript" : "cairo";
 }
+inline void PrintTo(Producer producer, std::ostream* out) { *out << ProducerName(producer); }
 inline std::string ProducerParamName(const ::testing::TestParamInfo<Producer>& info) { return ProducerName(info.param); }
 
 // A filled grey rectangle in page points from the bottom left; level 0 black to 100 white.
