@@ -42,7 +42,8 @@ struct ImageCase {
 };
 
 Pixel PngColour(int x, int y) {
-    return {static_cast<uint8_t>(60 + 4 * x), static_cast<uint8_t>(40 + 6 * y), static_cast<uint8_t>(200 - 3 * x - 2 * y)};
+    return {static_cast<uint8_t>(60 + 4 * x), static_cast<uint8_t>(40 + 6 * y),
+            static_cast<uint8_t>(200 - 3 * x - 2 * y)};
 }
 
 std::string PngFile() {
@@ -59,7 +60,8 @@ std::string PngFile() {
 }
 
 Pixel PaletteColour(int index) {
-    return {static_cast<uint8_t>(index), static_cast<uint8_t>(255 - index), static_cast<uint8_t>((index * 7) & 0xFF)};
+    return {static_cast<uint8_t>(index), static_cast<uint8_t>(255 - index),
+            static_cast<uint8_t>((index * 7) & 0xFF)};
 }
 int BmpIndex(int x, int y) { return (x * 5 + y * 11) % 256; }
 
@@ -79,7 +81,9 @@ std::string BmpFile() {
 const ImageCase kCases[] = {
     {"Png", "mark.png", 40, 30, 1, PngFile, PngColour},
     {"Jpeg", "mark.jpg", 24, 16, 2, [] { return test::MakeJpeg(24, 16, 3, false); },
-     [](int, int) { return Pixel{40, 90, 140}; }},
+     [](int, int) {
+         return Pixel{40, 90, 140};
+     }},
     {"Bmp8", "mark.bmp", 33, 21, 1, BmpFile, [](int x, int y) { return PaletteColour(BmpIndex(x, y)); }},
 };
 
@@ -91,8 +95,10 @@ protected:
         // A light grey box under the lower part of the corner, so that the
         // image is multiplied onto white above and onto grey below.
         const test::SourcePage page{kPageWidth, kPageHeight, test::GreyBox{kPageWidth - 60, 0, 60, 10, 80}};
-        source = test::WriteSource(std::get<0>(GetParam()), dir.File("page.pdf"), {page});
-        if (source.empty()) GTEST_SKIP() << test::ProducerName(std::get<0>(GetParam())) << " missing";
+        const Producer producer = std::get<0>(GetParam());
+        if (!test::ProducerAvailable(producer)) GTEST_SKIP() << test::ProducerName(producer) << " missing";
+        source = test::WriteSource(producer, dir.File("page.pdf"), {page});
+        ASSERT_FALSE(source.empty()) << test::ProducerName(producer) << " wrote no file";
     }
 
     ScratchDir dir{"e2e-image"};
@@ -140,14 +146,16 @@ TEST_P(StampRenderImageTest, ImageIsMultipliedOntoTheBottomRightCornerPointForPi
             int tolerance = 0;
             if (imageX >= 0 && imageY >= 0) {
                 const Pixel ink = image.colour(imageX, imageY);
-                for (std::size_t c = 0; c < 3; ++c) expected[c] = static_cast<uint8_t>((page[c] * ink[c] + 127) / 255);
+                for (std::size_t c = 0; c < 3; ++c)
+                    expected[c] = static_cast<uint8_t>((page[c] * ink[c] + 127) / 255);
                 tolerance = image.tolerance;
             }
             const Pixel seen = after.At(x, y);
             if (test::Difference(seen, expected) > tolerance && ++wrong <= 5)
-                ADD_FAILURE() << "device pixel " << x << "," << y << " (image pixel " << imageX << "," << imageY
-                              << "): " << int(seen[0]) << " " << int(seen[1]) << " " << int(seen[2]) << ", expected "
-                              << int(expected[0]) << " " << int(expected[1]) << " " << int(expected[2]);
+                ADD_FAILURE() << "device pixel " << x << "," << y << " (image pixel " << imageX << ","
+                              << imageY << "): " << int(seen[0]) << " " << int(seen[1]) << " " << int(seen[2])
+                              << ", expected " << int(expected[0]) << " " << int(expected[1]) << " "
+                              << int(expected[2]);
         }
     EXPECT_EQ(wrong, 0);
 }

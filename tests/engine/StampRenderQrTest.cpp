@@ -28,7 +28,9 @@ double Points(float millimetres) { return millimetres * 72.0 / 25.4; }
 int ModulesPerSide(const std::string& update) {
     const std::string key = "/BBox[0 0 ";
     const std::size_t at = update.find(key);
-    return at == std::string::npos ? 0 : static_cast<int>(std::lround(std::stod(update.substr(at + key.size())) / 10));
+    return at == std::string::npos
+               ? 0
+               : static_cast<int>(std::lround(std::stod(update.substr(at + key.size())) / 10));
 }
 
 class StampRenderQrTest : public ::testing::TestWithParam<std::tuple<Producer, StampPosition>> {
@@ -36,8 +38,10 @@ protected:
     void SetUp() override {
         for (const char* tool : {"pdftoppm", "zbarimg", "qpdf"})
             if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
-        source = test::WriteSource(std::get<0>(GetParam()), dir.File("doc.pdf"), kPages);
-        if (source.empty()) GTEST_SKIP() << test::ProducerName(std::get<0>(GetParam())) << " missing";
+        const Producer producer = std::get<0>(GetParam());
+        if (!test::ProducerAvailable(producer)) GTEST_SKIP() << test::ProducerName(producer) << " missing";
+        source = test::WriteSource(producer, dir.File("doc.pdf"), kPages);
+        ASSERT_FALSE(source.empty()) << test::ProducerName(producer) << " wrote no file";
     }
 
     ScratchDir dir{"e2e-qr"};
@@ -67,8 +71,10 @@ TEST_P(StampRenderQrTest, EveryPageCarriesAReadableCodeInItsCorner) {
     for (std::size_t page = 0; page < kPages.size(); ++page) {
         const double width = kPages[page].width;
         const double height = kPages[page].height;
-        const double x = left ? Points(kMarginsMm[kMarginLeft]) : width - Points(kMarginsMm[kMarginRight]) - side;
-        const double y = top ? height - Points(kMarginsMm[kMarginTop]) - side : Points(kMarginsMm[kMarginBottom]);
+        const double x =
+            left ? Points(kMarginsMm[kMarginLeft]) : width - Points(kMarginsMm[kMarginRight]) - side;
+        const double y =
+            top ? height - Points(kMarginsMm[kMarginTop]) - side : Points(kMarginsMm[kMarginBottom]);
         const test::PixelBox square =
             test::PointsToPixels(x - kSlack, y - kSlack, side + 2 * kSlack, side + 2 * kSlack, height, kDpi);
         const std::string file =
@@ -83,7 +89,8 @@ TEST_P(StampRenderQrTest, EveryPageCarriesAReadableCodeInItsCorner) {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<std::tuple<Producer, StampPosition>>& info) {
-    static const char* const kNames[] = {"TopLeft", "", "TopRight", "", "", "", "BottomLeft", "", "BottomRight"};
+    static const char* const kNames[] = {"TopLeft", "",           "TopRight", "",           "",
+                                         "",        "BottomLeft", "",         "BottomRight"};
     return std::string(test::ProducerName(std::get<0>(info.param))) + "_" +
            kNames[static_cast<int>(std::get<1>(info.param))];
 }
@@ -91,7 +98,8 @@ std::string CaseName(const ::testing::TestParamInfo<std::tuple<Producer, StampPo
 INSTANTIATE_TEST_SUITE_P(StampRender, StampRenderQrTest,
                          ::testing::Combine(::testing::Values(Producer::Ghostscript, Producer::Cairo),
                                             ::testing::Values(StampPosition::TopLeft, StampPosition::TopRight,
-                                                              StampPosition::BottomLeft, StampPosition::BottomRight)),
+                                                              StampPosition::BottomLeft,
+                                                              StampPosition::BottomRight)),
                          CaseName);
 
 }  // namespace

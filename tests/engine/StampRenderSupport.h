@@ -34,7 +34,9 @@ inline const char* ProducerName(Producer producer) {
     return producer == Producer::Ghostscript ? "ghostscript" : "cairo";
 }
 inline void PrintTo(Producer producer, std::ostream* out) { *out << ProducerName(producer); }
-inline std::string ProducerParamName(const ::testing::TestParamInfo<Producer>& info) { return ProducerName(info.param); }
+inline std::string ProducerParamName(const ::testing::TestParamInfo<Producer>& info) {
+    return ProducerName(info.param);
+}
 
 // A filled grey rectangle in page points from the bottom left; level 0 black to 100 white.
 struct GreyBox {
@@ -60,17 +62,19 @@ inline std::string GhostscriptPages(const std::string& path, const std::vector<S
     std::string ps = "%!PS\n/Helvetica findfont 20 scalefont setfont\n";
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const SourcePage& p = pages[i];
-        ps += "<< /PageSize [" + std::to_string(p.width) + " " + std::to_string(p.height) + "] >> setpagedevice\n";
+        ps += "<< /PageSize [" + std::to_string(p.width) + " " + std::to_string(p.height) +
+              "] >> setpagedevice\n";
         if (p.box)
             ps += std::to_string(p.box->level) + " 100 div setgray " + std::to_string(p.box->x) + " " +
-                  std::to_string(p.box->y) + " " + std::to_string(p.box->width) + " " + std::to_string(p.box->height) +
-                  " rectfill\n";
+                  std::to_string(p.box->y) + " " + std::to_string(p.box->width) + " " +
+                  std::to_string(p.box->height) + " rectfill\n";
         ps += "0 setgray 72 " + std::to_string(p.height - 60) + " moveto (Body " + std::to_string(i + 1) +
               ") show showpage\n";
     }
     ScratchDir::Write(path + ".ps", ps);
     // Without /None Ghostscript may turn a page whose text it finds sideways.
-    const int rc = RunShell("ps2pdf -dAutoRotatePages=/None " + Quoted(path + ".ps") + " " + Quoted(path) + " 2>&1");
+    const int rc =
+        RunShell("ps2pdf -dAutoRotatePages=/None " + Quoted(path + ".ps") + " " + Quoted(path) + " 2>&1");
     std::remove((path + ".ps").c_str());
     return rc == 0 ? path : std::string();
 }
@@ -90,7 +94,9 @@ inline std::string CairoPages(const std::string& path, const std::vector<SourceP
     // Cairo's y axis points down: a box at y from the bottom starts at h - y - bh.
     const std::string script =
         "import cairo,sys\n"
-        "pages=" + list + "\n"
+        "pages=" +
+        list +
+        "\n"
         "s=cairo.PDFSurface(sys.argv[1],pages[0][0],pages[0][1])\n"
         "c=cairo.Context(s)\n"
         "for i,(w,h,box) in enumerate(pages):\n"
@@ -107,17 +113,23 @@ inline std::string CairoPages(const std::string& path, const std::vector<SourceP
 
 }  // namespace detail
 
+inline bool ProducerAvailable(Producer producer) {
+    return producer == Producer::Ghostscript ? ToolExists("ps2pdf") : HaveCairo();
+}
+
 // Writes the pages with the producer; the path, or "" when the producer is missing or failed.
-inline std::string WriteSource(Producer producer, const std::string& path, const std::vector<SourcePage>& pages) {
-    return producer == Producer::Ghostscript ? detail::GhostscriptPages(path, pages) : detail::CairoPages(path, pages);
+inline std::string WriteSource(Producer producer, const std::string& path,
+                               const std::vector<SourcePage>& pages) {
+    return producer == Producer::Ghostscript ? detail::GhostscriptPages(path, pages)
+                                             : detail::CairoPages(path, pages);
 }
 
 // One run of the stamping pass over `source` into its "_" copy.
 struct StampRun {
     bool ok = false;
-    std::string output;                // path of the copy
-    std::vector<std::string> messages; // every message the run showed
-    std::string update;                // bytes the run appended to the source
+    std::string output;                 // path of the copy
+    std::vector<std::string> messages;  // every message the run showed
+    std::string update;                 // bytes the run appended to the source
 };
 
 inline StampRun StampCopy(const std::string& source, const StampSettings& stamp) {
@@ -161,7 +173,8 @@ struct Raster {
 
     bool Empty() const { return width == 0 || height == 0; }
     Pixel At(int x, int y) const {
-        const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
+        const std::size_t i =
+            (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
         return {rgb[i], rgb[i + 1], rgb[i + 2]};
     }
 };
@@ -191,7 +204,8 @@ inline Raster ReadPnm(const std::string& path) {
     r.rgb.resize(samples * 3);
     for (std::size_t i = 0; i < samples; ++i)
         for (std::size_t c = 0; c < 3; ++c)
-            r.rgb[i * 3 + c] = static_cast<uint8_t>(bytes[at + i * static_cast<std::size_t>(channels) + (channels == 3 ? c : 0)]);
+            r.rgb[i * 3 + c] = static_cast<uint8_t>(
+                bytes[at + i * static_cast<std::size_t>(channels) + (channels == 3 ? c : 0)]);
     return r;
 }
 
@@ -211,7 +225,8 @@ inline std::string RenderPageFile(const ScratchDir& dir, const std::string& pdf,
     return stem + (grey ? ".pgm" : ".ppm");
 }
 
-inline Raster RenderPage(const ScratchDir& dir, const std::string& pdf, int page, int dpi, const PixelBox& crop = {}) {
+inline Raster RenderPage(const ScratchDir& dir, const std::string& pdf, int page, int dpi,
+                         const PixelBox& crop = {}) {
     const std::string file = RenderPageFile(dir, pdf, page, dpi, crop);
     return file.empty() ? Raster{} : ReadPnm(file);
 }
@@ -238,7 +253,8 @@ inline int ChangedCount(const Raster& before, const Raster& after, PixelBox box,
 
 // The smallest box that holds every pixel of `region` (the whole raster
 // when empty) differing by more than `tolerance`; empty when none does.
-inline PixelBox ChangedBox(const Raster& before, const Raster& after, int tolerance = 8, PixelBox region = {}) {
+inline PixelBox ChangedBox(const Raster& before, const Raster& after, int tolerance = 8,
+                           PixelBox region = {}) {
     if (before.width != after.width || before.height != after.height) return {};
     if (region.Empty()) region = {0, 0, after.width, after.height};
     PixelBox box{region.right, region.bottom, region.left, region.top};
@@ -257,13 +273,15 @@ inline PixelBox ChangedBox(const Raster& before, const Raster& after, int tolera
 // (x, y, width, height) on a page `pageHeight` points high rendered at `dpi`.
 inline PixelBox PointsToPixels(double x, double y, double width, double height, double pageHeight, int dpi) {
     const double scale = dpi / 72.0;
-    return {static_cast<int>(std::floor(x * scale)), static_cast<int>(std::floor((pageHeight - y - height) * scale)),
-            static_cast<int>(std::ceil((x + width) * scale)), static_cast<int>(std::ceil((pageHeight - y) * scale))};
+    return {static_cast<int>(std::floor(x * scale)),
+            static_cast<int>(std::floor((pageHeight - y - height) * scale)),
+            static_cast<int>(std::ceil((x + width) * scale)),
+            static_cast<int>(std::ceil((pageHeight - y) * scale))};
 }
 
 inline std::string Describe(const PixelBox& box) {
-    return "[" + std::to_string(box.left) + "," + std::to_string(box.top) + " - " + std::to_string(box.right) + "," +
-           std::to_string(box.bottom) + ")";
+    return "[" + std::to_string(box.left) + "," + std::to_string(box.top) + " - " +
+           std::to_string(box.right) + "," + std::to_string(box.bottom) + ")";
 }
 
 // Expects the two boxes' edges to agree within `slack` pixels each.
@@ -271,7 +289,8 @@ inline void ExpectBoxNear(const PixelBox& actual, const PixelBox& expected, int 
     EXPECT_NEAR(actual.left, expected.left, slack) << Describe(actual) << " against " << Describe(expected);
     EXPECT_NEAR(actual.top, expected.top, slack) << Describe(actual) << " against " << Describe(expected);
     EXPECT_NEAR(actual.right, expected.right, slack) << Describe(actual) << " against " << Describe(expected);
-    EXPECT_NEAR(actual.bottom, expected.bottom, slack) << Describe(actual) << " against " << Describe(expected);
+    EXPECT_NEAR(actual.bottom, expected.bottom, slack)
+        << Describe(actual) << " against " << Describe(expected);
 }
 
 }  // namespace sgry::test

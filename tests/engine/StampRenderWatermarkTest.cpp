@@ -24,7 +24,7 @@ constexpr int kSlack = 2;  // pixels an edge may stray (anti-aliasing, rounding 
 const SourcePage kPortrait{595, 842, {}};
 const SourcePage kLandscape{842, 595, {}};
 
-constexpr int32_t kRed = 0x0000FF;   // 0x00BBGGRR
+constexpr int32_t kRed = 0x0000FF;  // 0x00BBGGRR
 constexpr int32_t kBlue = 0xFF0000;
 
 int WordId(const char* utf8Label) {
@@ -45,16 +45,15 @@ protected:
     void SetUp() override {
         for (const char* tool : {"pdftoppm", "pdftotext", "qpdf"})
             if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
+        if (!test::ProducerAvailable(GetParam()))
+            GTEST_SKIP() << test::ProducerName(GetParam()) << " missing";
     }
 
-    // Writes the pages with the parameter's producer and stamps them; false (with a skip or a failure) when
-    // either did not work.
+    // Writes the pages with the parameter's producer and stamps them; false when either did not work.
     bool Stamp(const std::vector<SourcePage>& pages) {
         source = test::WriteSource(GetParam(), dir.File("doc.pdf"), pages);
-        if (source.empty()) {
-            skipped = true;
-            return false;
-        }
+        EXPECT_FALSE(source.empty()) << test::ProducerName(GetParam()) << " wrote no file";
+        if (source.empty()) return false;
         run = test::StampCopy(source, stamp);
         EXPECT_TRUE(run.ok) << (run.messages.empty() ? "" : run.messages[0]);
         EXPECT_TRUE(run.messages.empty()) << run.messages[0];
@@ -87,15 +86,7 @@ protected:
     StampSettings stamp;
     std::string source;
     test::StampRun run;
-    bool skipped = false;
 };
-
-#define STAMP_OR_SKIP(pages)                                                   \
-    do {                                                                       \
-        const bool stamped = Stamp(pages);                                     \
-        if (skipped) GTEST_SKIP() << test::ProducerName(GetParam()) << " missing"; \
-        ASSERT_TRUE(stamped);                                                  \
-    } while (0)
 
 // The rotated word covers the rising diagonal (lower left to upper right)
 // around the centre and leaves the other diagonal and the corners alone.
@@ -106,7 +97,8 @@ void ExpectDiagonalOnly(const Raster& before, const Raster& after, double width,
     }
     for (double along : {0.2, 0.8}) {
         SCOPED_TRACE("falling diagonal at " + std::to_string(along));
-        EXPECT_EQ(test::ChangedCount(before, after, Around(width * along, height * (1 - along), 40, height)), 0);
+        EXPECT_EQ(test::ChangedCount(before, after, Around(width * along, height * (1 - along), 40, height)),
+                  0);
     }
     for (double x : {30.0, width - 30}) {
         for (double y : {30.0, height - 30}) {
@@ -123,7 +115,7 @@ TEST_P(StampRenderWatermarkTest, DiagonalPlainWordTintsTheMiddleAndLeavesTheCorn
     stamp.WaterMarkDensity = 30;
     stamp.WaterMarkColor = kRed;
     stamp.WaterMarkFont = "Helvetica";
-    STAMP_OR_SKIP(std::vector<SourcePage>({kPortrait, kPortrait}));
+    ASSERT_TRUE(Stamp({kPortrait, kPortrait}));
     for (int page = 1; page <= 2; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
         const auto [before, after] = Render(page);
@@ -151,7 +143,7 @@ TEST_P(StampRenderWatermarkTest, FramedJapaneseWordSitsInTheTopLeftCornerOfTheMa
     stamp.Margin = {12.0f, 8.0f, 15.0f, 5.0f};
     stamp.WaterMarkDensity = 60;
     stamp.WaterMarkColor = kBlue;
-    STAMP_OR_SKIP(std::vector<SourcePage>({kPortrait}));
+    ASSERT_TRUE(Stamp({kPortrait}));
     const auto [before, after] = Render(1);
     const PixelBox changed = test::ChangedBox(before, after);
     const double top = 12 * 72 / 25.4;
@@ -160,7 +152,8 @@ TEST_P(StampRenderWatermarkTest, FramedJapaneseWordSitsInTheTopLeftCornerOfTheMa
     const double height = (changed.bottom - changed.top) * 72.0 / kDpi;
     EXPECT_GT(height, width * 0.3);
     EXPECT_LT(height, width * 0.7);
-    test::ExpectBoxNear(changed, test::PointsToPixels(left, 842 - top - height, width, height, 842, kDpi), kSlack);
+    test::ExpectBoxNear(changed, test::PointsToPixels(left, 842 - top - height, width, height, 842, kDpi),
+                        kSlack);
     // The frame runs along all four sides: the middle of each side is drawn,
     // and so is the word inside, while the band between frame and word is not.
     const double midX = left + width / 2;
@@ -182,23 +175,27 @@ TEST_P(StampRenderWatermarkTest, CircledCharacterFillsTheBottomRightSquareWithou
     stamp.WaterMarkMargin = false;
     stamp.WaterMarkDensity = 50;
     stamp.WaterMarkColor = kRed;
-    STAMP_OR_SKIP(std::vector<SourcePage>({kPortrait}));
+    ASSERT_TRUE(Stamp({kPortrait}));
     const auto [before, after] = Render(1);
     const double side = 595.0 / 6;
-    test::ExpectBoxNear(test::ChangedBox(before, after), test::PointsToPixels(595 - side, 0, side, side, 842, kDpi),
-                        kSlack);
+    test::ExpectBoxNear(test::ChangedBox(before, after),
+                        test::PointsToPixels(595 - side, 0, side, side, 842, kDpi), kSlack);
     // A circle: its four extreme points and the character in its centre are
     // drawn, the corners of its square are not.
     const double cx = 595 - side / 2;
     const double cy = side / 2;
-    for (const auto& [x, y] : {std::pair{cx - side / 2 + 1, cy}, {cx + side / 2 - 1, cy}, {cx, cy + side / 2 - 1},
+    for (const auto& [x, y] : {std::pair{cx - side / 2 + 1, cy},
+                               {cx + side / 2 - 1, cy},
+                               {cx, cy + side / 2 - 1},
                                {cx, cy - side / 2 + 1}}) {
         SCOPED_TRACE("ring at " + std::to_string(x) + "," + std::to_string(y));
         EXPECT_GT(test::ChangedCount(before, after, Around(x, y, 3, 842)), 0);
     }
     EXPECT_GT(test::ChangedCount(before, after, Around(cx, cy, 20, 842)), 5);
-    for (const auto& [x, y] : {std::pair{cx - side / 2 + 6, cy - side / 2 + 6}, {cx + side / 2 - 6, cy - side / 2 + 6},
-                               {cx - side / 2 + 6, cy + side / 2 - 6}, {cx + side / 2 - 6, cy + side / 2 - 6}}) {
+    for (const auto& [x, y] : {std::pair{cx - side / 2 + 6, cy - side / 2 + 6},
+                               {cx + side / 2 - 6, cy - side / 2 + 6},
+                               {cx - side / 2 + 6, cy + side / 2 - 6},
+                               {cx + side / 2 - 6, cy + side / 2 - 6}}) {
         SCOPED_TRACE("square corner at " + std::to_string(x) + "," + std::to_string(y));
         EXPECT_EQ(test::ChangedCount(before, after, Around(x, y, 8, 842)), 0);
     }
@@ -210,11 +207,13 @@ TEST_P(StampRenderWatermarkTest, CircledCharacterFillsTheBottomRightSquareWithou
 void ExpectBandAcross(const Raster& before, const Raster& after, double width, double height) {
     const double bar = height * 0.1;
     const PixelBox expected = test::PointsToPixels(0, height / 2 - bar / 2, width, bar, height, kDpi);
-    const PixelBox row{0, (expected.top + expected.bottom) / 2, after.width, (expected.top + expected.bottom) / 2 + 1};
+    const PixelBox row{0, (expected.top + expected.bottom) / 2, after.width,
+                       (expected.top + expected.bottom) / 2 + 1};
     EXPECT_EQ(test::ChangedCount(before, after, row), after.width);
     // The edge strips hold nothing but the bar.
     const int strip = after.width / 25;
-    for (const PixelBox& edge : {PixelBox{0, 0, strip, after.height}, PixelBox{after.width - strip, 0, after.width, after.height}}) {
+    for (const PixelBox& edge :
+         {PixelBox{0, 0, strip, after.height}, PixelBox{after.width - strip, 0, after.width, after.height}}) {
         const PixelBox changed = test::ChangedBox(before, after, 8, edge);
         EXPECT_NEAR(changed.top, expected.top, kSlack) << test::Describe(changed);
         EXPECT_NEAR(changed.bottom, expected.bottom, kSlack) << test::Describe(changed);
@@ -227,13 +226,13 @@ TEST_P(StampRenderWatermarkTest, BandAtHalfHeightCrossesTheWholeWidth) {
     stamp.bWmText = "SIGILRY BAND";
     stamp.bWmIsRepeat = true;
     stamp.bWmDensity = 40;
-    STAMP_OR_SKIP(std::vector<SourcePage>({kPortrait, kPortrait}));
+    ASSERT_TRUE(Stamp({kPortrait, kPortrait}));
     for (int page = 1; page <= 2; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
         const auto [before, after] = Render(page);
         ExpectBandAcross(before, after, 595, 842);
-        test::ExpectBoxNear(test::ChangedBox(before, after), test::PointsToPixels(0, 421 - 42.1, 595, 84.2, 842, kDpi),
-                            kSlack);
+        test::ExpectBoxNear(test::ChangedBox(before, after),
+                            test::PointsToPixels(0, 421 - 42.1, 595, 84.2, 842, kDpi), kSlack);
         EXPECT_NE(Text(page).find("SIGILRYBAND"), std::string::npos) << Text(page);
     }
 }
@@ -249,7 +248,7 @@ TEST_P(StampRenderWatermarkTest, PagesOfTwoSizesGetAFormEachAndDrawTheirOwn) {
     stamp.WaterMarkColor = kRed;
     stamp.bWmNeed = true;
     stamp.bWmText = "SIGILRY BAND";
-    STAMP_OR_SKIP(std::vector<SourcePage>({kPortrait, kLandscape, kPortrait}));
+    ASSERT_TRUE(Stamp({kPortrait, kLandscape, kPortrait}));
 
     std::vector<std::string> widths;
     const std::regex bbox(R"(/BBox\s*\[\s*-100\s+-100\s+([0-9.]+)\s)");
