@@ -20,7 +20,7 @@ double FormatArg::real() const {
 
 namespace {
 
-struct Spec {
+struct Conversion {
     bool zeroPad = false;
     bool leftAlign = false;
     int width = 0;
@@ -28,16 +28,16 @@ struct Spec {
     char conversion = 0;
 };
 
-void Pad(std::string& out, std::string_view body, const Spec& spec, bool numeric) {
-    const int fill = spec.width - static_cast<int>(body.size());
+void Pad(std::string& out, std::string_view body, const Conversion& conv, bool numeric) {
+    const int fill = conv.width - static_cast<int>(body.size());
     if (fill <= 0) {
         out += body;
         return;
     }
-    if (spec.leftAlign) {
+    if (conv.leftAlign) {
         out += body;
         out.append(static_cast<size_t>(fill), ' ');
-    } else if (spec.zeroPad && numeric) {
+    } else if (conv.zeroPad && numeric) {
         size_t signLen = (!body.empty() && (body[0] == '-' || body[0] == '+')) ? 1 : 0;
         out += body.substr(0, signLen);
         out.append(static_cast<size_t>(fill), '0');
@@ -95,42 +95,42 @@ std::string FormatList(std::string_view format, std::initializer_list<FormatArg>
             out += '%';
             continue;
         }
-        Spec spec;
+        Conversion conv;
         for (; i < format.size() && (format[i] == '0' || format[i] == '-'); ++i)
-            (format[i] == '0' ? spec.zeroPad : spec.leftAlign) = true;
+            (format[i] == '0' ? conv.zeroPad : conv.leftAlign) = true;
         for (; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++i)
-            spec.width = spec.width * 10 + (format[i] - '0');
+            conv.width = conv.width * 10 + (format[i] - '0');
         if (i < format.size() && format[i] == '.') {
-            spec.precision = 0;
+            conv.precision = 0;
             for (++i; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++i)
-                spec.precision = spec.precision * 10 + (format[i] - '0');
+                conv.precision = conv.precision * 10 + (format[i] - '0');
         }
         while (i < format.size() && (format[i] == 'l' || format[i] == 'h')) ++i;
         if (i >= format.size()) break;
-        spec.conversion = format[i];
-        switch (spec.conversion) {
+        conv.conversion = format[i];
+        switch (conv.conversion) {
         case 'd': case 'i': case 'u': case 'x': case 'X':
-            Pad(out, IntegerText(take(), spec.conversion), spec, true);
+            Pad(out, IntegerText(take(), conv.conversion), conv, true);
             break;
         case 'f': case 'F':
-            Pad(out, RealText(take().real(), spec.precision < 0 ? 6 : spec.precision), spec, true);
+            Pad(out, RealText(take().real(), conv.precision < 0 ? 6 : conv.precision), conv, true);
             break;
         case 's': {
             const FormatArg& a = take();
             std::string body = a.type() == FormatArg::Type::Text ? std::string(a.text())
                              : a.type() == FormatArg::Type::Integer ? IntegerText(a, 'd')
                                                                     : RealText(a.real(), 6);
-            if (spec.precision >= 0 && body.size() > static_cast<size_t>(spec.precision))
-                body.resize(static_cast<size_t>(spec.precision));
-            Pad(out, body, spec, false);
+            if (conv.precision >= 0 && body.size() > static_cast<size_t>(conv.precision))
+                body.resize(static_cast<size_t>(conv.precision));
+            Pad(out, body, conv, false);
             break;
         }
         case 'c':
-            Pad(out, std::string(1, static_cast<char>(take().integer())), spec, false);
+            Pad(out, std::string(1, static_cast<char>(take().integer())), conv, false);
             break;
         default:  // unknown conversion: keep it visible rather than guess
             out += '%';
-            out += spec.conversion;
+            out += conv.conversion;
         }
     }
     return out;
