@@ -47,7 +47,7 @@ Pixel PngColour(int x, int y) {
 }
 
 std::string PngFile() {
-    test::PngSpec png;
+    test::PngLayout png;
     png.width = 40;
     png.height = 30;
     for (int y = 0; y < 30; ++y) {
@@ -67,7 +67,7 @@ int BmpIndex(int x, int y) { return (x * 5 + y * 11) % 256; }
 
 // 33 pixels wide, so every stored row carries padding.
 std::string BmpFile() {
-    test::BmpSpec bmp;
+    test::BmpLayout bmp;
     bmp.width = 33;
     bmp.height = 21;
     bmp.bitsPerPixel = 8;

@@ -6,7 +6,7 @@
 namespace sgry {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::MakeBmp;
 using test::TempFolder;
 
@@ -24,31 +24,31 @@ std::vector<uint8_t> ReadAll(BmpReader& reader) {
 
 TEST(BmpReaderTest, TwentyFourBitRowsComeTopFirstInRedGreenBlueWithoutPadding) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.width = 3;  // 9 bytes per row, 3 bytes of padding
-    spec.height = 2;
-    spec.pixels = Sequence(18);
+    BmpLayout layout;
+    layout.width = 3;  // 9 bytes per row, 3 bytes of padding
+    layout.height = 2;
+    layout.pixels = Sequence(18);
     BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("a.bmp", MakeBmp(spec))));
+    ASSERT_TRUE(reader.Open(dir.Write("a.bmp", MakeBmp(layout))));
     EXPECT_EQ(reader.Width(), 3);
     EXPECT_EQ(reader.Height(), 2);
     EXPECT_EQ(reader.BitsPerPixel(), 24);
     EXPECT_EQ(reader.PixelBytes(), 18u);
-    EXPECT_EQ(ReadAll(reader), spec.pixels);
+    EXPECT_EQ(ReadAll(reader), layout.pixels);
 }
 
 TEST(BmpReaderTest, EightBitRowsOfFivePixelsSkipTheirThreePaddingBytes) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.bitsPerPixel = 8;
-    spec.palette.assign(256, test::Rgb{0, 0, 0});
-    spec.pixels = Sequence(15, 10);
+    BmpLayout layout;
+    layout.width = 5;
+    layout.height = 3;
+    layout.bitsPerPixel = 8;
+    layout.palette.assign(256, test::Rgb{0, 0, 0});
+    layout.pixels = Sequence(15, 10);
     BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("b.bmp", MakeBmp(spec))));
+    ASSERT_TRUE(reader.Open(dir.Write("b.bmp", MakeBmp(layout))));
     EXPECT_EQ(reader.PixelBytes(), 15u);
-    EXPECT_EQ(ReadAll(reader), spec.pixels);
+    EXPECT_EQ(ReadAll(reader), layout.pixels);
 }
 
 TEST(BmpReaderTest, WidthsOfEveryRemainderAreUnpadded) {
@@ -56,32 +56,32 @@ TEST(BmpReaderTest, WidthsOfEveryRemainderAreUnpadded) {
     for (int bits : {8, 24}) {
         for (int width = 1; width <= 8; ++width) {
             SCOPED_TRACE(testing::Message() << bits << " bits, width " << width);
-            BmpSpec spec;
-            spec.width = width;
-            spec.height = 2;
-            spec.bitsPerPixel = static_cast<uint16_t>(bits);
-            if (bits == 8) spec.palette.assign(256, test::Rgb{});
-            spec.pixels = Sequence(static_cast<std::size_t>(width * 2 * bits / 8), 3);
+            BmpLayout layout;
+            layout.width = width;
+            layout.height = 2;
+            layout.bitsPerPixel = static_cast<uint16_t>(bits);
+            if (bits == 8) layout.palette.assign(256, test::Rgb{});
+            layout.pixels = Sequence(static_cast<std::size_t>(width * 2 * bits / 8), 3);
             BmpReader reader;
-            ASSERT_TRUE(reader.Open(dir.Write("w.bmp", MakeBmp(spec))));
-            EXPECT_EQ(ReadAll(reader), spec.pixels);
+            ASSERT_TRUE(reader.Open(dir.Write("w.bmp", MakeBmp(layout))));
+            EXPECT_EQ(ReadAll(reader), layout.pixels);
         }
     }
 }
 
 TEST(BmpReaderTest, AllTwoHundredFiftySixEntriesAreReadWhateverTheHeaderDeclares) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bitsPerPixel = 8;
-    spec.coloursUsed = 16;
-    for (int i = 0; i < 16; ++i) spec.palette.push_back({uint8_t(i), uint8_t(i * 2), uint8_t(i * 3)});
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.bitsPerPixel = 8;
+    layout.coloursUsed = 16;
+    for (int i = 0; i < 16; ++i) layout.palette.push_back({uint8_t(i), uint8_t(i * 2), uint8_t(i * 3)});
     // What follows the real table is read as entry 16 (blue, green, red, reserved).
-    spec.afterPalette = test::Bytes({0x30, 0x20, 0x10, 0x00});
-    spec.pixels = {0, 15};
+    layout.afterPalette = test::Bytes({0x30, 0x20, 0x10, 0x00});
+    layout.pixels = {0, 15};
     BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("p.bmp", MakeBmp(spec))));
+    ASSERT_TRUE(reader.Open(dir.Write("p.bmp", MakeBmp(layout))));
     uint8_t r = 0, g = 0, b = 0;
     ASSERT_TRUE(reader.PaletteEntry(15, r, g, b));
     EXPECT_EQ((std::array<int, 3>{r, g, b}), (std::array<int, 3>{15, 30, 45}));
@@ -90,40 +90,40 @@ TEST(BmpReaderTest, AllTwoHundredFiftySixEntriesAreReadWhateverTheHeaderDeclares
     EXPECT_TRUE(reader.PaletteEntry(255, r, g, b));
     EXPECT_FALSE(reader.PaletteEntry(256, r, g, b));
     EXPECT_FALSE(reader.PaletteEntry(-1, r, g, b));
-    EXPECT_EQ(ReadAll(reader), spec.pixels);
+    EXPECT_EQ(ReadAll(reader), layout.pixels);
 }
 
 TEST(BmpReaderTest, Os2FilesHaveThreeByteColourEntriesAndSixteenBitSizes) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.os2 = true;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bitsPerPixel = 8;
-    for (int i = 0; i < 256; ++i) spec.palette.push_back({uint8_t(255 - i), uint8_t(i), 7});
-    spec.pixels = {0, 1, 2, 253, 254, 255};
+    BmpLayout layout;
+    layout.os2 = true;
+    layout.width = 3;
+    layout.height = 2;
+    layout.bitsPerPixel = 8;
+    for (int i = 0; i < 256; ++i) layout.palette.push_back({uint8_t(255 - i), uint8_t(i), 7});
+    layout.pixels = {0, 1, 2, 253, 254, 255};
     BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("os2.bmp", MakeBmp(spec))));
+    ASSERT_TRUE(reader.Open(dir.Write("os2.bmp", MakeBmp(layout))));
     EXPECT_EQ(reader.Width(), 3);
     EXPECT_EQ(reader.Height(), 2);
     uint8_t r = 0, g = 0, b = 0;
     ASSERT_TRUE(reader.PaletteEntry(200, r, g, b));
     EXPECT_EQ((std::array<int, 3>{r, g, b}), (std::array<int, 3>{55, 200, 7}));
-    EXPECT_EQ(ReadAll(reader), spec.pixels);
+    EXPECT_EQ(ReadAll(reader), layout.pixels);
 }
 
 TEST(BmpReaderTest, TopDownFilesAreReadTheRightWayUp) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.topDown = true;
-    spec.width = 2;
-    spec.height = 3;
-    spec.pixels = Sequence(18);
+    BmpLayout layout;
+    layout.topDown = true;
+    layout.width = 2;
+    layout.height = 3;
+    layout.pixels = Sequence(18);
     BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("td.bmp", MakeBmp(spec))));
+    ASSERT_TRUE(reader.Open(dir.Write("td.bmp", MakeBmp(layout))));
     EXPECT_EQ(reader.Height(), 3);
     EXPECT_EQ(reader.PixelBytes(), 18u);
-    EXPECT_EQ(ReadAll(reader), spec.pixels);
+    EXPECT_EQ(ReadAll(reader), layout.pixels);
 }
 
 struct RefusalRow {
@@ -135,17 +135,17 @@ struct RefusalRow {
 TEST(BmpReaderTest, RefusedFilesReportTheirCodes) {
     TempFolder dir;
     auto withBits = [](uint16_t bits, uint32_t compression = 0) {
-        BmpSpec spec;
-        spec.width = 4;
-        spec.height = 2;
-        spec.bitsPerPixel = bits;
-        spec.compression = compression;
-        spec.pixels.assign(static_cast<std::size_t>(4 * 2 * bits / 8), 0x55);
-        return MakeBmp(spec);
+        BmpLayout layout;
+        layout.width = 4;
+        layout.height = 2;
+        layout.bitsPerPixel = bits;
+        layout.compression = compression;
+        layout.pixels.assign(static_cast<std::size_t>(4 * 2 * bits / 8), 0x55);
+        return MakeBmp(layout);
     };
     std::string v5Header = withBits(24);
     v5Header[14] = 124;  // BITMAPV5-sized info header
-    BmpSpec fine;
+    BmpLayout fine;
     fine.width = 4;
     fine.height = 4;
     fine.pixels.assign(48, 1);

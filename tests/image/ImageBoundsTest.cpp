@@ -51,11 +51,11 @@ int PngErrorWithLimitedMemory(const std::string& path) {
 
 // IHDR of the given size, and one IDAT holding a single compressed row.
 std::string PngClaiming(uint32_t width, uint32_t height) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.rows = {std::string(static_cast<size_t>(width) * 3, '\x40')};
-    return MakePng(spec);
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.rows = {std::string(static_cast<size_t>(width) * 3, '\x40')};
+    return MakePng(layout);
 }
 
 TEST(ImageBoundsTest, PngClaimingHundredThousandSquaredPixelsIsRefused) {
@@ -78,12 +78,12 @@ TEST(ImageBoundsTest, SmallPngClaimingAGigabyteIsRefusedBeforeAllocating) {
 
 TEST(ImageBoundsTest, HighlyCompressedGenuinePngStillReads) {
     // 4000 x 1000 of one colour packs about a thousand to one.
-    PngSpec spec;
-    spec.width = 4000;
-    spec.height = 1000;
-    spec.rows.assign(1000, std::string(4000 * 3, '\0'));
+    PngLayout layout;
+    layout.width = 4000;
+    layout.height = 1000;
+    layout.rows.assign(1000, std::string(4000 * 3, '\0'));
     TempFolder folder;
-    const std::string bytes = MakePng(spec);
+    const std::string bytes = MakePng(layout);
     ASSERT_LT(bytes.size() * 800, 4000u * 3u * 1000u) << "the fixture is not compressed enough to test the bound";
     PngReader reader;
     ASSERT_TRUE(reader.Open(folder.Write("flat.png", bytes))) << reader.ErrorText(reader.Error());
@@ -106,13 +106,13 @@ TEST(ImageBoundsTest, BmpClaimingHundredThousandSquaredPixelsIsDamaged) {
     TempFolder folder;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        BmpSpec spec;
-        spec.bitsPerPixel = row.bits;
-        spec.os2 = row.os2;
-        spec.width = 1;
-        spec.height = 1;
-        spec.palette.assign(row.bits == 8 ? 256 : 0, Rgb{1, 2, 3});
-        std::string bytes = MakeBmp(spec);
+        BmpLayout layout;
+        layout.bitsPerPixel = row.bits;
+        layout.os2 = row.os2;
+        layout.width = 1;
+        layout.height = 1;
+        layout.palette.assign(row.bits == 8 ? 256 : 0, Rgb{1, 2, 3});
+        std::string bytes = MakeBmp(layout);
         // Patch the header's size fields; the file keeps its one pixel.
         const size_t at = 14 + 4;
         if (row.os2) {

@@ -58,7 +58,7 @@ using Rgb = std::array<uint8_t, 3>;
 
 // A bitmap as the tests describe it: pixels top row first, packed, red-green-
 // blue for 24 bits, indices for 8 bits, raw row bytes for other depths.
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1;
     int32_t height = 1;
     bool topDown = false;  // store a negative height and the top row first
@@ -72,47 +72,47 @@ struct BmpSpec {
     std::string afterPalette;     // bytes between the colour table and the pixels
 };
 
-inline std::string MakeBmp(const BmpSpec& spec) {
-    const std::size_t packed = (static_cast<std::size_t>(spec.width) * spec.bitsPerPixel + 7) / 8;
+inline std::string MakeBmp(const BmpLayout& layout) {
+    const std::size_t packed = (static_cast<std::size_t>(layout.width) * layout.bitsPerPixel + 7) / 8;
     const std::size_t stored = (packed + 3) / 4 * 4;
-    std::vector<uint8_t> pixels = spec.pixels;  // short pixel data is completed with zeros
-    pixels.resize(packed * static_cast<std::size_t>(spec.height));
+    std::vector<uint8_t> pixels = layout.pixels;  // short pixel data is completed with zeros
+    pixels.resize(packed * static_cast<std::size_t>(layout.height));
     std::string rows;
-    for (int32_t i = 0; i < spec.height; ++i) {
-        const int32_t y = spec.topDown ? i : spec.height - 1 - i;
+    for (int32_t i = 0; i < layout.height; ++i) {
+        const int32_t y = layout.topDown ? i : layout.height - 1 - i;
         std::string row(pixels.begin() + static_cast<std::ptrdiff_t>(y * packed),
                         pixels.begin() + static_cast<std::ptrdiff_t>((y + 1) * packed));
-        if (spec.bitsPerPixel == 24)
+        if (layout.bitsPerPixel == 24)
             for (std::size_t p = 0; p + 2 < row.size(); p += 3) std::swap(row[p], row[p + 2]);
-        row.append(stored - packed, static_cast<char>(spec.padByte));
+        row.append(stored - packed, static_cast<char>(layout.padByte));
         rows += row;
     }
     std::string table;
-    for (const Rgb& c : spec.palette) {
+    for (const Rgb& c : layout.palette) {
         table += static_cast<char>(c[2]);
         table += static_cast<char>(c[1]);
         table += static_cast<char>(c[0]);
-        if (!spec.os2) table += '\0';
+        if (!layout.os2) table += '\0';
     }
-    table += spec.afterPalette;
+    table += layout.afterPalette;
     std::string info;
-    if (spec.os2) {
+    if (layout.os2) {
         PutLe32(info, 12);
-        PutLe16(info, static_cast<uint32_t>(spec.width));
-        PutLe16(info, static_cast<uint32_t>(spec.height));
+        PutLe16(info, static_cast<uint32_t>(layout.width));
+        PutLe16(info, static_cast<uint32_t>(layout.height));
         PutLe16(info, 1);
-        PutLe16(info, spec.bitsPerPixel);
+        PutLe16(info, layout.bitsPerPixel);
     } else {
         PutLe32(info, 40);
-        PutLe32(info, static_cast<uint32_t>(spec.width));
-        PutLe32(info, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
+        PutLe32(info, static_cast<uint32_t>(layout.width));
+        PutLe32(info, static_cast<uint32_t>(layout.topDown ? -layout.height : layout.height));
         PutLe16(info, 1);
-        PutLe16(info, spec.bitsPerPixel);
-        PutLe32(info, spec.compression);
+        PutLe16(info, layout.bitsPerPixel);
+        PutLe32(info, layout.compression);
         PutLe32(info, static_cast<uint32_t>(rows.size()));
         PutLe32(info, 2835);
         PutLe32(info, 2835);
-        PutLe32(info, spec.coloursUsed);
+        PutLe32(info, layout.coloursUsed);
         PutLe32(info, 0);
     }
     const auto offset = static_cast<uint32_t>(14 + info.size() + table.size());
@@ -125,7 +125,7 @@ inline std::string MakeBmp(const BmpSpec& spec) {
 
 // A PNG assembled chunk by chunk; rows are given unfiltered, without their
 // filter byte, and stored with filter type 0.
-struct PngSpec {
+struct PngLayout {
     uint32_t width = 1;
     uint32_t height = 1;
     uint8_t bitDepth = 8;
@@ -147,15 +147,15 @@ inline std::string PngChunk(const char* type, const std::string& data) {
     return out;
 }
 
-inline std::string MakePng(const PngSpec& spec) {
+inline std::string MakePng(const PngLayout& layout) {
     std::string ihdr;
-    PutBe32(ihdr, spec.width);
-    PutBe32(ihdr, spec.height);
-    ihdr += static_cast<char>(spec.bitDepth);
-    ihdr += static_cast<char>(spec.colourType);
+    PutBe32(ihdr, layout.width);
+    PutBe32(ihdr, layout.height);
+    ihdr += static_cast<char>(layout.bitDepth);
+    ihdr += static_cast<char>(layout.colourType);
     ihdr += std::string(3, '\0');
     std::string raw;
-    for (const std::string& row : spec.rows) raw += '\0' + row;
+    for (const std::string& row : layout.rows) raw += '\0' + row;
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
     std::string idat(size, '\0');
     compress(reinterpret_cast<Bytef*>(idat.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
@@ -163,10 +163,10 @@ inline std::string MakePng(const PngSpec& spec) {
     idat.resize(size);
     std::string file = "\x89PNG\r\n\x1a\n";
     file += PngChunk("IHDR", ihdr);
-    if (!spec.gama.empty()) file += PngChunk("gAMA", spec.gama);
-    if (!spec.plte.empty()) file += PngChunk("PLTE", spec.plte);
-    if (!spec.trns.empty()) file += PngChunk("tRNS", spec.trns);
-    if (!spec.bkgd.empty()) file += PngChunk("bKGD", spec.bkgd);
+    if (!layout.gama.empty()) file += PngChunk("gAMA", layout.gama);
+    if (!layout.plte.empty()) file += PngChunk("PLTE", layout.plte);
+    if (!layout.trns.empty()) file += PngChunk("tRNS", layout.trns);
+    if (!layout.bkgd.empty()) file += PngChunk("bKGD", layout.bkgd);
     file += PngChunk("IDAT", idat);
     file += PngChunk("IEND", "");
     return file;

@@ -14,7 +14,7 @@
 namespace sgry {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::MakeBmp;
 using test::MemoryObjectWriter;
 using test::TempFolder;
@@ -58,12 +58,12 @@ TEST(ImageGraphicsStateTest, DensityBecomesBothOpacities) {
 
 TEST(ImageXObjectTest, TwoByTwoBitmapIsWrittenPlainWithTwelveBytes) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 8, 7};
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 8, 7};
     MemoryObjectWriter writer(30);
-    const ImageXObject image = WriteImageXObject(writer, dir.Write("i.bmp", MakeBmp(spec)));
+    const ImageXObject image = WriteImageXObject(writer, dir.Write("i.bmp", MakeBmp(layout)));
     ASSERT_TRUE(image.Written()) << image.message;
     EXPECT_EQ(image.object.number, 30);
     EXPECT_EQ(image.width, 2);
@@ -73,7 +73,7 @@ TEST(ImageXObjectTest, TwoByTwoBitmapIsWrittenPlainWithTwelveBytes) {
     // the rows go out uncompressed.
     EXPECT_EQ(writer.bytes(), "30 0 obj\r\n<</Type/XObject/Subtype/Image\r\n/Width 2\r\n/Height 2\r\n"
                               "/BitsPerComponent 8\r\n/ColorSpace /DeviceRGB\r\n/Length 12\r\n>>\r\nstream\r\n" +
-                                  std::string(spec.pixels.begin(), spec.pixels.end()) + "\nendstream\r\nendobj\r\n");
+                                  std::string(layout.pixels.begin(), layout.pixels.end()) + "\nendstream\r\nendobj\r\n");
     ASSERT_EQ(writer.entries().size(), 1u);
     EXPECT_EQ(writer.entries()[0].kind, ObjectKind::Image);
     EXPECT_EQ(writer.entries()[0].offset, 0);
@@ -81,31 +81,31 @@ TEST(ImageXObjectTest, TwoByTwoBitmapIsWrittenPlainWithTwelveBytes) {
 
 TEST(ImageXObjectTest, LargerBitmapRowsAreCompressed) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.width = 16;
-    spec.height = 8;
-    for (int i = 0; i < 16 * 8; ++i) spec.pixels.insert(spec.pixels.end(), {10, 20, uint8_t(i / 16)});
+    BmpLayout layout;
+    layout.width = 16;
+    layout.height = 8;
+    for (int i = 0; i < 16 * 8; ++i) layout.pixels.insert(layout.pixels.end(), {10, 20, uint8_t(i / 16)});
     MemoryObjectWriter writer(3);
-    const ImageXObject image = WriteImageXObject(writer, dir.Write("big.BMP", MakeBmp(spec)));
+    const ImageXObject image = WriteImageXObject(writer, dir.Write("big.BMP", MakeBmp(layout)));
     ASSERT_TRUE(image.Written());
     const std::string& bytes = writer.bytes();
     const std::string stream = StreamOf(bytes, 0);
     EXPECT_NE(bytes.find(Format("/ColorSpace /DeviceRGB\r\n/Filter/FlateDecode/Length %ld\r\n>>\r\nstream\r\n",
                                 stream.size())),
               std::string::npos);
-    EXPECT_EQ(Inflate(stream, 384), std::string(spec.pixels.begin(), spec.pixels.end()));
+    EXPECT_EQ(Inflate(stream, 384), std::string(layout.pixels.begin(), layout.pixels.end()));
 }
 
 TEST(ImageXObjectTest, PaletteBitmapWritesThePaletteFirstAndAnIndexedImage) {
     TempFolder dir;
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 1;
-    spec.bitsPerPixel = 8;
-    for (int i = 0; i < 256; ++i) spec.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
-    spec.pixels = {0, 128, 255};
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 1;
+    layout.bitsPerPixel = 8;
+    for (int i = 0; i < 256; ++i) layout.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
+    layout.pixels = {0, 128, 255};
     MemoryObjectWriter writer(40);
-    const ImageXObject image = WriteImageXObject(writer, dir.Write("pal.bmp", MakeBmp(spec)));
+    const ImageXObject image = WriteImageXObject(writer, dir.Write("pal.bmp", MakeBmp(layout)));
     ASSERT_TRUE(image.Written());
     ASSERT_EQ(writer.entries().size(), 2u);
     const auto& palette = writer.entries()[0];
@@ -123,7 +123,7 @@ TEST(ImageXObjectTest, PaletteBitmapWritesThePaletteFirstAndAnIndexedImage) {
         Format("40 0 obj\r\n<</Filter/FlateDecode/Length %ld>>\r\nstream\r\n", paletteStream.size());
     EXPECT_EQ(bytes.substr(static_cast<std::size_t>(palette.offset), paletteHeader.size()), paletteHeader);
     std::string expectedPalette;
-    for (const auto& c : spec.palette) expectedPalette.append(c.begin(), c.end());
+    for (const auto& c : layout.palette) expectedPalette.append(c.begin(), c.end());
     EXPECT_EQ(Inflate(paletteStream, 768), expectedPalette);
 
     const std::string pictureHeader = "41 0 obj\r\n<</Type/XObject/Subtype/Image\r\n/Width 3\r\n/Height 1\r\n"
@@ -134,24 +134,24 @@ TEST(ImageXObjectTest, PaletteBitmapWritesThePaletteFirstAndAnIndexedImage) {
 }
 
 TEST(ImageXObjectTest, PaletteThatDoesNotCompressIsWrittenRaw) {
-    BmpSpec spec;
-    spec.width = 1;
-    spec.bitsPerPixel = 8;
+    BmpLayout layout;
+    layout.width = 1;
+    layout.bitsPerPixel = 8;
     uint32_t seed = 12345;
     for (int i = 0; i < 256; ++i) {
         test::Rgb c;
         for (auto& v : c) v = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
-        spec.palette.push_back(c);
+        layout.palette.push_back(c);
     }
-    spec.pixels = {0};
+    layout.pixels = {0};
     TempFolder dir;
     BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("noise.bmp", MakeBmp(spec))));
+    ASSERT_TRUE(reader.Open(dir.Write("noise.bmp", MakeBmp(layout))));
     MemoryObjectWriter writer(7);
     const ImageObjectRef ref = WritePalette(writer, reader);
     EXPECT_EQ(ref.number, 7);
     std::string raw;
-    for (const auto& c : spec.palette) raw.append(c.begin(), c.end());
+    for (const auto& c : layout.palette) raw.append(c.begin(), c.end());
     // Random bytes may or may not fit zlib into 1.2 times their size; either
     // way the object must carry exactly these 768 bytes.
     const std::string& bytes = writer.bytes();
@@ -206,7 +206,7 @@ TEST(ImageXObjectTest, ReaderIsChosenByTheExtensionWithoutRegardToCase) {
     EXPECT_EQ(ImageFileKindOf(""), ImageFileKind::Jpeg);
 
     TempFolder dir;
-    test::PngSpec png;
+    test::PngLayout png;
     png.width = 2;
     png.rows = {test::Bytes({1, 2, 3, 4, 5, 6})};
     MemoryObjectWriter writer(1);
@@ -219,11 +219,11 @@ TEST(ImageXObjectTest, ReaderIsChosenByTheExtensionWithoutRegardToCase) {
 
 TEST(ImageXObjectTest, RefusalsReturnTheirMessageAndWriteNothing) {
     TempFolder dir;
-    BmpSpec deep;
+    BmpLayout deep;
     deep.width = 2;
     deep.bitsPerPixel = 32;
     deep.pixels.assign(8, 1);
-    BmpSpec damagedPalette;
+    BmpLayout damagedPalette;
     damagedPalette.width = 4;
     damagedPalette.height = 4;
     damagedPalette.bitsPerPixel = 8;
@@ -324,18 +324,18 @@ TEST(ImageXObjectTest, RealReaderDrawsBitmapsAndPngsTheRightWayUp) {
     if (!HaveTool("qpdf") || !HaveTool("pdftoppm")) GTEST_SKIP() << "qpdf or pdftoppm missing";
     TempFolder dir;
     const std::vector<test::Rgb> expected = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-    BmpSpec rgb;
+    BmpLayout rgb;
     rgb.width = 2;
     rgb.height = 2;
     for (const auto& c : expected) rgb.pixels.insert(rgb.pixels.end(), c.begin(), c.end());
-    BmpSpec indexed = rgb;
+    BmpLayout indexed = rgb;
     indexed.bitsPerPixel = 8;
     indexed.palette = {{0, 0, 0}, {0, 0, 255}, {255, 255, 255}, {0, 255, 0}, {255, 0, 0}};
     indexed.palette.resize(256);
     indexed.pixels = {4, 3, 1, 2};
-    BmpSpec topDown = rgb;
+    BmpLayout topDown = rgb;
     topDown.topDown = true;
-    test::PngSpec png;
+    test::PngLayout png;
     png.width = 2;
     png.height = 2;
     png.rows = {test::Bytes({255, 0, 0, 0, 255, 0}), test::Bytes({0, 0, 255, 255, 255, 255})};

@@ -8,15 +8,15 @@ namespace {
 
 using test::Bytes;
 using test::MakePng;
-using test::PngSpec;
+using test::PngLayout;
 using test::TempFolder;
 
-std::vector<uint8_t> Decode(const TempFolder& dir, const PngSpec& spec) {
+std::vector<uint8_t> Decode(const TempFolder& dir, const PngLayout& layout) {
     PngReader reader;
-    EXPECT_TRUE(reader.Open(dir.Write("t.png", MakePng(spec)))) << reader.ErrorText(reader.Error());
-    EXPECT_EQ(reader.Width(), static_cast<int>(spec.width));
-    EXPECT_EQ(reader.Height(), static_cast<int>(spec.height));
-    EXPECT_EQ(reader.PixelBytes(), static_cast<std::size_t>(spec.width * spec.height * 3));
+    EXPECT_TRUE(reader.Open(dir.Write("t.png", MakePng(layout)))) << reader.ErrorText(reader.Error());
+    EXPECT_EQ(reader.Width(), static_cast<int>(layout.width));
+    EXPECT_EQ(reader.Height(), static_cast<int>(layout.height));
+    EXPECT_EQ(reader.PixelBytes(), static_cast<std::size_t>(layout.width * layout.height * 3));
     return reader.Pixels();
 }
 
@@ -28,73 +28,73 @@ std::vector<uint8_t> V(std::initializer_list<int> values) {
 
 TEST(PngReaderTest, EightBitRgbIsUnchanged) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.rows = {Bytes({1, 2, 3, 4, 5, 6}), Bytes({7, 8, 9, 250, 251, 252})};
-    EXPECT_EQ(Decode(dir, spec), V({1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252}));
+    PngLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.rows = {Bytes({1, 2, 3, 4, 5, 6}), Bytes({7, 8, 9, 250, 251, 252})};
+    EXPECT_EQ(Decode(dir, layout), V({1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252}));
 }
 
 TEST(PngReaderTest, SixteenBitRgbKeepsTheHighBytes) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 2;
-    spec.bitDepth = 16;
-    spec.rows = {Bytes({0x12, 0xFF, 0x34, 0x01, 0x56, 0x80, 0xAB, 0x7F, 0xCD, 0x00, 0xEF, 0xFF})};
-    EXPECT_EQ(Decode(dir, spec), V({0x12, 0x34, 0x56, 0xAB, 0xCD, 0xEF}));
+    PngLayout layout;
+    layout.width = 2;
+    layout.bitDepth = 16;
+    layout.rows = {Bytes({0x12, 0xFF, 0x34, 0x01, 0x56, 0x80, 0xAB, 0x7F, 0xCD, 0x00, 0xEF, 0xFF})};
+    EXPECT_EQ(Decode(dir, layout), V({0x12, 0x34, 0x56, 0xAB, 0xCD, 0xEF}));
 }
 
 TEST(PngReaderTest, PaletteImagesBecomeRgb) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 3;
-    spec.colourType = 3;
-    spec.plte = Bytes({10, 20, 30, 40, 50, 60, 70, 80, 90});
-    spec.rows = {Bytes({2, 0, 1})};
-    EXPECT_EQ(Decode(dir, spec), V({70, 80, 90, 10, 20, 30, 40, 50, 60}));
+    PngLayout layout;
+    layout.width = 3;
+    layout.colourType = 3;
+    layout.plte = Bytes({10, 20, 30, 40, 50, 60, 70, 80, 90});
+    layout.rows = {Bytes({2, 0, 1})};
+    EXPECT_EQ(Decode(dir, layout), V({70, 80, 90, 10, 20, 30, 40, 50, 60}));
 }
 
 TEST(PngReaderTest, OneBitGreyBecomesBlackAndWhiteRgb) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bitDepth = 1;
-    spec.colourType = 0;
-    spec.rows = {Bytes({0b10100000}), Bytes({0b01000000})};
-    EXPECT_EQ(Decode(dir, spec), V({255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0}));
+    PngLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.bitDepth = 1;
+    layout.colourType = 0;
+    layout.rows = {Bytes({0b10100000}), Bytes({0b01000000})};
+    EXPECT_EQ(Decode(dir, layout), V({255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0}));
 }
 
 TEST(PngReaderTest, GreyWithAlphaBecomesRgbWithAlphaDropped) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 2;
-    spec.colourType = 4;
-    spec.rows = {Bytes({90, 0, 200, 255})};
-    EXPECT_EQ(Decode(dir, spec), V({90, 90, 90, 200, 200, 200}));
+    PngLayout layout;
+    layout.width = 2;
+    layout.colourType = 4;
+    layout.rows = {Bytes({90, 0, 200, 255})};
+    EXPECT_EQ(Decode(dir, layout), V({90, 90, 90, 200, 200, 200}));
 }
 
 TEST(PngReaderTest, RgbaWithoutBackgroundDropsAlpha) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 2;
-    spec.colourType = 6;
-    spec.rows = {Bytes({200, 100, 50, 0, 10, 20, 30, 128})};
+    PngLayout layout;
+    layout.width = 2;
+    layout.colourType = 6;
+    layout.rows = {Bytes({200, 100, 50, 0, 10, 20, 30, 128})};
     PngReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("rgba.png", MakePng(spec))));
+    ASSERT_TRUE(reader.Open(dir.Write("rgba.png", MakePng(layout))));
     EXPECT_FALSE(reader.HasBackground());
     EXPECT_EQ(reader.Pixels(), V({200, 100, 50, 10, 20, 30}));
 }
 
 TEST(PngReaderTest, RgbaWithBackgroundIsComposedOntoIt) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 3;
-    spec.colourType = 6;
-    spec.bkgd = Bytes({0, 0, 0, 255, 0, 0});  // 16-bit red 0, green 255, blue 0
-    spec.rows = {Bytes({200, 100, 50, 0, 10, 20, 30, 255, 200, 0, 100, 128})};
+    PngLayout layout;
+    layout.width = 3;
+    layout.colourType = 6;
+    layout.bkgd = Bytes({0, 0, 0, 255, 0, 0});  // 16-bit red 0, green 255, blue 0
+    layout.rows = {Bytes({200, 100, 50, 0, 10, 20, 30, 255, 200, 0, 100, 128})};
     PngReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("bkgd.png", MakePng(spec)))) << reader.ErrorText(reader.Error());
+    ASSERT_TRUE(reader.Open(dir.Write("bkgd.png", MakePng(layout)))) << reader.ErrorText(reader.Error());
     ASSERT_TRUE(reader.HasBackground());
     EXPECT_EQ(reader.Background().green, 255);
     const std::vector<uint8_t>& p = reader.Pixels();
@@ -108,14 +108,14 @@ TEST(PngReaderTest, RgbaWithBackgroundIsComposedOntoIt) {
 
 TEST(PngReaderTest, PaletteTransparencyWithBackgroundIsComposed) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 2;
-    spec.colourType = 3;
-    spec.plte = Bytes({10, 20, 30, 40, 50, 60});
-    spec.trns = Bytes({0});        // entry 0 fully transparent
-    spec.bkgd = Bytes({1});        // background: entry 1
-    spec.rows = {Bytes({0, 1})};
-    EXPECT_EQ(Decode(dir, spec), V({40, 50, 60, 40, 50, 60}));
+    PngLayout layout;
+    layout.width = 2;
+    layout.colourType = 3;
+    layout.plte = Bytes({10, 20, 30, 40, 50, 60});
+    layout.trns = Bytes({0});        // entry 0 fully transparent
+    layout.bkgd = Bytes({1});        // background: entry 1
+    layout.rows = {Bytes({0, 1})};
+    EXPECT_EQ(Decode(dir, layout), V({40, 50, 60, 40, 50, 60}));
 }
 
 TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
@@ -129,7 +129,7 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
     EXPECT_EQ(jpeg.Error(), PngReader::kNotPng);
     EXPECT_EQ(jpeg.ErrorText(3), "PNGファイルではありません");
 
-    PngSpec big;
+    PngLayout big;
     big.width = 64;
     big.height = 64;
     for (uint32_t y = 0; y < big.height; ++y) {
@@ -164,11 +164,11 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
 
 TEST(PngReaderTest, TruncatedFileGivesLibpngsReadErrorText) {
     TempFolder dir;
-    PngSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    spec.rows.assign(16, std::string(48, 'x'));
-    const std::string whole = MakePng(spec);
+    PngLayout layout;
+    layout.width = 16;
+    layout.height = 16;
+    layout.rows.assign(16, std::string(48, 'x'));
+    const std::string whole = MakePng(layout);
     PngReader reader;
     EXPECT_FALSE(reader.Open(dir.Write("cut.png", whole.substr(0, whole.size() - 30))));
     EXPECT_EQ(reader.Error(), 6);
