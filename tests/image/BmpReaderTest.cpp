@@ -22,49 +22,35 @@ std::vector<uint8_t> ReadAll(BmpReader& reader) {
     return pixels;
 }
 
-TEST(BmpReaderTest, TwentyFourBitRowsComeTopFirstInRedGreenBlueWithoutPadding) {
-    TempFolder dir;
-    BmpLayout layout;
-    layout.width = 3;  // 9 bytes per row, 3 bytes of padding
-    layout.height = 2;
-    layout.pixels = Sequence(18);
-    BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("a.bmp", MakeBmp(layout))));
-    EXPECT_EQ(reader.Width(), 3);
-    EXPECT_EQ(reader.Height(), 2);
-    EXPECT_EQ(reader.BitsPerPixel(), 24);
-    EXPECT_EQ(reader.PixelBytes(), 18u);
-    EXPECT_EQ(ReadAll(reader), layout.pixels);
+std::array<int, 3> Entry(BmpReader& reader, int32_t index) {
+    uint8_t r = 0, g = 0, b = 0;
+    EXPECT_TRUE(reader.PaletteEntry(index, r, g, b)) << index;
+    return {r, g, b};
 }
 
-TEST(BmpReaderTest, EightBitRowsOfFivePixelsSkipTheirThreePaddingBytes) {
+// Rows of every width remainder come top row first, red-green-blue, without padding.
+TEST(BmpReaderTest, RowsOfEveryWidthAndOrderAreUnpadded) {
     TempFolder dir;
-    BmpLayout layout;
-    layout.width = 5;
-    layout.height = 3;
-    layout.bitsPerPixel = 8;
-    layout.palette.assign(256, test::Rgb{0, 0, 0});
-    layout.pixels = Sequence(15, 10);
-    BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("b.bmp", MakeBmp(layout))));
-    EXPECT_EQ(reader.PixelBytes(), 15u);
-    EXPECT_EQ(ReadAll(reader), layout.pixels);
-}
-
-TEST(BmpReaderTest, WidthsOfEveryRemainderAreUnpadded) {
-    TempFolder dir;
-    for (int bits : {8, 24}) {
-        for (int width = 1; width <= 8; ++width) {
-            SCOPED_TRACE(testing::Message() << bits << " bits, width " << width);
-            BmpLayout layout;
-            layout.width = width;
-            layout.height = 2;
-            layout.bitsPerPixel = static_cast<uint16_t>(bits);
-            if (bits == 8) layout.palette.assign(256, test::Rgb{});
-            layout.pixels = Sequence(static_cast<std::size_t>(width * 2 * bits / 8), 3);
-            BmpReader reader;
-            ASSERT_TRUE(reader.Open(dir.Write("w.bmp", MakeBmp(layout))));
-            EXPECT_EQ(ReadAll(reader), layout.pixels);
+    for (bool topDown : {false, true}) {
+        for (int bits : {8, 24}) {
+            for (int width = 1; width <= 8; ++width) {
+                SCOPED_TRACE(testing::Message()
+                             << bits << " bits, width " << width << ", top-down " << topDown);
+                BmpLayout layout;
+                layout.width = width;
+                layout.height = 3;
+                layout.topDown = topDown;
+                layout.bitsPerPixel = static_cast<uint16_t>(bits);
+                if (bits == 8) layout.palette.assign(256, test::Rgb{});
+                layout.pixels = Sequence(static_cast<std::size_t>(width * 3 * bits / 8), 3);
+                BmpReader reader;
+                ASSERT_TRUE(reader.Open(dir.Write("w.bmp", MakeBmp(layout))));
+                EXPECT_EQ(reader.Width(), width);
+                EXPECT_EQ(reader.Height(), 3);
+                EXPECT_EQ(reader.BitsPerPixel(), bits);
+                EXPECT_EQ(reader.PixelBytes(), layout.pixels.size());
+                EXPECT_EQ(ReadAll(reader), layout.pixels);
+            }
         }
     }
 }
@@ -73,7 +59,6 @@ TEST(BmpReaderTest, AllTwoHundredFiftySixEntriesAreReadWhateverTheHeaderDeclares
     TempFolder dir;
     BmpLayout layout;
     layout.width = 2;
-    layout.height = 1;
     layout.bitsPerPixel = 8;
     layout.coloursUsed = 16;
     for (int i = 0; i < 16; ++i) layout.palette.push_back({uint8_t(i), uint8_t(i * 2), uint8_t(i * 3)});
@@ -82,12 +67,10 @@ TEST(BmpReaderTest, AllTwoHundredFiftySixEntriesAreReadWhateverTheHeaderDeclares
     layout.pixels = {0, 15};
     BmpReader reader;
     ASSERT_TRUE(reader.Open(dir.Write("p.bmp", MakeBmp(layout))));
+    EXPECT_EQ(Entry(reader, 15), (std::array<int, 3>{15, 30, 45}));
+    EXPECT_EQ(Entry(reader, 16), (std::array<int, 3>{0x10, 0x20, 0x30}));
+    Entry(reader, 255);
     uint8_t r = 0, g = 0, b = 0;
-    ASSERT_TRUE(reader.PaletteEntry(15, r, g, b));
-    EXPECT_EQ((std::array<int, 3>{r, g, b}), (std::array<int, 3>{15, 30, 45}));
-    ASSERT_TRUE(reader.PaletteEntry(16, r, g, b));
-    EXPECT_EQ((std::array<int, 3>{r, g, b}), (std::array<int, 3>{0x10, 0x20, 0x30}));
-    EXPECT_TRUE(reader.PaletteEntry(255, r, g, b));
     EXPECT_FALSE(reader.PaletteEntry(256, r, g, b));
     EXPECT_FALSE(reader.PaletteEntry(-1, r, g, b));
     EXPECT_EQ(ReadAll(reader), layout.pixels);
@@ -106,31 +89,9 @@ TEST(BmpReaderTest, Os2FilesHaveThreeByteColourEntriesAndSixteenBitSizes) {
     ASSERT_TRUE(reader.Open(dir.Write("os2.bmp", MakeBmp(layout))));
     EXPECT_EQ(reader.Width(), 3);
     EXPECT_EQ(reader.Height(), 2);
-    uint8_t r = 0, g = 0, b = 0;
-    ASSERT_TRUE(reader.PaletteEntry(200, r, g, b));
-    EXPECT_EQ((std::array<int, 3>{r, g, b}), (std::array<int, 3>{55, 200, 7}));
+    EXPECT_EQ(Entry(reader, 200), (std::array<int, 3>{55, 200, 7}));
     EXPECT_EQ(ReadAll(reader), layout.pixels);
 }
-
-TEST(BmpReaderTest, TopDownFilesAreReadTheRightWayUp) {
-    TempFolder dir;
-    BmpLayout layout;
-    layout.topDown = true;
-    layout.width = 2;
-    layout.height = 3;
-    layout.pixels = Sequence(18);
-    BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("td.bmp", MakeBmp(layout))));
-    EXPECT_EQ(reader.Height(), 3);
-    EXPECT_EQ(reader.PixelBytes(), 18u);
-    EXPECT_EQ(ReadAll(reader), layout.pixels);
-}
-
-struct RefusalRow {
-    const char* name;
-    std::string bytes;
-    int code;
-};
 
 TEST(BmpReaderTest, RefusedFilesReportTheirCodes) {
     TempFolder dir;
@@ -145,14 +106,14 @@ TEST(BmpReaderTest, RefusedFilesReportTheirCodes) {
     };
     std::string v5Header = withBits(24);
     v5Header[14] = 124;  // BITMAPV5-sized info header
-    BmpLayout fine;
-    fine.width = 4;
-    fine.height = 4;
-    fine.pixels.assign(48, 1);
-    const std::string good = MakeBmp(fine);
+    const std::string good = withBits(24);
     std::string zeroWidth = good;
     zeroWidth[18] = 0;
-    const std::vector<RefusalRow> rows = {
+    const struct {
+        const char* name;
+        std::string bytes;
+        int code;
+    } rows[] = {
         {"png named bmp", "\x89PNG\r\n\x1a\n0000000000000000000000", BmpReader::kNotBitmap},
         {"empty", "", BmpReader::kNotBitmap},
         {"unknown header size", v5Header, BmpReader::kBadInfoHeader},
@@ -165,7 +126,7 @@ TEST(BmpReaderTest, RefusedFilesReportTheirCodes) {
         {"truncated header", good.substr(0, 30), BmpReader::kDamaged},
         {"zero width", zeroWidth, BmpReader::kDamaged},
     };
-    for (const RefusalRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         BmpReader reader;
         EXPECT_FALSE(reader.Open(dir.Write("x.bmp", row.bytes)));
@@ -174,36 +135,29 @@ TEST(BmpReaderTest, RefusedFilesReportTheirCodes) {
         EXPECT_FALSE(reader.ReadPixels(pixels));
     }
     BmpReader missing;
-    EXPECT_FALSE(missing.Open(dir.PathOf("missing.bmp")));
+    EXPECT_FALSE(missing.Open(dir.File("missing.bmp")));
     EXPECT_EQ(missing.Error(), BmpReader::kCannotOpen);
 }
 
-// ImageMagick writes the files here, so the reader meets bitmaps it did not
-// write itself: the pixels must match the PPM they were made from.
+// Bitmaps written by ImageMagick must read back as the PPM they were made from.
 TEST(BmpReaderTest, ReadsWhatImageMagickWrites) {
-    if (!test::HaveConvert()) GTEST_SKIP() << "convert is not installed";
+    if (!test::ToolExists("convert")) GTEST_SKIP() << "convert is not installed";
     TempFolder dir;
-    std::string ppm = "P6\n5 3\n255\n";
-    std::vector<uint8_t> expected;
-    for (int i = 0; i < 15; ++i)
-        for (int c = 0; c < 3; ++c) expected.push_back(static_cast<uint8_t>(i * 16 + c * 5));
-    ppm.append(expected.begin(), expected.end());
-    const std::string source = dir.Write("src.ppm", ppm);
-    struct Row {
-        const char* name;
+    const std::vector<uint8_t> expected = Sequence(45, 7);
+    const std::string source =
+        dir.Write("src.ppm", "P6\n5 3\n255\n" + std::string(expected.begin(), expected.end()));
+    const struct {
         const char* options;
         int code;
+    } rows[] = {
+        {"-type TrueColor BMP3:", BmpReader::kNoError},
+        {"-type TrueColor BMP2:", BmpReader::kNoError},
+        {"-type Palette -compress RLE BMP3:", BmpReader::kCompressed},
     };
-    const Row rows[] = {
-        {"windows 24", "-type TrueColor BMP3:", BmpReader::kNoError},
-        {"os2 24", "-type TrueColor BMP2:", BmpReader::kNoError},
-        {"rle 8", "-type Palette -compress RLE BMP3:", BmpReader::kCompressed},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string out = dir.PathOf("im.bmp");
-        const std::string command = "convert " + source + " " + row.options + out + " 2>/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options);
+        const std::string out = dir.File("im.bmp");
+        ASSERT_EQ(std::system(("convert " + source + " " + row.options + out + " 2>/dev/null").c_str()), 0);
         BmpReader reader;
         reader.Open(out);
         ASSERT_EQ(reader.Error(), row.code);

@@ -2,44 +2,28 @@
 // Image files made by the tests themselves: bitmaps and PNGs assembled byte
 // by byte, JPEGs compressed with libjpeg, all in a temporary folder.
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 #include <zlib.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <iterator>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
+#include "support/SamplePdfs.h"
+#include "support/ScratchDir.h"
 
 namespace sgry::test {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sgry-image-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
+// A scratch folder whose Write returns the path it wrote.
+struct TempFolder : ScratchDir {
+    TempFolder() : ScratchDir("image") {}
     std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string file = (path_ / name).string();
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file;
+        ScratchDir::Write(File(name), bytes);
+        return File(name);
     }
-    std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
 };
 
 inline void PutLe16(std::string& out, uint32_t v) {
@@ -134,7 +118,6 @@ struct PngLayout {
     std::string plte;  // PLTE chunk data, when not empty
     std::string trns;
     std::string bkgd;
-    std::string gama;
 };
 
 inline std::string PngChunk(const char* type, const std::string& data) {
@@ -142,8 +125,8 @@ inline std::string PngChunk(const char* type, const std::string& data) {
     PutBe32(out, static_cast<uint32_t>(data.size()));
     std::string body = std::string(type, 4) + data;
     out += body;
-    PutBe32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                                             static_cast<uInt>(body.size()))));
+    PutBe32(out, static_cast<uint32_t>(
+                     crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
     return out;
 }
 
@@ -163,7 +146,6 @@ inline std::string MakePng(const PngLayout& layout) {
     idat.resize(size);
     std::string file = "\x89PNG\r\n\x1a\n";
     file += PngChunk("IHDR", ihdr);
-    if (!layout.gama.empty()) file += PngChunk("gAMA", layout.gama);
     if (!layout.plte.empty()) file += PngChunk("PLTE", layout.plte);
     if (!layout.trns.empty()) file += PngChunk("tRNS", layout.trns);
     if (!layout.bkgd.empty()) file += PngChunk("bKGD", layout.bkgd);
@@ -206,14 +188,6 @@ inline std::string MakeJpeg(int width, int height, int components, bool progress
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     return out;
-}
-
-// True when ImageMagick's convert is on the PATH.
-inline bool HaveConvert() { return std::system("convert -version >/dev/null 2>&1") == 0; }
-
-inline std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace sgry::test

@@ -4,7 +4,6 @@
 #include <map>
 
 #include "ImageFixtures.h"
-#include "image/BmpReader.h"
 #include "image/ImageObjects.h"
 #include "image/ImageXObject.h"
 #include "image/PngReader.h"
@@ -22,8 +21,8 @@ using test::TempFolder;
 std::string Inflate(std::string_view data, std::size_t expectedSize) {
     std::string out(expectedSize + 16, '\0');
     uLongf size = static_cast<uLongf>(out.size());
-    EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                         static_cast<uLong>(data.size())),
+    EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
+                         reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size())),
               Z_OK);
     out.resize(size);
     return out;
@@ -32,23 +31,30 @@ std::string Inflate(std::string_view data, std::size_t expectedSize) {
 // The stream bytes of the object whose header starts at `offset`.
 std::string StreamOf(const std::string& bytes, int64_t offset) {
     const std::size_t begin = bytes.find("stream\r\n", static_cast<std::size_t>(offset)) + 8;
-    const std::size_t end = bytes.find("\nendstream\r\nendobj\r\n", begin);
-    return bytes.substr(begin, end - begin);
+    return bytes.substr(begin, bytes.find("\nendstream\r\nendobj\r\n", begin) - begin);
+}
+
+// An image object of packed 8-bit rows as the writer lays it out; `filter` is "" or "/Filter/FlateDecode".
+std::string RowImageObject(int number, int width, int height, const std::string& colourSpace,
+                           const std::string& filter, const std::string& stream) {
+    return Format(
+               "%d 0 obj\r\n<</Type/XObject/Subtype/Image\r\n/Width %d\r\n/Height %d\r\n/BitsPerComponent "
+               "8\r\n"
+               "/ColorSpace %s\r\n%s/Length %ld\r\n>>\r\nstream\r\n",
+               number, width, height, colourSpace.c_str(), filter.c_str(), stream.size()) +
+           stream + "\nendstream\r\nendobj\r\n";
 }
 
 TEST(ImageGraphicsStateTest, DensityBecomesBothOpacities) {
-    struct Row {
-        int density;
-        const char* opacity;
-    };
-    for (const Row& row : {Row{50, "0.50"}, Row{100, "1.00"}, Row{0, "0.00"}, Row{33, "0.33"}, Row{7, "0.07"}}) {
-        SCOPED_TRACE(row.density);
+    for (const auto& [density, opacity] : std::vector<std::pair<int, std::string>>{
+             {50, "0.50"}, {100, "1.00"}, {0, "0.00"}, {33, "0.33"}, {7, "0.07"}}) {
+        SCOPED_TRACE(density);
         MemoryObjectWriter writer(12, "%PDF");
-        const ImageObjectRef ref = WriteImageGraphicsState(writer, row.density);
+        const ImageObjectRef ref = WriteImageGraphicsState(writer, density);
         EXPECT_EQ(ref.number, 12);
         EXPECT_EQ(ref.generation, 0);
-        EXPECT_EQ(writer.bytes(), "%PDF12 0 obj<</Type/ExtGState/ca " + std::string(row.opacity) + "/CA " +
-                                      row.opacity + "/BM/Multiply/AIS false>>\r\nendobj\r\n");
+        EXPECT_EQ(writer.bytes(), "%PDF12 0 obj<</Type/ExtGState/ca " + opacity + "/CA " + opacity +
+                                      "/BM/Multiply/AIS false>>\r\nendobj\r\n");
         ASSERT_EQ(writer.entries().size(), 1u);
         EXPECT_EQ(writer.entries()[0].kind, ObjectKind::GraphicsState);
         EXPECT_TRUE(writer.entries()[0].isNew);
@@ -56,27 +62,33 @@ TEST(ImageGraphicsStateTest, DensityBecomesBothOpacities) {
     }
 }
 
-TEST(ImageXObjectTest, TwoByTwoBitmapIsWrittenPlainWithTwelveBytes) {
+// Twelve bytes do not fit zlib's output into 1.2 times their size, so such rows go out uncompressed.
+TEST(ImageXObjectTest, SmallBitmapsAndPngsAreWrittenPlain) {
     TempFolder dir;
-    BmpLayout layout;
-    layout.width = 2;
-    layout.height = 2;
-    layout.pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 8, 7};
-    MemoryObjectWriter writer(30);
-    const ImageXObject image = WriteImageXObject(writer, dir.Write("i.bmp", MakeBmp(layout)));
-    ASSERT_TRUE(image.Written()) << image.message;
-    EXPECT_EQ(image.object.number, 30);
-    EXPECT_EQ(image.width, 2);
-    EXPECT_EQ(image.height, 2);
-    EXPECT_TRUE(image.message.empty());
-    // Twelve bytes do not fit zlib's output into 1.2 times their size, so
-    // the rows go out uncompressed.
-    EXPECT_EQ(writer.bytes(), "30 0 obj\r\n<</Type/XObject/Subtype/Image\r\n/Width 2\r\n/Height 2\r\n"
-                              "/BitsPerComponent 8\r\n/ColorSpace /DeviceRGB\r\n/Length 12\r\n>>\r\nstream\r\n" +
-                                  std::string(layout.pixels.begin(), layout.pixels.end()) + "\nendstream\r\nendobj\r\n");
-    ASSERT_EQ(writer.entries().size(), 1u);
-    EXPECT_EQ(writer.entries()[0].kind, ObjectKind::Image);
-    EXPECT_EQ(writer.entries()[0].offset, 0);
+    BmpLayout bmp;
+    bmp.width = 2;
+    bmp.height = 2;
+    bmp.pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 8, 7};
+    test::PngLayout png;
+    png.width = 2;
+    png.height = 2;
+    png.rows = {test::Bytes({255, 0, 0, 0, 255, 0}), test::Bytes({0, 0, 255, 9, 8, 7})};
+    // Whatever the extension's case, the reader is chosen by it.
+    for (const auto& [name, bytes] :
+         {std::pair<std::string, std::string>{"i.bmp", MakeBmp(bmp)}, {"upper.PNG", test::MakePng(png)}}) {
+        SCOPED_TRACE(name);
+        MemoryObjectWriter writer(30);
+        const ImageXObject image = WriteImageXObject(writer, dir.Write(name, bytes));
+        ASSERT_TRUE(image.Written()) << image.message;
+        EXPECT_EQ(image.object.number, 30);
+        EXPECT_EQ(image.width, 2);
+        EXPECT_EQ(image.height, 2);
+        EXPECT_EQ(writer.bytes(), RowImageObject(30, 2, 2, "/DeviceRGB", "",
+                                                 std::string(bmp.pixels.begin(), bmp.pixels.end())));
+        ASSERT_EQ(writer.entries().size(), 1u);
+        EXPECT_EQ(writer.entries()[0].kind, ObjectKind::Image);
+        EXPECT_EQ(writer.entries()[0].offset, 0);
+    }
 }
 
 TEST(ImageXObjectTest, LargerBitmapRowsAreCompressed) {
@@ -86,13 +98,9 @@ TEST(ImageXObjectTest, LargerBitmapRowsAreCompressed) {
     layout.height = 8;
     for (int i = 0; i < 16 * 8; ++i) layout.pixels.insert(layout.pixels.end(), {10, 20, uint8_t(i / 16)});
     MemoryObjectWriter writer(3);
-    const ImageXObject image = WriteImageXObject(writer, dir.Write("big.BMP", MakeBmp(layout)));
-    ASSERT_TRUE(image.Written());
-    const std::string& bytes = writer.bytes();
-    const std::string stream = StreamOf(bytes, 0);
-    EXPECT_NE(bytes.find(Format("/ColorSpace /DeviceRGB\r\n/Filter/FlateDecode/Length %ld\r\n>>\r\nstream\r\n",
-                                stream.size())),
-              std::string::npos);
+    ASSERT_TRUE(WriteImageXObject(writer, dir.Write("big.BMP", MakeBmp(layout))).Written());
+    const std::string stream = StreamOf(writer.bytes(), 0);
+    EXPECT_EQ(writer.bytes(), RowImageObject(3, 16, 8, "/DeviceRGB", "/Filter/FlateDecode", stream));
     EXPECT_EQ(Inflate(stream, 384), std::string(layout.pixels.begin(), layout.pixels.end()));
 }
 
@@ -100,121 +108,72 @@ TEST(ImageXObjectTest, PaletteBitmapWritesThePaletteFirstAndAnIndexedImage) {
     TempFolder dir;
     BmpLayout layout;
     layout.width = 3;
-    layout.height = 1;
     layout.bitsPerPixel = 8;
-    for (int i = 0; i < 256; ++i) layout.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
+    std::string expectedPalette;
+    for (int i = 0; i < 256; ++i) {
+        layout.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
+        expectedPalette.append(layout.palette.back().begin(), layout.palette.back().end());
+    }
     layout.pixels = {0, 128, 255};
     MemoryObjectWriter writer(40);
     const ImageXObject image = WriteImageXObject(writer, dir.Write("pal.bmp", MakeBmp(layout)));
     ASSERT_TRUE(image.Written());
+    EXPECT_EQ(image.object.number, 41);
     ASSERT_EQ(writer.entries().size(), 2u);
     const auto& palette = writer.entries()[0];
     const auto& picture = writer.entries()[1];
     EXPECT_EQ(palette.number, 40);
     EXPECT_EQ(picture.number, 41);
-    EXPECT_EQ(image.object.number, 41);
     EXPECT_EQ(palette.kind, ObjectKind::Image);
     EXPECT_EQ(picture.kind, ObjectKind::Image);
-    EXPECT_LT(palette.offset, picture.offset);
 
     const std::string& bytes = writer.bytes();
     const std::string paletteStream = StreamOf(bytes, palette.offset);
-    const std::string paletteHeader =
-        Format("40 0 obj\r\n<</Filter/FlateDecode/Length %ld>>\r\nstream\r\n", paletteStream.size());
-    EXPECT_EQ(bytes.substr(static_cast<std::size_t>(palette.offset), paletteHeader.size()), paletteHeader);
-    std::string expectedPalette;
-    for (const auto& c : layout.palette) expectedPalette.append(c.begin(), c.end());
+    EXPECT_EQ(bytes.substr(static_cast<std::size_t>(palette.offset),
+                           static_cast<std::size_t>(picture.offset - palette.offset)),
+              Format("40 0 obj\r\n<</Filter/FlateDecode/Length %ld>>\r\nstream\r\n", paletteStream.size()) +
+                  paletteStream + "\nendstream\r\nendobj\r\n");
     EXPECT_EQ(Inflate(paletteStream, 768), expectedPalette);
-
-    const std::string pictureHeader = "41 0 obj\r\n<</Type/XObject/Subtype/Image\r\n/Width 3\r\n/Height 1\r\n"
-                                      "/BitsPerComponent 8\r\n/ColorSpace [/Indexed /DeviceRGB 255 40 0 R]\r\n"
-                                      "/Length 3\r\n>>\r\nstream\r\n";
     EXPECT_EQ(bytes.substr(static_cast<std::size_t>(picture.offset)),
-              pictureHeader + test::Bytes({0, 128, 255}) + "\nendstream\r\nendobj\r\n");
+              RowImageObject(41, 3, 1, "[/Indexed /DeviceRGB 255 40 0 R]", "", test::Bytes({0, 128, 255})));
 }
-
-TEST(ImageXObjectTest, PaletteThatDoesNotCompressIsWrittenRaw) {
-    BmpLayout layout;
-    layout.width = 1;
-    layout.bitsPerPixel = 8;
-    uint32_t seed = 12345;
-    for (int i = 0; i < 256; ++i) {
-        test::Rgb c;
-        for (auto& v : c) v = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
-        layout.palette.push_back(c);
-    }
-    layout.pixels = {0};
-    TempFolder dir;
-    BmpReader reader;
-    ASSERT_TRUE(reader.Open(dir.Write("noise.bmp", MakeBmp(layout))));
-    MemoryObjectWriter writer(7);
-    const ImageObjectRef ref = WritePalette(writer, reader);
-    EXPECT_EQ(ref.number, 7);
-    std::string raw;
-    for (const auto& c : layout.palette) raw.append(c.begin(), c.end());
-    // Random bytes may or may not fit zlib into 1.2 times their size; either
-    // way the object must carry exactly these 768 bytes.
-    const std::string& bytes = writer.bytes();
-    if (bytes.find("/FlateDecode") == std::string::npos) {
-        EXPECT_EQ(bytes, "7 0 obj\r\n<</Length 768>>\r\nstream\r\n" + raw + "\nendstream\r\nendobj\r\n");
-    } else {
-        EXPECT_EQ(Inflate(StreamOf(bytes, 0), 768), raw);
-    }
-}
-
-struct JpegRow {
-    const char* name;
-    int components;
-    bool progressive;
-    const char* colourSpace;
-};
 
 TEST(ImageXObjectTest, JpegFileIsTheStreamUnchanged) {
     TempFolder dir;
-    const JpegRow rows[] = {
-        {"baseline rgb", 3, false, "/DeviceRGB"},
-        {"progressive rgb", 3, true, "/DeviceRGB"},
-        {"cmyk", 4, false, "/DeviceCMYK"},
-        {"greyscale", 1, false, "/DeviceGray"},
-    };
-    for (const JpegRow& row : rows) {
-        SCOPED_TRACE(row.name);
+    const struct {
+        int components;
+        bool progressive;
+        const char* colourSpace;
+    } rows[] = {{3, false, "/DeviceRGB"},
+                {3, true, "/DeviceRGB"},
+                {4, false, "/DeviceCMYK"},
+                {1, false, "/DeviceGray"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.colourSpace << " progressive " << row.progressive);
         const std::string jpeg = test::MakeJpeg(7, 5, row.components, row.progressive);
         MemoryObjectWriter writer(9);
         const ImageXObject image = WriteImageXObject(writer, dir.Write("photo.jpe", jpeg));
         ASSERT_TRUE(image.Written()) << image.message;
         EXPECT_EQ(image.width, 7);
         EXPECT_EQ(image.height, 5);
-        EXPECT_EQ(writer.bytes(),
-                  Format("9 0 obj<</Length %ld/Filter/DCTDecode/Width 7/Height 5/BitsPerComponent 8/ColorSpace%s"
-                         "/Type/XObject/Subtype/Image>>stream\r\n",
-                         jpeg.size(), row.colourSpace) +
-                      jpeg + "\nendstream\r\nendobj\r\n");
+        EXPECT_EQ(
+            writer.bytes(),
+            Format("9 0 obj<</Length %ld/Filter/DCTDecode/Width 7/Height 5/BitsPerComponent 8/ColorSpace%s"
+                   "/Type/XObject/Subtype/Image>>stream\r\n",
+                   jpeg.size(), row.colourSpace) +
+                jpeg + "\nendstream\r\nendobj\r\n");
         ASSERT_EQ(writer.entries().size(), 1u);
         EXPECT_EQ(writer.entries()[0].offset, 0);
     }
 }
 
 TEST(ImageXObjectTest, ReaderIsChosenByTheExtensionWithoutRegardToCase) {
-    EXPECT_EQ(ImageFileKindOf("a.bmp"), ImageFileKind::Bmp);
-    EXPECT_EQ(ImageFileKindOf("/x/A.BmP"), ImageFileKind::Bmp);
-    EXPECT_EQ(ImageFileKindOf("b.PNG"), ImageFileKind::Png);
-    EXPECT_EQ(ImageFileKindOf("c.jpg"), ImageFileKind::Jpeg);
-    EXPECT_EQ(ImageFileKindOf("c.jpe"), ImageFileKind::Jpeg);
-    EXPECT_EQ(ImageFileKindOf("c.jpeg"), ImageFileKind::Jpeg);
-    EXPECT_EQ(ImageFileKindOf("png"), ImageFileKind::Jpeg);
-    EXPECT_EQ(ImageFileKindOf(""), ImageFileKind::Jpeg);
-
-    TempFolder dir;
-    test::PngLayout png;
-    png.width = 2;
-    png.rows = {test::Bytes({1, 2, 3, 4, 5, 6})};
-    MemoryObjectWriter writer(1);
-    const ImageXObject image = WriteImageXObject(writer, dir.Write("upper.PNG", test::MakePng(png)));
-    ASSERT_TRUE(image.Written()) << image.message;
-    EXPECT_EQ(writer.bytes(), "1 0 obj\r\n<</Type/XObject/Subtype/Image\r\n/Width 2\r\n/Height 1\r\n"
-                              "/BitsPerComponent 8\r\n/ColorSpace /DeviceRGB\r\n/Length 6\r\n>>\r\nstream\r\n" +
-                                  test::Bytes({1, 2, 3, 4, 5, 6}) + "\nendstream\r\nendobj\r\n");
+    const std::pair<const char*, ImageFileKind> kinds[] = {
+        {"a.bmp", ImageFileKind::Bmp},  {"/x/A.BmP", ImageFileKind::Bmp}, {"b.PNG", ImageFileKind::Png},
+        {"c.jpg", ImageFileKind::Jpeg}, {"c.jpe", ImageFileKind::Jpeg},   {"c.jpeg", ImageFileKind::Jpeg},
+        {"png", ImageFileKind::Jpeg},   {"", ImageFileKind::Jpeg},
+    };
+    for (const auto& [name, kind] : kinds) EXPECT_EQ(ImageFileKindOf(name), kind) << name;
 }
 
 TEST(ImageXObjectTest, RefusalsReturnTheirMessageAndWriteNothing) {
@@ -222,34 +181,29 @@ TEST(ImageXObjectTest, RefusalsReturnTheirMessageAndWriteNothing) {
     BmpLayout deep;
     deep.width = 2;
     deep.bitsPerPixel = 32;
-    deep.pixels.assign(8, 1);
-    BmpLayout damagedPalette;
-    damagedPalette.width = 4;
-    damagedPalette.height = 4;
-    damagedPalette.bitsPerPixel = 8;
-    damagedPalette.palette.assign(256, test::Rgb{});
-    damagedPalette.pixels.assign(16, 0);
-    const std::string cutPalette = MakeBmp(damagedPalette);
+    BmpLayout indexed;
+    indexed.width = 4;
+    indexed.height = 4;
+    indexed.bitsPerPixel = 8;
+    indexed.palette.assign(256, test::Rgb{});
+    const std::string cutPalette = MakeBmp(indexed);
     std::string extended = test::MakeJpeg(4, 4, 3, false);
     extended[extended.find("\xFF\xC0") + 1] = '\xC1';
-    struct Row {
-        const char* name;
+    const std::string readError = "画像ファイルの読み込みでエラーが発生しました code=";
+    const struct {
         const char* file;
         std::string bytes;
         std::string message;
         int code;
+    } rows[] = {
+        {"deep.bmp", MakeBmp(deep), readError + "5", 5},
+        {"cut.bmp", cutPalette.substr(0, cutPalette.size() - 3), readError + "6", 6},
+        {"photo.png", test::MakeJpeg(4, 4, 3, false), readError + "3", 3},
+        {"image.jpg", test::MakePng({}), readError + "5", 5},
+        {"ext.jpg", extended, "画像ファイルのカラースペースタイプを取得できません", 0},
     };
-    const Row rows[] = {
-        {"32-bit bmp", "deep.bmp", MakeBmp(deep), "画像ファイルの読み込みでエラーが発生しました code=5", 5},
-        {"cut 8-bit bmp", "cut.bmp", cutPalette.substr(0, cutPalette.size() - 3),
-         "画像ファイルの読み込みでエラーが発生しました code=6", 6},
-        {"jpeg named png", "photo.png", test::MakeJpeg(4, 4, 3, false),
-         "画像ファイルの読み込みでエラーが発生しました code=3", 3},
-        {"png named jpg", "image.jpg", test::MakePng({}), "画像ファイルの読み込みでエラーが発生しました code=5", 5},
-        {"unknown frame type", "ext.jpg", extended, "画像ファイルのカラースペースタイプを取得できません", 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
         MemoryObjectWriter writer(5);
         const ImageXObject image = WriteImageXObject(writer, dir.Write(row.file, row.bytes));
         EXPECT_FALSE(image.Written());
@@ -272,8 +226,7 @@ TEST(ImageXObjectTest, FailedWriteReportsNoObject) {
     EXPECT_EQ(writer.entries()[0].offset, -1);
 }
 
-// A one-page PDF around the written objects, so that a real reader can draw
-// the image: the page is 20 x 20 points and the image fills it.
+// A one-page PDF of 20 x 20 points around the written objects, the image filling the page.
 std::string WrapInPdf(MemoryObjectWriter& writer, const ImageXObject& image, const ImageObjectRef& state) {
     std::map<int32_t, int64_t> offsets;
     for (const auto& e : writer.entries()) offsets[e.number] = e.offset;
@@ -281,9 +234,10 @@ std::string WrapInPdf(MemoryObjectWriter& writer, const ImageXObject& image, con
     const std::vector<std::string> objects = {
         "<</Type/Catalog/Pages 2 0 R>>",
         "<</Type/Pages/Kids[3 0 R]/Count 1>>",
-        Format("<</Type/Page/Parent 2 0 R/MediaBox[0 0 20 20]/Contents 4 0 R/Resources<</XObject<</Im0 %ld 0 R>>"
-               "/ExtGState<</GS0 %ld 0 R>>>>>>",
-               image.object.number, state.number),
+        Format(
+            "<</Type/Page/Parent 2 0 R/MediaBox[0 0 20 20]/Contents 4 0 R/Resources<</XObject<</Im0 %ld 0 R>>"
+            "/ExtGState<</GS0 %ld 0 R>>>>>>",
+            image.object.number, state.number),
         Format("<</Length %ld>>stream\n", content.size()) + content + "\nendstream",
     };
     for (std::size_t i = 0; i < objects.size(); ++i)
@@ -293,20 +247,22 @@ std::string WrapInPdf(MemoryObjectWriter& writer, const ImageXObject& image, con
     std::string xref = Format("xref\r\n0 %ld\r\n0000000000 65535 f\r\n", size);
     for (int32_t n = 1; n < size; ++n) xref += Format("%010ld %05d n\r\n", offsets[n], 0);
     const int64_t xrefOffset = writer.AppendAtEnd(xref);
-    writer.AppendAtEnd(Format("trailer\r\n<</Size %ld/Root 1 0 R>>\r\nstartxref\r\n%ld\r\n%%%%EOF\r\n", size,
-                              xrefOffset));
+    writer.AppendAtEnd(
+        Format("trailer\r\n<</Size %ld/Root 1 0 R>>\r\nstartxref\r\n%ld\r\n%%%%EOF\r\n", size, xrefOffset));
     return writer.bytes();
 }
 
-bool HaveTool(const char* name) { return std::system((std::string("command -v ") + name + " >/dev/null").c_str()) == 0; }
-
-// Renders the wrapped image at 10 pixels per point and returns the colour
-// at the centre of each quarter of the page (top left, top right, bottom
-// left, bottom right).
-std::vector<test::Rgb> RenderQuarters(const TempFolder& dir, const std::string& pdf) {
-    const std::string pdfPath = dir.Write("out.pdf", pdf);
+// The colour at the centre of each quarter (top left, top right, bottom left, bottom right) of the
+// image file stamped onto a page that qpdf accepts and pdftoppm draws at 10 pixels per point.
+std::vector<test::Rgb> RenderQuarters(const TempFolder& dir, const std::string& name,
+                                      const std::string& bytes) {
+    MemoryObjectWriter writer(5, "%PDF-1.4\r\n");
+    const ImageObjectRef state = WriteImageGraphicsState(writer, 100);
+    const ImageXObject image = WriteImageXObject(writer, dir.Write(name, bytes));
+    EXPECT_TRUE(image.Written()) << image.message;
+    const std::string pdfPath = dir.Write("out.pdf", WrapInPdf(writer, image, state));
     EXPECT_EQ(std::system(("qpdf --check " + pdfPath + " >/dev/null").c_str()), 0);
-    const std::string stem = dir.PathOf("render");
+    const std::string stem = dir.File("render");
     EXPECT_EQ(std::system(("pdftoppm -r 720 -png -singlefile " + pdfPath + " " + stem).c_str()), 0);
     PngReader rendered;
     EXPECT_TRUE(rendered.Open(stem + ".png")) << rendered.ErrorText(rendered.Error());
@@ -320,8 +276,9 @@ std::vector<test::Rgb> RenderQuarters(const TempFolder& dir, const std::string& 
     return quarters;
 }
 
-TEST(ImageXObjectTest, RealReaderDrawsBitmapsAndPngsTheRightWayUp) {
-    if (!HaveTool("qpdf") || !HaveTool("pdftoppm")) GTEST_SKIP() << "qpdf or pdftoppm missing";
+TEST(ImageXObjectTest, RealReaderDrawsEachKindTheRightWayUp) {
+    if (!test::ToolExists("qpdf") || !test::ToolExists("pdftoppm"))
+        GTEST_SKIP() << "qpdf or pdftoppm missing";
     TempFolder dir;
     const std::vector<test::Rgb> expected = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     BmpLayout rgb;
@@ -345,24 +302,11 @@ TEST(ImageXObjectTest, RealReaderDrawsBitmapsAndPngsTheRightWayUp) {
         {"topdown.bmp", MakeBmp(topDown)},
         {"quarters.png", test::MakePng(png)},
     };
-    for (const auto& [name, bytes] : files) {
-        SCOPED_TRACE(name);
-        MemoryObjectWriter writer(5, "%PDF-1.4\r\n");
-        const ImageObjectRef state = WriteImageGraphicsState(writer, 100);
-        const ImageXObject image = WriteImageXObject(writer, dir.Write(name, bytes));
-        ASSERT_TRUE(image.Written()) << image.message;
-        EXPECT_EQ(RenderQuarters(dir, WrapInPdf(writer, image, state)), expected);
-    }
-}
-
-TEST(ImageXObjectTest, RealReaderDrawsGreyJpegAsGrey) {
-    if (!HaveTool("qpdf") || !HaveTool("pdftoppm")) GTEST_SKIP() << "qpdf or pdftoppm missing";
-    TempFolder dir;
-    MemoryObjectWriter writer(5, "%PDF-1.4\r\n");
-    const ImageObjectRef state = WriteImageGraphicsState(writer, 100);
-    const ImageXObject image = WriteImageXObject(writer, dir.Write("g.jpg", test::MakeJpeg(16, 16, 1, false)));
-    ASSERT_TRUE(image.Written()) << image.message;
-    for (const test::Rgb& c : RenderQuarters(dir, WrapInPdf(writer, image, state))) {
+    for (const auto& [name, bytes] : files) EXPECT_EQ(RenderQuarters(dir, name, bytes), expected) << name;
+    // Every sample of the grey JPEG is 40: grey, not tinted.
+    const std::vector<test::Rgb> grey = RenderQuarters(dir, "g.jpg", test::MakeJpeg(16, 16, 1, false));
+    ASSERT_EQ(grey.size(), 4u);
+    for (const test::Rgb& c : grey) {
         EXPECT_NEAR(c[0], 40, 3);
         EXPECT_EQ(c[0], c[1]);
         EXPECT_EQ(c[1], c[2]);
