@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace sgry::test {
 
@@ -72,6 +73,11 @@ bool MaskAt(int mask, int i, int j) {
         case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
         default: return ((i + j) % 2 + (i * j) % 3) % 2 == 0;
     }
+}
+
+ReferenceSymbol& Failed(ReferenceSymbol& s, std::string error) {
+    s.error = std::move(error);
+    return s;
 }
 
 class BitReader {
@@ -165,42 +171,25 @@ ReferenceSymbol ReadSymbol(const uint8_t* modules, int n) {
     ReferenceSymbol s;
     const int side = n - 8;
     s.version = (side - 17) / 4;
-    if (side < 21 || (side - 17) % 4 != 0) {
-        s.error = "bad size";
-        return s;
-    }
+    if (side < 21 || (side - 17) % 4 != 0) return Failed(s, "bad size");
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c) {
             const bool quiet = r < 4 || r >= n - 4 || c < 4 || c >= n - 4;
-            if (quiet && modules[r * n + c] != 0) {
-                s.error = "quiet zone not light";
-                return s;
-            }
-            if (modules[r * n + c] > 1) {
-                s.error = "module byte other than 0 or 1";
-                return s;
-            }
+            if (quiet && modules[r * n + c] != 0) return Failed(s, "quiet zone not light");
+            if (modules[r * n + c] > 1) return Failed(s, "module byte other than 0 or 1");
         }
     auto dark = [&](int r, int c) { return modules[(r + 4) * n + c + 4] != 0; };
-    if (!dark(side - 8, 8)) {
-        s.error = "dark module light";
-        return s;
-    }
+    if (!dark(side - 8, 8)) return Failed(s, "dark module light");
     int words[2] = {0, 0};
     for (int copy = 0; copy < 2; ++copy)
         for (int k = 0; k < 15; ++k) {
             const Pos p = FormatPos(k, copy, side);
             if (dark(p.row, p.column)) words[copy] |= 1 << k;
         }
-    if (words[0] != words[1]) {
-        s.error = "format copies differ";
-        return s;
-    }
+    if (words[0] != words[1]) return Failed(s, "format copies differ");
     const int format = words[0] ^ 0x5412;
-    if (Bch(static_cast<uint32_t>(format >> 10), 5, 0x537, 10) != (format & 0x3FF)) {
-        s.error = "format BCH wrong";
-        return s;
-    }
+    if (Bch(static_cast<uint32_t>(format >> 10), 5, 0x537, 10) != (format & 0x3FF))
+        return Failed(s, "format BCH wrong");
     static const int kLevelOfBits[4] = {1, 0, 3, 2};  // 00 M, 01 L, 10 H, 11 Q
     s.level = kLevelOfBits[format >> 13];
     s.mask = (format >> 10) & 7;
@@ -211,25 +200,19 @@ ReferenceSymbol ReadSymbol(const uint8_t* modules, int n) {
             if (dark(side - 11 + k % 3, k / 3)) blocks[1] |= 1 << k;
         }
         if (blocks[0] != blocks[1] || blocks[0] >> 12 != s.version ||
-            Bch(static_cast<uint32_t>(s.version), 6, 0x1F25, 12) != (blocks[0] & 0xFFF)) {
-            s.error = "version information wrong";
-            return s;
-        }
+            Bch(static_cast<uint32_t>(s.version), 6, 0x1F25, 12) != (blocks[0] & 0xFFF))
+            return Failed(s, "version information wrong");
     }
     // Timing patterns and finders.
     for (int i = 8; i < side - 8; ++i)
-        if (dark(6, i) != (i % 2 == 0) || dark(i, 6) != (i % 2 == 0)) {
-            s.error = "timing pattern wrong";
-            return s;
-        }
+        if (dark(6, i) != (i % 2 == 0) || dark(i, 6) != (i % 2 == 0))
+            return Failed(s, "timing pattern wrong");
     for (int r = 0; r < 7; ++r)
         for (int c = 0; c < 7; ++c) {
             const int ring = std::max(std::abs(r - 3), std::abs(c - 3));
             const bool want = ring != 2;
-            if (dark(r, c) != want || dark(r, side - 7 + c) != want || dark(side - 7 + r, c) != want) {
-                s.error = "finder pattern wrong";
-                return s;
-            }
+            if (dark(r, c) != want || dark(r, side - 7 + c) != want || dark(side - 7 + r, c) != want)
+                return Failed(s, "finder pattern wrong");
         }
     // Codewords in zigzag order, unmasked.
     const std::vector<bool> f = ReferenceFunctionModules(s.version);
@@ -266,10 +249,7 @@ ReferenceSymbol ReadSymbol(const uint8_t* modules, int n) {
             if (column < blocks.dataPerBlock[static_cast<std::size_t>(b)]) block[static_cast<std::size_t>(b)].push_back(codewords.at(k++));
     for (int column = 0; column < blocks.ecPerBlock; ++column)
         for (int b = 0; b < blockCount; ++b) block[static_cast<std::size_t>(b)].push_back(codewords.at(k++));
-    if (k != codewords.size()) {
-        s.error = "codeword count does not match the block structure";
-        return s;
-    }
+    if (k != codewords.size()) return Failed(s, "codeword count does not match the block structure");
     for (int b = 0; b < blockCount; ++b) {
         const auto& cw = block[static_cast<std::size_t>(b)];
         for (int i = 0; i < blocks.ecPerBlock; ++i) {
@@ -277,10 +257,7 @@ ReferenceSymbol ReadSymbol(const uint8_t* modules, int n) {
             uint8_t value = 0;
             const uint8_t x = GfPower(i);
             for (uint8_t c : cw) value = static_cast<uint8_t>(GfMultiply(value, x) ^ c);
-            if (value != 0) {
-                s.error = "Reed-Solomon syndrome not zero in block " + std::to_string(b);
-                return s;
-            }
+            if (value != 0) return Failed(s, "Reed-Solomon syndrome not zero in block " + std::to_string(b));
         }
         s.dataCodewords.insert(s.dataCodewords.end(), cw.begin(), cw.begin() + blocks.dataPerBlock[static_cast<std::size_t>(b)]);
     }
@@ -293,10 +270,8 @@ ReferenceSymbol ReadSymbol(const uint8_t* modules, int n) {
     while (in.Left() >= 4) {
         const int mode = static_cast<int>(in.Read(4));
         if (mode == 0) break;
-        if (mode != 1 && mode != 2 && mode != 4 && mode != 8) {
-            s.error = "unknown mode " + std::to_string(mode);
-            return s;
-        }
+        if (mode != 1 && mode != 2 && mode != 4 && mode != 8)
+            return Failed(s, "unknown mode " + std::to_string(mode));
         s.modeSequence.push_back(static_cast<uint8_t>(mode));
         const int count = static_cast<int>(in.Read(kCount[mode][range]));
         if (mode == 1) {
