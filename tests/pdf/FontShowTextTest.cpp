@@ -2,18 +2,16 @@
 // cut it shares with measuring, and a real reader extracting the text again.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
+#include <initializer_list>
 #include <string>
 
 #include "pdf/CidFont.h"
 #include "pdf/Type1Font.h"
 #include "platform/Format.h"
 #include "support/MemoryObjectWriter.h"
+#include "support/SamplePdfs.h"
+#include "support/ScratchDir.h"
+#include "support/TestPdfFile.h"
 
 namespace sgry {
 namespace {
@@ -78,83 +76,46 @@ TEST(FontShowTextTest, WidthMeasuresExactlyTheShownText) {
     EXPECT_EQ(Fixed2(CourierFont().TextWidth(Repeat("A", 100), 10.0f)), "600.00");
 }
 
-// ---- a real reader judges the written fonts ---------------------------------
-
-struct MiniPdf {
-    test::MemoryObjectWriter writer{1, "%PDF-1.4\r\n"};
-    std::map<int32_t, int64_t> offsets;
-
-    int32_t Add(const std::string& body) {
-        const int32_t number = writer.AllocateObjectNumber();
-        offsets[number] = writer.AppendAtEnd(Format("%d 0 obj\r\n", number) + body + "\r\nendobj\r\n");
-        return number;
-    }
-    std::string Finish(int32_t root) {
-        for (const auto& entry : writer.entries()) offsets[entry.number] = entry.offset;
-        const int32_t size = writer.nextNumber();
-        std::string xref = Format("xref\r\n0 %d\r\n0000000000 65535 f\r\n", size);
-        for (int32_t n = 1; n < size; ++n) xref += Format("%010ld 00000 n\r\n", offsets.at(n));
-        const int64_t start = writer.AppendAtEnd(xref);
-        writer.AppendAtEnd(Format("trailer\r\n<< /Size %d /Root %d 0 R >>\r\nstartxref\r\n%ld\r\n%%%%EOF\r\n",
-                                  size, root, start));
-        return writer.bytes();
-    }
-};
-
-std::string RunAndRead(const std::string& command, const std::filesystem::path& output) {
-    if (std::system(command.c_str()) != 0) return "<command failed: " + command + ">";
-    std::ifstream in(output, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
+// A real reader judges the written fonts.
 TEST(FontShowTextTest, ReadersExtractTheTextOfEveryFont) {
-    if (!std::filesystem::exists("/usr/bin/pdftotext") || !std::filesystem::exists("/usr/bin/qpdf"))
-        GTEST_SKIP() << "pdftotext or qpdf missing";
-    MiniPdf pdf;
+    if (!test::ToolExists("pdftotext") || !test::ToolExists("qpdf")) GTEST_SKIP() << "pdftotext or qpdf missing";
+    test::MemoryObjectWriter writer{1, "%PDF-1.4\r\n"};
+    auto add = [&writer](const std::string& body) {
+        const int32_t number = writer.NewObject(ObjectKind::Page);
+        writer.RecordOffset(number, 0, writer.AppendAtEnd(Format("%d 0 obj\r\n", number) + body + "\r\nendobj\r\n"));
+        return number;
+    };
     HelveticaFont helvetica;
     KozMinProRegularFont kozMin;
     HeiseiKakuGoW5Font boldGothic(true, false);
     HeiseiKakuPGoW5Font proportional;
-    helvetica.WriteObjects(pdf.writer);
-    kozMin.WriteObjects(pdf.writer);
-    boldGothic.WriteObjects(pdf.writer);
-    proportional.WriteObjects(pdf.writer);
+    for (PdfFont* font : std::initializer_list<PdfFont*>{&helvetica, &kozMin, &boldGothic, &proportional})
+        font->WriteObjects(writer);
 
     const std::string content = "BT /F1 20 Tf 50 700 Td (Hello Fonts) Tj ET\n"
                                 "BT /F2 20 Tf 50 650 Td " + CidFont::ShowTextHex(kShaGaiHi) + "ET\n"
                                 "BT /F3 20 Tf 50 600 Td " + CidFont::ShowTextHex("\x82\xB1\x82\xF1" "ABC") + "ET\n"
                                 "BT /F4 20 Tf 50 550 Td " + CidFont::ShowTextHex("\x83\x65\x83\x58\x83\x67") + "ET\n";
-    const int32_t contents = pdf.Add(Format("<< /Length %d >>\r\nstream\r\n", static_cast<int>(content.size())) +
-                                     content + "\r\nendstream");
-    const int32_t pages = pdf.writer.AllocateObjectNumber();
-    const int32_t page = pdf.Add(Format(
+    const int32_t contents = add(Format("<< /Length %d >>\r\nstream\r\n", static_cast<int>(content.size())) +
+                                 content + "\r\nendstream");
+    const int32_t pages = writer.NewObject(ObjectKind::Page);
+    const int32_t page = add(Format(
         "<< /Type /Page /Parent %d 0 R /MediaBox [0 0 612 792 ] /Contents %d 0 R "
         "/Resources << /Font << /F1 %d 0 R /F2 %d 0 R /F3 %d 0 R /F4 %d 0 R >> >> >>",
         pages, contents, helvetica.ObjectNumber(), kozMin.ObjectNumber(), boldGothic.ObjectNumber(),
         proportional.ObjectNumber()));
-    pdf.offsets[pages] = pdf.writer.AppendAtEnd(
-        Format("%d 0 obj\r\n<< /Type /Pages /Kids [%d 0 R ] /Count 1 >>\r\nendobj\r\n", pages, page));
-    const int32_t root = pdf.Add(Format("<< /Type /Catalog /Pages %d 0 R >>", pages));
-    const std::string bytes = pdf.Finish(root);
+    writer.RecordOffset(pages, 0, writer.AppendAtEnd(Format(
+        "%d 0 obj\r\n<< /Type /Pages /Kids [%d 0 R ] /Count 1 >>\r\nendobj\r\n", pages, page)));
+    const int32_t root = add(Format("<< /Type /Catalog /Pages %d 0 R >>", pages));
 
-    const std::filesystem::path dir = std::filesystem::path(SIGILRY_BINARY_DIR) / "font-reader-test";
-    std::filesystem::create_directories(dir);
-    const std::filesystem::path file = dir / "fonts.pdf";
-    std::ofstream(file, std::ios::binary) << bytes;
-
-    const std::string check = RunAndRead("qpdf --check '" + file.string() + "' > '" +
-                                             (dir / "check.txt").string() + "' 2>&1",
-                                         dir / "check.txt");
-    EXPECT_NE(check.find("No syntax or stream encoding errors"), std::string::npos) << check;
-    const std::string text = RunAndRead("pdftotext -layout '" + file.string() + "' '" +
-                                            (dir / "fonts.txt").string() + "' 2>/dev/null",
-                                        dir / "fonts.txt");
-    EXPECT_NE(text.find("Hello Fonts"), std::string::npos) << text;
-    EXPECT_NE(text.find("社外秘"), std::string::npos) << text;
-    EXPECT_NE(text.find("こんABC"), std::string::npos) << text;
-    EXPECT_NE(text.find("テスト"), std::string::npos) << text;
+    test::ScratchDir dir("font-reader");
+    const std::string file = dir.File("fonts.pdf");
+    test::ScratchDir::Write(file, test::FinishTestPdf(writer, root));
+    std::string check;
+    EXPECT_TRUE(test::QpdfCheckClean(file, &check)) << check;
+    const std::string text = test::PageText(file, 1);
+    for (const char* shown : {"Hello Fonts", "社外秘", "こんABC", "テスト"})
+        EXPECT_NE(text.find(shown), std::string::npos) << shown << " in " << text;
 }
 
 }  // namespace

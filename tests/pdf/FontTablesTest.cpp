@@ -4,11 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "pdf/FontMetricsTables.h"
+#include "support/ScratchDir.h"
 
 namespace sgry {
 namespace {
@@ -103,11 +102,9 @@ TEST(FontTablesTest, RangesKeepTheCMapOrderAndNeverOverlap) {
     auto same = [](const CidRange& r, uint16_t f, uint16_t l, uint16_t c) {
         return r.first == f && r.last == l && r.firstCid == c;
     };
+    // Values of single ranges are judged through SjisCidMap in FontMeasureTest;
+    // here the order: the one-byte katakana sit between the lead bytes 0x9F and 0xE0.
     EXPECT_TRUE(same(ranges[0], 0x20, 0x7D, 231));
-    EXPECT_TRUE(same(ranges[1], 0x7E, 0x7E, 631));
-    EXPECT_TRUE(same(ranges[2], 0x8140, 0x817E, 633));
-    EXPECT_TRUE(same(ranges[3], 0x8180, 0x81AC, 696));
-    EXPECT_TRUE(same(ranges[169], 0xFB80, 0xFBFC, 8581));
     EXPECT_TRUE(same(ranges[170], 0xFC40, 0xFC4B, 8706));
     std::size_t katakana = 0;
     for (std::size_t i = 0; i < ranges.size(); ++i)
@@ -128,13 +125,6 @@ TEST(FontTablesTest, RangesKeepTheCMapOrderAndNeverOverlap) {
     }
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The committed tables must be what the generator makes from the data; the
 // data folder exists on developer machines and in CI, not everywhere.
 TEST(FontTablesTest, CommittedTablesMatchTheGenerator) {
@@ -142,16 +132,15 @@ TEST(FontTablesTest, CommittedTablesMatchTheGenerator) {
     const std::filesystem::path data = source.parent_path() / "shared" / "data";
     if (!std::filesystem::is_directory(data)) GTEST_SKIP() << "no font data at " << data;
     if (!std::filesystem::exists("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
-    const std::filesystem::path out =
-        std::filesystem::path(SIGILRY_BINARY_DIR) / "font-tables-check";
-    std::filesystem::remove_all(out);
+    const test::ScratchDir scratch("font-tables");
+    const std::filesystem::path& out = scratch.Path();
     const std::string command = "/usr/bin/python3 '" + (source / "tools/gen_font_tables.py").string() +
                                 "' '" + data.string() + "' --out '" + out.string() + "' > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const char* name : {"Type1WidthTables.cpp", "SjisCidRanges.cpp", "ProportionalWidthTables.cpp"}) {
-        const std::string generated = ReadFile(out / name);
+        const std::string generated = test::ScratchDir::Read((out / name).string());
         ASSERT_FALSE(generated.empty()) << name;
-        EXPECT_EQ(generated, ReadFile(source / "pdf/generated" / name)) << name;
+        EXPECT_EQ(generated, test::ScratchDir::Read((source / "pdf/generated" / name).string())) << name;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pdf/PdfObject.h"
@@ -24,6 +25,8 @@ TEST_P(SerialisedText, IsExactAndKindCodeFixed) {
     const auto object = GetParam().make();
     EXPECT_EQ(object->ToText(), GetParam().text);
     EXPECT_EQ(object->Kind(), GetParam().kind);
+    // PdfCast checks the kind.
+    EXPECT_EQ(PdfCast<PdfLiteral>(object.get()) != nullptr, GetParam().kind == PdfKind::Literal);
 }
 
 std::unique_ptr<PdfObject> MediaBox() {
@@ -89,16 +92,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PdfObjectTest, KindCodesHaveTheirFixedValues) {
-    EXPECT_EQ(static_cast<int>(PdfKind::Dictionary), 1);
-    EXPECT_EQ(static_cast<int>(PdfKind::Literal), 2);
-    EXPECT_EQ(static_cast<int>(PdfKind::Key), 3);
-    EXPECT_EQ(static_cast<int>(PdfKind::Array), 4);
-    EXPECT_EQ(static_cast<int>(PdfKind::Reference), 5);
-    EXPECT_EQ(static_cast<int>(PdfKind::DictEntry), 6);
-    EXPECT_EQ(static_cast<int>(PdfKind::Integer), 8);
-    EXPECT_EQ(static_cast<int>(PdfKind::ObjectRef), 9);
-    EXPECT_EQ(static_cast<int>(PdfKind::Real), 10);
-    EXPECT_EQ(static_cast<int>(PdfKind::Boolean), 11);
+    const std::pair<PdfKind, int> codes[] = {{PdfKind::Dictionary, 1}, {PdfKind::Literal, 2}, {PdfKind::Key, 3},
+                                             {PdfKind::Array, 4},      {PdfKind::Reference, 5}, {PdfKind::DictEntry, 6},
+                                             {PdfKind::Integer, 8},    {PdfKind::ObjectRef, 9}, {PdfKind::Real, 10},
+                                             {PdfKind::Boolean, 11}};
+    for (const auto& [kind, code] : codes) EXPECT_EQ(static_cast<int>(kind), code);
 }
 
 TEST(PdfObjectTest, RealIgnoresDecimalCommaLocale) {
@@ -121,13 +119,9 @@ TEST(PdfObjectTest, FindReturnsFirstExactMatch) {
     EXPECT_EQ(d.Find("/type"), nullptr);
     EXPECT_EQ(d.Find("/Typ"), nullptr);
     EXPECT_EQ(d.Find("/Missing"), nullptr);
-}
-
-TEST(PdfObjectTest, FindWithEmptyKeyFindsNothingEvenAnEmptyKey) {
-    PdfDictionary d;
+    // An empty key finds nothing, not even an empty key.
     d.AddLiteral("", "1");
     EXPECT_EQ(d.Find(""), nullptr);
-    EXPECT_EQ(PdfDictionary().Find("/Type"), nullptr);
 }
 
 struct UniqueKeyRow {
@@ -155,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(PdfObject, UniqueKeyRows,
                                                         "/UK10"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PdfObjectTest, AddRefusesNull) {
+TEST(PdfObjectTest, NullObjectsAreRefusedOrIgnored) {
     PdfDictionary d;
     EXPECT_FALSE(d.AddEntry(nullptr));
     EXPECT_FALSE(d.AddObject("/A", nullptr));
@@ -165,9 +159,8 @@ TEST(PdfObjectTest, AddRefusesNull) {
     EXPECT_EQ(a.Count(), 0u);
     EXPECT_TRUE(d.AddInteger("/N", 1));
     EXPECT_TRUE(a.AddLiteral("x"));
-}
+    EXPECT_EQ(PdfCast<PdfKey>(static_cast<PdfObject*>(nullptr)), nullptr);
 
-TEST(PdfObjectTest, SetKeyAndValueIgnoreNullAndReplaceOtherwise) {
     PdfDictEntry entry(std::make_unique<PdfKey>("/A"), std::make_unique<PdfInteger>(1));
     entry.SetKey(nullptr);
     entry.SetValue(nullptr);
@@ -230,14 +223,6 @@ TEST(PdfObjectTest, ReleaseEmptiesValuesButKeepsElements) {
     a.Release();
     EXPECT_EQ(a.Count(), 6u);
     EXPECT_EQ(a.ToText(), "[0 0.00  0 0 R 4 1 R false ]");
-}
-
-TEST(PdfObjectTest, PdfCastChecksKind) {
-    PdfLiteral literal("x");
-    PdfObject* object = &literal;
-    EXPECT_EQ(PdfCast<PdfLiteral>(object), &literal);
-    EXPECT_EQ(PdfCast<PdfDictionary>(object), nullptr);
-    EXPECT_EQ(PdfCast<PdfKey>(static_cast<PdfObject*>(nullptr)), nullptr);
 }
 
 }  // namespace

@@ -1,22 +1,18 @@
 // Inflating and predictor decoding of cross-reference and object stream data.
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
 #include <cstdlib>
 
+#include "pdf/FlateBuffer.h"
 #include "pdf/StreamDecoder.h"
 
 namespace sgry {
 namespace {
 
 std::string Deflate(const std::string& data) {
-    uLongf length = compressBound(static_cast<uLong>(data.size()));
-    std::string out(length, '\0');
-    compress2(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(data.data()),
-              static_cast<uLong>(data.size()), 9);
-    out.resize(length);
-    return out;
+    FlateBuffer flate;
+    EXPECT_TRUE(flate.Compress(data));
+    return flate.Data();
 }
 
 int PaethOf(int a, int b, int c) {

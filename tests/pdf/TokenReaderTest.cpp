@@ -60,20 +60,16 @@ INSTANTIATE_TEST_SUITE_P(
         TokenRow{"OnlySeparators", " \r\n", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TokenReaderTest, CrFollowedByOtherBytePutsItBack) {
+TEST(TokenReaderTest, CrFollowedByOtherBytePutsItBackAndTheEndGivesEmptyTokensForEver) {
     MemoryTokenReader source("ab\rcd");
     EXPECT_EQ(source.reader().NextToken(), "ab");
     EXPECT_EQ(source.reader().Tell(), 3);  // "c" is the next byte to read
     MemoryTokenReader crlf("ab\r\ncd");
     EXPECT_EQ(crlf.reader().NextToken(), "ab");
     EXPECT_EQ(crlf.reader().Tell(), 4);
-}
-
-TEST(TokenReaderTest, EndOfFileGivesEmptyTokenForEver) {
-    MemoryTokenReader source("x");
-    EXPECT_EQ(source.reader().NextToken(), "x");
-    EXPECT_EQ(source.reader().NextToken(), "");
-    EXPECT_EQ(source.reader().NextToken(), "");
+    EXPECT_EQ(crlf.reader().NextToken(), "cd");
+    EXPECT_EQ(crlf.reader().NextToken(), "");
+    EXPECT_EQ(crlf.reader().NextToken(), "");
 }
 
 struct IntRow {
@@ -103,22 +99,14 @@ INSTANTIATE_TEST_SUITE_P(TokenReader, ReadIntRows,
                                            IntRow{"Saturates", "99999999999999999999999", INT64_MAX}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TokenReaderTest, SearchTokenIgnoresLetterCase) {
-    MemoryTokenReader source("xref 0 1 trailer STARTXREF 123 %%EOF");
-    EXPECT_TRUE(source.reader().SearchToken("startxref"));
-    EXPECT_EQ(source.reader().ReadInt(), 123);
-}
-
-TEST(TokenReaderTest, SearchTokenFailsAtEndOfFile) {
-    MemoryTokenReader source("trailer << /Root 1 0 R >>");
-    EXPECT_FALSE(source.reader().SearchToken("/Size"));
-    EXPECT_FALSE(source.reader().SearchToken("trailer"));  // already at the end
-}
-
-TEST(TokenReaderTest, SearchTokenMatchesWholeTokensOnly) {
-    MemoryTokenReader source("/SizeX 3 /Size 9");
+TEST(TokenReaderTest, SearchTokenMatchesWholeTokensInAnyCaseUntilTheEnd) {
+    MemoryTokenReader source("xref 0 1 /SizeX 3 /Size 9 trailer STARTXREF 123 %%EOF");
     EXPECT_TRUE(source.reader().SearchToken("/size"));
     EXPECT_EQ(source.reader().ReadInt(), 9);
+    EXPECT_TRUE(source.reader().SearchToken("startxref"));
+    EXPECT_EQ(source.reader().ReadInt(), 123);
+    EXPECT_FALSE(source.reader().SearchToken("/Root"));
+    EXPECT_FALSE(source.reader().SearchToken("trailer"));  // already at the end
 }
 
 struct FindKeyRow {
