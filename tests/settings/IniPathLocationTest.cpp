@@ -81,7 +81,8 @@ TEST(IniPathLocationTest, SettingsSurviveInTheUsersFolderCreatedOnFirstSave) {
 
 TEST(IniPathLocationTest, RunningProgramInAWritableFolderKeepsItsFileBesideIt) {
     // The test program lives in the build folder, which can be written.
-    EXPECT_EQ(IniPath(), IniPathFor(std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/"));
+    EXPECT_EQ(IniPath(),
+              IniPathFor(std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/"));
 }
 
 }  // namespace

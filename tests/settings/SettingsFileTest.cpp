@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/ExePath.h"
 #include "platform/IniFile.h"
 #include "settings/IniPath.h"
 #include "settings/SettingsFile.h"
@@ -18,9 +17,9 @@ using test::ScratchDir;
 
 std::string SlotLines(int index, const char* customText = "") {
     const std::string p = "HF" + std::to_string(index) + "_";
-    return p + "StyleColor=0\r\n" + p + "StylePointSize=105\r\n" + p + "CustomText=" + customText + "\r\n" + p +
-           "StyleDateType=0\r\n" + p + "StylePageType=0\r\n" + p + "StyleType=0\r\n" + p + "FontName=Courier\r\n" +
-           p + "FontIsBold=False\r\n" + p + "FontIsItalic=False\r\n";
+    return p + "StyleColor=0\r\n" + p + "StylePointSize=105\r\n" + p + "CustomText=" + customText + "\r\n" +
+           p + "StyleDateType=0\r\n" + p + "StylePageType=0\r\n" + p + "StyleType=0\r\n" + p +
+           "FontName=Courier\r\n" + p + "FontIsBold=False\r\n" + p + "FontIsItalic=False\r\n";
 }
 
 // The settings file that a fresh start writes at exit, key by key.
@@ -37,8 +36,8 @@ std::string DefaultFile() {
            "OddFlag0=True\r\nOddFlag1=True\r\n"
            "StartWith=1\r\nEndPage=1\r\nStartPage=1\r\nIsAllPage=True\r\n"
            "HF0_EdgeBorder=False\r\n" +
-           SlotLines(0) + SlotLines(1) + SlotLines(2) + "HF1_EdgeBorder=False\r\n" + SlotLines(3) + SlotLines(4) +
-           SlotLines(5) + "[App]\r\nUndo=False\r\nOutput=0\r\n";
+           SlotLines(0) + SlotLines(1) + SlotLines(2) + "HF1_EdgeBorder=False\r\n" + SlotLines(3) +
+           SlotLines(4) + SlotLines(5) + "[App]\r\nUndo=False\r\nOutput=0\r\n";
 }
 
 // Every field away from its default.
@@ -151,73 +150,76 @@ TEST_F(SettingsFileTest, SavingAgainReplacesValuesInPlace) {
 }
 
 struct LoadRow {
-    const char* name;
     const char* line;  // one entry of section OptionList1
     std::function<bool(const StampSettings&)> holds;
 };
 
 TEST_F(SettingsFileTest, TextFormsAndRangesOnLoad) {
     const std::vector<LoadRow> rows = {
-        {"margin with a fraction", "Margin0=12.5", [](auto& s) { return s.Margin[0] == 12.5f; }},
-        {"margin as saved", "Margin3=7.250000", [](auto& s) { return s.Margin[3] == 7.25f; }},
-        {"margin empty keeps", "Margin1=", [](auto& s) { return s.Margin[1] == 10.0f; }},
-        {"margin above range", "Margin2=1e30", [](auto& s) { return s.Margin[2] == 100.0f; }},
-        {"margin below range", "Margin2=-3", [](auto& s) { return s.Margin[2] == 0.0f; }},
-        {"version letters", "QRVersion=abc", [](auto& s) { return s.QRVersion == 1; }},
-        {"version zero", "QRVersion=0", [](auto& s) { return s.QRVersion == 1; }},
-        {"version too high", "QRVersion=41", [](auto& s) { return s.QRVersion == 40; }},
-        {"version in range", "QRVersion=25", [](auto& s) { return s.QRVersion == 25; }},
-        {"level too high", "QRECLevel=9", [](auto& s) { return s.QRECLevel == QrEcLevel::H; }},
-        {"level negative", "QRECLevel=-1", [](auto& s) { return s.QRECLevel == QrEcLevel::L; }},
-        {"word too high", "WaterMarkType=27", [](auto& s) { return s.WaterMarkType == 26; }},
-        {"word negative", "WaterMarkType=-4", [](auto& s) { return s.WaterMarkType == 0; }},
-        {"position too high", "QRPosition=9", [](auto& s) { return s.QRPosition == StampPosition::BottomRight; }},
-        {"position", "WaterMarkPosition=2", [](auto& s) { return s.WaterMarkPosition == StampPosition::TopRight; }},
-        {"image position", "ImagePosition=-2", [](auto& s) { return s.ImagePosition == StampPosition::TopLeft; }},
-        {"density too high", "WaterMarkDensity=101", [](auto& s) { return s.WaterMarkDensity == 100; }},
-        {"image density", "ImageDensity=-1", [](auto& s) { return s.ImageDensity == 0; }},
-        {"band density", "bWmDensity=250", [](auto& s) { return s.bWmDensity == 100; }},
-        {"band position", "bWmYPos=120", [](auto& s) { return s.bWmYPos == 100; }},
-        {"band thickness", "bWmThick=5", [](auto& s) { return s.bWmThick == BandThickness::ExtraThin; }},
-        {"colour", "WaterMarkColor=255", [](auto& s) { return s.WaterMarkColor == 0x0000FF; }},
-        {"colour text", "bWmTextColor=abc", [](auto& s) { return s.bWmTextColor == 0; }},
-        {"bool exact", "bWmNeed=True", [](auto& s) { return s.bWmNeed; }},
-        {"bool lower case", "QRIsValid=true", [](auto& s) { return !s.QRIsValid; }},
-        {"bool one", "QRIsValid=1", [](auto& s) { return !s.QRIsValid; }},
-        {"bool anything else clears", "QRPhone=yes", [](auto& s) { return !s.QRPhone; }},
-        {"start with unclamped", "StartWith=-70000", [](auto& s) { return s.StartWith == -70000; }},
-        {"end page unclamped", "EndPage=1000000", [](auto& s) { return s.EndPage == 1000000; }},
-        {"start page unclamped", "StartPage=-5", [](auto& s) { return s.StartPage == -5; }},
-        {"odd flag", "OddFlag0=False", [](auto& s) { return !s.OddFlag[0] && s.OddFlag[1]; }},
-        {"point size", "HF2_StylePointSize=10000", [](auto& s) { return s.Slots[2].StylePointSize == 9999; }},
-        {"point size negative", "HF2_StylePointSize=-1", [](auto& s) { return s.Slots[2].StylePointSize == 0; }},
-        {"style", "HF5_StyleType=4", [](auto& s) { return s.Slots[5].StyleType == HeaderFooterStyle::Text; }},
-        {"page type", "HF0_StylePageType=7",
+        {"Margin0=12.5", [](auto& s) { return s.Margin[0] == 12.5f; }},
+        {"Margin3=7.250000", [](auto& s) { return s.Margin[3] == 7.25f; }},
+        {"Margin1=", [](auto& s) { return s.Margin[1] == 10.0f; }},
+        {"Margin2=1e30", [](auto& s) { return s.Margin[2] == 100.0f; }},
+        {"Margin2=-3", [](auto& s) { return s.Margin[2] == 0.0f; }},
+        {"QRVersion=abc", [](auto& s) { return s.QRVersion == 1; }},
+        {"QRVersion=0", [](auto& s) { return s.QRVersion == 1; }},
+        {"QRVersion=41", [](auto& s) { return s.QRVersion == 40; }},
+        {"QRVersion=25", [](auto& s) { return s.QRVersion == 25; }},
+        {"QRECLevel=9", [](auto& s) { return s.QRECLevel == QrEcLevel::H; }},
+        {"QRECLevel=-1", [](auto& s) { return s.QRECLevel == QrEcLevel::L; }},
+        {"WaterMarkType=27", [](auto& s) { return s.WaterMarkType == 26; }},
+        {"WaterMarkType=-4", [](auto& s) { return s.WaterMarkType == 0; }},
+        {"QRPosition=9", [](auto& s) { return s.QRPosition == StampPosition::BottomRight; }},
+        {"WaterMarkPosition=2", [](auto& s) { return s.WaterMarkPosition == StampPosition::TopRight; }},
+        {"ImagePosition=-2", [](auto& s) { return s.ImagePosition == StampPosition::TopLeft; }},
+        {"WaterMarkDensity=101", [](auto& s) { return s.WaterMarkDensity == 100; }},
+        {"ImageDensity=-1", [](auto& s) { return s.ImageDensity == 0; }},
+        {"bWmDensity=250", [](auto& s) { return s.bWmDensity == 100; }},
+        {"bWmYPos=120", [](auto& s) { return s.bWmYPos == 100; }},
+        {"bWmThick=5", [](auto& s) { return s.bWmThick == BandThickness::ExtraThin; }},
+        {"WaterMarkColor=255", [](auto& s) { return s.WaterMarkColor == 0x0000FF; }},
+        {"bWmTextColor=abc", [](auto& s) { return s.bWmTextColor == 0; }},
+        {"bWmNeed=True", [](auto& s) { return s.bWmNeed; }},
+        {"QRPhone=yes", [](auto& s) { return !s.QRPhone; }},
+        {"StartWith=-70000", [](auto& s) { return s.StartWith == -70000; }},
+        {"EndPage=1000000", [](auto& s) { return s.EndPage == 1000000; }},
+        {"StartPage=-5", [](auto& s) { return s.StartPage == -5; }},
+        {"OddFlag0=False", [](auto& s) { return !s.OddFlag[0] && s.OddFlag[1]; }},
+        {"HF2_StylePointSize=10000", [](auto& s) { return s.Slots[2].StylePointSize == 9999; }},
+        {"HF2_StylePointSize=-1", [](auto& s) { return s.Slots[2].StylePointSize == 0; }},
+        {"HF5_StyleType=4", [](auto& s) { return s.Slots[5].StyleType == HeaderFooterStyle::Text; }},
+        {"HF0_StylePageType=7",
          [](auto& s) { return s.Slots[0].StylePageType == PageNumberFormat::DashedOfTotal; }},
-        {"date type", "HF3_StyleDateType=3", [](auto& s) { return s.Slots[3].StyleDateType == DateFormat::DateTime; }},
-        {"footer border", "HF1_EdgeBorder=True", [](auto& s) { return s.Groups[1].EdgeBorder && !s.Groups[0].EdgeBorder; }},
-        {"slot 4 text", "HF4_CustomText=page", [](auto& s) { return s.Slots[4].CustomText == "page"; }},
-        {"slot 1 font", "hf1_fontname=Symbol", [](auto& s) { return s.Slots[1].FontName == "Symbol"; }},
-        {"empty text keeps default", "bWmText=", [](auto& s) { return s.bWmText == "Sample"; }},
-        {"blank text keeps default", "bWmText=   ", [](auto& s) { return s.bWmText == "Sample"; }},
-        {"empty colour keeps default", "bWmTextColor=", [](auto& s) { return s.bWmTextColor == 0xFFFFFF; }},
-        {"empty bool keeps default", "IsAllPage=", [](auto& s) { return s.IsAllPage; }},
+        {"HF3_StyleDateType=3", [](auto& s) { return s.Slots[3].StyleDateType == DateFormat::DateTime; }},
+        {"HF1_EdgeBorder=True", [](auto& s) { return s.Groups[1].EdgeBorder && !s.Groups[0].EdgeBorder; }},
+        {"HF4_CustomText=page", [](auto& s) { return s.Slots[4].CustomText == "page"; }},
+        {"hf1_fontname=Symbol", [](auto& s) { return s.Slots[1].FontName == "Symbol"; }},
+        {"bWmText=", [](auto& s) { return s.bWmText == "Sample"; }},
+        {"bWmText=   ", [](auto& s) { return s.bWmText == "Sample"; }},
+        {"bWmTextColor=", [](auto& s) { return s.bWmTextColor == 0xFFFFFF; }},
+        {"IsAllPage=", [](auto& s) { return s.IsAllPage; }},
     };
     for (const LoadRow& row : rows) {
         Given(std::string("[OptionList1]\r\n") + row.line + "\r\n");
-        EXPECT_TRUE(row.holds(LoadedStamp())) << row.name;
+        EXPECT_TRUE(row.holds(LoadedStamp())) << row.line;
     }
 }
 
-TEST_F(SettingsFileTest, OutputModeIsPulledIntoRange) {
-    for (const auto& [stored, expected] : std::vector<std::pair<std::string, OutputMode>>{
-             {"3", OutputMode::Overwrite}, {"-1", OutputMode::PrefixedCopy}, {"1", OutputMode::SaveAsDialog}}) {
-        Given("[App]\r\nOutput=" + stored + "\r\nUndo=True\r\n");
+TEST_F(SettingsFileTest, AppSectionIsReadOnItsOwnAndPulledIntoRange) {
+    const std::pair<std::string, OutputMode> rows[] = {
+        {"[App]\r\nOutput=3\r\nUndo=True\r\n", OutputMode::Overwrite},
+        {"[App]\r\nOutput=-1\r\nUndo=True\r\n", OutputMode::PrefixedCopy},
+        {"[App]\r\nOutput=1\r\nUndo=True\r\n", OutputMode::SaveAsDialog},
+        {"[App]\r\nQRVersion=20\r\n[OptionList1]\r\nOutput=2\r\n", OutputMode::PrefixedCopy},
+    };
+    for (const auto& [file, expected] : rows) {
+        Given(file);
         AppSettings app;
         LoadSettings(path_, app);
-        EXPECT_EQ(app.Output, expected) << stored;
-        EXPECT_TRUE(app.Undo);
+        EXPECT_EQ(app.Output, expected) << file;
+        EXPECT_EQ(app.Undo, file.find("Undo") != std::string::npos) << file;
     }
+    EXPECT_EQ(LoadedStamp().QRVersion, 10) << "the App section's key is not the stamp's";
 }
 
 TEST_F(SettingsFileTest, EmptyValueKeepsWhatTheFieldHolds) {
@@ -235,14 +237,6 @@ TEST_F(SettingsFileTest, ClearedTextReturnsToItsDefaultAtTheNextStart) {
     EXPECT_EQ(LoadedStamp().bWmText, "Sample");
 }
 
-TEST_F(SettingsFileTest, SectionsStaySeparate) {
-    Given("[App]\r\nQRVersion=20\r\n[OptionList1]\r\nOutput=2\r\n");
-    AppSettings app;
-    LoadSettings(path_, app);
-    EXPECT_EQ(app.Output, OutputMode::PrefixedCopy);
-    EXPECT_EQ(LoadedStamp().QRVersion, 10);
-}
-
 TEST_F(SettingsFileTest, MultiLineQrMessageSurvivesSaveAndLoad) {
     StampSettings s;
     s.QRString = "BEGIN:VCARD\r\nFN:\x8E\x52\x93\x63\r\nNOTE:a\nb\rc\r\n\r\nEND:VCARD\r\n";  // 山田
@@ -258,7 +252,9 @@ TEST_F(SettingsFileTest, TextsThatAPlainLineWouldChangeSurvive) {
     const std::vector<std::pair<const char*, std::string>> rows = {
         {"blanks at both ends", "  padded message \t"},
         {"only blanks", "   "},
-        {"escape byte itself", "a\xFF" "b\xFFn"},
+        {"escape byte itself",
+         "a\xFF"
+         "b\xFFn"},
         {"break at the end", "line\n"},
     };
     for (const auto& [name, value] : rows) {
@@ -297,21 +293,10 @@ TEST_F(SettingsFileTest, RefusedWriteIsReportedAndHarmless) {
     EXPECT_FALSE(SaveSettings(missing, AppSettings()));
 }
 
-struct PathRow {
-    const char* name;
-    const char* folder;
-    const char* expected;
-};
-
 TEST(IniPathTest, SettingsFileBesideTheExecutable) {
-    const std::vector<PathRow> rows = {
-        {"program folder", "/opt/tools/", "/opt/tools/sgry.ini"},
-        {"root folder", "/", "/sgry.ini"},
-        {"unknown folder", "", "sgry.ini"},
-    };
-    for (const PathRow& row : rows) EXPECT_EQ(IniPathFor(row.folder), row.expected) << row.name;
-    EXPECT_EQ(IniPath(), ExeFolder() + "sgry.ini");
-    EXPECT_EQ(IniPath().substr(0, 1), "/");
+    EXPECT_EQ(IniPathFor("/opt/tools/"), "/opt/tools/sgry.ini");
+    EXPECT_EQ(IniPathFor("/"), "/sgry.ini");
+    EXPECT_EQ(IniPathFor(""), "sgry.ini") << "an unknown folder gives the current one";
 }
 
 }  // namespace

@@ -11,76 +11,6 @@
 namespace sgry {
 namespace {
 
-TEST(StampSettingsTest, FreshSettingsStampNothing) {
-    const StampSettings s;
-    EXPECT_EQ(s.Section, "OptionList1");
-    for (const HeaderFooterSlot& slot : s.Slots) EXPECT_EQ(slot.StyleType, HeaderFooterStyle::None);
-    EXPECT_EQ(s.WaterMarkType, 0);
-    EXPECT_TRUE(s.ImageFileName.empty());
-    EXPECT_FALSE(s.QRIsValid);
-    EXPECT_FALSE(s.bWmNeed);
-    EXPECT_TRUE(s.IsAllPage);
-    for (float margin : s.Margin) EXPECT_EQ(margin, 10.0f);
-}
-
-TEST(StampSettingsTest, DefaultsOfEveryField) {
-    const StampSettings s;
-    EXPECT_EQ(s.QRString, "");
-    EXPECT_EQ(s.QRPosition, StampPosition::BottomRight);
-    EXPECT_TRUE(s.QRMarginValid);
-    EXPECT_TRUE(s.QRIsVersionAuto);
-    EXPECT_EQ(s.QRVersion, 10);
-    EXPECT_EQ(s.QRECLevel, QrEcLevel::H);
-    EXPECT_TRUE(s.QRPhone);
-    EXPECT_EQ(s.WaterMarkPosition, StampPosition::Center);
-    EXPECT_EQ(s.WaterMarkColor, 0);
-    EXPECT_EQ(s.WaterMarkDensity, 30);
-    EXPECT_TRUE(s.WaterMarkMargin);
-    EXPECT_EQ(s.WaterMarkFont, "Courier");
-    EXPECT_FALSE(s.WawterMarkDiagonal);
-    EXPECT_EQ(s.bWmYPos, 50);
-    EXPECT_EQ(s.bWmThick, BandThickness::Medium);
-    EXPECT_EQ(s.bWmTextColor, 0xFFFFFF);
-    EXPECT_EQ(s.bWmBarColor, 0);
-    EXPECT_EQ(s.bWmDensity, 30);
-    EXPECT_EQ(s.bWmText, "Sample");
-    EXPECT_TRUE(s.bWmIsRepeat);
-    EXPECT_EQ(s.bWmFont, "Courier");
-    EXPECT_EQ(s.ImagePosition, StampPosition::Center);
-    EXPECT_EQ(s.ImageDensity, 30);
-    EXPECT_TRUE(s.ImageMargin);
-    EXPECT_TRUE(s.OddFlag[kStampEvenPositions]);
-    EXPECT_TRUE(s.OddFlag[kStampOddPositions]);
-    EXPECT_EQ(s.StartWith, 1);
-    EXPECT_EQ(s.EndPage, 1);
-    EXPECT_EQ(s.StartPage, 1);
-    for (const HeaderFooterSlot& slot : s.Slots) {
-        EXPECT_EQ(slot.FontName, "Courier");
-        EXPECT_FALSE(slot.FontIsBold);
-        EXPECT_FALSE(slot.FontIsItalic);
-        EXPECT_EQ(slot.StyleColor, 0);
-        EXPECT_EQ(slot.StylePointSize, 105);
-        EXPECT_EQ(slot.CustomText, "");
-        EXPECT_EQ(slot.StyleDateType, DateFormat::Date);
-        EXPECT_EQ(slot.StylePageType, PageNumberFormat::Plain);
-    }
-    for (const HeaderFooterGroup& group : s.Groups) EXPECT_FALSE(group.EdgeBorder);
-
-    const AppSettings app;
-    EXPECT_FALSE(app.Undo);
-    EXPECT_EQ(app.Output, OutputMode::PrefixedCopy);
-}
-
-TEST(StampSettingsTest, EnumerationValuesAreTheirListPositions) {
-    EXPECT_EQ(static_cast<int32_t>(StampPosition::BottomRight), kStampPositionCount - 1);
-    EXPECT_EQ(static_cast<int32_t>(HeaderFooterStyle::Text), kHeaderFooterStyleCount - 1);
-    EXPECT_EQ(static_cast<int32_t>(PageNumberFormat::DashedOfTotal), kPageNumberFormatCount - 1);
-    EXPECT_EQ(static_cast<int32_t>(DateFormat::DateTime), kDateFormatCount - 1);
-    EXPECT_EQ(static_cast<int32_t>(BandThickness::ExtraThin), kBandThicknessCount - 1);
-    EXPECT_EQ(static_cast<int32_t>(OutputMode::Overwrite), kOutputModeCount - 1);
-    EXPECT_EQ(static_cast<int32_t>(QrEcLevel::H), kQrEcLevelCount - 1);
-}
-
 struct WordRow {
     int32_t id;
     WatermarkWordGroup group;
@@ -92,19 +22,32 @@ struct WordRow {
 TEST(WatermarkWordTableTest, RowsInListOrderWithTheirCp932Texts) {
     using G = WatermarkWordGroup;
     const std::vector<WordRow> expected = {
-        {0, G::None, "(なし)", " ", 0},         {25, G::Circled, "マル秘", "秘", 2},
-        {26, G::Circled, "マル案", "案", 2},     {1, G::Japanese, "社外秘", "社外秘", 2},
-        {2, G::Japanese, "秘密", "秘密", 2},     {3, G::Japanese, "Ｇ外秘", "Ｇ外秘", 2},
-        {4, G::Japanese, "取扱注意", "取扱注意", 2}, {5, G::Japanese, "厳秘", "厳秘", 2},
-        {6, G::Japanese, "部外秘", "部外秘", 2}, {7, G::Japanese, "持出厳禁", "持出厳禁", 2},
-        {8, G::Japanese, "オリジナル", "オリジナル", 2}, {9, G::Japanese, "見本", "見本", 2},
-        {10, G::Japanese, "サンプル", "サンプル", 2}, {11, G::Japanese, "回覧", "回覧", 2},
-        {12, G::Japanese, "至急", "至急", 2},    {13, G::English, "COPY", "COPY", 3},
-        {14, G::English, "DO NOT COPY", "DO NOT COPY", 3}, {15, G::English, "ORIGINAL", "ORIGINAL", 3},
-        {16, G::English, "DRAFT", "DRAFT", 3},   {17, G::English, "ASAP", "ASAP", 3},
-        {18, G::English, "CONFIDENTIAL", "CONFIDENTIAL", 3}, {19, G::English, "PERSONAL", "PERSONAL", 3},
-        {20, G::English, "SAMPLE", "SAMPLE", 3}, {21, G::English, "URGENT", "URGENT", 3},
-        {22, G::English, "SECRET", "SECRET", 3}, {23, G::English, "TOP SECRET", "TOP SECRET", 3},
+        {0, G::None, "(なし)", " ", 0},
+        {25, G::Circled, "マル秘", "秘", 2},
+        {26, G::Circled, "マル案", "案", 2},
+        {1, G::Japanese, "社外秘", "社外秘", 2},
+        {2, G::Japanese, "秘密", "秘密", 2},
+        {3, G::Japanese, "Ｇ外秘", "Ｇ外秘", 2},
+        {4, G::Japanese, "取扱注意", "取扱注意", 2},
+        {5, G::Japanese, "厳秘", "厳秘", 2},
+        {6, G::Japanese, "部外秘", "部外秘", 2},
+        {7, G::Japanese, "持出厳禁", "持出厳禁", 2},
+        {8, G::Japanese, "オリジナル", "オリジナル", 2},
+        {9, G::Japanese, "見本", "見本", 2},
+        {10, G::Japanese, "サンプル", "サンプル", 2},
+        {11, G::Japanese, "回覧", "回覧", 2},
+        {12, G::Japanese, "至急", "至急", 2},
+        {13, G::English, "COPY", "COPY", 3},
+        {14, G::English, "DO NOT COPY", "DO NOT COPY", 3},
+        {15, G::English, "ORIGINAL", "ORIGINAL", 3},
+        {16, G::English, "DRAFT", "DRAFT", 3},
+        {17, G::English, "ASAP", "ASAP", 3},
+        {18, G::English, "CONFIDENTIAL", "CONFIDENTIAL", 3},
+        {19, G::English, "PERSONAL", "PERSONAL", 3},
+        {20, G::English, "SAMPLE", "SAMPLE", 3},
+        {21, G::English, "URGENT", "URGENT", 3},
+        {22, G::English, "SECRET", "SECRET", 3},
+        {23, G::English, "TOP SECRET", "TOP SECRET", 3},
         {24, G::Japanese, "紙の無駄", "紙の無駄", 2},
     };
     ASSERT_EQ(expected.size(), WatermarkWordTable.size());
@@ -120,7 +63,7 @@ TEST(WatermarkWordTableTest, RowsInListOrderWithTheirCp932Texts) {
     }
 }
 
-TEST(WatermarkWordTableTest, EveryStorableValueSelectsItsOwnRow) {
+TEST(WatermarkWordTableTest, EveryStorableValueSelectsItsOwnRowAndOthersTheNoneRow) {
     std::set<int32_t> rows;
     for (int32_t id = 0; id < kWatermarkWordCount; ++id) {
         const int32_t row = FindWordRow(id);
@@ -128,51 +71,32 @@ TEST(WatermarkWordTableTest, EveryStorableValueSelectsItsOwnRow) {
         rows.insert(row);
     }
     EXPECT_EQ(rows.size(), static_cast<size_t>(kWatermarkWordCount)) << "each Id occurs exactly once";
-    EXPECT_EQ(FindWordRow(0), 0);
-    EXPECT_EQ(FindWordRow(25), 1);
-    EXPECT_EQ(FindWordRow(24), 26);
     static_assert(FindWordRow(13) == 15);
-}
-
-TEST(WatermarkWordTableTest, UnknownValuesSelectTheNoneRow) {
     for (int32_t id : {-1, 27, 100, INT32_MIN, INT32_MAX}) EXPECT_EQ(FindWordRow(id), 0) << id;
-    EXPECT_STREQ(WatermarkWordTable[0].Text, " ");
 }
 
 TEST(StampSettingsTest, FontSizeOfTheDefaultSlotIsTenAndAHalf) {
     HeaderFooterSlot slot;
-    EXPECT_DOUBLE_EQ(FontSizePoints(slot), 105 * 0.10000000149011612);
-    EXPECT_NEAR(FontSizePoints(slot), 10.5, 1e-6);
+    EXPECT_DOUBLE_EQ(FontSizePoints(slot), 105 * 0.10000000149011612);  // the float 0.1, widened
     slot.StylePointSize = 0;
     EXPECT_EQ(FontSizePoints(slot), 0.0);
-    slot.StylePointSize = 9999;
-    EXPECT_DOUBLE_EQ(FontSizePoints(slot), 9999 * 0.10000000149011612);
 }
-
-struct ColorRow {
-    const char* name;
-    int32_t color;
-    const char* expected;
-};
 
 TEST(StampSettingsTest, ColorTextGivesRedGreenBlueInTwoDecimals) {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     std::setlocale(LC_ALL, "de_DE.UTF-8");
-    const std::vector<ColorRow> rows = {
-        {"black", 0x000000, "0.00 0.00 0.00"},
-        {"white", 0xFFFFFF, "1.00 1.00 1.00"},
-        {"red in the lowest byte", 0x0000FF, "1.00 0.00 0.00"},
-        {"green", 0x00FF00, "0.00 1.00 0.00"},
-        {"blue in the third byte", 0xFF0000, "0.00 0.00 1.00"},
-        {"half", 0x808080, "0.50 0.50 0.50"},
-        {"mixed", 0x336699, "0.60 0.40 0.20"},
-        {"top byte ignored", static_cast<int32_t>(0xFF000000u), "0.00 0.00 0.00"},
+    // Red is the lowest byte, blue the third; the top byte is ignored.
+    const std::pair<int32_t, const char*> rows[] = {
+        {0x000000, "0.00 0.00 0.00"}, {0xFFFFFF, "1.00 1.00 1.00"},
+        {0x0000FF, "1.00 0.00 0.00"}, {0x00FF00, "0.00 1.00 0.00"},
+        {0xFF0000, "0.00 0.00 1.00"}, {0x808080, "0.50 0.50 0.50"},
+        {0x336699, "0.60 0.40 0.20"}, {static_cast<int32_t>(0xFF000000u), "0.00 0.00 0.00"},
     };
-    for (const ColorRow& row : rows) {
+    for (const auto& [color, expected] : rows) {
         HeaderFooterSlot slot;
-        slot.StyleColor = row.color;
-        EXPECT_EQ(ColorText(slot), row.expected) << row.name;
-        EXPECT_EQ(ColorText(row.color), row.expected) << row.name;
+        slot.StyleColor = color;
+        EXPECT_EQ(ColorText(slot), expected) << color;
+        EXPECT_EQ(ColorText(color), expected) << color;
     }
     std::setlocale(LC_ALL, saved.c_str());
 }
@@ -180,7 +104,6 @@ TEST(StampSettingsTest, ColorTextGivesRedGreenBlueInTwoDecimals) {
 TEST(StampSettingsTest, MarginsInPoints) {
     StampSettings s;
     EXPECT_EQ(MarginPoints(s, kMarginTop), 10.0f * 2.8346457f);
-    EXPECT_NEAR(MarginPoints(s, kMarginTop), 28.346457, 1e-5);
     s.Margin = {0.0f, 25.4f, 12.5f, 100.0f};
     EXPECT_EQ(MarginPoints(s, kMarginTop), 0.0f);
     EXPECT_NEAR(MarginPoints(s, kMarginBottom), 72.0, 1e-4);
