@@ -7,8 +7,6 @@
 
 #include "MainWindowFixture.h"
 #include "gui/AddingDialog.h"
-#include "gui/CSgryDoc.h"
-#include "gui/ProgressDialog.h"
 #include "gui/QtUserPrompts.h"
 
 namespace sgry::test {
@@ -32,12 +30,7 @@ TEST(AddingDialogTest, TitleTextAndCentredOnItsOwner) {
     EXPECT_EQ(placed.top(), centre.y() - placed.height() / 2);
 }
 
-TEST(CentredOnTest, IntegerHalves) {
-    EXPECT_EQ(CentredOn(QRect(0, 0, 400, 300), QSize(100, 50)), QPoint(150, 125));
-    EXPECT_EQ(CentredOn(QRect(10, 20, 401, 301), QSize(101, 51)), QPoint(160, 145));
-}
-
-TEST(ProgressDialogTest, ControlsAndTheCancelFlag) {
+TEST(ProgressDialogTest, ControlsAndTheCancelFlagRaisedByTheButtonOrEscape) {
     QWidget owner;
     owner.resize(400, 300);
     owner.show();
@@ -64,14 +57,12 @@ TEST(ProgressDialogTest, ControlsAndTheCancelFlag) {
     QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_TRUE(dialog.CancelRequested());
     EXPECT_TRUE(dialog.isVisible());  // the run decides when it goes
-}
 
-TEST(ProgressDialogTest, EscapeAlsoRaisesTheCancelFlag) {
-    ProgressDialog dialog(nullptr);
-    dialog.ShowCentred();
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_TRUE(dialog.CancelRequested());
-    EXPECT_TRUE(dialog.isVisible());
+    ProgressDialog escaped(nullptr);
+    escaped.ShowCentred();
+    QTest::keyClick(&escaped, Qt::Key_Escape);
+    EXPECT_TRUE(escaped.CancelRequested());
+    EXPECT_TRUE(escaped.isVisible());
 }
 
 TEST(ProgressWindowTest, MadeAtTheStartAndGoneAtTheFinish) {
@@ -107,11 +98,13 @@ TEST(QtUserPromptsTest, FiltersBecomeQtNameFilters) {
     for (const FilterRow& row : rows) EXPECT_EQ(QtNameFilter(row.filter).toStdString(), row.qt) << row.name;
 }
 
-TEST(QtUserPromptsTest, LineBreaksOfMessagesBecomeLineFeeds) {
+TEST(QtUserPromptsTest, LineBreaksOfMessagesBecomeLineFeedsAndPathsCrossUnchanged) {
     EXPECT_EQ(MessageBoxText("a\r\nb").toStdString(), "a\nb");
     EXPECT_EQ(MessageBoxText("PDFファイルの読み込みでエラーが発生しました\n\r/x\r\nエラー番号=3").toStdString(),
               "PDFファイルの読み込みでエラーが発生しました\n/x\nエラー番号=3");
     EXPECT_EQ(MessageBoxText("a\r\n\r\nb\rc").toStdString(), "a\n\nb\nc");
+    const std::string path = "/tmp/書類/report 1.pdf";
+    EXPECT_EQ(PathFromQt(PathToQt(path)), path);
 }
 
 struct SaveNameRow {
@@ -132,11 +125,6 @@ TEST(QtUserPromptsTest, OverwriteQuestionConcernsTheFileThatWillBeWritten) {
     for (const SaveNameRow& row : rows) EXPECT_EQ(EffectiveSaveName(row.chosen, row.filter), row.effective) << row.name;
     // The same rule the save commands apply.
     EXPECT_EQ(WithListExtension("/d/files"), EffectiveSaveName("/d/files", kListFileFilter));
-}
-
-TEST(QtUserPromptsTest, PathsCrossIntoQtAndBackUnchanged) {
-    const std::string path = "/tmp/書類/report 1.pdf";
-    EXPECT_EQ(PathFromQt(PathToQt(path)), path);
 }
 
 }  // namespace

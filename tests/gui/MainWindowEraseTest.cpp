@@ -46,15 +46,6 @@ protected:
     void Erase() { frame_->Command(kIdEraseStamps)->trigger(); }
 };
 
-TEST_F(EraseTest, CommandSitsInTheFileMenuWithItsPrompt) {
-    QAction* command = frame_->Command(kIdEraseStamps);
-    ASSERT_NE(command, nullptr);
-    EXPECT_EQ(command->objectName(), QStringLiteral("32787"));
-    EXPECT_EQ(command->text().toStdString(), "スタンプを消去(&U)");
-    EXPECT_EQ(command->statusTip().toStdString(), "チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く");
-    EXPECT_TRUE(command->shortcut().isEmpty());
-}
-
 TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
     const std::string first = MakeStamped("a.pdf", true);
     const std::string skipped = MakeStamped("b.pdf", true);
@@ -65,28 +56,30 @@ TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
 
     Erase();
 
-    EXPECT_EQ(prompts_.questions, std::vector<std::string>{"チェックしたファイルからスタンプを消去しますか？"});
+    EXPECT_EQ(prompts_.questions, Strings{"チェックしたファイルからスタンプを消去しますか？"});
     EXPECT_EQ(ScratchDir::Read(first), SmallPdf(1));
     EXPECT_EQ(ScratchDir::Read(second), SmallPdf(1));
     EXPECT_EQ(ScratchDir::Read(skipped), skippedBytes);
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text, "消去しました");
+    EXPECT_EQ(prompts_.Texts(), Strings{"消去しました"});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(ListedPaths(), (std::vector<std::string>{first, skipped, second}));
+    EXPECT_EQ(ListedPaths(), (Strings{first, skipped, second}));
     EXPECT_FALSE(frame_->Document().Running());
 }
 
-TEST_F(EraseTest, FileWithoutMarkerShowsItsRefusalAndTheOthersAreStillErased) {
+TEST_F(EraseTest, RefusedAndVanishedFilesAreReportedAndTheOthersAreStillErased) {
     const std::string plain = MakeStamped("plain.pdf", false);
+    const std::string gone = MakeStamped("gone.pdf", true);
     const std::string erasable = MakeStamped("erasable.pdf", true);
     const std::string plainBytes = ScratchDir::Read(plain);
-    List({plain, erasable});
+    List({plain, gone, erasable});
+    std::filesystem::remove(gone);
 
     Erase();
 
     EXPECT_EQ(ScratchDir::Read(plain), plainBytes);
     EXPECT_EQ(ScratchDir::Read(erasable), SmallPdf(1));
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Format(erase_message::kNoMarker, plain), "消去しました"}));
+    EXPECT_EQ(prompts_.Texts(), (Strings{Format(erase_message::kNoMarker, plain),
+                                         Format(erase_message::kCannotRead, gone), "消去しました"}));
 }
 
 TEST_F(EraseTest, OnlyRefusalsGiveNoSummary) {
@@ -99,42 +92,9 @@ TEST_F(EraseTest, OnlyRefusalsGiveNoSummary) {
 
     EXPECT_EQ(ScratchDir::Read(plain), plainBytes);
     EXPECT_EQ(ScratchDir::Read(source), SmallPdf(1));
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Format(erase_message::kNoMarker, plain),
-                                                        Format(erase_message::kNoMarker, source)}));
+    EXPECT_EQ(prompts_.Texts(),
+              (Strings{Format(erase_message::kNoMarker, plain), Format(erase_message::kNoMarker, source)}));
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::None);
-}
-
-TEST_F(EraseTest, CancelChangesNothing) {
-    const std::string stamped = MakeStamped("a.pdf", true);
-    const std::string bytes = ScratchDir::Read(stamped);
-    List({stamped});
-    prompts_.answerOk = false;
-
-    Erase();
-
-    EXPECT_EQ(prompts_.questions.size(), 1u);
-    EXPECT_EQ(ScratchDir::Read(stamped), bytes);
-    EXPECT_TRUE(prompts_.messages.empty());
-}
-
-TEST_F(EraseTest, EmptyListSaysThereAreNoFilesAndAsksNothing) {
-    Erase();
-
-    EXPECT_TRUE(prompts_.questions.empty());
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"対象PDFファイルがありません"});
-}
-
-// A file that vanished after it was listed is reported and the rest go on.
-TEST_F(EraseTest, MissingFileIsReportedAndTheNextIsErased) {
-    const std::string gone = MakeStamped("gone.pdf", true);
-    const std::string kept = MakeStamped("kept.pdf", true);
-    List({gone, kept});
-    std::filesystem::remove(gone);
-
-    Erase();
-
-    EXPECT_EQ(ScratchDir::Read(kept), SmallPdf(1));
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Format(erase_message::kCannotRead, gone), "消去しました"}));
 }
 
 }  // namespace

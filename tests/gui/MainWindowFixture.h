@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,6 +15,8 @@
 #include "gui/CMainFrame.h"
 
 namespace sgry::test {
+
+using Strings = std::vector<std::string>;
 
 // A PDF of `pages` empty A4 pages with a classic cross-reference table.
 inline std::string SmallPdf(int pages) {
@@ -90,11 +91,6 @@ protected:
         std::vector<std::string> paths;
         for (const FileListRow& row : frame_->View().List().Rows()) paths.push_back(row.path);
         return paths;
-    }
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> texts;
-        for (const RecordingPrompts::Message& message : prompts_.messages) texts.push_back(message.text);
-        return texts;
     }
 
     ScratchDir dir_{"mainwin"};

@@ -1,17 +1,13 @@
 // The header and footer pages: what their store step does to fonts and
 // texts, the report when the sheet closes, the enabling of each column, and
 // the font button that stores at once.
-#include <gtest/gtest.h>
-
 #include <QColorDialog>
 #include <QLineEdit>
 
 #include "app/AutoFontChange.h"
 #include "gui/CPPageHeader.h"
-#include "gui/CPSheetStampSetting.h"
 #include "gui/FontColorDialog.h"
 #include "SheetTestSupport.h"
-#include "support/RecordingPrompts.h"
 
 namespace sgry::test {
 namespace {
@@ -23,76 +19,36 @@ const std::string kHeaderReport =
     "設定の一部を以下のように自動変更しました\r\n\r\n"
     "・ヘッダ・フッタ文字列のうち全角文字が含まれているものを、日本語フォントに変更しました\r\n";
 
-class HeaderPageTest : public ::testing::Test {
-protected:
-    void OpenSheet(int page) {
-        sheet_ = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
-        sheet_->show();
-        sheet_->SetActivePage(page);
-    }
-    QWidget* Page(int page) const { return sheet_->Page(page); }
-
-    StampSettings settings_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<CPSheetStampSetting> sheet_;
-};
+using HeaderPageTest = SheetTest<kHeaderPage>;
 
 TEST_F(HeaderPageTest, CourierTextWithKanjiGetsMinchoAndTheClosingReport) {
-    OpenSheet(kHeaderPage);
-    Click(Page(kHeaderPage), 1005);  // left column: text
-    Type(Page(kHeaderPage), 1006, QStringLiteral("社外"));
-    sheet_->OkButton()->click();
+    OpenSheet();
+    Click(Page(), 1005);  // left column: text
+    Type(Page(), 1006, QStringLiteral("社外"));
+    Ok();
 
     EXPECT_EQ(sheet_->result(), QDialog::Accepted);
     EXPECT_EQ(settings_.Slots[kHeaderLeft].FontName, "HeiseiMin-W3");
     EXPECT_EQ(settings_.Slots[kHeaderLeft].CustomText, Cp932("社外"));
     EXPECT_EQ(settings_.Slots[kHeaderLeft].StyleType, HeaderFooterStyle::Text);
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text, kHeaderReport);
+    EXPECT_EQ(prompts_.Texts(), Strings{kHeaderReport});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
-}
-
-TEST_F(HeaderPageTest, AsciiTextInAJapaneseFontIsStoredFullWidthSilently) {
-    settings_.Slots[kHeaderCenter].FontName = "HeiseiKakuGo-W5";
-    OpenSheet(kHeaderPage);
-    Click(Page(kHeaderPage), 1013);  // centre column: text
-    Type(Page(kHeaderPage), 1014, QStringLiteral("ABC"));
-    sheet_->OkButton()->click();
-
-    EXPECT_EQ(settings_.Slots[kHeaderCenter].CustomText, Cp932("ＡＢＣ"));
-    EXPECT_EQ(settings_.Slots[kHeaderCenter].FontName, "HeiseiKakuGo-W5");
-    EXPECT_EQ(sheet_->HeaderPage()->ChangeFlags(), kHeaderTextMadeFullWidth);
-    EXPECT_TRUE(prompts_.messages.empty());
 }
 
 TEST_F(HeaderPageTest, ApplyShowsTheConvertedTextAndReportsAtTheLaterOk) {
     settings_.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
-    OpenSheet(kHeaderPage);
-    Type(Page(kHeaderPage), 1006, QStringLiteral("社A"));
+    OpenSheet();
+    Type(Page(), 1006, QStringLiteral("社A"));
     sheet_->ApplyButton()->click();
     EXPECT_EQ(settings_.Slots[kHeaderLeft].FontName, "HeiseiMin-W3");
     EXPECT_EQ(settings_.Slots[kHeaderLeft].CustomText, Cp932("社A"));  // converted only at the next store
     EXPECT_TRUE(prompts_.messages.empty());
     EXPECT_FALSE(sheet_->ApplyButton()->isEnabled());
 
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_EQ(settings_.Slots[kHeaderLeft].CustomText, Cp932("社Ａ"));
-    EXPECT_EQ(Control<QLineEdit>(Page(kHeaderPage), 1006)->text(), QStringLiteral("社Ａ"));
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text, kHeaderReport);
-}
-
-TEST_F(HeaderPageTest, PageNumberSlotInAJapaneseFontBecomesCourierSilently) {
-    settings_.Slots[kFooterRight].FontName = "HeiseiKakuGo-W5";
-    settings_.Slots[kFooterRight].StyleType = HeaderFooterStyle::PageNumber;
-    settings_.Slots[kFooterRight].StylePageType = PageNumberFormat::OfTotal;
-    OpenSheet(kFooterPage);
-    sheet_->OkButton()->click();
-
-    EXPECT_EQ(settings_.Slots[kFooterRight].FontName, "Courier");
-    EXPECT_EQ(settings_.Slots[kFooterRight].StylePageType, PageNumberFormat::OfTotal);
-    EXPECT_EQ(sheet_->FooterPage()->ChangeFlags(), kHeaderNumberToLatinFont);
-    EXPECT_TRUE(prompts_.messages.empty());
+    EXPECT_EQ(Control<QLineEdit>(Page(), 1006)->text(), QStringLiteral("社Ａ"));
+    EXPECT_EQ(prompts_.Texts(), Strings{kHeaderReport});
 }
 
 TEST_F(HeaderPageTest, FooterPageEditsSlotsThreeToFiveAndItsBorder) {
@@ -103,7 +59,7 @@ TEST_F(HeaderPageTest, FooterPageEditsSlotsThreeToFiveAndItsBorder) {
     Click(Page(kFooterPage), 1017);  // right: page number
     Select(Page(kFooterPage), 1018, 3);
     Click(Page(kFooterPage), 1132);
-    sheet_->OkButton()->click();
+    Ok();
 
     EXPECT_EQ(settings_.Slots[kFooterCenter].StyleType, HeaderFooterStyle::DateTime);
     EXPECT_EQ(settings_.Slots[kFooterCenter].StyleDateType, DateFormat::DateTime);
@@ -126,12 +82,12 @@ TEST_F(HeaderPageTest, EachStyleEnablesOnlyItsOwnControls) {
         {"centre", {1008, 1009, 1011, 1013}, 1004, 1010, 1028, 1012, 1014, 1015},
         {"right", {1016, 1017, 1019, 1021}, 1026, 1018, 1029, 1020, 1022, 1023},
     };
-    OpenSheet(kHeaderPage);
+    OpenSheet();
     for (const ColumnControls& column : columns) {
         for (int style = 0; style < 4; ++style) {
             SCOPED_TRACE(std::string(column.name) + " style " + std::to_string(style));
-            Click(Page(kHeaderPage), column.radios[static_cast<std::size_t>(style)]);
-            const QWidget* page = Page(kHeaderPage);
+            Click(Page(), column.radios[static_cast<std::size_t>(style)]);
+            const QWidget* page = Page();
             EXPECT_EQ(Enabled(page, column.pageLabel), style == 1);
             EXPECT_EQ(Enabled(page, column.pageCombo), style == 1);
             EXPECT_EQ(Enabled(page, column.dateLabel), style == 2);
@@ -146,8 +102,8 @@ TEST_F(HeaderPageTest, OpeningShowsTheSettingsWithTheirRules) {
     settings_.Slots[kHeaderRight].StyleType = HeaderFooterStyle::DateTime;
     settings_.Slots[kHeaderRight].StyleDateType = DateFormat::Time;
     settings_.Slots[kHeaderLeft].CustomText = Cp932("部外秘");
-    OpenSheet(kHeaderPage);
-    const QWidget* page = Page(kHeaderPage);
+    OpenSheet();
+    const QWidget* page = Page();
     EXPECT_TRUE(Control<QAbstractButton>(page, 1019)->isChecked());
     EXPECT_EQ(Control<QComboBox>(page, 1020)->currentIndex(), 1);
     EXPECT_TRUE(Enabled(page, 1020));
@@ -160,7 +116,7 @@ TEST_F(HeaderPageTest, OpeningShowsTheSettingsWithTheirRules) {
 
 TEST_F(HeaderPageTest, ColourChosenWithTheFontButtonSurvivesCancel) {
     settings_.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::PageNumber;
-    OpenSheet(kHeaderPage);
+    OpenSheet();
     int fontDialogs = 0;
     ScopedDialogRunner runner([&](QDialog& dialog) {
         if (auto* picker = qobject_cast<QColorDialog*>(&dialog)) {
@@ -177,13 +133,13 @@ TEST_F(HeaderPageTest, ColourChosenWithTheFontButtonSurvivesCancel) {
         }
         return UnexpectedDialog(dialog);
     });
-    Click(Page(kHeaderPage), 1007);
+    Click(Page(), 1007);
     EXPECT_EQ(fontDialogs, 1);
     EXPECT_EQ(settings_.Slots[kHeaderLeft].StyleColor, 0x0000FF);  // red in the lowest byte
     EXPECT_EQ(settings_.Slots[kHeaderLeft].FontName, "Helvetica");
     EXPECT_TRUE(sheet_->ApplyButton()->isEnabled());
 
-    Click(Page(kHeaderPage), 1003);  // changed but cancelled below
+    Click(Page(), 1003);  // changed but cancelled below
     sheet_->CancelButton()->click();
     EXPECT_EQ(sheet_->result(), QDialog::Rejected);
     EXPECT_EQ(settings_.Slots[kHeaderLeft].StyleColor, 0x0000FF);
@@ -194,21 +150,21 @@ TEST_F(HeaderPageTest, ColourChosenWithTheFontButtonSurvivesCancel) {
 
 TEST_F(HeaderPageTest, CancelledFontDialogChangesNothing) {
     settings_.Slots[kHeaderCenter].StyleType = HeaderFooterStyle::Text;
-    OpenSheet(kHeaderPage);
+    OpenSheet();
     ScopedDialogRunner runner([](QDialog& dialog) {
         Select(&dialog, 1091, 7);
         dialog.reject();
         return dialog.result();
     });
-    Click(Page(kHeaderPage), 1015);
+    Click(Page(), 1015);
     EXPECT_EQ(settings_.Slots[kHeaderCenter].FontName, "Courier");
 }
 
 TEST_F(HeaderPageTest, TextWithoutAShiftJisFormIsRefusedNamingTheCharacter) {
-    OpenSheet(kHeaderPage);
-    Click(Page(kHeaderPage), 1021);
-    Type(Page(kHeaderPage), 1022, QStringLiteral("Café №1 é"));
-    sheet_->OkButton()->click();
+    OpenSheet();
+    Click(Page(), 1021);
+    Type(Page(), 1022, QStringLiteral("Café №1 é"));
+    Ok();
 
     EXPECT_TRUE(sheet_->isVisible());
     EXPECT_EQ(settings_.Slots[kHeaderRight], HeaderFooterSlot{});

@@ -1,62 +1,54 @@
 // The page range and margins page, and the common sheet behaviour: pages
 // never opened store nothing, Apply follows the edits, refusals keep the
 // sheet open and store nothing.
-#include <gtest/gtest.h>
-
 #include <QSpinBox>
 #include <QTest>
 
 #include "gui/CPPageMargin.h"
 #include "gui/CPSheetApplicationSetting.h"
-#include "gui/CPSheetStampSetting.h"
 #include "SheetTestSupport.h"
-#include "support/RecordingPrompts.h"
 
 namespace sgry::test {
 namespace {
 
-class MarginPageTest : public ::testing::Test {
+class MarginPageTest : public SheetTest<0> {
 protected:
-    void OpenSheet() {
-        sheet_ = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
-        sheet_->show();
-    }
-    QWidget* Page() const { return sheet_->Page(0); }
     void SetNumber(int editId, const QString& text) {
         QLineEdit* edit = Control<QLineEdit>(Page(), editId);
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
-
-    StampSettings settings_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<CPSheetStampSetting> sheet_;
 };
 
-TEST_F(MarginPageTest, SheetHasTheFivePagesInOrder) {
+TEST_F(MarginPageTest, SheetHasTheFivePagesInOrderAndOnlyTheFirstIsOpened) {
     OpenSheet();
     EXPECT_EQ(sheet_->windowTitle(), QStringLiteral("書き出しの設定"));
     ASSERT_EQ(sheet_->PageCount(), 5);
     const QString titles[] = {QStringLiteral("ページ範囲と余白"), QStringLiteral("ヘッダー"), QStringLiteral("フッター"),
                               QStringLiteral("透かし"), QStringLiteral("QRコード")};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(sheet_->Page(i)->Title(), titles[i]);
-    EXPECT_TRUE(sheet_->Page(0)->IsOpened());
-    for (int i = 1; i < 5; ++i) EXPECT_FALSE(sheet_->Page(i)->IsOpened()) << i;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Page(i)->Title(), titles[i]);
+        EXPECT_EQ(Page(i)->IsOpened(), i == 0) << i;
+    }
 }
 
 TEST_F(MarginPageTest, PagesFiveToThreeAreRefusedOnlyForPartOfThePages) {
     OpenSheet();
+    EXPECT_FALSE(Enabled(Page(), 1066));
+    EXPECT_FALSE(Enabled(Page(), 1064));
     Click(Page(), 1063);
+    EXPECT_TRUE(Enabled(Page(), 1066));
+    EXPECT_TRUE(Enabled(Page(), 1064));
     SetNumber(1066, QStringLiteral("5"));
     SetNumber(1064, QStringLiteral("3"));
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_TRUE(sheet_->isVisible());
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text, "開始ページ≦終了ページになっていません");
+    EXPECT_EQ(prompts_.Texts(), Strings{"開始ページ≦終了ページになっていません"});
     EXPECT_EQ(settings_, StampSettings{});
 
     Click(Page(), 1062);
-    sheet_->OkButton()->click();
+    EXPECT_FALSE(Enabled(Page(), 1067));
+    Ok();
     EXPECT_EQ(sheet_->result(), QDialog::Accepted);
     EXPECT_TRUE(settings_.IsAllPage);
     EXPECT_EQ(settings_.StartPage, 5);
@@ -64,54 +56,32 @@ TEST_F(MarginPageTest, PagesFiveToThreeAreRefusedOnlyForPartOfThePages) {
     EXPECT_EQ(prompts_.messages.size(), 1u);
 }
 
-TEST_F(MarginPageTest, PageEditsFollowThePartRadio) {
-    OpenSheet();
-    EXPECT_FALSE(Enabled(Page(), 1066));
-    EXPECT_FALSE(Enabled(Page(), 1064));
-    Click(Page(), 1063);
-    EXPECT_TRUE(Enabled(Page(), 1066));
-    EXPECT_TRUE(Enabled(Page(), 1064));
-    Click(Page(), 1062);
-    EXPECT_FALSE(Enabled(Page(), 1067));
-}
-
 struct SelectionRow {
     const char* name;
     std::array<bool, 2> oddFlag;
     int shown;
+    std::array<bool, 2> stored;
 };
 
-TEST_F(MarginPageTest, PageSelectionShowsOddFlag) {
+TEST_F(MarginPageTest, PageSelectionShowsAndStoresOddFlag) {
     const SelectionRow rows[] = {
-        {"all", {true, true}, 0},
-        {"odd only", {false, true}, 1},
-        {"even only", {true, false}, 2},
-        {"none", {false, false}, 1},
+        {"all", {true, true}, 0, {true, true}},
+        {"odd only", {false, true}, 1, {false, true}},
+        {"even only", {true, false}, 2, {true, false}},
+        {"none", {false, false}, 1, {false, true}},
     };
     for (const SelectionRow& row : rows) {
         SCOPED_TRACE(row.name);
         settings_.OddFlag = row.oddFlag;
         OpenSheet();
         auto* combo = Control<QComboBox>(Page(), 1069);
-        EXPECT_EQ(combo->currentIndex(), row.shown);
         EXPECT_EQ(combo->count(), 3);
-        sheet_->CancelButton()->click();
-    }
-}
-
-TEST_F(MarginPageTest, PageSelectionStoresOddFlag) {
-    const SelectionRow rows[] = {
-        {"all", {true, true}, 0},
-        {"odd only", {false, true}, 1},
-        {"even only", {true, false}, 2},
-    };
-    for (const SelectionRow& row : rows) {
-        SCOPED_TRACE(row.name);
+        EXPECT_EQ(combo->currentIndex(), row.shown);
         settings_.OddFlag = {false, false};
-        OpenSheet();
+        Select(Page(), 1069, (row.shown + 1) % 3);  // an edit, then back to the shown entry
         Select(Page(), 1069, row.shown);
-        sheet_->OkButton()->click();
-        EXPECT_EQ(settings_.OddFlag, row.oddFlag);
+        Ok();
+        EXPECT_EQ(settings_.OddFlag, row.stored);
     }
 }
 
@@ -125,7 +95,7 @@ TEST_F(MarginPageTest, StoresNumbersAndMargins) {
     SetNumber(1078, QStringLiteral("0"));
     SetNumber(1074, QStringLiteral("100"));
     SetNumber(1076, QStringLiteral("7.25"));
-    sheet_->OkButton()->click();
+    Ok();
 
     EXPECT_FALSE(settings_.IsAllPage);
     EXPECT_EQ(settings_.StartPage, 2);
@@ -157,19 +127,24 @@ TEST_F(MarginPageTest, NumbersOutsideTheirRangeAreRefused) {
         OpenSheet();
         Click(Page(), 1063);
         SetNumber(row.editId, QString::fromUtf8(row.entry));
-        sheet_->OkButton()->click();
+        Ok();
         EXPECT_TRUE(sheet_->isVisible());
-        ASSERT_EQ(prompts_.messages.size(), 1u);
-        EXPECT_EQ(prompts_.messages[0].text, row.message);
+        EXPECT_EQ(prompts_.Texts(), Strings{row.message});
         EXPECT_EQ(settings_, StampSettings{});
         sheet_->CancelButton()->click();
     }
 }
 
-TEST_F(MarginPageTest, ArrowsStepOnlyWithinTheirRange) {
+TEST_F(MarginPageTest, ArrowsStepOnlyWithinTheirRangeAndMarginsShowWithoutTrailingZeros) {
     settings_.StartPage = 0;
     settings_.StartWith = 32000;
+    settings_.Margin = {100.0f, 12.5f, 0.0f, 99.75f};
     OpenSheet();
+    const QString margins[] = {QStringLiteral("100"), QStringLiteral("12.5"), QStringLiteral("0"),
+                               QStringLiteral("99.75")};
+    const int marginIds[] = {1072, 1078, 1074, 1076};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Control<QLineEdit>(Page(), marginIds[i])->text(), margins[i]);
+
     auto* fromPage = Control<QSpinBox>(Page(), 1067);
     fromPage->stepDown();
     EXPECT_EQ(fromPage->value(), 1);
@@ -179,19 +154,8 @@ TEST_F(MarginPageTest, ArrowsStepOnlyWithinTheirRange) {
     startWith->setValue(-1000);
     startWith->stepDown();
     EXPECT_EQ(startWith->value(), -1000);
-    auto* top = Control<QAbstractSpinBox>(Page(), 1073);
-    Control<QLineEdit>(Page(), 1072)->setText(QStringLiteral("100"));
-    top->stepUp();
+    Control<QAbstractSpinBox>(Page(), 1073)->stepUp();
     EXPECT_EQ(Control<QLineEdit>(Page(), 1072)->text(), QStringLiteral("100"));
-}
-
-TEST_F(MarginPageTest, MarginsShowWithoutTrailingZeros) {
-    settings_.Margin = {10.0f, 12.5f, 0.0f, 99.75f};
-    OpenSheet();
-    EXPECT_EQ(Control<QLineEdit>(Page(), 1072)->text(), QStringLiteral("10"));
-    EXPECT_EQ(Control<QLineEdit>(Page(), 1078)->text(), QStringLiteral("12.5"));
-    EXPECT_EQ(Control<QLineEdit>(Page(), 1074)->text(), QStringLiteral("0"));
-    EXPECT_EQ(Control<QLineEdit>(Page(), 1076)->text(), QStringLiteral("99.75"));
 }
 
 StampSettings Unusual() {
@@ -215,20 +179,17 @@ StampSettings Unusual() {
     return s;
 }
 
-TEST_F(MarginPageTest, PagesNeverOpenedStoreNothing) {
+TEST_F(MarginPageTest, PagesNeverOpenedStoreNothingAndOpenedPagesStoreWhatTheyShow) {
     settings_ = Unusual();
     OpenSheet();
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_EQ(sheet_->result(), QDialog::Accepted);
     EXPECT_EQ(settings_, Unusual());
     EXPECT_TRUE(prompts_.messages.empty());
-}
 
-TEST_F(MarginPageTest, OpenedPagesStoreWhatTheyShow) {
-    settings_ = Unusual();
     OpenSheet();
     for (int page = 0; page < sheet_->PageCount(); ++page) sheet_->SetActivePage(page);
-    sheet_->OkButton()->click();
+    Ok();
     StampSettings expected = Unusual();
     expected.Slots[kFooterCenter].FontName = "Courier";
     EXPECT_EQ(settings_, expected);
@@ -251,14 +212,14 @@ TEST_F(MarginPageTest, ARefusalOnALaterPageStoresNoPage) {
     OpenSheet();
     Select(Page(), 1069, 1);
     sheet_->SetActivePage(1);
-    Click(sheet_->Page(1), 1001);
+    Click(Page(1), 1001);
     sheet_->SetActivePage(4);
-    Click(sheet_->Page(4), 1113);  // QR watermark on, message empty
+    Click(Page(4), 1113);  // QR watermark on, message empty
     sheet_->SetActivePage(1);
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_TRUE(sheet_->isVisible());
     EXPECT_EQ(sheet_->ActivePageIndex(), 4);  // back on the page at fault
-    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_EQ(prompts_.messages.size(), 1u);
     EXPECT_EQ(settings_, StampSettings{});
 }
 
@@ -286,7 +247,6 @@ TEST(ApplicationSheetTest, ShowFunctionRunsTheSheetModallyAndCancelStoresNothing
     RecordingPrompts prompts;
     ScopedDialogRunner runner([](QDialog& dialog) {
         auto* sheet = qobject_cast<CPSheetApplicationSetting*>(&dialog);
-        EXPECT_NE(sheet, nullptr);
         if (!sheet) return UnexpectedDialog(dialog);
         sheet->show();
         Select(sheet->Page(0), 1136, 1);

@@ -1,97 +1,76 @@
 // The QR page: enabling, the fit check and its messages, the empty-message
 // refusals, storing, and the preview dialog judged by a real reader.
-#include <gtest/gtest.h>
-
 #include <QImage>
 #include <QPlainTextEdit>
 
 #include "app/QrPageCheck.h"
 #include "gui/CPPageQR.h"
-#include "gui/CPSheetStampSetting.h"
 #include "gui/QrPreviewDialog.h"
 #include "SheetTestSupport.h"
-#include "support/RecordingPrompts.h"
 #include "support/ScratchDir.h"
 #include "support/SymbolImages.h"
 
 namespace sgry::test {
 namespace {
 
-constexpr int kQrPage = 4;
-
-class QrPageTest : public ::testing::Test {
+class QrPageTest : public SheetTest<4> {
 protected:
-    void OpenSheet() {
-        sheet_ = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
-        sheet_->show();
-        sheet_->SetActivePage(kQrPage);
+    QPlainTextEdit* Message() const { return Control<QPlainTextEdit>(Page(), 1116); }
+    void SetMessage(const QString& text) { Message()->setPlainText(text); }
+    // Turns the QR watermark on, with the manual choice when asked.
+    void OpenSwitchedOn(bool manual = false) {
+        OpenSheet();
+        Click(Page(), 1113);
+        if (manual) Click(Page(), 1122);
     }
-    QWidget* Page() const { return sheet_->Page(kQrPage); }
-    void SetMessage(const QString& text) { Control<QPlainTextEdit>(Page(), 1116)->setPlainText(text); }
-
-    StampSettings settings_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<CPSheetStampSetting> sheet_;
+    void ExpectEnabled(std::initializer_list<int> ids, bool enabled) const {
+        for (int id : ids) EXPECT_EQ(Enabled(Page(), id), enabled) << id;
+    }
 };
 
 TEST_F(QrPageTest, EverythingFollowsTheQrCheckAndTheChoiceFollowsItsRadio) {
+    const auto choice = {1126, 1123, 1127, 1124};
+    const auto phone = {1128, 1129};
+    const auto others = {1116, 1114, 1115, 1120, 1121, 1122, 1119};
     OpenSheet();
-    const int choiceIds[] = {1126, 1123, 1127, 1124};
-    const int phoneIds[] = {1128, 1129};
-    const int otherIds[] = {1116, 1114, 1115, 1120, 1121, 1122, 1119};
-
-    // Off (the default): everything but the check is disabled.
     EXPECT_TRUE(Enabled(Page(), 1113));
-    for (int id : otherIds) EXPECT_FALSE(Enabled(Page(), id)) << id;
-    for (int id : choiceIds) EXPECT_FALSE(Enabled(Page(), id)) << id;
-    for (int id : phoneIds) EXPECT_FALSE(Enabled(Page(), id)) << id;
+    for (const auto& ids : {choice, phone, others}) ExpectEnabled(ids, false);
 
     Click(Page(), 1113);  // on, automatic
-    for (int id : otherIds) EXPECT_TRUE(Enabled(Page(), id)) << id;
-    for (int id : choiceIds) EXPECT_FALSE(Enabled(Page(), id)) << id;
-    for (int id : phoneIds) EXPECT_TRUE(Enabled(Page(), id)) << id;
+    ExpectEnabled(others, true);
+    ExpectEnabled(choice, false);
+    ExpectEnabled(phone, true);
 
     Click(Page(), 1122);  // manual
-    for (int id : choiceIds) EXPECT_TRUE(Enabled(Page(), id)) << id;
-    for (int id : phoneIds) EXPECT_FALSE(Enabled(Page(), id)) << id;
+    ExpectEnabled(choice, true);
+    ExpectEnabled(phone, false);
 
     Click(Page(), 1113);  // off again
-    for (int id : choiceIds) EXPECT_FALSE(Enabled(Page(), id)) << id;
-    for (int id : otherIds) EXPECT_FALSE(Enabled(Page(), id)) << id;
-}
-
-TEST_F(QrPageTest, VersionListHoldsFortyPaddedNumbers) {
-    settings_.QRVersion = 7;
-    OpenSheet();
-    auto* versions = Control<QComboBox>(Page(), 1123);
-    ASSERT_EQ(versions->count(), 40);
-    EXPECT_EQ(versions->itemText(0), QStringLiteral(" 1"));
-    EXPECT_EQ(versions->itemText(39), QStringLiteral("40"));
-    EXPECT_EQ(versions->currentIndex(), 6);
-    auto* levels = Control<QComboBox>(Page(), 1124);
-    ASSERT_EQ(levels->count(), 4);
-    EXPECT_EQ(levels->itemText(3), QStringLiteral("最高(H)"));
-    EXPECT_EQ(levels->currentIndex(), 3);
+    ExpectEnabled(choice, false);
+    ExpectEnabled(others, false);
 }
 
 TEST_F(QrPageTest, SevenThousandEightyNineDigitsAtManualVersionOneGetTheFourPartMessage) {
-    OpenSheet();
-    Click(Page(), 1113);
-    Click(Page(), 1122);
+    settings_.QRVersion = 7;
+    const StampSettings before = settings_;
+    OpenSwitchedOn(true);
+    auto* versions = Control<QComboBox>(Page(), 1123);
+    ASSERT_EQ(versions->count(), 40);
+    EXPECT_EQ(versions->itemText(0), QStringLiteral(" 1"));
+    EXPECT_EQ(versions->currentIndex(), 6);
+    EXPECT_EQ(Control<QComboBox>(Page(), 1124)->currentIndex(), 3);
     Select(Page(), 1123, 0);
     SetMessage(QString(7089, QChar(u'7')));
-    sheet_->OkButton()->click();
+    Ok();
 
     EXPECT_TRUE(sheet_->isVisible());
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text,
-              "QRコードに埋め込むメッセージが長すぎます。以下を試して下さい\r\n"
-              "・バージョンを上げる\r\n・エラー訂正レベルを下げる\r\n・メッセージを短くする\r\n");
-    EXPECT_EQ(settings_, StampSettings{});
+    EXPECT_EQ(prompts_.Texts(), Strings{"QRコードに埋め込むメッセージが長すぎます。以下を試して下さい\r\n"
+                                        "・バージョンを上げる\r\n・エラー訂正レベルを下げる\r\n・メッセージを短くする\r\n"});
+    EXPECT_EQ(settings_, before);
 
     Select(Page(), 1123, 39);
     Select(Page(), 1124, 0);  // 40-L holds 7089 digits
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_EQ(sheet_->result(), QDialog::Accepted);
     EXPECT_EQ(settings_.QRString, std::string(7089, '7'));
     EXPECT_EQ(settings_.QRVersion, 40);
@@ -100,57 +79,40 @@ TEST_F(QrPageTest, SevenThousandEightyNineDigitsAtManualVersionOneGetTheFourPart
 }
 
 TEST_F(QrPageTest, AutomaticModeWithThePhoneLimitRefusesWhatVersionTenCannotHold) {
-    OpenSheet();
-    Click(Page(), 1113);
+    OpenSwitchedOn();
     SetMessage(QString(700, QChar(u'a')));  // more than 10-L holds in bytes (271)
-    sheet_->OkButton()->click();
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text,
-              "QRコードに埋め込むメッセージが長すぎます\r\nメッセージを短くして下さい");
+    Ok();
+    EXPECT_EQ(prompts_.Texts(), Strings{"QRコードに埋め込むメッセージが長すぎます\r\nメッセージを短くして下さい"});
 
     Click(Page(), 1128);  // phone limit off: up to 40
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_EQ(sheet_->result(), QDialog::Accepted);
     EXPECT_FALSE(settings_.QRPhone);
     EXPECT_TRUE(settings_.QRIsValid);
 }
 
-TEST_F(QrPageTest, FitCheckRunsEvenWithTheWatermarkOff) {
-    OpenSheet();
-    Click(Page(), 1113);
-    Click(Page(), 1122);
-    Select(Page(), 1123, 0);
-    SetMessage(QString(100, QChar(u'9')));
-    Click(Page(), 1113);  // off again; the values stay
-    sheet_->OkButton()->click();
-    EXPECT_TRUE(sheet_->isVisible());
-    EXPECT_EQ(prompts_.messages.size(), 1u);
-}
-
 TEST_F(QrPageTest, EmptyMessageIsRefusedOnlyWhileTheWatermarkIsOn) {
-    OpenSheet();
-    Click(Page(), 1113);
-    sheet_->OkButton()->click();
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text,
-              "QRコードに埋め込むメッセージが設定されていません\r\n"
-              "メッセージを入力するか、QRコード透かしを無効にして下さい");
+    OpenSwitchedOn();
+    Ok();
+    EXPECT_EQ(prompts_.Texts(), Strings{"QRコードに埋め込むメッセージが設定されていません\r\n"
+                                        "メッセージを入力するか、QRコード透かしを無効にして下さい"});
     EXPECT_FALSE(settings_.QRIsValid);
 
     Click(Page(), 1113);
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_EQ(sheet_->result(), QDialog::Accepted);
     EXPECT_EQ(prompts_.messages.size(), 1u);
 }
 
-TEST_F(QrPageTest, StoresEveryFieldWithLineBreaksAsCrLf) {
-    OpenSheet();
-    Click(Page(), 1113);
+TEST_F(QrPageTest, ShowsAndStoresEveryFieldWithLineBreaksAsCrLf) {
+    settings_.QRString = Cp932("一行目") + "\r\nB";
+    OpenSwitchedOn();
+    EXPECT_EQ(Message()->toPlainText(), QStringLiteral("一行目\nB"));
     SetMessage(QStringLiteral("社外秘\nline 2"));
     Select(Page(), 1115, 0);
     Click(Page(), 1120);
     Click(Page(), 1128);
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_TRUE(settings_.QRIsValid);
     EXPECT_EQ(settings_.QRString, Cp932("社外秘") + "\r\nline 2");
     EXPECT_EQ(settings_.QRPosition, StampPosition::TopLeft);
@@ -160,32 +122,18 @@ TEST_F(QrPageTest, StoresEveryFieldWithLineBreaksAsCrLf) {
     EXPECT_EQ(settings_.QRVersion, 10);
 }
 
-TEST_F(QrPageTest, ShowsAStoredMessageWithItsLineBreaks) {
-    settings_.QRString = Cp932("一行目") + "\r\nB";
-    OpenSheet();
-    EXPECT_EQ(Control<QPlainTextEdit>(Page(), 1116)->toPlainText(), QStringLiteral("一行目\nB"));
-}
-
-TEST_F(QrPageTest, ClearEmptiesTheMessage) {
-    settings_.QRIsValid = true;
-    settings_.QRString = "abc";
-    OpenSheet();
-    Click(Page(), 1114);
-    EXPECT_TRUE(Control<QPlainTextEdit>(Page(), 1116)->toPlainText().isEmpty());
-}
-
-TEST_F(QrPageTest, MessageIsLimitedToItsStoredLength) {
-    OpenSheet();
-    Click(Page(), 1113);
+TEST_F(QrPageTest, MessageIsLimitedToItsStoredLengthAndClearEmptiesIt) {
+    OpenSwitchedOn();
     SetMessage(QString(7100, QChar(u'1')));
-    EXPECT_EQ(Control<QPlainTextEdit>(Page(), 1116)->toPlainText().size(), 7089);
+    EXPECT_EQ(Message()->toPlainText().size(), 7089);
+    Click(Page(), 1114);
+    EXPECT_TRUE(Message()->toPlainText().isEmpty());
 }
 
 TEST_F(QrPageTest, MessageWithoutAShiftJisFormIsRefused) {
-    OpenSheet();
-    Click(Page(), 1113);
+    OpenSwitchedOn();
     SetMessage(QStringLiteral("price 5€"));
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_TRUE(sheet_->isVisible());
     ASSERT_EQ(prompts_.messages.size(), 1u);
     EXPECT_NE(prompts_.messages[0].text.find("€"), std::string::npos);
@@ -193,29 +141,23 @@ TEST_F(QrPageTest, MessageWithoutAShiftJisFormIsRefused) {
 }
 
 TEST_F(QrPageTest, PreviewRefusesAnEmptyMessageAndATooLongOne) {
-    OpenSheet();
-    Click(Page(), 1113);
+    OpenSwitchedOn();
     ScopedDialogRunner runner(UnexpectedDialog);
     Click(Page(), 1119);
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text, "QRコードに埋め込むメッセージを入力して下さい");
     SetMessage(QString(400, QChar(u'x')));
     Click(Page(), 1119);
-    ASSERT_EQ(prompts_.messages.size(), 2u);
-    EXPECT_EQ(prompts_.messages[1].text, qr_page_message::kTooLongAuto);
+    EXPECT_EQ(prompts_.Texts(),
+              (Strings{"QRコードに埋め込むメッセージを入力して下さい", qr_page_message::kTooLongAuto}));
 }
 
 TEST_F(QrPageTest, PreviewHandsTheChoiceToTheDialog) {
-    OpenSheet();
-    Click(Page(), 1113);
-    Click(Page(), 1122);
+    OpenSwitchedOn(true);
     Select(Page(), 1123, 4);
     Select(Page(), 1124, 1);
     SetMessage(QStringLiteral("01234567"));
     int previews = 0;
     ScopedDialogRunner runner([&](QDialog& dialog) {
         auto* preview = qobject_cast<QrPreviewDialog*>(&dialog);
-        EXPECT_NE(preview, nullptr);
         if (!preview) return UnexpectedDialog(dialog);
         ++previews;
         EXPECT_EQ(preview->windowTitle(), QStringLiteral("ＱＲコードのプレビュー"));
@@ -230,34 +172,36 @@ TEST_F(QrPageTest, PreviewHandsTheChoiceToTheDialog) {
     EXPECT_TRUE(prompts_.messages.empty());
 }
 
-// Grabs the dialog as the user sees it and lets zbarimg read the symbol's
-// exact bytes.
-std::string ReadWithZbar(QWidget& widget) {
-    ScratchDir dir("qr-preview");
-    const std::string png = dir.File("preview.png");
-    EXPECT_TRUE(widget.grab().save(QString::fromStdString(png), "PNG"));
-    return ZbarDecodeBinary({png});
-}
+struct PreviewRow {
+    const char* name;
+    std::string message;
+    bool automatic;
+    int version;
+    int level;
+    int modulesPerRow;
+};
 
 TEST(QrPreviewDialogTest, PaintsASymbolThatAReaderDecodes) {
     if (!HaveTool("zbarimg")) GTEST_SKIP() << "zbarimg is not installed";
-    RecordingPrompts prompts;
-    const std::string message = "Sigilry preview 0123456789 ABCDEF";
-    QrPreviewDialog dialog(message, true, 0, 0, prompts);
-    dialog.show();
-    ASSERT_FALSE(dialog.Failed());
-    EXPECT_EQ(ReadWithZbar(dialog), message);
-    EXPECT_TRUE(prompts.messages.empty());
-}
-
-TEST(QrPreviewDialogTest, PaintsAKanjiSymbolAtAFixedVersion) {
-    if (!HaveTool("zbarimg")) GTEST_SKIP() << "zbarimg is not installed";
-    RecordingPrompts prompts;
-    QrPreviewDialog dialog(Cp932("社外秘の書類"), false, 12, 3, prompts);
-    dialog.show();
-    ASSERT_FALSE(dialog.Failed());
-    EXPECT_EQ(dialog.ModulesPerRow(), 17 + 4 * 12 + 8);
-    EXPECT_EQ(ReadWithZbar(dialog), Cp932("社外秘の書類"));
+    const PreviewRow rows[] = {
+        {"automatic", "Sigilry preview 0123456789 ABCDEF", true, 0, 0, 0},
+        {"kanji at version 12", Cp932("社外秘の書類"), false, 12, 3, 17 + 4 * 12 + 8},
+    };
+    ScratchDir dir("qr-preview");
+    for (const PreviewRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        RecordingPrompts prompts;
+        QrPreviewDialog dialog(row.message, row.automatic, row.version, row.level, prompts);
+        dialog.show();
+        ASSERT_FALSE(dialog.Failed());
+        if (row.modulesPerRow) {
+            EXPECT_EQ(dialog.ModulesPerRow(), row.modulesPerRow);
+        }
+        const std::string png = dir.File("preview.png");
+        ASSERT_TRUE(dialog.grab().save(QString::fromStdString(png), "PNG"));
+        EXPECT_EQ(ZbarDecodeBinary({png}), row.message);
+        EXPECT_TRUE(prompts.messages.empty());
+    }
 }
 
 TEST(QrPreviewDialogTest, ModulesAreTwoPixelsCentredInTheWhiteArea) {
@@ -268,24 +212,19 @@ TEST(QrPreviewDialogTest, ModulesAreTwoPixelsCentredInTheWhiteArea) {
     ASSERT_NE(canvas, nullptr);
     const QImage image = canvas->grab().toImage();
     ASSERT_EQ(image.size(), QSize(390, 390));
-    const int n = 17 + 4 + 8;   // 29 modules with the quiet zone
-    const int origin = 195 - n;  // 166
-    // The quiet zone and the area around it are white, the finder pattern's
-    // corner module is black: 2 x 2 pixels at the origin plus 4 modules.
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(origin + 7, origin + 7), QColor(Qt::white));
+    const int origin = 195 - (17 + 4 + 8);  // 29 modules with the quiet zone, 2 pixels each
+    const QColor white(Qt::white), black(Qt::black);
+    EXPECT_EQ(image.pixelColor(0, 0), white);
+    EXPECT_EQ(image.pixelColor(origin + 7, origin + 7), white);  // quiet zone
     for (int dx = 0; dx < 2; ++dx)
-        for (int dy = 0; dy < 2; ++dy)
-            EXPECT_EQ(image.pixelColor(origin + 8 + dx, origin + 8 + dy), QColor(Qt::black));
-    // The finder pattern's outer ring is 7 modules = 14 pixels wide: its
-    // last black pixel and the white separator after it.
-    EXPECT_EQ(image.pixelColor(origin + 8 + 13, origin + 8), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(origin + 8 + 14, origin + 8), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(390 - origin - 9, origin + 8), QColor(Qt::black));  // top-right finder
-    EXPECT_EQ(image.pixelColor(390 - origin - 8, origin + 8), QColor(Qt::white));
+        for (int dy = 0; dy < 2; ++dy) EXPECT_EQ(image.pixelColor(origin + 8 + dx, origin + 8 + dy), black);
+    // The finder's outer ring is 7 modules = 14 pixels wide, then the white separator.
+    EXPECT_EQ(image.pixelColor(origin + 8 + 13, origin + 8), black);
+    EXPECT_EQ(image.pixelColor(origin + 8 + 14, origin + 8), white);
+    EXPECT_EQ(image.pixelColor(390 - origin - 9, origin + 8), black);  // top-right finder
+    EXPECT_EQ(image.pixelColor(390 - origin - 8, origin + 8), white);
 
-    // The caption below the symbol is red on white.
-    int red = 0;
+    int red = 0;  // the caption below the symbol is red on white
     for (int y = 372; y < 390; ++y)
         for (int x = 0; x < 390; ++x)
             if (image.pixelColor(x, y).red() > 200 && image.pixelColor(x, y).green() < 80) ++red;
@@ -309,8 +248,7 @@ TEST(QrPreviewDialogTest, EncodingFailureIsToldOnceAndPaintsOnlyWhite) {
     QApplication::processEvents();
     dialog.update();
     QApplication::processEvents();
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "ＱＲコード作成中にエラーが発生しました");
+    EXPECT_EQ(prompts.Texts(), Strings{"ＱＲコード作成中にエラーが発生しました"});
     const QImage image = dialog.findChild<QrPreviewCanvas*>()->grab().toImage();
     for (int y = 0; y < 390; y += 7)
         for (int x = 0; x < 390; x += 7) ASSERT_EQ(image.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the settings sheet tests: controls by their id, a dialog runner
-// installed for one test, and CP932 literals.
+// installed for one test, CP932 literals, and a stamp sheet opened on a page.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -9,10 +9,15 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QString>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "gui/CPSheetStampSetting.h"
+#include "gui/PropertyPage.h"
 #include "gui/SheetDialogRunner.h"
 #include "platform/SjisText.h"
+#include "support/RecordingPrompts.h"
 
 namespace sgry::test {
 
@@ -71,5 +76,24 @@ inline int PressOk(QDialog& dialog) {
     dialog.accept();
     return dialog.result();
 }
+
+using Strings = std::vector<std::string>;
+
+// The stamp settings sheet over settings_, opened on a page (kPage unless told).
+template <int kPage>
+class SheetTest : public ::testing::Test {
+protected:
+    void OpenSheet(int page = kPage) {
+        sheet_ = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
+        sheet_->show();
+        sheet_->SetActivePage(page);
+    }
+    PropertyPage* Page(int page = kPage) const { return sheet_->Page(page); }
+    void Ok() { sheet_->OkButton()->click(); }
+
+    StampSettings settings_;
+    RecordingPrompts prompts_;
+    std::unique_ptr<CPSheetStampSetting> sheet_;
+};
 
 }  // namespace sgry::test

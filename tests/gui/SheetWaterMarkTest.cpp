@@ -1,38 +1,26 @@
 // The watermark page: the word list, the font button with the word's allowed
 // fonts, the automatic font change, the diagonal rule and the image fields.
-#include <gtest/gtest.h>
-
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QSlider>
 
 #include "app/AutoFontChange.h"
 #include "gui/CPPageWaterMark.h"
-#include "gui/CPSheetStampSetting.h"
 #include "gui/FontColorDialog.h"
 #include "SheetTestSupport.h"
-#include "support/RecordingPrompts.h"
 #include "support/ScratchDir.h"
 
 namespace sgry::test {
 namespace {
 
-constexpr int kWaterMarkPage = 3;
 constexpr int kRowSecret = 4;       // 秘密
 constexpr int kRowShagaihi = 3;     // 社外秘
 constexpr int kRowTopSecret = 25;   // TOP SECRET
 
-class WaterMarkPageTest : public ::testing::Test {
+class WaterMarkPageTest : public SheetTest<3> {
 protected:
-    void OpenSheet() {
-        sheet_ = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
-        sheet_->show();
-        sheet_->SetActivePage(kWaterMarkPage);
-    }
-    QWidget* Page() const { return sheet_->Page(kWaterMarkPage); }
-
-    // Presses the font button; the dialog picks font row `fontRow` and OK.
-    // Returns whether the dialog closed with OK.
+    // Presses the font button, picks font row `fontRow` and OK; whether the
+    // dialog closed with OK.
     bool ChooseFont(int fontRow) {
         bool accepted = false;
         ScopedDialogRunner runner([&](QDialog& dialog) {
@@ -43,10 +31,6 @@ protected:
         Click(Page(), 1141);
         return accepted;
     }
-
-    StampSettings settings_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<CPSheetStampSetting> sheet_;
 };
 
 TEST_F(WaterMarkPageTest, TheKindListShowsTheWordsInTableOrder) {
@@ -54,34 +38,35 @@ TEST_F(WaterMarkPageTest, TheKindListShowsTheWordsInTableOrder) {
     auto* kinds = Control<QComboBox>(Page(), 1081);
     ASSERT_EQ(kinds->count(), kWatermarkWordCount);
     EXPECT_EQ(kinds->itemText(0), QStringLiteral("(なし)"));
-    EXPECT_EQ(kinds->itemText(1), QStringLiteral("マル秘"));
-    EXPECT_EQ(kinds->itemText(5), QStringLiteral("Ｇ外秘"));
     EXPECT_EQ(kinds->itemText(25), QStringLiteral("TOP SECRET"));
     EXPECT_EQ(kinds->itemText(26), QStringLiteral("紙の無駄"));
 }
 
-TEST_F(WaterMarkPageTest, EnglishWordsAcceptAJapaneseFont) {
-    OpenSheet();
-    Select(Page(), 1081, kRowTopSecret);
-    EXPECT_TRUE(ChooseFont(5));  // [日]平成明朝体
-    EXPECT_EQ(settings_.WaterMarkFont, "HeiseiMin-W3");
-    EXPECT_TRUE(prompts_.messages.empty());
-}
+struct WordFontRow {
+    const char* name;
+    int wordRow;
+    int fontRow;
+    bool accepted;
+    const char* stored;
+};
 
-TEST_F(WaterMarkPageTest, JapaneseWordsRefuseALatinFont) {
-    settings_.WaterMarkFont = "HeiseiKakuGo-W5";
-    OpenSheet();
-    Select(Page(), 1081, kRowSecret);
-    EXPECT_FALSE(ChooseFont(0));  // [英]Courier
-    EXPECT_EQ(settings_.WaterMarkFont, "HeiseiKakuGo-W5");
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text, "そのフォントは選択できません");
-}
-
-TEST_F(WaterMarkPageTest, NoWordAcceptsNoFont) {
-    OpenSheet();
-    for (int fontRow : {0, 5}) EXPECT_FALSE(ChooseFont(fontRow));
-    EXPECT_EQ(prompts_.messages.size(), 2u);
+TEST_F(WaterMarkPageTest, FontButtonAcceptsOnlyTheWordsFontClasses) {
+    const WordFontRow rows[] = {
+        {"English word, Japanese font", kRowTopSecret, 5, true, "HeiseiMin-W3"},
+        {"Japanese word, Latin font", kRowSecret, 0, false, "HeiseiKakuGo-W5"},
+        {"no word, Latin font", 0, 0, false, "HeiseiKakuGo-W5"},
+        {"no word, Japanese font", 0, 5, false, "HeiseiKakuGo-W5"},
+    };
+    for (const WordFontRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        settings_.WaterMarkFont = "HeiseiKakuGo-W5";
+        prompts_.messages.clear();
+        OpenSheet();
+        Select(Page(), 1081, row.wordRow);
+        EXPECT_EQ(ChooseFont(row.fontRow), row.accepted);
+        EXPECT_EQ(settings_.WaterMarkFont, row.stored);
+        EXPECT_EQ(prompts_.Texts(), row.accepted ? Strings{} : Strings{"そのフォントは選択できません"});
+    }
 }
 
 TEST_F(WaterMarkPageTest, FontButtonHandsInColourAndFontAndStoresAtOnce) {
@@ -91,7 +76,7 @@ TEST_F(WaterMarkPageTest, FontButtonHandsInColourAndFontAndStoresAtOnce) {
     Select(Page(), 1081, kRowShagaihi);
     ScopedDialogRunner runner([&](QDialog& dialog) {
         auto* fonts = qobject_cast<FontColorDialog*>(&dialog);
-        EXPECT_NE(fonts, nullptr);
+        if (!fonts) return UnexpectedDialog(dialog);
         EXPECT_EQ(Control<QComboBox>(&dialog, 1091)->currentIndex(), 8);
         EXPECT_EQ(fonts->Color(), 0x336699);
         Select(&dialog, 1091, 9);
@@ -107,12 +92,11 @@ TEST_F(WaterMarkPageTest, FontButtonHandsInColourAndFontAndStoresAtOnce) {
 TEST_F(WaterMarkPageTest, JapaneseWordWithCourierGetsAProportionalMinchoAndTheReport) {
     OpenSheet();
     Select(Page(), 1081, kRowShagaihi);
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_EQ(settings_.WaterMarkType, 1);
     EXPECT_EQ(settings_.WaterMarkFont, "HeiseiPMin-W3");
-    ASSERT_EQ(prompts_.messages.size(), 1u);
-    EXPECT_EQ(prompts_.messages[0].text,
-              "設定の一部を以下のように自動変更しました\r\n\r\n・文字透かしのフォントを全角フォントに変更しました\r\n");
+    EXPECT_EQ(prompts_.Texts(), Strings{"設定の一部を以下のように自動変更しました\r\n\r\n"
+                                        "・文字透かしのフォントを全角フォントに変更しました\r\n"});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
 }
 
@@ -124,13 +108,20 @@ TEST_F(WaterMarkPageTest, DiagonalOnlyAtTheCentreAndStoredWithItsStateWhileDisab
         position->setCurrentIndex(index);
         EXPECT_EQ(Enabled(Page(), 1140), index == 4) << index;
     }
-    sheet_->OkButton()->click();
+    Ok();
     EXPECT_EQ(settings_.WaterMarkPosition, StampPosition::BottomRight);
     EXPECT_TRUE(settings_.WawterMarkDiagonal);
 }
 
-TEST_F(WaterMarkPageTest, StoresEveryField) {
+TEST_F(WaterMarkPageTest, DensitySlidersRunFromZeroToHundredInTensAndEveryFieldIsStored) {
     OpenSheet();
+    for (int id : {1084, 1087}) {
+        auto* slider = Control<QSlider>(Page(), id);
+        EXPECT_EQ(slider->minimum(), 0);
+        EXPECT_EQ(slider->maximum(), 100);
+        EXPECT_EQ(slider->tickInterval(), 10);
+        EXPECT_EQ(slider->value(), 30);
+    }
     Select(Page(), 1081, 15);  // COPY
     Select(Page(), 1083, 4);
     Click(Page(), 1140);
@@ -140,7 +131,7 @@ TEST_F(WaterMarkPageTest, StoresEveryField) {
     Select(Page(), 1086, 2);
     Click(Page(), 1138);
     Control<QSlider>(Page(), 1087)->setValue(100);
-    sheet_->OkButton()->click();
+    Ok();
 
     EXPECT_EQ(settings_.WaterMarkType, 13);
     EXPECT_EQ(settings_.WaterMarkPosition, StampPosition::Center);
@@ -155,17 +146,6 @@ TEST_F(WaterMarkPageTest, StoresEveryField) {
     EXPECT_TRUE(prompts_.messages.empty());
 }
 
-TEST_F(WaterMarkPageTest, DensitySlidersRunFromZeroToHundredInTens) {
-    OpenSheet();
-    for (int id : {1084, 1087}) {
-        auto* slider = Control<QSlider>(Page(), id);
-        EXPECT_EQ(slider->minimum(), 0);
-        EXPECT_EQ(slider->maximum(), 100);
-        EXPECT_EQ(slider->tickInterval(), 10);
-        EXPECT_EQ(slider->value(), 30);
-    }
-}
-
 TEST_F(WaterMarkPageTest, BrowseOffersTheImageTypesAndTakesTheChosenFile) {
     ScratchDir dir("browse");
     const std::string image = dir.File("seal.jpg");
@@ -173,7 +153,6 @@ TEST_F(WaterMarkPageTest, BrowseOffersTheImageTypesAndTakesTheChosenFile) {
     OpenSheet();
     ScopedDialogRunner runner([&](QDialog& dialog) {
         auto* files = qobject_cast<QFileDialog*>(&dialog);
-        EXPECT_NE(files, nullptr);
         if (!files) return UnexpectedDialog(dialog);
         EXPECT_EQ(files->windowTitle(), QStringLiteral("画像ファイルを選択して下さい"));
         EXPECT_EQ(files->fileMode(), QFileDialog::ExistingFile);

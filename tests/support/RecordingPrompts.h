@@ -28,6 +28,12 @@ public:
         return answer;
     }
 
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const Message& message : messages) texts.push_back(message.text);
+        return texts;
+    }
+
     std::vector<Message> messages;
     std::vector<std::string> questions;
     std::vector<std::string> saveDialogs;
