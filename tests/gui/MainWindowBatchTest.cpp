@@ -19,6 +19,8 @@ protected:
                 counts_.push_back(count.toStdString());
                 paths_.push_back(path.toStdString());
                 bars_.push_back(dialog.BarValue());
+                visible_ = dialog.isVisible();
+                waitCursor_ = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
                 if (count == cancelAt_)
                     QMetaObject::invokeMethod(dialog.findChild<QPushButton*>(QStringLiteral("1112")), "click",
                                               Qt::QueuedConnection);
@@ -39,6 +41,8 @@ protected:
 
     std::string dialogTitle_;
     int maximum_ = -1;
+    bool visible_ = false;
+    bool waitCursor_ = false;
     std::vector<std::string> counts_;
     std::vector<std::string> paths_;
     std::vector<int> bars_;
@@ -54,6 +58,8 @@ TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
     EXPECT_EQ(prompts_.questions, Strings{"処理を実行しますか？"});
     EXPECT_EQ(dialogTitle_, "処理中…");
     EXPECT_EQ(maximum_, 3);
+    EXPECT_TRUE(visible_);
+    EXPECT_TRUE(waitCursor_);
     EXPECT_EQ(counts_, (Strings{"0 / 3", "1 / 3", "2 / 3"}));
     EXPECT_EQ(paths_, (Strings{files[0], files[1], files[3]}));
     EXPECT_EQ(bars_, (std::vector<int>{0, 1, 2}));
@@ -63,7 +69,8 @@ TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
     EXPECT_EQ(prompts_.Texts(),
               Strings{"完了しました\r\n\r\n出力ファイルは、ファイル名の先頭に \" _ \"(アンダーライン)が付加されています。"});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(frame_->findChild<ProgressDialog*>(), nullptr);  // gone after the run
+    EXPECT_EQ(frame_->findChild<ProgressDialog*>(), nullptr);  // gone after the run, with the wait cursor
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(frame_->Document().Running());
 }
 

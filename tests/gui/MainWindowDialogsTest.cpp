@@ -65,23 +65,6 @@ TEST(ProgressDialogTest, ControlsAndTheCancelFlagRaisedByTheButtonOrEscape) {
     EXPECT_TRUE(escaped.isVisible());
 }
 
-TEST(ProgressWindowTest, MadeAtTheStartAndGoneAtTheFinish) {
-    QWidget owner;
-    owner.show();
-    ProgressDialog* seen = nullptr;
-    ProgressWindow window(&owner, [&](ProgressDialog& dialog) { seen = &dialog; });
-    window.Start(2);
-    ASSERT_NE(seen, nullptr);
-    EXPECT_TRUE(seen->isVisible());
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    window.Show("0 / 2", "/a.pdf");
-    EXPECT_EQ(seen->CountText(), QStringLiteral("0 / 2"));
-    EXPECT_FALSE(window.Cancelled());
-    window.Finish();
-    EXPECT_EQ(owner.findChild<ProgressDialog*>(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
 struct FilterRow {
     const char* name;
     const char* filter;

@@ -13,6 +13,7 @@
 #include "support/RecordingPrompts.h"
 #include "support/ScratchDir.h"
 #include "gui/CMainFrame.h"
+#include "platform/Format.h"
 
 namespace sgry::test {
 
@@ -20,26 +21,19 @@ using Strings = std::vector<std::string>;
 
 // A PDF of `pages` empty A4 pages with a classic cross-reference table.
 inline std::string SmallPdf(int pages) {
-    std::vector<std::size_t> offsets;
-    std::string pdf = "%PDF-1.4\n";
-    auto object = [&](const std::string& body) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
-    };
     std::string kids;
-    for (int i = 0; i < pages; ++i) kids += std::to_string(3 + i) + " 0 R ";
-    object("<< /Type /Catalog /Pages 2 0 R >>");
-    object("<< /Type /Pages /Kids [ " + kids + "] /Count " + std::to_string(pages) + " >>");
-    for (int i = 0; i < pages; ++i) object("<< /Type /Page /Parent 2 0 R /MediaBox [ 0 0 595 842 ] >>");
-    const std::size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
-    for (std::size_t offset : offsets) {
-        std::string number = std::to_string(offset);
-        pdf += std::string(10 - number.size(), '0') + number + " 00000 n \n";
+    for (int i = 0; i < pages; ++i) kids += Format("%d 0 R ", 3 + i);
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>",
+                                        Format("<< /Type /Pages /Kids [ %s] /Count %d >>", kids, pages)};
+    objects.resize(2 + static_cast<std::size_t>(pages), "<< /Type /Page /Parent 2 0 R /MediaBox [ 0 0 595 842 ] >>");
+    std::string pdf = "%PDF-1.4\n";
+    std::string xref = Format("xref\n0 %ld\n0000000000 65535 f \n", objects.size() + 1);
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        xref += Format("%010ld 00000 n \n", pdf.size());
+        pdf += Format("%ld 0 obj\n%s\nendobj\n", i + 1, objects[i]);
     }
-    pdf += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
-    return pdf;
+    return pdf + xref + Format("trailer\n<< /Size %ld /Root 1 0 R >>\nstartxref\n%ld\n%%%%EOF\n", objects.size() + 1,
+                               pdf.size());
 }
 
 // Open dialogs that answer from a script and remember what they were asked.
