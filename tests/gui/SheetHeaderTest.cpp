@@ -76,29 +76,12 @@ struct ColumnControls {
     int pageLabel, pageCombo, dateLabel, dateCombo, text, font;
 };
 
-TEST_F(HeaderPageTest, EachStyleEnablesOnlyItsOwnControls) {
+TEST_F(HeaderPageTest, OpeningShowsTheSettingsAndEachStyleEnablesOnlyItsOwnControls) {
     const ColumnControls columns[] = {
         {"left", {1000, 1001, 1003, 1005}, 1002, 1024, 1027, 1025, 1006, 1007},
         {"centre", {1008, 1009, 1011, 1013}, 1004, 1010, 1028, 1012, 1014, 1015},
         {"right", {1016, 1017, 1019, 1021}, 1026, 1018, 1029, 1020, 1022, 1023},
     };
-    OpenSheet();
-    for (const ColumnControls& column : columns) {
-        for (int style = 0; style < 4; ++style) {
-            SCOPED_TRACE(std::string(column.name) + " style " + std::to_string(style));
-            Click(Page(), column.radios[static_cast<std::size_t>(style)]);
-            const QWidget* page = Page();
-            EXPECT_EQ(Enabled(page, column.pageLabel), style == 1);
-            EXPECT_EQ(Enabled(page, column.pageCombo), style == 1);
-            EXPECT_EQ(Enabled(page, column.dateLabel), style == 2);
-            EXPECT_EQ(Enabled(page, column.dateCombo), style == 2);
-            EXPECT_EQ(Enabled(page, column.text), style == 3);
-            EXPECT_EQ(Enabled(page, column.font), style != 0);
-        }
-    }
-}
-
-TEST_F(HeaderPageTest, OpeningShowsTheSettingsWithTheirRules) {
     settings_.Slots[kHeaderRight].StyleType = HeaderFooterStyle::DateTime;
     settings_.Slots[kHeaderRight].StyleDateType = DateFormat::Time;
     settings_.Slots[kHeaderLeft].CustomText = Cp932("部外秘");
@@ -112,6 +95,18 @@ TEST_F(HeaderPageTest, OpeningShowsTheSettingsWithTheirRules) {
     EXPECT_EQ(Control<QLineEdit>(page, 1006)->text(), QStringLiteral("部外秘"));
     EXPECT_FALSE(Enabled(page, 1006));
     EXPECT_FALSE(sheet_->ApplyButton()->isEnabled());  // filling is no edit
+    for (const ColumnControls& column : columns) {
+        for (int style = 0; style < 4; ++style) {
+            SCOPED_TRACE(std::string(column.name) + " style " + std::to_string(style));
+            Click(page, column.radios[static_cast<std::size_t>(style)]);
+            EXPECT_EQ(Enabled(page, column.pageLabel), style == 1);
+            EXPECT_EQ(Enabled(page, column.pageCombo), style == 1);
+            EXPECT_EQ(Enabled(page, column.dateLabel), style == 2);
+            EXPECT_EQ(Enabled(page, column.dateCombo), style == 2);
+            EXPECT_EQ(Enabled(page, column.text), style == 3);
+            EXPECT_EQ(Enabled(page, column.font), style != 0);
+        }
+    }
 }
 
 TEST_F(HeaderPageTest, ColourChosenWithTheFontButtonSurvivesCancel) {

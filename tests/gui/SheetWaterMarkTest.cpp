@@ -26,21 +26,12 @@ protected:
         ScopedDialogRunner runner([&](QDialog& dialog) {
             Select(&dialog, 1091, fontRow);
             accepted = PressOk(dialog) == QDialog::Accepted;
-            return accepted ? QDialog::Accepted : QDialog::Rejected;
+            return dialog.result();
         });
         Click(Page(), 1141);
         return accepted;
     }
 };
-
-TEST_F(WaterMarkPageTest, TheKindListShowsTheWordsInTableOrder) {
-    OpenSheet();
-    auto* kinds = Control<QComboBox>(Page(), 1081);
-    ASSERT_EQ(kinds->count(), kWatermarkWordCount);
-    EXPECT_EQ(kinds->itemText(0), QStringLiteral("(なし)"));
-    EXPECT_EQ(kinds->itemText(25), QStringLiteral("TOP SECRET"));
-    EXPECT_EQ(kinds->itemText(26), QStringLiteral("紙の無駄"));
-}
 
 struct WordFontRow {
     const char* name;
@@ -50,7 +41,14 @@ struct WordFontRow {
     const char* stored;
 };
 
-TEST_F(WaterMarkPageTest, FontButtonAcceptsOnlyTheWordsFontClasses) {
+TEST_F(WaterMarkPageTest, KindListInTableOrderAndTheFontButtonAcceptsOnlyTheWordsFontClasses) {
+    OpenSheet();
+    auto* kinds = Control<QComboBox>(Page(), 1081);
+    ASSERT_EQ(kinds->count(), kWatermarkWordCount);
+    EXPECT_EQ(kinds->itemText(0), QStringLiteral("(なし)"));
+    EXPECT_EQ(kinds->itemText(kRowTopSecret), QStringLiteral("TOP SECRET"));
+    EXPECT_EQ(kinds->itemText(26), QStringLiteral("紙の無駄"));
+
     const WordFontRow rows[] = {
         {"English word, Japanese font", kRowTopSecret, 5, true, "HeiseiMin-W3"},
         {"Japanese word, Latin font", kRowSecret, 0, false, "HeiseiKakuGo-W5"},
