@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <map>
-
 #include "ImageFixtures.h"
 #include "image/ImageObjects.h"
 #include "image/ImageXObject.h"
 #include "image/PngReader.h"
 #include "platform/Format.h"
 #include "support/MemoryObjectWriter.h"
+#include "support/OnePageTestPdf.h"
 
 namespace sgry {
 namespace {
@@ -226,32 +225,6 @@ TEST(ImageXObjectTest, FailedWriteReportsNoObject) {
     EXPECT_EQ(writer.entries()[0].offset, -1);
 }
 
-// A one-page PDF of 20 x 20 points around the written objects, the image filling the page.
-std::string WrapInPdf(MemoryObjectWriter& writer, const ImageXObject& image, const ImageObjectRef& state) {
-    std::map<int32_t, int64_t> offsets;
-    for (const auto& e : writer.entries()) offsets[e.number] = e.offset;
-    const std::string content = "q /GS0 gs 20 0 0 20 0 0 cm /Im0 Do Q";
-    const std::vector<std::string> objects = {
-        "<</Type/Catalog/Pages 2 0 R>>",
-        "<</Type/Pages/Kids[3 0 R]/Count 1>>",
-        Format(
-            "<</Type/Page/Parent 2 0 R/MediaBox[0 0 20 20]/Contents 4 0 R/Resources<</XObject<</Im0 %ld 0 R>>"
-            "/ExtGState<</GS0 %ld 0 R>>>>>>",
-            image.object.number, state.number),
-        Format("<</Length %ld>>stream\n", content.size()) + content + "\nendstream",
-    };
-    for (std::size_t i = 0; i < objects.size(); ++i)
-        offsets[static_cast<int32_t>(i + 1)] =
-            writer.AppendAtEnd(Format("%ld 0 obj\r\n", i + 1) + objects[i] + "\r\nendobj\r\n");
-    const int32_t size = writer.nextNumber();
-    std::string xref = Format("xref\r\n0 %ld\r\n0000000000 65535 f\r\n", size);
-    for (int32_t n = 1; n < size; ++n) xref += Format("%010ld %05d n\r\n", offsets[n], 0);
-    const int64_t xrefOffset = writer.AppendAtEnd(xref);
-    writer.AppendAtEnd(
-        Format("trailer\r\n<</Size %ld/Root 1 0 R>>\r\nstartxref\r\n%ld\r\n%%%%EOF\r\n", size, xrefOffset));
-    return writer.bytes();
-}
-
 // The colour at the centre of each quarter (top left, top right, bottom left, bottom right) of the
 // image file stamped onto a page that qpdf accepts and pdftoppm draws at 10 pixels per point.
 std::vector<test::Rgb> RenderQuarters(const TempFolder& dir, const std::string& name,
@@ -260,8 +233,15 @@ std::vector<test::Rgb> RenderQuarters(const TempFolder& dir, const std::string& 
     const ImageObjectRef state = WriteImageGraphicsState(writer, 100);
     const ImageXObject image = WriteImageXObject(writer, dir.Write(name, bytes));
     EXPECT_TRUE(image.Written()) << image.message;
-    const std::string pdfPath = dir.Write("out.pdf", WrapInPdf(writer, image, state));
-    EXPECT_EQ(std::system(("qpdf --check " + pdfPath + " >/dev/null").c_str()), 0);
+    const std::string pdfPath = dir.Write(
+        "out.pdf",
+        test::OnePageTestPdf(writer,
+                             Format("/MediaBox [0 0 20 20] /Resources << /XObject << /Im0 %d 0 R >> "
+                                    "/ExtGState << /GS0 %d 0 R >> >>",
+                                    image.object.number, state.number),
+                             "q /GS0 gs 20 0 0 20 0 0 cm /Im0 Do Q"));
+    std::string report;
+    EXPECT_TRUE(test::QpdfCheckClean(pdfPath, &report)) << report;
     const std::string stem = dir.File("render");
     EXPECT_EQ(std::system(("pdftoppm -r 720 -png -singlefile " + pdfPath + " " + stem).c_str()), 0);
     PngReader rendered;

@@ -42,18 +42,29 @@ std::tm Moment(int year, int month, int day, int hour, int minute) {
 
 std::string TextObject(const std::string& font, const std::string& size, const std::string& colour,
                        const std::string& matrix, const std::string& show) {
-    return "BT\r\n0 Tc\r\n0 Tr\r\n" + font + " " + size + " Tf\r\n" + colour + " rg\r\n" + matrix + "Tm\r\n" + show +
-           "ET\r\n";
+    return "BT\r\n0 Tc\r\n0 Tr\r\n" + font + " " + size + " Tf\r\n" + colour + " rg\r\n" + matrix + "Tm\r\n" +
+           show + "ET\r\n";
 }
 
-TEST(HeaderFooterItemTest, HeaderLeftPageNumberOnA4) {
+TEST(HeaderFooterItemTest, PageNumberIsMeasuredForCentreAndRight) {
     StampSettings settings;
+    settings.Slots[4].StylePointSize = 100;  // 10 points: Courier is 6 points a character
+    settings.Slots[5].StylePointSize = 100;
+    settings.Slots[5].StyleColor = 0x0080FF;  // red 255, green 128, blue 0
     const auto courier = MakePdfFont("Courier");
-    PageNumberItem item(settings, 12);
-    const PageEntry page = Page(595, 842, 0, 3);
-    item.Set(0, PageNumberFormat::Plain, page, "/F1", *courier);
-    EXPECT_EQ(item.Generate(), TextObject("/F1", "10.50", "0.00 0.00 0.00", "1.00 0.00 0.00 1.00 28.35 807.51 ",
-                                          "(3) Tj\r\n"));
+    PageNumberItem item(settings, 1);
+    const PageEntry third = Page(595, 842, 0, 3);
+    item.Set(0, PageNumberFormat::Plain, third, "/F1", *courier);
+    EXPECT_EQ(item.Generate(), TextObject("/F1", "10.50", "0.00 0.00 0.00",
+                                          "1.00 0.00 0.00 1.00 28.35 807.51 ", "(3) Tj\r\n"));
+    const PageEntry page = Page(595, 842, 0, 5);
+    item.Set(4, PageNumberFormat::OfTotal, page, "/UK1", *courier);
+    // "5/1" is 18 points wide: 297 - 9.
+    EXPECT_EQ(item.Generate(), TextObject("/UK1", "10.00", "0.00 0.00 0.00",
+                                          "1.00 0.00 0.00 1.00 288.00 28.35 ", "(5/1) Tj\r\n"));
+    item.Set(5, PageNumberFormat::OfTotal, page, "/UK2", *courier);
+    EXPECT_EQ(item.Generate(), TextObject("/UK2", "10.00", "1.00 0.50 0.00",
+                                          "1.00 0.00 0.00 1.00 548.65 28.35 ", "(5/1) Tj\r\n"));
 }
 
 struct PageNumberRow {
@@ -81,23 +92,6 @@ TEST(HeaderFooterItemTest, PageNumberFormats) {
     }
 }
 
-TEST(HeaderFooterItemTest, PageNumberIsMeasuredForCentreAndRight) {
-    StampSettings settings;
-    settings.Slots[4].StylePointSize = 100;  // 10 points: Courier is 6 points a character
-    settings.Slots[5].StylePointSize = 100;
-    settings.Slots[5].StyleColor = 0x0080FF;  // red 255, green 128, blue 0
-    const auto courier = MakePdfFont("Courier");
-    PageNumberItem item(settings, 1);
-    const PageEntry page = Page(595, 842, 0, 5);
-    item.Set(4, PageNumberFormat::OfTotal, page, "/UK1", *courier);
-    // "5/1" is 18 points wide: 297 - 9.
-    EXPECT_EQ(item.Generate(), TextObject("/UK1", "10.00", "0.00 0.00 0.00", "1.00 0.00 0.00 1.00 288.00 28.35 ",
-                                          "(5/1) Tj\r\n"));
-    item.Set(5, PageNumberFormat::OfTotal, page, "/UK2", *courier);
-    EXPECT_EQ(item.Generate(), TextObject("/UK2", "10.00", "1.00 0.50 0.00", "1.00 0.00 0.00 1.00 548.65 28.35 ",
-                                          "(5/1) Tj\r\n"));
-}
-
 struct DateRow {
     const char* name;
     DateFormat format;
@@ -112,7 +106,8 @@ TEST(HeaderFooterItemTest, DateFormats) {
         {"date and time", DateFormat::DateTime, "2026/03/07 09:05"},
         {"index 7 prints the date only", static_cast<DateFormat>(7), "2026/03/07"},
     };
-    for (const DateRow& row : rows) EXPECT_EQ(DateTimeItem::DateText(row.format, moment), row.expected) << row.name;
+    for (const DateRow& row : rows)
+        EXPECT_EQ(DateTimeItem::DateText(row.format, moment), row.expected) << row.name;
 }
 
 TEST(HeaderFooterItemTest, DateIsReadForEveryGeneratedText) {
@@ -174,45 +169,41 @@ TEST(HeaderFooterItemTest, LiteralTextEscaping) {
     for (const EscapeRow& row : rows) EXPECT_EQ(EscapeLiteralText(row.text), row.expected) << row.name;
 }
 
-TEST(HeaderFooterItemTest, AsciiTextIsMeasuredAsShownNotAsEscaped) {
-    StampSettings settings;
-    settings.Slots[2].StylePointSize = 100;
-    const auto courier = MakePdfFont("Courier");
-    TextItem item(settings);
-    // Three characters shown (18 points) although four bytes are written.
-    item.Set(2, "a\\b", kA4, "/F3", *courier);
-    EXPECT_EQ(item.Generate(), TextObject("/F3", "10.00", "0.00 0.00 0.00", "1.00 0.00 0.00 1.00 548.65 807.80 ",
-                                          "(a\\\\b) Tj\r\n"));
-    item.Set(2, "(ok)", kA4, "/F3", *courier);
-    EXPECT_EQ(item.Generate(), TextObject("/F3", "10.00", "0.00 0.00 0.00", "1.00 0.00 0.00 1.00 542.65 807.80 ",
-                                          "((ok)) Tj\r\n"));
-}
-
-TEST(HeaderFooterItemTest, JapaneseTextIsWrittenInHexadecimal) {
-    StampSettings settings;
-    const auto kozmin = MakePdfFont("KozMinPro-Regular");
-    TextItem item(settings);
-    const std::string text = Cp932("社外秘");
-    item.Set(1, text, kA4, "/F4", *kozmin);
-    // Three full-width characters of 10.5 points: 297 - 15.75.
-    EXPECT_EQ(item.Generate(), TextObject("/F4", "10.50", "0.00 0.00 0.00", "1.00 0.00 0.00 1.00 281.25 807.51 ",
-                                          "<793E591679D8> Tj\r\n"));
-}
-
-TEST(HeaderFooterItemTest, LongJapaneseTextIsCutAndMeasuredAsCut) {
-    StampSettings settings;
-    settings.Slots[4].StylePointSize = 100;
-    const auto kozmin = MakePdfFont("KozMinPro-Regular");
-    TextItem item(settings);
-    std::string text;
-    for (int i = 0; i < 81; ++i) text += Cp932("あ");
-    item.Set(4, text, kA4, "/F5", *kozmin);
-    std::string hex = "<";
-    for (int i = 0; i < 80; ++i) hex += "3042";
-    hex += "> Tj\r\n";
-    // 80 characters of 10 points are shown and measured: 297 - 400.
-    EXPECT_EQ(item.Generate(),
-              TextObject("/F5", "10.00", "0.00 0.00 0.00", "1.00 0.00 0.00 1.00 -103.00 28.35 ", hex));
+TEST(HeaderFooterItemTest, TextIsMeasuredAsShownAndCutAtEightyCharacters) {
+    std::string longText, longHex = "<";
+    for (int i = 0; i < 81; ++i) longText += Cp932("あ");
+    for (int i = 0; i < 80; ++i) longHex += "3042";
+    const struct {
+        const char* name;
+        int slot;
+        int32_t size;
+        std::string text;
+        const char* font;
+        const char* tf;
+        const char* position;
+        std::string show;
+    } rows[] = {
+        // Three characters shown (18 points) although four bytes are written.
+        {"escaped backslash", 2, 100, "a\\b", "Courier", "10.00", "548.65 807.80", "(a\\\\b) Tj\r\n"},
+        {"balanced parentheses", 2, 100, "(ok)", "Courier", "10.00", "542.65 807.80", "((ok)) Tj\r\n"},
+        // Three full-width characters of 10.5 points: 297 - 15.75.
+        {"Japanese in hexadecimal", 1, 105, Cp932("社外秘"), "KozMinPro-Regular", "10.50", "281.25 807.51",
+         "<793E591679D8> Tj\r\n"},
+        // 80 characters of 10 points are shown and measured: 297 - 400.
+        {"long Japanese cut", 4, 100, longText, "KozMinPro-Regular", "10.00", "-103.00 28.35",
+         longHex + "> Tj\r\n"},
+    };
+    for (const auto& row : rows) {
+        StampSettings settings;
+        settings.Slots[static_cast<std::size_t>(row.slot)].StylePointSize = row.size;
+        const auto font = MakePdfFont(row.font);
+        TextItem item(settings);
+        item.Set(row.slot, row.text, kA4, "/F1", *font);
+        EXPECT_EQ(item.Generate(),
+                  TextObject("/F1", row.tf, "0.00 0.00 0.00",
+                             std::string("1.00 0.00 0.00 1.00 ") + row.position + " ", row.show))
+            << row.name;
+    }
 }
 
 TEST(HeaderFooterItemTest, ItemsProduceNothingBeforeSet) {
@@ -243,25 +234,47 @@ TEST(HeaderFooterItemTest, BorderLines) {
     const std::vector<BorderRow> rows = {
         // 28.35 + 6.14 + 5
         {"footer", kA4, 1, {105, 105, 105}, "0 0 0 RG\r\n0.75 w\r\n28.35 39.49 m\r\n566.65 39.49 l\r\nS\r\n"},
-        {"header", kA4, 0, {105, 105, 105}, "0 0 0 RG\r\n0.75 w\r\n28.35 802.51 m\r\n566.65 802.51 l\r\nS\r\n"},
-        {"tallest slot counts", kA4, 1, {105, 200, 0},
+        {"header",
+         kA4,
+         0,
+         {105, 105, 105},
+         "0 0 0 RG\r\n0.75 w\r\n28.35 802.51 m\r\n566.65 802.51 l\r\nS\r\n"},
+        {"tallest slot counts",
+         kA4,
+         1,
+         {105, 200, 0},
          "0 0 0 RG\r\n0.75 w\r\n28.35 45.05 m\r\n566.65 45.05 l\r\nS\r\n"},
-        {"all sizes zero", kA4, 1, {0, 0, 0}, "0 0 0 RG\r\n0.75 w\r\n28.35 33.35 m\r\n566.65 33.35 l\r\nS\r\n"},
+        {"all sizes zero",
+         kA4,
+         1,
+         {0, 0, 0},
+         "0 0 0 RG\r\n0.75 w\r\n28.35 33.35 m\r\n566.65 33.35 l\r\nS\r\n"},
         // Frame 792 x 612: view (x, y) lands at (612 - y, x).
-        {"footer, quarter turn", Page(612, 792, 90), 1, {105, 105, 105},
+        {"footer, quarter turn",
+         Page(612, 792, 90),
+         1,
+         {105, 105, 105},
          "0 0 0 RG\r\n0.75 w\r\n572.51 28.35 m\r\n572.51 763.65 l\r\nS\r\n"},
-        {"footer, quarter back", Page(612, 792, -90), 1, {105, 105, 105},
+        {"footer, quarter back",
+         Page(612, 792, -90),
+         1,
+         {105, 105, 105},
          "0 0 0 RG\r\n0.75 w\r\n39.49 763.65 m\r\n39.49 28.35 l\r\nS\r\n"},
-        {"header, half turn", Page(595, 842, 180), 0, {105, 105, 105},
+        {"header, half turn",
+         Page(595, 842, 180),
+         0,
+         {105, 105, 105},
          "0 0 0 RG\r\n0.75 w\r\n566.65 39.49 m\r\n28.35 39.49 l\r\nS\r\n"},
         {"no third row", kA4, 2, {105, 105, 105}, ""},
     };
     for (const BorderRow& row : rows) {
         StampSettings settings;
         const int first = row.which == 0 ? 0 : 3;
-        for (int i = 0; i < 3; ++i) settings.Slots[static_cast<std::size_t>(first + i)].StylePointSize = row.sizes[i];
+        for (int i = 0; i < 3; ++i)
+            settings.Slots[static_cast<std::size_t>(first + i)].StylePointSize = row.sizes[i];
         // The other row's sizes must not count.
-        for (int i = 0; i < 3; ++i) settings.Slots[static_cast<std::size_t>(3 - first + i)].StylePointSize = 900;
+        for (int i = 0; i < 3; ++i)
+            settings.Slots[static_cast<std::size_t>(3 - first + i)].StylePointSize = 900;
         EXPECT_EQ(BorderLine(settings).Generate(row.page, row.which), row.expected) << row.name;
     }
 }

@@ -10,6 +10,8 @@
 #include "render/QrStamp.h"
 #include "settings/StampSettings.h"
 #include "support/MemoryObjectWriter.h"
+#include "support/OnePageTestPdf.h"
+#include "support/SamplePdfs.h"
 #include "support/ScratchDir.h"
 #include "support/SymbolImages.h"
 
@@ -21,7 +23,8 @@ const char* const kFormResources = "/Resources<</ProcSet[/PDF]/ExtGState[/ca 1/C
 std::string Inflate(std::string_view compressed) {
     std::string out(1 << 20, '\0');
     uLongf size = static_cast<uLongf>(out.size());
-    if (uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(compressed.data()),
+    if (uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
+                   reinterpret_cast<const Bytef*>(compressed.data()),
                    static_cast<uLong>(compressed.size())) != Z_OK)
         return "<inflate failed>";
     out.resize(size);
@@ -43,7 +46,8 @@ struct Prepared {
     test::MemoryObjectWriter writer;
     int result = 0;
 
-    Prepared(std::string_view message, QrSymbolChoice choice, int32_t firstNumber = 40, std::string prefix = {})
+    Prepared(std::string_view message, QrSymbolChoice choice, int32_t firstNumber = 40,
+             std::string prefix = {})
         : writer(firstNumber, std::move(prefix)) {
         result = stamp->Prepare(message, choice, writer);
     }
@@ -91,7 +95,8 @@ TEST(QrStampTest, VersionOneFormHasTheExactFrameAndContent) {
     std::size_t dark = 0;
     for (std::size_t i = 0; i < m.byteCount; ++i) dark += m.modules[i];
     std::size_t squares = 0;
-    for (std::size_t at = content.find(" 10.00 10.00 re"); at != std::string::npos; at = content.find(" 10.00 10.00 re", at + 1))
+    for (std::size_t at = content.find(" 10.00 10.00 re"); at != std::string::npos;
+         at = content.find(" 10.00 10.00 re", at + 1))
         ++squares;
     EXPECT_EQ(squares, dark);
     EXPECT_EQ(content, QrStamp::FormContent(m.modules.get(), 29));
@@ -126,15 +131,18 @@ TEST(QrStampTest, PlacementFragments) {
         const char* rotate;
     };
     const Row rows[] = {
-        {"bottom left without margins", 6, PageEntry{.width = 595, .height = 842}, false, "0.0000 0.0000", "1.00 0.00 0.00 1.00"},
-        {"top right without margins: a 23.02-point box", 2, PageEntry{.width = 595, .height = 842}, false, "571.9778 818.9778",
+        {"bottom left without margins", 6, PageEntry{.width = 595, .height = 842}, false, "0.0000 0.0000",
          "1.00 0.00 0.00 1.00"},
-        {"bottom left inside 10 mm", 6, PageEntry{.width = 595, .height = 842}, true, "28.3465 28.3465", "1.00 0.00 0.00 1.00"},
-        {"rotate 90, bottom right without margins", 8, PageEntry{.width = 612, .height = 792, .rotation = 90}, false, "612.0000 768.9778",
-         "0.00 1.00 -1.00 0.00"},
-        {"rotate 90, bottom right inside 10 mm", 8, PageEntry{.width = 612, .height = 792, .rotation = 90}, true, "583.6536 740.6313",
-         "0.00 1.00 -1.00 0.00"},
-        {"position 9 is centred", 9, PageEntry{.width = 600, .height = 800}, false, "288.4889 388.4889", "1.00 0.00 0.00 1.00"},
+        {"top right without margins: a 23.02-point box", 2, PageEntry{.width = 595, .height = 842}, false,
+         "571.9778 818.9778", "1.00 0.00 0.00 1.00"},
+        {"bottom left inside 10 mm", 6, PageEntry{.width = 595, .height = 842}, true, "28.3465 28.3465",
+         "1.00 0.00 0.00 1.00"},
+        {"rotate 90, bottom right without margins", 8, PageEntry{.width = 612, .height = 792, .rotation = 90},
+         false, "612.0000 768.9778", "0.00 1.00 -1.00 0.00"},
+        {"rotate 90, bottom right inside 10 mm", 8, PageEntry{.width = 612, .height = 792, .rotation = 90},
+         true, "583.6536 740.6313", "0.00 1.00 -1.00 0.00"},
+        {"position 9 is centred", 9, PageEntry{.width = 600, .height = 800}, false, "288.4889 388.4889",
+         "1.00 0.00 0.00 1.00"},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(p.stamp->Place(r.position, r.page, "/UK5", tenMm, r.followMargins),
@@ -143,7 +151,8 @@ TEST(QrStampTest, PlacementFragments) {
             << r.name;
     }
     // Placed as 29 x 0.79387 = 23.02 points, drawn as 290 units x 0.0794 = 23.03.
-    EXPECT_EQ(Format("%.2f", static_cast<float>(p.stamp->ModulesPerSide()) * QrStamp::kBoxPointsPerModule), "23.02");
+    EXPECT_EQ(Format("%.2f", static_cast<float>(p.stamp->ModulesPerSide()) * QrStamp::kBoxPointsPerModule),
+              "23.02");
     EXPECT_EQ(Format("%.2f", 290 * std::strtod("0.0794", nullptr)), "23.03");
 }
 
@@ -208,51 +217,32 @@ TEST(QrStampTest, ChoiceFromTheSettings) {
     EXPECT_NE(p.writer.bytes().find("/BBox[0 0 530.00 530.00]"), std::string::npos);
 }
 
-// A one-page PDF (page turned by /Rotate 90) that paints the QR form, read by
-// qpdf, rendered by pdftoppm and decoded by zbarimg.
+// A page turned by /Rotate 90 that paints the QR form: read by qpdf, rendered
+// by pdftoppm and decoded by zbarimg.
 TEST(QrStampTest, StampedPageDecodesWithRealReaders) {
-    if (!test::HaveTool("pdftoppm") || !test::HaveTool("zbarimg")) GTEST_SKIP() << "pdftoppm or zbarimg missing";
+    if (!test::HaveTool("pdftoppm") || !test::HaveTool("zbarimg"))
+        GTEST_SKIP() << "pdftoppm or zbarimg missing";
     const std::string message = "Sigilry \x93\xfa\x96\x7b 2024-000123";
-    std::string pdf = "%PDF-1.4\r\n";
-    std::vector<std::size_t> offsets;
-    auto add = [&](const std::string& object) {
-        offsets.push_back(pdf.size());
-        pdf += object;
-    };
-    add("1 0 obj<</Type/Catalog/Pages 2 0 R>>\r\nendobj\r\n");
-    add("2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>\r\nendobj\r\n");
-    add("3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 200 300]/Rotate 90/Resources<</XObject<</UK0 5 0 R>>>>"
-        "/Contents 4 0 R>>\r\nendobj\r\n");
-    auto stamp = std::make_unique<QrStamp>();
-    test::MemoryObjectWriter probe(5);
-    ASSERT_EQ(stamp->Prepare(message, {true, 0, 0}, probe), 1);
-    const std::string content = stamp->Place(4, PageEntry{.width = 200, .height = 300, .rotation = 90}, "/UK0", MarginsMm{}, false);
-    add(Format("4 0 obj<</Length %ld>>\r\nstream\r\n%s\r\nendstream\r\nendobj\r\n", content.size(), content));
-    test::MemoryObjectWriter writer(5, pdf);
-    ASSERT_EQ(stamp->Prepare(message, {true, 0, 0}, writer), 1);
-    pdf = writer.bytes();
-    offsets.push_back(static_cast<std::size_t>(writer.entries().front().offset));
-    const std::size_t xref = pdf.size();
-    pdf += "xref\r\n0 6\r\n0000000000 65535 f\r\n";
-    for (std::size_t o : offsets) pdf += Format("%010ld 00000 n\r\n", o);
-    pdf += Format("trailer<</Size 6/Root 1 0 R>>\r\nstartxref\r\n%ld\r\n%%%%EOF\r\n", xref);
-
+    Prepared p(message, {true, 0, 0}, 5, "%PDF-1.4\r\n");
+    ASSERT_EQ(p.result, 1);
+    const std::string content =
+        p.stamp->Place(4, PageEntry{.width = 200, .height = 300, .rotation = 90}, "/UK0", MarginsMm{}, false);
     const test::ScratchDir scratch("qr-stamp-page");
     const std::filesystem::path dir = scratch.Path();
-    test::ScratchDir::Write(scratch.File("page.pdf"), pdf);
-    if (test::HaveTool("qpdf")) {
-        const std::string check = test::RunCapture("qpdf --check " + test::QuoteForShell(dir / "page.pdf") + " 2>&1");
-        EXPECT_NE(check.find("No syntax or stream encoding errors"), std::string::npos) << check;
-    }
+    test::ScratchDir::Write(
+        scratch.File("page.pdf"),
+        test::OnePageTestPdf(p.writer,
+                             "/MediaBox [0 0 200 300] /Rotate 90 /Resources << /XObject << /UK0 5 0 R >> >>",
+                             content));
+    std::string report;
+    EXPECT_TRUE(test::QpdfCheckClean(scratch.File("page.pdf"), &report)) << report;
     test::RunCapture("pdftoppm -r 300 -gray " + test::QuoteForShell(dir / "page.pdf") + " " +
                      test::QuoteForShell(dir / "page") + " 2>&1");
     std::filesystem::path image;
     for (const auto& file : std::filesystem::directory_iterator(dir))
         if (file.path().extension() == ".pgm") image = file.path();
     ASSERT_FALSE(image.empty());
-    const std::vector<std::string> decoded = test::ZbarDecodeEach({image});
-    ASSERT_EQ(decoded.size(), 1u);
-    EXPECT_EQ(decoded.front(), sjis::ToUtf8(message));
+    EXPECT_EQ(test::ZbarDecodeEach({image}), std::vector<std::string>{sjis::ToUtf8(message)});
 }
 
 }  // namespace

@@ -33,12 +33,15 @@ constexpr int32_t kDraft = 16;    // plain
 constexpr int32_t kMaruhi = 25;   // 秘 in a circle
 
 TEST(TextWatermarkTest, TheNoneRowAndUnknownIdsCreateNoElement) {
-    EXPECT_EQ(MakeTextWatermark(WatermarkSettings(kNone, "Courier", StampPosition::Center, true), A4()), nullptr);
-    EXPECT_EQ(MakeTextWatermark(WatermarkSettings(99, "Courier", StampPosition::Center, true), A4()), nullptr);
+    EXPECT_EQ(MakeTextWatermark(WatermarkSettings(kNone, "Courier", StampPosition::Center, true), A4()),
+              nullptr);
+    EXPECT_EQ(MakeTextWatermark(WatermarkSettings(99, "Courier", StampPosition::Center, true), A4()),
+              nullptr);
 }
 
 TEST(TextWatermarkTest, TheWordGroupChoosesTheStyle) {
-    const auto plain = MakeTextWatermark(WatermarkSettings(kDraft, "Courier", StampPosition::Center, true), A4());
+    const auto plain =
+        MakeTextWatermark(WatermarkSettings(kDraft, "Courier", StampPosition::Center, true), A4());
     const auto framed =
         MakeTextWatermark(WatermarkSettings(kShagaihi, "HeiseiMin-W3", StampPosition::Center, true), A4());
     const auto circled =
@@ -73,40 +76,38 @@ TEST(TextWatermarkTest, ALatinPresetInAJapaneseFontIsDrawnInFullWidthLetters) {
     EXPECT_EQ(element->Text(), "\x82\x63\x82\x71\x82\x60\x82\x65\x82\x73");  // ＤＲＡＦＴ
     EXPECT_NE(element->FormContent(0, 0, -1).find("<FF24FF32FF21FF26FF34> Tj\r\n"), std::string::npos);
 
-    const auto latin = MakeTextWatermark(WatermarkSettings(kDraft, "Courier", StampPosition::Center, false), A4());
+    const auto latin =
+        MakeTextWatermark(WatermarkSettings(kDraft, "Courier", StampPosition::Center, false), A4());
     EXPECT_EQ(latin->Text(), "DRAFT");
 }
 
-struct WidthRow {
-    const char* name;
-    StampPosition position;
-    bool margins;
-    int32_t rotation;
-    float width;
-};
-
-class FormWidthTest : public testing::TestWithParam<WidthRow> {};
-
-TEST_P(FormWidthTest, FollowsTheViewWidth) {
-    const WidthRow& row = GetParam();
-    const auto element =
-        MakeTextWatermark(WatermarkSettings(kDraft, "Courier", row.position, row.margins), A4(row.rotation));
-    EXPECT_NEAR(element->FormWidth(), row.width, 0.001f);
+TEST(TextWatermarkTest, FormWidthFollowsTheViewWidth) {
+    const struct {
+        const char* name;
+        StampPosition position;
+        bool margins;
+        int32_t rotation;
+        float width;
+    } rows[] = {
+        {"off centre is a quarter", StampPosition::TopLeft, true, 0, 148.75f},
+        {"centre less side margins", StampPosition::Center, true, 0, 538.30709f},
+        {"centre without margins", StampPosition::Center, false, 0, 595.0f},
+        {"turned page uses its height", StampPosition::TopLeft, false, 90, 210.5f},
+        {"turned by -90 too", StampPosition::Center, false, -90, 842.0f},
+    };
+    for (const auto& row : rows) {
+        const auto element = MakeTextWatermark(
+            WatermarkSettings(kDraft, "Courier", row.position, row.margins), A4(row.rotation));
+        EXPECT_NEAR(element->FormWidth(), row.width, 0.001f) << row.name;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, FormWidthTest,
-    testing::Values(WidthRow{"OffCentreIsAQuarter", StampPosition::TopLeft, true, 0, 148.75f},
-                    WidthRow{"CentreLessSideMargins", StampPosition::Center, true, 0, 538.30709f},
-                    WidthRow{"CentreWithoutMargins", StampPosition::Center, false, 0, 595.0f},
-                    WidthRow{"TurnedPageUsesItsHeight", StampPosition::TopLeft, false, 90, 210.5f},
-                    WidthRow{"TurnedByMinus90Too", StampPosition::Center, false, -90, 842.0f}),
-    [](const testing::TestParamInfo<WidthRow>& info) { return std::string(info.param.name); });
-
 TEST(TextWatermarkTest, PlainContentIsTheTextAtTheOriginRaisedByTheDescent) {
-    const auto element = MakeTextWatermark(WatermarkSettings(kDraft, "Courier", StampPosition::Center, false), A4());
+    const auto element =
+        MakeTextWatermark(WatermarkSettings(kDraft, "Courier", StampPosition::Center, false), A4());
     EXPECT_EQ(element->FormContent(0, 0, -1),
-              "BT\r\n/WM1 198.333313 Tf\r\n/WMI gs\r\n0.00 0.00 0.00 rg\r\n1 0 0 1 0.00 31.14 Tm\r\n(DRAFT) Tj\r\nET\r\n");
+              "BT\r\n/WM1 198.333313 Tf\r\n/WMI gs\r\n0.00 0.00 0.00 rg\r\n1 0 0 1 0.00 31.14 Tm\r\n(DRAFT) "
+              "Tj\r\nET\r\n");
     EXPECT_NEAR(element->FormHeight(), 155.89f, 0.01f);  // (629 + 157) x 198.33 / 1000
 }
 
@@ -123,8 +124,8 @@ TEST(TextWatermarkTest, FramedContentCentresTheTextInsideTheFrame) {
 }
 
 TEST(TextWatermarkTest, CircledContentDrawsASquareFormWithFourArcs) {
-    const auto element =
-        MakeTextWatermark(WatermarkSettings(kMaruhi, "KozMinPro-Regular", StampPosition::Center, false), A4());
+    const auto element = MakeTextWatermark(
+        WatermarkSettings(kMaruhi, "KozMinPro-Regular", StampPosition::Center, false), A4());
     EXPECT_EQ(element->FormHeight(), element->FormWidth());
     EXPECT_EQ(element->FormContent(0, 0, -1),
               "BT\r\n/WM1 378.655670 Tf\r\n/WMI gs\r\n0.00 0.00 0.00 rg\r\n1 0 0 1 108.17 153.61 Tm\r\n"
@@ -168,25 +169,11 @@ TEST(TextWatermarkTest, BuildWritesGraphicsStateFontAndFormInThatOrder) {
     EXPECT_NE(writer.bytes().find("/BBox [-100 -100 1076.61 "), std::string::npos);
 }
 
-struct ShowRow {
-    const char* name;
-    const char* text;
-    bool hex;
-    const char* shown;
-};
-
-class ShowTextTest : public testing::TestWithParam<ShowRow> {};
-
-TEST_P(ShowTextTest, KeepsTheContentStreamIntact) {
-    EXPECT_EQ(ShowText(GetParam().text, GetParam().hex), GetParam().shown);
+TEST(TextWatermarkTest, ShowTextKeepsTheContentStreamIntact) {
+    EXPECT_EQ(ShowText("TOP SECRET", false), "(TOP SECRET) Tj\r\n");
+    EXPECT_EQ(ShowText("a(b)c\\", false), "(a\\(b\\)c\\\\) Tj\r\n");
+    EXPECT_EQ(ShowText("\x94\xE9", true), "<79D8> Tj\r\n");  // a CID font shows hexadecimal
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ShowTextTest,
-    testing::Values(ShowRow{"PlainWord", "TOP SECRET", false, "(TOP SECRET) Tj\r\n"},
-                    ShowRow{"BracketsAndBackslashEscaped", "a(b)c\\", false, "(a\\(b\\)c\\\\) Tj\r\n"},
-                    ShowRow{"CidFontShowsHex", "\x94\xE9", true, "<79D8> Tj\r\n"}),
-    [](const testing::TestParamInfo<ShowRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace sgry
