@@ -8,6 +8,8 @@
 
 #include "engine/PdfJob.h"
 #include "TestPdf.h"
+#include "tests/support/SamplePdfs.h"
+#include "tests/support/ScratchDir.h"
 
 namespace sgry {
 namespace {
@@ -76,11 +78,12 @@ TEST(FuzzRegressionTest, NulBytesOfCopiedTokensAreWrittenWhole) {
     std::unique_ptr<PdfJob> again = PdfJob::FromBytes(out);
     EXPECT_EQ(again->ErrorCode(), 0);
     EXPECT_EQ(again->StoredPageCount(), 1);
-    if (test::HaveTool("qpdf")) {
-        const std::string path = ::testing::TempDir() + "sgry-nul-token.pdf";
-        test::WriteFileBytes(path, out);
+    if (test::ToolExists("qpdf")) {
+        const test::ScratchDir dir("nul-token");
+        test::ScratchDir::Write(dir.File("a.pdf"), out);
         std::string report;
-        EXPECT_EQ(test::RunCommand("qpdf --check '" + path + "' 2>&1", &report) % 3, 0) << report;
+        EXPECT_EQ(test::RunShell("qpdf --check " + test::Quoted(dir.File("a.pdf")) + " 2>&1", &report) % 3, 0)
+            << report;
     }
 }
 

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "engine/PdfJob.h"
-#include "settings/StampSettings.h"
 #include "tests/engine/TestPdf.h"
+#include "tests/support/SamplePdfs.h"
+#include "tests/support/ScratchDir.h"
 
 namespace sgry {
 namespace {
@@ -39,19 +38,6 @@ TEST(PageSelectorTest, RangesAndLabels) {
             if (auto label = selector.Next()) got.emplace_back(selector.Ordinal(), *label);
         EXPECT_EQ(got, row.selected) << row.name;
     }
-}
-
-TEST(PageSelectorTest, TakesTheFourValuesFromStampSettings) {
-    StampSettings settings;
-    settings.IsAllPage = false;
-    settings.StartPage = 3;
-    settings.EndPage = 5;
-    settings.StartWith = 9;
-    const PageRangeChoice choice = PageRangeChoice::From(settings);
-    EXPECT_FALSE(choice.isAllPage);
-    EXPECT_EQ(choice.startPage, 3);
-    EXPECT_EQ(choice.endPage, 5);
-    EXPECT_EQ(choice.startWith, 9);
 }
 
 TEST(RotationTest, Normalisation) {
@@ -181,90 +167,66 @@ TEST(PageListTest, ResourcesOwnInheritedInlineAndNone) {
     EXPECT_EQ(bare->Pages().OriginAt(0).kind, Kind::Empty);
 }
 
+// Tree nodes that cannot be walked; 0 marks a walk that succeeds with no page.
 TEST(PageListTest, WalkErrors) {
     struct Row {
         const char* name;
-        std::string bytes;
+        std::vector<std::string> objects;  // objects 1, 2, ... in order
         int expected;
     };
-    std::vector<Row> rows;
-    {
-        TestPdf pdf;  // node 3 names the root node 2 among its kids
-        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-        pdf.Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>");
-        pdf.Object(3, "<< /Type /Pages /Parent 2 0 R /Kids [ 4 0 R 2 0 R ] /Count 1 >>");
-        pdf.Object(4, "<< /Type /Page /Parent 3 0 R >>");
-        pdf.EndSection(5);
-        rows.push_back({"KidIsAnAncestor", pdf.Bytes(), page_error::kUnreachable});
-    }
-    {
-        TestPdf pdf;
-        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-        pdf.Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>");
-        pdf.Object(3, "<< /Type /Pages /Kids [ 9 0 R ] /Count 1 >>");
-        pdf.EndSection(4);
-        rows.push_back({"KidNodeNotInTable", pdf.Bytes(), page_error::kUnreachable});  // page 9: skipped silently
-    }
-    {
-        TestPdf pdf;
-        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-        pdf.Object(2, "<< /Type /Pages /Kids 3 0 R /Count 1 >>");
-        pdf.Object(3, "[ 4 0 R ]");
-        pdf.EndSection(4);
-        rows.push_back({"IndirectKids", pdf.Bytes(), page_error::kKidsNotArray});
-    }
-    {
-        TestPdf pdf;
-        pdf.Object(1, "<< /Type /Catalog /Pages 7 0 R >>");
-        pdf.EndSection(2);
-        rows.push_back({"RootNodeNotInTable", pdf.Bytes(), page_error::kUnreachable});
-    }
-    {
-        TestPdf pdf;
-        pdf.Object(1, "<< /Type /Catalog /Outlines 7 0 R >>");
-        pdf.Object(2, "<< /Type /Pages /Kids [ ] /Count 0 >>");
-        pdf.EndSection(3);
-        rows.push_back({"RootWithoutPages", pdf.Bytes(), page_error::kNoPages});
-    }
+    const std::string catalog = "<< /Type /Catalog /Pages 2 0 R >>";
+    const std::vector<Row> rows = {
+        {"KidIsAnAncestor",
+         {catalog, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>",
+          "<< /Type /Pages /Parent 2 0 R /Kids [ 4 0 R 2 0 R ] /Count 1 >>", "<< /Type /Page /Parent 3 0 R >>"},
+         page_error::kUnreachable},
+        {"KidNotInTableIsLeftOut",
+         {catalog, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>", "<< /Type /Pages /Kids [ 9 0 R ] /Count 1 >>"},
+         0},
+        {"IndirectKids", {catalog, "<< /Type /Pages /Kids 3 0 R /Count 1 >>", "[ 4 0 R ]"}, page_error::kKidsNotArray},
+        {"RootNodeNotInTable", {"<< /Type /Catalog /Pages 7 0 R >>"}, page_error::kUnreachable},
+        {"RootWithoutPages", {"<< /Type /Catalog /Outlines 7 0 R >>", "<< /Type /Pages /Kids [ ] /Count 0 >>"},
+         page_error::kNoPages},
+    };
     for (const Row& row : rows) {
-        auto job = PdfJob::FromBytes(row.bytes);
-        const bool ok = job->BuildPageList({});
-        const int expected = row.expected;
-        if (std::string(row.name) == "KidNodeNotInTable") {
-            EXPECT_TRUE(ok) << row.name;  // a page that cannot be reached is left out
+        SCOPED_TRACE(row.name);
+        TestPdf pdf;
+        for (size_t i = 0; i < row.objects.size(); ++i) pdf.Object(static_cast<int>(i + 1), row.objects[i]);
+        pdf.EndSection(static_cast<int>(row.objects.size() + 1));
+        auto job = PdfJob::FromBytes(pdf.Bytes());
+        EXPECT_EQ(job->BuildPageList({}), row.expected == 0);
+        EXPECT_EQ(job->Pages().ErrorCode(), row.expected);
+        if (row.expected == 0) {
             EXPECT_EQ(job->Pages().Count(), 0);
-            continue;
         }
-        EXPECT_FALSE(ok) << row.name;
-        EXPECT_EQ(job->Pages().ErrorCode(), expected) << row.name;
     }
 }
 
 // Page counts from this reader agree with qpdf's on files written by
 // ghostscript, before and after qpdf rewrites them.
 TEST(PageListTest, PageCountsAgreeWithQpdf) {
-    if (!test::HaveTool("ps2pdf") || !test::HaveTool("qpdf")) GTEST_SKIP() << "ps2pdf or qpdf missing";
-    const auto dir = std::filesystem::temp_directory_path() / ("sgry_engine_count_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    if (!test::ToolExists("ps2pdf") || !test::ToolExists("qpdf")) GTEST_SKIP() << "ps2pdf or qpdf missing";
+    const test::ScratchDir dir("page-count");
     std::string ps = "%!PS\n/Helvetica findfont 24 scalefont setfont\n";
     for (int i = 1; i <= 23; ++i)
         ps += (i % 5 == 0 ? "<< /PageSize [842 595] >> setpagedevice\n" : "<< /PageSize [595 842] >> setpagedevice\n") +
               std::string("72 400 moveto (Page ") + std::to_string(i) + ") show showpage\n";
-    test::WriteFileBytes(dir / "in.ps", ps);
-    ASSERT_EQ(test::RunCommand("ps2pdf " + (dir / "in.ps").string() + " " + (dir / "gs.pdf").string()), 0);
-    ASSERT_EQ(test::RunCommand("qpdf --qdf " + (dir / "gs.pdf").string() + " " + (dir / "qdf.pdf").string()), 0);
+    test::ScratchDir::Write(dir.File("in.ps"), ps);
+    ASSERT_EQ(test::RunShell("ps2pdf " + test::Quoted(dir.File("in.ps")) + " " + test::Quoted(dir.File("gs.pdf"))), 0);
+    ASSERT_EQ(test::RunShell("qpdf --qdf " + test::Quoted(dir.File("gs.pdf")) + " " + test::Quoted(dir.File("qdf.pdf"))),
+              0);
     for (const char* name : {"gs.pdf", "qdf.pdf"}) {
+        SCOPED_TRACE(name);
         std::string out;
-        ASSERT_EQ(test::RunCommand("qpdf --show-npages " + (dir / name).string(), &out), 0);
-        PdfJob job((dir / name).string());
-        ASSERT_EQ(job.ErrorCode(), 0) << name;
-        EXPECT_EQ(job.StoredPageCount(), std::stoi(out)) << name;
+        ASSERT_EQ(test::RunShell("qpdf --show-npages " + test::Quoted(dir.File(name)), &out), 0);
+        PdfJob job(dir.File(name));
+        ASSERT_EQ(job.ErrorCode(), 0);
+        EXPECT_EQ(job.StoredPageCount(), std::stoi(out));
         ASSERT_TRUE(job.BuildPageList({}));
-        EXPECT_EQ(job.Pages().Count(), 23) << name;
-        EXPECT_EQ(job.SizeClasses().Count(), 2) << name;
-        EXPECT_EQ(job.Pages().At(4).width, 842) << name;
+        EXPECT_EQ(job.Pages().Count(), 23);
+        EXPECT_EQ(job.SizeClasses().Count(), 2);
+        EXPECT_EQ(job.Pages().At(4).width, 842);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // qpdf and pdftotext.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "engine/JobRunner.h"
 #include "platform/SjisText.h"
 #include "tests/support/RecordingPrompts.h"
@@ -101,24 +99,6 @@ TEST_P(PassEndToEndTest, StampsOnlyTheOddPositionsOfARange) {
         const bool stamped = page == 4 || page == 6 || page == 8;
         EXPECT_EQ(test::PageText(output, page).find("Header (Sigilry) text") != std::string::npos, stamped);
     }
-}
-
-TEST_P(PassEndToEndTest, EncryptedFileIsRefusedAndLeftUnchanged) {
-    const std::string plain = Source(2, "plain.pdf");
-    if (plain.empty()) GTEST_SKIP() << GetParam() << " missing";
-    const std::string locked = dir.File("locked.pdf");
-    ASSERT_EQ(test::RunShell("qpdf --encrypt user owner 128 --use-aes=y -- " + test::Quoted(plain) + " " + test::Quoted(locked) +
-                             " 2>&1"),
-              0);
-    const std::string before = ScratchDir::Read(locked);
-    PdfJob job(locked);
-    if (job.ErrorCode() != 0) GTEST_SKIP() << "qpdf wrote a file this reader does not take: " << job.ErrorCode();
-    JobRunner runner(job, stamp, app, prompts);
-    EXPECT_FALSE(runner.Run());
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "暗号化されたPDFファイルには対応していません\r\n" + locked);
-    EXPECT_EQ(ScratchDir::Read(locked), before);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("_locked.pdf")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, PassEndToEndTest, ::testing::Values("ghostscript", "cairo"));

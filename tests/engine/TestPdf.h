@@ -4,14 +4,9 @@
 // listing the objects of that section with their true offsets, a trailer
 // (with /Prev to the section before) and startxref.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <sys/wait.h>
 
 namespace sgry::test {
 
@@ -71,7 +66,7 @@ private:
 };
 
 // A flat page tree: catalog 1, pages node 2, then one page object per entry of
-// pageBodies (numbers 3, 4, ...), each body holding the page's extra keys.
+// pageExtras (numbers 3, 4, ...), each holding the page's extra keys.
 inline std::string FlatPdf(const std::vector<std::string>& pageExtras, const std::string& rootExtras = "",
                            int extraSize = 0) {
     TestPdf pdf;
@@ -85,32 +80,5 @@ inline std::string FlatPdf(const std::vector<std::string>& pageExtras, const std
     pdf.EndSection(static_cast<int>(3 + pageExtras.size()) + extraSize);
     return pdf.Bytes();
 }
-
-inline std::string ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-// Runs a shell command; returns its exit status and stdout.
-inline int RunCommand(const std::string& command, std::string* output = nullptr) {
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-    const int status = pclose(pipe);
-    if (output) *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-inline bool HaveTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0; }
 
 }  // namespace sgry::test

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <regex>
 
 #include "engine/PdfJob.h"
 #include "engine/TrailerCopy.h"
 #include "tests/engine/TestPdf.h"
+#include "tests/support/ScratchDir.h"
 
 namespace sgry {
 namespace {
@@ -305,18 +305,18 @@ TEST(UpdateWriterTest, SharedResourcesAcrossSizeClassesAreSplit) {
 }
 
 TEST(UpdateWriterTest, FailedWriteFailsTheUpdate) {
-    const auto path = std::filesystem::temp_directory_path() / ("sgry_engine_ro_" + std::to_string(getpid()) + ".pdf");
+    const test::ScratchDir dir("read-only-job");
+    const std::string path = dir.File("a.pdf");
     const std::string source = ThreePagesSharingResources();
-    test::WriteFileBytes(path, source);
-    PdfJob job(path.string());  // opened "rb": every write fails
+    test::ScratchDir::Write(path, source);
+    PdfJob job(path);  // opened "rb": every write fails
     ASSERT_EQ(job.ErrorCode(), 0);
     ASSERT_TRUE(job.BuildPageList({}));
     ASSERT_TRUE(job.BuildWriteTable());
     EXPECT_FALSE(job.WritePageObject(0));
     EXPECT_FALSE(job.FinishUpdate());
     EXPECT_EQ(job.ErrorCode(), job_error::kWriteFailed);
-    EXPECT_EQ(test::ReadFileBytes(path), source);
-    std::filesystem::remove(path);
+    EXPECT_EQ(test::ScratchDir::Read(path), source);
 }
 
 TEST(UpdateWriterTest, MarkerUndoAndLineEnd) {
