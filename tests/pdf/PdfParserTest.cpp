@@ -273,18 +273,14 @@ TEST_F(SourceFile, LoadsPageObjectAtItsOffset) {
     PdfObjectParser parser(source_.reader());
     ASSERT_TRUE(parser.Parse(page));
     EXPECT_EQ(page.Number(), 3);
+    EXPECT_EQ(page.ToText(),
+              "3 0 obj\r\n<<\r\n/Type /Page\r\n/Parent 2 0 R\r\n/MediaBox [0 0 595.28 841.89 ]\r\n/Resources <<\r\n"
+              "/Font <<\r\n/F1 4 0 R\r\n>>\r\n/ProcSet [/PDF /Text ]\r\n/ExtGState 5 0 R\r\n>>\r\n/Contents 6 0 R\r\n"
+              "/Rotate 90\r\n>>\r\nendobj\r\n");
     ASSERT_EQ(page.ItemCount(), 1u);
-    const auto* dictionary = PdfCast<PdfDictionary>(page.GetItem(0));
-    ASSERT_NE(dictionary, nullptr);
-    EXPECT_EQ(dictionary->Find("/MediaBox")->Value()->ToText(), "[0 0 595.28 841.89 ]");
-    EXPECT_EQ(dictionary->Find("/Rotate")->Value()->ToText(), "90");
-    const auto* contents = PdfCast<PdfReference>(dictionary->Find("/Contents")->Value());
+    const auto* contents = PdfCast<PdfReference>(PdfCast<PdfDictionary>(page.GetItem(0))->Find("/Contents")->Value());
     ASSERT_NE(contents, nullptr);
     EXPECT_EQ(contents->Number(), 6);
-    const auto* resources = PdfCast<PdfDictionary>(dictionary->Find("/Resources")->Value());
-    ASSERT_NE(resources, nullptr);
-    EXPECT_EQ(resources->ToText(),
-              "<<\r\n/Font <<\r\n/F1 4 0 R\r\n>>\r\n/ProcSet [/PDF /Text ]\r\n/ExtGState 5 0 R\r\n>>");
 }
 
 TEST_F(SourceFile, ParsesInlineResourcesAndMergesANewFont) {
