@@ -15,9 +15,9 @@ protected:
         frame_->Document().SetProgressObserver([this](ProgressDialog& dialog) {
             dialogTitle_ = dialog.windowTitle().toStdString();
             maximum_ = dialog.BarMaximum();
-            QObject::connect(&dialog, &ProgressDialog::fileShown, [this, &dialog](const QString& count, const QString& path) {
-                counts_.push_back(count.toStdString());
-                paths_.push_back(path.toStdString());
+            QObject::connect(&dialog, &ProgressDialog::fileShown, [this, &dialog](const QString& count, const QString&) {
+                counts_.push_back(dialog.CountText().toStdString());  // what the labels show
+                paths_.push_back(dialog.PathText().toStdString());
                 bars_.push_back(dialog.BarValue());
                 visible_ = dialog.isVisible();
                 waitCursor_ = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
