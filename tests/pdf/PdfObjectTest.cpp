@@ -4,7 +4,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "pdf/PdfObject.h"
@@ -90,14 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"BooleanMinusOneIsFalse", [] { return std::make_unique<PdfBoolean>(-1); }, PdfKind::Boolean,
                 "false"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(PdfObjectTest, KindCodesHaveTheirFixedValues) {
-    const std::pair<PdfKind, int> codes[] = {{PdfKind::Dictionary, 1}, {PdfKind::Literal, 2}, {PdfKind::Key, 3},
-                                             {PdfKind::Array, 4},      {PdfKind::Reference, 5}, {PdfKind::DictEntry, 6},
-                                             {PdfKind::Integer, 8},    {PdfKind::ObjectRef, 9}, {PdfKind::Real, 10},
-                                             {PdfKind::Boolean, 11}};
-    for (const auto& [kind, code] : codes) EXPECT_EQ(static_cast<int>(kind), code);
-}
 
 TEST(PdfObjectTest, RealIgnoresDecimalCommaLocale) {
     const char* set = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
