@@ -5,18 +5,11 @@
 #include "MainWindowFixture.h"
 #include "app/BatchRun.h"
 #include "engine/EraseStamp.h"
+#include "gui/ProgressDialog.h"
 #include "platform/Format.h"
 
 namespace sgry::test {
 namespace {
-
-class SilentProgress : public BatchProgress {
-public:
-    void Start(int32_t) override {}
-    void Show(const std::string&, const std::string&) override {}
-    void Step() override {}
-    bool Cancelled() override { return false; }
-};
 
 class EraseTest : public MainWindowTest {
 protected:
@@ -31,7 +24,7 @@ protected:
         app.Output = OutputMode::Overwrite;
         app.Undo = erasable;
         RecordingPrompts quiet;
-        SilentProgress progress;
+        ProgressWindow progress(frame_.get());
         EXPECT_EQ(BatchRun(stamp, app, quiet, progress).RunBatch({BatchRow{path, true}}).succeeded, 1);
         EXPECT_NE(ScratchDir::Read(path), SmallPdf(1));
         return path;
