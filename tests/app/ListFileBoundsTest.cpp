@@ -27,6 +27,7 @@ TEST(ListFileBoundsTest, MegabyteLineIsReadInPieces) {
     ASSERT_TRUE(FileList::ReadListPaths(path, paths));
     const size_t pieces = (line.size() + kListLinePieceBytes - 1) / kListLinePieceBytes;
     ASSERT_EQ(paths.size(), pieces + 1);
+    EXPECT_EQ(paths[0].size(), 2047u);
     std::string joined;
     for (size_t i = 0; i < pieces; ++i) {
         EXPECT_LE(paths[i].size(), kListLinePieceBytes);

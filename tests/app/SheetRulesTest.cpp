@@ -153,14 +153,10 @@ TEST(SheetRulesTest, ClosingReportListsItsLinesInOrder) {
 }
 
 TEST(SheetRulesTest, PageSelectionAndOddFlag) {
-    EXPECT_EQ(PageSelectionIndex({true, true}), 0);
-    EXPECT_EQ(PageSelectionIndex({false, true}), 1);
-    EXPECT_EQ(PageSelectionIndex({true, false}), 2);
-    EXPECT_EQ(PageSelectionIndex({false, false}), 1);
-    EXPECT_EQ(OddFlagForSelection(0), (std::array<bool, 2>{true, true}));
-    EXPECT_EQ(OddFlagForSelection(1), (std::array<bool, 2>{false, true}));
-    EXPECT_EQ(OddFlagForSelection(2), (std::array<bool, 2>{true, false}));
-    for (int index = 0; index < 3; ++index) EXPECT_EQ(PageSelectionIndex(OddFlagForSelection(index)), index);
+    const std::pair<std::array<bool, 2>, int> rows[] = {
+        {{true, true}, 0}, {{false, true}, 1}, {{true, false}, 2}, {{false, false}, 1}};
+    for (const auto& [flags, index] : rows) EXPECT_EQ(PageSelectionIndex(flags), index) << index;
+    for (int index = 0; index < 3; ++index) EXPECT_EQ(OddFlagForSelection(index), rows[index].first) << index;
 }
 
 TEST(SheetRulesTest, PageOrderAndRanges) {
