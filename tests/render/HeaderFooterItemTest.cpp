@@ -119,26 +119,22 @@ TEST(HeaderFooterItemTest, DateIsReadForEveryGeneratedText) {
     });
     const auto helvetica = MakePdfFont("Helvetica");
     item.Set(3, DateFormat::Time, kA4, "/F2", *helvetica);
-    const std::string first = item.Generate();
-    const std::string second = item.Generate();
-    EXPECT_NE(first.find("(23:59) Tj\r\n"), std::string::npos) << first;
-    EXPECT_NE(second.find("(23:60) Tj\r\n"), std::string::npos) << second;
+    EXPECT_EQ(item.Generate(), TextObject("/F2", "10.50", "0.00 0.00 0.00",
+                                          "1.00 0.00 0.00 1.00 28.35 28.35 ", "(23:59) Tj\r\n"));
+    EXPECT_NE(item.Generate().find("(23:60) Tj\r\n"), std::string::npos);
     EXPECT_EQ(calls, 2);
-    EXPECT_EQ(first, TextObject("/F2", "10.50", "0.00 0.00 0.00", "1.00 0.00 0.00 1.00 28.35 28.35 ",
-                                "(23:59) Tj\r\n"));
 }
 
 TEST(HeaderFooterItemTest, LocalTimeFollowsTheTimeZone) {
     const char* saved = std::getenv("TZ");
     const std::string savedValue = saved ? saved : "";
-    setenv("TZ", "UTC0", 1);
-    tzset();
-    const std::tm utc = LocalTimeAt(86400 + 3600 + 120);
-    EXPECT_EQ(DateTimeItem::DateText(DateFormat::DateTime, utc), "1970/01/02 01:02");
-    setenv("TZ", "JST-9", 1);
-    tzset();
-    const std::tm tokyo = LocalTimeAt(86400 + 3600 + 120);
-    EXPECT_EQ(DateTimeItem::DateText(DateFormat::DateTime, tokyo), "1970/01/02 10:02");
+    for (const auto& [zone, expected] :
+         {std::pair{"UTC0", "1970/01/02 01:02"}, std::pair{"JST-9", "1970/01/02 10:02"}}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        EXPECT_EQ(DateTimeItem::DateText(DateFormat::DateTime, LocalTimeAt(86400 + 3600 + 120)), expected)
+            << zone;
+    }
     if (saved) {
         setenv("TZ", savedValue.c_str(), 1);
     } else {
@@ -147,26 +143,21 @@ TEST(HeaderFooterItemTest, LocalTimeFollowsTheTimeZone) {
     tzset();
 }
 
-struct EscapeRow {
-    const char* name;
-    const char* text;
-    const char* expected;
-};
-
 TEST(HeaderFooterItemTest, LiteralTextEscaping) {
-    const std::vector<EscapeRow> rows = {
-        {"plain", "Sigilry 1.08", "Sigilry 1.08"},
-        {"balanced parentheses keep their bytes", "Draft (v2) (a(b)c)", "Draft (v2) (a(b)c)"},
-        {"backslash is doubled", "C:\\tmp", "C:\\\\tmp"},
-        {"lone open", "a(b", "a\\(b"},
-        {"lone close", "a)b", "a\\)b"},
-        {"close before open", ")x(", "\\)x\\("},
-        {"one close too many", "(a))", "(a)\\)"},
-        {"one open too many", "((a)", "\\((a)"},
-        {"backslash before a parenthesis", "\\(", "\\\\\\("},
-        {"empty", "", ""},
+    // Balanced parentheses keep their bytes; lone ones and backslashes are escaped.
+    const std::pair<const char*, const char*> rows[] = {
+        {"Sigilry 1.08", "Sigilry 1.08"},
+        {"Draft (v2) (a(b)c)", "Draft (v2) (a(b)c)"},
+        {"C:\\tmp", "C:\\\\tmp"},
+        {"a(b", "a\\(b"},
+        {"a)b", "a\\)b"},
+        {")x(", "\\)x\\("},
+        {"(a))", "(a)\\)"},
+        {"((a)", "\\((a)"},
+        {"\\(", "\\\\\\("},
+        {"", ""},
     };
-    for (const EscapeRow& row : rows) EXPECT_EQ(EscapeLiteralText(row.text), row.expected) << row.name;
+    for (const auto& [text, expected] : rows) EXPECT_EQ(EscapeLiteralText(text), expected) << text;
 }
 
 TEST(HeaderFooterItemTest, TextIsMeasuredAsShownAndCutAtEightyCharacters) {
