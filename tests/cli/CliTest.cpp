@@ -62,7 +62,7 @@ TEST_F(CliTest, VersionAndHelp) {
     EXPECT_NE(help.out.find("--set KEY=VALUE"), std::string::npos);
 }
 
-TEST_F(CliTest, UsageErrorsExitWithTwoAndStampNothing) {
+TEST_F(CliTest, UsageErrorsAndRefusedSettingsExitWithTwoAndStampNothing) {
     const std::string a = Pdf("a.pdf");
     struct Row {
         const char* name;
@@ -76,6 +76,10 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndStampNothing) {
         {"set without value", {"--set", "Output", a}, "Output"},
         {"missing settings file", {"--settings", dir.File("none.ini"), "--yes", a}, "none.ini"},
         {"list without file", {"--yes", "--list"}, "--list"},
+        {"no terminal and no --yes", {"--settings", ini, a}, "--yes"},
+        {"refused image, before any file",
+         {"--settings", ini, "--yes", "--set", "ImageFileName=" + dir.File("logo.gif"), a},
+         "透かし画像が未対応の形式です\n" + dir.File("logo.gif")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -99,14 +103,6 @@ TEST_F(CliTest, StampsEveryFileInTheOrderGivenWithProgress) {
     const Result quiet = Run({"--settings", ini, "--yes", "--quiet", a});
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.err.find(" / "), std::string::npos) << quiet.err;
-}
-
-TEST_F(CliTest, WithoutATerminalTheRunNeedsYes) {
-    const std::string a = Pdf("a.pdf");
-    const Result r = Run({"--settings", ini, a});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--yes"), std::string::npos) << r.err;
-    EXPECT_FALSE(Exists("_a.pdf"));
 }
 
 TEST_F(CliTest, FileThatIsNoPdfIsReportedAndSkipped) {
@@ -179,14 +175,6 @@ TEST_F(CliTest, SetReplacesKeysForThisRunOnly) {
     EXPECT_NE(text.find("CLI header"), std::string::npos) << text;
     EXPECT_EQ(ScratchDir::Read(ini), before);
     EXPECT_TRUE(r.err.ends_with("\n完了しました\n")) << r.err;
-}
-
-TEST_F(CliTest, RefusedImageStopsBeforeAnyFileWithTwo) {
-    const std::string a = Pdf("a.pdf");
-    const Result r = Run({"--settings", ini, "--yes", "--set", "ImageFileName=" + dir.File("logo.gif"), a});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("透かし画像が未対応の形式です\n" + dir.File("logo.gif")), std::string::npos) << r.err;
-    EXPECT_FALSE(Exists("_a.pdf"));
 }
 
 // A Japanese watermark word with the default Latin font, as --set or a file

@@ -42,13 +42,9 @@ TEST(CommentFreeTokensTest, CommentsAndStrings) {
         {"BracketsInString", "(<< ] endobj) >>", "(<< ] endobj)|>>"},
         {"StringNextToName", "/T(x)/U", "/T|(x)|/U"},
         {"UnclosedString", "(open %c\n/A", "(|open|/A"},
+        {"NulBytesInString", std::string("(\xFE\xFF\0A) b", 8), std::string("(\xFE\xFF\0A)|b", 8)},
     };
     for (const Row& row : rows) EXPECT_EQ(Tokens(row.text), row.tokens) << row.name;
-}
-
-TEST(CommentFreeTokensTest, NulBytesOfStringsAreKept) {
-    const std::string text("(\xFE\xFF\0A) b", 8);
-    EXPECT_EQ(Tokens(text), std::string("(\xFE\xFF\0A)|b", 8));
 }
 
 TEST(CommentFreeTokensTest, KeysInCommentsAndStringsAreNotFound) {

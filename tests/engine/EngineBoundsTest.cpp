@@ -131,15 +131,6 @@ TEST(EngineBoundsTest, SubsectionCountOfTwoBillionEndsWithTheFile) {
     EXPECT_LE(job->Offsets().Count(), 4);
 }
 
-TEST(EngineBoundsTest, CrossReferenceStreamLengthBeyondTheFileIsRefused) {
-    std::string bytes = "%PDF-1.5\n%" + std::string(100, 'x') + "\n";
-    const size_t xref = bytes.size();
-    bytes += "1 0 obj\n<< /Type /XRef /Size 2 /W [1 2 1] /Length 999999999 >>\nstream\n" + std::string(8, '\x01') +
-             "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-    std::unique_ptr<PdfJob> job = Read(bytes);
-    EXPECT_EQ(job->ErrorCode(), job_error::kNoSize);
-}
-
 TEST(EngineBoundsTest, ResourcesNestedTenThousandDeepFailThePageNotTheProcess) {
     std::string deep;
     for (int i = 0; i < 10000; ++i) deep += "<< /A ";

@@ -185,6 +185,15 @@ TEST(PageListTest, WalkErrors) {
          0},
         {"IndirectKids", {catalog, "<< /Type /Pages /Kids 3 0 R /Count 1 >>", "[ 4 0 R ]"}, page_error::kKidsNotArray},
         {"RootNodeNotInTable", {"<< /Type /Catalog /Pages 7 0 R >>"}, page_error::kUnreachable},
+        // Fuzz findings: with the root node's /Type damaged, a kid naming it
+        // would be taken as a page and stamping it would replace the tree's
+        // root; the catalog stamped as a page would lose the file.
+        {"KidNamingADamagedAncestor",
+         {catalog, "<< /Type /Pagez /Kids [3 0 R 2 0 R] /Count 2 >>", "<< /Type /Page /Parent 2 0 R >>"},
+         page_error::kUnreachable},
+        {"KidNamingTheCatalog",
+         {catalog, "<< /Type /Pages /Kids [1 0 R 3 0 R] /Count 2 >>", "<< /Type /Page /Parent 2 0 R >>"},
+         page_error::kUnreachable},
         {"RootWithoutPages", {"<< /Type /Catalog /Outlines 7 0 R >>", "<< /Type /Pages /Kids [ ] /Count 0 >>"},
          page_error::kNoPages},
     };

@@ -75,15 +75,6 @@ TEST_F(OutputNamingTest, DialogModeAsksEveryTimeAndCopiesToTheChosenName) {
               (std::vector<std::string>(2, "別名で保存|PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||")));
 }
 
-TEST_F(OutputNamingTest, FailedCopyKeepsTheDestinationForTheMessage) {
-    prompts.saveAnswers = {dir.File("missing/out.pdf")};
-    OutputNaming naming(OutputMode::SaveAsDialog, prompts);
-    EXPECT_EQ(naming.DetermineOutput(source), "");
-    EXPECT_EQ(naming.Error(), kOutputCopyFailed);
-    EXPECT_EQ(naming.AttemptedPath(), dir.File("missing/out.pdf"));
-    EXPECT_FALSE(naming.MadeCopy());
-}
-
 TEST_F(OutputNamingTest, ChoosingTheSourceItselfIsAFailedCopyNotALoss) {
     prompts.saveAnswers = {source};
     OutputNaming naming(OutputMode::SaveAsDialog, prompts);

@@ -88,8 +88,6 @@ protected:
     RecordingPrompts prompts;
 };
 
-std::vector<std::string> TenPages() { return std::vector<std::string>(10, "/MediaBox [0 0 595 842] /Resources << >>"); }
-
 TEST_F(PassRunTest, ContentIsCloseOfTheSaveStateThenFooterNumberAndLine) {
     stamp.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
     stamp.Slots[kFooterCenter].StylePageType = PageNumberFormat::DashedOfTotal;
@@ -132,22 +130,6 @@ TEST_F(PassRunTest, NoStampWantedStillRewritesEveryPageWithAnEmptyStamp) {
               std::string::npos)
         << update;
     EXPECT_EQ(StreamOf(s.output, save), "q\r\n");
-}
-
-TEST_F(PassRunTest, OddPositionsOfPagesFourToNineAreFourSixEight) {
-    stamp.IsAllPage = false;
-    stamp.StartPage = 4;
-    stamp.EndPage = 9;
-    stamp.OddFlag = {false, true};
-    const Stamped s = Stamp(Source(FlatPdf(TenPages())));
-    ASSERT_TRUE(s.ok);
-    std::vector<int32_t> pageObjects;
-    for (const WriteTable::Entry& e : s.writes)
-        if (e.kind == ObjectKind::Page) pageObjects.push_back(e.number);
-    // Page n of the flat file is object n + 2.
-    EXPECT_EQ(pageObjects, (std::vector<int32_t>{6, 8, 10}));
-    ASSERT_EQ(s.pages.size(), 6u);
-    EXPECT_EQ(s.pages[0].ordinal, 4);
 }
 
 TEST_F(PassRunTest, TwoSlotsWithTheSameJapaneseFontGetTwoFontsAndTwoNames) {
@@ -256,14 +238,6 @@ TEST_F(PassRunTest, CommentsOfAPageDictionaryAreLeftOut) {
     EXPECT_EQ(s.output.substr(static_cast<size_t>(page->offset), expected.size()), expected);
     std::string report;
     EXPECT_TRUE(!test::ToolExists("qpdf") || test::QpdfCheckClean(path, &report)) << report;
-}
-
-TEST_F(PassRunTest, MarkerLineStartsTheUpdateWhenErasable) {
-    app.Undo = true;
-    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
-    ASSERT_TRUE(s.ok);
-    EXPECT_EQ(s.output.compare(0, s.source.size(), s.source), 0);
-    EXPECT_TRUE(s.output.substr(s.source.size()).starts_with("%Sigilry 1.08\r\n"));
 }
 
 // Resources that are no dictionary fail the pass with code 16 after the first

@@ -45,41 +45,11 @@ Update StartUpdate(const std::string& source) {
 
 const std::string kSaveStream = "41 0 obj\r\n<</Length 3>>\r\nstream\r\nq\r\n\nendstream\r\nendobj\r\n";
 
-TEST(UpdateWriterTest, PageObjectOfPageTwelve) {
-    Update u = StartUpdate(PageTwelvePdf("/Contents 5 0 R /MediaBox [0 0 612 792] /Resources 7 0 R"));
-    EXPECT_EQ(u.job->Pages().At(0).contentNumber, 40);
-    ASSERT_TRUE(u.job->WritePageObject(0));
-    EXPECT_EQ(u.Appended(), kSaveStream +
-                                "12 0 obj\r\n<</Contents [41 0 R 5 0 R 40 0 R]\r\n/Resources 7 0 R\r\n"
-                                "/Type /Page /Parent 3 0 R /MediaBox [ 0 0 612 792 ] >> \r\nendobj\r\n");
-}
-
-TEST(UpdateWriterTest, ExistingContentsForms) {
-    struct Row {
-        const char* name;
-        std::string keys;
-        std::string contents;
-    };
-    const std::vector<Row> rows = {
-        {"DirectArray", "/Contents [5 0 R 6 0 R]", "[41 0 R 5 0 R 6 0 R 40 0 R]"},
-        {"IndirectArray", "/Contents 8 0 R", "[41 0 R 5 0 R 6 0 R 40 0 R]"},
-        {"SingleStream", "/Contents 6 0 R", "[41 0 R 6 0 R 40 0 R]"},
-        {"NoContents", "", "[41 0 R 40 0 R]"},
-    };
-    for (const Row& row : rows) {
-        Update u = StartUpdate(PageTwelvePdf(row.keys + " /Resources 7 0 R"));
-        ASSERT_TRUE(u.job->WritePageObject(0)) << row.name;
-        EXPECT_EQ(u.Appended(), kSaveStream + "12 0 obj\r\n<</Contents " + row.contents +
-                                    "\r\n/Resources 7 0 R\r\n/Type /Page /Parent 3 0 R >> \r\nendobj\r\n")
-            << row.name;
-        EXPECT_EQ(u.job->ErrorCode(), 0) << row.name;
-    }
-}
-
-// A comment would swallow the rest of the line the copy joins the tokens on:
-// the page object is written without them. Literal strings are copied whole,
-// "%" and escaped parentheses included.
-TEST(UpdateWriterTest, PageObjectWithComments) {
+// The page object names the save-state stream, the old contents and the new
+// stream. A comment would swallow the rest of the line the copy joins the
+// tokens on: the page object is written without them. Literal strings are
+// copied whole, "%" and escaped parentheses included.
+TEST(UpdateWriterTest, PageObjectCopies) {
     struct Row {
         const char* name;
         std::string keys;
@@ -88,6 +58,12 @@ TEST(UpdateWriterTest, PageObjectWithComments) {
         std::string contentsArray = "[5 0 R 6 0 R]";
     };
     const std::vector<Row> rows = {
+        {"MediaBox", "/Contents 5 0 R /MediaBox [0 0 612 792] /Resources 7 0 R", "[41 0 R 5 0 R 40 0 R]",
+         "/MediaBox [ 0 0 612 792 ] >> "},
+        {"DirectArray", "/Contents [5 0 R 6 0 R] /Resources 7 0 R", "[41 0 R 5 0 R 6 0 R 40 0 R]", ">> "},
+        {"IndirectArray", "/Contents 8 0 R /Resources 7 0 R", "[41 0 R 5 0 R 6 0 R 40 0 R]", ">> "},
+        {"SingleStream", "/Contents 6 0 R /Resources 7 0 R", "[41 0 R 6 0 R 40 0 R]", ">> "},
+        {"NoContents", "/Resources 7 0 R", "[41 0 R 40 0 R]", ">> "},
         {"PageNumberComment", "% 1\n/MediaBox [0 0 612 792] /Contents 5 0 R /Resources 7 0 R",
          "[41 0 R 5 0 R 40 0 R]", "/MediaBox [ 0 0 612 792 ] >> "},
         {"CommentsAfterValues", "/Rotate 90 % quarter turn\r\n/Contents 5 0 R %\n/Resources 7 0 R %last",
@@ -106,6 +82,7 @@ TEST(UpdateWriterTest, PageObjectWithComments) {
     };
     for (const Row& row : rows) {
         Update u = StartUpdate(PageTwelvePdf(row.keys, "", row.contentsArray));
+        EXPECT_EQ(u.job->Pages().At(0).contentNumber, 40) << row.name;
         ASSERT_TRUE(u.job->WritePageObject(0)) << row.name;
         EXPECT_EQ(u.Appended(), kSaveStream + "12 0 obj\r\n<</Contents " + row.contents +
                                     "\r\n/Resources 7 0 R\r\n/Type /Page /Parent 3 0 R " + row.rest + "\r\nendobj\r\n")
