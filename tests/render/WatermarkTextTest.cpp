@@ -52,23 +52,6 @@ TEST(TextWatermarkTest, TheWordGroupChoosesTheStyle) {
     EXPECT_EQ(circled->Text(), "\x94\xE9");  // only the character 秘
 }
 
-TEST(TextWatermarkTest, SettingsReachTheElement) {
-    StampSettings settings = WatermarkSettings(kDraft, "Helvetica", StampPosition::BottomLeft, false);
-    settings.WaterMarkColor = 0x0000FF;
-    settings.WaterMarkDensity = 55;
-    settings.WawterMarkDiagonal = true;
-    const auto element = MakeTextWatermark(settings, A4(90));
-    ASSERT_NE(element, nullptr);
-    EXPECT_EQ(element->Text(), "DRAFT");
-    EXPECT_EQ(element->Color(), 0x0000FF);
-    EXPECT_EQ(element->Density(), 55);
-    EXPECT_EQ(element->Position(), 6);
-    EXPECT_FALSE(element->FollowMargins());
-    EXPECT_TRUE(element->Diagonal());
-    EXPECT_EQ(element->Page().rotation, 90);
-    EXPECT_EQ(element->Font()->BaseFontName(), "Helvetica");
-}
-
 TEST(TextWatermarkTest, ALatinPresetInAJapaneseFontIsDrawnInFullWidthLetters) {
     const auto element =
         MakeTextWatermark(WatermarkSettings(kDraft, "KozMinPro-Regular", StampPosition::Center, false), A4());
@@ -157,14 +140,16 @@ TEST(TextWatermarkTest, DiagonalAppliesOnlyAtTheCentre) {
 }
 
 TEST(TextWatermarkTest, BuildWritesGraphicsStateFontAndFormInThatOrder) {
-    auto element =
-        MakeTextWatermark(WatermarkSettings(kShagaihi, "HeiseiKakuGo-W5", StampPosition::Center, true), A4());
+    StampSettings settings = WatermarkSettings(kShagaihi, "HeiseiKakuGo-W5", StampPosition::Center, true);
+    settings.WaterMarkDensity = 55;
+    auto element = MakeTextWatermark(settings, A4());
     MemoryObjectWriter writer(100);
     EXPECT_EQ(element->Build(writer), 1);
     ASSERT_EQ(writer.entries().size(), 5u);
     EXPECT_EQ(element->GraphicsStateRef().number, 100);
     EXPECT_EQ(element->Font()->ObjectNumber(), 103);
     EXPECT_EQ(element->FormRef().number, 104);
+    EXPECT_NE(writer.bytes().find("/ca 0.55\r\n"), std::string::npos) << writer.bytes().substr(0, 200);
     // The bounding box doubles the form's size.
     EXPECT_NE(writer.bytes().find("/BBox [-100 -100 1076.61 "), std::string::npos);
 }
