@@ -50,23 +50,20 @@ TEST(ObjectOffsetTableTest, MoreThanFortyThousandObjects) {
     EXPECT_EQ(table.Find(kObjects + 1, 0), -1);
 }
 
-TEST(ObjectOffsetTableTest, FullBucketSpillsIntoOverflowColumn) {
-    ObjectOffsetTable table;
-    for (int32_t k = 0; k < 7; ++k) ASSERT_EQ(table.Insert(5 + k * 10000, 0, 100 + k), Result::Inserted);
-    EXPECT_EQ(table.OverflowCount(), 3);
-    for (int32_t k = 0; k < 7; ++k) EXPECT_EQ(table.Find(5 + k * 10000, 0), 100 + k);
-    EXPECT_EQ(table.Find(5 + 7 * 10000, 0), -1);
-    EXPECT_EQ(table.OverflowRows(), 10);
-}
-
-TEST(ObjectOffsetTableTest, OverflowGridGrowsByTenRows) {
+TEST(ObjectOffsetTableTest, FullBucketSpillsIntoAnOverflowGridGrowingByTenRows) {
     ObjectOffsetTable table;
     // Bucket 7 takes 4; the other 151 go into overflow column 7: 16 blocks of 10 rows.
     constexpr int32_t kSameBucket = 155;
-    for (int32_t k = 0; k < kSameBucket; ++k) ASSERT_EQ(table.Insert(7 + k * 10000, 2, k), Result::Inserted);
+    for (int32_t k = 0; k < kSameBucket; ++k) {
+        ASSERT_EQ(table.Insert(7 + k * 10000, 2, k), Result::Inserted);
+        if (k == 6) {
+            EXPECT_EQ(table.OverflowRows(), 10);  // three spilled: the first block
+        }
+    }
     EXPECT_EQ(table.OverflowCount(), kSameBucket - 4);
     EXPECT_EQ(table.OverflowRows(), 160);
     for (int32_t k = 0; k < kSameBucket; ++k) EXPECT_EQ(table.Find(7 + k * 10000, 2), k);
+    EXPECT_EQ(table.Find(7 + kSameBucket * 10000, 2), -1);
     // Another column is unaffected by the growth.
     ASSERT_EQ(table.Insert(3, 0, 42), Result::Inserted);
     EXPECT_EQ(table.Find(3, 0), 42);

@@ -286,11 +286,10 @@ inline std::string Describe(const PixelBox& box) {
 
 // Expects the two boxes' edges to agree within `slack` pixels each.
 inline void ExpectBoxNear(const PixelBox& actual, const PixelBox& expected, int slack) {
-    EXPECT_NEAR(actual.left, expected.left, slack) << Describe(actual) << " against " << Describe(expected);
-    EXPECT_NEAR(actual.top, expected.top, slack) << Describe(actual) << " against " << Describe(expected);
-    EXPECT_NEAR(actual.right, expected.right, slack) << Describe(actual) << " against " << Describe(expected);
-    EXPECT_NEAR(actual.bottom, expected.bottom, slack)
-        << Describe(actual) << " against " << Describe(expected);
+    const auto near = [slack](int a, int b) { return std::abs(a - b) <= slack; };
+    EXPECT_TRUE(near(actual.left, expected.left) && near(actual.top, expected.top) &&
+                near(actual.right, expected.right) && near(actual.bottom, expected.bottom))
+        << Describe(actual) << " against " << Describe(expected) << ", slack " << slack;
 }
 
 }  // namespace sgry::test

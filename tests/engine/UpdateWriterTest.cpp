@@ -13,9 +13,9 @@ namespace {
 using test::TestPdf;
 using Category = ResourceRequest::Category;
 
-// Catalog 1, pages node 3 with the one page 12, stream 5, resources 7; /Size 40.
-std::string PageTwelvePdf(const std::string& pageKeys, const std::string& extraObjects = "",
-                          const std::string& contentsArray = "[5 0 R 6 0 R]") {
+// Catalog 1, pages node 3 with the one page 12, streams 5 and 6, resources 7,
+// array 8; /Size 40.
+TestPdf PageTwelve(const std::string& pageKeys, const std::string& contentsArray = "[5 0 R 6 0 R]") {
     TestPdf pdf;
     pdf.Object(1, "<< /Type /Catalog /Pages 3 0 R >>");
     pdf.Object(3, "<< /Type /Pages /Kids [ 12 0 R ] /Count 1 >>");
@@ -24,9 +24,11 @@ std::string PageTwelvePdf(const std::string& pageKeys, const std::string& extraO
     pdf.Object(7, "<< /ProcSet [/PDF] >>");
     pdf.Object(8, contentsArray);
     pdf.Object(12, "<< /Type /Page /Parent 3 0 R " + pageKeys + " >>");
-    if (!extraObjects.empty()) pdf.Raw(extraObjects);
     pdf.EndSection(40, "/Root 1 0 R");
-    return pdf.Bytes();
+    return pdf;
+}
+std::string PageTwelvePdf(const std::string& pageKeys, const std::string& contentsArray = "[5 0 R 6 0 R]") {
+    return PageTwelve(pageKeys, contentsArray).Bytes();
 }
 
 struct Update {
@@ -81,7 +83,7 @@ TEST(UpdateWriterTest, PageObjectCopies) {
          "[41 0 R 40 0 R]", "/Title (50% \\) off >> (x)) /Rotate 90 >> "},
     };
     for (const Row& row : rows) {
-        Update u = StartUpdate(PageTwelvePdf(row.keys, "", row.contentsArray));
+        Update u = StartUpdate(PageTwelvePdf(row.keys, row.contentsArray));
         EXPECT_EQ(u.job->Pages().At(0).contentNumber, 40) << row.name;
         ASSERT_TRUE(u.job->WritePageObject(0)) << row.name;
         EXPECT_EQ(u.Appended(), kSaveStream + "12 0 obj\r\n<</Contents " + row.contents +
@@ -109,20 +111,10 @@ TEST(UpdateWriterTest, InlineResourcesBecomeAnObject) {
 }
 
 TEST(UpdateWriterTest, ResourceNamesAndReferencedCategories) {
-    const std::string extra = "15 0 obj\n<< /Im1 16 0 R >>\nendobj\n";
-    std::string source = PageTwelvePdf("/Resources 14 0 R", extra);
-    // Object 14 must be listed too: append a section for it.
-    const size_t at14 = source.size();
-    source += "14 0 obj\n<< /Font << /UK0 9 0 R >> /XObject 15 0 R >>\nendobj\n";
-    const size_t at15 = source.find("15 0 obj");
-    const size_t xref = source.size();
-    const long prev = std::stol(source.substr(source.rfind("startxref\n") + 10));
-    char entries[64];
-    std::snprintf(entries, sizeof entries, "%010zu 00000 n \n%010zu 00000 n \n", at14, at15);
-    source += std::string("xref\n14 2\n") + entries + "trailer\n<< /Size 40 /Prev " + std::to_string(prev) +
-              " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-
-    Update u = StartUpdate(source);
+    // The resources come in a second section, their /XObject dictionary indirect.
+    TestPdf pdf = PageTwelve("/Resources 14 0 R");
+    pdf.Object(14, "<< /Font << /UK0 9 0 R >> /XObject 15 0 R >>").Object(15, "<< /Im1 16 0 R >>").EndSection(40);
+    Update u = StartUpdate(pdf.Bytes());
     ASSERT_TRUE(u.job->WritePageObject(0));
     std::vector<std::string> names;
     ASSERT_TRUE(u.job->WritePageResources(

@@ -85,12 +85,7 @@ public:
             int count = 0;
             while (end != entries_.end() && end->first == it->first + count) ++end, ++count;
             index += std::to_string(it->first) + " " + std::to_string(count) + " ";
-            for (; it != end; ++it) {
-                data += static_cast<char>(it->second.type);
-                for (int shift = 24; shift >= 0; shift -= 8) data += static_cast<char>((it->second.field2 >> shift) & 0xFF);
-                data += static_cast<char>((it->second.field3 >> 8) & 0xFF);
-                data += static_cast<char>(it->second.field3 & 0xFF);
-            }
+            for (; it != end; ++it) data += RowBytes(it->second);
         }
         std::string filter;
         if (rows == Rows::Flate) {
@@ -137,10 +132,7 @@ public:
         for (const auto& [n, entry] : entries_) {
             if (entry.type != 2) continue;
             index += std::to_string(n) + " 1 ";
-            data += '\x02';
-            for (int shift = 24; shift >= 0; shift -= 8) data += static_cast<char>((entry.field2 >> shift) & 0xFF);
-            data += static_cast<char>((entry.field3 >> 8) & 0xFF);
-            data += static_cast<char>(entry.field3 & 0xFF);
+            data += RowBytes(entry);
         }
         data = Deflate(data);
         bytes_ += std::to_string(number) + " 0 obj\n<< /Type /XRef /Size " + std::to_string(size) +
@@ -163,6 +155,12 @@ private:
         uint64_t field2;
         uint64_t field3;
     };
+    // One row of the /W [1 4 2] layout.
+    static std::string RowBytes(const Entry& entry) {
+        std::string row(1, static_cast<char>(entry.type));
+        for (int shift = 24; shift >= 0; shift -= 8) row += static_cast<char>((entry.field2 >> shift) & 0xFF);
+        return row + static_cast<char>((entry.field3 >> 8) & 0xFF) + static_cast<char>(entry.field3 & 0xFF);
+    }
     void Finish(uint64_t offset) {
         bytes_ += "startxref\n" + std::to_string(offset) + "\n%%EOF\n";
         prev_ = static_cast<long>(offset);
