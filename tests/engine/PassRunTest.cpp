@@ -9,6 +9,7 @@
 #include "engine/JobRunner.h"
 #include "engine/OutputNaming.h"
 #include "tests/engine/TestPdf.h"
+#include "tests/image/ImageFixtures.h"
 #include "tests/support/RecordingPrompts.h"
 #include "tests/support/SamplePdfs.h"
 #include "tests/support/ScratchDir.h"
@@ -163,16 +164,11 @@ TEST_F(PassRunTest, SharedObjectsComeInTheFixedOrderBeforeThePages) {
     stamp.bWmNeed = true;
     stamp.QRIsValid = true;
     stamp.QRString = "Sigilry";
-    // A 2 x 1 bitmap of 24 bits, rows padded to 8 bytes.
-    std::string bmp = "BM";
-    const auto le = [&](uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) bmp += static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    le(62, 4), le(0, 4), le(54, 4), le(40, 4), le(2, 4), le(1, 4), le(1, 2), le(24, 2), le(0, 4), le(8, 4);
-    le(2835, 4), le(2835, 4), le(0, 4), le(0, 4);
-    bmp += std::string("\x00\x00\xFF\xFF\x00\x00\x00\x00", 8);
+    test::BmpLayout bmp;
+    bmp.width = 2;
+    bmp.pixels = {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00};
     stamp.ImageFileName = dir.File("logo.bmp");
-    ScratchDir::Write(stamp.ImageFileName, bmp);
+    ScratchDir::Write(stamp.ImageFileName, test::MakeBmp(bmp));
 
     const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
     ASSERT_TRUE(s.ok) << (prompts.messages.empty() ? "" : prompts.messages[0].text);

@@ -179,8 +179,8 @@ struct Raster {
     }
 };
 
-// Reads a binary PPM (P6) or PGM (P5) with 255 as its maximum; an empty raster on any other input.
-inline Raster ReadPnm(const std::string& path) {
+// Reads a binary PPM (P6) with 255 as its maximum; an empty raster on any other input.
+inline Raster ReadPpm(const std::string& path) {
     const std::string bytes = ScratchDir::Read(path);
     Raster r;
     std::size_t at = 0;
@@ -190,22 +190,17 @@ inline Raster ReadPnm(const std::string& path) {
         while (at < bytes.size() && !std::isspace(static_cast<unsigned char>(bytes[at]))) ++at;
         return bytes.substr(start, at - start);
     };
-    const std::string magic = field();
-    if (magic != "P6" && magic != "P5") return r;
+    if (field() != "P6") return r;
     const int width = std::atoi(field().c_str());
     const int height = std::atoi(field().c_str());
     if (field() != "255" || width <= 0 || height <= 0) return r;
     ++at;  // the one white-space byte before the samples
-    const int channels = magic == "P6" ? 3 : 1;
-    const std::size_t samples = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    if (bytes.size() < at + samples * static_cast<std::size_t>(channels)) return r;
+    const std::size_t samples = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+    if (bytes.size() < at + samples) return r;
     r.width = width;
     r.height = height;
-    r.rgb.resize(samples * 3);
-    for (std::size_t i = 0; i < samples; ++i)
-        for (std::size_t c = 0; c < 3; ++c)
-            r.rgb[i * 3 + c] = static_cast<uint8_t>(
-                bytes[at + i * static_cast<std::size_t>(channels) + (channels == 3 ? c : 0)]);
+    r.rgb.assign(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(at + samples));
     return r;
 }
 
@@ -228,7 +223,7 @@ inline std::string RenderPageFile(const ScratchDir& dir, const std::string& pdf,
 inline Raster RenderPage(const ScratchDir& dir, const std::string& pdf, int page, int dpi,
                          const PixelBox& crop = {}) {
     const std::string file = RenderPageFile(dir, pdf, page, dpi, crop);
-    return file.empty() ? Raster{} : ReadPnm(file);
+    return file.empty() ? Raster{} : ReadPpm(file);
 }
 
 // Largest difference of any channel between the two pixels.

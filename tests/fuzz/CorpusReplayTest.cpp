@@ -6,12 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fuzz/FuzzTargets.h"
+#include "tests/support/ScratchDir.h"
 
 namespace sgry {
 namespace {
@@ -38,11 +37,6 @@ std::vector<fs::path> InputsOf(const std::string& target, const char* kind) {
     return files;
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class CorpusReplayTest : public ::testing::TestWithParam<TargetRow> {
 protected:
     // The replay checks every invariant, the re-read of an updated file included.
@@ -57,7 +51,7 @@ TEST_P(CorpusReplayTest, EverySeedAndFindingPasses) {
     for (const fs::path& p : InputsOf(row.name, "regressions")) inputs.push_back(p);
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.string());
-        const std::string bytes = ReadBytes(input);
+        const std::string bytes = test::ScratchDir::Read(input.string());
         // A broken invariant aborts the process, which fails the test.
         EXPECT_EQ(row.body(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0);
     }
