@@ -45,7 +45,9 @@ protected:
     RecordingPrompts prompts;
 };
 
-TEST_P(PassEndToEndTest, PrefixModeStampsEveryPageOfTwelve) {
+// A prefixed copy of twelve pages, then an update of that copy in place,
+// then a prefixed copy of the copy ("__a.pdf").
+TEST_P(PassEndToEndTest, PrefixThenOverwriteThenPrefixAgain) {
     const std::string source = Source(12);
     if (source.empty()) GTEST_SKIP() << GetParam() << " missing";
     const std::string before = ScratchDir::Read(source);
@@ -63,25 +65,21 @@ TEST_P(PassEndToEndTest, PrefixModeStampsEveryPageOfTwelve) {
         EXPECT_NE(text.find("日本語の見出し"), std::string::npos) << text;
     }
     ASSERT_EQ(prompts.messages.size(), 0u);
-}
 
-TEST_P(PassEndToEndTest, OverwriteModeGrowsTheSourceAndAPrefixedSourceGetsTwoUnderscores) {
     app.Output = OutputMode::Overwrite;
-    const std::string source = Source(3, "_a.pdf");
-    if (source.empty()) GTEST_SKIP() << GetParam() << " missing";
-    const std::string before = ScratchDir::Read(source);
-    ASSERT_TRUE(Stamp(source));
-    const std::string after = ScratchDir::Read(source);
-    EXPECT_GT(after.size(), before.size());
-    EXPECT_EQ(after.substr(0, before.size()), before);
-    EXPECT_TRUE(test::QpdfCheckClean(source));
-    EXPECT_NE(test::PageText(source, 3).find("-3/3-"), std::string::npos);
+    const std::string copy = ScratchDir::Read(output);
+    ASSERT_TRUE(Stamp(output));
+    const std::string grown = ScratchDir::Read(output);
+    EXPECT_GT(grown.size(), copy.size());
+    EXPECT_EQ(grown.substr(0, copy.size()), copy);
+    EXPECT_TRUE(test::QpdfCheckClean(output));
+    EXPECT_NE(test::PageText(output, 12).find("-12/12-"), std::string::npos);
 
     app.Output = OutputMode::PrefixedCopy;
-    ASSERT_TRUE(Stamp(source));  // a second update on top of the first
+    ASSERT_TRUE(Stamp(output));
     const std::string twice = dir.File("__a.pdf");
     EXPECT_TRUE(test::QpdfCheckClean(twice));
-    EXPECT_EQ(ScratchDir::Read(twice).substr(0, after.size()), after);
+    EXPECT_EQ(ScratchDir::Read(twice).substr(0, grown.size()), grown);
 }
 
 TEST_P(PassEndToEndTest, StampsOnlyTheOddPositionsOfARange) {
