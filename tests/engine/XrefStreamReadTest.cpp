@@ -205,28 +205,26 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileCase{"IndexOfOddLength", "/Index [1 8 ] ", "/Index [1 8 5]", 4, 6}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(XrefStreamReadTest, LengthBeyondTheEndOfTheFileIsRefused) {
-    const std::string bytes = CompressedDocument().Bytes();
-    const size_t length = bytes.rfind("/Length ");
-    const size_t end = bytes.find(' ', length + 8);
-    std::string patched = bytes;
-    patched.replace(length + 8, end - length - 8, "99999999");
-    EXPECT_EQ(PdfJob::FromBytes(patched)->ErrorCode(), 4);
-}
-
-TEST(XrefStreamReadTest, DamagedCompressedRowsAreRefused) {
-    std::string bytes = CompressedDocument().Bytes();
-    const size_t data = bytes.find("stream\n", bytes.find("/Type /XRef")) + 7;
-    bytes[data + 3] ^= 0x55;
-    bytes[data + 4] ^= 0x55;
-    EXPECT_EQ(PdfJob::FromBytes(bytes)->ErrorCode(), 4);
-}
-
-TEST(XrefStreamReadTest, IndexCountBeyondTheDataReadsTheRowsThatAreThere) {
-    XrefStreamPdf pdf = CompressedDocument(XrefStreamPdf::Rows::Plain);
-    auto job = PdfJob::FromBytes(Patched(pdf.Bytes(), "[1 8 ]", "[1 99]"));
-    EXPECT_EQ(job->ErrorCode(), 0);
-    EXPECT_EQ(job->StoredPageCount(), 2);
+// A /Length beyond the end of the file, damaged compressed rows and an
+// /Index count beyond the rows there are (those read, 0).
+TEST(XrefStreamReadTest, DamagedStreamDataAndSizes) {
+    std::string longer = CompressedDocument().Bytes();
+    const size_t length = longer.rfind("/Length ") + 8;
+    longer.replace(length, longer.find(' ', length) - length, "99999999");
+    std::string damaged = CompressedDocument().Bytes();
+    const size_t data = damaged.find("stream\n", damaged.find("/Type /XRef")) + 7;
+    damaged[data + 3] ^= 0x55;
+    damaged[data + 4] ^= 0x55;
+    const std::string counted = Patched(CompressedDocument(XrefStreamPdf::Rows::Plain).Bytes(), "[1 8 ]", "[1 99]");
+    for (const auto& [name, bytes, code] : {std::tuple{"LengthBeyondTheFile", longer, 4},
+                                            std::tuple{"DamagedCompressedRows", damaged, 4},
+                                            std::tuple{"IndexCountBeyondTheData", counted, 0}}) {
+        auto job = PdfJob::FromBytes(bytes);
+        EXPECT_EQ(job->ErrorCode(), code) << name;
+        if (code == 0) {
+            EXPECT_EQ(job->StoredPageCount(), 2);
+        }
+    }
 }
 
 struct ObjStmCase {
