@@ -29,8 +29,8 @@ protected:
     // A source of `pages` pages by the parameter's program.
     std::string Source(int pages, const std::string& name = "a.pdf") {
         const std::string path = dir.File(name);
-        return std::string(GetParam()) == "ghostscript" ? test::GhostscriptPdf(path, pages)
-                                                        : test::CairoPdf(path, pages);
+        const std::vector<test::SourcePage> a4(static_cast<size_t>(pages));
+        return std::string(GetParam()) == "ghostscript" ? test::GhostscriptPages(path, a4) : test::CairoPages(path, a4);
     }
     bool Stamp(const std::string& path) {
         PdfJob job(path);

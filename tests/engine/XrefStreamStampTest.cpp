@@ -31,8 +31,9 @@ protected:
         for (const char* tool : {"qpdf", "pdftotext", "pdftoppm"})
             if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
         const std::string plain = dir.File("plain.pdf");
-        const bool made = std::string(GetParam().producer) == "cairo" ? !test::CairoPdf(plain, 3).empty()
-                                                                      : !test::GhostscriptPdf(plain, 3).empty();
+        const std::vector<test::SourcePage> a4(3);
+        const bool made = std::string(GetParam().producer) == "cairo" ? !test::CairoPages(plain, a4).empty()
+                                                                      : !test::GhostscriptPages(plain, a4).empty();
         if (!made) GTEST_SKIP() << GetParam().producer << " missing";
         source = dir.File("source.pdf");
         ASSERT_EQ(RunShell("qpdf " + std::string(GetParam().qpdfOptions) + " " + Quoted(plain) + " " + Quoted(source) +
