@@ -29,38 +29,30 @@ XrefStreamPdf CompressedDocument(XrefStreamPdf::Rows rows = XrefStreamPdf::Rows:
     return pdf;
 }
 
-struct RowsCase {
-    const char* name;
-    XrefStreamPdf::Rows rows;
-};
-
-class XrefStreamRowsTest : public ::testing::TestWithParam<RowsCase> {};
-
-TEST_P(XrefStreamRowsTest, PageCountAndPageWalkReachCompressedObjects) {
-    auto job = PdfJob::FromBytes(CompressedDocument(GetParam().rows).Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
-    EXPECT_TRUE(job->SourceXrefIsStream());
-    EXPECT_EQ(job->SourceSize(), 10);
-    EXPECT_EQ(job->StoredPageCount(), 2);
-    ASSERT_TRUE(job->BuildPageList({}));
-    ASSERT_EQ(job->Pages().Count(), 2);
-    const PageEntry& first = job->Pages().At(0);
-    EXPECT_EQ(first.objectNumber, 3);
-    EXPECT_EQ(first.resourcesNumber, 6);
-    EXPECT_EQ(first.width, 612);
-    EXPECT_EQ(first.height, 792);
-    const PageEntry& second = job->Pages().At(1);
-    EXPECT_EQ(second.objectNumber, 4);
-    EXPECT_EQ(second.resourcesInline, 1);
-    EXPECT_EQ(second.rotation, 90);
-    EXPECT_EQ(first.contentNumber, 10);  // numbering goes on from /Size
+// Plain rows, compressed rows and compressed rows with the PNG "Up" predictor.
+TEST(XrefStreamReadTest, PageCountAndPageWalkReachCompressedObjects) {
+    for (XrefStreamPdf::Rows rows :
+         {XrefStreamPdf::Rows::Plain, XrefStreamPdf::Rows::Flate, XrefStreamPdf::Rows::FlatePngUp}) {
+        SCOPED_TRACE(static_cast<int>(rows));
+        auto job = PdfJob::FromBytes(CompressedDocument(rows).Bytes());
+        ASSERT_EQ(job->ErrorCode(), 0);
+        EXPECT_TRUE(job->SourceXrefIsStream());
+        EXPECT_EQ(job->SourceSize(), 10);
+        EXPECT_EQ(job->StoredPageCount(), 2);
+        ASSERT_TRUE(job->BuildPageList({}));
+        ASSERT_EQ(job->Pages().Count(), 2);
+        const PageEntry& first = job->Pages().At(0);
+        EXPECT_EQ(first.objectNumber, 3);
+        EXPECT_EQ(first.resourcesNumber, 6);
+        EXPECT_EQ(first.width, 612);
+        EXPECT_EQ(first.height, 792);
+        const PageEntry& second = job->Pages().At(1);
+        EXPECT_EQ(second.objectNumber, 4);
+        EXPECT_EQ(second.resourcesInline, 1);
+        EXPECT_EQ(second.rotation, 90);
+        EXPECT_EQ(first.contentNumber, 10);  // numbering goes on from /Size
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, XrefStreamRowsTest,
-                         ::testing::Values(RowsCase{"Plain", XrefStreamPdf::Rows::Plain},
-                                           RowsCase{"Flate", XrefStreamPdf::Rows::Flate},
-                                           RowsCase{"FlatePngUp", XrefStreamPdf::Rows::FlatePngUp}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(XrefStreamReadTest, CompressedObjectReadsLikeAnObjectInTheFile) {
     auto job = PdfJob::FromBytes(CompressedDocument().Bytes());
@@ -227,30 +219,23 @@ TEST(XrefStreamReadTest, DamagedStreamDataAndSizes) {
     }
 }
 
-struct ObjStmCase {
-    const char* name;
-    long n;
-    long first;
-};
-
-class ObjectStreamHostileTest : public ::testing::TestWithParam<ObjStmCase> {};
-
 // An object stream whose /N or /First does not fit its data makes its
 // objects unreachable: the root lookup fails with error 9.
-TEST_P(ObjectStreamHostileTest, ObjectsOfABadObjectStreamAreNotFound) {
-    XrefStreamPdf pdf;
-    pdf.Compressed(1, "<< /Type /Catalog /Pages 2 0 R >>")
-        .Compressed(2, "<< /Type /Pages /Kids [] /Count 0 >>")
-        .ObjectStream(3, true, GetParam().n, GetParam().first)
-        .EndStreamSection(4, 5);
-    auto job = PdfJob::FromBytes(pdf.Bytes());
-    EXPECT_EQ(job->ErrorCode(), 9);
+TEST(XrefStreamReadTest, ObjectsOfABadObjectStreamAreNotFound) {
+    struct Row {
+        const char* name;
+        long n;
+        long first;
+    };
+    for (const Row& row : {Row{"HugeN", 100000000, -1}, Row{"FirstBeyondData", -1, 5000}, Row{"NegativeFirst", -1, 0}}) {
+        XrefStreamPdf pdf;
+        pdf.Compressed(1, "<< /Type /Catalog /Pages 2 0 R >>")
+            .Compressed(2, "<< /Type /Pages /Kids [] /Count 0 >>")
+            .ObjectStream(3, true, row.n, row.first)
+            .EndStreamSection(4, 5);
+        EXPECT_EQ(PdfJob::FromBytes(pdf.Bytes())->ErrorCode(), 9) << row.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ObjectStreamHostileTest,
-                         ::testing::Values(ObjStmCase{"HugeN", 100000000, -1}, ObjStmCase{"FirstBeyondData", -1, 5000},
-                                           ObjStmCase{"NegativeFirst", -1, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(XrefStreamReadTest, ObjectStreamInsideAnObjectStreamIsNotFollowed) {
     // Row 2 of the stream names object 3 as its object stream, but 3 is itself compressed.
