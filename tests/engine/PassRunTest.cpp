@@ -105,34 +105,6 @@ TEST_F(PassRunTest, ContentIsCloseOfTheSaveStateThenFooterNumberAndLine) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-// A page whose /Contents names an object the cross-reference data does not
-// list: every page is written, then the pass fails with code 9 and the
-// output is cut back to the source's bytes.
-TEST_F(PassRunTest, MissingContentsObjectFailsWithCodeNineAndCutsBack) {
-    const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Contents 9 0 R /Resources << >>"}));
-    const Stamped s = Stamp(path);
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error, job_error::kObjectNotFound);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "ファイル出力時にエラーが発生しました\r\n" + path + "\r\nエラーコード = 9");
-    EXPECT_EQ(s.output, s.source);
-    EXPECT_EQ(PdfJob(path).ErrorCode(), 0);
-}
-
-TEST_F(PassRunTest, NoStampWantedStillRewritesEveryPageWithAnEmptyStamp) {
-    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>",
-                                            "/MediaBox [0 0 595 842] /Resources << >>"})));
-    ASSERT_TRUE(s.ok);
-    for (const PageEntry& page : s.pages) EXPECT_EQ(StreamOf(s.output, page.contentNumber), "Q\r\n");
-    const std::string update = s.output.substr(s.source.size());
-    const int32_t save = s.pages.back().contentNumber + 1;
-    EXPECT_NE(update.find("3 0 obj\r\n<</Contents [" + std::to_string(save) + " 0 R " +
-                          std::to_string(s.pages[0].contentNumber) + " 0 R]"),
-              std::string::npos)
-        << update;
-    EXPECT_EQ(StreamOf(s.output, save), "q\r\n");
-}
-
 TEST_F(PassRunTest, TwoSlotsWithTheSameJapaneseFontGetTwoFontsAndTwoNames) {
     for (int slot : {kHeaderLeft, kHeaderRight}) {
         stamp.Slots[static_cast<size_t>(slot)].StyleType = HeaderFooterStyle::Text;
@@ -236,30 +208,38 @@ TEST_F(PassRunTest, CommentsOfAPageDictionaryAreLeftOut) {
     EXPECT_TRUE(!test::ToolExists("qpdf") || test::QpdfCheckClean(path, &report)) << report;
 }
 
-// Resources that are no dictionary fail the pass with code 16 after the first
-// page object was appended: the output goes back to the source's bytes, the
-// source itself stays untouched, and both still read.
+// Resources that are no dictionary (code 16), or a /Contents object the
+// cross-reference data do not list (code 9, found once every page is
+// written), fail the pass after the first page object was appended: the
+// output goes back to the source's bytes, the source itself stays untouched,
+// and both still read.
 TEST_F(PassRunTest, FailedPassCutsTheOutputBackInEveryMode) {
-    test::TestPdf pdf;
-    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    pdf.Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>");
-    pdf.Object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources 9 0 R >>");
-    pdf.Object(9, "[ /PDF ]");
-    pdf.EndSection(10);
-    for (OutputMode mode : {OutputMode::Overwrite, OutputMode::PrefixedCopy}) {
-        SCOPED_TRACE(static_cast<int>(mode));
-        app.Output = mode;
-        prompts.messages.clear();
-        const std::string path = Source(pdf.Bytes(), "bad.pdf");
-        const Stamped s = Stamp(path);
-        EXPECT_FALSE(s.ok);
-        EXPECT_EQ(s.error, job_error::kResourcesFailed);
-        const std::string output = mode == OutputMode::Overwrite ? path : dir.File("_bad.pdf");
-        ASSERT_EQ(prompts.messages.size(), 1u);
-        EXPECT_EQ(prompts.messages[0].text, "ファイル出力時にエラーが発生しました\r\n" + output + "\r\nエラーコード = 16");
-        EXPECT_EQ(ScratchDir::Read(path), pdf.Bytes());
-        EXPECT_EQ(ScratchDir::Read(output), pdf.Bytes());
-        EXPECT_EQ(PdfJob(output).ErrorCode(), 0);
+    const std::string resources = test::TestPdf()
+                                      .Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+                                      .Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>")
+                                      .Object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources 9 0 R >>")
+                                      .Object(9, "[ /PDF ]")
+                                      .EndSection(10)
+                                      .Bytes();
+    const std::string contents = FlatPdf({"/MediaBox [0 0 595 842] /Contents 9 0 R /Resources << >>"});
+    for (const auto& [bytes, code] : {std::pair{resources, job_error::kResourcesFailed},
+                                      std::pair{contents, job_error::kObjectNotFound}}) {
+        for (OutputMode mode : {OutputMode::Overwrite, OutputMode::PrefixedCopy}) {
+            SCOPED_TRACE(std::to_string(code) + " in mode " + std::to_string(static_cast<int>(mode)));
+            app.Output = mode;
+            prompts.messages.clear();
+            const std::string path = Source(bytes, "bad.pdf");
+            const Stamped s = Stamp(path);
+            EXPECT_FALSE(s.ok);
+            EXPECT_EQ(s.error, code);
+            const std::string output = mode == OutputMode::Overwrite ? path : dir.File("_bad.pdf");
+            ASSERT_EQ(prompts.messages.size(), 1u);
+            EXPECT_EQ(prompts.messages[0].text, "ファイル出力時にエラーが発生しました\r\n" + output +
+                                                    "\r\nエラーコード = " + std::to_string(code));
+            EXPECT_EQ(ScratchDir::Read(path), bytes);
+            EXPECT_EQ(ScratchDir::Read(output), bytes);
+            EXPECT_EQ(PdfJob(output).ErrorCode(), 0);
+        }
     }
 }
 
