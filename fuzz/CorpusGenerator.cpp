@@ -69,32 +69,32 @@ void ResourcesSeeds(CorpusWriter& out) {
 }
 
 void ImageSeeds(CorpusWriter& out) {
-    BmpSpec rgb;
+    BmpLayout rgb;
     rgb.width = 3;
     rgb.height = 2;
     rgb.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
     out.Put("bmp", "rgb24", MakeBmp(rgb));
-    BmpSpec indexed;
+    BmpLayout indexed;
     indexed.width = 5;
     indexed.height = 2;
     indexed.bitsPerPixel = 8;
     indexed.palette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}};
     indexed.pixels = {0, 1, 2, 1, 0, 2, 2, 1, 0, 0};
     out.Put("bmp", "indexed8", MakeBmp(indexed));
-    BmpSpec os2 = indexed;
+    BmpLayout os2 = indexed;
     os2.os2 = true;
     os2.topDown = false;
     out.Put("bmp", "os2", MakeBmp(os2));
-    BmpSpec topDown = rgb;
+    BmpLayout topDown = rgb;
     topDown.topDown = true;
     out.Put("bmp", "topdown", MakeBmp(topDown));
 
-    PngSpec png;
+    PngLayout png;
     png.width = 2;
     png.height = 2;
     png.rows = {std::string("\x10\x20\x30\x40\x50\x60", 6), std::string("\x70\x80\x90\xA0\xB0\xC0", 6)};
     out.Put("png", "rgb8", MakePng(png));
-    PngSpec palette;
+    PngLayout palette;
     palette.width = 4;
     palette.height = 1;
     palette.colourType = 3;
@@ -103,7 +103,7 @@ void ImageSeeds(CorpusWriter& out) {
     palette.trns = std::string("\x80", 1);
     palette.rows = {std::string("\x1B", 1)};
     out.Put("png", "palette2", MakePng(palette));
-    PngSpec alpha;
+    PngLayout alpha;
     alpha.width = 1;
     alpha.height = 2;
     alpha.colourType = 4;
