@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer on every library) and runs each for a few seconds
-# from its committed seed corpus. New inputs go to a scratch folder; a finding
+# from its committed seed corpus with a fixed seed, so that a finding repeats
+# on the next run. New inputs go to a scratch folder; a finding
 # stops the script with the target's output and the input libFuzzer saved.
 #   scripts/fuzz-smoke.sh [SECONDS_PER_TARGET]      (default 5)
 # A long run by hand:  build-fuzz/fuzz/fuzz_job -max_total_time=3600 fuzz/corpus/job
@@ -25,7 +26,7 @@ failed=0
 for target in "${targets[@]}"; do
   mkdir -p "$scratch/$target"
   log="$scratch/$target.log"
-  if "$build_dir/fuzz/fuzz_$target" -max_total_time="$seconds" -runs=2000000 -timeout=10 -rss_limit_mb=2048 \
+  if "$build_dir/fuzz/fuzz_$target" -seed=1 -max_total_time="$seconds" -runs=2000000 -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$scratch/$target-" "$scratch/$target" "fuzz/corpus/$target" \
       >"$log" 2>&1; then
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
