@@ -29,8 +29,8 @@ WantedStamps WantedStamps::From(const StampSettings& settings) {
     wanted.band = settings.bWmNeed;
     wanted.image = !settings.ImageFileName.empty();
     wanted.qr = settings.QRIsValid && !settings.QRString.empty();
-    for (std::size_t i = 0; i < wanted.slots.size(); ++i)
-        wanted.slots[i] = settings.Slots[i].StyleType != HeaderFooterStyle::None;
+    for (std::size_t i = 0; i < wanted.enabledSlots.size(); ++i)
+        wanted.enabledSlots[i] = settings.Slots[i].StyleType != HeaderFooterStyle::None;
     return wanted;
 }
 
@@ -160,7 +160,7 @@ void JobRunner::WriteSharedObjects() {
 // the same font.
 void JobRunner::WriteFonts() {
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
-        if (!wanted_.slots[i]) continue;
+        if (!wanted_.enabledSlots[i]) continue;
         fonts_[i] = MakeSlotFont(stamp_.Slots[i]);
         fonts_[i]->WriteObjects(job_);
     }

@@ -55,7 +55,7 @@ struct WantedStamps {
     bool band = false;                      // bWmNeed
     bool image = false;                     // ImageFileName is not empty
     bool qr = false;                        // QRIsValid and QRString not empty
-    std::array<bool, kSlotCount> slots{};   // StyleType 1, 2 or 3
+    std::array<bool, kSlotCount> enabledSlots{};   // StyleType 1, 2 or 3
 
     static WantedStamps From(const StampSettings& settings);
 };
