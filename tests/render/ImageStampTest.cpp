@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "support/TestPages.h"
+
 #include "render/ImageStamp.h"
 
 namespace sgry {
 namespace {
 
-PageEntry Page(int32_t width, int32_t height, int32_t rotation = 0) {
-    PageEntry page;
-    page.width = width;
-    page.height = height;
-    page.rotation = rotation;
-    return page;
-}
+using test::Page;
 
 std::string Fragment(const char* translate, const char* rotate, const char* scale) {
     return std::string("q\r\n/UK1 gs\r\n") + translate + rotate + scale + "/UK0 Do\r\nQ\r\n";

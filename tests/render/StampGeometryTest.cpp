@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/TestPages.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -9,13 +11,7 @@
 namespace sgry {
 namespace {
 
-PageEntry Page(int32_t width, int32_t height, int32_t rotation) {
-    PageEntry page;
-    page.width = width;
-    page.height = height;
-    page.rotation = rotation;
-    return page;
-}
+using test::Page;
 
 constexpr MarginsMm kTenMm{10.0f, 10.0f, 10.0f, 10.0f};
 constexpr float kSize105 = 10.5f;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/TestPages.h"
+
 #include <string>
 
 #include "render/WatermarkPlacement.h"
@@ -7,13 +9,7 @@
 namespace sgry {
 namespace {
 
-PageEntry Page(int32_t width, int32_t height, int32_t rotation = 0) {
-    PageEntry page;
-    page.width = width;
-    page.height = height;
-    page.rotation = rotation;
-    return page;
-}
+using test::Page;
 
 // The three placement lines: translation, rotation and scale.
 std::string Lines(const char* translation, const char* rotation, const char* scale) {
