@@ -43,27 +43,17 @@ private:
     std::string path_;
 };
 
-// The key as the file's section holds it when saved with every field: the
-// one list of keys is the settings file's own.
-bool SectionHasKey(const std::string& iniPath, const std::string& section, const std::string& key) {
-    IniFile ini(iniPath);
-    ini.SetSection(section);
-    constexpr std::string_view kAbsent = "\x01" "absent";
-    return ini.GetString(key, kAbsent) != kAbsent;
-}
-
 }  // namespace
 
+std::optional<SettingKey> FindSettingKey(const std::string& key) {
+    for (SettingKey& candidate : ListSettingKeys(StampSettings{}, AppSettings{}))
+        if (SameIniName(candidate.name, key)) return candidate;
+    return std::nullopt;
+}
+
 std::string SectionOfKey(const std::string& key) {
-    if (key.empty() || key.find_first_of("=[]\r\n") != std::string::npos) return std::string();
-    ScratchIni defaults;
-    if (!defaults.Ok()) return std::string();
-    const StampSettings stamp;
-    SaveSettings(defaults.Path(), stamp);
-    SaveSettings(defaults.Path(), AppSettings{});
-    if (SectionHasKey(defaults.Path(), stamp.Section, key)) return stamp.Section;
-    if (SectionHasKey(defaults.Path(), kAppSection, key)) return kAppSection;
-    return std::string();
+    const std::optional<SettingKey> found = FindSettingKey(key);
+    return found ? found->section : std::string();
 }
 
 bool ParseOverride(const std::string& argument, SettingOverride& out, std::string& reason) {
@@ -73,13 +63,18 @@ bool ParseOverride(const std::string& argument, SettingOverride& out, std::strin
         return false;
     }
     out.key = argument.substr(0, equals);
-    if (SectionOfKey(out.key).empty()) {
-        reason = "設定ファイルにないキーです: " + out.key;
+    const std::optional<SettingKey> key = FindSettingKey(out.key);
+    if (!key) {
+        reason = "設定ファイルにないキーです: " + out.key + " (キーの一覧は sigilry-cli --keys)";
         return false;
     }
     const std::optional<std::string> value = sjis::FromUtf8(argument.substr(equals + 1));
     if (!value) {
         reason = "値をシフトJISに変換できません: " + argument;
+        return false;
+    }
+    if (!key->Accepts(*value)) {
+        reason = "値が範囲外です: " + argument + " (" + key->name + " に使える値: " + key->AllowedText() + ")";
         return false;
     }
     out.value = *value;

@@ -2,9 +2,11 @@
 // The settings of one run without a window: read from a settings file (never
 // written back) with some keys replaced for this run only, each replacement
 // read exactly as the same value would be read from the file.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "settings/SettingKey.h"
 #include "settings/StampSettings.h"
 
 namespace sgry {
@@ -15,13 +17,18 @@ struct SettingOverride {
     std::string value;
 };
 
+// The key of the settings file named `key` (compared without regard to ASCII
+// case), described with the default settings; nullopt for any other key.
+std::optional<SettingKey> FindSettingKey(const std::string& key);
+
 // "OptionList1" or "App" for a key the settings file holds (compared without
 // regard to ASCII case), "" for any other key.
 std::string SectionOfKey(const std::string& key);
 
 // Splits "KEY=VALUE" whose value is UTF-8 into an override with the value in
-// CP932. False with a reason (UTF-8) for a missing "=", an unknown key or a
-// value CP932 cannot hold.
+// CP932. False with a reason (UTF-8) for a missing "=", an unknown key, a
+// value CP932 cannot hold or a value the key does not allow (the reason then
+// names the key and its allowed values).
 bool ParseOverride(const std::string& argument, SettingOverride& out, std::string& reason);
 
 // Loads both settings from iniPath (a missing file gives the defaults), with

@@ -39,6 +39,8 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             out.help = true;
         } else if (argument == "--version") {
             out.version = true;
+        } else if (argument == "--keys") {
+            out.keys = true;
         } else if (argument == "--yes" || argument == "-y") {
             out.yes = true;
         } else if (argument == "--quiet" || argument == "-q") {
@@ -64,6 +66,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
            "                   [--yes] [--quiet] [PDF...]\n"
+           "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
            "       sigilry-cli --erase PDF...\n"
            "\n"
            "Stamps every PDF given (and every path of the list files), in the order given,\n"
@@ -73,7 +76,10 @@ std::string HelpText() {
            "                     it is never written\n"
            "  --list FILE.lst    add the paths of a list file, one per line\n"
            "  --set KEY=VALUE    replace one key of section OptionList1 or App for this run;\n"
-           "                     VALUE is UTF-8 and is stored as Shift-JIS\n"
+           "                     VALUE is UTF-8 and is stored as Shift-JIS; a value the key\n"
+           "                     does not allow is a usage error\n"
+           "  --keys             list every key --set accepts, one a line, tab-separated:\n"
+           "                     section, key, value in effect, allowed values, default\n"
            "  --yes, -y          do not ask for confirmation (needed without a terminal)\n"
            "  --quiet, -q        show no progress\n"
            "  --help, -h         show this text\n"
@@ -85,7 +91,7 @@ std::string HelpText() {
            "an empty answer skips the file.\n"
            "\n"
            "--erase removes from each PDF the last stamp written in the erasable form\n"
-           "(Undo=1), when the file before it is a complete PDF; otherwise the file is\n"
+           "(Undo=True), when the file before it is a complete PDF; otherwise the file is\n"
            "left unchanged. Exit status: 0 every file was erased, 1 a file was refused.\n";
 }
 

@@ -2,6 +2,7 @@
 // The command line of sigilry-cli:
 //   sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...
 //               [--yes] [--quiet] [PDF...]
+//   sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys
 //   sigilry-cli --help | --version
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ struct FileArgument {
 struct CliArguments {
     bool help = false;
     bool version = false;
+    bool keys = false;  // list the settings keys instead of stamping
     bool yes = false;
     bool quiet = false;
     std::string settingsPath;  // "" = the desktop program's settings file

@@ -11,6 +11,7 @@
 #include "app/RunSettings.h"
 #include "cli/CliArguments.h"
 #include "cli/EraseCommand.h"
+#include "cli/KeysText.h"
 #include "cli/Terminal.h"
 #include "platform/Format.h"
 #include "settings/IniPath.h"
@@ -86,7 +87,7 @@ int Main(const std::vector<std::string>& arguments) {
         std::puts(cli::kVersionText);
         return kAllStamped;
     }
-    if (options.files.empty()) return UsageError(err, "PDFファイルが指定されていません");
+    if (options.files.empty() && !options.keys) return UsageError(err, "PDFファイルが指定されていません");
 
     std::string iniPath = options.settingsPath.empty() ? IniPath() : options.settingsPath;
     std::error_code error;
@@ -95,6 +96,10 @@ int Main(const std::vector<std::string>& arguments) {
     StampSettings stamp;
     AppSettings app;
     if (!LoadRunSettings(iniPath, options.overrides, stamp, app, reason)) return UsageError(err, reason);
+    if (options.keys) {
+        std::fputs(cli::KeysText(stamp, app).c_str(), stdout);
+        return kAllStamped;
+    }
     // A combination the settings sheet never lets through would draw garbage.
     const std::string changes = ApplyAutoFontChanges(stamp);
     if (!changes.empty()) err.WriteLine(cli::TerminalLineBreaks(changes));

@@ -49,35 +49,12 @@ std::vector<Line> SplitLines(std::string_view bytes) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Equal without regard to ASCII case. The second byte of a two-byte CP932
-// character can fall in 'a'-'z' and is compared as it stands.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (sjis::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-            ++i;
-        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Name of a section header line "[name]", or nothing for any other line.
 std::optional<std::string_view> SectionName(std::string_view text) {
-    text = Trim(text);
+    text = TrimIniBlanks(text);
     if (text.empty() || text.front() != '[') return std::nullopt;
     text.remove_prefix(1);
-    return Trim(text.substr(0, text.find(']')));
+    return TrimIniBlanks(text.substr(0, text.find(']')));
 }
 
 struct Entry {
@@ -88,7 +65,7 @@ struct Entry {
 std::optional<Entry> ParseEntry(std::string_view text) {
     const size_t equals = text.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
-    return Entry{Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+    return Entry{TrimIniBlanks(text.substr(0, equals)), TrimIniBlanks(text.substr(equals + 1))};
 }
 
 // Where a key stands in the file, or where it would go.
@@ -105,14 +82,14 @@ KeyLocation Locate(std::string_view bytes, const std::vector<Line>& lines, std::
         const std::string_view text = bytes.substr(lines[i].begin, lines[i].end - lines[i].begin);
         if (const auto name = SectionName(text)) {
             if (inSection) break;  // only the first section of that name counts
-            inSection = SameName(*name, section);
+            inSection = SameIniName(*name, section);
             if (inSection) where.sectionLastLine = i;
             continue;
         }
         if (!inSection) continue;
-        if (!Trim(text).empty()) where.sectionLastLine = i;
+        if (!TrimIniBlanks(text).empty()) where.sectionLastLine = i;
         const auto entry = ParseEntry(text);
-        if (entry && !where.keyLine && SameName(entry->key, key)) where.keyLine = i;
+        if (entry && !where.keyLine && SameIniName(entry->key, key)) where.keyLine = i;
     }
     return where;
 }
@@ -175,10 +152,37 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+std::string_view TrimIniBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+namespace {
+
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+// Equal without regard to ASCII case. The second byte of a two-byte CP932
+// character can fall in 'a'-'z' and is compared as it stands.
+bool SameIniName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (sjis::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 bool IniFile::PutString(std::string_view key, std::string_view value) const {
-    key = Trim(key);
+    key = TrimIniBlanks(key);
     if (key.empty()) return false;
     const std::optional<std::string> old = ReadFile(path_);
     const std::string bytes = WithValue(old.value_or(std::string()), section_, key, value);
@@ -200,7 +204,7 @@ std::string IniFile::GetString(std::string_view key, std::string_view defaultVal
     const std::optional<std::string> bytes = ReadFile(path_);
     if (!bytes) return std::string(defaultValue);
     const std::vector<Line> lines = SplitLines(*bytes);
-    const KeyLocation where = Locate(*bytes, lines, section_, Trim(key));
+    const KeyLocation where = Locate(*bytes, lines, section_, TrimIniBlanks(key));
     if (!where.keyLine) return std::string(defaultValue);
     const Line& line = lines[*where.keyLine];
     return std::string(ParseEntry(std::string_view(*bytes).substr(line.begin, line.end - line.begin))->value);
@@ -224,7 +228,7 @@ int32_t IniFile::GetIntClamped(std::string_view key, int32_t minimum, int32_t ma
 }
 
 int32_t LeadingInt32(std::string_view text) {
-    text = Trim(text);
+    text = TrimIniBlanks(text);
     bool negative = false;
     const char* p = SkipSign(text.data(), text.data() + text.size(), negative);
     const char* end = text.data() + text.size();
@@ -241,7 +245,7 @@ int32_t LeadingInt32(std::string_view text) {
 }
 
 float LeadingFloat(std::string_view text) {
-    text = Trim(text);
+    text = TrimIniBlanks(text);
     bool negative = false;
     const char* end = text.data() + text.size();
     const char* p = SkipSign(text.data(), end, negative);

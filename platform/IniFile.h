@@ -60,6 +60,12 @@ private:
     std::string path_;
 };
 
+// A value or name without the blanks (space, tab) at its ends, as the file is read.
+std::string_view TrimIniBlanks(std::string_view text);
+// True when two section or key names match as the file matches them: ASCII
+// letters without regard to case, two-byte CP932 characters byte for byte.
+bool SameIniName(std::string_view a, std::string_view b);
+
 // The conversions of the number forms, on their own for callers and tests.
 int32_t LeadingInt32(std::string_view text);
 float LeadingFloat(std::string_view text);

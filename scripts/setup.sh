@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Installs what Sigilry needs on Debian when it is missing, then configures and
 # builds. Safe to run again: it installs nothing that is already there.
-#   scripts/setup.sh [--sanitize] [--build-dir DIR]
+#   scripts/setup.sh [--sanitize] [--build-dir DIR] [--packages-only]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=build
 sanitize=OFF
 gui=ON
+packages_only=no
 while [ $# -gt 0 ]; do
   case "$1" in
     --sanitize) sanitize=ON; gui=OFF; build_dir=build-asan ;;  # Qt's own allocations are not ours to check
     --build-dir) build_dir="$2"; shift ;;
+    --packages-only) packages_only=yes ;;
     *) echo "setup.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -25,6 +27,7 @@ packages=(
   qpdf poppler-utils ghostscript zbar-tools imagemagick
   python3 python3-cairo
   fonts-noto-cjk xvfb xauth locales
+  debhelper dpkg-dev fakeroot lintian appstream man-db bash-completion git
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -47,6 +50,8 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
     $sudo_cmd locale-gen >/dev/null || true
   fi
 fi
+
+[ "$packages_only" = yes ] && exit 0
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON

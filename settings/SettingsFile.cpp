@@ -1,9 +1,13 @@
 #include "settings/SettingsFile.h"
 
+#include <limits>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "platform/Format.h"
 #include "platform/IniFile.h"
+#include "settings/SettingKey.h"
 #include "settings/ValueEscape.h"
 
 namespace sgry {
@@ -26,6 +30,9 @@ public:
     void Int(const std::string& key, int32_t& field, int32_t minimum, int32_t maximum) {
         if (ini_.HasValue(key)) field = ini_.GetIntClamped(key, minimum, maximum);
     }
+    // The page range is read as stored; the range only limits what is offered.
+    void Unclamped(const std::string& key, int32_t& field, int32_t, int32_t) { Int(key, field); }
+    void Word(const std::string& key, int32_t& field) { Int(key, field, 0, kWatermarkWordCount - 1); }
     template <class E, std::enable_if_t<std::is_enum_v<E>, int> = 0>
     void Int(const std::string& key, E& field, int32_t count) {
         if (ini_.HasValue(key)) field = static_cast<E>(ini_.GetIntClamped(key, 0, count - 1));
@@ -55,6 +62,8 @@ public:
     void Text(const std::string& key, const std::string& field) { Note(ini_.PutString(key, EscapeValue(field))); }
     void Int(const std::string& key, int32_t field) { Note(ini_.PutInt(key, field)); }
     void Int(const std::string& key, int32_t field, int32_t, int32_t) { Note(ini_.PutInt(key, field)); }
+    void Unclamped(const std::string& key, int32_t field, int32_t, int32_t) { Int(key, field); }
+    void Word(const std::string& key, int32_t field) { Int(key, field); }
     template <class E, std::enable_if_t<std::is_enum_v<E>, int> = 0>
     void Int(const std::string& key, E field, int32_t) {
         Note(ini_.PutInt(key, static_cast<int32_t>(field)));
@@ -68,6 +77,51 @@ private:
 
     const IniFile& ini_;
     bool allWritten_ = true;
+};
+
+// Collects every key with its kind, allowed values and the value as the
+// saver writes it.
+class KeyDescriber {
+public:
+    KeyDescriber(std::string section, std::vector<SettingKey>& keys) : section_(std::move(section)), keys_(keys) {}
+
+    void Text(const std::string& key, const std::string& field) { Add(key, SettingKind::Text, EscapeValue(field)); }
+    void Int(const std::string& key, int32_t field) {
+        Int(key, field, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    }
+    void Int(const std::string& key, int32_t field, int32_t minimum, int32_t maximum) {
+        Add(key, SettingKind::Integer, Format("%d", field), minimum, maximum);
+    }
+    void Unclamped(const std::string& key, int32_t field, int32_t minimum, int32_t maximum) {
+        Int(key, field, minimum, maximum);
+    }
+    void Word(const std::string& key, int32_t field) {
+        Add(key, SettingKind::Choice, Format("%d", field), 0, kWatermarkWordCount - 1).meanings =
+            WatermarkWordMeanings();
+    }
+    template <class E, std::enable_if_t<std::is_enum_v<E>, int> = 0>
+    void Int(const std::string& key, E field, int32_t count) {
+        const auto& text = ChoiceMeanings<E>::kText;
+        Add(key, SettingKind::Choice, Format("%d", static_cast<int32_t>(field)), 0, count - 1)
+            .meanings.assign(text.begin(), text.end());
+    }
+    void Colour(const std::string& key, int32_t field) {
+        Add(key, SettingKind::Colour, Format("%ld", field), 0, 0xFFFFFF);
+    }
+    void Bool(const std::string& key, bool field) { Add(key, SettingKind::Bool, field ? "True" : "False"); }
+    void Float(const std::string& key, float field, float minimum, float maximum) {
+        Add(key, SettingKind::Decimal, Format("%f", field), minimum, maximum);
+    }
+
+private:
+    SettingKey& Add(const std::string& name, SettingKind kind, std::string value, double minimum = 0.0,
+                    double maximum = 0.0) {
+        keys_.push_back({section_, name, kind, minimum, maximum, {}, value, value});
+        return keys_.back();
+    }
+
+    std::string section_;
+    std::vector<SettingKey>& keys_;
 };
 
 // Settings is StampSettings or const StampSettings; keys in the order of saving.
@@ -96,7 +150,7 @@ void VisitHeaderFooterKeys(Settings& s, Visitor& v) {
 
 template <class Settings, class Visitor>
 void VisitStampKeys(Settings& s, Visitor& v) {
-    v.Int("WaterMarkType", s.WaterMarkType, 0, kWatermarkWordCount - 1);
+    v.Word("WaterMarkType", s.WaterMarkType);
     v.Int("WaterMarkPosition", s.WaterMarkPosition, kStampPositionCount);
     v.Colour("WaterMarkColor", s.WaterMarkColor);
     v.Int("WaterMarkDensity", s.WaterMarkDensity, 0, 100);
@@ -127,9 +181,9 @@ void VisitStampKeys(Settings& s, Visitor& v) {
     for (int32_t i = 0; i < kMarginCount; ++i)
         v.Float(Format("%s%d", "Margin", i), s.Margin[static_cast<size_t>(i)], 0.0f, 100.0f);
     for (int32_t i = 0; i < 2; ++i) v.Bool(Format("%s%d", "OddFlag", i), s.OddFlag[static_cast<size_t>(i)]);
-    v.Int("StartWith", s.StartWith);
-    v.Int("EndPage", s.EndPage);
-    v.Int("StartPage", s.StartPage);
+    v.Unclamped("StartWith", s.StartWith, -65535, 65535);
+    v.Unclamped("EndPage", s.EndPage, 0, 999999);
+    v.Unclamped("StartPage", s.StartPage, 0, 99999);
     v.Bool("IsAllPage", s.IsAllPage);
     VisitHeaderFooterKeys(s, v);
 }
@@ -172,6 +226,24 @@ bool SaveSettings(const std::string& iniPath, const AppSettings& settings) {
     KeySaver saver(ini);
     VisitAppKeys(settings, saver);
     return saver.AllWritten();
+}
+
+std::vector<SettingKey> ListSettingKeys(const StampSettings& stamp, const AppSettings& app) {
+    std::vector<SettingKey> keys;
+    KeyDescriber current(stamp.Section, keys);
+    VisitStampKeys(stamp, current);
+    KeyDescriber currentApp(kAppSection, keys);
+    VisitAppKeys(app, currentApp);
+
+    std::vector<SettingKey> defaults;
+    const StampSettings stampDefaults;
+    KeyDescriber fresh(stamp.Section, defaults);
+    VisitStampKeys(stampDefaults, fresh);
+    const AppSettings appDefaults;
+    KeyDescriber freshApp(kAppSection, defaults);
+    VisitAppKeys(appDefaults, freshApp);
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i].defaultValue = defaults.at(i).value;
+    return keys;
 }
 
 }  // namespace sgry

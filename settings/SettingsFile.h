@@ -11,7 +11,9 @@
 // breaks, surrounding blanks) are written in an escaped form that only this
 // reader decodes; see settings/ValueEscape.h.
 #include <string>
+#include <vector>
 
+#include "settings/SettingKey.h"
 #include "settings/StampSettings.h"
 
 namespace sgry {
@@ -28,5 +30,10 @@ void LoadSettings(const std::string& iniPath, AppSettings& settings);
 // ignore a refused write (read-only file, missing folder).
 bool SaveSettings(const std::string& iniPath, const StampSettings& settings);
 bool SaveSettings(const std::string& iniPath, const AppSettings& settings);
+
+// Every key that SaveSettings writes, in the order it writes them (section
+// stamp.Section first, then kAppSection), with the value it would write for
+// `stamp` and `app` and the value it writes for the defaults.
+std::vector<SettingKey> ListSettingKeys(const StampSettings& stamp, const AppSettings& app);
 
 }  // namespace sgry
