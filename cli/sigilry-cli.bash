@@ -15,14 +15,15 @@ _sigilry_cli()
             return
             ;;
         --set)
-            # KEY= from the keys the program lists, then the value's choices
+            # KEY= from the keys the program lists, then the value's choices;
+            # readline completes only the part after "=" (a word break)
             if [[ $cur == *=* ]]; then
                 local key=${cur%%=*} allowed
                 allowed=$("$1" --keys 2>/dev/null | awk -F'\t' -v k="$key" 'tolower($2) == tolower(k) { print $4 }')
                 if [[ $allowed == "True|False" ]]; then
-                    COMPREPLY=($(compgen -P "$key=" -W "True False" -- "${cur#*=}"))
+                    COMPREPLY=($(compgen -W "True False" -- "${cur#*=}"))
                 elif [[ $allowed =~ ^(-?[0-9]+)-([0-9]+)\ \(-?[0-9]+\  ]]; then
-                    COMPREPLY=($(compgen -P "$key=" -W "$(seq "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")" -- "${cur#*=}"))
+                    COMPREPLY=($(compgen -W "$(seq "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")" -- "${cur#*=}"))
                 fi
             else
                 COMPREPLY=($(compgen -S = -W "$("$1" --keys 2>/dev/null | cut -f2)" -- "$cur"))
