@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/AutoFontChange.h"
+#include "pdf/FontTable.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/SjisText.h"
@@ -45,8 +46,17 @@ private:
 
 }  // namespace
 
+std::vector<SettingKey> ListRunSettingKeys(const StampSettings& stamp, const AppSettings& app) {
+    std::vector<SettingKey> keys = ListSettingKeys(stamp, app);
+    for (SettingKey& key : keys) {
+        if (key.kind != SettingKind::Font) continue;
+        for (const FontTableRow& font : FontTable) key.meanings.emplace_back(font.pdfName);
+    }
+    return keys;
+}
+
 std::optional<SettingKey> FindSettingKey(const std::string& key) {
-    for (SettingKey& candidate : ListSettingKeys(StampSettings{}, AppSettings{}))
+    for (SettingKey& candidate : ListRunSettingKeys(StampSettings{}, AppSettings{}))
         if (SameIniName(candidate.name, key)) return candidate;
     return std::nullopt;
 }

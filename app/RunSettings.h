@@ -17,6 +17,10 @@ struct SettingOverride {
     std::string value;
 };
 
+// Every key of the settings file (settings/SettingsFile.h ListSettingKeys)
+// with the font names of the font table filled in for the font keys.
+std::vector<SettingKey> ListRunSettingKeys(const StampSettings& stamp, const AppSettings& app);
+
 // The key of the settings file named `key` (compared without regard to ASCII
 // case), described with the default settings; nullopt for any other key.
 std::optional<SettingKey> FindSettingKey(const std::string& key);

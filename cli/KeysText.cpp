@@ -1,7 +1,7 @@
 #include "cli/KeysText.h"
 
+#include "app/RunSettings.h"
 #include "platform/SjisText.h"
-#include "settings/SettingsFile.h"
 #include "settings/ValueEscape.h"
 
 namespace sgry::cli {
@@ -24,7 +24,7 @@ std::string ShownValue(const std::string& stored) {
 
 std::string KeysText(const StampSettings& stamp, const AppSettings& app) {
     std::string text;
-    for (const SettingKey& key : ListSettingKeys(stamp, app)) {
+    for (const SettingKey& key : ListRunSettingKeys(stamp, app)) {
         text += key.section + '\t' + key.name + '\t' + ShownValue(key.value) + '\t' + key.AllowedText() + '\t' +
                 ShownValue(key.defaultValue) + '\n';
     }

@@ -20,8 +20,8 @@ _sigilry_cli()
             if [[ $cur == *=* ]]; then
                 local key=${cur%%=*} allowed
                 allowed=$("$1" --keys 2>/dev/null | awk -F'\t' -v k="$key" 'tolower($2) == tolower(k) { print $4 }')
-                if [[ $allowed == "True|False" ]]; then
-                    COMPREPLY=($(compgen -W "True False" -- "${cur#*=}"))
+                if [[ $allowed == *"|"* ]]; then
+                    COMPREPLY=($(compgen -W "${allowed//|/ }" -- "${cur#*=}"))
                 elif [[ $allowed =~ ^(-?[0-9]+)-([0-9]+)\ \(-?[0-9]+\  ]]; then
                     COMPREPLY=($(compgen -W "$(seq "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")" -- "${cur#*=}"))
                 fi

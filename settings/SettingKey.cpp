@@ -1,5 +1,6 @@
 #include "settings/SettingKey.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/Format.h"
@@ -41,6 +42,8 @@ bool SettingKey::Accepts(std::string_view text) const {
             return true;
         case SettingKind::Bool:
             return text == "True" || text == "False";
+        case SettingKind::Font:
+            return meanings.empty() || std::find(meanings.begin(), meanings.end(), text) != meanings.end();
         case SettingKind::Integer:
         case SettingKind::Colour:
         case SettingKind::Choice:
@@ -59,6 +62,11 @@ std::string SettingKey::AllowedText() const {
             return "text";
         case SettingKind::Bool:
             return "True|False";
+        case SettingKind::Font: {
+            std::string names;
+            for (const std::string& name : meanings) names += (names.empty() ? "" : "|") + name;
+            return names.empty() ? "PDF font name" : names;
+        }
         case SettingKind::Integer:
             return RangeText(*this);
         case SettingKind::Decimal:

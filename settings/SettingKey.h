@@ -21,6 +21,7 @@ enum class SettingKind {
     Bool,     // "True" or "False"
     Decimal,  // a number with an optional fraction in [minimum, maximum]
     Choice,   // a whole number in [minimum, maximum], each with a meaning
+    Font,     // a PDF font name: one of `meanings` when the caller filled them in
 };
 
 struct SettingKey {
@@ -29,7 +30,9 @@ struct SettingKey {
     SettingKind kind = SettingKind::Text;
     double minimum = 0.0;
     double maximum = 0.0;
-    std::vector<std::string> meanings;  // Choice: meaning of minimum, minimum + 1, ... (UTF-8)
+    std::vector<std::string> meanings;  // Choice: meaning of minimum, minimum + 1, ... (UTF-8);
+                                        // Font: the font names allowed (the font table is not
+                                        // known here: the caller fills them in)
     std::string value;                  // in effect, as the settings file stores it (CP932)
     std::string defaultValue;           // as the settings file stores it (CP932)
 
@@ -39,7 +42,8 @@ struct SettingKey {
     bool Accepts(std::string_view value) const;
 
     // The allowed values with their meaning, e.g. "0-3 (0 none, 1 page
-    // number, 2 date and time, 3 text)", "True|False", "text" (UTF-8).
+    // number, 2 date and time, 3 text)", "True|False", "text",
+    // "Courier|Helvetica|..." (UTF-8).
     std::string AllowedText() const;
 };
 

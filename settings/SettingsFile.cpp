@@ -24,6 +24,7 @@ public:
     void Text(const std::string& key, std::string& field) {
         if (ini_.HasValue(key)) field = UnescapeValue(ini_.GetString(key));
     }
+    void Font(const std::string& key, std::string& field) { Text(key, field); }
     void Int(const std::string& key, int32_t& field) {
         if (ini_.HasValue(key)) field = ini_.GetInt(key);
     }
@@ -60,6 +61,7 @@ public:
     bool AllWritten() const { return allWritten_; }
 
     void Text(const std::string& key, const std::string& field) { Note(ini_.PutString(key, EscapeValue(field))); }
+    void Font(const std::string& key, const std::string& field) { Text(key, field); }
     void Int(const std::string& key, int32_t field) { Note(ini_.PutInt(key, field)); }
     void Int(const std::string& key, int32_t field, int32_t, int32_t) { Note(ini_.PutInt(key, field)); }
     void Unclamped(const std::string& key, int32_t field, int32_t, int32_t) { Int(key, field); }
@@ -86,6 +88,7 @@ public:
     KeyDescriber(std::string section, std::vector<SettingKey>& keys) : section_(std::move(section)), keys_(keys) {}
 
     void Text(const std::string& key, const std::string& field) { Add(key, SettingKind::Text, EscapeValue(field)); }
+    void Font(const std::string& key, const std::string& field) { Add(key, SettingKind::Font, EscapeValue(field)); }
     void Int(const std::string& key, int32_t field) {
         Int(key, field, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     }
@@ -134,7 +137,7 @@ void VisitSlotKeys(Slot& slot, int32_t index, Visitor& v) {
     v.Int(prefix + "StyleDateType", slot.StyleDateType, kDateFormatCount);
     v.Int(prefix + "StylePageType", slot.StylePageType, kPageNumberFormatCount);
     v.Int(prefix + "StyleType", slot.StyleType, kHeaderFooterStyleCount);
-    v.Text(prefix + "FontName", slot.FontName);
+    v.Font(prefix + "FontName", slot.FontName);
     v.Bool(prefix + "FontIsBold", slot.FontIsBold);
     v.Bool(prefix + "FontIsItalic", slot.FontIsItalic);
 }
@@ -155,7 +158,7 @@ void VisitStampKeys(Settings& s, Visitor& v) {
     v.Colour("WaterMarkColor", s.WaterMarkColor);
     v.Int("WaterMarkDensity", s.WaterMarkDensity, 0, 100);
     v.Bool("WaterMarkMargin", s.WaterMarkMargin);
-    v.Text("WaterMarkFont", s.WaterMarkFont);
+    v.Font("WaterMarkFont", s.WaterMarkFont);
     v.Bool("WawterMarkDiagonal", s.WawterMarkDiagonal);
     v.Text("ImageFileName", s.ImageFileName);
     v.Int("ImagePosition", s.ImagePosition, kStampPositionCount);
@@ -176,7 +179,7 @@ void VisitStampKeys(Settings& s, Visitor& v) {
     v.Int("bWmDensity", s.bWmDensity, 0, 100);
     v.Text("bWmText", s.bWmText);
     v.Bool("bWmIsRepeat", s.bWmIsRepeat);
-    v.Text("bWmFont", s.bWmFont);
+    v.Font("bWmFont", s.bWmFont);
     v.Bool("bWmNeed", s.bWmNeed);
     for (int32_t i = 0; i < kMarginCount; ++i)
         v.Float(Format("%s%d", "Margin", i), s.Margin[static_cast<size_t>(i)], 0.0f, 100.0f);

@@ -80,6 +80,7 @@ TEST(KeysTest, ValuesOutsideTheAllowedOnesAreUsageErrorsAndStampNothing) {
         {"bWmBarColor=16777216", "0-16777215"},
         {"StartPage=first", "0-99999"},
         {"hf4_stylepagetype=2x", "0-3 (0 1, 1 -1-"},
+        {"bWmFont=Helvetika", "Courier|Helvetica|Times-Roman|"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.setting);
