@@ -12,6 +12,7 @@
 
 #include "gui/CPPageHeader.h"
 #include "gui/CPSheetStampSetting.h"
+#include "gui/PreviewDialog.h"
 #include "gui/PreviewPane.h"
 #include "settings/SettingsFile.h"
 #include "SheetTestSupport.h"
@@ -77,7 +78,7 @@ protected:
     // A sheet over settings_ whose preview shows `pdf`, with the header page in front.
     std::unique_ptr<CPSheetStampSetting> OpenSheet(const std::string& pdf) {
         auto sheet = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
-        sheet->EnablePreview(PreviewSetup{pdf, AppSettings{}, nullptr, QString::fromStdString(temp_.string())});
+        sheet->EnablePreview(PreviewSetup{pdf, AppSettings{}, &layout_, QString::fromStdString(temp_.string())});
         sheet->resize(1600, 1000);
         sheet->show();
         sheet->SetActivePage(1);
@@ -94,6 +95,7 @@ protected:
     fs::path temp_ = scratch_.Path() / "tmp";
     std::string source_;
     StampSettings settings_;
+    PreviewLayout layout_;
     RecordingPrompts prompts_;
 };
 
@@ -127,8 +129,17 @@ TEST_F(PreviewTest, TypingShowsWhatTheRunWrites) {
         const QImage cli = StampedByCli(scratch_, source_, pending, 1, pane.ShownDpi());
         EXPECT_LT(DifferingShare(cli, pane.ShownImage()), 0.00004);  // about 20 pixels
         EXPECT_GT(DifferingShare(cli, before), 0.00012) << "the old frame is told apart";
+        sheet->PreviewButton()->click();
+        EXPECT_FALSE(pane.isVisible());
         sheet->reject();
     }
+    // The sheet's size and the hidden pane are kept in the settings file.
+    PreviewLayout loaded;
+    ASSERT_TRUE(SavePreviewLayout(scratch_.File("sgry.ini"), layout_));
+    LoadPreviewLayout(scratch_.File("sgry.ini"), loaded);
+    EXPECT_EQ(loaded.width, 1600);
+    EXPECT_EQ(loaded.height, 1000);
+    EXPECT_FALSE(loaded.paneShown);
     EXPECT_EQ(ScratchDir::Read(source_), bytes);
     EXPECT_EQ(fs::last_write_time(source_), modified);
     EXPECT_TRUE(TempFolderEmpty());
@@ -149,6 +160,11 @@ TEST_F(PreviewTest, LeftOutPagesAndFailuresAreExplained) {
     ASSERT_TRUE(WaitIdle(pane, 10000));
     EXPECT_EQ(pane.PageIndex(), 1);
     EXPECT_TRUE(pane.ShownNote().isEmpty());
+
+    PreviewDialog example(settings_, AppSettings{}, std::string(), QString::fromStdString(temp_.string()));
+    example.show();
+    ASSERT_TRUE(WaitIdle(*example.Pane(), 10000));
+    EXPECT_EQ(example.Pane()->PageCount(), 3) << "the example page built into the program";
 
     ScratchDir::Write(source_, "not a PDF");
     pane.ScheduleRender();
