@@ -82,16 +82,17 @@ BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
     return RunBatch(rows);
 }
 
-bool BatchRun::StampOne(const std::string& path) {
+bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+               const LocalTimeSource& clock) {
     PdfJob job(path);
     if (job.ErrorCode() != job_error::kNone) {
         if (HasEncryptDictionary(job))
-            prompts_.ShowMessage(Format(run_message::kEncrypted, job.SourcePath()));
+            prompts.ShowMessage(Format(run_message::kEncrypted, job.SourcePath()));
         else
-            prompts_.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
+            prompts.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
         return false;
     }
-    JobRunner runner(job, stamp_, app_, prompts_, clock_);
+    JobRunner runner(job, stamp, app, prompts, clock);
     return runner.Run();
 }
 
@@ -106,7 +107,7 @@ BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
     for (const BatchRow& row : rows) {
         if (!row.checked) continue;
         progress_.Show(Format("%d / %d", outcome.finished, outcome.toProcess), row.path);
-        if (StampOne(row.path)) ++outcome.succeeded;
+        if (StampFile(row.path, stamp_, app_, prompts_, clock_)) ++outcome.succeeded;
         ++outcome.finished;
         progress_.Step();
         if (progress_.Cancelled()) {

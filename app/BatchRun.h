@@ -89,8 +89,6 @@ public:
     bool CheckImage();
 
 private:
-    // One file: its job, and its run when the source could be read.
-    bool StampOne(const std::string& path);
     void ShowSummary(const BatchOutcome& outcome);
 
     const StampSettings& stamp_;
@@ -99,6 +97,12 @@ private:
     BatchProgress& progress_;
     LocalTimeSource clock_;
 };
+
+// One file of a run: its job, and the job's run when the source could be
+// read. Every failure is shown once through `prompts`; true when the file was
+// stamped and written.
+bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+               const LocalTimeSource& clock);
 
 // The message of the image check for a watermark image path, or "" when the
 // image reads (or no image is set). `icon` receives the box's icon.

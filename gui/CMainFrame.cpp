@@ -14,6 +14,8 @@
 #include "gui/CPSheetApplicationSetting.h"
 #include "gui/CPSheetStampSetting.h"
 #include "gui/LockIndicators.h"
+#include "gui/PreviewDialog.h"
+#include "gui/SheetDialogRunner.h"
 #include "gui/QtUserPrompts.h"
 #include "gui/ToolbarIcons.h"
 #include "platform/Format.h"
@@ -78,6 +80,7 @@ void CMainFrame::CreateMenu() {
     MakeCommand(kIdStampSetting, "書き出し設定", "スタンプ書き出しの設定を行う", "書き出し設定");
     MakeCommand(kIdRun, "書き出しの実行", "スタンプの書き出しを行う", "書き出しの実行");
     MakeCommand(kIdEraseStamps, "スタンプを消去(&U)", "チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く", nullptr);
+    MakeCommand(kIdPreview, "プレビュー(&V)", "選択したﾌｧｲﾙにスタンプを付けた様子を表示する", "プレビュー");
     MakeCommand(kIdPreferences, "環境設定(&E)", nullptr, nullptr);
     MakeCommand(kIdAppExit, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", nullptr, nullptr);
 
@@ -88,6 +91,7 @@ void CMainFrame::CreateMenu() {
     connect(Command(kIdStampSetting), &QAction::triggered, this, &CMainFrame::OnStampSetting);
     connect(Command(kIdRun), &QAction::triggered, doc_, &CSgryDoc::OnRun);
     connect(Command(kIdEraseStamps), &QAction::triggered, doc_, &CSgryDoc::OnEraseStamps);
+    connect(Command(kIdPreview), &QAction::triggered, this, &CMainFrame::OnPreview);
     connect(Command(kIdPreferences), &QAction::triggered, this, &CMainFrame::OnPreferences);
     connect(Command(kIdAppExit), &QAction::triggered, this, &QWidget::close);
 
@@ -98,6 +102,7 @@ void CMainFrame::CreateMenu() {
     file->addAction(Command(kIdOpenList));
     file->addAction(Command(kIdSaveList));
     file->addAction(Command(kIdEraseStamps));
+    file->addAction(Command(kIdPreview));
     file->addSeparator();
     file->addAction(Command(kIdPreferences));
     file->addSeparator();
@@ -112,7 +117,7 @@ void CMainFrame::CreateToolBar() {
     bar->setMovable(true);
     bar->setFloatable(true);
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const int entries[] = {kIdAddFile, kIdRemoveFile, 0, kIdOpenList, kIdSaveList, 0, kIdStampSetting, kIdRun, 0};
+    const int entries[] = {kIdAddFile, kIdRemoveFile, 0, kIdOpenList, kIdSaveList, 0, kIdStampSetting, kIdRun, 0, kIdPreview};
     for (int id : entries) {
         if (id == 0) {
             bar->addSeparator();
@@ -141,7 +146,14 @@ void CMainFrame::OnStampSetting() {
     if (services_.stampSheet)
         services_.stampSheet(this, app_);
     else
-        ShowStampSettingSheet(this, app_.Stamp(), *services_.prompts);
+        ShowStampSettingSheet(this, app_.Stamp(), *services_.prompts,
+                              PreviewSetup{view_->PreviewSourcePath(), app_.App(), &app_.Layout(),
+                                           services_.previewTempParent});
+}
+
+void CMainFrame::OnPreview() {
+    PreviewDialog dialog(app_.Stamp(), app_.App(), view_->PreviewSourcePath(), services_.previewTempParent, this);
+    sheets::RunDialog(dialog);
 }
 
 void CMainFrame::OnPreferences() {

@@ -1,5 +1,5 @@
 #pragma once
-// The main window: the menu "ﾌｧｲﾙ(&F)", the toolbar of nine entries, the
+// The main window: the menu "ﾌｧｲﾙ(&F)", the toolbar of ten entries, the
 // status bar with its prompts and lock indicators, and the file list as its
 // only view. The title is always "Sigilry ver1.08": the frame puts it back
 // whenever something else sets it. The window starts at 400 x 300 pixels and
@@ -32,6 +32,7 @@ inline constexpr int kIdRemoveFile = 32775;
 inline constexpr int kIdRun = 32776;
 inline constexpr int kIdPreferences = 32786;
 inline constexpr int kIdEraseStamps = 32787;
+inline constexpr int kIdPreview = 32788;
 inline constexpr int kIdAppExit = 57665;
 inline constexpr const char* kIdleText = "ﾚﾃﾞｨ";
 
@@ -50,6 +51,7 @@ struct FrameServices {
     ShellOpener openInShell = OpenWithDesktop;
     SheetOpener stampSheet;        // command 32771; the stamp settings sheet when empty
     SheetOpener preferencesSheet;  // command 32786; the preferences sheet when empty
+    QString previewTempParent;     // where previews put their private copies; "" for the system's
 };
 
 class CMainFrame : public QMainWindow {
@@ -69,6 +71,7 @@ public:
 public slots:
     void OnStampSetting();  // 32771
     void OnPreferences();   // 32786
+    void OnPreview();       // 32788
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -175,6 +175,17 @@ bool CPPageHeader::ValidatePage() {
 }
 
 void CPPageHeader::StorePage() {
+    changeFlags_ = StoreInto(settings_);
+    // The edits show what is stored, full-width conversion included.
+    QuietChanges quiet(*this);
+    for (int c = 0; c < 3; ++c) {
+        QLineEdit* edit = columns_[static_cast<std::size_t>(c)].text;
+        const QString shown = sheets::FromCp932(SlotOf(c).CustomText);
+        if (edit->text() != shown) edit->setText(shown);
+    }
+}
+
+int32_t CPPageHeader::StoreInto(StampSettings& target) const {
     std::array<HeaderFooterColumn, 3> values;
     for (int c = 0; c < 3; ++c) {
         auto& value = values[static_cast<std::size_t>(c)];
@@ -182,22 +193,18 @@ void CPPageHeader::StorePage() {
         // Validation has refused text without a CP932 form.
         value.text = sheets::ToCp932(columns_[static_cast<std::size_t>(c)].text->text()).value_or(std::string());
     }
-    changeFlags_ = AutoFontChangeHeaderFooter(settings_, group_, values);
-
-    QuietChanges quiet(*this);
+    const int32_t flags = AutoFontChangeHeaderFooter(target, group_, values);
     for (int c = 0; c < 3; ++c) {
         const auto& value = values[static_cast<std::size_t>(c)];
-        Column& column = columns_[static_cast<std::size_t>(c)];
-        HeaderFooterSlot& slot = SlotOf(c);
+        const Column& column = columns_[static_cast<std::size_t>(c)];
+        HeaderFooterSlot& slot = target.Slots[static_cast<std::size_t>(group_ * 3 + c)];
         slot.StyleType = value.style;
         slot.StylePageType = static_cast<PageNumberFormat>(std::max(0, column.pageFormat->currentIndex()));
         slot.StyleDateType = static_cast<DateFormat>(std::max(0, column.dateFormat->currentIndex()));
         slot.CustomText = value.text;
-        // The edit shows what is stored, full-width conversion included.
-        const QString shown = sheets::FromCp932(value.text);
-        if (column.text->text() != shown) column.text->setText(shown);
     }
-    settings_.Groups[static_cast<std::size_t>(group_)].EdgeBorder = edgeBorder_->isChecked();
+    target.Groups[static_cast<std::size_t>(group_)].EdgeBorder = edgeBorder_->isChecked();
+    return flags;
 }
 
 }  // namespace sgry

@@ -35,6 +35,10 @@ public:
     // The automatic font changes first, then the styles, formats, texts and
     // the border line.
     void StorePage() override;
+    // The same store into another settings object (the sheet's pending
+    // values); the controls and ChangeFlags stay as they are. Returns the
+    // ChangeFlags this store would give.
+    int32_t StoreInto(StampSettings& target) const;
 
 protected:
     void FillControls() override;

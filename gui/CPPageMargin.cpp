@@ -135,13 +135,15 @@ bool CPPageMargin::ValidatePage() {
     return true;
 }
 
-void CPPageMargin::StorePage() {
-    settings_.IsAllPage = allPages_->isChecked();
-    settings_.StartPage = startPage_->value();
-    settings_.EndPage = endPage_->value();
-    settings_.StartWith = startWith_->value();
-    settings_.OddFlag = OddFlagForSelection(pageSelection_->currentIndex());
-    for (int i = 0; i < kMarginCount; ++i) settings_.Margin[i] = static_cast<float>(margins_[i]->value());
+void CPPageMargin::StorePage() { StoreInto(settings_); }
+
+void CPPageMargin::StoreInto(StampSettings& target) const {
+    target.IsAllPage = allPages_->isChecked();
+    target.StartPage = startPage_->value();
+    target.EndPage = endPage_->value();
+    target.StartWith = startWith_->value();
+    target.OddFlag = OddFlagForSelection(pageSelection_->currentIndex());
+    for (int i = 0; i < kMarginCount; ++i) target.Margin[i] = static_cast<float>(margins_[i]->value());
 }
 
 }  // namespace sgry

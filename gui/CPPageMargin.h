@@ -25,6 +25,9 @@ public:
     // only part of the pages is selected.
     bool ValidatePage() override;
     void StorePage() override;
+    // The same store into another settings object (the sheet's pending
+    // values).
+    void StoreInto(StampSettings& target) const;
 
 protected:
     void FillControls() override;

@@ -191,16 +191,18 @@ void CPPageQR::Preview() {
     sheets::RunDialog(dialog);
 }
 
-void CPPageQR::StorePage() {
+void CPPageQR::StorePage() { StoreInto(settings_); }
+
+void CPPageQR::StoreInto(StampSettings& target) const {
     // Validation has refused a message without a CP932 form.
-    settings_.QRIsValid = enabled_->isChecked();
-    settings_.QRString = sheets::ToCp932(sheets::ToCrLf(message_->toPlainText())).value_or(std::string());
-    settings_.QRPosition = static_cast<StampPosition>(std::max(0, position_->currentIndex()));
-    settings_.QRMarginValid = margin_->isChecked();
-    settings_.QRIsVersionAuto = automatic_->isChecked();
-    settings_.QRPhone = phone_->isChecked();
-    settings_.QRVersion = version_->currentIndex() + 1;
-    settings_.QRECLevel = static_cast<QrEcLevel>(std::max(0, level_->currentIndex()));
+    target.QRIsValid = enabled_->isChecked();
+    target.QRString = sheets::ToCp932(sheets::ToCrLf(message_->toPlainText())).value_or(std::string());
+    target.QRPosition = static_cast<StampPosition>(std::max(0, position_->currentIndex()));
+    target.QRMarginValid = margin_->isChecked();
+    target.QRIsVersionAuto = automatic_->isChecked();
+    target.QRPhone = phone_->isChecked();
+    target.QRVersion = version_->currentIndex() + 1;
+    target.QRECLevel = static_cast<QrEcLevel>(std::max(0, level_->currentIndex()));
 }
 
 }  // namespace sgry

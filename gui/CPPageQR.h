@@ -25,6 +25,9 @@ public:
     // watermark is on, and a message that does not fit the chosen symbol.
     bool ValidatePage() override;
     void StorePage() override;
+    // The same store into another settings object (the sheet's pending
+    // values).
+    void StoreInto(StampSettings& target) const;
 
 protected:
     void FillControls() override;

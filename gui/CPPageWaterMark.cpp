@@ -173,18 +173,21 @@ void CPPageWaterMark::BrowseImage() {
     imageFile_->setText(dialog.selectedFiles().first());
 }
 
-void CPPageWaterMark::StorePage() {
+void CPPageWaterMark::StorePage() { changeFlags_ = StoreInto(settings_); }
+
+int32_t CPPageWaterMark::StoreInto(StampSettings& target) const {
     const int row = std::max(0, word_->currentIndex());
-    changeFlags_ = AutoFontChangeWatermark(row, settings_.WaterMarkFont);
-    settings_.ImageDensity = imageDensity_->value();
-    settings_.ImageFileName = QFile::encodeName(imageFile_->text()).toStdString();
-    settings_.ImagePosition = static_cast<StampPosition>(std::max(0, imagePosition_->currentIndex()));
-    settings_.ImageMargin = imageMargin_->isChecked();
-    settings_.WaterMarkDensity = wordDensity_->value();
-    settings_.WaterMarkPosition = static_cast<StampPosition>(std::max(0, wordPosition_->currentIndex()));
-    settings_.WaterMarkMargin = wordMargin_->isChecked();
-    settings_.WaterMarkType = WatermarkWordTable[static_cast<std::size_t>(row)].Id;
-    settings_.WawterMarkDiagonal = diagonal_->isChecked();
+    const int32_t flags = AutoFontChangeWatermark(row, target.WaterMarkFont);
+    target.ImageDensity = imageDensity_->value();
+    target.ImageFileName = QFile::encodeName(imageFile_->text()).toStdString();
+    target.ImagePosition = static_cast<StampPosition>(std::max(0, imagePosition_->currentIndex()));
+    target.ImageMargin = imageMargin_->isChecked();
+    target.WaterMarkDensity = wordDensity_->value();
+    target.WaterMarkPosition = static_cast<StampPosition>(std::max(0, wordPosition_->currentIndex()));
+    target.WaterMarkMargin = wordMargin_->isChecked();
+    target.WaterMarkType = WatermarkWordTable[static_cast<std::size_t>(row)].Id;
+    target.WawterMarkDiagonal = diagonal_->isChecked();
+    return flags;
 }
 
 }  // namespace sgry

@@ -31,6 +31,10 @@ public:
     int32_t ChangeFlags() const { return changeFlags_; }
 
     void StorePage() override;
+    // The same store into another settings object (the sheet's pending
+    // values). Returns the ChangeFlags
+    // this store would give.
+    int32_t StoreInto(StampSettings& target) const;
 
 protected:
     void FillControls() override;

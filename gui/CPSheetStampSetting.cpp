@@ -5,11 +5,14 @@
 #include "gui/CPPageMargin.h"
 #include "gui/CPPageQR.h"
 #include "gui/CPPageWaterMark.h"
+#include "gui/PreviewPane.h"
+
+#include <QDialogButtonBox>
 
 namespace sgry {
 
 CPSheetStampSetting::CPSheetStampSetting(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertySheet(QStringLiteral("書き出しの設定"), prompts, parent) {
+    : PropertySheet(QStringLiteral("書き出しの設定"), prompts, parent), settings_(settings) {
     margin_ = new CPPageMargin(settings, prompts);
     header_ = new CPPageHeader(QStringLiteral("ヘッダー"), 0, settings, prompts);
     footer_ = new CPPageHeader(QStringLiteral("フッター"), 1, settings, prompts);
@@ -19,6 +22,39 @@ CPSheetStampSetting::CPSheetStampSetting(StampSettings& settings, UserPrompts& p
                                static_cast<PropertyPage*>(footer_), static_cast<PropertyPage*>(waterMark_),
                                static_cast<PropertyPage*>(qr_)})
         AddPage(page);
+}
+
+void CPSheetStampSetting::EnablePreview(PreviewSetup setup) {
+    if (preview_) return;
+    layout_ = setup.layout;
+    preview_ = new PreviewPane([this] { return PendingSettings(); }, setup.app, std::move(setup.sourcePath),
+                               setup.tempParent);
+    AddBesidePages(preview_);
+    for (int i = 0; i < PageCount(); ++i)
+        connect(Page(i), &PropertyPage::modified, preview_, &PreviewPane::ScheduleRender);
+
+    previewButton_ = Buttons()->addButton(QStringLiteral("プレビュー(&V)"), QDialogButtonBox::ActionRole);
+    previewButton_->setObjectName(QStringLiteral("previewButton"));
+    previewButton_->setCheckable(true);
+    previewButton_->setAutoDefault(false);
+    connect(previewButton_, &QPushButton::toggled, preview_, &QWidget::setVisible);
+    const bool shown = !layout_ || layout_->paneShown;
+    previewButton_->setChecked(shown);
+    preview_->setVisible(shown);
+    if (layout_ && layout_->width > 0)
+        resize(layout_->width, layout_->height);
+    else
+        resize(sizeHint() + QSize(240, 120));
+}
+
+StampSettings CPSheetStampSetting::PendingSettings() const {
+    StampSettings pending = settings_;
+    if (margin_->IsOpened()) margin_->StoreInto(pending);
+    if (header_->IsOpened()) header_->StoreInto(pending);
+    if (footer_->IsOpened()) footer_->StoreInto(pending);
+    if (waterMark_->IsOpened()) waterMark_->StoreInto(pending);
+    if (qr_->IsOpened()) qr_->StoreInto(pending);
+    return pending;
 }
 
 void CPSheetStampSetting::AfterStore() {
@@ -32,6 +68,11 @@ std::string CPSheetStampSetting::ClosingReport() const {
 }
 
 void CPSheetStampSetting::done(int result) {
+    if (layout_) {
+        layout_->width = width();
+        layout_->height = height();
+        layout_->paneShown = previewButton_->isChecked();
+    }
     if (!reported_) {
         reported_ = true;
         const std::string report = ClosingReport();
@@ -42,6 +83,12 @@ void CPSheetStampSetting::done(int result) {
 
 int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts) {
     return RunPropertySheet<CPSheetStampSetting>(parent, settings, &prompts);
+}
+
+int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts, PreviewSetup preview) {
+    CPSheetStampSetting sheet(settings, prompts, parent);
+    sheet.EnablePreview(std::move(preview));
+    return sheets::RunDialog(sheet);
 }
 
 int ShowStampSettingSheet(QWidget* parent, StampSettings& settings) {

@@ -2,8 +2,13 @@
 // "書き出しの設定": the stamp settings sheet with its five pages. When it
 // closes, by OK or Cancel, it reports the automatic font changes its pages
 // made while it was open.
+//
+// With a preview (EnablePreview) a pane beside the pages shows one page of a
+// PDF stamped with the values the pages show now, stored or not.
 #include <cstdint>
+#include <string>
 
+#include "gui/PreviewLayout.h"
 #include "gui/PropertySheet.h"
 #include "settings/StampSettings.h"
 
@@ -13,6 +18,15 @@ class CPPageHeader;
 class CPPageMargin;
 class CPPageQR;
 class CPPageWaterMark;
+class PreviewPane;
+
+// What the sheet's preview needs besides the settings the sheet edits.
+struct PreviewSetup {
+    std::string sourcePath;           // the file to show; "" for the example page
+    AppSettings app;
+    PreviewLayout* layout = nullptr;  // not owned; read now, written when the sheet closes
+    QString tempParent;               // where the private copies go; "" for the system's
+};
 
 class CPSheetStampSetting : public PropertySheet {
     Q_OBJECT
@@ -27,6 +41,14 @@ public:
     CPPageWaterMark* WaterMarkPage() const { return waterMark_; }
     CPPageQR* QrPage() const { return qr_; }
 
+    // Adds the preview pane and the button that hides and shows it.
+    void EnablePreview(PreviewSetup setup);
+    PreviewPane* Preview() const { return preview_; }
+    QPushButton* PreviewButton() const { return previewButton_; }
+    // The live settings with the values of every opened page as OK would
+    // store them; neither the settings nor the pages change.
+    StampSettings PendingSettings() const;
+
     // The report the sheet shows when it closes; "" for none.
     std::string ClosingReport() const;
 
@@ -36,6 +58,7 @@ protected:
     void AfterStore() override;
 
 private:
+    StampSettings& settings_;
     CPPageMargin* margin_ = nullptr;
     CPPageHeader* header_ = nullptr;
     CPPageHeader* footer_ = nullptr;
@@ -47,6 +70,9 @@ private:
     int32_t footerFlags_ = 0;
     int32_t waterMarkFlags_ = 0;
     bool reported_ = false;
+    PreviewPane* preview_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
+    PreviewLayout* layout_ = nullptr;
 };
 
 // Opens the stamp settings sheet modally over `parent` and returns after the
@@ -54,5 +80,7 @@ private:
 // Messages go to Qt message boxes, or to `prompts` in the second form.
 int ShowStampSettingSheet(QWidget* parent, StampSettings& settings);
 int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts);
+// The same with the page preview.
+int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts, PreviewSetup preview);
 
 }  // namespace sgry

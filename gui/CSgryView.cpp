@@ -135,4 +135,18 @@ void CSgryView::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+std::string CSgryView::PreviewSourcePath() const {
+    const std::vector<BatchRow> rows = BatchRows();
+    QTreeWidgetItem* chosen = currentItem();
+    if (!chosen || !chosen->isSelected()) {
+        const QList<QTreeWidgetItem*> selected = selectedItems();
+        chosen = selected.isEmpty() ? nullptr : selected.front();
+    }
+    const int index = chosen ? indexOfTopLevelItem(chosen) : -1;
+    if (index >= 0 && index < static_cast<int>(rows.size())) return rows[static_cast<std::size_t>(index)].path;
+    for (const BatchRow& row : rows)
+        if (row.checked) return row.path;
+    return std::string();
+}
+
 }  // namespace sgry

@@ -51,6 +51,9 @@ public:
 
     const FileList& List() const { return list_; }
     std::vector<BatchRow> BatchRows() const;
+    // The file a preview shows: the selected row when there is one (the
+    // current one of several), else the first checked row; "" for none.
+    std::string PreviewSourcePath() const;
     const AddingDialogNotice& Notice() const { return notice_; }
 
 protected:

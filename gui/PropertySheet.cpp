@@ -1,6 +1,7 @@
 #include "gui/PropertySheet.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -15,16 +16,18 @@ PropertySheet::PropertySheet(const QString& title, UserPrompts& prompts, QWidget
     setWindowTitle(title);
     sheets::PreferJapaneseFace(this);
     tabs_ = new QTabWidget(this);
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    apply_ = buttons->addButton(QStringLiteral("適用(&A)"), QDialogButtonBox::ApplyRole);
+    buttons_ = new QDialogButtonBox(this);
+    ok_ = buttons_->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons_->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    apply_ = buttons_->addButton(QStringLiteral("適用(&A)"), QDialogButtonBox::ApplyRole);
     ok_->setDefault(true);
     apply_->setEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs_);
-    layout->addWidget(buttons);
+    body_ = new QHBoxLayout();
+    body_->addWidget(tabs_);
+    layout->addLayout(body_, 1);
+    layout->addWidget(buttons_);
 
     connect(ok_, &QPushButton::clicked, this, &PropertySheet::OnOk);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
@@ -36,6 +39,12 @@ void PropertySheet::AddPage(PropertyPage* page) {
     pages_.push_back(page);
     tabs_->addTab(page, page->Title());
     connect(page, &PropertyPage::modified, this, &PropertySheet::OnPageModified);
+}
+
+// The pages keep their natural width; the widget beside them takes the rest.
+void PropertySheet::AddBesidePages(QWidget* widget) {
+    tabs_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    body_->addWidget(widget, 1);
 }
 
 int PropertySheet::ActivePageIndex() const { return tabs_->currentIndex(); }

@@ -13,6 +13,8 @@
 #include "gui/SheetDialogRunner.h"
 #include "platform/UserPrompts.h"
 
+class QDialogButtonBox;
+class QHBoxLayout;
 class QTabWidget;
 
 namespace sgry {
@@ -45,6 +47,9 @@ protected:
     UserPrompts& Prompts() { return prompts_; }
     // After every opened page stored: a hook for sheets that gather results.
     virtual void AfterStore() {}
+    // Puts `widget` to the right of the pages (the sheet takes it).
+    void AddBesidePages(QWidget* widget);
+    QDialogButtonBox* Buttons() const { return buttons_; }
 
 private:
     void OnOk();
@@ -54,6 +59,8 @@ private:
 
     UserPrompts& prompts_;
     QTabWidget* tabs_ = nullptr;
+    QHBoxLayout* body_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* apply_ = nullptr;

@@ -8,6 +8,7 @@ namespace sgry {
 void SgryApp::LoadSettings() {
     sgry::LoadSettings(iniPath_, stamp_);
     sgry::LoadSettings(iniPath_, app_);
+    LoadPreviewLayout(iniPath_, layout_);
 }
 
 void SgryApp::SaveSettings() {
@@ -16,6 +17,7 @@ void SgryApp::SaveSettings() {
     PrepareIniFolder(iniPath_);
     sgry::SaveSettings(iniPath_, stamp_);
     sgry::SaveSettings(iniPath_, app_);
+    SavePreviewLayout(iniPath_, layout_);
 }
 
 }  // namespace sgry

@@ -5,6 +5,7 @@
 // window is made and saved once when it closes.
 #include <string>
 
+#include "gui/PreviewLayout.h"
 #include "settings/StampSettings.h"
 
 namespace sgry {
@@ -13,7 +14,8 @@ class SgryApp {
 public:
     explicit SgryApp(std::string iniPath) : iniPath_(std::move(iniPath)) {}
 
-    // StampSettings, then AppSettings; missing keys keep the defaults.
+    // StampSettings, then AppSettings, then the preview's layout; missing
+    // keys keep the defaults.
     void LoadSettings();
     // StampSettings, then AppSettings, creating the settings folder when it
     // is missing. A refused write is not reported. Saves once: later calls
@@ -24,11 +26,13 @@ public:
     bool Saved() const { return saved_; }
     StampSettings& Stamp() { return stamp_; }
     AppSettings& App() { return app_; }
+    PreviewLayout& Layout() { return layout_; }
 
 private:
     std::string iniPath_;
     StampSettings stamp_;
     AppSettings app_;
+    PreviewLayout layout_;
     bool saved_ = false;
 };
 

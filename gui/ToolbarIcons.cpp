@@ -100,6 +100,16 @@ void DrawStamp(QPainter& p) {
     p.drawPath(arrow);
 }
 
+// A page under a magnifying glass.
+void DrawPreview(QPainter& p) {
+    DrawPage(p, QRectF(4, 3, 20, 27));
+    p.setPen(QPen(kBlue, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 24), QPointF(30, 30));
+    p.setPen(QPen(kBlue, 2.5));
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawEllipse(QPointF(19, 19), 6.5, 6.5);
+}
+
 QPixmap BlankImage(int size) {
     QPixmap image(size, size);
     image.fill(Qt::transparent);
@@ -132,6 +142,9 @@ QIcon CommandIcon(int commandId) {
             break;
         case 32776:
             DrawStamp(p);
+            break;
+        case 32788:
+            DrawPreview(p);
             break;
         default:
             return QIcon();

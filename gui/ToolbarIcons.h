@@ -6,7 +6,7 @@ namespace sgry {
 
 inline constexpr int kToolbarImageSize = 34;
 
-// The image of a toolbar command (32771-32776); an empty icon for others.
+// The image of a toolbar command (32771-32776, 32788); an empty icon for others.
 QIcon CommandIcon(int commandId);
 // The program's window icon: a sheet of paper with a round red seal.
 QIcon ProgramIcon();

@@ -39,14 +39,14 @@ TEST_F(FrameTest, MenuHoldsTheCommandsInOrder) {
         entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + " " + action->text());
     EXPECT_EQ(entries, (QStringList{"32774 ﾌｧｲﾙを追加(&A)", "32775 ﾌｧｲﾙを削除(&D)", "-",
                                     "32772 ﾌｧｲﾙﾘｽﾄを開く(&O)", "32773 ﾌｧｲﾙﾘｽﾄを保存(&S)",
-                                    "32787 スタンプを消去(&U)", "-", "32786 環境設定(&E)", "-",
+                                    "32787 スタンプを消去(&U)", "32788 プレビュー(&V)", "-", "32786 環境設定(&E)", "-",
                                     "57665 ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
     QAction* erase = frame_->Command(kIdEraseStamps);
     EXPECT_EQ(erase->statusTip().toStdString(), "チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く");
     EXPECT_TRUE(erase->shortcut().isEmpty());
 }
 
-TEST_F(FrameTest, ToolbarHasNineEntriesWithIconsPromptsAndTips) {
+TEST_F(FrameTest, ToolbarHasTenEntriesWithIconsPromptsAndTips) {
     auto* bar = frame_->findChild<QToolBar*>();
     ASSERT_NE(bar, nullptr);
     QStringList order;
@@ -61,7 +61,7 @@ TEST_F(FrameTest, ToolbarHasNineEntriesWithIconsPromptsAndTips) {
         EXPECT_TRUE(action->shortcut().isEmpty());
         EXPECT_EQ(bar->widgetForAction(action)->size(), QSize(41, 43));
     }
-    EXPECT_EQ(order, (QStringList{"32774", "32775", "-", "32772", "32773", "-", "32771", "32776", "-"}));
+    EXPECT_EQ(order, (QStringList{"32774", "32775", "-", "32772", "32773", "-", "32771", "32776", "-", "32788"}));
     EXPECT_EQ(bar->iconSize(), QSize(34, 34));
     EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_EQ(frame_->toolBarArea(bar), Qt::TopToolBarArea);

@@ -1,0 +1,71 @@
+#include "app/PreviewStamp.h"
+
+#include "app/BatchRun.h"
+#include "engine/JobRunner.h"
+#include "engine/PageSelection.h"
+#include "engine/PdfJob.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+
+namespace sgry {
+
+namespace {
+
+// Keeps the first message of a run and answers every question with "no",
+// so that nothing waits for a user.
+class FirstMessagePrompts : public UserPrompts {
+public:
+    void ShowMessage(const std::string& text, MessageIcon) override {
+        if (first.empty()) first = text;
+    }
+    bool AskOkCancel(const std::string&) override { return false; }
+    std::optional<std::string> AskSaveFileName(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+
+    std::string first;
+};
+
+constexpr const char* kOutsideRange = "ページ範囲の外なので、このページにはスタンプが付きません";
+constexpr const char* kOddOnly = "奇数ページだけに付けるので、このページにはスタンプが付きません";
+constexpr const char* kEvenOnly = "偶数ページだけに付けるので、このページにはスタンプが付きません";
+constexpr const char* kNeitherParity = "奇数・偶数ページのどちらも選ばれていないので、スタンプは付きません";
+
+}  // namespace
+
+PreviewStampResult StampPrivateCopy(const std::string& sourcePath, const std::string& copyPath,
+                                    const StampSettings& stamp, const AppSettings& app,
+                                    const LocalTimeSource& clock) {
+    PreviewStampResult result;
+    MessageIcon icon = MessageIcon::None;
+    result.message = ImageCheckMessage(stamp.ImageFileName, icon);
+    if (!result.message.empty()) return result;
+    if (!fs::CopyFileReplacing(sourcePath, copyPath)) {
+        result.message = Format(run_message::kCannotWrite, copyPath);
+        return result;
+    }
+    AppSettings inPlace = app;
+    inPlace.Output = OutputMode::Overwrite;
+    FirstMessagePrompts prompts;
+    result.stamped = StampFile(copyPath, stamp, inPlace, prompts, clock);
+    result.message = result.stamped ? std::string() : prompts.first;
+    return result;
+}
+
+std::string PageLeftOutReason(const StampSettings& stamp, int32_t pageNumber) {
+    PageSelector selector(PageRangeChoice::From(stamp));
+    int32_t position = 0;  // among the pages of the range
+    bool inRange = false;
+    for (int32_t ordinal = 1; ordinal <= pageNumber; ++ordinal) {
+        inRange = selector.Next().has_value();
+        if (inRange) ++position;
+    }
+    if (!inRange) return kOutsideRange;
+    const bool odd = stamp.OddFlag[kStampOddPositions];
+    const bool even = stamp.OddFlag[kStampEvenPositions];
+    if (PdfJob::IsStampedPosition(position, odd, even)) return std::string();
+    if (!odd && !even) return kNeitherParity;
+    return odd ? kOddOnly : kEvenOnly;
+}
+
+}  // namespace sgry
