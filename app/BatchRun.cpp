@@ -87,6 +87,8 @@ bool BatchRun::StampOne(const std::string& path) {
     if (job.ErrorCode() != job_error::kNone) {
         if (HasEncryptDictionary(job))
             prompts_.ShowMessage(Format(run_message::kEncrypted, job.SourcePath()));
+        else if (job.IsDamaged())
+            prompts_.ShowMessage(Format(run_message::kDamaged, job.SourcePath()));
         else
             prompts_.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
         return false;
