@@ -43,6 +43,8 @@ struct PageCase {
     std::vector<std::string> keptEntries = {"/F1"};
 };
 
+void PrintTo(const PageCase& c, std::ostream* out) { *out << c.name; }
+
 std::string Stream(const std::string& data) {
     return "<< /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
 }
