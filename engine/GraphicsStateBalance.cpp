@@ -51,7 +51,9 @@ void GraphicsStateBalance::Add(std::string_view content) {
             pos = AfterLiteralString(content, pos);
         } else if (c == '%') {
             pos = AfterLine(content, pos);
-        } else if (c == '<' && pos + 1 < content.size() && content[pos + 1] != '<') {
+        } else if (content.substr(pos, 2) == "<<" || content.substr(pos, 2) == ">>") {
+            pos += 2;
+        } else if (c == '<') {
             const std::size_t close = content.find('>', pos);
             pos = close == std::string_view::npos ? content.size() : close + 1;
         } else if (IsDelimiter(c)) {

@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "<<\t/Font\t<<\t/F1\t6\t0\tR\t>>\f/SGTab\t/Kept\f/ProcSet\t[/PDF\t/Text]\t>>", kBody, {}, false,
                  {"/F1", "/SGTab", "/ProcSet"}},
         PageCase{"ThreeMoreRestoresThanSaves", "", "/MediaBox [0 0 612 792]", "<< /Font << /F1 6 0 R >> >>",
-                 std::string("q 1 0 0 1 0 0 cm Q Q Q Q ") + kBody}),
+                 std::string("q /Span <</MCID 0>> BDC BT /F1 1 Tf (Q) Tj ET EMC Q Q Q Q ") + kBody}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A source whose last byte is the "F" of "%%EOF".
