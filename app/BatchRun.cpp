@@ -88,6 +88,8 @@ bool StampFile(const std::string& path, const StampSettings& stamp, const AppSet
     if (job.ErrorCode() != job_error::kNone) {
         if (HasEncryptDictionary(job))
             prompts.ShowMessage(Format(run_message::kEncrypted, job.SourcePath()));
+        else if (job.IsDamaged())
+            prompts.ShowMessage(Format(run_message::kDamaged, job.SourcePath()));
         else
             prompts.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
         return false;

@@ -39,6 +39,10 @@ bool FileList::AddFileToList(const std::string& path) {
         prompts_.ShowMessage(Format(run_message::kEncrypted, path));
         return false;
     }
+    if (error == job_error::kDamaged) {
+        prompts_.ShowMessage(Format(run_message::kDamaged, path));
+        return false;
+    }
     if (error == job_error::kNotPdf) {
         prompts_.ShowMessage(Format(list_message::kNotPdf, path));
         return false;

@@ -12,33 +12,19 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool IsDigits(const std::string& t) {
+    if (t.empty()) return false;
+    for (char c : t)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 }  // namespace
 
 std::string CommentFreeTokens::Next() {
-    for (;;) {
-        std::string t = reader_.NextToken();
-        const size_t percent = t.find('%');
-        if (percent != std::string::npos) {
-            SkipRestOfLine();
-            if (percent == 0) continue;
-            t.resize(percent);
-        }
-        if (t == "(") ReadStringRest(t);
-        return t;
-    }
-}
-
-// The token reader stops a token at a separator and consumes it, or at a
-// delimiter that it leaves for the next token. When the byte before the
-// position is a line end, the comment's line is already over.
-void CommentFreeTokens::SkipRestOfLine() {
-    PdfFile& file = reader_.File();
-    if (file.Seek(-1, PdfFile::Origin::Current)) {
-        const int previous = file.ReadByte();
-        if (previous == '\r' || previous == '\n') return;
-    }
-    for (int byte = file.ReadByte(); byte >= 0; byte = file.ReadByte())
-        if (byte == '\r' || byte == '\n') return;  // a LF after CR is a separator to the token reader
+    std::string t = reader_.NextSignificantToken();
+    if (t == "(") ReadStringRest(t);
+    return t;
 }
 
 bool CommentFreeTokens::ReadStringRest(std::string& text) {
@@ -75,6 +61,45 @@ FindResult CommentFreeTokens::FindKey(std::string_view key) {
         if (t == "endobj") return FindResult::EndOfObject;
     }
     return FindResult::EndOfFile;
+}
+
+void CommentFreeTokens::ReadValue(const std::string& first, std::vector<std::string>& out) {
+    out.push_back(first);
+    std::string open;
+    std::string close;
+    if (first == "<<" || first == "[" || first == "<") {
+        open = first;
+        close = first == "<<" ? ">>" : first == "[" ? "]" : ">";
+    }
+    if (!open.empty()) {
+        for (int depth = 1; depth > 0;) {
+            std::string t = Next();
+            if (t.empty() || t == "endobj") return;
+            if (t == open && open != "<") ++depth;
+            if (t == close) --depth;
+            out.push_back(std::move(t));
+        }
+        return;
+    }
+    if (!IsDigits(first)) return;
+    const int64_t position = Tell();
+    std::string generation = Next();
+    std::string keyword = Next();
+    if (IsDigits(generation) && keyword == "R") {
+        out.push_back(std::move(generation));
+        out.push_back(std::move(keyword));
+    } else {
+        Seek(position);
+    }
+}
+
+void CommentFreeTokens::SkipValue(const std::string& first) {
+    std::vector<std::string> skipped;
+    ReadValue(first, skipped);
+}
+
+bool CommentFreeTokens::IsReference(const std::vector<std::string>& value) {
+    return value.size() == 3 && value[2] == "R";
 }
 
 }  // namespace sgry

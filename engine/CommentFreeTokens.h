@@ -5,9 +5,7 @@
 // everything after it, including the keys and brackets the update adds.
 //
 // Outside a literal string, a "%" starts a comment that runs to the end of
-// its line; the token reader does not know comments, so the comment's words
-// come from it as tokens and are passed over here (a "%" inside a token, as
-// in "/Page%c", ends the token there).
+// its line (TokenReader::NextSignificantToken passes over it).
 //
 // A literal string comes as one token, "(" to its matching ")" (nested pairs
 // counted, backslash escapes honoured), byte for byte: its "%" is no
@@ -18,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pdf/TokenReader.h"
 
@@ -39,11 +38,20 @@ public:
     // Reads tokens until one equals key exactly, "endobj", or end of file.
     FindResult FindKey(std::string_view key);
 
+    // Appends to out the tokens of the value that begins with first (already
+    // read): a dictionary, array or hexadecimal string up to its matching
+    // close (nested ones counted; an unclosed one ends at "endobj" or the end
+    // of the file), a reference "n g R", or the single token (a literal
+    // string, name, number or keyword).
+    void ReadValue(const std::string& first, std::vector<std::string>& out);
+    void SkipValue(const std::string& first);
+    // Whether the tokens ReadValue gave are a reference "n g R".
+    static bool IsReference(const std::vector<std::string>& value);
+
     int64_t Tell() const { return reader_.Tell(); }
     bool Seek(int64_t offset) { return reader_.Seek(offset); }
 
 private:
-    void SkipRestOfLine();
     // Completes the literal string whose "(" was just read; false (and the
     // position unchanged) when the file ends before its closing ")".
     bool ReadStringRest(std::string& text);

@@ -47,8 +47,11 @@ bool LaterUnmarkedUpdate(const std::string& path, int64_t marker, int64_t prefix
 }  // namespace
 
 int64_t FindLastMarker(const std::string& bytes) {
-    const std::size_t at = bytes.rfind(PdfJob::MarkerLine());
-    return at == std::string::npos ? -1 : static_cast<int64_t>(at);
+    const std::size_t plain = bytes.rfind(PdfJob::MarkerLine());
+    const std::size_t joined = bytes.rfind("\r\n" + PdfJob::MarkerAfterAddedLineEnd());
+    if (joined != std::string::npos && (plain == std::string::npos || joined > plain))
+        return static_cast<int64_t>(joined);
+    return plain == std::string::npos ? -1 : static_cast<int64_t>(plain);
 }
 
 EraseOutcome EraseLastStamp(const std::string& path) {

@@ -61,7 +61,8 @@ struct EraseOutcome {
 // erasable form (see above). The whole file is read into memory.
 EraseOutcome EraseLastStamp(const std::string& path);
 
-// Offset of the last marker line in bytes, or -1.
+// Where the last marked update begins in bytes (its marker line, or the line
+// end written before a marker that says one was added), or -1.
 int64_t FindLastMarker(const std::string& bytes);
 
 }  // namespace sgry

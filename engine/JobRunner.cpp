@@ -78,7 +78,13 @@ bool JobRunner::Run() {
         prompts_.ShowMessage(Format(run_message::kEncrypted, job_.SourcePath()));
         return false;
     }
-    if (!job_.BuildPageList(PageRangeChoice::From(stamp_))) {
+    const bool walked = job_.BuildPageList(PageRangeChoice::From(stamp_));
+    if (job_.IsDamaged()) {
+        job_.SetErrorCode(job_error::kDamaged);
+        prompts_.ShowMessage(Format(run_message::kDamaged, job_.SourcePath()));
+        return false;
+    }
+    if (!walked) {
         prompts_.ShowMessage(Format(run_message::kPageTree, job_.Pages().ErrorCode()));
         return false;
     }
@@ -94,6 +100,10 @@ bool JobRunner::Run() {
 void JobRunner::ReportFailure() {
     const int code = job_.ErrorCode();
     if (code == kOutputDialogCancelled) return;
+    if (job_.IsDamaged()) {
+        prompts_.ShowMessage(Format(run_message::kDamaged, job_.SourcePath()));
+        return;
+    }
     if (code == job_error::kOpen || code == kOutputCopyFailed) {
         prompts_.ShowMessage(Format(run_message::kCannotWrite, outputPath_));
         return;
@@ -246,11 +256,15 @@ std::string JobRunner::PageContent(const PageEntry& page, const PageNames& names
         content += ImageStamp::Place(static_cast<int>(stamp_.ImagePosition), page, image_.width, image_.height,
                                      names.image, names.imageState, MarginsFromSettingsOrder(stamp_.Margin),
                                      stamp_.ImageMargin);
+    // A class's form is drawn on each page of the class where that page's
+    // visible area lies.
     if (TextWatermark* element = WatermarkOf(page); element && !names.watermark.empty()) {
+        element->SetPage(page);
         element->SetFormResourceName(names.watermark);
         content += element->PlacementContent();
     }
     if (BandWatermark* element = BandOf(page); element && !names.band.empty()) {
+        element->SetPage(page);
         element->SetFormResourceName(names.band);
         content += element->PlacementContent();
     }

@@ -47,6 +47,8 @@ inline constexpr const char* kWriteTable = "書き出しバッファ作成処理
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
 inline constexpr const char* kOutputFailed = "ファイル出力時にエラーが発生しました\r\n%s\r\nエラーコード = %d";
 inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
+// A source with job error 22: nothing is written on top of it.
+inline constexpr const char* kDamaged = "PDFファイルが壊れているため処理できません\r\n%s";
 }  // namespace run_message
 
 // Which stamps the settings ask for.

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "engine/CommentFreeTokens.h"
 #include "engine/PdfJob.h"
 
 namespace sgry {
@@ -21,7 +22,7 @@ bool PageTreeWalker::Walk() {
     const int64_t rootNumber = job_.ReadInt();
     const int64_t rootGeneration = job_.ReadInt();
     if (!job_.SeekObject(rootNumber, rootGeneration)) return Fail(page_error::kUnreachable);
-    if (job_.FindKey("/Pages") != FindResult::Found) return Fail(page_error::kNoPages);
+    if (CommentFreeTokens(job_.Reader()).FindKey("/Pages") != FindResult::Found) return Fail(page_error::kNoPages);
     // The catalog stands above the tree: a node or a kid naming it is a loop
     // (stamped as a page, it would lose the catalog).
     visitedNodes_.insert({rootNumber, rootGeneration});
@@ -38,20 +39,7 @@ bool PageTreeWalker::WalkNode(int64_t number, int64_t generation, Inherited inhe
     if (!job_.SeekObject(number, generation)) return Fail(page_error::kUnreachable);
 
     std::vector<Kid> kids;
-    bool hasResources = false;
-    for (std::string t = job_.NextToken(); !t.empty() && t != "endobj"; t = job_.NextToken()) {
-        if (t == "/Kids") {
-            if (!ReadKids(kids)) return Fail(page_error::kKidsNotArray);
-        } else if (t == "/MediaBox") {
-            ReadMediaBox(inherited);
-        } else if (t == "/Rotate") {
-            inherited.rotation = NormaliseRotation(job_.ReadInt());
-        } else if (t == "/Resources" && !hasResources) {
-            hasResources = true;
-            inherited.resources = ReadResources(number, generation);
-        }
-    }
-
+    if (!ReadEntries(number, generation, inherited, &kids)) return Fail(page_error::kKidsNotArray);
     for (const Kid& kid : kids) {
         const bool ok = kid.isNode ? WalkNode(kid.number, kid.generation, inherited, depth + 1)
                                    : VisitPage(kid.number, kid.generation, inherited);
@@ -61,39 +49,75 @@ bool PageTreeWalker::WalkNode(int64_t number, int64_t generation, Inherited inhe
     return true;
 }
 
-// After "/Kids": "[" then triples "number generation R" up to "]".
-bool PageTreeWalker::ReadKids(std::vector<Kid>& kids) {
-    if (job_.NextToken() != "[") return false;
-    for (std::string t = job_.NextToken(); !t.empty() && t != "]" && t != "endobj"; t = job_.NextToken()) {
+// The reader stands at the object's header. Only the dictionary's own
+// entries count: a key inside a nested value or a string is no entry of it.
+bool PageTreeWalker::ReadEntries(int64_t number, int64_t generation, Inherited& values, std::vector<Kid>* kids) {
+    CommentFreeTokens tokens(job_.Reader());
+    for (int i = 0; i < 3; ++i) tokens.Next();  // number, generation, "obj"
+    if (tokens.Next() != "<<") return true;
+    bool hasResources = false;
+    for (std::string key = tokens.Next(); !key.empty() && key != ">>" && key != "endobj"; key = tokens.Next()) {
+        const std::string first = tokens.Next();
+        if (first == ">>") break;
+        if (key == "/Kids" && kids) {
+            if (first != "[" || !ReadKids(tokens, *kids)) return false;
+        } else if (key == "/MediaBox" || key == "/CropBox") {
+            std::optional<PageBox>& box = key == "/MediaBox" ? values.mediaBox : values.cropBox;
+            if (const std::optional<PageBox> read = PageBox::FromArrayTokens(ResolvedValue(tokens, first))) box = read;
+        } else if (key == "/Rotate") {
+            values.rotation = NormaliseRotation(TokenReader::LeadingInt(ResolvedValue(tokens, first).front()));
+        } else if (key == "/Resources" && !hasResources) {
+            hasResources = true;
+            std::vector<std::string> value;
+            tokens.ReadValue(first, value);
+            values.resources = Resources(value, number, generation);
+        } else {
+            tokens.SkipValue(first);
+        }
+    }
+    return true;
+}
+
+// After "/Kids [": triples "number generation R" up to "]".
+bool PageTreeWalker::ReadKids(CommentFreeTokens& tokens, std::vector<Kid>& kids) {
+    for (std::string t = tokens.Next(); !t.empty() && t != "]" && t != "endobj"; t = tokens.Next()) {
         const int64_t number = TokenReader::LeadingInt(t);
-        const int64_t generation = job_.ReadInt();
-        job_.NextToken();  // "R"
+        const int64_t generation = tokens.ReadInt();
+        tokens.Next();  // "R"
         // ObjectType keeps the reader's position inside this /Kids array.
         kids.push_back({number, generation, job_.ObjectType(number, generation) == "/Pages"});
     }
     return true;
 }
 
-// Only a direct array replaces the media box (an indirect one is ignored).
-void PageTreeWalker::ReadMediaBox(Inherited& values) {
-    if (job_.NextToken() != "[") return;
-    for (int32_t& v : values.mediaBox) {
-        const int64_t n = job_.ReadInt();
-        v = static_cast<int32_t>(n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : n);
+// LuaTeX, ConTeXt and xdvipdfmx write page boxes as indirect objects.
+std::vector<std::string> PageTreeWalker::ResolvedValue(CommentFreeTokens& tokens, const std::string& first) {
+    std::vector<std::string> value;
+    tokens.ReadValue(first, value);
+    if (!CommentFreeTokens::IsReference(value)) return value;
+    const int64_t position = tokens.Tell();
+    std::vector<std::string> resolved{""};
+    if (job_.SeekObject(TokenReader::LeadingInt(value[0]), TokenReader::LeadingInt(value[1]))) {
+        for (int i = 0; i < 3; ++i) tokens.Next();  // number, generation, "obj"
+        resolved.clear();
+        tokens.ReadValue(tokens.Next(), resolved);
     }
+    tokens.Seek(position);
+    return resolved;
 }
 
-ResourcesOrigin PageTreeWalker::ReadResources(int64_t number, int64_t generation) {
+ResourcesOrigin PageTreeWalker::Resources(const std::vector<std::string>& value, int64_t number,
+                                          int64_t generation) {
     ResourcesOrigin origin;
-    const std::string t = job_.NextToken();
-    if (t == "<<") {
+    if (value.front() == "<<") {
         origin.kind = ResourcesOrigin::Kind::Inline;
         origin.number = static_cast<int32_t>(number);
         origin.generation = static_cast<int32_t>(generation);
         return origin;
     }
-    const int64_t resNumber = TokenReader::LeadingInt(t);
-    const int64_t resGeneration = job_.ReadInt();
+    if (!CommentFreeTokens::IsReference(value)) return origin;
+    const int64_t resNumber = TokenReader::LeadingInt(value[0]);
+    const int64_t resGeneration = TokenReader::LeadingInt(value[1]);
     // A reference outside the 32-bit range can never be found; such a page is
     // treated as having no resources rather than letting the number wrap.
     if (!InInt32(resNumber) || !InInt32(resGeneration)) return origin;
@@ -112,18 +136,7 @@ bool PageTreeWalker::VisitPage(int64_t number, int64_t generation, Inherited inh
     if (!label) return true;
     if (!InInt32(number) || !InInt32(generation)) return true;  // can never be reached
     if (!job_.SeekObject(number, generation)) return true;     // left out, not an error
-
-    bool hasResources = false;
-    for (std::string t = job_.NextToken(); !t.empty() && t != "endobj"; t = job_.NextToken()) {
-        if (t == "/Resources" && !hasResources) {
-            hasResources = true;
-            inherited.resources = ReadResources(number, generation);
-        } else if (t == "/MediaBox") {
-            ReadMediaBox(inherited);
-        } else if (t == "/Rotate") {
-            inherited.rotation = NormaliseRotation(job_.ReadInt());
-        }
-    }
+    ReadEntries(number, generation, inherited, nullptr);
 
     PageEntry entry;
     entry.ordinal = selector_.Ordinal();
@@ -136,8 +149,7 @@ bool PageTreeWalker::VisitPage(int64_t number, int64_t generation, Inherited inh
     entry.resourcesNumber = ownObject ? origin.number : kInlineResources;
     entry.resourcesGeneration = ownObject ? origin.generation : 0;
     entry.resourcesInline = ownObject ? 0 : 1;
-    entry.width = inherited.mediaBox[2];
-    entry.height = inherited.mediaBox[3];
+    SetPageFrame(VisibleArea(inherited.mediaBox, inherited.cropBox), entry);
     entry.rotation = inherited.rotation;
     entry.sizeClass = job_.sizeClasses_.Lookup(entry.width, entry.height, entry.rotation);
     if (entry.sizeClass < 0) return Fail(page_error::kOutOfMemory);

@@ -1,27 +1,33 @@
 #pragma once
 // Walks the page tree of a job's source into its page list. Works on the
-// source file token by token; builds no object tree.
+// source file token by token (comments passed over, strings and nested values
+// read whole); builds no object tree.
 //
-// Inherited down the tree: /MediaBox (default [0 0 595 842]), /Rotate
-// (default 0) and /Resources. A page without /Resources of its own takes the
-// nearest one found on its ancestors (a reference, or the inline dictionary of
-// that node); a page with none anywhere gets an empty dictionary of its own.
+// Inherited down the tree: /MediaBox, /CropBox, /Rotate (default 0) and
+// /Resources; the boxes and /Rotate may be indirect objects. The page's
+// visible area (engine/PageBox.h) gives its width, height and corner. A page
+// without /Resources of its own takes the nearest one found on its ancestors
+// (a reference, or the inline dictionary of that node); a page with none
+// anywhere gets an empty dictionary of its own.
 //
 // Guards: a node met a second time (a tree that refers back to an ancestor,
 // or shares a subtree), a kid taken as a page that is a node already walked
 // (an ancestor without "/Pages" as its type) or the catalog itself, or a tree
 // deeper than kMaxDepth fails the walk with page-list error 3.
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/PageBox.h"
 #include "engine/PageList.h"
 #include "engine/PageSelection.h"
 
 namespace sgry {
 
+class CommentFreeTokens;
 class PdfJob;
 
 class PageTreeWalker {
@@ -36,7 +42,8 @@ public:
 private:
     struct Inherited {
         int32_t rotation = 0;
-        int32_t mediaBox[4] = {0, 0, 595, 842};
+        std::optional<PageBox> mediaBox;
+        std::optional<PageBox> cropBox;
         ResourcesOrigin resources;  // Kind::Empty: nothing inherited
     };
     struct Kid {
@@ -46,10 +53,15 @@ private:
     };
 
     bool WalkNode(int64_t number, int64_t generation, Inherited inherited, int depth);
-    bool ReadKids(std::vector<Kid>& kids);
-    void ReadMediaBox(Inherited& values);
-    // After "/Resources": the origin of the dictionary held by object (number, generation).
-    ResourcesOrigin ReadResources(int64_t number, int64_t generation);
+    // The entries of the object's dictionary that pass down the tree into
+    // values, and its /Kids into kids (nullptr: a page, whose /Kids mean
+    // nothing). False when /Kids is not a direct array.
+    bool ReadEntries(int64_t number, int64_t generation, Inherited& values, std::vector<Kid>* kids);
+    bool ReadKids(CommentFreeTokens& tokens, std::vector<Kid>& kids);
+    // The value that begins with first, or the value of the object it refers to.
+    std::vector<std::string> ResolvedValue(CommentFreeTokens& tokens, const std::string& first);
+    // The origin of a /Resources value held by object (number, generation).
+    static ResourcesOrigin Resources(const std::vector<std::string>& value, int64_t number, int64_t generation);
     bool VisitPage(int64_t number, int64_t generation, Inherited inherited);
     bool Fail(int code);
 

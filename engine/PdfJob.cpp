@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "engine/CommentFreeTokens.h"
 #include "engine/XrefReader.h"
 
 namespace sgry {
@@ -58,6 +59,7 @@ void PdfJob::ReadSource() {
     sourceXrefIsStream_ = xref.NewestIsStream();
     if (rc != 0) {
         error_ = rc;
+        damaged_ = rc == job_error::kDamaged;
         return;
     }
     // A damaged /Size below an object number in use would give new objects
@@ -105,15 +107,25 @@ bool PdfJob::SeekObject(int64_t number, int64_t generation) {
         error_ = job_error::kObjectNotFound;
         return false;
     }
+    // A table entry that leads to another object's header (or into the middle
+    // of one) would have that object read, and replaced, as this one.
+    const bool headerHolds = reader_.ReadInt() == number && reader_.ReadInt() == generation &&
+                             reader_.NextToken() == "obj" && reader_.Seek(offset);
+    if (!headerHolds) {
+        error_ = job_error::kDamaged;
+        damaged_ = true;
+        return false;
+    }
     return true;
 }
 
 std::string PdfJob::ObjectType(int64_t number, int64_t generation) {
     const int64_t saved = reader_.Tell();
     std::string type;
+    CommentFreeTokens tokens(reader_);
     if (offsets_.Find(number, generation) >= 0 && SeekObject(number, generation) &&
-        reader_.FindKey("/Type") == FindResult::Found)
-        type = reader_.NextToken();
+        tokens.FindKey("/Type") == FindResult::Found)
+        type = tokens.Next();
     reader_.Seek(saved);
     return type;
 }
@@ -121,7 +133,7 @@ std::string PdfJob::ObjectType(int64_t number, int64_t generation) {
 // Positions the reader just after the newest trailer's "/Root" key.
 bool PdfJob::SeekToRoot() {
     if (sourceStartxref_ < 0 && !FindStartxref()) return false;
-    if (!reader_.Seek(sourceStartxref_) || !reader_.SearchToken("/Root")) {
+    if (!reader_.Seek(sourceStartxref_) || !CommentFreeTokens(reader_).SearchToken("/Root")) {
         error_ = job_error::kNoRoot;
         return false;
     }
@@ -181,23 +193,23 @@ void PdfJob::NoteUpdateStart() {
 }
 
 // The first append of an update notes where the update begins. A source that
-// does not end with a line end would glue the first object header onto its
-// "%%EOF" line, so such a file gets a CR LF first, unless the update starts
-// with the marker comment (which may share the comment line and must stay the
-// exact start of the update).
+// does not end with a line end would glue the first line of the update onto
+// its "%%EOF" line, so such a file gets a CR LF first.
 int64_t PdfJob::AppendAtEnd(std::string_view text) {
     if (updateStart_ < 0) {
+        const bool endsWithLineEnd = EndsWithLineEnd();
         NoteUpdateStart();
-        bool endsWithLineEnd = true;
-        if (updateStart_ > 0 && file_.Seek(-1, PdfFile::Origin::End)) {
-            const int last = file_.ReadByte();
-            endsWithLineEnd = last == '\r' || last == '\n';
-        }
-        if (!endsWithLineEnd && !text.starts_with('%') && file_.AppendAtEnd("\r\n") < 0) writeFailed_ = true;
+        if (!endsWithLineEnd && file_.AppendAtEnd("\r\n") < 0) writeFailed_ = true;
     }
     const int64_t offset = AppendWholeText(text);
     if (offset < 0) writeFailed_ = true;
     return offset;
+}
+
+bool PdfJob::EndsWithLineEnd() {
+    if (file_.Size() <= 0 || !file_.Seek(-1, PdfFile::Origin::End)) return true;
+    const int last = file_.ReadByte();
+    return last == '\r' || last == '\n';
 }
 
 // Every byte of text goes out: tokens copied from the source (a literal

@@ -24,6 +24,10 @@
 //   16 writing the resources of a page failed (set by the stamping pass)
 //   17 the file does not begin with "%PDF"
 //   20 a write of the update failed: the update is not finished
+//   22 the file is damaged: its startxref or a /Prev offset holds no
+//      cross-reference section, or an offset of its table holds no header
+//      "N G obj" of the object listed there (found while the file is read
+//      or its pages walked; IsDamaged() stays true once it was found)
 //
 // Offsets are byte offsets in the file (int64). Object numbers and
 // generations are 0..INT32_MAX; larger values are never found.
@@ -36,6 +40,7 @@
 // the source is a cross-reference stream, FinishUpdate ends the update with a
 // cross-reference stream too; otherwise with a classic section.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,6 +74,7 @@ inline constexpr int kNotPdf = 17;
 inline constexpr int kCopyFailed = 18;
 inline constexpr int kDialogCancelled = 19;
 inline constexpr int kWriteFailed = 20;
+inline constexpr int kDamaged = 22;
 }  // namespace job_error
 
 // Error code of the page writer when a page's resources cannot be loaded.
@@ -115,8 +121,11 @@ public:
     PdfFile& File() { return file_; }
     const ObjectOffsetTable& Offsets() const { return offsets_; }
 
-    // Seeks to the object; false and error 9 when it is not in the table.
+    // Seeks to the object; false and error 9 when it is not in the table,
+    // false and error 22 when its offset holds no header "number generation
+    // obj" of that object.
     bool SeekObject(int64_t number, int64_t generation);
+    bool IsDamaged() const { return damaged_; }
     // The token after the object's first "/Type" ("/Pages", "/Page"), or ""
     // when it has none or cannot be found. Keeps the file position.
     std::string ObjectType(int64_t number, int64_t generation);
@@ -167,9 +176,13 @@ public:
     static bool IsStampedPosition(int32_t position, bool stampOdd, bool stampEven);
 
     // "%Sigilry 1.08" CR LF: the line from which the update can be cut off
-    // (engine/EraseStamp.h removes it with the update after it).
+    // (engine/EraseStamp.h removes it with the update after it). On a source
+    // that does not end with a line end, the update begins with the CR LF
+    // that AppendAtEnd adds, and the marker says so: "%Sigilry 1.08 +EOL"
+    // CR LF, so that erasing cuts before that CR LF as well.
     void WriteMarker();
     static std::string MarkerLine();
+    static std::string MarkerAfterAddedLineEnd();
     // The replacement page object of page list entry index. False when its
     // write failed (an unreachable /Contents object also sets error 9).
     bool WritePageObject(int32_t index);
@@ -199,11 +212,14 @@ private:
     bool ReadSize();
     bool SeekToRoot();
     void NoteUpdateStart();
+    bool EndsWithLineEnd();
     int64_t AppendWholeText(std::string_view text);
     bool EnsureSaveStateWritten();
     bool FinishWithXrefStream(const std::string& trailerKeys);
     bool WriteContentStream(int32_t number, std::string_view content);
     std::string ExistingContents(const PageEntry& page);
+    int32_t ExtraRestores(const std::string& contents);
+    int32_t SaveStateStreamFor(const std::string& contents);
     std::string CopyPageDictionaryRest(const PageEntry& page);
     void GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven);
     friend class PageTreeWalker;
@@ -227,9 +243,11 @@ private:
     WriteTable writeTable_;
     int32_t saveStateNumber_ = -1;
     bool saveStateWritten_ = false;
+    std::map<int32_t, int32_t> extraSaveStreams_;  // extra "Q" count -> its saving stream
     int64_t updateStart_ = -1;
     bool writeFailed_ = false;
     int pageWriterError_ = 0;
+    bool damaged_ = false;
 };
 
 }  // namespace sgry

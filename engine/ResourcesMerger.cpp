@@ -1,5 +1,6 @@
 #include "engine/ResourcesMerger.h"
 
+#include "engine/CommentFreeTokens.h"
 #include "engine/PdfJob.h"
 #include "pdf/PdfIndirectObject.h"
 #include "pdf/PdfParser.h"
@@ -28,18 +29,21 @@ std::unique_ptr<PdfDictionary> ResourcesMerger::ParseDictionaryHere() {
     return dictionary;
 }
 
+// Comments (pdfTeX writes one before every object of its object streams)
+// and strings are read as tokens on the way to the dictionary.
 std::unique_ptr<PdfDictionary> ResourcesMerger::Load(const ResourcesOrigin& origin) {
+    CommentFreeTokens tokens(job_.Reader());
     switch (origin.kind) {
         case ResourcesOrigin::Kind::Empty:
             return std::make_unique<PdfDictionary>();
         case ResourcesOrigin::Kind::Object:
             if (!job_.SeekObject(origin.number, origin.generation)) return nullptr;
-            for (int i = 0; i < 3; ++i) job_.NextToken();  // number, generation, "obj"
-            if (job_.NextToken() != "<<") return nullptr;
+            for (int i = 0; i < 3; ++i) tokens.Next();  // number, generation, "obj"
+            if (tokens.Next() != "<<") return nullptr;
             return ParseDictionaryHere();
         case ResourcesOrigin::Kind::Inline:
             if (!job_.SeekObject(origin.number, origin.generation)) return nullptr;
-            if (job_.FindKey("/Resources") != FindResult::Found || job_.NextToken() != "<<") return nullptr;
+            if (tokens.FindKey("/Resources") != FindResult::Found || tokens.Next() != "<<") return nullptr;
             return ParseDictionaryHere();
     }
     return nullptr;

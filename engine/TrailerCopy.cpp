@@ -14,7 +14,7 @@ namespace {
 // The root reference a reader takes from text: the two numbers after the
 // first "/Root" token (any letter case), as the job's page count reads it.
 std::optional<std::pair<int64_t, int64_t>> FirstRoot(TokenReader& reader) {
-    if (!reader.SearchToken("/Root")) return std::nullopt;
+    if (!CommentFreeTokens(reader).SearchToken("/Root")) return std::nullopt;
     const int64_t number = reader.ReadInt();
     return std::make_pair(number, reader.ReadInt());
 }
@@ -46,39 +46,6 @@ bool IsSectionKey(const std::string& key, bool isStream) {
                         key == "/DL");
 }
 
-// The tokens of one value that begins with first: a dictionary, array,
-// literal or hexadecimal string up to its matching close, a reference
-// "n g R", or the single token.
-void ValueTokens(CommentFreeTokens& tokens, const std::string& first, std::vector<std::string>& out) {
-    out.push_back(first);
-    std::string open;
-    std::string close;
-    if (first == "<<" || first == "[" || first == "<") {
-        open = first;
-        close = first == "<<" ? ">>" : first == "[" ? "]" : ">";
-    }
-    if (!open.empty()) {
-        for (int depth = 1; depth > 0;) {
-            std::string t = tokens.Next();
-            if (t.empty()) return;
-            if (t == open && open != "<") ++depth;
-            if (t == close) --depth;
-            out.push_back(std::move(t));
-        }
-        return;
-    }
-    if (!IsDigits(first)) return;
-    const int64_t position = tokens.Tell();
-    std::string generation = tokens.Next();
-    std::string keyword = tokens.Next();
-    if (IsDigits(generation) && keyword == "R") {
-        out.push_back(std::move(generation));
-        out.push_back(std::move(keyword));
-    } else {
-        tokens.Seek(position);
-    }
-}
-
 // A stream dictionary's values are taken as whole values, since a value
 // dropped here may be a name (/Type /XRef) or a dictionary (/DecodeParms),
 // which the token-by-token skip of a classic trailer would not tell from the
@@ -88,7 +55,7 @@ std::string CopyStreamKeys(CommentFreeTokens& tokens) {
     for (std::string t = tokens.Next(); !t.empty(); t = tokens.Next()) {
         if (t == ">>") return out + ">> ";
         std::vector<std::string> value;
-        ValueTokens(tokens, tokens.Next(), value);
+        tokens.ReadValue(tokens.Next(), value);
         if (IsSectionKey(t, true)) continue;
         out += t + " ";
         for (const std::string& token : value)

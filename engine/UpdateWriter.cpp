@@ -1,11 +1,15 @@
 // The incremental update of a job: write table, marker, page objects, page
 // resources, content streams and the closing cross-reference section.
+#include <iterator>
 #include <map>
+#include <sstream>
 
 #include "engine/CommentFreeTokens.h"
+#include "engine/GraphicsStateBalance.h"
 #include "engine/PageTreeWalker.h"
 #include "engine/PdfJob.h"
 #include "engine/ResourcesMerger.h"
+#include "engine/SourceStream.h"
 #include "engine/TrailerCopy.h"
 #include "engine/XrefStreamWriter.h"
 #include "pdf/FlateBuffer.h"
@@ -67,7 +71,12 @@ bool PdfJob::BuildWriteTable(bool stampOdd, bool stampEven) {
 
 std::string PdfJob::MarkerLine() { return Format("%%%s %s\r\n", kMarkerName, kMarkerVersion); }
 
-void PdfJob::WriteMarker() { AppendAtEnd(MarkerLine()); }
+std::string PdfJob::MarkerAfterAddedLineEnd() { return Format("%%%s %s +EOL\r\n", kMarkerName, kMarkerVersion); }
+
+void PdfJob::WriteMarker() {
+    const bool addsLineEnd = updateStart_ < 0 && !EndsWithLineEnd();
+    AppendAtEnd(addsLineEnd ? MarkerAfterAddedLineEnd() : MarkerLine());
+}
 
 bool PdfJob::WriteContentStream(int32_t number, std::string_view content) {
     FlateBuffer flate;
@@ -106,31 +115,6 @@ std::string TokensUpToBracket(CommentFreeTokens& tokens) {
     return text;
 }
 
-// An array up to its "]", otherwise a reference (two more tokens).
-void SkipContentsValue(CommentFreeTokens& tokens) {
-    if (tokens.Next() == "[") {
-        tokens.SearchToken("]");
-    } else {
-        tokens.Next();
-        tokens.Next();
-    }
-}
-
-// A dictionary up to its matching ">>" (nested ones counted), otherwise a
-// reference (two more tokens).
-void SkipResourcesValue(CommentFreeTokens& tokens) {
-    if (tokens.Next() != "<<") {
-        tokens.Next();
-        tokens.Next();
-        return;
-    }
-    for (int inner = 1; inner > 0;) {
-        const std::string skipped = tokens.Next();
-        if (skipped.empty()) break;
-        if (skipped == "<<") ++inner;
-        if (skipped == ">>") --inner;
-    }
-}
 }  // namespace
 
 // The page's present content streams as "n g R " references (or the tokens of
@@ -152,44 +136,73 @@ std::string PdfJob::ExistingContents(const PageEntry& page) {
     return reference;
 }
 
-// Every key of the old page dictionary but /Contents and /Resources, each
-// token followed by a space, up to and including the dictionary's closing
-// ">>". Nested dictionaries are counted; a dictionary cut short by the end of
-// the file is closed. Comments are left out, since the tokens are joined on
-// one line; literal strings are copied whole.
+// Every entry of the old page dictionary but /Contents and /Resources, each
+// token followed by a space, then the closing ">> " (also for a dictionary
+// cut short by the end of the object or file). Comments are left out, since
+// the tokens are joined on one line; strings and nested values are copied
+// whole.
 std::string PdfJob::CopyPageDictionaryRest(const PageEntry& page) {
     if (!SeekObject(page.objectNumber, page.generation)) return ">> ";
     CommentFreeTokens tokens(reader_);
     if (!tokens.SearchToken("<<")) return ">> ";
     std::string text;
-    int depth = 1;
-    for (std::string t = tokens.Next(); !t.empty() && t != "endobj"; t = tokens.Next()) {
-        if (depth == 1 && t == "/Contents") {
-            SkipContentsValue(tokens);
-            continue;
-        }
-        if (depth == 1 && t == "/Resources") {
-            SkipResourcesValue(tokens);
-            continue;
-        }
-        if (t == "<<") ++depth;
-        if (t == ">>") --depth;
-        text += t + " ";
-        if (depth == 0) return text;
+    for (std::string key = tokens.Next(); !key.empty() && key != "endobj" && key != ">>"; key = tokens.Next()) {
+        const std::string first = tokens.Next();
+        if (first.empty()) break;
+        std::vector<std::string> value;
+        tokens.ReadValue(first, value);
+        if (key == "/Contents" || key == "/Resources") continue;
+        text += key + " ";
+        for (const std::string& token : value) text += token + " ";
+        if (value.front() == ">>") return text;  // a key without a value closed the dictionary
     }
     return text + ">> ";
+}
+
+// How many more states the content streams named by contents (the text
+// ExistingContents gives) close than they open; a stream that cannot be read
+// counts as balanced.
+int32_t PdfJob::ExtraRestores(const std::string& contents) {
+    std::istringstream words(contents);
+    std::vector<std::string> tokens{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+    GraphicsStateBalance balance;
+    for (std::size_t i = 0; i + 2 < tokens.size(); ++i) {
+        if (tokens[i + 2] != "R") continue;
+        const int64_t offset = offsets_.Find(TokenReader::LeadingInt(tokens[i]), TokenReader::LeadingInt(tokens[i + 1]));
+        SourceStream stream;
+        if (SourceStreamReader(reader_, &offsets_).Read(offset, stream)) balance.Add(stream.data);
+    }
+    return balance.ExtraRestores();
+}
+
+// The shared "q" stream, or for a page whose content closes more states than
+// it opens, a stream that opens that many more (one per count, shared).
+int32_t PdfJob::SaveStateStreamFor(const std::string& contents) {
+    const int32_t extra = saveStateNumber_ < 0 ? 0 : ExtraRestores(contents);
+    if (extra == 0) return saveStateNumber_;
+    if (const auto found = extraSaveStreams_.find(extra); found != extraSaveStreams_.end()) return found->second;
+    const int32_t number = AllocateObjectNumber();
+    if (number < 0) return saveStateNumber_;
+    std::string content;
+    for (int32_t i = 0; i <= extra; ++i) content += kSaveStateContent;
+    RegisterObject(number, 0, true, ObjectKind::PageContent);
+    WriteContentStream(number, content);
+    extraSaveStreams_.emplace(extra, number);
+    return number;
 }
 
 bool PdfJob::WritePageObject(int32_t index) {
     PageEntry page;
     if (!pages_.GetPage(index, page)) return false;
     EnsureSaveStateWritten();
+    const std::string contents = ExistingContents(page);
+    const int32_t saveState = SaveStateStreamFor(contents);
     RegisterObject(page.objectNumber, page.generation, false, ObjectKind::Page);
 
     std::string text = Format("%ld %d obj\r\n", page.objectNumber, page.generation);
     text += "<</Contents [";
-    if (saveStateNumber_ >= 0) text += Format("%ld %d R ", saveStateNumber_, 0);
-    text += ExistingContents(page);
+    if (saveState >= 0) text += Format("%ld %d R ", saveState, 0);
+    text += contents;
     text += Format("%ld %d R", page.contentNumber, 0);
     text += "]\r\n/Resources ";
     // Inline or missing resources, and resources shared across size classes,

@@ -15,6 +15,7 @@ constexpr int kOk = 0;
 constexpr int kNewestUnreadable = 4;
 constexpr int kOutOfMemory = 5;
 constexpr int kPrevUnreadable = 6;
+constexpr int kDamaged = 22;
 // The first number that is no object number (object numbers end at INT32_MAX).
 constexpr int64_t kBeyondObjectNumbers = int64_t{std::numeric_limits<int32_t>::max()} + 1;
 constexpr int kMalformed = -1;  // turned into 4 or 6 by the section's place in the chain
@@ -61,11 +62,13 @@ int XrefReader::ReadChain(int64_t newestOffset) {
         if (StartsWithObjectHeader()) {
             bool isXref = false;
             if (const int rc = ReadStreamSection(offset, isPrev, links, isXref); rc != kOk) return rc;
-            if (!isXref) return kOk;  // some other object: nothing to read here
+            if (!isXref) return kDamaged;  // some other object stands where the section should
             if (!isPrev) newestIsStream_ = true;
         } else {
+            // An offset into the middle of some object would otherwise find the
+            // next section, or none, and the update would rest on a wrong chain.
             if (!reader_.Seek(offset)) return kPrevUnreadable;
-            if (!reader_.SearchToken("xref")) return kOk;  // nothing to read here
+            if (reader_.NextToken() != "xref") return kDamaged;
             if (const int rc = ReadEntries(); rc != kOk) return rc;
             ReadTrailerLinks(links);
             // A hybrid file: the stream's entries come after the table's and

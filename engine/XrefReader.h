@@ -18,8 +18,9 @@
 // of the newest section cannot be decoded (its /Length lies beyond the file,
 // its /W or /Index are malformed, its filter is not FlateDecode, its data is
 // damaged or decodes to more than kMaxXrefStreamBytes).
-// A section whose offset holds some other object, or no "xref" keyword at
-// all, contributes nothing and is not an error.
+// 22 the file is damaged: the startxref offset or a /Prev offset holds
+// neither the keyword "xref" nor a cross-reference stream (some other object,
+// or the middle of one).
 #include <cstddef>
 #include <cstdint>
 #include <set>

@@ -1,5 +1,6 @@
 #pragma once
-// What every stamp generator receives for one page. All 32-bit signed.
+// What every stamp generator receives for one page. All 32-bit signed but
+// the corner of the visible area.
 #include <cstdint>
 
 namespace sgry {
@@ -15,8 +16,10 @@ struct PageEntry {
     int32_t resourcesNumber = 0;  // kInlineResources for inline resources
     int32_t resourcesGeneration = 0;
     int32_t resourcesInline = 0;  // 1 when resourcesNumber is kInlineResources
-    int32_t width = 0;            // upper-right corner of the effective media box (points)
+    int32_t width = 0;            // size of the visible area (points, whole)
     int32_t height = 0;
+    float originX = 0.0f;  // lower-left corner of the visible area in user space (points)
+    float originY = 0.0f;
     int32_t contentNumber = 0;  // the page's new stamp content stream
     int32_t contentGeneration = 0;
     int32_t sizeClass = 0;

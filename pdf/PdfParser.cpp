@@ -97,8 +97,8 @@ std::unique_ptr<PdfObject> PdfParser::ReadHexString() {
 // "R" the file goes back to just after the value.
 std::unique_ptr<PdfObject> PdfParser::ReferenceOrLiteral(const std::string& token) {
     SavePosition();
-    const std::string generation = reader_.NextToken();
-    const std::string keyword = reader_.NextToken();
+    const std::string generation = reader_.NextSignificantToken();
+    const std::string keyword = reader_.NextSignificantToken();
     if (keyword == "R") {
         return std::make_unique<PdfReference>(ClampToInt32(TokenReader::LeadingInt(token)),
                                               ClampToInt32(TokenReader::LeadingInt(generation)));
@@ -110,7 +110,7 @@ std::unique_ptr<PdfObject> PdfParser::ReferenceOrLiteral(const std::string& toke
 bool PdfArrayParser::Parse(PdfArray& array) {
     if (!CheckDepth()) return false;
     for (;;) {
-        const std::string token = reader_.NextToken();
+        const std::string token = reader_.NextSignificantToken();
         if (token == "]") return true;
         // Elements stay verbatim ("3 0 R" is three literals); only nested
         // structures and strings are read as units.
@@ -121,14 +121,14 @@ bool PdfArrayParser::Parse(PdfArray& array) {
 }
 
 EntryStatus PdfEntryParser::Parse(PdfDictEntry& entry) {
-    const std::string key = reader_.NextToken();
+    const std::string key = reader_.NextSignificantToken();
     if (key == ">>") return EntryStatus::EndOfDictionary;
     if (key.empty()) {
         Fail(ParseFailure::UnexpectedEnd);
         return EntryStatus::Failed;
     }
     entry.SetKey(std::make_unique<PdfKey>(key));
-    std::unique_ptr<PdfObject> value = ParseValue(reader_.NextToken(), true);
+    std::unique_ptr<PdfObject> value = ParseValue(reader_.NextSignificantToken(), true);
     if (!value) return EntryStatus::Failed;
     entry.SetValue(std::move(value));
     return EntryStatus::Read;
@@ -155,12 +155,13 @@ bool PdfDictParser::Parse(PdfDictionary& dictionary) {
 bool PdfObjectParser::Parse(PdfIndirectObject& object) {
     const int32_t number = ClampToInt32(reader_.ReadInt());
     const int32_t generation = ClampToInt32(reader_.ReadInt());
-    reader_.NextToken();  // "obj"
+    reader_.NextSignificantToken();  // "obj"
     object.SetNumber(number, generation);
 
     bool inStream = false;
     for (;;) {
-        const std::string token = reader_.NextToken();
+        // Stream bytes are binary: a "%" in them starts no comment.
+        const std::string token = inStream ? reader_.NextToken() : reader_.NextSignificantToken();
         if (token == "endobj") return true;
         if (token.empty()) {
             Fail(ParseFailure::UnexpectedEnd);

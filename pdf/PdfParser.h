@@ -14,7 +14,7 @@
 //   n g R            a PdfReference (a value followed by two tokens the second
 //                    of which is "R"; otherwise the position is restored)
 //   anything else    a PdfLiteral of the token (numbers, names, true, null)
-// Strings are read as units so that a string of several words (or one holding
+// Comments are passed over. Strings are read as units so that a string of several words (or one holding
 // a bracket) cannot shift the key/value pairing of the dictionary around it.
 //
 // Failure: a structure that is not closed before the end of the file, or that

@@ -6,7 +6,8 @@ namespace sgry {
 
 namespace {
 
-bool IsSeparator(int c) { return c == '\r' || c == '\n' || c == ' '; }
+// The format's white-space characters; CR is handled apart (CR LF is one line end).
+bool IsSeparator(int c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == '\f' || c == '\0'; }
 bool IsBracket(int c) { return c == '[' || c == ']' || c == '(' || c == ')'; }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -37,7 +38,7 @@ std::string TokenReader::NextToken() {
             if (after >= 0 && after != '\n') putBack();
             return token;
         }
-        if (c == '\n' || c == ' ') return token;
+        if (IsSeparator(c)) return token;
         if (c == '/' || IsBracket(c)) {
             putBack();
             return token;
@@ -69,6 +70,31 @@ int64_t TokenReader::LeadingInt(std::string_view token) {
 }
 
 int64_t TokenReader::ReadInt() { return LeadingInt(NextToken()); }
+
+std::string TokenReader::NextSignificantToken() {
+    for (;;) {
+        std::string token = NextToken();
+        const size_t percent = token.find('%');
+        if (percent == std::string::npos) return token;
+        SkipRestOfLine();
+        if (percent > 0) {
+            token.resize(percent);
+            return token;
+        }
+    }
+}
+
+// NextToken stops a token at a separator and consumes it, or at a delimiter
+// that it leaves for the next token. When the byte before the position is a
+// line end, the comment's line is already over.
+void TokenReader::SkipRestOfLine() {
+    if (file_.Seek(-1, PdfFile::Origin::Current)) {
+        const int previous = file_.ReadByte();
+        if (previous == '\r' || previous == '\n') return;
+    }
+    for (int byte = file_.ReadByte(); byte >= 0; byte = file_.ReadByte())
+        if (byte == '\r' || byte == '\n') return;  // a LF after CR is a separator to NextToken
+}
 
 bool TokenReader::SearchToken(std::string_view word) {
     for (;;) {

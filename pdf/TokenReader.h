@@ -3,10 +3,11 @@
 // build an object tree: callers walk the file token by token from the offset
 // of the object they need and pick out the keys they care about.
 //
-// Token rules: CR, LF and space separate tokens (tab, form feed and NUL are
-// ordinary token bytes); "[", "]", "(", ")", "<<" and ">>" are tokens of their
+// Token rules: the white-space characters (space, CR, LF, tab, form feed and
+// NUL) separate tokens; "[", "]", "(", ")", "<<" and ">>" are tokens of their
 // own; a name ends where the next "/", bracket, parenthesis, "<" or ">" starts;
-// a hex string gives "<", its digits and ">". Comments are not recognised.
+// a hex string gives "<", its digits and ">". NextToken does not recognise
+// comments; NextSignificantToken passes over them.
 // At end of file every call returns the empty token.
 #include <cstdint>
 #include <string>
@@ -26,6 +27,11 @@ public:
     // Leading decimal integer of the next token (optional sign, then digits;
     // 0 when there are none). Saturates instead of overflowing.
     int64_t ReadInt();
+    // The next token that is not part of a comment: outside a literal string
+    // a "%" starts a comment that runs to the end of its line (a "%" inside a
+    // token, as in "/Page%c", ends the token there). The caller reads literal
+    // strings itself after their "(".
+    std::string NextSignificantToken();
     // Reads tokens until one equals word without regard to letter case.
     bool SearchToken(std::string_view word);
     // Reads tokens until one equals key exactly, "endobj", or end of file.
@@ -38,6 +44,8 @@ public:
     static int64_t LeadingInt(std::string_view token);
 
 private:
+    void SkipRestOfLine();
+
     PdfFile& file_;
 };
 

@@ -180,8 +180,8 @@ std::string BorderLine::Generate(const PageEntry& page, int which) const {
                                : m.bottom + tallest + kLineGap;
     const float rightEnd = static_cast<float>(frame.width) - m.right;
 
-    const UserPoint start = MapToUserSpace(page.rotation, frame.width, frame.height, m.left, y);
-    const UserPoint end = MapToUserSpace(page.rotation, frame.width, frame.height, rightEnd, y);
+    const UserPoint start = MapToPage(page, frame, m.left, y);
+    const UserPoint end = MapToPage(page, frame, rightEnd, y);
     std::string text = "0 0 0 RG\r\n0.75 w\r\n";
     text += Format("%.2f %.2f m\r\n", start.x, start.y);
     text += Format("%.2f %.2f l\r\n", end.x, end.y);

@@ -85,6 +85,15 @@ UserPoint MapToUserSpace(int32_t rotation, int32_t viewWidth, int32_t viewHeight
     }
 }
 
+UserPoint MapToPage(const PageEntry& page, const ViewFrame& frame, float x, float y) {
+    UserPoint point = MapToUserSpace(page.rotation, frame.width, frame.height, x, y);
+    // Only a corner away from the origin moves the point: adding a zero
+    // would turn a -0.00 of the written numbers into 0.00.
+    if (page.originX != 0.0f) point.x += page.originX;
+    if (page.originY != 0.0f) point.y += page.originY;
+    return point;
+}
+
 bool IsValidPosition(int position) { return position >= 0 && position < kPositionCount; }
 
 Column PositionColumn(int position) { return static_cast<Column>(position % 3); }
@@ -119,7 +128,7 @@ PlacementMatrix PlaceHeaderFooterTextWidth(int slot, const PageEntry& page, cons
         y = IsHeaderSlot(slot) ? static_cast<float>(frame.height) - m.top - sizePoints * kHeaderBaselineFactor
                                : m.bottom;
     }
-    const UserPoint anchor = MapToUserSpace(page.rotation, frame.width, frame.height, x, y);
+    const UserPoint anchor = MapToPage(page, frame, x, y);
     return MakePlacement(RotationMatrix(page.rotation), anchor);
 }
 
@@ -163,7 +172,7 @@ PlacementMatrix PlaceBox(int position, const PageEntry& page, float width, float
                          const MarginsMm& margins) {
     const ViewFrame frame = MakeViewFrame(page);
     const UserPoint corner = BoxCornerInView(position, frame, width, height, MarginsToPoints(margins, followMargins));
-    const UserPoint anchor = MapToUserSpace(page.rotation, frame.width, frame.height, corner.x, corner.y);
+    const UserPoint anchor = MapToPage(page, frame, corner.x, corner.y);
     return MakePlacement(RotationMatrix(page.rotation), anchor);
 }
 

@@ -103,6 +103,10 @@ ViewFrame MakeViewFrame(const PageEntry& page, SideTurnRule rule = SideTurnRule:
 // anything else -> (x, y).
 UserPoint MapToUserSpace(int32_t rotation, int32_t viewWidth, int32_t viewHeight, float x, float y);
 
+// A view-frame point of the page carried into its user space: mapped for
+// its rotation, then moved by the lower-left corner of its visible area.
+UserPoint MapToPage(const PageEntry& page, const ViewFrame& frame, float x, float y);
+
 // The nine stamp positions, numbered as the position lists show them:
 // 0 top left, 1 top centre, 2 top right, 3 middle left, 4 centre,
 // 5 middle right, 6 bottom left, 7 bottom centre, 8 bottom right.

@@ -21,7 +21,7 @@ float Diagonal(float vw, float vh) {
 
 FormPlacement Finish(const PageEntry& page, const ViewFrame& frame, float x, float y, int angle) {
     FormPlacement placement;
-    const UserPoint anchor = MapToUserSpace(page.rotation, frame.width, frame.height, x, y);
+    const UserPoint anchor = MapToPage(page, frame, x, y);
     placement.matrix = MakePlacement(RotationMatrix(angle), anchor);
     return placement;
 }

@@ -24,7 +24,7 @@ packages=(
   zlib1g-dev libpng-dev libjpeg62-turbo-dev
   qt6-base-dev libgl-dev libpoppler-qt6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qpdf poppler-utils ghostscript zbar-tools imagemagick
+  qpdf poppler-utils ghostscript zbar-tools imagemagick mupdf-tools
   python3 python3-cairo
   fonts-noto-cjk xvfb xauth locales
   debhelper dpkg-dev fakeroot lintian appstream man-db bash-completion git

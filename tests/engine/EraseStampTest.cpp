@@ -141,13 +141,13 @@ TEST_F(EraseStampTest, UnfinishedMarkedUpdateIsRemoved) {
     EXPECT_EQ(ScratchDir::Read(path), source);
 }
 
-TEST_F(EraseStampTest, MarkerGluedToAnEofWithoutLineEndIsFound) {
+TEST_F(EraseStampTest, MarkerAfterTheLineEndAddedToAnEofIsFound) {
     std::string source = ClassicSource();
     source.pop_back();  // "%%EOF" without its line end
     const std::string path = dir.File("glued.pdf");
     ScratchDir::Write(path, source);
     StampInPlace(path, true);
-    ASSERT_NE(ScratchDir::Read(path).find("%%EOF%Sigilry 1.08\r\n"), std::string::npos);
+    ASSERT_NE(ScratchDir::Read(path).find("%%EOF\r\n%Sigilry 1.08 +EOL\r\n"), std::string::npos);
     EXPECT_EQ(EraseLastStamp(path).code, erase_result::kErased);
     EXPECT_EQ(ScratchDir::Read(path), source);
 }

@@ -84,10 +84,12 @@ TEST(FuzzRegressionTest, NulBytesOfCopiedTokensAreWrittenWhole) {
 
 TEST(FuzzRegressionTest, PageListedTwiceUnderOneNodeIsStillAPage) {
     // Only nodes count as a loop: the same page object twice is two pages.
-    const std::string source = FlatPdf({""});
-    std::string twice = source;
-    twice.replace(twice.find("/Kids [ 3 0 R ]"), 15, "/Kids [ 3 0 R 3 0 R ]");
-    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(twice);
+    test::TestPdf twice;
+    twice.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pages /Kids [ 3 0 R 3 0 R ] /Count 2 >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R >>")
+        .EndSection(4);
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(twice.Bytes());
     ASSERT_EQ(job->ErrorCode(), 0);
     ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));
     EXPECT_EQ(job->Pages().Count(), 2);

@@ -305,7 +305,7 @@ TEST(UpdateWriterTest, MarkerUndoAndLineEnd) {
     EXPECT_EQ(plain.Appended().substr(0, 10), "\r\n23 0 obj");
     Update marked = StartUpdate(bare);
     marked.job->WriteMarker();
-    EXPECT_EQ(marked.Appended(), "%Sigilry 1.08\r\n");
+    EXPECT_EQ(marked.Appended(), "\r\n%Sigilry 1.08 +EOL\r\n");
 }
 
 TEST(UpdateWriterTest, OddAndEvenPositionsInTheWriteTable) {

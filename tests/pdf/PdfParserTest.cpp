@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DictRow{"Empty", "<<>> endobj", "<<\r\n>>", "endobj"},
         DictRow{"NameValues", "<</Type/Page/Subtype /Form>>", "<<\r\n/Type /Page\r\n/Subtype /Form\r\n>>", ""},
-        DictRow{"TabStaysInKey", "<</Type\t/Page>>", "<<\r\n/Type\t /Page\r\n>>", ""},
+        DictRow{"TabSeparatesKey", "<</Type\t/Page>>", "<<\r\n/Type /Page\r\n>>", ""},
         DictRow{"Reference", "<</Parent 3 0 R/Count 2>>", "<<\r\n/Parent 3 0 R\r\n/Count 2\r\n>>", ""},
         DictRow{"NumberBeforeNextKey", "<</Count 2 /Kids [4 0 R 5 0 R]>>",
                 "<<\r\n/Count 2\r\n/Kids [4 0 R 5 0 R ]\r\n>>", ""},
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         DictRow{"ReferenceAfterString", "<</A (s)/P 9 0 R>>", "<<\r\n/A (s)\r\n/P 9 0 R\r\n>>", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PdfParserTest, ReferencesBecomeReferenceObjectsAndTabsStayInKeys) {
+TEST(PdfParserTest, ReferencesBecomeReferenceObjectsAndTabsSeparate) {
     ParsedDictionary parsed("<</Parent 3 0 R/Count 2/P x y R/Type\t/Page>>");
     const auto* reference = PdfCast<PdfReference>(parsed.dictionary.Find("/Parent")->Value());
     ASSERT_NE(reference, nullptr);
@@ -82,8 +82,8 @@ TEST(PdfParserTest, ReferencesBecomeReferenceObjectsAndTabsStayInKeys) {
     const auto* noDigits = PdfCast<PdfReference>(parsed.dictionary.Find("/P")->Value());
     ASSERT_NE(noDigits, nullptr);
     EXPECT_EQ(noDigits->ToText(), "0 0 R");
-    EXPECT_EQ(parsed.dictionary.Find("/Type"), nullptr);
-    EXPECT_NE(parsed.dictionary.Find("/Type\t"), nullptr);
+    EXPECT_NE(parsed.dictionary.Find("/Type"), nullptr);
+    EXPECT_EQ(parsed.dictionary.Find("/Type\t"), nullptr);
 }
 
 TEST(PdfParserTest, FailedLookaheadRestoresPositionRightAfterTheValue) {
