@@ -83,6 +83,7 @@ BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
 }
 
 bool BatchRun::StampOne(const std::string& path) {
+    RollBackTornUpdate(path, prompts_);
     PdfJob job(path);
     if (job.ErrorCode() != job_error::kNone) {
         if (HasEncryptDictionary(job))

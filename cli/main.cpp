@@ -12,6 +12,7 @@
 #include "cli/CliArguments.h"
 #include "cli/EraseCommand.h"
 #include "cli/Terminal.h"
+#include "platform/DurableFile.h"
 #include "platform/Format.h"
 #include "settings/IniPath.h"
 
@@ -87,6 +88,7 @@ int Main(const std::vector<std::string>& arguments) {
         return kAllStamped;
     }
     if (options.files.empty()) return UsageError(err, "PDFファイルが指定されていません");
+    fs::SetSyncEnabled(!options.noSync);
 
     std::string iniPath = options.settingsPath.empty() ? IniPath() : options.settingsPath;
     std::error_code error;

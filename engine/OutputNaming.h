@@ -4,9 +4,14 @@
 //   OutputMode::PrefixedCopy  a copy next to the source named "_" + its name
 //   OutputMode::SaveAsDialog  a copy under the name chosen in the save dialog
 //   OutputMode::Overwrite     the source itself (nothing is copied)
-// A copy replaces an existing file of that name without asking, and is
-// complete before anything is appended, so the source's bytes keep their
-// offsets in the output.
+// A copy is complete before anything is appended, so the source's bytes keep
+// their offsets in the output. It is made under a temporary name in the
+// destination's folder (platform/DurableFile.h, ProcessTempPathFor), and the
+// update is appended there; only a finished, synced output is renamed to the
+// destination (by the pass), replacing an existing file of that name without
+// asking. A run that stops or fails leaves nothing under the destination's
+// name; temporary files of runs that were killed are removed by the next
+// copy into that folder.
 //
 // Error codes (Error(), the job's codes):
 //   0  an output path was determined
@@ -40,7 +45,8 @@ public:
     // The prompts are used for the save dialog only; both must outlive the call.
     OutputNaming(OutputMode mode, UserPrompts& prompts) : mode_(mode), prompts_(prompts) {}
 
-    // The output path, or "" with Error() 18 or 19.
+    // The path the update is appended to (the temporary copy, or the source
+    // itself), or "" with Error() 18 or 19.
     std::string DetermineOutput(const std::string& sourcePath);
 
     int Error() const { return error_; }
