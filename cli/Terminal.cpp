@@ -16,17 +16,23 @@ volatile std::sig_atomic_t interrupted = 0;
 // session send, all press the cancel button.
 constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Only the flag is touched here; SA_RESETHAND restores the default action,
-// so a second signal of the same kind ends the program at once (a torn
-// update is then rolled back by the next run).
-extern "C" void OnCancelSignal(int) { interrupted = 1; }
+void HandleCancelSignals(bool handle);
+
+// The first signal raises the flag and gives all three their default action
+// back (sigaction is async-signal-safe), so a second one ends the program at
+// once; a torn update is then rolled back by the next run.
+extern "C" void OnCancelSignal(int) {
+    interrupted = 1;
+    HandleCancelSignals(false);
+}
 
 void HandleCancelSignals(bool handle) {
     struct sigaction action {};
     sigemptyset(&action.sa_mask);
     if (handle) {
+        for (const int signal : kCancelSignals) sigaddset(&action.sa_mask, signal);
         action.sa_handler = OnCancelSignal;
-        action.sa_flags = SA_RESETHAND | SA_RESTART;
+        action.sa_flags = SA_RESTART;
     } else {
         action.sa_handler = SIG_DFL;
     }

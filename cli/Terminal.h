@@ -70,7 +70,7 @@ private:
 // otherwise, nothing when quiet. While files run, SIGINT (Ctrl-C), SIGTERM
 // and SIGHUP are the cancel button: the file being stamped is finished first
 // (or, should it fail, cut back) and no further file is begun; a second
-// signal of the same kind ends the program at once.
+// signal of any of the three ends the program at once.
 class TerminalProgress : public BatchProgress {
 public:
     TerminalProgress(ErrorStream& out, bool quiet) : out_(out), quiet_(quiet) {}

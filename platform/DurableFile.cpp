@@ -1,15 +1,15 @@
 #include "platform/DurableFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <signal.h>
-
 #include <atomic>
-#include <charconv>
-#include <filesystem>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/FileSystem.h"
 
@@ -93,11 +93,21 @@ void RemoveOrphanedTempFiles(const std::string& folder) {
     }
 }
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
+// The replacement keeps what the old file was: a file that may not be
+// written is refused (as writing it in place was), its permission bits are
+// kept, and a symbolic link stays a link (its target is replaced).
+bool ReplaceFileContents(const std::string& linkOrPath, std::string_view bytes) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(linkOrPath, error);
+    const bool exists = !error;
+    const std::string path = exists ? resolved.string() : linkOrPath;
+    if (exists && ::access(path.c_str(), W_OK) != 0) return false;
+    struct stat old {};
+    const mode_t mode = exists && ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
     const std::string temp = ProcessTempPathFor(path);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, exists ? 0600 : 0666);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes);
+    bool ok = (!exists || ::fchmod(fd, mode) == 0) && WriteAll(fd, bytes);
     ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
     ok = ::close(fd) == 0 && ok;
     if (ok && RenameDurably(temp, path)) return true;
