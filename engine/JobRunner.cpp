@@ -149,10 +149,10 @@ bool JobRunner::OpenOutput() {
         job_.SetErrorCode(naming.Error());
         return false;
     }
-    workPath_ = path;
-    if (!job_.OpenOutput(path)) return false;
+    workPath_ = naming.WorkPath();
+    if (!job_.OpenOutput(workPath_)) return false;
     outputOpened_ = true;
-    if (!outputIsCopy_ && !journal_.Begin(path, job_.File().Size())) {
+    if (!outputIsCopy_ && !journal_.Begin(workPath_, job_.File().Size())) {
         job_.SetErrorCode(job_error::kOpen);  // no byte goes in place without its journal
         return false;
     }

@@ -31,13 +31,15 @@ std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::strin
         return std::string();
     }
     madeCopy_ = true;
+    work_ = work;
     StopHereForTest("copied");
-    return work;
+    return target;
 }
 
 std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
     error_ = 0;
     attempted_.clear();
+    work_.clear();
     madeCopy_ = false;
     switch (mode_) {
         case OutputMode::PrefixedCopy:
@@ -52,6 +54,7 @@ std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
         }
         case OutputMode::Overwrite:
             attempted_ = sourcePath;
+            work_ = sourcePath;
             return sourcePath;
     }
     // A mode none of the three: no output, reported like a failed copy.

@@ -45,9 +45,11 @@ public:
     // The prompts are used for the save dialog only; both must outlive the call.
     OutputNaming(OutputMode mode, UserPrompts& prompts) : mode_(mode), prompts_(prompts) {}
 
-    // The path the update is appended to (the temporary copy, or the source
-    // itself), or "" with Error() 18 or 19.
+    // The output path, or "" with Error() 18 or 19.
     std::string DetermineOutput(const std::string& sourcePath);
+    // The file the update is appended to: the temporary copy in the copy
+    // modes, the source in the overwrite mode ("" without an output).
+    const std::string& WorkPath() const { return work_; }
 
     int Error() const { return error_; }
     // The destination tried last (quoted by "ファイルに書き込めません"); "" when
@@ -63,6 +65,7 @@ private:
     UserPrompts& prompts_;
     int error_ = 0;
     std::string attempted_;
+    std::string work_;
     bool madeCopy_ = false;
 };
 
