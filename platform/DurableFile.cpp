@@ -54,6 +54,21 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// A file without a name in a folder (an anonymous file reached through a
+// /proc/self/fd link) cannot be renamed over: it is written in place.
+bool WriteInPlace(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+    ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
+    return ::close(fd) == 0 && ok;
+}
+
+bool SameFile(const struct stat& a, const std::string& path) {
+    struct stat b {};
+    return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace
 
 void SetSyncEnabled(bool enabled) { syncEnabled = enabled; }
@@ -97,13 +112,13 @@ void RemoveOrphanedTempFiles(const std::string& folder) {
 // written is refused (as writing it in place was), its permission bits are
 // kept, and a symbolic link stays a link (its target is replaced).
 bool ReplaceFileContents(const std::string& linkOrPath, std::string_view bytes) {
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(linkOrPath, error);
-    const bool exists = !error;
-    const std::string path = exists ? resolved.string() : linkOrPath;
-    if (exists && ::access(path.c_str(), W_OK) != 0) return false;
     struct stat old {};
-    const mode_t mode = exists && ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0666;
+    const bool exists = ::stat(linkOrPath.c_str(), &old) == 0;
+    std::error_code error;
+    const std::string path = exists ? std::filesystem::canonical(linkOrPath, error).string() : linkOrPath;
+    if (exists && ::access(linkOrPath.c_str(), W_OK) != 0) return false;
+    if (exists && (error || !SameFile(old, path))) return WriteInPlace(linkOrPath, bytes);
+    const mode_t mode = old.st_mode & 07777;
     const std::string temp = ProcessTempPathFor(path);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, exists ? 0600 : 0666);
     if (fd < 0) return false;
