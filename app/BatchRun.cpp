@@ -84,6 +84,7 @@ BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
 
 bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
                const LocalTimeSource& clock) {
+    RollBackTornUpdate(path, prompts);
     PdfJob job(path);
     if (job.ErrorCode() != job_error::kNone) {
         if (HasEncryptDictionary(job))

@@ -7,6 +7,8 @@
 
 #include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
+#include "engine/UpdateJournal.h"
+#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 
@@ -19,9 +21,15 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
+void RollBackTornUpdate(const std::string& path, UserPrompts& prompts) {
+    const RecoveryOutcome recovery = RecoverInterruptedUpdate(path);
+    if (!recovery.message.empty()) prompts.ShowMessage(recovery.message);
+}
+
 FileList::FileList(UserPrompts& prompts, AddingNotice* notice) : prompts_(prompts), notice_(notice) {}
 
 bool FileList::AddFileToList(const std::string& path) {
+    RollBackTornUpdate(path, prompts_);
     if (notice_) notice_->Show();
     int error = 0;
     int32_t pageCount = 0;
@@ -63,18 +71,14 @@ void FileList::RemoveRows(const std::vector<int32_t>& indices) {
     rows_ = std::move(kept);
 }
 
+// The list goes to a temporary file that is renamed over the list file, so
+// a crash while saving leaves the old list or the new one.
 bool FileList::WriteListFile(const std::string& path) const {
-    const FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        prompts_.ShowMessage(Format(list_message::kCannotOpen, path));
-        return false;
-    }
-    bool ok = true;
-    for (const FileListRow& row : rows_) {
-        const std::string line = row.path + "\r\n";
-        ok = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size() && ok;
-    }
-    return ok;
+    std::string bytes;
+    for (const FileListRow& row : rows_) bytes += row.path + "\r\n";
+    if (fs::ReplaceFileContents(path, bytes)) return true;
+    prompts_.ShowMessage(Format(list_message::kCannotOpen, path));
+    return false;
 }
 
 // One piece at a time, as a 2048-byte line buffer reads it: at most 2047

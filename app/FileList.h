@@ -27,6 +27,10 @@ inline constexpr const char* kCannotOpen = "ファイルが開けませんでし
 // Bytes of one list-file line read at a time (the buffer holds one more).
 inline constexpr std::size_t kListLinePieceBytes = 2047;
 
+// Before a file is read or written: an update of it that a killed run left
+// torn is rolled back (engine/UpdateJournal.h), and the prompts say so.
+void RollBackTornUpdate(const std::string& path, UserPrompts& prompts);
+
 struct FileListRow {
     std::string fileName;  // name and extension of the path
     int32_t pageCount = 0;

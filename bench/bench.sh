@@ -6,6 +6,8 @@
 # Cases: a 2000-page text file with a page number in every footer, a file of
 # about 70 MB made mostly of images (prefix and overwrite mode), 200 small
 # files in one call, and a 20000-page file for the growth from 2000 pages.
+# Stamping rows end with the cost of syncing the outputs to the disk: the
+# difference to the same run with --no-sync.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -49,33 +51,46 @@ best() {
 }
 
 
-row() {  # label result-of-best [pages]
-  local s=${2% *} kb=${2#* }
+row() {  # label result-of-best [pages] [result-of-best without sync]
+  local s=${2% *} kb=${2#* } flush=""
+  [ -n "${4:-}" ] && flush=$(awk "BEGIN{printf \"  flush %7.3f s\", $s - ${4% *}}")
   if [ -n "${3:-}" ]; then
-    printf '%-44s %8.3f s %9.1f us/page %8d KB\n' "$1" "$s" "$(awk "BEGIN{print $s * 1e6 / $3}")" "$kb"
+    printf '%-44s %8.3f s %9.1f us/page %8d KB%s\n' "$1" "$s" "$(awk "BEGIN{print $s * 1e6 / $3}")" "$kb" "$flush"
   else
-    printf '%-44s %8.3f s %24s %8d KB\n' "$1" "$s" "" "$kb"
+    printf '%-44s %8.3f s %24s %8d KB%s\n' "$1" "$s" "" "$kb" "$flush"
   fi
+}
+
+# A stamping row: the run as users get it, and in the last column what its
+# syncs to the disk cost (the same run with --no-sync taken from it).
+stamp_row() {  # label pages-or-empty sigilry-cli arguments...
+  local label=$1 pages=$2
+  shift 2
+  local synced unsynced
+  synced=$(best "$cli" --yes --quiet "$@")
+  unsynced=$(best "$cli" --yes --quiet --no-sync "$@")
+  row "$label" "$synced" "$pages" "$unsynced"
+  last_result=$synced
 }
 
 echo "sigilry-cli: $cli"
 echo "sizes: text2000 $(stat -c %s "$work/text2000.pdf") B, text20000 $(stat -c %s "$work/text20000.pdf") B, images $(stat -c %s "$work/images.pdf") B"
 prepare=""
 row "cp text2000" "$(best cp "$work/text2000.pdf" "$work/_copy.pdf")"
-t2k=$(best "$cli" --yes --quiet --settings "$work/prefix.ini" "$work/text2000.pdf")
-row "stamp text2000, prefix" "$t2k" 2000
-t20k=$(best "$cli" --yes --quiet --settings "$work/prefix.ini" "$work/text20000.pdf")
-row "stamp text20000, prefix" "$t20k" 20000
+stamp_row "stamp text2000, prefix" 2000 --settings "$work/prefix.ini" "$work/text2000.pdf"
+t2k=$last_result
+stamp_row "stamp text20000, prefix" 20000 --settings "$work/prefix.ini" "$work/text20000.pdf"
+t20k=$last_result
 awk "BEGIN{printf \"%-44s %8.2f (linear: 10.00)\n\", \"ratio 20000 / 2000 pages\", ${t20k% *} / ${t2k% *}}"
 cpi=$(best cp "$work/images.pdf" "$work/_copy.pdf")
 row "cp images" "$cpi"
-sti=$(best "$cli" --yes --quiet --settings "$work/prefix.ini" "$work/images.pdf")
-row "stamp images, prefix" "$sti"
+stamp_row "stamp images, prefix" "" --settings "$work/prefix.ini" "$work/images.pdf"
+sti=$last_result
 awk "BEGIN{printf \"%-44s %8.2f (goal: at most 1.5)\n\", \"ratio stamp / cp, images\", ${sti% *} / ${cpi% *}}"
 prepare="cp '$work/images.pdf' '$work/images-over.pdf'"
-row "stamp images, overwrite" "$(best "$cli" --yes --quiet --settings "$work/overwrite.ini" "$work/images-over.pdf")"
+stamp_row "stamp images, overwrite" "" --settings "$work/overwrite.ini" "$work/images-over.pdf"
 prepare="cp '$work/text2000.pdf' '$work/text-over.pdf'"
-row "stamp text2000, overwrite" "$(best "$cli" --yes --quiet --settings "$work/overwrite.ini" "$work/text-over.pdf")" 2000
+stamp_row "stamp text2000, overwrite" 2000 --settings "$work/overwrite.ini" "$work/text-over.pdf"
 prepare=""
 row "cp 200 small files" "$(best cp "$work"/many/*.pdf "$work/many-cp/")"
-row "stamp 200 small files, prefix, one call" "$(best "$cli" --yes --quiet --settings "$work/prefix.ini" "$work"/many/s*.pdf)" 600
+stamp_row "stamp 200 small files, prefix, one call" 600 --settings "$work/prefix.ini" "$work"/many/s*.pdf

@@ -45,6 +45,8 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             out.yes = true;
         } else if (argument == "--quiet" || argument == "-q") {
             out.quiet = true;
+        } else if (argument == "--no-sync") {
+            out.noSync = true;
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
         } else if (IsOption(argument, "--list")) {
@@ -65,7 +67,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
 
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
-           "                   [--yes] [--quiet] [PDF...]\n"
+           "                   [--yes] [--quiet] [--no-sync] [PDF...]\n"
            "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
            "       sigilry-cli --erase PDF...\n"
            "\n"
@@ -82,6 +84,8 @@ std::string HelpText() {
            "                     section, key, value in effect, allowed values, default\n"
            "  --yes, -y          do not ask for confirmation (needed without a terminal)\n"
            "  --quiet, -q        show no progress\n"
+           "  --no-sync          UNSAFE: do not wait for outputs to reach the disk; a power\n"
+           "                     loss may then lose or tear them (for throw-away outputs)\n"
            "  --help, -h         show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -89,6 +93,12 @@ std::string HelpText() {
            "1 a file failed or was skipped, 2 a usage error or a refused watermark image.\n"
            "With output mode 1 (Output=1) each output name is read from standard input;\n"
            "an empty answer skips the file.\n"
+           "\n"
+           "SIGINT (Ctrl-C), SIGTERM and SIGHUP cancel the run: the file being stamped is\n"
+           "finished, no further file is begun; a second signal ends the program at once.\n"
+           "A file whose update was torn that way (or by a kill or a power loss) is cut\n"
+           "back to its state before the update by the next run or --erase, which says so;\n"
+           "a copy is never left under its output name unless it is complete.\n"
            "\n"
            "--erase removes from each PDF the last stamp written in the erasable form\n"
            "(Undo=True), when the file before it is a complete PDF; otherwise the file is\n"

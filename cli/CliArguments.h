@@ -1,7 +1,7 @@
 #pragma once
 // The command line of sigilry-cli:
 //   sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...
-//               [--yes] [--quiet] [PDF...]
+//               [--yes] [--quiet] [--no-sync] [PDF...]
 //   sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys
 //   sigilry-cli --help | --version
 #include <string>
@@ -24,6 +24,7 @@ struct CliArguments {
     bool keys = false;  // list the settings keys instead of stamping
     bool yes = false;
     bool quiet = false;
+    bool noSync = false;  // outputs are not synced to the disk (unsafe)
     std::string settingsPath;  // "" = the desktop program's settings file
     std::vector<SettingOverride> overrides;
     std::vector<FileArgument> files;

@@ -1,6 +1,7 @@
 #include "cli/EraseCommand.h"
 
 #include "engine/EraseStamp.h"
+#include "engine/UpdateJournal.h"
 
 namespace sgry::cli {
 
@@ -17,6 +18,8 @@ int RunEraseCommand(const std::vector<std::string>& files, ErrorStream& err) {
     }
     int status = kAllErased;
     for (const std::string& file : files) {
+        const RecoveryOutcome recovery = RecoverInterruptedUpdate(file);
+        if (!recovery.message.empty()) err.WriteLine(TerminalLineBreaks(recovery.message));
         const EraseOutcome outcome = EraseLastStamp(file);
         err.WriteLine(TerminalLineBreaks(outcome.message));
         if (outcome.code != erase_result::kErased) status = kSomeRefused;

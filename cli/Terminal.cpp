@@ -1,5 +1,6 @@
 #include "cli/Terminal.h"
 
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -11,9 +12,31 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void OnInterrupt(int) {
+// Ctrl-C, and the SIGTERM or SIGHUP that timeout, systemd and a closing
+// session send, all press the cancel button.
+constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void HandleCancelSignals(bool handle);
+
+// The first signal raises the flag and gives all three their default action
+// back (sigaction is async-signal-safe), so a second one ends the program at
+// once; a torn update is then rolled back by the next run.
+extern "C" void OnCancelSignal(int) {
     interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);  // a second interrupt ends the program
+    HandleCancelSignals(false);
+}
+
+void HandleCancelSignals(bool handle) {
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    if (handle) {
+        for (const int signal : kCancelSignals) sigaddset(&action.sa_mask, signal);
+        action.sa_handler = OnCancelSignal;
+        action.sa_flags = SA_RESTART;
+    } else {
+        action.sa_handler = SIG_DFL;
+    }
+    for (const int signal : kCancelSignals) ::sigaction(signal, &action, nullptr);
 }
 
 constexpr int kBarCells = 20;
@@ -107,14 +130,14 @@ std::optional<std::string> TerminalPrompts::AskSaveFileName(const std::string& t
 }
 
 TerminalProgress::~TerminalProgress() {
-    if (interruptInstalled_) std::signal(SIGINT, SIG_DFL);
+    if (interruptInstalled_) HandleCancelSignals(false);
 }
 
 void TerminalProgress::Start(int32_t total) {
     total_ = total;
     done_ = 0;
     interrupted = 0;
-    std::signal(SIGINT, OnInterrupt);
+    HandleCancelSignals(true);
     interruptInstalled_ = true;
 }
 
@@ -145,7 +168,7 @@ bool TerminalProgress::Cancelled() { return interrupted != 0; }
 
 void TerminalProgress::Finish() {
     out_.ClearBar();
-    if (interruptInstalled_) std::signal(SIGINT, SIG_DFL);
+    if (interruptInstalled_) HandleCancelSignals(false);
     interruptInstalled_ = false;
 }
 

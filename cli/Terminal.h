@@ -67,9 +67,10 @@ private:
 };
 
 // "0 / 3" and the path: a one-line bar on a terminal, one line per file
-// otherwise, nothing when quiet. An interrupt (Ctrl-C) while files run is the
-// cancel button: the file being stamped is finished first; a second one ends
-// the program.
+// otherwise, nothing when quiet. While files run, SIGINT (Ctrl-C), SIGTERM
+// and SIGHUP are the cancel button: the file being stamped is finished first
+// (or, should it fail, cut back) and no further file is begun; a second
+// signal of any of the three ends the program at once.
 class TerminalProgress : public BatchProgress {
 public:
     TerminalProgress(ErrorStream& out, bool quiet) : out_(out), quiet_(quiet) {}

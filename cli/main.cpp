@@ -13,6 +13,7 @@
 #include "cli/EraseCommand.h"
 #include "cli/KeysText.h"
 #include "cli/Terminal.h"
+#include "platform/DurableFile.h"
 #include "platform/Format.h"
 #include "settings/IniPath.h"
 
@@ -88,6 +89,7 @@ int Main(const std::vector<std::string>& arguments) {
         return kAllStamped;
     }
     if (options.files.empty() && !options.keys) return UsageError(err, "PDFファイルが指定されていません");
+    fs::SetSyncEnabled(!options.noSync);
 
     std::string iniPath = options.settingsPath.empty() ? IniPath() : options.settingsPath;
     std::error_code error;

@@ -4,9 +4,11 @@
 #include <sstream>
 
 #include "engine/OutputNaming.h"
+#include "engine/TestStopPoint.h"
 #include "engine/TrailerCopy.h"
 #include "image/ImageObjects.h"
 #include "pdf/CidFont.h"
+#include "platform/DurableFile.h"
 #include "platform/Format.h"
 #include "render/ImageStamp.h"
 
@@ -120,11 +122,14 @@ bool JobRunner::StampingPass() {
 
     const bool odd = stamp_.OddFlag[kStampOddPositions];
     const bool even = stamp_.OddFlag[kStampEvenPositions];
-    for (int32_t index = 0; index < job_.Pages().Count(); ++index) {
+    const int32_t count = job_.Pages().Count();
+    for (int32_t index = 0; index < count; ++index) {
         if (!PdfJob::IsStampedPosition(index + 1, odd, even)) continue;
         if (!StampPage(index)) break;
+        if (index == 0) StopHereForTest("first-page");
+        if (index == count / 2) StopHereForTest("mid-pages");
     }
-    if (job_.ErrorCode() == job_error::kNone && job_.FinishUpdate()) return true;
+    if (job_.ErrorCode() == job_error::kNone && job_.FinishUpdate() && CommitOutput()) return true;
     CutBackFailedUpdate();
     return false;
 }
@@ -154,9 +159,29 @@ bool JobRunner::OpenOutput() {
         job_.SetErrorCode(naming.Error());
         return false;
     }
-    if (!job_.OpenOutput(path)) return false;
+    workPath_ = naming.WorkPath();
+    if (!job_.OpenOutput(workPath_)) return false;
     outputOpened_ = true;
+    if (!outputIsCopy_ && !journal_.Begin(workPath_, job_.File().Size())) {
+        job_.SetErrorCode(job_error::kOpen);  // no byte goes in place without its journal
+        return false;
+    }
     return true;
+}
+
+// The finished update reaches the disk before it counts: a copy is synced
+// and only then takes the output name; the source is synced and only then
+// loses its journal.
+bool JobRunner::CommitOutput() {
+    job_.File().Close();
+    bool committed = fs::SyncFile(workPath_);
+    StopHereForTest("synced");
+    if (outputIsCopy_)
+        committed = committed && fs::RenameDurably(workPath_, outputPath_);
+    else
+        committed = committed && journal_.Complete();
+    if (!committed) job_.SetErrorCode(job_error::kWriteFailed);
+    return committed;
 }
 
 void JobRunner::WriteSharedObjects() {
@@ -308,13 +333,20 @@ std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageName
     return content;
 }
 
-// The output goes back to its length before the update; a copy made for this
-// run that cannot be cut back is removed instead.
+// A copy made for this run is removed; the source goes back to its length
+// before the update, and its journal stays when that fails, so that the next
+// run cuts it back.
 void JobRunner::CutBackFailedUpdate() {
-    if (!outputOpened_ || job_.UndoUpdate()) return;
+    if (!outputOpened_) return;
     if (outputIsCopy_) {
         job_.File().Close();
-        std::remove(outputPath_.c_str());
+        std::remove(workPath_.c_str());
+        return;
+    }
+    if (!job_.File().IsOpen() && !job_.OpenOutput(workPath_)) return;
+    if (job_.UndoUpdate()) {
+        job_.File().Close();
+        journal_.Complete();
     }
 }
 

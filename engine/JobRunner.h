@@ -11,9 +11,13 @@
 // form); then page by page the page object, the merged resources and the
 // stamp content; finally the cross-reference section and trailer.
 //
-// A pass that fails after it began to append cuts the output back to its
-// length before the update (or, should that fail, removes a copy made for
-// this run), so a failed file stays a file that readers can open.
+// A copy mode appends to a temporary copy that is synced and renamed to the
+// output name only when the update is finished; a pass that fails removes
+// it. In the overwrite mode the source's length is journaled before the
+// first byte is appended (engine/UpdateJournal.h); a pass that fails cuts
+// the source back to that length, and a finished one syncs it before the
+// journal goes. Either way a failed or killed run leaves no file that
+// readers cannot open and nothing that looks like a stamped output.
 //
 // Settings are only read. The prompts and the settings must outlive the
 // runner; the runner borrows the job (constructed from a path: the output
@@ -25,6 +29,7 @@
 #include <vector>
 
 #include "engine/PdfJob.h"
+#include "engine/UpdateJournal.h"
 #include "image/ImageXObject.h"
 #include "pdf/PdfFont.h"
 #include "platform/UserPrompts.h"
@@ -100,6 +105,7 @@ private:
                                               std::vector<std::string*>& targets) const;
     std::string PageContent(const PageEntry& page, const PageNames& names);
     std::string HeaderFooterContent(const PageEntry& page, const PageNames& names) const;
+    bool CommitOutput();
     void CutBackFailedUpdate();
     void ReportFailure();
     TextWatermark* WatermarkOf(const PageEntry& page) const;
@@ -120,6 +126,8 @@ private:
     std::unique_ptr<QrStamp> qr_;  // the job's QR stamp, prepared once
     bool qrWritten_ = false;
     std::string outputPath_;
+    std::string workPath_;  // the file appended to: a temporary copy, or the source
+    UpdateJournal journal_;
     bool outputIsCopy_ = false;
     bool outputOpened_ = false;
 };

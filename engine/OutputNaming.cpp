@@ -1,5 +1,9 @@
 #include "engine/OutputNaming.h"
 
+#include <filesystem>
+
+#include "engine/TestStopPoint.h"
+#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 
@@ -17,17 +21,25 @@ std::string WithPdfExtension(const std::string& chosenPath) {
 
 std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::string& target) {
     attempted_ = target;
-    if (!fs::CopyFileReplacing(sourcePath, target)) {
+    fs::RemoveOrphanedTempFiles(fs::FolderOf(target));
+    const std::string work = fs::ProcessTempPathFor(target);
+    // The source itself as the destination (a save-as onto the source) is
+    // refused like a failed copy, as copying a file onto itself is.
+    std::error_code error;
+    if (std::filesystem::equivalent(sourcePath, target, error) || !fs::CopyFileReplacing(sourcePath, work)) {
         error_ = kOutputCopyFailed;
         return std::string();
     }
     madeCopy_ = true;
+    work_ = work;
+    StopHereForTest("copied");
     return target;
 }
 
 std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
     error_ = 0;
     attempted_.clear();
+    work_.clear();
     madeCopy_ = false;
     switch (mode_) {
         case OutputMode::PrefixedCopy:
@@ -42,6 +54,7 @@ std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
         }
         case OutputMode::Overwrite:
             attempted_ = sourcePath;
+            work_ = sourcePath;
             return sourcePath;
     }
     // A mode none of the three: no output, reported like a failed copy.

@@ -4,9 +4,14 @@
 //   OutputMode::PrefixedCopy  a copy next to the source named "_" + its name
 //   OutputMode::SaveAsDialog  a copy under the name chosen in the save dialog
 //   OutputMode::Overwrite     the source itself (nothing is copied)
-// A copy replaces an existing file of that name without asking, and is
-// complete before anything is appended, so the source's bytes keep their
-// offsets in the output.
+// A copy is complete before anything is appended, so the source's bytes keep
+// their offsets in the output. It is made under a temporary name in the
+// destination's folder (platform/DurableFile.h, ProcessTempPathFor), and the
+// update is appended there; only a finished, synced output is renamed to the
+// destination (by the pass), replacing an existing file of that name without
+// asking. A run that stops or fails leaves nothing under the destination's
+// name; temporary files of runs that were killed are removed by the next
+// copy into that folder.
 //
 // Error codes (Error(), the job's codes):
 //   0  an output path was determined
@@ -42,6 +47,9 @@ public:
 
     // The output path, or "" with Error() 18 or 19.
     std::string DetermineOutput(const std::string& sourcePath);
+    // The file the update is appended to: the temporary copy in the copy
+    // modes, the source in the overwrite mode ("" without an output).
+    const std::string& WorkPath() const { return work_; }
 
     int Error() const { return error_; }
     // The destination tried last (quoted by "ファイルに書き込めません"); "" when
@@ -57,6 +65,7 @@ private:
     UserPrompts& prompts_;
     int error_ = 0;
     std::string attempted_;
+    std::string work_;
     bool madeCopy_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "engine/PdfJob.h"
 #include "engine/ResourcesMerger.h"
 #include "engine/SourceStream.h"
+#include "engine/TestStopPoint.h"
 #include "engine/TrailerCopy.h"
 #include "engine/XrefStreamWriter.h"
 #include "pdf/FlateBuffer.h"
@@ -259,6 +260,7 @@ bool PdfJob::FinishUpdate() {
     if (sourceXrefIsStream_) return FinishWithXrefStream(trailerKeys);
 
     const int64_t xrefOffset = AppendAtEnd("xref\r\n");
+    StopHereForTest("xref");
     AppendAtEnd(writeTable_.SubsectionText());
     AppendAtEnd("trailer\r\n" + Format("<< /Size %ld/Prev %ld\r\n", nextObjectNumber_, sourceStartxref_) +
                 trailerKeys + "\r\n");

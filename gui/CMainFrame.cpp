@@ -90,6 +90,7 @@ void CMainFrame::CreateMenu() {
     connect(Command(kIdSaveList), &QAction::triggered, doc_, &CSgryDoc::OnSaveList);
     connect(Command(kIdStampSetting), &QAction::triggered, this, &CMainFrame::OnStampSetting);
     connect(Command(kIdRun), &QAction::triggered, doc_, &CSgryDoc::OnRun);
+    connect(doc_, &CSgryDoc::stoppedForClose, this, &QWidget::close, Qt::QueuedConnection);
     connect(Command(kIdEraseStamps), &QAction::triggered, doc_, &CSgryDoc::OnEraseStamps);
     connect(Command(kIdPreview), &QAction::triggered, this, &CMainFrame::OnPreview);
     connect(Command(kIdPreferences), &QAction::triggered, this, &CMainFrame::OnPreferences);
@@ -173,10 +174,12 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
     view_->FillColumns();
 }
 
-// A run in progress keeps the window; otherwise the settings are saved
+// Closing the window (or the session) during a run cancels it as its button
+// does, and the window closes when the run has ended; the settings are saved
 // whichever way the window is closed.
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (doc_->Running()) {
+        doc_->StopForClose();
         event->ignore();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/FileList.h"
 #include "engine/EraseStamp.h"
 #include "platform/FileSystem.h"
 
@@ -50,9 +51,21 @@ void CSgryDoc::OnRun() {
     if (running_) return;
     running_ = true;
     ProgressWindow progress(window_, progressObserver_);
+    activeProgress_ = &progress;
     BatchRun run(stamp_, app_, prompts_, progress);
     lastOutcome_ = run.OnRun(view_.BatchRows());
+    activeProgress_ = nullptr;
     running_ = false;
+    if (stopForClose_) {
+        stopForClose_ = false;
+        emit stoppedForClose();
+    }
+}
+
+void CSgryDoc::StopForClose() {
+    if (!running_) return;
+    stopForClose_ = true;
+    if (activeProgress_) activeProgress_->Cancel();
 }
 
 // A stamp never changes a file's page count, so the rows stay as they are.
@@ -69,6 +82,7 @@ void CSgryDoc::OnEraseStamps() {
     int erased = 0;
     for (const BatchRow& row : view_.BatchRows()) {
         if (!row.checked) continue;
+        RollBackTornUpdate(row.path, prompts_);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const EraseOutcome outcome = EraseLastStamp(row.path);
         QApplication::restoreOverrideCursor();

@@ -36,11 +36,18 @@ public:
     // A dropped file or a command-line path: added to the list.
     bool OpenDocument(const std::string& path);
     bool Running() const { return running_; }
+    // Closing the window during a run: the run is cancelled as by its button
+    // (the file being stamped is finished) and stoppedForClose is emitted
+    // when it has ended.
+    void StopForClose();
 
     // Called with the progress window of every run as it is made (tests
     // watch the run through it).
     void SetProgressObserver(std::function<void(ProgressDialog&)> observer) { progressObserver_ = std::move(observer); }
     const BatchOutcome& LastOutcome() const { return lastOutcome_; }
+
+signals:
+    void stoppedForClose();
 
 public slots:
     void OnAddFiles();   // 32774
@@ -62,6 +69,8 @@ private:
     QPointer<QWidget> window_;
     std::function<void(ProgressDialog&)> progressObserver_;
     BatchOutcome lastOutcome_;
+    ProgressWindow* activeProgress_ = nullptr;  // while a run goes on
+    bool stopForClose_ = false;
     bool running_ = false;
 };
 

@@ -105,6 +105,10 @@ void ProgressWindow::Step() {
     if (dialog_) dialog_->Step();
 }
 
+void ProgressWindow::Cancel() {
+    if (dialog_) dialog_->RequestCancel();
+}
+
 bool ProgressWindow::Cancelled() {
     if (!dialog_) return false;
     QCoreApplication::processEvents();

@@ -78,6 +78,8 @@ public:
     void Step() override;
     bool Cancelled() override;
     void Finish() override;
+    // The cancel button pressed from elsewhere (the main window being closed).
+    void Cancel();
 
 private:
     QPointer<QWidget> parent_;

@@ -1,10 +1,5 @@
 #include "platform/IniFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include <charconv>
 #include <cfloat>
 #include <cmath>
@@ -14,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/DurableFile.h"
 #include "platform/Format.h"
 #include "platform/SjisText.h"
 
@@ -102,23 +98,6 @@ std::optional<std::string> ReadFile(const std::string& path) {
     return bytes;
 }
 
-// Written over the old bytes and then cut to length rather than truncated
-// first: on ext4 a truncate-to-zero followed by a write forces the data out
-// at close, which made saving a hundred keys take half a second.
-bool WriteFile(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    bool written = true;
-    for (size_t done = 0; written && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        written = n > 0;
-        if (written) done += static_cast<size_t>(n);
-    }
-    written = written && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
-    return ::close(fd) == 0 && written;
-}
-
 // The file's bytes with key=value set in section: replaced in place, added at
 // the end of the section, or added with a new section at the end of the file.
 std::string WithValue(std::string bytes, std::string_view section, std::string_view key, std::string_view value) {
@@ -184,10 +163,33 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 bool IniFile::PutString(std::string_view key, std::string_view value) const {
     key = TrimIniBlanks(key);
     if (key.empty()) return false;
+    if (held_) {
+        *held_ = WithValue(std::move(*held_), section_, key, value);
+        return true;
+    }
     const std::optional<std::string> old = ReadFile(path_);
     const std::string bytes = WithValue(old.value_or(std::string()), section_, key, value);
     if (old && bytes == *old) return true;  // nothing to change: leave the file alone
-    return WriteFile(path_, bytes);
+    return fs::ReplaceFileContents(path_, bytes);
+}
+
+void IniFile::HoldWrites() const {
+    if (held_) return;
+    heldOriginal_ = ReadFile(path_);
+    held_ = heldOriginal_.value_or(std::string());
+}
+
+bool IniFile::CommitWrites() const {
+    if (!held_) return true;
+    const std::string bytes = std::move(*held_);
+    held_.reset();
+    if (heldOriginal_ && bytes == *heldOriginal_) return true;
+    return fs::ReplaceFileContents(path_, bytes);
+}
+
+std::optional<std::string> IniFile::CurrentBytes() const {
+    if (held_) return held_;
+    return ReadFile(path_);
 }
 
 bool IniFile::PutInt(std::string_view key, int32_t value) const { return PutString(key, Format("%d", value)); }
@@ -201,7 +203,7 @@ bool IniFile::PutFloat(std::string_view key, float value) const {
 }
 
 std::string IniFile::GetString(std::string_view key, std::string_view defaultValue) const {
-    const std::optional<std::string> bytes = ReadFile(path_);
+    const std::optional<std::string> bytes = CurrentBytes();
     if (!bytes) return std::string(defaultValue);
     const std::vector<Line> lines = SplitLines(*bytes);
     const KeyLocation where = Locate(*bytes, lines, section_, TrimIniBlanks(key));

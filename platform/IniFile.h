@@ -12,7 +12,9 @@
 //   first matching section and key win.
 // - Writing creates the file, the section and the key as needed and replaces
 //   an existing value in place; every other line is kept byte for byte. New
-//   lines end with CR LF. A value is written as it stands (no quotes, no
+//   lines end with CR LF. The file is never written over in place: the new
+//   bytes go to a temporary file that is synced and renamed over it, so a
+//   crash while saving leaves the old file or the new one. A value is written as it stands (no quotes, no
 //   escapes): one holding a line break reads back only up to that break.
 //
 // Number forms (locale-independent): int "%d", long "%ld", bool "True"/"False",
@@ -20,6 +22,7 @@
 // (0 when there is none; integers saturate at the int32_t limits).
 // No operation throws; a refused write is reported by the return value.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,6 +45,13 @@ public:
     bool PutBool(std::string_view key, bool value) const;
     bool PutFloat(std::string_view key, float value) const;
 
+    // Between HoldWrites and CommitWrites every Put changes a copy held in
+    // memory (reads see it too), and CommitWrites replaces the file once:
+    // saving a hundred keys costs one sync, not a hundred. False when the
+    // file could not be written.
+    void HoldWrites() const;
+    bool CommitWrites() const;
+
     // Stored value, trimmed; `defaultValue` when the file, section or key is
     // missing (a key present with an empty value reads as "").
     std::string GetString(std::string_view key, std::string_view defaultValue = "") const;
@@ -56,8 +66,14 @@ public:
     int32_t GetIntClamped(std::string_view key, int32_t minimum, int32_t maximum) const;
 
 private:
+    std::optional<std::string> CurrentBytes() const;
+
     std::string section_ = "DefaultSection";
     std::string path_;
+    // The batch of HoldWrites; mutable because writes are const operations
+    // of the accessor (they change the file, not the object).
+    mutable std::optional<std::string> held_;
+    mutable std::optional<std::string> heldOriginal_;
 };
 
 // A value or name without the blanks (space, tab) at its ends, as the file is read.

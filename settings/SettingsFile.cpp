@@ -219,16 +219,18 @@ void LoadSettings(const std::string& iniPath, AppSettings& settings) {
 
 bool SaveSettings(const std::string& iniPath, const StampSettings& settings) {
     const IniFile ini = OpenSection(iniPath, settings.Section);
+    ini.HoldWrites();
     KeySaver saver(ini);
     VisitStampKeys(settings, saver);
-    return saver.AllWritten();
+    return ini.CommitWrites() && saver.AllWritten();
 }
 
 bool SaveSettings(const std::string& iniPath, const AppSettings& settings) {
     const IniFile ini = OpenSection(iniPath, kAppSection);
+    ini.HoldWrites();
     KeySaver saver(ini);
     VisitAppKeys(settings, saver);
-    return saver.AllWritten();
+    return ini.CommitWrites() && saver.AllWritten();
 }
 
 std::vector<SettingKey> ListSettingKeys(const StampSettings& stamp, const AppSettings& app) {

@@ -59,7 +59,7 @@ TEST_F(OutputNamingTest, PrefixModeCopiesAndReplacesAnEarlierCopy) {
     EXPECT_EQ(naming.DetermineOutput(source), dir.File("_a.pdf"));
     EXPECT_EQ(naming.Error(), 0);
     EXPECT_TRUE(naming.MadeCopy());
-    EXPECT_EQ(ScratchDir::Read(dir.File("_a.pdf")), "%PDF-1.4 source bytes");
+    EXPECT_EQ(ScratchDir::Read(naming.WorkPath()), "%PDF-1.4 source bytes");  // renamed when stamped
     EXPECT_TRUE(prompts.saveDialogs.empty());
 }
 
@@ -67,7 +67,7 @@ TEST_F(OutputNamingTest, DialogModeAsksEveryTimeAndCopiesToTheChosenName) {
     prompts.saveAnswers = {dir.File("out"), std::nullopt};
     OutputNaming naming(OutputMode::SaveAsDialog, prompts);
     EXPECT_EQ(naming.DetermineOutput(source), dir.File("out.pdf"));
-    EXPECT_EQ(ScratchDir::Read(dir.File("out.pdf")), "%PDF-1.4 source bytes");
+    EXPECT_EQ(ScratchDir::Read(naming.WorkPath()), "%PDF-1.4 source bytes");
     EXPECT_EQ(naming.DetermineOutput(source), "");
     EXPECT_EQ(naming.Error(), kOutputDialogCancelled);
     EXPECT_EQ(naming.AttemptedPath(), "");

@@ -1,0 +1,20 @@
+#pragma once
+// A hook for the tests that stop a running sigilry-cli at a known moment of
+// an update: when the environment variable SIGILRY_TEST_STOP_AT names the
+// point being passed, the process stops itself with SIGSTOP there (the test
+// waits for the stop, sends its signal, and continues the process). Without
+// the variable nothing happens. Points, in the order a pass meets them:
+//   "copied"      the copy of a copy mode exists, nothing appended yet
+//   "first-page"  the first stamped page object is written
+//   "mid-pages"   half of the stamped pages are written
+//   "xref"        inside the cross-reference section: its keyword is written,
+//                 its entries and the trailer not yet
+//   "synced"      the update is complete and synced, not yet published
+//                 (renamed, or its journal removed)
+#include <string_view>
+
+namespace sgry {
+
+void StopHereForTest(std::string_view point);
+
+}  // namespace sgry

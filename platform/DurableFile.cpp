@@ -1,0 +1,133 @@
+#include "platform/DurableFile.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/FileSystem.h"
+
+namespace sgry::fs {
+
+namespace {
+
+std::atomic<bool> syncEnabled{true};
+
+constexpr std::string_view kTempPrefix = ".~";
+constexpr std::string_view kTempSuffix = ".sgry-tmp";
+
+// The process id in ".~<name>.<pid>.sgry-tmp", or -1 for another name.
+long TempFileProcess(std::string_view name) {
+    if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) return -1;
+    name.remove_suffix(kTempSuffix.size());
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return -1;
+    long pid = -1;
+    const auto [end, error] = std::from_chars(name.data() + dot + 1, name.data() + name.size(), pid);
+    if (error != std::errc() || end != name.data() + name.size() || pid <= 0) return -1;
+    return pid;
+}
+
+bool ProcessIsGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+bool SyncDescriptorOf(const std::string& path, int flags) {
+    if (!SyncEnabled()) return true;
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A file without a name in a folder (an anonymous file reached through a
+// /proc/self/fd link) cannot be renamed over: it is written in place.
+bool WriteInPlace(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+    ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
+    return ::close(fd) == 0 && ok;
+}
+
+bool SameFile(const struct stat& a, const std::string& path) {
+    struct stat b {};
+    return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+void SetSyncEnabled(bool enabled) { syncEnabled = enabled; }
+
+bool SyncEnabled() { return syncEnabled; }
+
+std::string FolderOf(const std::string& path) {
+    const std::string folder = SplitPath(path).folder;
+    return folder.empty() ? std::string("./") : folder;
+}
+
+bool SyncFile(const std::string& path) { return SyncDescriptorOf(path, O_RDONLY); }
+
+bool SyncFolderOf(const std::string& path) { return SyncDescriptorOf(FolderOf(path), O_RDONLY | O_DIRECTORY); }
+
+bool RenameDurably(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 && SyncFolderOf(to);
+}
+
+bool RemoveDurably(const std::string& path) {
+    if (std::remove(path.c_str()) != 0 && errno != ENOENT) return false;
+    return SyncFolderOf(path);
+}
+
+std::string ProcessTempPathFor(const std::string& target) {
+    return FolderOf(target) + std::string(kTempPrefix) + FileNameOf(target) + "." + std::to_string(::getpid()) +
+           std::string(kTempSuffix);
+}
+
+void RemoveOrphanedTempFiles(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::directory_iterator entry(folder, error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        const long pid = TempFileProcess(entry->path().filename().native());
+        std::error_code ignored;
+        if (pid > 0 && ProcessIsGone(pid)) std::filesystem::remove(entry->path(), ignored);
+    }
+}
+
+// The replacement keeps what the old file was: a file that may not be
+// written is refused (as writing it in place was), its permission bits are
+// kept, and a symbolic link stays a link (its target is replaced).
+bool ReplaceFileContents(const std::string& linkOrPath, std::string_view bytes) {
+    struct stat old {};
+    const bool exists = ::stat(linkOrPath.c_str(), &old) == 0;
+    std::error_code error;
+    const std::string path = exists ? std::filesystem::canonical(linkOrPath, error).string() : linkOrPath;
+    if (exists && ::access(linkOrPath.c_str(), W_OK) != 0) return false;
+    if (exists && (error || !SameFile(old, path))) return WriteInPlace(linkOrPath, bytes);
+    const mode_t mode = old.st_mode & 07777;
+    const std::string temp = ProcessTempPathFor(path);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, exists ? 0600 : 0666);
+    if (fd < 0) return false;
+    bool ok = (!exists || ::fchmod(fd, mode) == 0) && WriteAll(fd, bytes);
+    ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && RenameDurably(temp, path)) return true;
+    std::remove(temp.c_str());
+    return false;
+}
+
+}  // namespace sgry::fs

@@ -1,0 +1,47 @@
+#pragma once
+// Getting bytes onto the disk in an order that survives a crash or a power
+// loss: fsync of a file, fsync of the folder that holds a name, and whole
+// small files replaced through a temporary name (write, fsync, rename, fsync
+// of the folder), so that a reader finds either the old file or the new one,
+// never a half-written one.
+//
+// Syncing can be switched off for the whole process (sigilry-cli --no-sync):
+// every Sync* call then succeeds without touching the disk. Outputs written
+// that way may be lost or torn by a power loss; renames still happen, so a
+// run that is killed leaves the same files behind as with syncing on.
+#include <string>
+#include <string_view>
+
+namespace sgry::fs {
+
+void SetSyncEnabled(bool enabled);
+bool SyncEnabled();
+
+// fsync of the file at path (opened read-only: Linux writes back the file's
+// data whichever descriptor wrote it).
+bool SyncFile(const std::string& path);
+// fsync of the folder that holds path's name, so that a create, rename or
+// remove of that name is on the disk.
+bool SyncFolderOf(const std::string& path);
+// Renames from over to (replacing it) and syncs to's folder.
+bool RenameDurably(const std::string& from, const std::string& to);
+// Removes path (a missing file counts as removed) and syncs its folder.
+bool RemoveDurably(const std::string& path);
+
+// Replaces the file at path with bytes through ProcessTempPathFor(path):
+// written, synced, renamed over path, folder synced. On failure the old file
+// is left as it was and the temporary file is removed.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+
+// The name under which this process writes a file that is published later by
+// RenameDurably: ".~<name>.<pid>.sgry-tmp" beside target. Hidden, and never
+// taken for the file itself.
+std::string ProcessTempPathFor(const std::string& target);
+// Removes from folder every file named by ProcessTempPathFor whose process
+// no longer runs (left behind by a run that was killed).
+void RemoveOrphanedTempFiles(const std::string& folder);
+
+// Folder of a path with its trailing separator ("./" for a bare name).
+std::string FolderOf(const std::string& path);
+
+}  // namespace sgry::fs
