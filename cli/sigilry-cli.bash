@@ -34,7 +34,7 @@ _sigilry_cli()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--settings --list --set --keys --yes --quiet --erase --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--settings --list --set --keys --yes --quiet --no-sync --erase --help --version' -- "$cur"))
         return
     fi
     _filedir pdf
