@@ -28,6 +28,10 @@ bool SystemCanWrite(const std::string& iniPath) {
     return access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
 }
 
+// A program installed by the system's package manager lives under /usr; a
+// settings file written beside it (as root can) would belong to no package.
+bool IsInstalledBySystem(const std::string& exeFolder) { return exeFolder.rfind("/usr/", 0) == 0; }
+
 }  // namespace
 
 std::string IniPathFor(const std::string& exeFolder) { return exeFolder + kIniFileName; }
@@ -51,7 +55,7 @@ std::string UserIniPath(const IniEnvironment& environment) {
 
 std::string IniPathFor(const std::string& exeFolder, const IniEnvironment& environment) {
     const std::string beside = IniPathFor(exeFolder);
-    if (environment.canWrite && environment.canWrite(beside)) return beside;
+    if (!IsInstalledBySystem(exeFolder) && environment.canWrite && environment.canWrite(beside)) return beside;
     const std::string user = UserIniPath(environment);
     return user.empty() ? beside : user;
 }

@@ -40,6 +40,9 @@ TEST(IniPathLocationTest, BesideTheProgramWhenWritableElseTheUsersFolder) {
         EXPECT_EQ(IniPathFor("/opt/app/", environment), row.expected) << row.name;
         EXPECT_EQ(probed, "/opt/app/sgry.ini") << row.name;
     }
+    // A packaged program (as root, its folder is writable) keeps no file beside itself.
+    const IniEnvironment writable{[](const std::string&) { return true; }, "", "/root"};
+    EXPECT_EQ(IniPathFor("/usr/bin/", writable), "/root/.config/sigilry/sgry.ini");
 }
 
 // The real checks on the file system: a read-only folder, a read-only file.
