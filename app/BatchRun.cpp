@@ -83,10 +83,11 @@ BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
 }
 
 bool BatchRun::StampOne(const std::string& path) {
-    PdfJob job(path);
+    PdfJob job(path, passwords_);
     if (job.ErrorCode() != job_error::kNone) {
-        if (HasEncryptDictionary(job))
-            prompts_.ShowMessage(Format(run_message::kEncrypted, job.SourcePath()));
+        int code = 0;
+        if (const std::string refusal = SecurityRefusal(job, false, code); !refusal.empty())
+            prompts_.ShowMessage(refusal);
         else
             prompts_.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
         return false;

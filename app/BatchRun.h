@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/SecurityHandler.h"
 #include "platform/UserPrompts.h"
 #include "render/HeaderFooterItem.h"
 #include "settings/StampSettings.h"
@@ -87,6 +88,8 @@ public:
     BatchOutcome RunBatch(const std::vector<BatchRow>& rows);
     // The watermark image check (true when no image is set or it reads).
     bool CheckImage();
+    // Passwords tried on encrypted sources (none by default: the empty user password).
+    void SetPasswords(const Passwords& passwords) { passwords_ = passwords; }
 
 private:
     // One file: its job, and its run when the source could be read.
@@ -98,6 +101,7 @@ private:
     UserPrompts& prompts_;
     BatchProgress& progress_;
     LocalTimeSource clock_;
+    Passwords passwords_;
 };
 
 // The message of the image check for a watermark image path, or "" when the

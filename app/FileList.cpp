@@ -25,18 +25,18 @@ bool FileList::AddFileToList(const std::string& path) {
     if (notice_) notice_->Show();
     int error = 0;
     int32_t pageCount = 0;
-    bool encrypted = false;
+    std::string refusal;
     {
-        PdfJob job(path);
+        PdfJob job(path, passwords_);
         error = job.ErrorCode();
         pageCount = job.StoredPageCount();
-        // An encrypted file whose objects cannot be read says so rather than
-        // quoting the code of the object it could not find.
-        encrypted = error != job_error::kNone && HasEncryptDictionary(job);
+        // An encrypted file that cannot be read says why rather than quoting
+        // the code of the object it could not find.
+        if (error != job_error::kNone) refusal = SecurityRefusal(job, false, error);
     }
     if (notice_) notice_->Hide();
-    if (encrypted) {
-        prompts_.ShowMessage(Format(run_message::kEncrypted, path));
+    if (!refusal.empty()) {
+        prompts_.ShowMessage(refusal);
         return false;
     }
     if (error == job_error::kNotPdf) {

@@ -45,6 +45,10 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             out.quiet = true;
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
+        } else if (IsOption(argument, "--owner-password")) {
+            if (!TakeValue(arguments, i, "--owner-password", out.ownerPassword, reason)) return false;
+        } else if (IsOption(argument, "--password")) {
+            if (!TakeValue(arguments, i, "--password", out.password, reason)) return false;
         } else if (IsOption(argument, "--list")) {
             if (!TakeValue(arguments, i, "--list", value, reason)) return false;
             out.files.push_back({FileArgument::Kind::ListFile, value});
@@ -63,7 +67,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
 
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
-           "                   [--yes] [--quiet] [PDF...]\n"
+           "                   [--password PW] [--owner-password PW|-] [--yes] [--quiet] [PDF...]\n"
            "       sigilry-cli --erase PDF...\n"
            "\n"
            "Stamps every PDF given (and every path of the list files), in the order given,\n"
@@ -74,6 +78,10 @@ std::string HelpText() {
            "  --list FILE.lst    add the paths of a list file, one per line\n"
            "  --set KEY=VALUE    replace one key of section OptionList1 or App for this run;\n"
            "                     VALUE is UTF-8 and is stored as Shift-JIS\n"
+           "  --password PW      user password of encrypted PDFs (\"-\": read a line from\n"
+           "                     standard input, not echoed)\n"
+           "  --owner-password PW  owner password of encrypted PDFs whose author forbids\n"
+           "                     changes (\"-\": read a line from standard input, not echoed)\n"
            "  --yes, -y          do not ask for confirmation (needed without a terminal)\n"
            "  --quiet, -q        show no progress\n"
            "  --help, -h         show this text\n"

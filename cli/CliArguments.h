@@ -1,7 +1,7 @@
 #pragma once
 // The command line of sigilry-cli:
 //   sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...
-//               [--yes] [--quiet] [PDF...]
+//               [--password PW] [--owner-password PW|-] [--yes] [--quiet] [PDF...]
 //   sigilry-cli --help | --version
 #include <string>
 #include <vector>
@@ -23,6 +23,8 @@ struct CliArguments {
     bool yes = false;
     bool quiet = false;
     std::string settingsPath;  // "" = the desktop program's settings file
+    std::string password;       // user password of encrypted files ("-": read from standard input)
+    std::string ownerPassword;  // owner password of encrypted files ("-": read from standard input)
     std::vector<SettingOverride> overrides;
     std::vector<FileArgument> files;
 };

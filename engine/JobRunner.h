@@ -36,9 +36,13 @@
 
 namespace sgry {
 
-// Job error of a source whose trailer names an /Encrypt dictionary: it is
-// refused before anything is written.
-inline constexpr int kEncryptedSource = 21;
+// Job errors of an encrypted source that is refused before anything is
+// written: its encryption cannot be read (21, job_error::kEncryptionRefused),
+// no password given opens it (22), it forbids changes and the owner password
+// was not given (23), or the owner password given is wrong (24).
+inline constexpr int kEncryptedSource = job_error::kEncryptionRefused;
+inline constexpr int kModifyForbidden = 23;
+inline constexpr int kOwnerPasswordWrong = 24;
 
 // Messages of a run (UTF-8, line breaks as shown to the user).
 namespace run_message {
@@ -47,6 +51,11 @@ inline constexpr const char* kWriteTable = "書き出しバッファ作成処理
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
 inline constexpr const char* kOutputFailed = "ファイル出力時にエラーが発生しました\r\n%s\r\nエラーコード = %d";
 inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
+inline constexpr const char* kPasswordRequired =
+    "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\r\n%s";
+inline constexpr const char* kModifyForbidden =
+    "作成者の設定により変更が禁止されたPDFファイルです（オーナーパスワードが必要です）\r\n%s";
+inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
 }  // namespace run_message
 
 // Which stamps the settings ask for.
@@ -62,6 +71,12 @@ struct WantedStamps {
 
 // True when the newest trailer of the job's source holds /Encrypt.
 bool HasEncryptDictionary(PdfJob& job);
+
+// Why an encrypted source is not stamped: the message (with the source path)
+// and the job error above, or "" when nothing refuses it. forRun: the
+// permission and owner-password checks count too (they decide whether the
+// file may be changed, not whether it can be read).
+std::string SecurityRefusal(PdfJob& job, bool forRun, int& code);
 
 class JobRunner {
 public:

@@ -24,6 +24,9 @@
 //   16 writing the resources of a page failed (set by the stamping pass)
 //   17 the file does not begin with "%PDF"
 //   20 a write of the update failed: the update is not finished
+//   21 the source is encrypted in a way that cannot be read (another
+//      handler, version, revision or method; a broken /Encrypt dictionary)
+//   22 the source is encrypted and none of the passwords given opens it
 //
 // Offsets are byte offsets in the file (int64). Object numbers and
 // generations are 0..INT32_MAX; larger values are never found.
@@ -35,6 +38,13 @@
 // of the job reads it like an object in the file. When the newest section of
 // the source is a cross-reference stream, FinishUpdate ends the update with a
 // cross-reference stream too; otherwise with a classic section.
+//
+// An encrypted source is read through its security handler (the empty user
+// password, or the passwords given): SeekObject then leads to the object
+// with its strings decrypted (engine/DecryptedObjects.h), object streams are
+// decrypted before they are decoded, and every object the update appends is
+// encrypted with the same file key and method as it is written
+// (pdf/ObjectSealer.h). The trailer keeps /Encrypt and /ID as they are.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,13 +52,16 @@
 #include <vector>
 
 #include "engine/CompressedObjects.h"
+#include "engine/DecryptedObjects.h"
 #include "engine/ObjectOffsetTable.h"
 #include "engine/PageList.h"
 #include "engine/PageSelection.h"
 #include "engine/SizeClassTable.h"
 #include "engine/WriteTable.h"
+#include "pdf/ObjectSealer.h"
 #include "pdf/ObjectWriter.h"
 #include "pdf/PdfFile.h"
+#include "pdf/SecurityHandler.h"
 #include "pdf/TokenReader.h"
 
 namespace sgry {
@@ -69,6 +82,8 @@ inline constexpr int kNotPdf = 17;
 inline constexpr int kCopyFailed = 18;
 inline constexpr int kDialogCancelled = 19;
 inline constexpr int kWriteFailed = 20;
+inline constexpr int kEncryptionRefused = 21;
+inline constexpr int kPasswordRequired = 22;
 }  // namespace job_error
 
 // Error code of the page writer when a page's resources cannot be loaded.
@@ -84,11 +99,12 @@ struct ResourceRequest {
 
 class PdfJob final : public ObjectWriter {
 public:
-    // Opens sourcePath with mode "rb" and reads it.
-    explicit PdfJob(const std::string& sourcePath);
+    // Opens sourcePath with mode "rb" and reads it; passwords are tried when
+    // the source is encrypted.
+    explicit PdfJob(const std::string& sourcePath, const Passwords& passwords = {});
     // Reads a PDF held in memory (the stream is readable and writable, so an
     // update can be appended to it; see File().MemoryBytes()).
-    static std::unique_ptr<PdfJob> FromBytes(std::string bytes);
+    static std::unique_ptr<PdfJob> FromBytes(std::string bytes, const Passwords& passwords = {});
     ~PdfJob() override;
     PdfJob(const PdfJob&) = delete;
     PdfJob& operator=(const PdfJob&) = delete;
@@ -105,6 +121,9 @@ public:
     // True when the section at the source's startxref offset is a
     // cross-reference stream (the update then ends with one too).
     bool SourceXrefIsStream() const { return sourceXrefIsStream_; }
+    // The source's security handler; nullptr when it is not encrypted (or
+    // its /Encrypt dictionary could not be read: see error 21).
+    const SecurityHandler* Security() const { return security_.get(); }
 
     // --- token reader over the job's file -------------------------------
     std::string NextToken() { return reader_.NextToken(); }
@@ -192,9 +211,11 @@ public:
 
 private:
     struct MemoryTag {};
-    PdfJob(MemoryTag, std::string bytes);
+    PdfJob(MemoryTag, std::string bytes, const Passwords& passwords);
 
-    void ReadSource();
+    void ReadSource(const Passwords& passwords);
+    bool ReadSecurity(const Passwords& passwords);
+    int64_t SealedAppend(std::string_view text);
     bool FindStartxref();
     bool ReadSize();
     bool SeekToRoot();
@@ -222,6 +243,10 @@ private:
     ObjectOffsetTable offsets_;
     CompressedObjects compressed_{reader_, offsets_};
     bool sourceXrefIsStream_ = false;
+    std::unique_ptr<SecurityHandler> security_;
+    DecryptedObjects decrypted_{file_, compressed_};
+    std::unique_ptr<ObjectSealer> sealer_;  // while the update's objects are written
+    int64_t sealedOffset_ = -1;             // where the pending sealed object goes
     PageList pages_;
     SizeClassTable sizeClasses_;
     WriteTable writeTable_;

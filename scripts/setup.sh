@@ -19,7 +19,7 @@ done
 
 packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
-  zlib1g-dev libpng-dev libjpeg62-turbo-dev
+  zlib1g-dev libpng-dev libjpeg62-turbo-dev nettle-dev
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils ghostscript zbar-tools imagemagick
