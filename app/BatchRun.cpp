@@ -82,18 +82,34 @@ BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
     return RunBatch(rows);
 }
 
+// A source that needs a password is tried again with the one the user
+// gives, until it opens or the user cancels.
 bool BatchRun::StampOne(const std::string& path) {
-    PdfJob job(path, passwords_);
-    if (job.ErrorCode() != job_error::kNone) {
+    Passwords passwords = passwords_;
+    for (;;) {
+        PdfJob job(path, passwords);
         int code = 0;
-        if (const std::string refusal = SecurityRefusal(job, false, code); !refusal.empty())
-            prompts_.ShowMessage(refusal);
-        else
-            prompts_.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
-        return false;
+        const std::string refusal = SecurityRefusal(job, true, code);
+        if (!refusal.empty() && AskPassword(code, refusal, passwords)) continue;
+        if (job.ErrorCode() != job_error::kNone) {
+            prompts_.ShowMessage(refusal.empty()
+                                     ? Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode())
+                                     : refusal);
+            return false;
+        }
+        JobRunner runner(job, stamp_, app_, prompts_, clock_);
+        return runner.Run();
     }
-    JobRunner runner(job, stamp_, app_, prompts_, clock_);
-    return runner.Run();
+}
+
+bool BatchRun::AskPassword(int code, const std::string& refusal, Passwords& passwords) {
+    const bool user = code == job_error::kPasswordRequired;
+    if (!user && code != kModifyForbidden && code != kOwnerPasswordWrong) return false;
+    const std::optional<std::string> answer =
+        prompts_.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword));
+    if (!answer) return false;
+    (user ? passwords.user : passwords.owner) = *answer;
+    return true;
 }
 
 // Rows without a tick are passed over; a cancel takes effect between files,

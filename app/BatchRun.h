@@ -94,6 +94,9 @@ public:
 private:
     // One file: its job, and its run when the source could be read.
     bool StampOne(const std::string& path);
+    // Asks for the password a refusal (job error code) needs; true with it
+    // put into passwords when the user gave one.
+    bool AskPassword(int code, const std::string& refusal, Passwords& passwords);
     void ShowSummary(const BatchOutcome& outcome);
 
     const StampSettings& stamp_;

@@ -21,18 +21,31 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 FileList::FileList(UserPrompts& prompts, AddingNotice* notice) : prompts_(prompts), notice_(notice) {}
 
+// The file is read again with the password the user gives.
+bool FileList::AskUserPassword(const std::string& refusal, Passwords& passwords) {
+    if (notice_) notice_->Hide();
+    const std::optional<std::string> answer =
+        prompts_.AskPassword(refusal + "\r\n\r\n" + run_message::kAskUserPassword);
+    if (notice_) notice_->Show();
+    if (!answer) return false;
+    passwords.user = *answer;
+    return true;
+}
+
 bool FileList::AddFileToList(const std::string& path) {
     if (notice_) notice_->Show();
     int error = 0;
     int32_t pageCount = 0;
     std::string refusal;
-    {
-        PdfJob job(path, passwords_);
+    Passwords passwords = passwords_;
+    for (bool again = true; again;) {
+        PdfJob job(path, passwords);
         error = job.ErrorCode();
         pageCount = job.StoredPageCount();
         // An encrypted file that cannot be read says why rather than quoting
         // the code of the object it could not find.
-        if (error != job_error::kNone) refusal = SecurityRefusal(job, false, error);
+        refusal = error != job_error::kNone ? SecurityRefusal(job, false, error) : std::string();
+        again = error == job_error::kPasswordRequired && AskUserPassword(refusal, passwords);
     }
     if (notice_) notice_->Hide();
     if (!refusal.empty()) {

@@ -79,6 +79,8 @@ public:
     void SetChecked(int32_t index, bool checked) { rows_.at(static_cast<std::size_t>(index)).checked = checked; }
 
 private:
+    bool AskUserPassword(const std::string& refusal, Passwords& passwords);
+
     UserPrompts& prompts_;
     AddingNotice* notice_;
     Passwords passwords_;

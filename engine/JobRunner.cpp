@@ -59,7 +59,7 @@ std::string SecurityRefusal(PdfJob& job, bool forRun, int& code) {
         code = kEncryptedSource;
         return Format(run_message::kEncrypted, job.SourcePath());
     }
-    if (!security || !forRun) return std::string();
+    if (!security || !forRun || code != job_error::kNone) return std::string();
     if (security->OwnerPasswordWrong()) {
         code = kOwnerPasswordWrong;
         return Format(run_message::kOwnerPasswordWrong, job.SourcePath());

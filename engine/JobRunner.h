@@ -56,6 +56,8 @@ inline constexpr const char* kPasswordRequired =
 inline constexpr const char* kModifyForbidden =
     "作成者の設定により変更が禁止されたPDFファイルです（オーナーパスワードが必要です）\r\n%s";
 inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
+inline constexpr const char* kAskUserPassword = "このファイルを開くパスワードを入力して下さい";
+inline constexpr const char* kAskOwnerPassword = "このファイルのオーナーパスワードを入力して下さい";
 }  // namespace run_message
 
 // Which stamps the settings ask for.

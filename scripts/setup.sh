@@ -23,7 +23,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils ghostscript zbar-tools imagemagick
-  python3 python3-cairo
+  python3 python3-cairo python3-reportlab
   fonts-noto-cjk xvfb xauth locales
 )
 missing=()
