@@ -37,10 +37,10 @@
 namespace sgry {
 
 // Job errors of an encrypted source that is refused before anything is
-// written: its encryption cannot be read (21, job_error::kEncryptionRefused),
-// no password given opens it (22), it forbids changes and the owner password
-// was not given (23), or the owner password given is wrong (24).
-inline constexpr int kEncryptedSource = job_error::kEncryptionRefused;
+// written: its encryption cannot be used (21), no password given opens it
+// (22, job_error::kPasswordRequired), it forbids changes and the owner
+// password was not given (23), or the owner password given is wrong (24).
+inline constexpr int kEncryptedSource = 21;
 inline constexpr int kModifyForbidden = 23;
 inline constexpr int kOwnerPasswordWrong = 24;
 

@@ -75,11 +75,13 @@ void PdfJob::ReadSource(const Passwords& passwords) {
 // stay in the cache undecrypted.
 bool PdfJob::ReadSecurity(const Passwords& passwords) {
     SourceSecurity security = ReadSourceSecurity(reader_, offsets_, sourceStartxref_, passwords);
-    if (security.error != security_error::kNone) {
-        error_ = security.error == security_error::kPassword ? job_error::kPasswordRequired
-                                                             : job_error::kEncryptionRefused;
+    if (security.error == security_error::kPassword) {
+        error_ = job_error::kPasswordRequired;
         return false;
     }
+    // A handler that cannot be used leaves the file read as it stands; the
+    // run refuses it for its /Encrypt key before anything is written.
+    if (security.error != security_error::kNone) return true;
     security_ = std::move(security.handler);
     if (!security_) return true;
     compressed_.SetSecurity(security_.get());

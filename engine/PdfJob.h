@@ -24,8 +24,6 @@
 //   16 writing the resources of a page failed (set by the stamping pass)
 //   17 the file does not begin with "%PDF"
 //   20 a write of the update failed: the update is not finished
-//   21 the source is encrypted in a way that cannot be read (another
-//      handler, version, revision or method; a broken /Encrypt dictionary)
 //   22 the source is encrypted and none of the passwords given opens it
 //
 // Offsets are byte offsets in the file (int64). Object numbers and
@@ -82,7 +80,6 @@ inline constexpr int kNotPdf = 17;
 inline constexpr int kCopyFailed = 18;
 inline constexpr int kDialogCancelled = 19;
 inline constexpr int kWriteFailed = 20;
-inline constexpr int kEncryptionRefused = 21;
 inline constexpr int kPasswordRequired = 22;
 }  // namespace job_error
 
@@ -121,8 +118,10 @@ public:
     // True when the section at the source's startxref offset is a
     // cross-reference stream (the update then ends with one too).
     bool SourceXrefIsStream() const { return sourceXrefIsStream_; }
-    // The source's security handler; nullptr when it is not encrypted (or
-    // its /Encrypt dictionary could not be read: see error 21).
+    // The source's security handler; nullptr when it is not encrypted, or
+    // when its /Encrypt dictionary cannot be used (another handler, version,
+    // revision or method, a broken dictionary): such a file is read as it
+    // stands and the run refuses it.
     const SecurityHandler* Security() const { return security_.get(); }
 
     // --- token reader over the job's file -------------------------------
