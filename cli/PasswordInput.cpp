@@ -29,29 +29,34 @@ private:
     termios saved_{};
 };
 
-bool ReadLine(std::FILE* input, bool isTerminal, std::string& line) {
+// On a terminal the question goes to standard error, and the line end that
+// the hidden echo swallowed follows the answer there.
+bool ReadLine(std::FILE* input, bool isTerminal, const char* question, std::string& line) {
+    if (isTerminal) std::fputs(question, stderr);
     EchoOff echoOff(input, isTerminal);
     line.clear();
     int c = std::fgetc(input);
-    if (c == EOF) return false;
     for (; c != EOF && c != '\n'; c = std::fgetc(input)) line += static_cast<char>(c);
+    if (isTerminal) std::fputs("\n", stderr);
+    if (c == EOF && line.empty()) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
-bool Resolve(const std::string& given, std::FILE* input, bool isTerminal, std::string& out) {
+bool Resolve(const std::string& given, std::FILE* input, bool isTerminal, const char* question, std::string& out) {
     if (given != "-") {
         out = given;
         return true;
     }
-    return ReadLine(input, isTerminal, out);
+    return ReadLine(input, isTerminal, question, out);
 }
 
 }  // namespace
 
 bool ResolvePasswords(const std::string& user, const std::string& owner, std::FILE* input, bool inputIsTerminal,
                       Passwords& out) {
-    return Resolve(user, input, inputIsTerminal, out.user) && Resolve(owner, input, inputIsTerminal, out.owner);
+    return Resolve(user, input, inputIsTerminal, "パスワード: ", out.user) &&
+           Resolve(owner, input, inputIsTerminal, "オーナーパスワード: ", out.owner);
 }
 
 }  // namespace sgry::cli
