@@ -9,6 +9,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 
+#include <optional>
+
 namespace sgry {
 
 namespace {
@@ -82,21 +84,43 @@ BatchOutcome BatchRun::OnRun(const std::vector<BatchRow>& rows) {
     return RunBatch(rows);
 }
 
+namespace {
+
+// Asks for the password a refusal (job error code) needs; true with it put
+// into passwords when the user gave one, so that the file is tried again.
+bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Passwords& passwords) {
+    const bool user = code == job_error::kPasswordRequired;
+    if (!user && code != kModifyForbidden && code != kOwnerPasswordWrong) return false;
+    const std::optional<std::string> answer =
+        prompts.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword));
+    if (!answer) return false;
+    (user ? passwords.user : passwords.owner) = *answer;
+    return true;
+}
+
+}  // namespace
+
 bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
-               const LocalTimeSource& clock) {
+               const LocalTimeSource& clock, const Passwords& given) {
     RollBackTornUpdate(path, prompts);
-    PdfJob job(path);
-    if (job.ErrorCode() != job_error::kNone) {
-        if (HasEncryptDictionary(job))
-            prompts.ShowMessage(Format(run_message::kEncrypted, job.SourcePath()));
-        else if (job.IsDamaged())
-            prompts.ShowMessage(Format(run_message::kDamaged, job.SourcePath()));
-        else
-            prompts.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
-        return false;
+    Passwords passwords = given;
+    for (;;) {
+        PdfJob job(path, passwords);
+        int code = 0;
+        const std::string refusal = SecurityRefusal(job, true, code);
+        if (!refusal.empty() && AskPassword(prompts, code, refusal, passwords)) continue;
+        if (job.ErrorCode() != job_error::kNone) {
+            if (!refusal.empty())
+                prompts.ShowMessage(refusal);
+            else if (job.IsDamaged())
+                prompts.ShowMessage(Format(run_message::kDamaged, job.SourcePath()));
+            else
+                prompts.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
+            return false;
+        }
+        JobRunner runner(job, stamp, app, prompts, clock);
+        return runner.Run();
     }
-    JobRunner runner(job, stamp, app, prompts, clock);
-    return runner.Run();
 }
 
 // Rows without a tick are passed over; a cancel takes effect between files,
@@ -110,7 +134,7 @@ BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
     for (const BatchRow& row : rows) {
         if (!row.checked) continue;
         progress_.Show(Format("%d / %d", outcome.finished, outcome.toProcess), row.path);
-        if (StampFile(row.path, stamp_, app_, prompts_, clock_)) ++outcome.succeeded;
+        if (StampFile(row.path, stamp_, app_, prompts_, clock_, passwords_)) ++outcome.succeeded;
         ++outcome.finished;
         progress_.Step();
         if (progress_.Cancelled()) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/SecurityHandler.h"
 #include "platform/UserPrompts.h"
 #include "render/HeaderFooterItem.h"
 #include "settings/StampSettings.h"
@@ -87,6 +88,8 @@ public:
     BatchOutcome RunBatch(const std::vector<BatchRow>& rows);
     // The watermark image check (true when no image is set or it reads).
     bool CheckImage();
+    // Passwords tried on encrypted sources (none by default: the empty user password).
+    void SetPasswords(const Passwords& passwords) { passwords_ = passwords; }
 
 private:
     void ShowSummary(const BatchOutcome& outcome);
@@ -96,13 +99,16 @@ private:
     UserPrompts& prompts_;
     BatchProgress& progress_;
     LocalTimeSource clock_;
+    Passwords passwords_;
 };
 
 // One file of a run: its job, and the job's run when the source could be
 // read. Every failure is shown once through `prompts`; true when the file was
 // stamped and written.
+// An encrypted source is opened with the passwords given, then with those
+// the user types when asked, until it opens or the user cancels.
 bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
-               const LocalTimeSource& clock);
+               const LocalTimeSource& clock, const Passwords& passwords = Passwords());
 
 // The message of the image check for a watermark image path, or "" when the
 // image reads (or no image is set). `icon` receives the box's icon.

@@ -28,23 +28,36 @@ void RollBackTornUpdate(const std::string& path, UserPrompts& prompts) {
 
 FileList::FileList(UserPrompts& prompts, AddingNotice* notice) : prompts_(prompts), notice_(notice) {}
 
+// The file is read again with the password the user gives.
+bool FileList::AskUserPassword(const std::string& refusal, Passwords& passwords) {
+    if (notice_) notice_->Hide();
+    const std::optional<std::string> answer =
+        prompts_.AskPassword(refusal + "\r\n\r\n" + run_message::kAskUserPassword);
+    if (notice_) notice_->Show();
+    if (!answer) return false;
+    passwords.user = *answer;
+    return true;
+}
+
 bool FileList::AddFileToList(const std::string& path) {
     RollBackTornUpdate(path, prompts_);
     if (notice_) notice_->Show();
     int error = 0;
     int32_t pageCount = 0;
-    bool encrypted = false;
-    {
-        PdfJob job(path);
+    std::string refusal;
+    Passwords passwords = passwords_;
+    for (bool again = true; again;) {
+        PdfJob job(path, passwords);
         error = job.ErrorCode();
         pageCount = job.StoredPageCount();
-        // An encrypted file whose objects cannot be read says so rather than
-        // quoting the code of the object it could not find.
-        encrypted = error != job_error::kNone && HasEncryptDictionary(job);
+        // An encrypted file that cannot be read says why rather than quoting
+        // the code of the object it could not find.
+        refusal = error != job_error::kNone ? SecurityRefusal(job, false, error) : std::string();
+        again = error == job_error::kPasswordRequired && AskUserPassword(refusal, passwords);
     }
     if (notice_) notice_->Hide();
-    if (encrypted) {
-        prompts_.ShowMessage(Format(run_message::kEncrypted, path));
+    if (!refusal.empty()) {
+        prompts_.ShowMessage(refusal);
         return false;
     }
     if (error == job_error::kDamaged) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/SecurityHandler.h"
 #include "platform/UserPrompts.h"
 
 namespace sgry {
@@ -62,6 +63,8 @@ public:
     // outside the list ignored); the other rows keep their order.
     void RemoveRows(const std::vector<int32_t>& indices);
     void Clear() { rows_.clear(); }
+    // Passwords tried on encrypted files (none by default: the empty user password).
+    void SetPasswords(const Passwords& passwords) { passwords_ = passwords; }
 
     // Writes every row's path, checked or not, top row first. False with
     // "ファイルが開けませんでした" when the file cannot be created.
@@ -80,8 +83,11 @@ public:
     void SetChecked(int32_t index, bool checked) { rows_.at(static_cast<std::size_t>(index)).checked = checked; }
 
 private:
+    bool AskUserPassword(const std::string& refusal, Passwords& passwords);
+
     UserPrompts& prompts_;
     AddingNotice* notice_;
+    Passwords passwords_;
     std::vector<FileListRow> rows_;
 };
 

@@ -49,6 +49,10 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             out.noSync = true;
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
+        } else if (IsOption(argument, "--owner-password")) {
+            if (!TakeValue(arguments, i, "--owner-password", out.ownerPassword, reason)) return false;
+        } else if (IsOption(argument, "--password")) {
+            if (!TakeValue(arguments, i, "--password", out.password, reason)) return false;
         } else if (IsOption(argument, "--list")) {
             if (!TakeValue(arguments, i, "--list", value, reason)) return false;
             out.files.push_back({FileArgument::Kind::ListFile, value});
@@ -67,6 +71,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
 
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
+           "                   [--password PW] [--owner-password PW|-]\n"
            "                   [--yes] [--quiet] [--no-sync] [PDF...]\n"
            "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
            "       sigilry-cli --erase PDF...\n"
@@ -82,6 +87,10 @@ std::string HelpText() {
            "                     does not allow is a usage error\n"
            "  --keys             list every key --set accepts, one a line, tab-separated:\n"
            "                     section, key, value in effect, allowed values, default\n"
+           "  --password PW      user password of encrypted PDFs (\"-\": read a line from\n"
+           "                     standard input, not echoed)\n"
+           "  --owner-password PW  owner password of encrypted PDFs whose author forbids\n"
+           "                     changes (\"-\": read a line from standard input, not echoed)\n"
            "  --yes, -y          do not ask for confirmation (needed without a terminal)\n"
            "  --quiet, -q        show no progress\n"
            "  --no-sync          UNSAFE: do not wait for outputs to reach the disk; a power\n"

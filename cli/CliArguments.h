@@ -1,6 +1,7 @@
 #pragma once
 // The command line of sigilry-cli:
 //   sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...
+//               [--password PW] [--owner-password PW|-]
 //               [--yes] [--quiet] [--no-sync] [PDF...]
 //   sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys
 //   sigilry-cli --help | --version
@@ -26,6 +27,8 @@ struct CliArguments {
     bool quiet = false;
     bool noSync = false;  // outputs are not synced to the disk (unsafe)
     std::string settingsPath;  // "" = the desktop program's settings file
+    std::string password;       // user password of encrypted files ("-": read from standard input)
+    std::string ownerPassword;  // owner password of encrypted files ("-": read from standard input)
     std::vector<SettingOverride> overrides;
     std::vector<FileArgument> files;
 };

@@ -12,6 +12,7 @@
 #include "cli/CliArguments.h"
 #include "cli/EraseCommand.h"
 #include "cli/KeysText.h"
+#include "cli/PasswordInput.h"
 #include "cli/Terminal.h"
 #include "platform/DurableFile.h"
 #include "platform/Format.h"
@@ -33,9 +34,10 @@ int UsageError(cli::ErrorStream& err, const std::string& reason) {
 
 // Adds every file argument, list files expanded in place, to the list; the
 // rows come back in the order given. Counts the files that were skipped.
-std::vector<BatchRow> CollectRows(const std::vector<cli::FileArgument>& files, UserPrompts& prompts,
-                                  int& skipped) {
+std::vector<BatchRow> CollectRows(const std::vector<cli::FileArgument>& files, const Passwords& passwords,
+                                  UserPrompts& prompts, int& skipped) {
     FileList list(prompts);
+    list.SetPasswords(passwords);
     const auto add = [&](const std::string& path) {
         if (!list.AddFileToList(path)) ++skipped;
     };
@@ -106,11 +108,16 @@ int Main(const std::vector<std::string>& arguments) {
     const std::string changes = ApplyAutoFontChanges(stamp);
     if (!changes.empty()) err.WriteLine(cli::TerminalLineBreaks(changes));
 
+    Passwords passwords;
+    if (!cli::ResolvePasswords(options.password, options.ownerPassword, stdin, ::isatty(STDIN_FILENO) == 1,
+                               passwords))
+        return UsageError(err, "パスワードを標準入力から読めませんでした");
     cli::TerminalPrompts prompts(err, stdin, ::isatty(STDIN_FILENO) == 1, options.yes);
     cli::TerminalProgress progress(err, options.quiet);
     int skipped = 0;
-    const std::vector<BatchRow> rows = CollectRows(options.files, prompts, skipped);
+    const std::vector<BatchRow> rows = CollectRows(options.files, passwords, prompts, skipped);
     BatchRun run(stamp, app, prompts, progress);
+    run.SetPasswords(passwords);
     const BatchOutcome outcome = run.OnRun(rows);
     return ExitStatus(outcome, prompts, skipped);
 }

@@ -14,6 +14,9 @@ _sigilry_cli()
             _filedir lst
             return
             ;;
+        --password | --owner-password)
+            return
+            ;;
         --set)
             # KEY= from the keys the program lists, then the value's choices;
             # readline completes only the part after "=" (a word break)
@@ -34,7 +37,7 @@ _sigilry_cli()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--settings --list --set --keys --yes --quiet --no-sync --erase --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--settings --list --set --keys --password --owner-password --yes --quiet --no-sync --erase --help --version' -- "$cur"))
         return
     fi
     _filedir pdf

@@ -77,6 +77,7 @@ const CompressedObjects::Decoded& CompressedObjects::Decode(int32_t streamNumber
     const int64_t offset = offsets_.Find(streamNumber, 0);
     SourceStream stream;
     SourceStreamReader streamReader(reader_, &offsets_);
+    streamReader.SetSecurity(security_);
     if (offset >= 0 && offset < PdfFile::kRegionBase && streamReader.Read(offset, stream) &&
         stream.number == streamNumber && DirectName(*stream.dictionary, "/Type") == "/ObjStm") {
         const std::optional<int64_t> count = DirectInteger(*stream.dictionary, "/N");

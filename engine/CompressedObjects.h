@@ -21,6 +21,7 @@
 
 #include "engine/ObjectOffsetTable.h"
 #include "pdf/PdfFile.h"
+#include "pdf/SecurityHandler.h"
 #include "pdf/TokenReader.h"
 
 namespace sgry {
@@ -44,6 +45,9 @@ public:
     static int64_t RegionBaseOf(int64_t number) { return PdfFile::kRegionBase + number * kRegionSpan; }
 
     bool RegionAt(int64_t position, int64_t& base, std::string& bytes) override;
+    // Object streams of an encrypted source are decrypted before they are
+    // decoded. Borrowed; set before the first object is read.
+    void SetSecurity(const SecurityHandler* security) { security_ = security; }
 
     // The object's text (without "obj" and "endobj"); false when unreachable.
     bool ObjectText(int32_t number, std::string& text);
@@ -70,6 +74,7 @@ private:
 
     TokenReader& reader_;
     const ObjectOffsetTable& offsets_;
+    const SecurityHandler* security_ = nullptr;
     std::unordered_map<int32_t, Location> locations_;
     std::map<int32_t, Decoded> cache_;
     std::size_t cachedBytes_ = 0;

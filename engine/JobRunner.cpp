@@ -50,6 +50,29 @@ bool HasEncryptDictionary(PdfJob& job) {
     return false;
 }
 
+// A trailer naming /Encrypt without a handler the job could use is refused,
+// whatever else went wrong: writing an unencrypted update into it would
+// break the file.
+std::string SecurityRefusal(PdfJob& job, bool forRun, int& code) {
+    code = job.ErrorCode();
+    if (code == job_error::kPasswordRequired) return Format(run_message::kPasswordRequired, job.SourcePath());
+    const SecurityHandler* security = job.Security();
+    if (code == kEncryptedSource || (!security && HasEncryptDictionary(job))) {
+        code = kEncryptedSource;
+        return Format(run_message::kEncrypted, job.SourcePath());
+    }
+    if (!security || !forRun || code != job_error::kNone) return std::string();
+    if (security->OwnerPasswordWrong()) {
+        code = kOwnerPasswordWrong;
+        return Format(run_message::kOwnerPasswordWrong, job.SourcePath());
+    }
+    if (!security->ModifyAllowed() && !security->OwnerAuthenticated()) {
+        code = kModifyForbidden;
+        return Format(run_message::kModifyForbidden, job.SourcePath());
+    }
+    return std::string();
+}
+
 namespace {
 
 // "HeiseiKakuGo-W5" is the one font whose bold and italic switches of the
@@ -75,9 +98,10 @@ JobRunner::JobRunner(PdfJob& job, const StampSettings& stamp, const AppSettings&
 JobRunner::~JobRunner() = default;
 
 bool JobRunner::Run() {
-    if (HasEncryptDictionary(job_)) {
-        job_.SetErrorCode(kEncryptedSource);
-        prompts_.ShowMessage(Format(run_message::kEncrypted, job_.SourcePath()));
+    int code = 0;
+    if (const std::string refusal = SecurityRefusal(job_, true, code); !refusal.empty()) {
+        job_.SetErrorCode(code);
+        prompts_.ShowMessage(refusal);
         return false;
     }
     const bool walked = job_.BuildPageList(PageRangeChoice::From(stamp_));

@@ -41,9 +41,13 @@
 
 namespace sgry {
 
-// Job error of a source whose trailer names an /Encrypt dictionary: it is
-// refused before anything is written.
+// Job errors of an encrypted source that is refused before anything is
+// written: its encryption cannot be used (21), no password given opens it
+// (22, job_error::kPasswordRequired), it forbids changes and the owner
+// password was not given (23), or the owner password given is wrong (24).
 inline constexpr int kEncryptedSource = 21;
+inline constexpr int kModifyForbidden = 23;
+inline constexpr int kOwnerPasswordWrong = 24;
 
 // Messages of a run (UTF-8, line breaks as shown to the user).
 namespace run_message {
@@ -54,6 +58,13 @@ inline constexpr const char* kOutputFailed = "ファイル出力時にエラー�
 inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
 // A source with job error 22: nothing is written on top of it.
 inline constexpr const char* kDamaged = "PDFファイルが壊れているため処理できません\r\n%s";
+inline constexpr const char* kPasswordRequired =
+    "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\r\n%s";
+inline constexpr const char* kModifyForbidden =
+    "作成者の設定により変更が禁止されたPDFファイルです（オーナーパスワードが必要です）\r\n%s";
+inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
+inline constexpr const char* kAskUserPassword = "このファイルを開くパスワードを入力して下さい";
+inline constexpr const char* kAskOwnerPassword = "このファイルのオーナーパスワードを入力して下さい";
 }  // namespace run_message
 
 // Which stamps the settings ask for.
@@ -69,6 +80,12 @@ struct WantedStamps {
 
 // True when the newest trailer of the job's source holds /Encrypt.
 bool HasEncryptDictionary(PdfJob& job);
+
+// Why an encrypted source is not stamped: the message (with the source path)
+// and the job error above, or "" when nothing refuses it. forRun: the
+// permission and owner-password checks count too (they decide whether the
+// file may be changed, not whether it can be read).
+std::string SecurityRefusal(PdfJob& job, bool forRun, int& code);
 
 class JobRunner {
 public:

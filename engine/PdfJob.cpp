@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "engine/CommentFreeTokens.h"
+#include "engine/SourceSecurity.h"
 #include "engine/XrefReader.h"
 
 namespace sgry {
@@ -12,7 +13,7 @@ constexpr int64_t kMaxInt32 = std::numeric_limits<int32_t>::max();
 constexpr int64_t kStartxrefWindow = 100;  // "startxref" is looked for in the last 100 bytes
 }  // namespace
 
-PdfJob::PdfJob(const std::string& sourcePath) : sourcePath_(sourcePath) {
+PdfJob::PdfJob(const std::string& sourcePath, const Passwords& passwords) : sourcePath_(sourcePath) {
     if (!offsets_.IsReady()) {
         error_ = job_error::kTableMemory;
         return;
@@ -21,30 +22,31 @@ PdfJob::PdfJob(const std::string& sourcePath) : sourcePath_(sourcePath) {
         error_ = job_error::kOpen;
         return;
     }
-    ReadSource();
+    ReadSource(passwords);
 }
 
-PdfJob::PdfJob(MemoryTag, std::string bytes) {
+PdfJob::PdfJob(MemoryTag, std::string bytes, const Passwords& passwords) {
     if (!offsets_.IsReady()) {
         error_ = job_error::kTableMemory;
         return;
     }
     file_.OpenMemory(std::move(bytes));
-    ReadSource();
+    ReadSource(passwords);
 }
 
-std::unique_ptr<PdfJob> PdfJob::FromBytes(std::string bytes) {
-    return std::unique_ptr<PdfJob>(new PdfJob(MemoryTag{}, std::move(bytes)));
+std::unique_ptr<PdfJob> PdfJob::FromBytes(std::string bytes, const Passwords& passwords) {
+    return std::unique_ptr<PdfJob>(new PdfJob(MemoryTag{}, std::move(bytes), passwords));
 }
 
 PdfJob::~PdfJob() {
     file_.SetRegionSource(nullptr);
+    sealer_.reset();
     file_.Close();
 }
 
 // Construction steps 3 to 6: header, startxref, /Size, every cross-reference
-// section, page count; the first failure stops the reading.
-void PdfJob::ReadSource() {
+// section, the security handler, page count; the first failure stops the reading.
+void PdfJob::ReadSource(const Passwords& passwords) {
     file_.SetRegionSource(&compressed_);
     char header[4] = {};
     if (!file_.Seek(0, PdfFile::Origin::Start) || file_.Read(header, 4) != 4 ||
@@ -67,7 +69,28 @@ void PdfJob::ReadSource() {
     // replace them; the numbering starts above every number listed instead.
     if (const int32_t highest = offsets_.HighestNumber(); highest >= nextObjectNumber_)
         nextObjectNumber_ = highest == std::numeric_limits<int32_t>::max() ? highest : highest + 1;
+    if (!ReadSecurity(passwords)) return;
     pageCount_ = PageCount();
+}
+
+// Before any object is read: an object stream decoded without the keys would
+// stay in the cache undecrypted.
+bool PdfJob::ReadSecurity(const Passwords& passwords) {
+    SourceSecurity security = ReadSourceSecurity(reader_, offsets_, sourceStartxref_, passwords);
+    if (security.error == security_error::kPassword) {
+        error_ = job_error::kPasswordRequired;
+        return false;
+    }
+    // A handler that cannot be used leaves the file read as it stands; the
+    // run refuses it for its /Encrypt key before anything is written.
+    if (security.error != security_error::kNone) return true;
+    security_ = std::move(security.handler);
+    if (!security_) return true;
+    compressed_.SetSecurity(security_.get());
+    decrypted_.SetHandler(security_.get());
+    file_.SetRegionSource(&decrypted_);
+    sealer_ = std::make_unique<ObjectSealer>(*security_);
+    return true;
 }
 
 bool PdfJob::FindStartxref() {
@@ -102,7 +125,9 @@ bool PdfJob::ReadSize() {
 }
 
 bool PdfJob::SeekObject(int64_t number, int64_t generation) {
-    const int64_t offset = offsets_.Find(number, generation);
+    int64_t offset = offsets_.Find(number, generation);
+    if (decrypted_.Active() && offset >= 0 && offset < PdfFile::kRegionBase)
+        offset = decrypted_.PositionOf(static_cast<int32_t>(number), static_cast<int32_t>(generation), offset);
     if (offset < 0 || !reader_.Seek(offset)) {
         error_ = job_error::kObjectNotFound;
         return false;
@@ -201,6 +226,7 @@ int64_t PdfJob::AppendAtEnd(std::string_view text) {
         NoteUpdateStart();
         if (!endsWithLineEnd && file_.AppendAtEnd("\r\n") < 0) writeFailed_ = true;
     }
+    if (sealer_) return SealedAppend(text);
     const int64_t offset = AppendWholeText(text);
     if (offset < 0) writeFailed_ = true;
     return offset;
@@ -223,8 +249,23 @@ int64_t PdfJob::AppendWholeText(std::string_view text) {
     return offset;
 }
 
+// An object of an update to an encrypted file is collected until its
+// "endobj" and written sealed; its offset is where it will begin.
+int64_t PdfJob::SealedAppend(std::string_view text) {
+    const bool starts = !sealer_->Pending();
+    if (!sealer_->TakeText(text)) {
+        const int64_t offset = AppendWholeText(text);
+        if (offset < 0) writeFailed_ = true;
+        return offset;
+    }
+    if (starts) sealedOffset_ = file_.Size();
+    if (sealer_->Complete() && AppendWholeText(sealer_->Release()) < 0) writeFailed_ = true;
+    return sealedOffset_;
+}
+
 bool PdfJob::AppendBytes(const void* data, std::size_t size) {
     NoteUpdateStart();
+    if (sealer_ && sealer_->TakeBytes(std::string_view(static_cast<const char*>(data), size))) return true;
     // Raw bytes always follow the text just appended, at the end of the file.
     const bool ok = file_.Seek(0, PdfFile::Origin::End) && file_.Write(static_cast<const char*>(data), size) &&
                     file_.Flush();
@@ -234,6 +275,7 @@ bool PdfJob::AppendBytes(const void* data, std::size_t size) {
 
 bool PdfJob::UndoUpdate() {
     if (updateStart_ < 0) return true;  // nothing was appended
+    if (sealer_) sealer_->Reset();
     if (!file_.Truncate(updateStart_)) return false;
     updateStart_ = -1;
     return true;

@@ -28,6 +28,7 @@
 //      cross-reference section, or an offset of its table holds no header
 //      "N G obj" of the object listed there (found while the file is read
 //      or its pages walked; IsDamaged() stays true once it was found)
+//   25 the source is encrypted and none of the passwords given opens it
 //
 // Offsets are byte offsets in the file (int64). Object numbers and
 // generations are 0..INT32_MAX; larger values are never found.
@@ -39,6 +40,13 @@
 // of the job reads it like an object in the file. When the newest section of
 // the source is a cross-reference stream, FinishUpdate ends the update with a
 // cross-reference stream too; otherwise with a classic section.
+//
+// An encrypted source is read through its security handler (the empty user
+// password, or the passwords given): SeekObject then leads to the object
+// with its strings decrypted (engine/DecryptedObjects.h), object streams are
+// decrypted before they are decoded, and every object the update appends is
+// encrypted with the same file key and method as it is written
+// (pdf/ObjectSealer.h). The trailer keeps /Encrypt and /ID as they are.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -47,13 +55,16 @@
 #include <vector>
 
 #include "engine/CompressedObjects.h"
+#include "engine/DecryptedObjects.h"
 #include "engine/ObjectOffsetTable.h"
 #include "engine/PageList.h"
 #include "engine/PageSelection.h"
 #include "engine/SizeClassTable.h"
 #include "engine/WriteTable.h"
+#include "pdf/ObjectSealer.h"
 #include "pdf/ObjectWriter.h"
 #include "pdf/PdfFile.h"
+#include "pdf/SecurityHandler.h"
 #include "pdf/TokenReader.h"
 
 namespace sgry {
@@ -75,6 +86,7 @@ inline constexpr int kCopyFailed = 18;
 inline constexpr int kDialogCancelled = 19;
 inline constexpr int kWriteFailed = 20;
 inline constexpr int kDamaged = 22;
+inline constexpr int kPasswordRequired = 25;
 }  // namespace job_error
 
 // Error code of the page writer when a page's resources cannot be loaded.
@@ -90,11 +102,12 @@ struct ResourceRequest {
 
 class PdfJob final : public ObjectWriter {
 public:
-    // Opens sourcePath with mode "rb" and reads it.
-    explicit PdfJob(const std::string& sourcePath);
+    // Opens sourcePath with mode "rb" and reads it; passwords are tried when
+    // the source is encrypted.
+    explicit PdfJob(const std::string& sourcePath, const Passwords& passwords = {});
     // Reads a PDF held in memory (the stream is readable and writable, so an
     // update can be appended to it; see File().MemoryBytes()).
-    static std::unique_ptr<PdfJob> FromBytes(std::string bytes);
+    static std::unique_ptr<PdfJob> FromBytes(std::string bytes, const Passwords& passwords = {});
     ~PdfJob() override;
     PdfJob(const PdfJob&) = delete;
     PdfJob& operator=(const PdfJob&) = delete;
@@ -111,6 +124,11 @@ public:
     // True when the section at the source's startxref offset is a
     // cross-reference stream (the update then ends with one too).
     bool SourceXrefIsStream() const { return sourceXrefIsStream_; }
+    // The source's security handler; nullptr when it is not encrypted, or
+    // when its /Encrypt dictionary cannot be used (another handler, version,
+    // revision or method, a broken dictionary): such a file is read as it
+    // stands and the run refuses it.
+    const SecurityHandler* Security() const { return security_.get(); }
 
     // --- token reader over the job's file -------------------------------
     std::string NextToken() { return reader_.NextToken(); }
@@ -205,9 +223,11 @@ public:
 
 private:
     struct MemoryTag {};
-    PdfJob(MemoryTag, std::string bytes);
+    PdfJob(MemoryTag, std::string bytes, const Passwords& passwords);
 
-    void ReadSource();
+    void ReadSource(const Passwords& passwords);
+    bool ReadSecurity(const Passwords& passwords);
+    int64_t SealedAppend(std::string_view text);
     bool FindStartxref();
     bool ReadSize();
     bool SeekToRoot();
@@ -238,6 +258,10 @@ private:
     ObjectOffsetTable offsets_;
     CompressedObjects compressed_{reader_, offsets_};
     bool sourceXrefIsStream_ = false;
+    std::unique_ptr<SecurityHandler> security_;
+    DecryptedObjects decrypted_{file_, compressed_};
+    std::unique_ptr<ObjectSealer> sealer_;  // while the update's objects are written
+    int64_t sealedOffset_ = -1;             // where the pending sealed object goes
     PageList pages_;
     SizeClassTable sizeClasses_;
     WriteTable writeTable_;

@@ -96,6 +96,8 @@ bool SourceStreamReader::ReadData(SourceStream& out, std::size_t limit) {
     std::string raw(static_cast<std::size_t>(*length), '\0');
     if (!reader_.Seek(dataStart) || reader_.File().Read(raw.data(), raw.size()) != raw.size())
         return Fail(StreamError::BadLength);
+    if (security_ && DirectName(*out.dictionary, "/Type") != "/XRef")
+        raw = security_->DecryptStream(static_cast<int32_t>(out.number), static_cast<int32_t>(out.generation), raw);
     return Decode(*out.dictionary, std::move(raw), std::min(limit, kMaxDecodedBytes), out.data);
 }
 

@@ -16,6 +16,7 @@
 
 #include "engine/ObjectOffsetTable.h"
 #include "pdf/PdfObject.h"
+#include "pdf/SecurityHandler.h"
 #include "pdf/TokenReader.h"
 
 namespace sgry {
@@ -60,6 +61,9 @@ public:
     // (and never more than kMaxDecodedBytes).
     bool ReadData(SourceStream& out, std::size_t limit = kMaxDecodedBytes);
     StreamError Error() const { return error_; }
+    // Data of an encrypted source is decrypted with the stream's own key
+    // before it is decoded (a cross-reference stream's is never encrypted).
+    void SetSecurity(const SecurityHandler* security) { security_ = security; }
 
 private:
     bool Fail(StreamError error) {
@@ -71,6 +75,7 @@ private:
 
     TokenReader& reader_;
     const ObjectOffsetTable* offsets_;
+    const SecurityHandler* security_ = nullptr;
     StreamError error_ = StreamError::None;
 };
 

@@ -256,7 +256,15 @@ bool PdfJob::FinishUpdate() {
         error_ = job_error::kWriteFailed;
         return false;
     }
+    // Cross-reference data is never encrypted; an object still open is one
+    // whose write was cut short.
+    if (sealer_ && sealer_->Pending()) writeFailed_ = true;
+    sealer_.reset();
     const std::string trailerKeys = CopyTrailerKeys(reader_, sourceStartxref_);
+    if (writeFailed_) {
+        error_ = job_error::kWriteFailed;
+        return false;
+    }
     if (sourceXrefIsStream_) return FinishWithXrefStream(trailerKeys);
 
     const int64_t xrefOffset = AppendAtEnd("xref\r\n");

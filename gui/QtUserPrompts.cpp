@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -88,6 +90,15 @@ std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toS
 
 void QtUserPrompts::ShowMessage(const std::string& text, MessageIcon icon) {
     RunBox(parent_, text, QtIcon(icon), QMessageBox::Ok);
+}
+
+std::optional<std::string> QtUserPrompts::AskPassword(const std::string& text) {
+    const ArrowCursorWhileAsking arrow;
+    bool ok = false;
+    const QString password = QInputDialog::getText(parent_, QString::fromUtf8(kMessageBoxTitle), MessageBoxText(text),
+                                                   QLineEdit::Password, QString(), &ok);
+    if (!ok) return std::nullopt;
+    return password.toStdString();
 }
 
 bool QtUserPrompts::AskOkCancel(const std::string& text) {

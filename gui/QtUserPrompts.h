@@ -41,6 +41,7 @@ public:
     void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::None) override;
     bool AskOkCancel(const std::string& text) override;
     std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& filter) override;
+    std::optional<std::string> AskPassword(const std::string& text) override;
     std::vector<std::string> AskOpenFileNames(const std::string& title, const std::string& filter) override;
     std::optional<std::string> AskOpenFileName(const std::string& title, const std::string& filter) override;
 

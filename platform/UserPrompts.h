@@ -20,6 +20,13 @@ public:
     // A save dialog with the given title and filter ("label|pattern|...||");
     // the chosen path, or nothing when the user cancels.
     virtual std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& filter) = 0;
+    // A password, typed without being shown, after text that says which file
+    // needs it and why; nothing when the user cancels. Prompts that cannot
+    // ask (the command line takes its passwords as options) give nothing.
+    virtual std::optional<std::string> AskPassword(const std::string& text) {
+        (void)text;
+        return std::nullopt;
+    }
 };
 
 }  // namespace sgry

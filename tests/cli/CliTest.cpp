@@ -116,8 +116,8 @@ TEST_F(CliTest, FileThatIsNoPdfIsReportedAndSkipped) {
     EXPECT_TRUE(Exists("_a.pdf"));
 }
 
-// Classic cross-reference sections, and object streams whose encrypted
-// objects cannot be read at all: both are refused with the same message.
+// Classic cross-reference sections and object streams: a file that needs a
+// password to open is refused with the same message when none is given.
 TEST_F(CliTest, EncryptedFileIsRefused) {
     if (!test::ToolExists("qpdf")) GTEST_SKIP() << "qpdf missing";
     const std::string plain = Pdf("plain.pdf");
@@ -130,7 +130,10 @@ TEST_F(CliTest, EncryptedFileIsRefused) {
         const std::string before = ScratchDir::Read(locked);
         const Result r = Run({"--settings", ini, "--yes", locked});
         EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.err.find("暗号化されたPDFファイルには対応していません\n" + locked + "\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\n" + locked +
+                             "\n"),
+                  std::string::npos)
+            << r.err;
         EXPECT_EQ(ScratchDir::Read(locked), before);
         EXPECT_FALSE(Exists("_locked.pdf"));
     }

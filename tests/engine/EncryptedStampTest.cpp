@@ -1,0 +1,275 @@
+// Encrypted sources stamped through the real pass and judged by real
+// readers: every encryption method on pages of three producers, with and
+// without object streams; then passwords, permissions and broken /Encrypt
+// dictionaries, one row each.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/JobRunner.h"
+#include "pdf/StreamDecoder.h"
+#include "platform/Format.h"
+#include "tests/image/ImageFixtures.h"
+#include "tests/support/RecordingPrompts.h"
+#include "tests/support/SamplePdfs.h"
+#include "tests/support/ScratchDir.h"
+
+namespace sgry {
+namespace {
+
+using test::Quoted;
+using test::RunShell;
+using test::ScratchDir;
+
+enum class Producer { Ghostscript, Cairo, ReportLab };
+
+std::string ReportLabPages(const std::string& path) {
+    const std::string script =
+        "import sys\nfrom reportlab.pdfgen import canvas\n"
+        "c=canvas.Canvas(sys.argv[1],pagesize=(595,842))\n"
+        "for i in range(2):\n    c.drawString(72,780,'ReportLab %d'%(i+1)); c.showPage()\nc.save()\n";
+    return RunShell("/usr/bin/python3 -c " + Quoted(script) + " " + Quoted(path) + " 2>&1") == 0 ? path : "";
+}
+
+std::string PlainPages(Producer producer, const std::string& path) {
+    const std::vector<test::SourcePage> pages(2);
+    if (producer == Producer::Ghostscript) return test::GhostscriptPages(path, pages);
+    if (producer == Producer::Cairo) return test::CairoPages(path, pages);
+    return ReportLabPages(path);
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    RunShell(command + " 2>&1", &out);
+    return out;
+}
+
+// One file through the job and the runner, as the batch run takes it.
+struct Outcome {
+    bool ok = false;
+    int code = 0;
+    std::string message;
+    std::string output;
+};
+
+Outcome Stamp(const std::string& source, const StampSettings& stamp, const Passwords& passwords) {
+    Outcome outcome;
+    test::RecordingPrompts prompts;
+    PdfJob job(source, passwords);
+    if (job.ErrorCode() != job_error::kNone) {
+        outcome.message = SecurityRefusal(job, false, outcome.code);
+        return outcome;
+    }
+    JobRunner runner(job, stamp, AppSettings{false, OutputMode::PrefixedCopy}, prompts);
+    outcome.ok = runner.Run();
+    outcome.code = job.ErrorCode();
+    outcome.output = runner.OutputPath();
+    if (!prompts.messages.empty()) outcome.message = prompts.messages[0].text;
+    return outcome;
+}
+
+StampSettings EveryStamp(const std::string& imagePath) {
+    StampSettings stamp;
+    stamp.Slots[kHeaderCenter].StyleType = HeaderFooterStyle::Text;
+    stamp.Slots[kHeaderCenter].CustomText = "Sealed header";
+    stamp.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.Slots[kFooterCenter].StylePageType = PageNumberFormat::DashedOfTotal;
+    stamp.WaterMarkType = 1;  // a Japanese word, drawn with a CID font
+    stamp.WaterMarkFont = "HeiseiMin-W3";
+    stamp.bWmNeed = true;
+    stamp.bWmText = "Sealed band";
+    stamp.QRIsValid = true;
+    stamp.QRString = "Sealed QR 2024";
+    stamp.QRPosition = StampPosition::TopLeft;
+    stamp.ImageFileName = imagePath;
+    return stamp;
+}
+
+// The data of every stream in bytes (the update) but the cross-reference
+// stream, which is never encrypted: encrypted data never inflates.
+std::vector<std::string> StreamData(const std::string& bytes) {
+    std::vector<std::string> streams;
+    for (std::size_t at = bytes.find("stream"); at != std::string::npos; at = bytes.find("stream", at + 1)) {
+        const std::size_t before = bytes.find_last_not_of(" \r\n", at - 1);
+        if (before == std::string::npos || bytes[before] != '>') continue;  // "endstream"
+        const std::size_t header = bytes.rfind(" obj", at);
+        if (header != std::string::npos && bytes.find("/Type /XRef", header) < at) break;
+        const std::size_t begin = bytes.find('\n', at) + 1;
+        const std::size_t end = bytes.find("endstream", begin);
+        if (end == std::string::npos) break;
+        streams.push_back(bytes.substr(begin, end - begin));
+        at = end;
+    }
+    return streams;
+}
+
+std::string QrOfFirstPage(const ScratchDir& dir, const std::string& pdf) {
+    const std::string prefix = dir.File("qr");
+    RunShell("pdftoppm -r 400 -gray -x 0 -y 0 -W 600 -H 600 -f 1 -l 1 " + Quoted(pdf) + " " + Quoted(prefix));
+    std::string decoded;
+    RunShell("zbarimg -q --raw " + Quoted(prefix + "-1.pgm") + " 2>/dev/null", &decoded);
+    return decoded;
+}
+
+struct Method {
+    const char* name;
+    const char* encrypt;  // qpdf's options
+};
+constexpr Method kMethods[] = {
+    {"rc4_40", "--allow-weak-crypto --encrypt '' owner 40 --"},
+    {"rc4_128", "--allow-weak-crypto --encrypt '' owner 128 --"},
+    {"aes_128", "--encrypt '' owner 128 --use-aes=y --"},
+    {"aes_256", "--encrypt '' owner 256 --"},
+};
+
+class EncryptedStampTest : public ::testing::TestWithParam<std::tuple<int, Producer, bool>> {
+protected:
+    ScratchDir dir{"encrypted"};
+};
+
+TEST_P(EncryptedStampTest, UpdateIsEncryptedLikeItsSource) {
+    const auto [method, producer, objectStreams] = GetParam();
+    if (!test::ToolExists("qpdf") || !test::ToolExists("zbarimg")) GTEST_SKIP() << "qpdf or zbarimg missing";
+    const std::string plain = PlainPages(producer, dir.File("plain.pdf"));
+    if (plain.empty()) GTEST_SKIP() << "producer missing";
+    const std::string source = dir.File("src.pdf");
+    ASSERT_EQ(RunShell(std::string("qpdf ") + kMethods[method].encrypt +
+                       (objectStreams ? " --object-streams=generate " : " ") + Quoted(plain) + " " + Quoted(source)),
+              0);
+    const std::string image = dir.File("logo.jpg");
+    ScratchDir::Write(image, test::MakeJpeg(24, 24, 3, false));
+    const std::string before = ScratchDir::Read(source);
+
+    const Outcome run = Stamp(source, EveryStamp(image), {});
+    ASSERT_TRUE(run.ok) << run.message;
+    EXPECT_EQ(run.message, "");
+    std::string report;
+    EXPECT_TRUE(test::QpdfCheckClean(run.output, &report)) << report;
+    EXPECT_EQ(Shell("qpdf --show-encryption " + Quoted(run.output)), Shell("qpdf --show-encryption " + Quoted(source)));
+    const std::string output = ScratchDir::Read(run.output);
+    ASSERT_GT(output.size(), before.size());
+    EXPECT_EQ(output.substr(0, before.size()), before);
+
+    const std::string update = output.substr(before.size());
+    const std::vector<std::string> streams = StreamData(update);
+    EXPECT_GE(streams.size(), 6u);
+    for (const std::string& data : streams) {
+        std::string inflated;
+        EXPECT_NE(InflateBounded(data, 1 << 20, inflated), DecodeResult::Ok) << inflated.substr(0, 80);
+    }
+    const std::string decrypted = Shell("qpdf --decrypt --qdf --object-streams=disable " + Quoted(run.output) + " -");
+    for (const char* text : {"(Sealed header)", "Sealed band", "(Adobe)"}) {
+        EXPECT_NE(decrypted.find(text), std::string::npos) << text;
+        EXPECT_EQ(update.find(text), std::string::npos) << text;
+    }
+    const std::string text = Shell("pdftotext " + Quoted(run.output) + " -");
+    for (const char* expected : {"Sealed header", "band", "-1/2-", "-2/2-"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
+    EXPECT_EQ(QrOfFirstPage(dir, run.output), "Sealed QR 2024\n");
+}
+
+std::string CaseName(const ::testing::TestParamInfo<std::tuple<int, Producer, bool>>& info) {
+    static const char* const kProducers[] = {"ghostscript", "cairo", "reportlab"};
+    return std::string(kMethods[std::get<0>(info.param)].name) + "_" +
+           kProducers[static_cast<int>(std::get<1>(info.param))] + (std::get<2>(info.param) ? "_objstm" : "_classic");
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, EncryptedStampTest,
+                         ::testing::Combine(::testing::Range(0, 4),
+                                            ::testing::Values(Producer::Ghostscript, Producer::Cairo,
+                                                              Producer::ReportLab),
+                                            ::testing::Bool()),
+                         CaseName);
+
+// Replaces the /Encrypt object's values by a reference to itself, keeping every offset.
+void EncryptPointsAtItself(std::string& bytes) {
+    const std::size_t key = bytes.rfind("/Encrypt ");
+    const std::string number = bytes.substr(key + 9, bytes.find(' ', key + 9) - key - 9);
+    const std::size_t begin = bytes.find("\n" + number + " 0 obj") + number.size() + 7;
+    const std::size_t end = bytes.find("endobj", begin);
+    const std::string self = " " + number + " 0 R";
+    bytes.replace(begin, end - begin, self + std::string(end - begin - self.size(), ' '));
+}
+
+std::function<void(std::string&)> Swap(std::string from, std::string to) {
+    return [from, to](std::string& bytes) { bytes.replace(bytes.find(from), from.size(), to); };
+}
+
+struct SecurityCase {
+    const char* name;
+    const char* encrypt;
+    Passwords passwords;
+    int code;                               // 0: stamped
+    const char* message;                    // the refusal, with the source path
+    std::function<void(std::string&)> edit;  // damage done to the encrypted file
+};
+
+TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
+    if (!test::ToolExists("qpdf") || !test::ToolExists("ps2pdf")) GTEST_SKIP() << "qpdf or ps2pdf missing";
+    ScratchDir dir("security");
+    const std::string plain = PlainPages(Producer::Ghostscript, dir.File("plain.pdf"));
+    const char* const kReadOnly = "--encrypt '' own 256 --modify=none --";
+    const char* const kLocked = "--encrypt usr own 128 --use-aes=y --";
+    const char* const kRc4 = "--allow-weak-crypto --encrypt '' own 128 --";
+    const std::vector<SecurityCase> cases = {
+        {"forbids changes", kReadOnly, {}, kModifyForbidden, run_message::kModifyForbidden, nullptr},
+        {"forbids changes, owner password", kReadOnly, {"", "own"}, 0, "", nullptr},
+        {"forbids changes, wrong owner password", kReadOnly, {"", "nope"}, kOwnerPasswordWrong,
+         run_message::kOwnerPasswordWrong, nullptr},
+        {"rc4 forbids changes, owner password", "--allow-weak-crypto --encrypt '' own 40 --modify=n --",
+         {"", "own"}, 0, "", nullptr},
+        {"user password missing", kLocked, {}, job_error::kPasswordRequired, run_message::kPasswordRequired, nullptr},
+        {"user password wrong", kLocked, {"nope", ""}, job_error::kPasswordRequired, run_message::kPasswordRequired,
+         nullptr},
+        {"user password given", kLocked, {"usr", ""}, 0, "", nullptr},
+        {"aes-256 user password given", "--encrypt usr own 256 --", {"usr", ""}, 0, "", nullptr},
+        {"owner password opens it too", kLocked, {"", "own"}, 0, "", nullptr},
+        {"metadata left plain", "--encrypt '' own 128 --use-aes=y --cleartext-metadata --", {}, 0, "", nullptr},
+        {"revision 5", "--allow-weak-crypto --encrypt '' own 256 --force-R5 --", {}, 0, "", nullptr},
+        {"unknown handler", kRc4, {}, kEncryptedSource, run_message::kEncrypted,
+         Swap("/Filter /Standard", "/Filter /Standarx")},
+        {"unknown revision", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/R 3 /U", "/R 7 /U")},
+        {"wrong key length", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/Length 128 /O", "/Length 127 /O")},
+        {"owner string cut short", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/O <", "/O 0")},
+        {"encrypt points at itself", kRc4, {}, kEncryptedSource, run_message::kEncrypted, EncryptPointsAtItself},
+    };
+    for (const SecurityCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string source = dir.File("src.pdf");
+        std::filesystem::remove(dir.File("_src.pdf"));
+        ASSERT_EQ(RunShell(std::string("qpdf ") + c.encrypt + " " + Quoted(plain) + " " + Quoted(source)), 0);
+        std::string bytes = ScratchDir::Read(source);
+        if (c.edit) c.edit(bytes);
+        ScratchDir::Write(source, bytes);
+        StampSettings stamp;
+        stamp.Slots[kHeaderCenter].StyleType = HeaderFooterStyle::Text;
+        stamp.Slots[kHeaderCenter].CustomText = "Sealed header";
+
+        const Outcome run = Stamp(source, stamp, c.passwords);
+        EXPECT_EQ(run.code, c.code);
+        EXPECT_EQ(run.message, c.code == 0 ? std::string() : Format(c.message, source));
+        EXPECT_EQ(ScratchDir::Read(source), bytes);
+        if (c.code != 0) {
+            EXPECT_FALSE(std::filesystem::exists(dir.File("_src.pdf")));
+            continue;
+        }
+        const std::string password = " --password=" + Quoted(c.passwords.owner + c.passwords.user);
+        EXPECT_EQ(RunShell("qpdf --check" + password + " " + Quoted(run.output) + " >/dev/null"), 0);
+        EXPECT_EQ(Shell("qpdf --show-encryption" + password + " " + Quoted(run.output)),
+                  Shell("qpdf --show-encryption" + password + " " + Quoted(source)));
+        EXPECT_EQ(RunShell("qpdf --requires-password " + Quoted(run.output)),
+                  RunShell("qpdf --requires-password " + Quoted(source)));
+        const std::string reader = c.passwords.owner.empty() ? " -upw " + Quoted(c.passwords.user)
+                                                             : " -opw " + Quoted(c.passwords.owner);
+        EXPECT_NE(Shell("pdftotext" + reader + " " + Quoted(run.output) + " -").find(
+                      "Sealed header"),
+                  std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace sgry
