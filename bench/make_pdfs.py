@@ -5,8 +5,14 @@ cross-reference table, a balanced page tree and one shared font.
   make_pdfs.py text PAGES OUT.pdf      text pages (40 lines each)
   make_pdfs.py images MEGABYTES OUT.pdf   pages holding one incompressible
                                           image of about 1 MB each
+  make_pdfs.py reportlab PAGES OUT.pdf  the layout ReportLab writes: a flat page
+                                          tree, inline /Resources naming one shared
+                                          indirect /Font dictionary, 55 lines a page
+                                          in ASCII85 + Flate content streams
 """
+import base64
 import os
+import zlib
 import random
 import sys
 
@@ -26,7 +32,7 @@ class PdfWriter:
         self.parts.append(data)
         self.size += len(data)
 
-    def finish(self, path, root):
+    def finish(self, path, root, info=None):
         count = max(self.offsets) + 1
         xref = self.size
         lines = [b"xref\n0 %d\n0000000000 65535 f \n" % count]
@@ -35,7 +41,8 @@ class PdfWriter:
                 lines.append(b"%010d 00000 n \n" % self.offsets[n])
             else:
                 lines.append(b"0000000000 65535 f \n")
-        lines.append(b"trailer\n<< /Size %d /Root %d 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (count, root, xref))
+        lines.append(b"trailer\n<< /Size %d /Root %d 0 R%s >>\nstartxref\n%d\n%%%%EOF\n"
+                     % (count, root, b" /Info %d 0 R" % info if info else b"", xref))
         with open(path, "wb") as out:
             out.writelines(self.parts + lines)
 
@@ -107,6 +114,31 @@ def write_images(megabytes, path):
     w.finish(path, 1)
 
 
+def write_reportlab(pages, path):
+    w = PdfWriter()
+    w.parts[0] = b"%PDF-1.4\n%\x93\x8c\x8b\x9e generated PDF document\n"
+    w.size = len(w.parts[0])
+    w.add(1, b"<<\n/F1 2 0 R\n>>")
+    w.add(2, b"<<\n/BaseFont /Helvetica /Encoding /WinAnsiEncoding /Name /F1 /Subtype /Type1 /Type /Font\n>>")
+    first_page = 5
+    tree = first_page + 2 * pages
+    for i in range(pages):
+        page, contents = first_page + 2 * i, first_page + 2 * i + 1
+        w.add(page, b"<<\n/Contents %d 0 R /MediaBox [ 0 0 612 792 ] /Parent %d 0 R /Resources <<\n"
+                    b"/Font 1 0 R /ProcSet [ /PDF /Text /ImageB /ImageC /ImageI ]\n>> /Rotate 0 /Trans <<\n\n>> \n"
+                    b"  /Type /Page\n>>" % (contents, tree))
+        text = b"".join(b"BT 1 0 0 1 72 %d Tm (Line %d of page %d: the quick brown fox jumps over the lazy dog.) Tj T* ET\n"
+                        % (760 - 13 * k, k + 1, i + 1) for k in range(55))
+        data = base64.a85encode(zlib.compress(b"1 0 0 1 0 0 cm BT /F1 11 Tf 12.65 TL ET\n" + text), wrapcol=72) + b"~>"
+        w.add(contents, b"<<\n/Filter [ /ASCII85Decode /FlateDecode ] /Length %d\n>>" % len(data), data)
+    kids = b" ".join(b"%d 0 R" % (first_page + 2 * i) for i in range(pages))
+    w.add(tree, b"<<\n/Count %d /Kids [ %s ] /Type /Pages\n>>" % (pages, kids))
+    w.add(3, b"<<\n/PageMode /UseNone /Pages %d 0 R /Type /Catalog\n>>" % tree)
+    w.add(4, b"<<\n/Author (anonymous) /CreationDate (D:20260101000000+00'00') /Creator (unspecified) "
+             b"/Producer (generated) /Subject (unspecified) /Title (untitled) /Trapped /False\n>>")
+    w.finish(path, 3, info=4)
+
+
 def write_nodes(w, parents, root_node):
     for node, (kids, count) in nodes.items():
         parent = b" /Parent %d 0 R" % parents[node] if node in parents else b""
@@ -120,5 +152,7 @@ if __name__ == "__main__":
     nodes.clear()
     if kind == "text":
         write_text(amount, out)
+    elif kind == "reportlab":
+        write_reportlab(amount, out)
     else:
         write_images(amount, out)

@@ -2,103 +2,74 @@
 
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
 #include <new>
+#include <stdexcept>
 
 namespace sgry {
 
 namespace {
 constexpr int64_t kMaxNumber = std::numeric_limits<int32_t>::max();
+
+bool InRange(int64_t number, int64_t generation) {
+    return number >= 0 && generation >= 0 && number <= kMaxNumber && generation <= kMaxNumber;
 }
+}  // namespace
 
 ObjectOffsetTable::ObjectOffsetTable() {
-    primary_.fill(kEmpty);
-    ready_ = GrowEntries() && GrowOverflow();
+    try {
+        slots_.resize(kFirstCapacity);
+        ready_ = true;
+    } catch (const std::bad_alloc&) {
+        ready_ = false;
+    }
 }
 
-bool ObjectOffsetTable::GrowEntries() {
+// The first slot to probe for the pair, or, when the pair is absent, the
+// empty slot where it belongs. Object numbers are mostly consecutive, so the
+// number is spread by a multiplicative hash before it picks a slot.
+std::size_t ObjectOffsetTable::SlotOf(int32_t number, int32_t generation) const {
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(number)) << 32) |
+                         static_cast<uint32_t>(generation);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = static_cast<std::size_t>((key * UINT64_C(0x9E3779B97F4A7C15)) >> 32) & mask;
+    while (slots_[i].number != kEmpty && (slots_[i].number != number || slots_[i].generation != generation))
+        i = (i + 1) & mask;
+    return i;
+}
+
+bool ObjectOffsetTable::Grow() {
+    std::vector<Slot> old;
     try {
-        // At least 1000 more entries; half the size again for large files, so
-        // that a table of a million objects is not copied a thousand times.
-        const size_t step = std::max<size_t>(kEntriesStep, entries_.capacity() / 2);
-        entries_.reserve(entries_.capacity() + step);
-        return true;
+        old.resize(slots_.size() * 2);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
         return false;
     }
-}
-
-bool ObjectOffsetTable::GrowOverflow() {
-    try {
-        overflow_.resize(overflow_.size() + static_cast<size_t>(kOverflowRowsStep * kOverflowColumns), kEmpty);
-        overflowRows_ += kOverflowRowsStep;
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-}
-
-bool ObjectOffsetTable::Matches(int32_t slot, int32_t number, int32_t generation) const {
-    if (slot == kEmpty) return false;
-    const Entry& e = entries_[static_cast<size_t>(slot)];
-    return e.number == number && e.generation == generation;
+    old.swap(slots_);
+    for (const Slot& slot : old)
+        if (slot.number != kEmpty) slots_[SlotOf(slot.number, slot.generation)] = slot;
+    return true;
 }
 
 ObjectOffsetTable::InsertResult ObjectOffsetTable::Insert(int64_t number, int64_t generation, int64_t offset) {
-    if (number < 0 || generation < 0 || number > kMaxNumber || generation > kMaxNumber)
-        return InsertResult::OutOfRange;
+    if (!InRange(number, generation)) return InsertResult::OutOfRange;
     if (!ready_) return InsertResult::OutOfMemory;
-    if (Find(number, generation) >= 0) return InsertResult::Duplicate;
     const auto num = static_cast<int32_t>(number);
     const auto gen = static_cast<int32_t>(generation);
+    if (slots_[SlotOf(num, gen)].number != kEmpty) return InsertResult::Duplicate;
+    if (static_cast<std::size_t>(count_ + 1) * 2 > slots_.size() && !Grow()) return InsertResult::OutOfMemory;
 
-    if (entries_.size() == entries_.capacity() && !GrowEntries()) return InsertResult::OutOfMemory;
-    const auto index = static_cast<int32_t>(entries_.size());
+    slots_[SlotOf(num, gen)] = {num, gen, offset};
+    ++count_;
     highestNumber_ = std::max(highestNumber_, num);
-
-    // Primary bucket first.
-    const size_t bucket = static_cast<size_t>(num % kBuckets) * kSlotsPerBucket;
-    for (size_t s = 0; s < kSlotsPerBucket; ++s) {
-        if (primary_[bucket + s] == kEmpty) {
-            entries_.push_back({num, gen, offset});
-            primary_[bucket + s] = index;
-            return InsertResult::Inserted;
-        }
-    }
-
-    // Bucket full: first free row of the column in the overflow grid; when the
-    // last row of the column is taken, the grid grows before inserting.
-    const int32_t column = num % kOverflowColumns;
-    int32_t row = 0;
-    while (row < overflowRows_ && OverflowSlot(row, column) != kEmpty) ++row;
-    if (row == overflowRows_ && !GrowOverflow()) return InsertResult::OutOfMemory;
-    entries_.push_back({num, gen, offset});
-    OverflowSlot(row, column) = index;
-    ++overflowCount_;
     return InsertResult::Inserted;
 }
 
 int64_t ObjectOffsetTable::Find(int64_t number, int64_t generation) const {
-    if (number < 0 || generation < 0 || number > kMaxNumber || generation > kMaxNumber || !ready_) return -1;
-    const auto num = static_cast<int32_t>(number);
-    const auto gen = static_cast<int32_t>(generation);
-
-    const size_t bucket = static_cast<size_t>(num % kBuckets) * kSlotsPerBucket;
-    for (size_t s = 0; s < kSlotsPerBucket; ++s) {
-        const int32_t slot = primary_[bucket + s];
-        if (Matches(slot, num, gen)) return entries_[static_cast<size_t>(slot)].offset;
-    }
-    const int32_t column = num % kOverflowColumns;
-    for (int32_t row = 0; row < overflowRows_; ++row) {
-        const int32_t slot = OverflowSlot(row, column);
-        if (slot == kEmpty) break;  // a column fills from the top without gaps
-        if (Matches(slot, num, gen)) return entries_[static_cast<size_t>(slot)].offset;
-    }
-    return -1;
+    if (!InRange(number, generation) || !ready_) return -1;
+    const Slot& slot = slots_[SlotOf(static_cast<int32_t>(number), static_cast<int32_t>(generation))];
+    return slot.number == kEmpty ? -1 : slot.offset;
 }
 
 }  // namespace sgry
