@@ -114,6 +114,7 @@ void PreviewPane::StartFrame() {
     }
     if (!folder_.isValid()) {
         PreviewFrame failed;
+        failed.generation = generation_;
         failed.message = QStringLiteral("一時フォルダを作れません\n") + folder_.errorString();
         Show(failed);
         return;

@@ -53,7 +53,11 @@ public:
     QString ShownMessage() const { return shown_.message; }
     QString ShownNote() const { return shown_.note; }
     // False while a pause runs or a frame is being made.
-    bool Idle() const { return !pause_.isActive() && !worker_.isRunning() && started_ > 0; }
+    // No edit waiting, no frame being made, and the newest frame shown (the
+    // worker's result reaches the pane through the event loop after it ends).
+    bool Idle() const {
+        return !pause_.isActive() && !worker_.isRunning() && started_ > 0 && shown_.generation == generation_;
+    }
     int FramesStarted() const { return started_; }
     const std::string& SourcePath() const { return sourcePath_; }
 
