@@ -76,30 +76,6 @@ TEST(PageListTest, RangeOfTenPages) {
     EXPECT_EQ(empty->SaveStateNumber(), -1);
 }
 
-TEST(PageListTest, MediaBoxAndRotateInheritance) {
-    auto job = PdfJob::FromBytes(FlatPdf({"", "/MediaBox [0 0 595.276 841.89]", "/Rotate 270", "/Rotate -180 /MediaBox [0 0 100 200]"},
-                                         "/MediaBox [0 0 612 792] /Rotate 90"));
-    const auto pages = Walk(*job);
-    ASSERT_EQ(pages.size(), 4u);
-    EXPECT_EQ(pages[0].width, 612);
-    EXPECT_EQ(pages[0].height, 792);
-    EXPECT_EQ(pages[0].rotation, 90);
-    EXPECT_EQ(pages[1].width, 595);
-    EXPECT_EQ(pages[1].height, 841);
-    EXPECT_EQ(pages[1].rotation, 90);
-    EXPECT_EQ(pages[2].rotation, -90);
-    EXPECT_EQ(pages[2].width, 612);
-    EXPECT_EQ(pages[3].rotation, 180);
-    EXPECT_EQ(pages[3].width, 100);
-
-    auto plain = PdfJob::FromBytes(FlatPdf({"", ""}));
-    for (const PageEntry& p : Walk(*plain)) {
-        EXPECT_EQ(p.width, 595);
-        EXPECT_EQ(p.height, 842);
-        EXPECT_EQ(p.rotation, 0);
-    }
-}
-
 TEST(PageListTest, SizeClasses) {
     auto job = PdfJob::FromBytes(FlatPdf({"/MediaBox [0 0 595 842]", "/MediaBox [0 0 842 595]",
                                           "/MediaBox [0 0 595 842]", "/MediaBox [0 0 595 842] /Rotate 90"}));
@@ -115,100 +91,6 @@ TEST(PageListTest, SizeClasses) {
     EXPECT_EQ(landscape.height, 595);
     EXPECT_EQ(landscape.objectNumber, 0);
     EXPECT_EQ(job->SizeClasses().GetSizeClass(3).width, 0);
-}
-
-TEST(PageListTest, ResourcesOwnInheritedInlineAndNone) {
-    // Root node 2 holds inline resources; node 5 refers to object 9; pages
-    // 6 (own reference), 7 (inherits 9), 8 (own inline), 3 (inherits the inline
-    // dictionary of node 2), 4 (own, so not inherited).
-    TestPdf pdf;
-    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    pdf.Object(2, "<< /Type /Pages /Resources << /Font << /F1 10 0 R >> >> /Kids [ 3 0 R 5 0 R 4 0 R ] /Count 5 >>");
-    pdf.Object(3, "<< /Type /Page /Parent 2 0 R >>");
-    pdf.Object(4, "<< /Type /Page /Parent 2 0 R /Resources 11 0 R >>");
-    pdf.Object(5, "<< /Type /Pages /Parent 2 0 R /Kids [ 6 0 R 7 0 R 8 0 R ] /Count 3 /Resources 9 0 R >>");
-    pdf.Object(6, "<< /Type /Page /Parent 5 0 R /Resources 12 0 R >>");
-    pdf.Object(7, "<< /Type /Page /Parent 5 0 R >>");
-    pdf.Object(8, "<< /Type /Page /Parent 5 0 R /Resources << /ProcSet [/PDF] >> >>");
-    pdf.Object(9, "<< >>").Object(10, "<< >>").Object(11, "<< >>").Object(12, "<< >>");
-    pdf.EndSection(13);
-    auto job = PdfJob::FromBytes(pdf.Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
-    const auto pages = Walk(*job);
-    ASSERT_EQ(pages.size(), 5u);
-    const std::vector<int32_t> order = {3, 6, 7, 8, 4};
-    for (size_t i = 0; i < pages.size(); ++i) EXPECT_EQ(pages[i].objectNumber, order[i]);
-
-    using Kind = ResourcesOrigin::Kind;
-    struct Expect {
-        int32_t number;
-        int32_t inlineFlag;
-        Kind kind;
-        int32_t originNumber;
-    };
-    const std::vector<Expect> expected = {
-        {kInlineResources, 1, Kind::Inline, 2},  // page 3: inline dictionary of node 2
-        {12, 0, Kind::Object, 12},               // page 6: its own
-        {9, 0, Kind::Object, 9},                 // page 7: from node 5
-        {kInlineResources, 1, Kind::Inline, 8},  // page 8: its own inline dictionary
-        {11, 0, Kind::Object, 11},               // page 4: its own
-    };
-    for (size_t i = 0; i < pages.size(); ++i) {
-        EXPECT_EQ(pages[i].resourcesNumber, expected[i].number) << i;
-        EXPECT_EQ(pages[i].resourcesInline, expected[i].inlineFlag) << i;
-        EXPECT_EQ(job->Pages().OriginAt(static_cast<int32_t>(i)).kind, expected[i].kind) << i;
-        EXPECT_EQ(job->Pages().OriginAt(static_cast<int32_t>(i)).number, expected[i].originNumber) << i;
-    }
-
-    auto bare = PdfJob::FromBytes(FlatPdf({""}));
-    const auto barePages = Walk(*bare);
-    ASSERT_EQ(barePages.size(), 1u);
-    EXPECT_EQ(barePages[0].resourcesNumber, kInlineResources);
-    EXPECT_EQ(bare->Pages().OriginAt(0).kind, Kind::Empty);
-}
-
-// Tree nodes that cannot be walked; 0 marks a walk that succeeds with no page.
-TEST(PageListTest, WalkErrors) {
-    struct Row {
-        const char* name;
-        std::vector<std::string> objects;  // objects 1, 2, ... in order
-        int expected;
-    };
-    const std::string catalog = "<< /Type /Catalog /Pages 2 0 R >>";
-    const std::vector<Row> rows = {
-        {"KidIsAnAncestor",
-         {catalog, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>",
-          "<< /Type /Pages /Parent 2 0 R /Kids [ 4 0 R 2 0 R ] /Count 1 >>", "<< /Type /Page /Parent 3 0 R >>"},
-         page_error::kUnreachable},
-        {"KidNotInTableIsLeftOut",
-         {catalog, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>", "<< /Type /Pages /Kids [ 9 0 R ] /Count 1 >>"},
-         0},
-        {"IndirectKids", {catalog, "<< /Type /Pages /Kids 3 0 R /Count 1 >>", "[ 4 0 R ]"}, page_error::kKidsNotArray},
-        {"RootNodeNotInTable", {"<< /Type /Catalog /Pages 7 0 R >>"}, page_error::kUnreachable},
-        // Fuzz findings: with the root node's /Type damaged, a kid naming it
-        // would be taken as a page and stamping it would replace the tree's
-        // root; the catalog stamped as a page would lose the file.
-        {"KidNamingADamagedAncestor",
-         {catalog, "<< /Type /Pagez /Kids [3 0 R 2 0 R] /Count 2 >>", "<< /Type /Page /Parent 2 0 R >>"},
-         page_error::kUnreachable},
-        {"KidNamingTheCatalog",
-         {catalog, "<< /Type /Pages /Kids [1 0 R 3 0 R] /Count 2 >>", "<< /Type /Page /Parent 2 0 R >>"},
-         page_error::kUnreachable},
-        {"RootWithoutPages", {"<< /Type /Catalog /Outlines 7 0 R >>", "<< /Type /Pages /Kids [ ] /Count 0 >>"},
-         page_error::kNoPages},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        TestPdf pdf;
-        for (size_t i = 0; i < row.objects.size(); ++i) pdf.Object(static_cast<int>(i + 1), row.objects[i]);
-        pdf.EndSection(static_cast<int>(row.objects.size() + 1));
-        auto job = PdfJob::FromBytes(pdf.Bytes());
-        EXPECT_EQ(job->BuildPageList({}), row.expected == 0);
-        EXPECT_EQ(job->Pages().ErrorCode(), row.expected);
-        if (row.expected == 0) {
-            EXPECT_EQ(job->Pages().Count(), 0);
-        }
-    }
 }
 
 // Page counts from this reader agree with qpdf's on files written by
