@@ -93,32 +93,5 @@ TEST(PageListTest, SizeClasses) {
     EXPECT_EQ(job->SizeClasses().GetSizeClass(3).width, 0);
 }
 
-// Page counts from this reader agree with qpdf's on files written by
-// ghostscript, before and after qpdf rewrites them.
-TEST(PageListTest, PageCountsAgreeWithQpdf) {
-    if (!test::ToolExists("ps2pdf") || !test::ToolExists("qpdf")) GTEST_SKIP() << "ps2pdf or qpdf missing";
-    const test::ScratchDir dir("page-count");
-    std::string ps = "%!PS\n/Helvetica findfont 24 scalefont setfont\n";
-    for (int i = 1; i <= 23; ++i)
-        ps += (i % 5 == 0 ? "<< /PageSize [842 595] >> setpagedevice\n" : "<< /PageSize [595 842] >> setpagedevice\n") +
-              std::string("72 400 moveto (Page ") + std::to_string(i) + ") show showpage\n";
-    test::ScratchDir::Write(dir.File("in.ps"), ps);
-    ASSERT_EQ(test::RunShell("ps2pdf " + test::Quoted(dir.File("in.ps")) + " " + test::Quoted(dir.File("gs.pdf"))), 0);
-    ASSERT_EQ(test::RunShell("qpdf --qdf " + test::Quoted(dir.File("gs.pdf")) + " " + test::Quoted(dir.File("qdf.pdf"))),
-              0);
-    for (const char* name : {"gs.pdf", "qdf.pdf"}) {
-        SCOPED_TRACE(name);
-        std::string out;
-        ASSERT_EQ(test::RunShell("qpdf --show-npages " + test::Quoted(dir.File(name)), &out), 0);
-        PdfJob job(dir.File(name));
-        ASSERT_EQ(job.ErrorCode(), 0);
-        EXPECT_EQ(job.StoredPageCount(), std::stoi(out));
-        ASSERT_TRUE(job.BuildPageList({}));
-        EXPECT_EQ(job.Pages().Count(), 23);
-        EXPECT_EQ(job.SizeClasses().Count(), 2);
-        EXPECT_EQ(job.Pages().At(4).width, 842);
-    }
-}
-
 }  // namespace
 }  // namespace sgry

@@ -1,7 +1,7 @@
 // The stamping pass on small files written by the tests: stamps that cannot
-// be prepared, page dictionaries with comments, the failure cut-back, the
-// refusal of encrypted sources and the output dialog. What the pass writes
-// for good sources is fixed byte for byte by the golden updates.
+// be prepared, the failure cut-back, the refusal of encrypted sources and a
+// failed copy. What the pass writes for good sources, page dictionaries with
+// comments among them, is fixed byte for byte by the golden updates.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -113,27 +113,6 @@ TEST_F(PassRunTest, QrCodeThatCannotBePreparedIsReportedOnceAndLeftOff) {
     for (const PageEntry& page : s.pages) EXPECT_EQ(StreamOf(s.output, page.contentNumber), "Q\r\n");
 }
 
-// Comments in a page dictionary ("% 1" after /Type /Page, as some writers
-// put it) would swallow the keys after them once the dictionary is joined on
-// one line: the page object that counts is written without them.
-TEST_F(PassRunTest, CommentsOfAPageDictionaryAreLeftOut) {
-    const std::string path =
-        Source(FlatPdf({"%1\n/MediaBox [0 0 595 842] % size: A4\r\n/Rotate 90 %\n/Resources << /ProcSet [/PDF] >>"}));
-    const Stamped s = Stamp(path);
-    ASSERT_TRUE(s.ok);
-    const int32_t content = s.pages[0].contentNumber;
-    const std::string expected = "3 0 obj\r\n<</Contents [" + std::to_string(content + 1) + " 0 R " +
-                                 std::to_string(content) + " 0 R]\r\n/Resources " + std::to_string(content + 2) +
-                                 " 0 R\r\n/Type /Page /Parent 2 0 R /MediaBox [ 0 0 595 842 ] /Rotate 90 >> \r\nendobj\r\n";
-    const WriteTable::Entry* page = nullptr;
-    for (const WriteTable::Entry& e : s.writes)
-        if (e.number == 3) page = &e;
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(s.output.substr(static_cast<size_t>(page->offset), expected.size()), expected);
-    std::string report;
-    EXPECT_TRUE(!test::ToolExists("qpdf") || test::QpdfCheckClean(path, &report)) << report;
-}
-
 // Resources that are no dictionary (code 16), or a /Contents object the
 // cross-reference data do not list (code 9, found once every page is
 // written), fail the pass after the first page object was appended: the
@@ -191,17 +170,6 @@ TEST_F(PassRunTest, EncryptInsideANestedDictionaryIsNoEncryption) {
     bytes.replace(bytes.rfind("/Root 1 0 R"), 11, "/Root 1 0 R /Info << /Encrypt (no) >>");
     ScratchDir::Write(path, bytes);
     EXPECT_TRUE(Stamp(path).ok);
-}
-
-TEST_F(PassRunTest, CancelledSaveDialogSkipsTheFileSilently) {
-    app.Output = OutputMode::SaveAsDialog;
-    const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}));
-    const Stamped s = Stamp(path);
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error, kOutputDialogCancelled);
-    EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(prompts.saveDialogs, (std::vector<std::string>{std::string(kSaveAsTitle) + "|" + kSaveAsFilter}));
-    EXPECT_EQ(s.output, s.source);
 }
 
 TEST_F(PassRunTest, FailedCopyIsReportedWithTheDestination) {

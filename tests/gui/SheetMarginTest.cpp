@@ -73,27 +73,6 @@ TEST_F(MarginPageTest, NumbersOutsideTheirRangeAreRefused) {
     }
 }
 
-StampSettings Unusual() {
-    StampSettings s;
-    s.QRIsValid = true;
-    s.QRString = "HELLO";
-    s.QRIsVersionAuto = false;
-    s.QRVersion = 3;
-    s.WaterMarkType = 18;
-    s.WaterMarkDensity = 55;
-    s.ImageFileName = "/tmp/a.png";
-    s.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
-    s.Slots[kHeaderLeft].CustomText = "x";
-    s.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
-    s.Slots[kFooterCenter].FontName = "HeiseiMin-W3";  // a store would make it Courier
-    s.Groups[1].EdgeBorder = true;
-    s.Margin = {1.5f, 2.0f, 3.0f, 4.0f};
-    s.IsAllPage = false;
-    s.StartPage = 2;
-    s.EndPage = 9;
-    return s;
-}
-
 TEST_F(MarginPageTest, ARefusalOnALaterPageStoresNoPage) {
     OpenSheet();
     Select(Page(), 1069, 1);

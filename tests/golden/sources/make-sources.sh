@@ -28,32 +28,40 @@ for i, (w, h) in enumerate([(595, 842), (420, 595)]):
 s.finish()
 PY
 
-# Rotated pages with inherited boxes and resources, a media box away from the
-# origin and a crop box, written by hand with exact offsets.
+# Two files written by hand with exact offsets: rotated pages with inherited
+# boxes and resources, a media box away from the origin and a crop box; and a
+# page dictionary with comments in it, as some writers put them.
 /usr/bin/python3 - <<'PY'
-objs = {
- 1: b"<< /Type /Catalog /Pages 2 0 R >>",
- 2: b"<< /Type /Pages /Kids [3 0 R 9 0 R] /Count 4 /MediaBox [0 0 595 842] /Resources << /Font << /F1 8 0 R >> >> >>",
- 3: b"<< /Type /Page /Parent 2 0 R /Rotate 90 /Contents 4 0 R >>",
- 9: b"<< /Type /Pages /Parent 2 0 R /Kids [5 0 R 6 0 R 7 0 R] /Count 3 /Rotate 180 >>",
- 5: b"<< /Type /Page /Parent 9 0 R /Contents 4 0 R >>",
- 6: b"<< /Type /Page /Parent 9 0 R /Rotate -90 /MediaBox [100 50 695 892] /Contents 4 0 R >>",
- 7: b"<< /Type /Page /Parent 9 0 R /Rotate 0 /CropBox [20 20 500 700] /Contents 4 0 R >>",
- 8: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-}
-content = b"BT /F1 18 Tf 150 400 Td (Turned page) Tj ET"
-objs[4] = b"<< /Length %d >>\nstream\n" % len(content) + content + b"\nendstream"
-out = b"%PDF-1.4\n"
-offsets = {}
-for n in sorted(objs):
-    offsets[n] = len(out)
-    out += b"%d 0 obj\n" % n + objs[n] + b"\nendobj\n"
-xref = len(out)
-out += b"xref\n0 10\n0000000000 65535 f \n"
-for n in range(1, 10):
-    out += b"%010d 00000 n \n" % offsets[n]
-out += b"trailer\n<< /Size 10 /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % xref
-open("rotated-4.pdf", "wb").write(out)
+def write_pdf(name, objs, content):
+    objs[4] = b"<< /Length %d >>\nstream\n" % len(content) + content + b"\nendstream"
+    out = b"%PDF-1.4\n"
+    offsets = {}
+    for n in sorted(objs):
+        offsets[n] = len(out)
+        out += b"%d 0 obj\n" % n + objs[n] + b"\nendobj\n"
+    xref, size = len(out), max(objs) + 1
+    out += b"xref\n0 %d\n0000000000 65535 f \n" % size
+    out += b"".join(b"%010d 00000 n \n" % offsets[n] for n in range(1, size))
+    out += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (size, xref)
+    open(name, "wb").write(out)
+
+write_pdf("rotated-4.pdf", {
+    1: b"<< /Type /Catalog /Pages 2 0 R >>",
+    2: b"<< /Type /Pages /Kids [3 0 R 9 0 R] /Count 4 /MediaBox [0 0 595 842] /Resources << /Font << /F1 8 0 R >> >> >>",
+    3: b"<< /Type /Page /Parent 2 0 R /Rotate 90 /Contents 4 0 R >>",
+    9: b"<< /Type /Pages /Parent 2 0 R /Kids [5 0 R 6 0 R 7 0 R] /Count 3 /Rotate 180 >>",
+    5: b"<< /Type /Page /Parent 9 0 R /Contents 4 0 R >>",
+    6: b"<< /Type /Page /Parent 9 0 R /Rotate -90 /MediaBox [100 50 695 892] /Contents 4 0 R >>",
+    7: b"<< /Type /Page /Parent 9 0 R /Rotate 0 /CropBox [20 20 500 700] /Contents 4 0 R >>",
+    8: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+}, b"BT /F1 18 Tf 150 400 Td (Turned page) Tj ET")
+write_pdf("commented-page.pdf", {
+    1: b"<< /Type /Catalog /Pages 2 0 R >>",
+    2: b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+    3: b"<< /Type /Page /Parent 2 0 R %1\n/MediaBox [0 0 595 842] % size: A4\r\n/Rotate 90 %\n"
+       b"/Resources << /Font << /F1 5 0 R >> /ProcSet [/PDF] >> /Contents 4 0 R >>",
+    5: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+}, b"BT /F1 18 Tf 72 700 Td (Commented page) Tj ET")
 PY
 
 # Watermark images: JPEG from a rendered page, BMP and PNG in several layouts.
