@@ -1,5 +1,6 @@
-// The run command without a window: image check, confirmation, the loop
-// with progress and cancel, per-file messages and the summary.
+// The run command without a window: the image check, the summaries of the
+// output modes and the cancelled save dialog. The loop with its progress and
+// cancel is run through the progress window in the GUI tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -62,38 +63,6 @@ protected:
     RecordingProgress progress;
 };
 
-TEST_F(BatchRunTest, ThreeTickedAndOneUntickedRow) {
-    const std::string a = Pdf("a.pdf"), b = Pdf("b.pdf"), c = Pdf("c.pdf"), skip = Pdf("skip.pdf");
-    const std::string skipBytes = ScratchDir::Read(skip);
-    const BatchOutcome outcome = Run({{a, true}, {skip, false}, {b, true}, {c, true}});
-    EXPECT_EQ(outcome.status, BatchOutcome::Status::Ran);
-    EXPECT_EQ(outcome.toProcess, 3);
-    EXPECT_EQ(outcome.succeeded, 3);
-    EXPECT_EQ(progress.counts, (std::vector<std::string>{"0 / 3", "1 / 3", "2 / 3"}));
-    EXPECT_EQ(progress.events.front(), "start 3");
-    EXPECT_EQ(prompts.questions, (std::vector<std::string>{"処理を実行しますか？"}));
-    EXPECT_EQ(ScratchDir::Read(skip), skipBytes);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("_skip.pdf")));
-    for (const char* name : {"_a.pdf", "_b.pdf", "_c.pdf"}) EXPECT_TRUE(std::filesystem::exists(dir.File(name)));
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text,
-              "完了しました\r\n\r\n出力ファイルは、ファイル名の先頭に \" _ \"(アンダーライン)が付加されています。");
-    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Information);
-}
-
-TEST_F(BatchRunTest, CancelDuringTheSecondOfFiveFinishesItAndLeavesTheRest) {
-    std::vector<BatchRow> rows;
-    for (const char* name : {"1.pdf", "2.pdf", "3.pdf", "4.pdf", "5.pdf"}) rows.push_back({Pdf(name), true});
-    progress.cancelAfter = 2;
-    const BatchOutcome outcome = Run(rows);
-    EXPECT_TRUE(outcome.cancelled);
-    EXPECT_EQ(outcome.finished, 2);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("_2.pdf")));
-    for (const char* name : {"_3.pdf", "_4.pdf", "_5.pdf"}) EXPECT_FALSE(std::filesystem::exists(dir.File(name)));
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"中断しました"}));
-    EXPECT_EQ(progress.events.back(), "finish");
-}
-
 TEST_F(BatchRunTest, PrefixModeWithEveryFileFailingShowsNoSummary) {
     const std::string notPdf = dir.File("not.pdf");
     ScratchDir::Write(notPdf, "this is no PDF file at all, but it is long enough to be read as one............");
@@ -124,19 +93,6 @@ TEST_F(BatchRunTest, CancelledNameSkipsTheFileWithoutAMessage) {
     EXPECT_EQ(outcome.succeeded, 1);
     EXPECT_TRUE(std::filesystem::exists(dir.File("named.pdf")));
     EXPECT_EQ(Texts(), (std::vector<std::string>{"完了しました"}));
-}
-
-TEST_F(BatchRunTest, EmptyListAndDeclinedConfirmationRunNothing) {
-    EXPECT_EQ(Run({}).status, BatchOutcome::Status::NoFiles);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"対象PDFファイルがありません"}));
-    EXPECT_TRUE(prompts.questions.empty());
-
-    prompts.messages.clear();
-    prompts.answerOk = false;
-    const std::string a = Pdf("a.pdf");
-    EXPECT_EQ(Run({{a, true}}).status, BatchOutcome::Status::Declined);
-    EXPECT_TRUE(progress.events.empty());
-    EXPECT_FALSE(std::filesystem::exists(dir.File("_a.pdf")));
 }
 
 TEST_F(BatchRunTest, ImageCheckStopsTheRunBeforeTheConfirmation) {

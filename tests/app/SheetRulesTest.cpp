@@ -6,21 +6,12 @@
 #include "app/AutoFontChange.h"
 #include "app/PageRangeRules.h"
 #include "app/QrPageCheck.h"
-#include "pdf/FontTable.h"
 #include "platform/SjisText.h"
 
 namespace sgry {
 namespace {
 
 std::string Sjis(const char* utf8) { return sjis::FromUtf8(utf8).value(); }
-
-TEST(SheetRulesTest, JapaneseFontsAreTheKindOneRowsOfTheFontTable) {
-    for (const FontTableRow& row : FontTable)
-        EXPECT_EQ(IsJapaneseFont(row.pdfName), row.kind == FontKind::Japanese) << row.pdfName;
-    EXPECT_FALSE(IsJapaneseFont("MS-Mincho"));
-    EXPECT_FALSE(IsJapaneseFont(""));
-    EXPECT_FALSE(IsJapaneseFont("heiseimin-w3"));  // names match byte for byte
-}
 
 struct TextRow {
     const char* name;

@@ -54,49 +54,6 @@ TEST(XrefStreamReadTest, PageCountAndPageWalkReachCompressedObjects) {
     }
 }
 
-TEST(XrefStreamReadTest, CompressedObjectReadsLikeAnObjectInTheFile) {
-    auto job = PdfJob::FromBytes(CompressedDocument().Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
-    EXPECT_GE(job->Offsets().Find(2, 0), PdfFile::kRegionBase);
-    EXPECT_LT(job->Offsets().Find(5, 0), PdfFile::kRegionBase);
-    EXPECT_EQ(job->Offsets().Find(2, 1), -1);  // compressed objects have generation 0
-    ASSERT_TRUE(job->SeekObject(2, 0));
-    std::vector<std::string> tokens;
-    for (std::string t = job->NextToken(); !t.empty(); t = job->NextToken()) tokens.push_back(t);
-    const std::vector<std::string> expected = {"2",      "0",  "obj", "<<", "/Type", "/Pages", "/Kids",
-                                               "[",      "3",  "0",   "R",  "4",     "0",      "R",
-                                               "]",      "/Count", "2", "/MediaBox", "[", "0", "0",
-                                               "612",    "792", "]",  ">>", "endobj"};
-    EXPECT_EQ(tokens, expected);
-    // The type of a kid is looked up from inside another compressed object,
-    // and the reader comes back to where it was.
-    ASSERT_TRUE(job->SeekObject(2, 0));
-    for (int i = 0; i < 8; ++i) job->NextToken();
-    EXPECT_EQ(job->ObjectType(3, 0), "/Page");
-    EXPECT_EQ(job->NextToken(), "3");
-    // A seek into the file leaves the compressed object.
-    ASSERT_TRUE(job->SeekObject(5, 0));
-    EXPECT_EQ(job->NextToken(), "5");
-}
-
-TEST(XrefStreamReadTest, PageObjectResourcesAndContentsOfCompressedPagesAreWritten) {
-    auto job = PdfJob::FromBytes(CompressedDocument().Bytes());
-    ASSERT_TRUE(job->BuildPageList({}));
-    ASSERT_TRUE(job->BuildWriteTable());
-    std::vector<std::string> names;
-    ASSERT_TRUE(job->WritePageObject(0));
-    ASSERT_TRUE(job->WritePageResources(0, {{ResourceRequest::Category::Font, 30, 0}}, names));
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(names[0], "/UK0");
-    const std::string& out = job->File().MemoryBytes();
-    EXPECT_NE(out.find("3 0 obj\r\n<</Contents [12 0 R 5 0 R 10 0 R]\r\n/Resources 6 0 R\r\n"
-                       "/Type /Page /Parent 2 0 R >> \r\nendobj\r\n"),
-              std::string::npos)
-        << out.substr(CompressedDocument().Size());
-    EXPECT_NE(out.find("6 0 obj\r\n<<"), std::string::npos);
-    EXPECT_NE(out.find("/UK0 30 0 R"), std::string::npos);
-}
-
 // Classic base, then an update whose section is a stream that replaces the
 // page (now in an object stream): the newest definition wins.
 TEST(XrefStreamReadTest, ChainFromStreamToClassicSection) {

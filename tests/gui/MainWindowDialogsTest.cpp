@@ -1,5 +1,5 @@
-// The small windows and helpers of the main window: the adding notice, the
-// progress window, and the translation of messages and filters for Qt.
+// The progress window of the batch run: its controls and the cancel flag
+// that its button or the Escape key raises.
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,24 +11,6 @@
 
 namespace sgry::test {
 namespace {
-
-TEST(AddingDialogTest, TitleTextAndCentredOnItsOwner) {
-    QWidget owner;
-    owner.setGeometry(100, 80, 401, 301);
-    owner.show();
-    AddingDialog notice(&owner);
-    notice.ShowNow();
-    EXPECT_EQ(notice.windowTitle(), QStringLiteral("Sigilry"));
-    EXPECT_FALSE(notice.isModal());
-    auto* label = notice.findChild<QLabel*>();
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), QStringLiteral("リストへPDFファイルを追加中…"));
-    const QRect frame = owner.frameGeometry();
-    const QPoint centre(frame.left() + frame.width() / 2, frame.top() + frame.height() / 2);
-    const QRect placed = notice.frameGeometry();
-    EXPECT_EQ(placed.left(), centre.x() - placed.width() / 2);
-    EXPECT_EQ(placed.top(), centre.y() - placed.height() / 2);
-}
 
 TEST(ProgressDialogTest, ControlsAndTheCancelFlagRaisedByTheButtonOrEscape) {
     QWidget owner;
@@ -63,44 +45,12 @@ struct FilterRow {
     const char* qt;
 };
 
-TEST(QtUserPromptsTest, FiltersBecomeQtNameFilters) {
-    const FilterRow rows[] = {
-        {"pdf", "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||", "PDFﾌｧｲﾙ(*.pdf);;すべてのﾌｧｲﾙ(*.*) (*)"},
-        {"list", "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||", "ファイルリスト(*.lst);;すべてのﾌｧｲﾙ(*.*) (*)"},
-        {"bare label", "Images|*.png||", "Images (*.png)"},
-        {"empty", "", ""},
-    };
-    for (const FilterRow& row : rows) EXPECT_EQ(QtNameFilter(row.filter).toStdString(), row.qt) << row.name;
-}
-
-TEST(QtUserPromptsTest, LineBreaksOfMessagesBecomeLineFeedsAndPathsCrossUnchanged) {
-    EXPECT_EQ(MessageBoxText("a\r\nb").toStdString(), "a\nb");
-    EXPECT_EQ(MessageBoxText("PDFファイルの読み込みでエラーが発生しました\n\r/x\r\nエラー番号=3").toStdString(),
-              "PDFファイルの読み込みでエラーが発生しました\n/x\nエラー番号=3");
-    EXPECT_EQ(MessageBoxText("a\r\n\r\nb\rc").toStdString(), "a\n\nb\nc");
-    const std::string path = "/tmp/書類/report 1.pdf";
-    EXPECT_EQ(PathFromQt(PathToQt(path)), path);
-}
-
 struct SaveNameRow {
     const char* name;
     const char* chosen;
     const char* filter;
     const char* effective;
 };
-
-TEST(QtUserPromptsTest, OverwriteQuestionConcernsTheFileThatWillBeWritten) {
-    const SaveNameRow rows[] = {
-        {"pdf appended", "/d/out", "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/out.pdf"},
-        {"pdf kept", "/d/OUT.PDF", "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/OUT.PDF"},
-        {"list appended", "/d/files", "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/files.lst"},
-        {"list kept", "/d/files.Lst", "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/files.Lst"},
-        {"any file", "/d/x", "すべてのﾌｧｲﾙ(*.*)|*.*||", "/d/x"},
-    };
-    for (const SaveNameRow& row : rows) EXPECT_EQ(EffectiveSaveName(row.chosen, row.filter), row.effective) << row.name;
-    // The same rule the save commands apply.
-    EXPECT_EQ(WithListExtension("/d/files"), EffectiveSaveName("/d/files", kListFileFilter));
-}
 
 }  // namespace
 }  // namespace sgry::test

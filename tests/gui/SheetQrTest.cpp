@@ -1,5 +1,5 @@
-// The QR page: enabling, the fit check and its messages, the empty-message
-// refusals, storing, and the preview dialog judged by a real reader.
+// The QR page: the fit check and its messages, the empty-message refusals,
+// and the preview dialog judged by a real reader.
 #include <QImage>
 #include <QPlainTextEdit>
 
@@ -27,28 +27,6 @@ protected:
         for (int id : ids) EXPECT_EQ(Enabled(Page(), id), enabled) << id;
     }
 };
-
-TEST_F(QrPageTest, EverythingFollowsTheQrCheckAndTheChoiceFollowsItsRadio) {
-    const auto choice = {1126, 1123, 1127, 1124};
-    const auto phone = {1128, 1129};
-    const auto others = {1116, 1114, 1115, 1120, 1121, 1122, 1119};
-    OpenSheet();
-    EXPECT_TRUE(Enabled(Page(), 1113));
-    for (const auto& ids : {choice, phone, others}) ExpectEnabled(ids, false);
-
-    Click(Page(), 1113);  // on, automatic
-    ExpectEnabled(others, true);
-    ExpectEnabled(choice, false);
-    ExpectEnabled(phone, true);
-
-    Click(Page(), 1122);  // manual
-    ExpectEnabled(choice, true);
-    ExpectEnabled(phone, false);
-
-    Click(Page(), 1113);  // off again
-    ExpectEnabled(choice, false);
-    ExpectEnabled(others, false);
-}
 
 TEST_F(QrPageTest, SevenThousandEightyNineDigitsAtManualVersionOneGetTheFourPartMessage) {
     settings_.QRVersion = 7;
@@ -104,32 +82,6 @@ TEST_F(QrPageTest, EmptyMessageIsRefusedOnlyWhileTheWatermarkIsOn) {
     EXPECT_EQ(prompts_.messages.size(), 1u);
 }
 
-TEST_F(QrPageTest, ShowsAndStoresEveryFieldWithLineBreaksAsCrLf) {
-    settings_.QRString = Cp932("一行目") + "\r\nB";
-    OpenSwitchedOn();
-    EXPECT_EQ(Message()->toPlainText(), QStringLiteral("一行目\nB"));
-    SetMessage(QStringLiteral("社外秘\nline 2"));
-    Select(Page(), 1115, 0);
-    Click(Page(), 1120);
-    Click(Page(), 1128);
-    Ok();
-    EXPECT_TRUE(settings_.QRIsValid);
-    EXPECT_EQ(settings_.QRString, Cp932("社外秘") + "\r\nline 2");
-    EXPECT_EQ(settings_.QRPosition, StampPosition::TopLeft);
-    EXPECT_FALSE(settings_.QRMarginValid);
-    EXPECT_FALSE(settings_.QRPhone);
-    EXPECT_TRUE(settings_.QRIsVersionAuto);
-    EXPECT_EQ(settings_.QRVersion, 10);
-}
-
-TEST_F(QrPageTest, MessageIsLimitedToItsStoredLengthAndClearEmptiesIt) {
-    OpenSwitchedOn();
-    SetMessage(QString(7100, QChar(u'1')));
-    EXPECT_EQ(Message()->toPlainText().size(), 7089);
-    Click(Page(), 1114);
-    EXPECT_TRUE(Message()->toPlainText().isEmpty());
-}
-
 TEST_F(QrPageTest, MessageWithoutAShiftJisFormIsRefused) {
     OpenSwitchedOn();
     SetMessage(QStringLiteral("price 5€"));
@@ -148,28 +100,6 @@ TEST_F(QrPageTest, PreviewRefusesAnEmptyMessageAndATooLongOne) {
     Click(Page(), 1119);
     EXPECT_EQ(prompts_.Texts(),
               (Strings{"QRコードに埋め込むメッセージを入力して下さい", qr_page_message::kTooLongAuto}));
-}
-
-TEST_F(QrPageTest, PreviewHandsTheChoiceToTheDialog) {
-    OpenSwitchedOn(true);
-    Select(Page(), 1123, 4);
-    Select(Page(), 1124, 1);
-    SetMessage(QStringLiteral("01234567"));
-    int previews = 0;
-    ScopedDialogRunner runner([&](QDialog& dialog) {
-        auto* preview = qobject_cast<QrPreviewDialog*>(&dialog);
-        if (!preview) return UnexpectedDialog(dialog);
-        ++previews;
-        EXPECT_EQ(preview->windowTitle(), QStringLiteral("ＱＲコードのプレビュー"));
-        EXPECT_FALSE(preview->Failed());
-        EXPECT_EQ(preview->Version(), 5);
-        EXPECT_EQ(preview->Level(), 1);
-        EXPECT_EQ(preview->ModulesPerRow(), 17 + 4 * 5 + 8);
-        return PressOk(dialog);
-    });
-    Click(Page(), 1119);
-    EXPECT_EQ(previews, 1);
-    EXPECT_TRUE(prompts_.messages.empty());
 }
 
 struct PreviewRow {
@@ -202,42 +132,6 @@ TEST(QrPreviewDialogTest, PaintsASymbolThatAReaderDecodes) {
         EXPECT_EQ(ZbarDecodeBinary({png}), row.message);
         EXPECT_TRUE(prompts.messages.empty());
     }
-}
-
-TEST(QrPreviewDialogTest, ModulesAreTwoPixelsCentredInTheWhiteArea) {
-    RecordingPrompts prompts;
-    QrPreviewDialog dialog("HELLO", false, 1, 0, prompts);
-    dialog.show();
-    auto* canvas = dialog.findChild<QrPreviewCanvas*>();
-    ASSERT_NE(canvas, nullptr);
-    const QImage image = canvas->grab().toImage();
-    ASSERT_EQ(image.size(), QSize(390, 390));
-    const int origin = 195 - (17 + 4 + 8);  // 29 modules with the quiet zone, 2 pixels each
-    const QColor white(Qt::white), black(Qt::black);
-    EXPECT_EQ(image.pixelColor(0, 0), white);
-    EXPECT_EQ(image.pixelColor(origin + 7, origin + 7), white);  // quiet zone
-    for (int dx = 0; dx < 2; ++dx)
-        for (int dy = 0; dy < 2; ++dy) EXPECT_EQ(image.pixelColor(origin + 8 + dx, origin + 8 + dy), black);
-    // The finder's outer ring is 7 modules = 14 pixels wide, then the white separator.
-    EXPECT_EQ(image.pixelColor(origin + 8 + 13, origin + 8), black);
-    EXPECT_EQ(image.pixelColor(origin + 8 + 14, origin + 8), white);
-    EXPECT_EQ(image.pixelColor(390 - origin - 9, origin + 8), black);  // top-right finder
-    EXPECT_EQ(image.pixelColor(390 - origin - 8, origin + 8), white);
-
-    int red = 0;  // the caption below the symbol is red on white
-    for (int y = 372; y < 390; ++y)
-        for (int x = 0; x < 390; ++x)
-            if (image.pixelColor(x, y).red() > 200 && image.pixelColor(x, y).green() < 80) ++red;
-    EXPECT_GT(red, 20);
-    EXPECT_EQ(canvas->Caption(), QStringLiteral("バージョン:1  誤り訂正レベル:低(L)"));
-}
-
-TEST(QrPreviewDialogTest, AutomaticChoiceShowsTheChosenVersionAndLevel) {
-    RecordingPrompts prompts;
-    QrPreviewDialog dialog("01234567", true, 30, 0, prompts);
-    EXPECT_EQ(dialog.Version(), 1);
-    EXPECT_EQ(dialog.Level(), 3);
-    EXPECT_EQ(dialog.findChild<QrPreviewCanvas*>()->Caption(), QStringLiteral("バージョン:1  誤り訂正レベル:最高(H)"));
 }
 
 TEST(QrPreviewDialogTest, EncodingFailureIsToldOnceAndPaintsOnlyWhite) {

@@ -119,16 +119,6 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
     EXPECT_EQ(truncated.ErrorText(6), "Read Error");
 }
 
-TEST(PngReaderTest, ErrorTexts) {
-    PngReader reader;
-    const char* texts[] = {"エラーは発生していません",  "ファイルが開けません",
-                           "ファイルポインタエラー",    "",
-                           "PNG情報格納域の生成エラー", "メモリ不足"};
-    for (int code : {0, 1, 2, 4, 5}) EXPECT_EQ(reader.ErrorText(code), texts[code]);
-    EXPECT_EQ(reader.ErrorText(7), "内部エラー(7)");
-    EXPECT_EQ(reader.ErrorText(8), "未定義のエラー(8)");
-}
-
 // ImageMagick's PNG (with its own chunks, such as gAMA and cHRM) decodes to the PPM it was made from.
 TEST(PngReaderTest, ReadsWhatImageMagickWrites) {
     if (!test::ToolExists("convert")) GTEST_SKIP() << "convert is not installed";
