@@ -35,10 +35,25 @@ std::string ReportLabPages(const std::string& path) {
     return RunShell("/usr/bin/python3 -c " + Quoted(script) + " " + Quoted(path) + " 2>&1") == 0 ? path : "";
 }
 
+std::string GhostscriptPages(const std::string& path) {
+    const std::string ps = "/Helvetica findfont 20 scalefont setfont 72 782 moveto (Body 1) show showpage "
+                           "72 782 moveto (Body 2) show showpage";
+    return RunShell("echo " + Quoted(ps) + " | ps2pdf -dAutoRotatePages=/None - " + Quoted(path) + " 2>&1") == 0
+               ? path
+               : "";
+}
+
+std::string CairoPages(const std::string& path) {
+    const std::string script =
+        "import cairo,sys\ns=cairo.PDFSurface(sys.argv[1],595,842)\nc=cairo.Context(s)\n"
+        "for i in range(2):\n    c.move_to(72,60); c.set_font_size(20); c.show_text('Cairo %d'%(i+1)); c.show_page()\n"
+        "s.finish()\n";
+    return RunShell("/usr/bin/python3 -c " + Quoted(script) + " " + Quoted(path) + " 2>&1") == 0 ? path : "";
+}
+
 std::string PlainPages(Producer producer, const std::string& path) {
-    const std::vector<test::SourcePage> pages(2);
-    if (producer == Producer::Ghostscript) return test::GhostscriptPages(path, pages);
-    if (producer == Producer::Cairo) return test::CairoPages(path, pages);
+    if (producer == Producer::Ghostscript) return GhostscriptPages(path);
+    if (producer == Producer::Cairo) return CairoPages(path);
     return ReportLabPages(path);
 }
 
