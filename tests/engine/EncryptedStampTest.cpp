@@ -27,34 +27,23 @@ using test::ScratchDir;
 
 enum class Producer { Ghostscript, Cairo, ReportLab };
 
-std::string ReportLabPages(const std::string& path) {
-    const std::string script =
-        "import sys\nfrom reportlab.pdfgen import canvas\n"
-        "c=canvas.Canvas(sys.argv[1],pagesize=(595,842))\n"
-        "for i in range(2):\n    c.drawString(72,780,'ReportLab %d'%(i+1)); c.showPage()\nc.save()\n";
-    return RunShell("/usr/bin/python3 -c " + Quoted(script) + " " + Quoted(path) + " 2>&1") == 0 ? path : "";
-}
-
-std::string GhostscriptPages(const std::string& path) {
+// Two A4 pages with a line of text each, written by the producer's own program.
+std::string PlainPages(Producer producer, const std::string& path) {
+    const char* python = producer == Producer::Cairo
+                             ? "import cairo,sys\ns=cairo.PDFSurface(sys.argv[1],595,842)\nc=cairo.Context(s)\n"
+                               "for i in range(2):\n"
+                               "    c.move_to(72,60); c.set_font_size(20); c.show_text('Cairo %d'%(i+1)); c.show_page()\n"
+                               "s.finish()\n"
+                             : "import sys\nfrom reportlab.pdfgen import canvas\n"
+                               "c=canvas.Canvas(sys.argv[1],pagesize=(595,842))\n"
+                               "for i in range(2):\n    c.drawString(72,780,'ReportLab %d'%(i+1)); c.showPage()\n"
+                               "c.save()\n";
     const std::string ps = "/Helvetica findfont 20 scalefont setfont 72 782 moveto (Body 1) show showpage "
                            "72 782 moveto (Body 2) show showpage";
-    return RunShell("echo " + Quoted(ps) + " | ps2pdf -dAutoRotatePages=/None - " + Quoted(path) + " 2>&1") == 0
-               ? path
-               : "";
-}
-
-std::string CairoPages(const std::string& path) {
-    const std::string script =
-        "import cairo,sys\ns=cairo.PDFSurface(sys.argv[1],595,842)\nc=cairo.Context(s)\n"
-        "for i in range(2):\n    c.move_to(72,60); c.set_font_size(20); c.show_text('Cairo %d'%(i+1)); c.show_page()\n"
-        "s.finish()\n";
-    return RunShell("/usr/bin/python3 -c " + Quoted(script) + " " + Quoted(path) + " 2>&1") == 0 ? path : "";
-}
-
-std::string PlainPages(Producer producer, const std::string& path) {
-    if (producer == Producer::Ghostscript) return GhostscriptPages(path);
-    if (producer == Producer::Cairo) return CairoPages(path);
-    return ReportLabPages(path);
+    const std::string command = producer == Producer::Ghostscript
+                                    ? "echo " + Quoted(ps) + " | ps2pdf -dAutoRotatePages=/None - " + Quoted(path)
+                                    : "/usr/bin/python3 -c " + Quoted(python) + " " + Quoted(path);
+    return RunShell(command + " 2>&1") == 0 ? path : "";
 }
 
 std::string Shell(const std::string& command) {
