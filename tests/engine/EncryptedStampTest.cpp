@@ -68,7 +68,8 @@ Outcome Stamp(const std::string& source, const StampSettings& stamp, const Passw
         outcome.message = SecurityRefusal(job, false, outcome.code);
         return outcome;
     }
-    JobRunner runner(job, stamp, AppSettings{false, OutputMode::PrefixedCopy}, prompts);
+    const AppSettings app{false, OutputMode::PrefixedCopy};
+    JobRunner runner(job, stamp, app, prompts);
     outcome.ok = runner.Run();
     outcome.code = job.ErrorCode();
     outcome.output = runner.OutputPath();
