@@ -40,14 +40,7 @@ WantedStamps WantedStamps::From(const StampSettings& settings) {
 // only as a key of the trailer itself, not inside a nested dictionary.
 bool HasEncryptDictionary(PdfJob& job) {
     if (job.SourceStartxref() < 0) return false;
-    std::istringstream tokens(CopyTrailerKeys(job.Reader(), job.SourceStartxref()));
-    int depth = 1;
-    for (std::string token; tokens >> token;) {
-        if (token == "<<") ++depth;
-        if (token == ">>") --depth;
-        if (depth == 1 && token == "/Encrypt") return true;
-    }
-    return false;
+    return TrailerKeysName(CopyTrailerKeys(job.Reader(), job.SourceStartxref()), "/Encrypt");
 }
 
 // A trailer naming /Encrypt without a handler the job could use is refused,

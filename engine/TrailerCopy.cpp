@@ -1,6 +1,7 @@
 #include "engine/TrailerCopy.h"
 
 #include <optional>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -110,6 +111,17 @@ std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset) {
     if (FirstRoot(copiedReader) != sourceRoot)
         out.insert(0, Format("/Root %ld %ld R ", sourceRoot->first, sourceRoot->second));
     return out;
+}
+
+bool TrailerKeysName(const std::string& keys, std::string_view key) {
+    std::istringstream tokens(keys);
+    int depth = 1;
+    for (std::string token; tokens >> token;) {
+        if (token == "<<") ++depth;
+        if (token == ">>") --depth;
+        if (depth == 1 && token == key) return true;
+    }
+    return false;
 }
 
 }  // namespace sgry

@@ -2,6 +2,7 @@
 // The keys of a source trailer that the update's trailer carries over.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "pdf/TokenReader.h"
 
@@ -18,5 +19,9 @@ namespace sgry {
 // by the end of the file, or a section without a "trailer" keyword, is closed
 // with ">> ", so the result always completes one dictionary.
 std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset);
+
+// Whether the copied keys (as CopyTrailerKeys returns them) hold key in the
+// trailer dictionary itself, not inside a nested dictionary.
+bool TrailerKeysName(const std::string& keys, std::string_view key);
 
 }  // namespace sgry

@@ -261,6 +261,13 @@ bool PdfJob::FinishUpdate() {
     if (sealer_ && sealer_->Pending()) writeFailed_ = true;
     sealer_.reset();
     const std::string trailerKeys = CopyTrailerKeys(reader_, sourceStartxref_);
+    // A trailer dictionary that cannot be read gives no /Root, and an update
+    // without one would leave a file that no reader opens.
+    if (!TrailerKeysName(trailerKeys, "/Root")) {
+        error_ = job_error::kDamaged;
+        damaged_ = true;
+        return false;
+    }
     if (writeFailed_) {
         error_ = job_error::kWriteFailed;
         return false;
