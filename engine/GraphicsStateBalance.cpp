@@ -1,5 +1,7 @@
 #include "engine/GraphicsStateBalance.h"
 
+#include "pdf/PdfStrings.h"
+
 #include <string>
 
 namespace sgry {
@@ -8,21 +10,6 @@ namespace {
 
 bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
 bool IsDelimiter(char c) { return std::string_view("()<>[]{}/%").find(c) != std::string_view::npos; }
-
-// Index just after the literal string whose "(" is at pos.
-std::size_t AfterLiteralString(std::string_view text, std::size_t pos) {
-    int depth = 0;
-    for (; pos < text.size(); ++pos) {
-        if (text[pos] == '\\') {
-            ++pos;
-        } else if (text[pos] == '(') {
-            ++depth;
-        } else if (text[pos] == ')' && --depth == 0) {
-            return pos + 1;
-        }
-    }
-    return text.size();
-}
 
 std::size_t AfterLine(std::string_view text, std::size_t pos) {
     const std::size_t end = text.find_first_of("\r\n", pos);
@@ -48,7 +35,8 @@ void GraphicsStateBalance::Add(std::string_view content) {
         if (IsWhite(c)) {
             ++pos;
         } else if (c == '(') {
-            pos = AfterLiteralString(content, pos);
+            const std::size_t end = LiteralEnd(content, pos);
+            pos = end == std::string_view::npos ? content.size() : end;
         } else if (c == '%') {
             pos = AfterLine(content, pos);
         } else if (content.substr(pos, 2) == "<<" || content.substr(pos, 2) == ">>") {

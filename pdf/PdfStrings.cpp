@@ -79,8 +79,9 @@ std::string DecodeLiteral(std::string_view body) {
     return out;
 }
 
-// The end (one past ")") of the literal string that opens at text[begin];
-// npos when it is not closed.
+
+}  // namespace
+
 std::size_t LiteralEnd(std::string_view text, std::size_t begin) {
     int depth = 0;
     for (std::size_t i = begin; i < text.size(); ++i) {
@@ -94,8 +95,6 @@ std::size_t LiteralEnd(std::string_view text, std::size_t begin) {
     }
     return std::string_view::npos;
 }
-
-}  // namespace
 
 std::optional<std::string> DecodeStringToken(std::string_view token) {
     if (token.size() >= 2 && token.front() == '(' && token.back() == ')')

@@ -17,6 +17,10 @@ namespace sgry {
 // nullopt when token is neither.
 std::optional<std::string> DecodeStringToken(std::string_view token);
 
+// The end (one past ")") of the literal string that opens at text[begin],
+// nested parentheses and escapes counted; npos when it is not closed.
+std::size_t LiteralEnd(std::string_view text, std::size_t begin);
+
 // "<" + two upper-case hex digits per byte + ">".
 std::string HexStringToken(std::string_view bytes);
 
