@@ -12,13 +12,6 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool IsDigits(const std::string& t) {
-    if (t.empty()) return false;
-    for (char c : t)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 }  // namespace
 
 std::string CommentFreeTokens::Next() {
@@ -81,11 +74,11 @@ void CommentFreeTokens::ReadValue(const std::string& first, std::vector<std::str
         }
         return;
     }
-    if (!IsDigits(first)) return;
+    if (!TokenReader::IsDigits(first)) return;
     const int64_t position = Tell();
     std::string generation = Next();
     std::string keyword = Next();
-    if (IsDigits(generation) && keyword == "R") {
+    if (TokenReader::IsDigits(generation) && keyword == "R") {
         out.push_back(std::move(generation));
         out.push_back(std::move(keyword));
     } else {

@@ -17,7 +17,7 @@ std::optional<int64_t> IntegerText(const std::string& text) {
     return TokenReader::LeadingInt(text);
 }
 
-bool IsDigits(const std::string& t) { return !t.empty() && IntegerText(t).has_value() && t[0] != '-' && t[0] != '+'; }
+bool IsUnsignedInteger(const std::string& t) { return !t.empty() && IntegerText(t).has_value() && t[0] != '-' && t[0] != '+'; }
 
 // A dictionary value, or the single element of a one-element array (the
 // /Filter [/FlateDecode] and /DecodeParms [<<...>>] forms).
@@ -75,7 +75,7 @@ bool SourceStreamReader::ReadHeader(int64_t offset, SourceStream& out) {
     if (offset < 0 || offset >= PdfFile::kRegionBase || !reader_.Seek(offset)) return Fail(StreamError::NotStream);
     const std::string number = reader_.NextToken();
     const std::string generation = reader_.NextToken();
-    if (!IsDigits(number) || !IsDigits(generation) || reader_.NextToken() != "obj" || reader_.NextToken() != "<<")
+    if (!IsUnsignedInteger(number) || !IsUnsignedInteger(generation) || reader_.NextToken() != "obj" || reader_.NextToken() != "<<")
         return Fail(StreamError::NotStream);
     out.number = TokenReader::LeadingInt(number);
     out.generation = TokenReader::LeadingInt(generation);

@@ -20,19 +20,12 @@ std::optional<std::pair<int64_t, int64_t>> FirstRoot(TokenReader& reader) {
     return std::make_pair(number, reader.ReadInt());
 }
 
-bool IsDigits(const std::string& t) {
-    if (t.empty()) return false;
-    for (char c : t)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // Positions the reader after the "<<" of the section's dictionary: the
 // trailer of a classic section, or the dictionary of a cross-reference
 // stream ("N G obj <<" at the offset).
 bool SeekSectionDictionary(CommentFreeTokens& tokens, int64_t sectionOffset, bool& isStream) {
     if (!tokens.Seek(sectionOffset)) return false;
-    isStream = IsDigits(tokens.Next()) && IsDigits(tokens.Next()) && tokens.Next() == "obj";
+    isStream = TokenReader::IsDigits(tokens.Next()) && TokenReader::IsDigits(tokens.Next()) && tokens.Next() == "obj";
     if (isStream) return tokens.Next() == "<<";
     return tokens.Seek(sectionOffset) && tokens.SearchToken("trailer") && tokens.SearchToken("<<");
 }

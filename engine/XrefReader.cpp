@@ -21,13 +21,6 @@ constexpr int64_t kBeyondObjectNumbers = int64_t{std::numeric_limits<int32_t>::m
 constexpr int kMalformed = -1;  // turned into 4 or 6 by the section's place in the chain
 constexpr int64_t kMaxFieldWidth = 8;
 
-bool IsDigits(const std::string& t) {
-    if (t.empty()) return false;
-    for (char c : t)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 // The direct non-negative integers of an array value; false when the value
 // is missing, not an array, or holds anything else.
 bool IntegerArray(const PdfDictionary& dictionary, std::string_view key, std::vector<int64_t>& out) {
@@ -36,7 +29,7 @@ bool IntegerArray(const PdfDictionary& dictionary, std::string_view key, std::ve
     if (!array) return false;
     for (std::size_t i = 0; i < array->Count(); ++i) {
         const auto* literal = PdfCast<PdfLiteral>(array->ElementAt(i));
-        if (!literal || !IsDigits(literal->Text()) || literal->Text().size() > 18) return false;
+        if (!literal || !TokenReader::IsDigits(literal->Text()) || literal->Text().size() > 18) return false;
         out.push_back(TokenReader::LeadingInt(literal->Text()));
     }
     return true;
@@ -89,7 +82,7 @@ int XrefReader::ReadChain(int64_t newestOffset) {
 
 // "N G obj" at the section offset: the section is a cross-reference stream.
 bool XrefReader::StartsWithObjectHeader() {
-    return IsDigits(reader_.NextToken()) && IsDigits(reader_.NextToken()) && reader_.NextToken() == "obj";
+    return TokenReader::IsDigits(reader_.NextToken()) && TokenReader::IsDigits(reader_.NextToken()) && reader_.NextToken() == "obj";
 }
 
 int XrefReader::ReadEntries() {
@@ -126,7 +119,7 @@ void XrefReader::ReadTrailerLinks(Links& links) {
             links.prev = reader_.ReadInt();
         } else if (t == "/XRefStm" && links.xrefStm < 0) {
             const std::string value = reader_.NextToken();
-            if (IsDigits(value)) links.xrefStm = TokenReader::LeadingInt(value);
+            if (TokenReader::IsDigits(value)) links.xrefStm = TokenReader::LeadingInt(value);
         }
     }
 }

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "image/ImageFile.h"
+
 namespace sgry {
 
 class BmpReader {
@@ -57,10 +59,6 @@ public:
     bool ReadPixels(std::vector<uint8_t>& pixels);
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-
     int ReadHeaders();
     int ReadColourTable();
     int CheckPixelDataFits() const;
@@ -77,7 +75,7 @@ private:
     int bitsPerPixel_ = 0;
     uint32_t compression_ = 0;
     bool os2_ = false;
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    ImageFile file_;
     std::string path_;
 };
 

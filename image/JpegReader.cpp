@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+
+#include "image/ImageFile.h"
 #include <new>
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
@@ -12,10 +14,6 @@
 
 namespace sgry {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // libjpeg ends the process in its default error handler; this one jumps back
 // to ReadHeader instead and keeps warnings off standard error.
@@ -49,7 +47,7 @@ bool JpegReader::Open(const std::string& path) {
 }
 
 int JpegReader::Load(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    ImageFile file(std::fopen(path.c_str(), "rb"));
     if (!file) return kCannotOpen;
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return kReadError;
     const long size = std::ftell(file.get());

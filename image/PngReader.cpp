@@ -4,16 +4,14 @@
 
 #include <cstring>
 #include <memory>
+
+#include "image/ImageFile.h"
 #include <new>
 
 #include "platform/Format.h"
 
 namespace sgry {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // Owns libpng's read and info structures; whatever was created is destroyed
 // on every path out of the decoding, a libpng error included.
@@ -58,7 +56,7 @@ bool PngReader::Open(const std::string& path) {
     path_ = path;
     width_ = height_ = 0;
     pixels_.clear();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    ImageFile file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         error_ = kCannotOpen;
         return false;

@@ -69,6 +69,13 @@ int64_t TokenReader::LeadingInt(std::string_view token) {
     return negative ? -value : value;
 }
 
+bool TokenReader::IsDigits(std::string_view token) {
+    if (token.empty()) return false;
+    for (char c : token)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
 int64_t TokenReader::ReadInt() { return LeadingInt(NextToken()); }
 
 std::string TokenReader::NextSignificantToken() {

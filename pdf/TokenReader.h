@@ -42,6 +42,8 @@ public:
     PdfFile& File() { return file_; }
 
     static int64_t LeadingInt(std::string_view token);
+    // Whether token is one or more decimal digits and nothing else.
+    static bool IsDigits(std::string_view token);
 
 private:
     void SkipRestOfLine();

@@ -9,7 +9,7 @@ namespace sgry {
 namespace {
 
 // pi as a float (3.1415927410125732), divided by 180 in double precision.
-constexpr double kRadiansPerDegree = 0.017453293005625408;
+constexpr double kRotationRadiansPerDegree = 0.017453293005625408;
 
 // The baseline of a header text lies this many sizes below the top margin.
 constexpr float kHeaderBaselineFactor = 0.585f;
@@ -55,7 +55,7 @@ RotationPart RotationMatrix(int angleDegrees) {
     }
     // The factor is a double, so the angle and its cosine and sine are taken
     // in double and narrowed once to the float matrix entries.
-    const double t = -static_cast<double>(angleDegrees) * kRadiansPerDegree;
+    const double t = -static_cast<double>(angleDegrees) * kRotationRadiansPerDegree;
     const float cosT = static_cast<float>(std::cos(t));
     const float sinT = static_cast<float>(std::sin(t));
     return {cosT, sinT, -sinT, cosT};

@@ -31,13 +31,13 @@ const std::string& Source() {
 
 enum class Mode { Prefix = 0, Overwrite = 2 };
 
-struct Row {
+struct StopCase {
     const char* point;
     std::vector<int> signals;
     Mode mode;
 };
 
-std::string Describe(const Row& row) {
+std::string Describe(const StopCase& row) {
     std::string text = std::string(row.mode == Mode::Prefix ? "prefix" : "overwrite") + " at " + row.point + ":";
     for (const int s : row.signals) text += std::string(" ") + sigabbrev_np(s);
     return text;
@@ -104,13 +104,13 @@ protected:
 const char* const kRestored = "書き込み前の状態に戻しました";
 
 TEST_F(InterruptTest, TermFinishesTheFileBeingStampedAndStops) {
-    const std::vector<Row> rows = {
+    const std::vector<StopCase> rows = {
         {"copied", {SIGTERM}, Mode::Prefix},         {"first-page", {SIGTERM}, Mode::Prefix},
         {"xref", {SIGTERM}, Mode::Prefix},           {"first-page", {SIGTERM}, Mode::Overwrite},
         {"mid-pages", {SIGTERM}, Mode::Overwrite},   {"xref", {SIGTERM}, Mode::Overwrite},
         {"synced", {SIGHUP}, Mode::Overwrite},
     };
-    for (const Row& row : rows) {
+    for (const StopCase& row : rows) {
         SCOPED_TRACE(Describe(row));
         ScratchDir::Write(source, Source());
         std::filesystem::remove(output);
@@ -126,14 +126,14 @@ TEST_F(InterruptTest, TermFinishesTheFileBeingStampedAndStops) {
 }
 
 TEST_F(InterruptTest, KillLeavesNoOutputNameAndTheNextRunRollsBackAndStamps) {
-    const std::vector<Row> rows = {
+    const std::vector<StopCase> rows = {
         {"copied", {SIGKILL}, Mode::Prefix},          {"mid-pages", {SIGKILL}, Mode::Prefix},
         {"xref", {SIGKILL}, Mode::Prefix},            {"synced", {SIGKILL}, Mode::Prefix},
         {"first-page", {SIGKILL}, Mode::Overwrite},   {"mid-pages", {SIGKILL}, Mode::Overwrite},
         {"xref", {SIGKILL}, Mode::Overwrite},         {"synced", {SIGKILL}, Mode::Overwrite},
         {"mid-pages", {SIGHUP, SIGTERM}, Mode::Prefix}, {"mid-pages", {SIGINT, SIGTERM}, Mode::Overwrite},
     };
-    for (const Row& row : rows) {
+    for (const StopCase& row : rows) {
         SCOPED_TRACE(Describe(row));
         ScratchDir::Write(source, Source());
         std::filesystem::remove(output);

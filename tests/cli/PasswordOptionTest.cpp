@@ -18,7 +18,7 @@ namespace {
 using test::Quoted;
 using test::ScratchDir;
 
-struct Row {
+struct PasswordCase {
     const char* name;
     const char* encrypt;  // qpdf's options
     std::vector<std::string> options;
@@ -35,7 +35,7 @@ TEST(PasswordOptionTest, OptionsOpenWhatTheyShould) {
     const std::string plain = dir.File("plain.pdf");
     ScratchDir::Write(plain, test::FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}));
     const char* const kReadOnly = "--encrypt '' own 256 --modify=none --";
-    const std::vector<Row> rows = {
+    const std::vector<PasswordCase> rows = {
         {"no owner password", kReadOnly, {}, "", 1, "変更が禁止された"},
         {"owner password", kReadOnly, {"--owner-password", "own"}, "", 0, "完了しました"},
         {"owner password from standard input", kReadOnly, {"--owner-password", "-"}, "own\n", 0, "完了しました"},
@@ -43,7 +43,7 @@ TEST(PasswordOptionTest, OptionsOpenWhatTheyShould) {
         {"empty standard input", kReadOnly, {"--owner-password", "-"}, "", 2, "パスワードを標準入力から読めません"},
         {"user password", "--encrypt usr own 256 --", {"--password", "usr"}, "", 0, "完了しました"},
     };
-    for (const Row& row : rows) {
+    for (const PasswordCase& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string source = dir.File("locked.pdf");
         std::filesystem::remove(dir.File("_locked.pdf"));

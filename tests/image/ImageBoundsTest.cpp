@@ -12,17 +12,12 @@
 #include "image/BmpReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "support/Sanitized.h"
 
 namespace sgry {
 namespace {
 
 using namespace test;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 
 // Opens the PNG in a child whose address space is limited to 512 MB (not
 // under the sanitizers, which reserve far more) and returns its error code.

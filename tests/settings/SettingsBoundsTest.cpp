@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/SettingsFile.h"
+#include "support/Sanitized.h"
 #include "support/ScratchDir.h"
 
 namespace sgry {
@@ -14,10 +15,11 @@ namespace {
 TEST(SettingsBoundsTest, MegabyteLinesDoNotDisturbTheOtherKeys) {
     test::ScratchDir dir("settings-bounds");
     const std::string path = dir.File("sgry.ini");
+    const size_t lineBytes = test::kSanitized ? 1u << 16 : 1u << 20;
     {
         std::ofstream out(path, std::ios::binary);
-        out << "[OptionList1]\r\n" << std::string(1u << 20, 'j') << "\r\n";
-        out << "bWmText=" << std::string(1u << 20, 'b') << "\r\n";
+        out << "[OptionList1]\r\n" << std::string(lineBytes, 'j') << "\r\n";
+        out << "bWmText=" << std::string(lineBytes, 'b') << "\r\n";
         out << "QRVersion=7\r\nWaterMarkDensity=400\r\n[App]\r\nOutput=2\r\n";
     }
     StampSettings stamp;
