@@ -40,7 +40,7 @@ WantedStamps WantedStamps::From(const StampSettings& settings) {
 // only as a key of the trailer itself, not inside a nested dictionary.
 bool HasEncryptDictionary(PdfJob& job) {
     if (job.SourceStartxref() < 0) return false;
-    return TrailerKeysName(CopyTrailerKeys(job.Reader(), job.SourceStartxref()), "/Encrypt");
+    return TrailerKeysName(job.SourceTrailerKeys(), "/Encrypt");
 }
 
 // A trailer naming /Encrypt without a handler the job could use is refused,
@@ -143,8 +143,8 @@ bool JobRunner::StampingPass() {
     for (int32_t index = 0; index < count; ++index) {
         if (!PdfJob::IsStampedPosition(index + 1, odd, even)) continue;
         if (!StampPage(index)) break;
-        if (index == 0) StopHereForTest("first-page");
-        if (index == count / 2) StopHereForTest("mid-pages");
+        if (index == 0) StopHereForTest("first-page", job_.File());
+        if (index == count / 2) StopHereForTest("mid-pages", job_.File());
     }
     if (job_.ErrorCode() == job_error::kNone && job_.FinishUpdate() && CommitOutput()) return true;
     CutBackFailedUpdate();

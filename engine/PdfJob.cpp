@@ -4,6 +4,7 @@
 
 #include "engine/CommentFreeTokens.h"
 #include "engine/SourceSecurity.h"
+#include "engine/TrailerCopy.h"
 #include "engine/XrefReader.h"
 
 namespace sgry {
@@ -76,7 +77,7 @@ void PdfJob::ReadSource(const Passwords& passwords) {
 // Before any object is read: an object stream decoded without the keys would
 // stay in the cache undecrypted.
 bool PdfJob::ReadSecurity(const Passwords& passwords) {
-    SourceSecurity security = ReadSourceSecurity(reader_, offsets_, sourceStartxref_, passwords);
+    SourceSecurity security = ReadSourceSecurity(reader_, offsets_, SourceTrailerKeys(), passwords);
     if (security.error == security_error::kPassword) {
         error_ = job_error::kPasswordRequired;
         return false;
@@ -91,6 +92,13 @@ bool PdfJob::ReadSecurity(const Passwords& passwords) {
     file_.SetRegionSource(&decrypted_);
     sealer_ = std::make_unique<ObjectSealer>(*security_);
     return true;
+}
+
+// The newest section's trailer lies in bytes that no update changes, so its
+// keys are copied once for the security check, the run and the update.
+const std::string& PdfJob::SourceTrailerKeys() {
+    if (!sourceTrailerKeys_) sourceTrailerKeys_ = CopyTrailerKeys(reader_, sourceStartxref_);
+    return *sourceTrailerKeys_;
 }
 
 bool PdfJob::FindStartxref() {
@@ -245,7 +253,7 @@ bool PdfJob::EndsWithLineEnd() {
 int64_t PdfJob::AppendWholeText(std::string_view text) {
     if (!file_.Seek(0, PdfFile::Origin::End)) return -1;
     const int64_t offset = file_.Tell();
-    if (!file_.Write(text.data(), text.size()) || !file_.Flush()) return -1;
+    if (!file_.Write(text.data(), text.size())) return -1;
     return offset;
 }
 
@@ -267,8 +275,7 @@ bool PdfJob::AppendBytes(const void* data, std::size_t size) {
     NoteUpdateStart();
     if (sealer_ && sealer_->TakeBytes(std::string_view(static_cast<const char*>(data), size))) return true;
     // Raw bytes always follow the text just appended, at the end of the file.
-    const bool ok = file_.Seek(0, PdfFile::Origin::End) && file_.Write(static_cast<const char*>(data), size) &&
-                    file_.Flush();
+    const bool ok = file_.Seek(0, PdfFile::Origin::End) && file_.Write(static_cast<const char*>(data), size);
     if (!ok) writeFailed_ = true;
     return ok;
 }

@@ -50,6 +50,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,6 +118,8 @@ public:
     const std::string& SourcePath() const { return sourcePath_; }
     const std::string& OutputPath() const { return outputPath_; }
     int64_t SourceStartxref() const { return sourceStartxref_; }
+    // The newest trailer's keys as the update copies them (CopyTrailerKeys).
+    const std::string& SourceTrailerKeys();
     int64_t NewStartxref() const { return newStartxref_; }
     int32_t SourceSize() const { return sourceSize_; }
     int32_t NextObjectNumber() const { return nextObjectNumber_; }
@@ -251,6 +254,7 @@ private:
     std::string sourcePath_;
     std::string outputPath_;
     int64_t sourceStartxref_ = -1;
+    std::optional<std::string> sourceTrailerKeys_;
     int64_t newStartxref_ = -1;
     int32_t sourceSize_ = 0;
     int32_t nextObjectNumber_ = 0;

@@ -1,6 +1,5 @@
 #include "engine/SourceSecurity.h"
 
-#include "engine/TrailerCopy.h"
 #include "pdf/PdfParser.h"
 #include "pdf/PdfStrings.h"
 
@@ -9,9 +8,9 @@ namespace sgry {
 namespace {
 
 // The trailer's keys as the update copies them, parsed into a dictionary.
-bool ParseTrailer(TokenReader& reader, int64_t startxref, PdfDictionary& trailer) {
+bool ParseTrailer(const std::string& trailerKeys, PdfDictionary& trailer) {
     PdfFile copy;
-    copy.OpenMemory("<< " + CopyTrailerKeys(reader, startxref));
+    copy.OpenMemory("<< " + trailerKeys);
     TokenReader copyReader(copy);
     copyReader.NextToken();  // "<<"
     PdfDictParser parser(copyReader);
@@ -41,11 +40,11 @@ std::string FirstId(const PdfDictionary& trailer) {
 
 }  // namespace
 
-SourceSecurity ReadSourceSecurity(TokenReader& reader, const ObjectOffsetTable& offsets, int64_t startxref,
-                                  const Passwords& passwords) {
+SourceSecurity ReadSourceSecurity(TokenReader& reader, const ObjectOffsetTable& offsets,
+                                  const std::string& trailerKeys, const Passwords& passwords) {
     SourceSecurity result;
     PdfDictionary trailer;
-    if (!ParseTrailer(reader, startxref, trailer)) return result;
+    if (!ParseTrailer(trailerKeys, trailer)) return result;
     const PdfDictEntry* entry = trailer.Find("/Encrypt");
     if (!entry) return result;
     std::unique_ptr<PdfDictionary> loaded;

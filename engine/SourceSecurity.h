@@ -17,8 +17,9 @@ struct SourceSecurity {
     std::unique_ptr<SecurityHandler> handler;
 };
 
-// reader: the job's reader, not yet decrypting; startxref: the newest section.
-SourceSecurity ReadSourceSecurity(TokenReader& reader, const ObjectOffsetTable& offsets, int64_t startxref,
-                                  const Passwords& passwords);
+// reader: the job's reader, not yet decrypting; trailerKeys: the newest
+// trailer's keys as CopyTrailerKeys gives them.
+SourceSecurity ReadSourceSecurity(TokenReader& reader, const ObjectOffsetTable& offsets,
+                                  const std::string& trailerKeys, const Passwords& passwords);
 
 }  // namespace sgry

@@ -13,8 +13,13 @@
 //                 (renamed, or its journal removed)
 #include <string_view>
 
+#include "pdf/PdfFile.h"
+
 namespace sgry {
 
 void StopHereForTest(std::string_view point);
+// The same, with the bytes buffered for file written out first: a process
+// killed there leaves what a crash at that moment would leave on the disk.
+void StopHereForTest(std::string_view point, PdfFile& file);
 
 }  // namespace sgry

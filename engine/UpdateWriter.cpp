@@ -1,8 +1,8 @@
 // The incremental update of a job: write table, marker, page objects, page
 // resources, content streams and the closing cross-reference section.
-#include <iterator>
+#include <algorithm>
 #include <map>
-#include <sstream>
+#include <string_view>
 
 #include "engine/CommentFreeTokens.h"
 #include "engine/GraphicsStateBalance.h"
@@ -164,8 +164,11 @@ std::string PdfJob::CopyPageDictionaryRest(const PageEntry& page) {
 // ExistingContents gives) close than they open; a stream that cannot be read
 // counts as balanced.
 int32_t PdfJob::ExtraRestores(const std::string& contents) {
-    std::istringstream words(contents);
-    std::vector<std::string> tokens{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+    std::vector<std::string_view> tokens;
+    for (std::size_t start = 0, end = 0; start < contents.size(); start = end + 1) {
+        end = std::min(contents.find_first_of(" \t\n\v\f\r", start), contents.size());
+        if (end > start) tokens.push_back(std::string_view(contents).substr(start, end - start));
+    }
     GraphicsStateBalance balance;
     for (std::size_t i = 0; i + 2 < tokens.size(); ++i) {
         if (tokens[i + 2] != "R") continue;
@@ -260,7 +263,7 @@ bool PdfJob::FinishUpdate() {
     // whose write was cut short.
     if (sealer_ && sealer_->Pending()) writeFailed_ = true;
     sealer_.reset();
-    const std::string trailerKeys = CopyTrailerKeys(reader_, sourceStartxref_);
+    const std::string& trailerKeys = SourceTrailerKeys();
     // A trailer dictionary that cannot be read gives no /Root, and an update
     // without one would leave a file that no reader opens.
     if (!TrailerKeysName(trailerKeys, "/Root")) {
@@ -275,11 +278,12 @@ bool PdfJob::FinishUpdate() {
     if (sourceXrefIsStream_) return FinishWithXrefStream(trailerKeys);
 
     const int64_t xrefOffset = AppendAtEnd("xref\r\n");
-    StopHereForTest("xref");
+    StopHereForTest("xref", file_);
     AppendAtEnd(writeTable_.SubsectionText());
     AppendAtEnd("trailer\r\n" + Format("<< /Size %ld/Prev %ld\r\n", nextObjectNumber_, sourceStartxref_) +
                 trailerKeys + "\r\n");
     AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", xrefOffset));
+    if (!file_.Flush()) writeFailed_ = true;
     if (writeFailed_ || xrefOffset < 0) {
         error_ = job_error::kWriteFailed;
         return false;
@@ -311,6 +315,7 @@ bool PdfJob::FinishWithXrefStream(const std::string& trailerKeys) {
     AppendBytes(stream.Data().data(), stream.Data().size());
     AppendAtEnd(XrefStreamBuilder::kTail);
     AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", offset));
+    if (!file_.Flush()) writeFailed_ = true;
     if (writeFailed_ || !headerOk) {
         error_ = job_error::kWriteFailed;
         return false;

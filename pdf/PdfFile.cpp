@@ -10,8 +10,10 @@
 namespace sgry {
 
 namespace {
-constexpr size_t kReadBufferSize = 64 * 1024;
-}
+constexpr int64_t kBlockSize = 64 * 1024;
+constexpr size_t kCachedBlocks = 32;
+constexpr size_t kAppendBufferSize = 256 * 1024;
+}  // namespace
 
 class PdfFile::Backend {
 public:
@@ -133,29 +135,63 @@ void PdfFile::OpenMemory(std::string bytes) {
 }
 
 void PdfFile::Close() {
+    WritePending();
     LeaveRegion();
     backend_.reset();
     pos_ = 0;
     bufStart_ = 0;
     bufLen_ = 0;
+    blocks_.clear();
+    pending_.clear();
+    writeFailed_ = false;
 }
 
 bool PdfFile::IsOpen() const { return backend_ != nullptr; }
 
-int64_t PdfFile::Size() const { return backend_ ? backend_->Size() : 0; }
+int64_t PdfFile::Size() const { return backend_ ? backend_->Size() + static_cast<int64_t>(pending_.size()) : 0; }
 
 bool PdfFile::Fill() {
-    if (!backend_) return false;
-    if (buf_.size() != kReadBufferSize) buf_.resize(kReadBufferSize);
-    int64_t got = backend_->ReadAt(pos_, buf_.data(), buf_.size());
-    bufStart_ = pos_;
-    bufLen_ = got > 0 ? got : 0;
-    return bufLen_ > 0;
+    if (!backend_ || pos_ < 0) return false;
+    const int64_t start = pos_ - pos_ % kBlockSize;
+    // A block that reaches past the written bytes may hold buffered ones.
+    if (!pending_.empty() && start + kBlockSize > backend_->Size()) WritePending();
+    Block& block = CachedBlock(start);
+    data_ = block.bytes.data();
+    bufStart_ = block.start;
+    bufLen_ = block.length;
+    return pos_ < bufStart_ + bufLen_;
+}
+
+// The block that starts at start, read again when the file may have grown
+// into it since; the least recently used block makes room for a new one.
+PdfFile::Block& PdfFile::CachedBlock(int64_t start) {
+    Block* chosen = nullptr;
+    for (Block& block : blocks_) {
+        if (block.start == start) {
+            chosen = &block;
+            break;
+        }
+        if (!chosen || block.lastUse < chosen->lastUse) chosen = &block;
+    }
+    if (blocks_.size() < kCachedBlocks && (!chosen || chosen->start != start)) chosen = &blocks_.emplace_back();
+    chosen->lastUse = ++useCount_;
+    if (chosen->start == start && chosen->length == kBlockSize) return *chosen;
+    chosen->bytes.resize(static_cast<size_t>(kBlockSize));
+    const int64_t got = backend_->ReadAt(start, chosen->bytes.data(), chosen->bytes.size());
+    chosen->start = start;
+    chosen->length = got > 0 ? got : 0;
+    return *chosen;
+}
+
+void PdfFile::ForgetBlocksFrom(int64_t offset) {
+    for (Block& block : blocks_)
+        if (block.start >= 0 && block.start + block.length > offset) block.start = -1;
+    if (!inRegion_ && bufStart_ + bufLen_ > offset) bufLen_ = 0;
 }
 
 int PdfFile::ReadByteSlow() {
-    if (inRegion_ || pos_ < 0 || !Fill()) return -1;
-    return static_cast<unsigned char>(buf_[static_cast<size_t>(pos_++ - bufStart_)]);
+    if (inRegion_ || !Fill()) return -1;
+    return static_cast<unsigned char>(data_[pos_++ - bufStart_]);
 }
 
 size_t PdfFile::Read(char* out, size_t n) {
@@ -193,9 +229,10 @@ bool PdfFile::EnterRegion(int64_t position) {
     if (!found || base < kRegionBase || position < base ||
         position > base + static_cast<int64_t>(bytes.size()))
         return false;
-    buf_ = std::move(bytes);
+    region_ = std::move(bytes);
+    data_ = region_.data();
     bufStart_ = base;
-    bufLen_ = static_cast<int64_t>(buf_.size());
+    bufLen_ = static_cast<int64_t>(region_.size());
     inRegion_ = true;
     pos_ = position;
     return true;
@@ -209,34 +246,58 @@ void PdfFile::LeaveRegion() {
 }
 
 bool PdfFile::Write(const char* data, size_t n) {
-    if (!backend_ || inRegion_) return false;
-    // Keep the read buffer consistent with what is written over it.
-    if (bufLen_ > 0 && pos_ < bufStart_ + bufLen_ && pos_ + static_cast<int64_t>(n) > bufStart_) bufLen_ = 0;
-    bool ok = backend_->WriteAt(pos_, data, n);
+    if (!backend_ || inRegion_ || writeFailed_) return false;
+    if (pos_ == Size()) {
+        pending_.append(data, n);
+        pos_ += static_cast<int64_t>(n);
+        return pending_.size() < kAppendBufferSize || WritePending();
+    }
+    if (!WritePending()) return false;
+    ForgetBlocksFrom(pos_);
+    const bool ok = backend_->WriteAt(pos_, data, n);
     if (ok) pos_ += static_cast<int64_t>(n);
     return ok;
 }
 
-bool PdfFile::Flush() { return backend_ && backend_->Sync(); }
+bool PdfFile::WritePending() {
+    if (pending_.empty() || !backend_) return !writeFailed_;
+    const int64_t end = backend_->Size();
+    if (!writeFailed_ && !backend_->WriteAt(end, pending_.data(), pending_.size())) writeFailed_ = true;
+    pending_.clear();
+    ForgetBlocksFrom(end);
+    return !writeFailed_;
+}
+
+bool PdfFile::Flush() { return backend_ && WritePending() && backend_->Sync(); }
 
 int64_t PdfFile::AppendAtEnd(std::string_view text) {
     if (!Seek(0, Origin::End)) return -1;
     const int64_t offset = pos_;
     const size_t nul = text.find('\0');
     if (nul != std::string_view::npos) text = text.substr(0, nul);
-    if (!Write(text.data(), text.size()) || !Flush()) return -1;
+    if (!Write(text.data(), text.size())) return -1;
     return offset;
 }
 
+// Buffered bytes past the cut are dropped unwritten; a failed write before
+// it no longer matters once the file is back at a length written whole.
 bool PdfFile::Truncate(int64_t length) {
     LeaveRegion();
-    if (!backend_ || !backend_->Truncate(length)) return false;
-    bufLen_ = 0;
+    if (!backend_) return false;
+    if (length > backend_->Size()) {
+        if (!WritePending()) return false;
+    } else {
+        pending_.clear();
+    }
+    if (!backend_->Truncate(length)) return false;
+    ForgetBlocksFrom(length);
+    writeFailed_ = false;
     if (pos_ > length) pos_ = length;
     return true;
 }
 
-const std::string& PdfFile::MemoryBytes() const {
+const std::string& PdfFile::MemoryBytes() {
+    WritePending();
     static const std::string kNone;
     return backend_ ? backend_->Bytes() : kNone;
 }

@@ -1,8 +1,15 @@
 #pragma once
 // The one byte stream of a job: the source opened for reading, later the
 // output opened for update. It can also live in memory, so that tests build
-// small PDFs without touching the disk. Reads are buffered; every write goes
-// straight to the file at the stream's single position.
+// small PDFs without touching the disk.
+//
+// Reads go through a cache of aligned blocks, so that the jumps between a
+// page, its content and the objects they share read each block once. Bytes
+// written at the end of the file (every append of an update) collect in a
+// buffer that reaches the file when it is full, on Flush, and before a read,
+// write or cut that concerns them; a write anywhere else goes straight to the
+// file. A failed write is remembered: every later write and Flush fail too,
+// until Truncate cuts the file back.
 //
 // Positions from kRegionBase upward do not lie in the file. They belong to
 // read-only regions that a RegionSource supplies on demand: the text of an
@@ -16,6 +23,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sgry {
 
@@ -54,8 +62,15 @@ public:
     // Next byte (0-255), or -1 at end of file (or when nothing is open).
     int ReadByte() {
         if (pos_ >= bufStart_ && pos_ < bufStart_ + bufLen_)
-            return static_cast<unsigned char>(buf_[static_cast<size_t>(pos_++ - bufStart_)]);
+            return static_cast<unsigned char>(data_[pos_++ - bufStart_]);
         return ReadByteSlow();
+    }
+    // Steps back over the byte just read.
+    void Unread() {
+        if (pos_ > bufStart_ && pos_ <= bufStart_ + bufLen_)
+            --pos_;
+        else
+            Seek(-1, Origin::Current);
     }
     // Reads up to n bytes; returns how many were read.
     size_t Read(char* out, size_t n);
@@ -63,39 +78,58 @@ public:
     // position unspecified (the source may have read the file meanwhile).
     bool Seek(int64_t offset, Origin origin);
     int64_t Tell() const { return pos_; }
-    // Length of the real file.
+    // Length of the real file, the bytes still to be written included.
     int64_t Size() const;
     bool AtEnd() const { return inRegion_ ? pos_ >= bufStart_ + bufLen_ : pos_ >= Size(); }
 
     // Writes n bytes at the current position; false if not all were written
-    // (always false inside a region).
+    // (always false inside a region, and after a failed write).
     bool Write(const char* data, size_t n);
+    // Writes out the buffered bytes and syncs where the stream syncs; false
+    // when any write so far failed.
     bool Flush();
-    // Seeks to the end, writes text up to its first NUL byte, flushes, and
-    // returns the offset where the text begins; -1 when the seek or write fails.
+    // Seeks to the end, writes text up to its first NUL byte, and returns the
+    // offset where the text begins; -1 when the seek or write fails.
     int64_t AppendAtEnd(std::string_view text);
     // Cuts the file back to the given length (used to undo a failed update).
     bool Truncate(int64_t length);
 
     // The bytes of a memory stream (empty for a file stream).
-    const std::string& MemoryBytes() const;
+    const std::string& MemoryBytes();
 
 private:
     class Backend;
     class FileBackend;
     class MemoryBackend;
 
+    struct Block {
+        int64_t start = -1;  // -1: holds nothing
+        int64_t length = 0;
+        uint64_t lastUse = 0;
+        std::string bytes;
+    };
+
     int ReadByteSlow();
     bool Fill();
+    Block& CachedBlock(int64_t start);
+    void ForgetBlocksFrom(int64_t offset);
+    bool WritePending();
     bool EnterRegion(int64_t position);
     void LeaveRegion();
 
     std::unique_ptr<Backend> backend_;
     int64_t pos_ = 0;
-    std::string buf_;
+    // The bytes being read: a cached block of the file, or the region.
+    const char* data_ = nullptr;
     int64_t bufStart_ = 0;
     int64_t bufLen_ = 0;
-    // While inRegion_, buf_ holds the region's bytes from bufStart_ on.
+    std::vector<Block> blocks_;
+    uint64_t useCount_ = 0;
+    // Bytes that follow the file's last byte, not yet written.
+    std::string pending_;
+    bool writeFailed_ = false;
+    // While inRegion_, region_ holds the region's bytes from bufStart_ on.
+    std::string region_;
     RegionSource* regions_ = nullptr;
     bool inRegion_ = false;
     bool loadingRegion_ = false;

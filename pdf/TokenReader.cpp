@@ -29,30 +29,29 @@ std::string TokenReader::NextToken() {
     std::string token(1, static_cast<char>(c));
     if (IsBracket(c)) return token;
 
-    auto putBack = [this]() { file_.Seek(-1, PdfFile::Origin::Current); };
+    // "<" and ">" stand alone or double up as "<<" and ">>"; any other token
+    // ends before them.
+    const char first = static_cast<char>(c);
+    const bool angle = first == '<' || first == '>';
     for (;;) {
         c = file_.ReadByte();
         if (c < 0) return token;
         if (c == '\r') {
             int after = file_.ReadByte();
-            if (after >= 0 && after != '\n') putBack();
+            if (after >= 0 && after != '\n') file_.Unread();
             return token;
         }
         if (IsSeparator(c)) return token;
         if (c == '/' || IsBracket(c)) {
-            putBack();
+            file_.Unread();
             return token;
         }
-        if ((token == "<" && c != '<') || (token == ">" && c != '>')) {
-            putBack();
-            return token;
-        }
-        if ((c == '<' || c == '>') && token != std::string(1, static_cast<char>(c))) {
-            putBack();
+        if (angle || c == '<' || c == '>') {
+            if (angle && token.size() == 1 && c == first) return token += static_cast<char>(c);
+            file_.Unread();
             return token;
         }
         token += static_cast<char>(c);
-        if (token == "<<" || token == ">>") return token;
     }
 }
 
