@@ -42,14 +42,29 @@ bool CommentFreeTokens::ReadStringRest(std::string& text) {
     return false;
 }
 
+// A token read ahead that is no comment and no string is compared where it
+// lies; the others go through Next.
+std::string_view CommentFreeTokens::NextPlainOrRead(std::string& read) {
+    size_t next = 0;
+    const std::string_view ahead = reader_.PeekTokenAhead(next);
+    if (!ahead.empty() && ahead.front() != '(' && ahead.find('%') == std::string_view::npos) {
+        reader_.File().Skip(next);
+        return ahead;
+    }
+    read = Next();
+    return read;
+}
+
 bool CommentFreeTokens::SearchToken(std::string_view word) {
-    for (std::string t = Next(); !t.empty(); t = Next())
+    std::string read;
+    for (std::string_view t = NextPlainOrRead(read); !t.empty(); t = NextPlainOrRead(read))
         if (EqualsIgnoreCase(t, word)) return true;
     return false;
 }
 
 FindResult CommentFreeTokens::FindKey(std::string_view key) {
-    for (std::string t = Next(); !t.empty(); t = Next()) {
+    std::string read;
+    for (std::string_view t = NextPlainOrRead(read); !t.empty(); t = NextPlainOrRead(read)) {
         if (t == key) return FindResult::Found;
         if (t == "endobj") return FindResult::EndOfObject;
     }

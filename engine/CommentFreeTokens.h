@@ -52,6 +52,9 @@ public:
     bool Seek(int64_t offset) { return reader_.Seek(offset); }
 
 private:
+    // The next token as Next gives it: a view of the bytes read ahead, valid
+    // until the next read, or of read, where Next put it.
+    std::string_view NextPlainOrRead(std::string& read);
     // Completes the literal string whose "(" was just read; false (and the
     // position unchanged) when the file ends before its closing ")".
     bool ReadStringRest(std::string& text);

@@ -156,7 +156,7 @@ bool PdfFile::Fill() {
     // A block that reaches past the written bytes may hold buffered ones.
     if (!pending_.empty() && start + kBlockSize > backend_->Size()) WritePending();
     Block& block = CachedBlock(start);
-    data_ = block.bytes.data();
+    data_ = block.bytes.get();
     bufStart_ = block.start;
     bufLen_ = block.length;
     return pos_ < bufStart_ + bufLen_;
@@ -176,8 +176,8 @@ PdfFile::Block& PdfFile::CachedBlock(int64_t start) {
     if (blocks_.size() < kCachedBlocks && (!chosen || chosen->start != start)) chosen = &blocks_.emplace_back();
     chosen->lastUse = ++useCount_;
     if (chosen->start == start && chosen->length == kBlockSize) return *chosen;
-    chosen->bytes.resize(static_cast<size_t>(kBlockSize));
-    const int64_t got = backend_->ReadAt(start, chosen->bytes.data(), chosen->bytes.size());
+    if (!chosen->bytes) chosen->bytes = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(kBlockSize));
+    const int64_t got = backend_->ReadAt(start, chosen->bytes.get(), static_cast<size_t>(kBlockSize));
     chosen->start = start;
     chosen->length = got > 0 ? got : 0;
     return *chosen;

@@ -65,6 +65,13 @@ public:
             return static_cast<unsigned char>(data_[pos_++ - bufStart_]);
         return ReadByteSlow();
     }
+    // The bytes read ahead from the position on (empty when none are), and
+    // a step forward over some of them.
+    std::string_view Buffered() const {
+        if (pos_ < bufStart_ || pos_ >= bufStart_ + bufLen_) return std::string_view();
+        return std::string_view(data_ + (pos_ - bufStart_), static_cast<size_t>(bufStart_ + bufLen_ - pos_));
+    }
+    void Skip(size_t n) { pos_ += static_cast<int64_t>(n); }
     // Steps back over the byte just read.
     void Unread() {
         if (pos_ > bufStart_ && pos_ <= bufStart_ + bufLen_)
@@ -106,7 +113,7 @@ private:
         int64_t start = -1;  // -1: holds nothing
         int64_t length = 0;
         uint64_t lastUse = 0;
-        std::string bytes;
+        std::unique_ptr<char[]> bytes;
     };
 
     int ReadByteSlow();

@@ -21,7 +21,44 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::string_view TokenReader::PeekTokenAhead(size_t& next) const {
+    const std::string_view ahead = file_.Buffered();
+    size_t start = 0;
+    while (start < ahead.size() && IsSeparator(ahead[start])) ++start;
+    if (start == ahead.size()) return std::string_view();
+    const char first = ahead[start];
+    size_t end = start + 1;
+    if (IsBracket(first)) {
+        next = end;
+        return ahead.substr(start, 1);
+    }
+    if (first == '<' || first == '>') {
+        if (end == ahead.size()) return std::string_view();
+        next = ahead[end] == first ? end + 1 : end;
+        return ahead.substr(start, next - start);
+    }
+    auto endsToken = [](char c) { return IsSeparator(c) || IsBracket(c) || c == '/' || c == '<' || c == '>'; };
+    while (end < ahead.size() && !endsToken(ahead[end])) ++end;
+    // The separator after the token is read with it (CR LF as one); a
+    // delimiter is left for the next token.
+    if (end == ahead.size()) return std::string_view();
+    next = end;
+    if (ahead[end] == '\r') {
+        if (end + 1 == ahead.size()) return std::string_view();
+        next = ahead[end + 1] == '\n' ? end + 2 : end + 1;
+    } else if (IsSeparator(ahead[end])) {
+        next = end + 1;
+    }
+    return ahead.substr(start, end - start);
+}
+
 std::string TokenReader::NextToken() {
+    size_t next = 0;
+    if (const std::string_view ahead = PeekTokenAhead(next); !ahead.empty()) {
+        std::string token(ahead);
+        file_.Skip(next);
+        return token;
+    }
     int c = file_.ReadByte();
     while (c >= 0 && IsSeparator(c)) c = file_.ReadByte();
     if (c < 0) return std::string();

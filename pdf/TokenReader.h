@@ -45,6 +45,12 @@ public:
     // Whether token is one or more decimal digits and nothing else.
     static bool IsDigits(std::string_view token);
 
+    // The next token when it and the byte after it lie in the bytes read
+    // ahead, without reading it: the token NextToken would give, and in next
+    // how many bytes NextToken would read (File().Skip(next) reads them).
+    // Empty when the bytes read ahead do not decide it.
+    std::string_view PeekTokenAhead(size_t& next) const;
+
 private:
     void SkipRestOfLine();
 
