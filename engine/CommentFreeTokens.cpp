@@ -73,19 +73,35 @@ FindResult CommentFreeTokens::FindKey(std::string_view key) {
 
 void CommentFreeTokens::ReadValue(const std::string& first, std::vector<std::string>& out) {
     out.push_back(first);
-    std::string open;
-    std::string close;
+    TakeValueRest(first, &out, nullptr);
+}
+
+void CommentFreeTokens::AppendValue(const std::string& first, std::string& text) {
+    text += first;
+    text += ' ';
+    TakeValueRest(first, nullptr, &text);
+}
+
+void CommentFreeTokens::SkipValue(const std::string& first) { TakeValueRest(first, nullptr, nullptr); }
+
+// Tokens that go nowhere or into joined are compared and appended where they
+// lie, never copied on their own.
+void CommentFreeTokens::TakeValueRest(const std::string& first, std::vector<std::string>* out, std::string* joined) {
+    std::string_view open;
+    std::string_view close;
     if (first == "<<" || first == "[" || first == "<") {
         open = first;
         close = first == "<<" ? ">>" : first == "[" ? "]" : ">";
     }
     if (!open.empty()) {
+        std::string read;
         for (int depth = 1; depth > 0;) {
-            std::string t = Next();
+            const std::string_view t = out ? (read = Next(), std::string_view(read)) : NextPlainOrRead(read);
             if (t.empty() || t == "endobj") return;
             if (t == open && open != "<") ++depth;
             if (t == close) --depth;
-            out.push_back(std::move(t));
+            if (joined) (*joined += t) += ' ';
+            if (out) out->push_back(std::move(read));
         }
         return;
     }
@@ -94,16 +110,13 @@ void CommentFreeTokens::ReadValue(const std::string& first, std::vector<std::str
     std::string generation = Next();
     std::string keyword = Next();
     if (TokenReader::IsDigits(generation) && keyword == "R") {
-        out.push_back(std::move(generation));
-        out.push_back(std::move(keyword));
+        if (joined) *joined += generation + " R ";
+        if (!out) return;
+        out->push_back(std::move(generation));
+        out->push_back(std::move(keyword));
     } else {
         Seek(position);
     }
-}
-
-void CommentFreeTokens::SkipValue(const std::string& first) {
-    std::vector<std::string> skipped;
-    ReadValue(first, skipped);
 }
 
 bool CommentFreeTokens::IsReference(const std::vector<std::string>& value) {

@@ -45,6 +45,8 @@ public:
     // string, name, number or keyword).
     void ReadValue(const std::string& first, std::vector<std::string>& out);
     void SkipValue(const std::string& first);
+    // The tokens ReadValue would give, each followed by a space, appended to text.
+    void AppendValue(const std::string& first, std::string& text);
     // Whether the tokens ReadValue gave are a reference "n g R".
     static bool IsReference(const std::vector<std::string>& value);
 
@@ -55,6 +57,9 @@ private:
     // The next token as Next gives it: a view of the bytes read ahead, valid
     // until the next read, or of read, where Next put it.
     std::string_view NextPlainOrRead(std::string& read);
+    // ReadValue after first: the tokens go to out, and joined by spaces to
+    // joined, where those are not nullptr.
+    void TakeValueRest(const std::string& first, std::vector<std::string>* out, std::string* joined);
     // Completes the literal string whose "(" was just read; false (and the
     // position unchanged) when the file ends before its closing ")".
     bool ReadStringRest(std::string& text);

@@ -93,6 +93,8 @@ bool SourceStreamReader::ReadData(SourceStream& out, std::size_t limit) {
     const int64_t fileSize = reader_.File().Size();
     if (!length || *length < 0 || dataStart > fileSize || *length > fileSize - dataStart)
         return Fail(StreamError::BadLength);
+    // Data that could not be decoded is not read at all.
+    if (!Decodable(*out.dictionary)) return Fail(StreamError::Unsupported);
     std::string raw(static_cast<std::size_t>(*length), '\0');
     if (!reader_.Seek(dataStart) || reader_.File().Read(raw.data(), raw.size()) != raw.size())
         return Fail(StreamError::BadLength);
@@ -113,19 +115,28 @@ std::optional<int64_t> SourceStreamReader::StreamLength(const PdfDictionary& dic
     return IntegerText(reader_.NextToken());
 }
 
-bool SourceStreamReader::Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit,
-                                std::string& out) {
-    bool several = false;
-    const auto* filter = PdfCast<PdfLiteral>(SingleValue(dictionary, "/Filter", several));
+// No filter at all, or /FlateDecode alone.
+bool SourceStreamReader::NoFilter(const PdfDictionary& dictionary) {
     const PdfDictEntry* filterEntry = dictionary.Find("/Filter");
     const auto* filterArray = filterEntry ? PdfCast<PdfArray>(filterEntry->Value()) : nullptr;
-    const bool noFilter = !filterEntry || (filterArray && filterArray->Count() == 0);
-    if (noFilter) {
+    return !filterEntry || (filterArray && filterArray->Count() == 0);
+}
+
+bool SourceStreamReader::Decodable(const PdfDictionary& dictionary) {
+    if (NoFilter(dictionary)) return true;
+    bool several = false;
+    const auto* filter = PdfCast<PdfLiteral>(SingleValue(dictionary, "/Filter", several));
+    return !several && filter && filter->Text() == "/FlateDecode";
+}
+
+bool SourceStreamReader::Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit,
+                                std::string& out) {
+    if (NoFilter(dictionary)) {
         if (raw.size() > limit) return Fail(StreamError::TooLarge);
         out = std::move(raw);
         return true;
     }
-    if (several || !filter || filter->Text() != "/FlateDecode") return Fail(StreamError::Unsupported);
+    if (!Decodable(dictionary)) return Fail(StreamError::Unsupported);
     PredictorParams params;
     if (const DecodeResult r = ReadPredictor(dictionary, params); r != DecodeResult::Ok) return Fail(ToStreamError(r));
     if (const DecodeResult r = InflateBounded(raw, limit, out); r != DecodeResult::Ok)

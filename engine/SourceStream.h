@@ -72,6 +72,8 @@ private:
     }
     std::optional<int64_t> StreamLength(const PdfDictionary& dictionary);
     bool Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit, std::string& out);
+    static bool NoFilter(const PdfDictionary& dictionary);
+    static bool Decodable(const PdfDictionary& dictionary);
 
     TokenReader& reader_;
     const ObjectOffsetTable* offsets_;

@@ -150,12 +150,13 @@ std::string PdfJob::CopyPageDictionaryRest(const PageEntry& page) {
     for (std::string key = tokens.Next(); !key.empty() && key != "endobj" && key != ">>"; key = tokens.Next()) {
         const std::string first = tokens.Next();
         if (first.empty()) break;
-        std::vector<std::string> value;
-        tokens.ReadValue(first, value);
-        if (key == "/Contents" || key == "/Resources") continue;
+        if (key == "/Contents" || key == "/Resources") {
+            tokens.SkipValue(first);
+            continue;
+        }
         text += key + " ";
-        for (const std::string& token : value) text += token + " ";
-        if (value.front() == ">>") return text;  // a key without a value closed the dictionary
+        tokens.AppendValue(first, text);
+        if (first == ">>") return text;  // a key without a value closed the dictionary
     }
     return text + ">> ";
 }

@@ -197,7 +197,14 @@ int PdfFile::ReadByteSlow() {
 size_t PdfFile::Read(char* out, size_t n) {
     size_t done = 0;
     while (done < n) {
-        int c = ReadByte();
+        if (const std::string_view ahead = Buffered(); !ahead.empty()) {
+            const size_t take = std::min(n - done, ahead.size());
+            std::copy_n(ahead.data(), take, out + done);
+            Skip(take);
+            done += take;
+            continue;
+        }
+        const int c = ReadByte();
         if (c < 0) break;
         out[done++] = static_cast<char>(c);
     }
