@@ -9,7 +9,14 @@ namespace sgry {
 namespace {
 
 bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
-bool IsDelimiter(char c) { return std::string_view("()<>[]{}/%").find(c) != std::string_view::npos; }
+bool IsDelimiter(char c) {
+    switch (c) {
+        case '(': case ')': case '<': case '>': case '[': case ']': case '{': case '}': case '/': case '%':
+            return true;
+        default:
+            return false;
+    }
+}
 
 std::size_t AfterLine(std::string_view text, std::size_t pos) {
     const std::size_t end = text.find_first_of("\r\n", pos);

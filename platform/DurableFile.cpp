@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
+#include <set>
 
 #include "platform/FileSystem.h"
 
@@ -99,6 +101,15 @@ std::string ProcessTempPathFor(const std::string& target) {
 }
 
 void RemoveOrphanedTempFiles(const std::string& folder) {
+    // Once a process is enough: a batch of many files in one folder would
+    // otherwise read the whole folder again for every file. Only a process
+    // that has died leaves such files, and the next run takes those.
+    static std::mutex mutex;
+    static std::set<std::string> searched;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!searched.insert(folder).second) return;
+    }
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {

@@ -38,7 +38,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 // taken for the file itself.
 std::string ProcessTempPathFor(const std::string& target);
 // Removes from folder every file named by ProcessTempPathFor whose process
-// no longer runs (left behind by a run that was killed).
+// no longer runs (left behind by a run that was killed). Each folder is
+// searched once a process.
 void RemoveOrphanedTempFiles(const std::string& folder);
 
 // Folder of a path with its trailing separator ("./" for a bare name).
