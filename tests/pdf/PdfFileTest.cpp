@@ -1,0 +1,68 @@
+// The byte stream against a plain string that models the file: reads through
+// the block cache, appends held in the buffer, writes inside the file and
+// cuts must all give the bytes the model holds, read back at once and on
+// the disk afterwards.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pdf/PdfFile.h"
+#include "support/ScratchDir.h"
+
+namespace sgry {
+namespace {
+
+// Letters only: AppendAtEnd stops at a NUL byte.
+std::string Pattern(size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(seed + static_cast<char>(i * 7 % 26));
+    return bytes;
+}
+
+std::string ReadAt(PdfFile& file, int64_t offset, size_t n) {
+    std::string out(n, '\0');
+    EXPECT_TRUE(file.Seek(offset, PdfFile::Origin::Start));
+    out.resize(file.Read(out.data(), n));
+    return out;
+}
+
+TEST(PdfFileTest, ReadsWritesAndCutsAgreeWithTheBytesWritten) {
+    test::ScratchDir dir("pdffile");
+    const std::string path = dir.File("f.pdf");
+    std::string model = Pattern(200000, 'a');
+    test::ScratchDir::Write(path, model);
+
+    PdfFile file;
+    ASSERT_TRUE(file.OpenUpdate(path));
+    for (const int64_t offset : {int64_t{0}, int64_t{65530}, int64_t{199990}, int64_t{131072}, int64_t{5}})
+        EXPECT_EQ(ReadAt(file, offset, 100), model.substr(static_cast<size_t>(offset), 100)) << offset;
+
+    // Appends beyond the buffer's size, read back across the old end.
+    for (int i = 0; i < 6; ++i) {
+        const std::string more = Pattern(70000, static_cast<char>('A' + i));
+        EXPECT_EQ(file.AppendAtEnd(more), static_cast<int64_t>(model.size()));
+        model += more;
+        EXPECT_EQ(file.Size(), static_cast<int64_t>(model.size()));
+        EXPECT_EQ(ReadAt(file, 199950 + i * 70000, 200), model.substr(199950 + i * 70000, 200)) << i;
+    }
+    // A write inside the file replaces what the cache holds of it.
+    ASSERT_EQ(ReadAt(file, 65500, 100), model.substr(65500, 100));
+    const std::string patch(80, '#');
+    ASSERT_TRUE(file.Seek(65500, PdfFile::Origin::Start));
+    ASSERT_TRUE(file.Write(patch.data(), patch.size()));
+    model.replace(65500, patch.size(), patch);
+    EXPECT_EQ(ReadAt(file, 65450, 200), model.substr(65450, 200));
+
+    ASSERT_TRUE(file.Truncate(300000));
+    model.resize(300000);
+    EXPECT_EQ(file.Size(), 300000);
+    EXPECT_EQ(ReadAt(file, 299900, 500), model.substr(299900));
+    EXPECT_EQ(file.AppendAtEnd("tail"), 300000);
+    model += "tail";
+    EXPECT_TRUE(file.Flush());
+    file.Close();
+    EXPECT_EQ(test::ScratchDir::Read(path), model);
+}
+
+}  // namespace
+}  // namespace sgry
