@@ -43,7 +43,11 @@ measure() {
   for _ in 1 2 3 4 5; do
     [ -n "${prepare:-}" ] && eval "$prepare"
     start=$(date +%s%N)
-    /usr/bin/time -o "$work/time" -f '%M' "$@" >/dev/null 2>&1 || true
+    if ! /usr/bin/time -o "$work/time" -f '%M' "$@" >/dev/null 2>"$work/err"; then
+      echo "bench.sh: failed: $*" >&2
+      cat "$work/err" >&2
+      kill "$$"  # the whole script, not only this command substitution
+    fi
     end=$(date +%s%N)
     times+=("$(awk "BEGIN{printf \"%.4f\", ($end - $start) / 1e9}")")
     k=$(tail -1 "$work/time")
@@ -61,19 +65,19 @@ row() {  # label, sigilry "s kb", cp "s kb", pages (0: no per-page figure), sigi
     "$per" "$(awk "BEGIN{print $kb / 1024}")" "$(awk "BEGIN{print $s - ${5% *}}")"
 }
 
-stamp() { "$cli" --yes --quiet --settings "$work/$1.ini" "${@:2}"; }
-stamp_unsynced() { "$cli" --yes --quiet --no-sync --settings "$work/$1.ini" "${@:2}"; }
+# "SECONDS KB" of sigilry-cli with the settings file $1 on the files that follow.
+stamp() { measure "$cli" --yes --quiet --settings "$work/$1.ini" "${@:2}"; }
+stamp_unsynced() { measure "$cli" --yes --quiet --no-sync --settings "$work/$1.ini" "${@:2}"; }
 copy_of() { prepare=""; measure cp "$1" "$work/_copy.pdf"; }
 
 file_rows() {  # name pages
   local cp_time
   cp_time=$(copy_of "$work/$1.pdf")
   prepare=""
-  row "$1, prefix" "$(measure stamp prefix "$work/$1.pdf")" "$cp_time" "$2" \
-    "$(measure stamp_unsynced prefix "$work/$1.pdf")"
-  prepare="cp '$work/$1.pdf' '$work/over.pdf'"
-  row "$1, overwrite" "$(measure stamp overwrite "$work/over.pdf")" "$cp_time" "$2" \
-    "$(measure stamp_unsynced overwrite "$work/over.pdf")"
+  row "$1, prefix" "$(stamp prefix "$work/$1.pdf")" "$cp_time" "$2" "$(stamp_unsynced prefix "$work/$1.pdf")"
+  # The copy reaches the disk first: the run's own sync must not write cp's bytes.
+  prepare="cp '$work/$1.pdf' '$work/over.pdf' && sync '$work/over.pdf'"
+  row "$1, overwrite" "$(stamp overwrite "$work/over.pdf")" "$cp_time" "$2" "$(stamp_unsynced overwrite "$work/over.pdf")"
 }
 file_rows rl2000 2000
 file_rows rl20000 20000
@@ -81,8 +85,8 @@ file_rows rl20000 20000
 file_rows text2000 2000
 file_rows images 70
 prepare=""
-row "200 files of 2 pages, prefix, one call" "$(measure stamp prefix "$work"/many/s*.pdf)" \
-  "$(measure cp "$work"/many/s*.pdf "$work/many-cp/")" 400 "$(measure stamp_unsynced prefix "$work"/many/s*.pdf)"
+row "200 files of 2 pages, prefix, one call" "$(stamp prefix "$work"/many/s*.pdf)" \
+  "$(measure cp "$work"/many/s*.pdf "$work/many-cp/")" 400 "$(stamp_unsynced prefix "$work"/many/s*.pdf)"
 rm -f "$work"/many/_*.pdf
 echo
 echo "files: rl2000 $(stat -c %s "$work/rl2000.pdf") B, rl20000 $(stat -c %s "$work/rl20000.pdf") B," \

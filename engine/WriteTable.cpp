@@ -10,7 +10,10 @@ namespace sgry {
 bool WriteTable::Register(int32_t number, int32_t generation, bool isNew, ObjectKind kind) {
     if (number < 0 || generation < 0 || index_.count(Key(number, generation)) != 0) return true;
     try {
-        if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.capacity() + 100);
+        // 100 more or half the table again, whichever is larger: a fixed
+        // step would copy the table once per hundred objects.
+        if (entries_.size() == entries_.capacity())
+            entries_.reserve(entries_.capacity() + std::max<std::size_t>(100, entries_.capacity() / 2));
         entries_.push_back({number, generation, isNew, kind, -1});
         index_.emplace(Key(number, generation), entries_.size() - 1);
     } catch (const std::bad_alloc&) {
