@@ -166,7 +166,7 @@ void JobRunner::PrepareForms() {
 // job's stream on it for update. A lookup failure noted during the page walk
 // does not count against the pass.
 bool JobRunner::OpenOutput() {
-    job_.File().Close();
+    job_.File().CloseKeepingReads();
     job_.SetErrorCode(job_error::kNone);
     OutputNaming naming(app_.Output, prompts_);
     const std::string path = naming.DetermineOutput(job_.SourcePath());

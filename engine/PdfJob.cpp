@@ -195,7 +195,7 @@ int32_t PdfJob::PageCount() {
 }
 
 bool PdfJob::OpenOutput(const std::string& path) {
-    file_.Close();
+    if (file_.IsOpen()) file_.Close();
     outputPath_ = path;
     if (!file_.OpenUpdate(path)) {
         error_ = job_error::kOpen;

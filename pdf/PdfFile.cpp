@@ -10,8 +10,9 @@
 namespace sgry {
 
 namespace {
-constexpr int64_t kBlockSize = 64 * 1024;
-constexpr size_t kCachedBlocks = 32;
+// Small blocks: a page object between two large images costs a small read.
+constexpr int64_t kBlockSize = 16 * 1024;
+constexpr size_t kCachedBlocks = 128;
 constexpr size_t kAppendBufferSize = 256 * 1024;
 }  // namespace
 
@@ -104,7 +105,7 @@ PdfFile::PdfFile() = default;
 PdfFile::~PdfFile() = default;
 
 bool PdfFile::OpenRead(const std::string& path) {
-    Close();
+    if (IsOpen()) Close();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
@@ -117,7 +118,7 @@ bool PdfFile::OpenRead(const std::string& path) {
 }
 
 bool PdfFile::OpenUpdate(const std::string& path) {
-    Close();
+    if (IsOpen()) Close();
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
@@ -130,18 +131,22 @@ bool PdfFile::OpenUpdate(const std::string& path) {
 }
 
 void PdfFile::OpenMemory(std::string bytes) {
-    Close();
+    if (IsOpen()) Close();
     backend_ = std::make_unique<MemoryBackend>(std::move(bytes));
 }
 
 void PdfFile::Close() {
+    CloseKeepingReads();
+    blocks_.clear();
+}
+
+void PdfFile::CloseKeepingReads() {
     WritePending();
     LeaveRegion();
     backend_.reset();
     pos_ = 0;
     bufStart_ = 0;
     bufLen_ = 0;
-    blocks_.clear();
     pending_.clear();
     writeFailed_ = false;
 }

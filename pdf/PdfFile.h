@@ -54,6 +54,10 @@ public:
     // Close() keeps the region source: the output that is reopened after it
     // holds the source's bytes at the same offsets.
     void Close();
+    // Closes, keeping the bytes read for the file opened next, which must
+    // hold the same bytes at the same offsets (a copy of this file, or this
+    // file itself): the stamping pass does not read the source twice.
+    void CloseKeepingReads();
     bool IsOpen() const;
     // Borrowed; nullptr detaches. Without a source, region positions cannot be sought.
     void SetRegionSource(RegionSource* source) { regions_ = source; }
