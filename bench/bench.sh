@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Times sigilry-cli against cp of the same files, outside the test run, on
 # inputs it generates itself (bench/make_pdfs.py). Each time is the median of
-# five runs; memory is the highest peak resident size /usr/bin/time reports.
+# five runs; memory is the peak resident size /usr/bin/time reports.
 #   bench/bench.sh [--huge] [BUILD_DIR]     (default build; builds sigilry-cli if needed)
 # --huge adds a 200000-page file (about 180 MB, a minute to generate).
 # Every workload puts a page number "n/N" in every page's footer. The column
 # "flush" is what syncing the outputs to the disk costs: the difference to
 # the same run with --no-sync.
 set -euo pipefail
+export LC_NUMERIC=C  # a point in $EPOCHREALTIME and in awk
 cd "$(dirname "$0")/.."
 huge=0
 [ "${1:-}" = "--huge" ] && { huge=1; shift; }
@@ -36,24 +37,29 @@ settings() {  # $1 output mode (0 prefix, 2 overwrite): footer centre "n/N" in H
 settings 0 >"$work/prefix.ini"
 settings 2 >"$work/overwrite.ini"
 
-# "SECONDS KB": the median time and the highest peak memory of five runs of a
-# command; $prepare runs (untimed) before each.
+# "SECONDS KB": the median time of five runs of a command, and its peak
+# memory in a sixth run under /usr/bin/time (kept out of the timed runs, as is
+# every fork but the command's own: the clock is bash's $EPOCHREALTIME);
+# $prepare runs (untimed) before each.
 measure() {
-  local times=() kb=0 start end k
-  for _ in 1 2 3 4 5; do
+  local times=() start end
+  for _ in 1 2 3 4 5 6; do
     [ -n "${prepare:-}" ] && eval "$prepare"
-    start=$(date +%s%N)
-    if ! /usr/bin/time -o "$work/time" -f '%M' "$@" >/dev/null 2>"$work/err"; then
-      echo "bench.sh: failed: $*" >&2
-      cat "$work/err" >&2
-      kill "$$"  # the whole script, not only this command substitution
+    if [ ${#times[@]} = 5 ]; then
+      /usr/bin/time -o "$work/time" -f '%M' "$@" >/dev/null 2>"$work/err" || fail "$@"
+      break
     fi
-    end=$(date +%s%N)
-    times+=("$(awk "BEGIN{printf \"%.4f\", ($end - $start) / 1e9}")")
-    k=$(tail -1 "$work/time")
-    [ "$k" -gt "$kb" ] && kb=$k
+    start=$EPOCHREALTIME
+    "$@" >/dev/null 2>"$work/err" || fail "$@"
+    end=$EPOCHREALTIME
+    times+=("$(awk "BEGIN{printf \"%.4f\", $end - $start}")")
   done
-  echo "$(printf '%s\n' "${times[@]}" | sort -g | sed -n 3p) $kb"
+  echo "$(printf '%s\n' "${times[@]}" | sort -g | sed -n 3p) $(tail -1 "$work/time")"
+}
+fail() {
+  echo "bench.sh: failed: $*" >&2
+  cat "$work/err" >&2
+  kill "$$"  # the whole script, not only the command substitution that measures
 }
 
 printf '| %-38s | %9s | %9s | %7s | %9s | %9s | %9s |\n' workload sigilry cp ratio "µs/page" "peak MB" flush

@@ -11,9 +11,12 @@ namespace sgry {
 
 namespace {
 // Small blocks: a page object between two large images costs a small read.
+// Few of them: reading a block again from the system's cache costs less than
+// the first touch of fresh memory for it.
 constexpr int64_t kBlockSize = 16 * 1024;
-constexpr size_t kCachedBlocks = 128;
-constexpr size_t kAppendBufferSize = 256 * 1024;
+constexpr size_t kCachedBlocks = 16;
+// Reserved whole at the first append, so that it never moves as it fills.
+constexpr size_t kAppendBufferSize = 64 * 1024;
 }  // namespace
 
 class PdfFile::Backend {
@@ -160,16 +163,18 @@ bool PdfFile::Fill() {
     const int64_t start = pos_ - pos_ % kBlockSize;
     // A block that reaches past the written bytes may hold buffered ones.
     if (!pending_.empty() && start + kBlockSize > backend_->Size()) WritePending();
-    Block& block = CachedBlock(start);
+    Block& block = CachedBlock(start, pos_);
     data_ = block.bytes.get();
     bufStart_ = block.start;
     bufLen_ = block.length;
     return pos_ < bufStart_ + bufLen_;
 }
 
-// The block that starts at start, read again when the file may have grown
-// into it since; the least recently used block makes room for a new one.
-PdfFile::Block& PdfFile::CachedBlock(int64_t start) {
+// The block that starts at start and holds the byte at needed. A short block
+// (the file's end) is read again only for a byte past what it holds: the file
+// may have grown into it since. The least recently used block makes room for
+// a new one.
+PdfFile::Block& PdfFile::CachedBlock(int64_t start, int64_t needed) {
     Block* chosen = nullptr;
     for (Block& block : blocks_) {
         if (block.start == start) {
@@ -180,7 +185,7 @@ PdfFile::Block& PdfFile::CachedBlock(int64_t start) {
     }
     if (blocks_.size() < kCachedBlocks && (!chosen || chosen->start != start)) chosen = &blocks_.emplace_back();
     chosen->lastUse = ++useCount_;
-    if (chosen->start == start && chosen->length == kBlockSize) return *chosen;
+    if (chosen->start == start && needed < start + chosen->length) return *chosen;
     if (!chosen->bytes) chosen->bytes = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(kBlockSize));
     const int64_t got = backend_->ReadAt(start, chosen->bytes.get(), static_cast<size_t>(kBlockSize));
     chosen->start = start;
@@ -260,6 +265,8 @@ void PdfFile::LeaveRegion() {
 bool PdfFile::Write(const char* data, size_t n) {
     if (!backend_ || inRegion_ || writeFailed_) return false;
     if (pos_ == Size()) {
+        if (pending_.capacity() < kAppendBufferSize) pending_.reserve(kAppendBufferSize);
+        if (pending_.size() + n > kAppendBufferSize && !WritePending()) return false;
         pending_.append(data, n);
         pos_ += static_cast<int64_t>(n);
         return pending_.size() < kAppendBufferSize || WritePending();

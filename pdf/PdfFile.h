@@ -122,7 +122,7 @@ private:
 
     int ReadByteSlow();
     bool Fill();
-    Block& CachedBlock(int64_t start);
+    Block& CachedBlock(int64_t start, int64_t needed);
     void ForgetBlocksFrom(int64_t offset);
     bool WritePending();
     bool EnterRegion(int64_t position);

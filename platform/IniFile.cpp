@@ -167,6 +167,7 @@ bool IniFile::PutString(std::string_view key, std::string_view value) const {
         *held_ = WithValue(std::move(*held_), section_, key, value);
         return true;
     }
+    readsHeld_ = false;
     const std::optional<std::string> old = ReadFile(path_);
     const std::string bytes = WithValue(old.value_or(std::string()), section_, key, value);
     if (old && bytes == *old) return true;  // nothing to change: leave the file alone
@@ -187,8 +188,14 @@ bool IniFile::CommitWrites() const {
     return fs::ReplaceFileContents(path_, bytes);
 }
 
+void IniFile::HoldReads() const {
+    heldReads_ = ReadFile(path_);
+    readsHeld_ = true;
+}
+
 std::optional<std::string> IniFile::CurrentBytes() const {
     if (held_) return held_;
+    if (readsHeld_) return heldReads_;
     return ReadFile(path_);
 }
 

@@ -52,6 +52,11 @@ public:
     void HoldWrites() const;
     bool CommitWrites() const;
 
+    // From HoldReads on, every Get reads the bytes the file had then, until
+    // a Put outside HoldWrites writes the file: loading a hundred keys costs
+    // one read of the file, not a hundred.
+    void HoldReads() const;
+
     // Stored value, trimmed; `defaultValue` when the file, section or key is
     // missing (a key present with an empty value reads as "").
     std::string GetString(std::string_view key, std::string_view defaultValue = "") const;
@@ -74,6 +79,8 @@ private:
     // of the accessor (they change the file, not the object).
     mutable std::optional<std::string> held_;
     mutable std::optional<std::string> heldOriginal_;
+    mutable bool readsHeld_ = false;
+    mutable std::optional<std::string> heldReads_;
 };
 
 // A value or name without the blanks (space, tab) at its ends, as the file is read.

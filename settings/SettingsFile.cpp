@@ -203,16 +203,22 @@ IniFile OpenSection(const std::string& iniPath, const std::string& section) {
     return ini;
 }
 
+IniFile OpenSectionToLoad(const std::string& iniPath, const std::string& section) {
+    IniFile ini = OpenSection(iniPath, section);
+    ini.HoldReads();
+    return ini;
+}
+
 }  // namespace
 
 void LoadSettings(const std::string& iniPath, StampSettings& settings) {
-    const IniFile ini = OpenSection(iniPath, settings.Section);
+    const IniFile ini = OpenSectionToLoad(iniPath, settings.Section);
     KeyLoader loader(ini);
     VisitStampKeys(settings, loader);
 }
 
 void LoadSettings(const std::string& iniPath, AppSettings& settings) {
-    const IniFile ini = OpenSection(iniPath, kAppSection);
+    const IniFile ini = OpenSectionToLoad(iniPath, kAppSection);
     KeyLoader loader(ini);
     VisitAppKeys(settings, loader);
 }

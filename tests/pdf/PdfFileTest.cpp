@@ -64,5 +64,24 @@ TEST(PdfFileTest, ReadsWritesAndCutsAgreeWithTheBytesWritten) {
     EXPECT_EQ(test::ScratchDir::Read(path), model);
 }
 
+// The source and the output of an overwrite run are one file under two
+// handles: the reader keeps the file's last, short block, and still finds
+// what the writer appended past it.
+TEST(PdfFileTest, AReaderFindsWhatAnotherHandleAppendedPastItsLastBlock) {
+    test::ScratchDir dir("pdffile");
+    const std::string path = dir.File("f.pdf");
+    const std::string source = Pattern(20000, 'a');
+    test::ScratchDir::Write(path, source);
+    PdfFile reader;
+    ASSERT_TRUE(reader.OpenRead(path));
+    EXPECT_EQ(ReadAt(reader, 19990, 100), source.substr(19990));
+
+    PdfFile writer;
+    ASSERT_TRUE(writer.OpenUpdate(path));
+    EXPECT_EQ(writer.AppendAtEnd("grown"), 20000);
+    EXPECT_TRUE(writer.Flush());
+    EXPECT_EQ(ReadAt(reader, 19995, 100), source.substr(19995) + "grown");
+}
+
 }  // namespace
 }  // namespace sgry

@@ -50,6 +50,17 @@ TEST_F(IniFileTest, LinesOfAnyLengthAreRead) {
     EXPECT_EQ(Open().GetString("After"), "tail");
 }
 
+TEST_F(IniFileTest, HeldReadsSeeTheFileAsItWasUntilAWrite) {
+    Given("[OptionList1]\r\nk=old\r\n");
+    const IniFile ini = Open();
+    ini.HoldReads();
+    Given("[OptionList1]\r\nk=changed\r\n");
+    EXPECT_EQ(ini.GetString("k"), "old");
+    EXPECT_TRUE(ini.PutString("j", "new"));
+    EXPECT_EQ(ini.GetString("k"), "changed");
+    EXPECT_EQ(ini.GetString("j"), "new");
+}
+
 TEST_F(IniFileTest, RefusedWriteIsReported) {
     IniFile ini(dir_.File("no-such-folder/sgry.ini"));
     ini.SetSection("OptionList1");
