@@ -116,6 +116,7 @@ TEST(BmpReaderTest, RefusedFilesReportTheirCodes) {
     } rows[] = {
         {"png named bmp", "\x89PNG\r\n\x1a\n0000000000000000000000", BmpReader::kNotBitmap},
         {"empty", "", BmpReader::kNotBitmap},
+        {"bitmap array", "BA" + good.substr(2), BmpReader::kNotBitmap},
         {"unknown header size", v5Header, BmpReader::kBadInfoHeader},
         {"rle8", withBits(8, 1), BmpReader::kCompressed},
         {"bit fields", withBits(32, 3), BmpReader::kCompressed},
