@@ -30,6 +30,8 @@ std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::strin
         error_ = kOutputCopyFailed;
         return std::string();
     }
+    // The copy's bytes go to the disk while the pages are stamped.
+    fs::StartWriteback(work);
     madeCopy_ = true;
     work_ = work;
     StopHereForTest("copied");

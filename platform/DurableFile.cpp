@@ -82,6 +82,14 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? std::string("./") : folder;
 }
 
+void StartWriteback(const std::string& path) {
+    if (!SyncEnabled()) return;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    static_cast<void>(::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE));
+    ::close(fd);
+}
+
 bool SyncFile(const std::string& path) { return SyncDescriptorOf(path, O_RDONLY); }
 
 bool SyncFolderOf(const std::string& path) { return SyncDescriptorOf(FolderOf(path), O_RDONLY | O_DIRECTORY); }

@@ -20,6 +20,10 @@ bool SyncEnabled();
 // fsync of the file at path (opened read-only: Linux writes back the file's
 // data whichever descriptor wrote it).
 bool SyncFile(const std::string& path);
+// Starts writing the file's data to the disk and returns at once, so that a
+// SyncFile later, after other work, has less left to wait for. Nothing when
+// syncing is off; a failure only leaves the wait to SyncFile.
+void StartWriteback(const std::string& path);
 // fsync of the folder that holds path's name, so that a create, rename or
 // remove of that name is on the disk.
 bool SyncFolderOf(const std::string& path);
