@@ -43,17 +43,15 @@ settings 2 >"$work/overwrite.ini"
 # $prepare runs (untimed) before each.
 measure() {
   local times=() start end
-  for _ in 1 2 3 4 5 6; do
+  for _ in 1 2 3 4 5; do
     [ -n "${prepare:-}" ] && eval "$prepare"
-    if [ ${#times[@]} = 5 ]; then
-      /usr/bin/time -o "$work/time" -f '%M' "$@" >/dev/null 2>"$work/err" || fail "$@"
-      break
-    fi
     start=$EPOCHREALTIME
     "$@" >/dev/null 2>"$work/err" || fail "$@"
     end=$EPOCHREALTIME
     times+=("$(awk "BEGIN{printf \"%.4f\", $end - $start}")")
   done
+  [ -n "${prepare:-}" ] && eval "$prepare"
+  /usr/bin/time -o "$work/time" -f '%M' "$@" >/dev/null 2>"$work/err" || fail "$@"
   echo "$(printf '%s\n' "${times[@]}" | sort -g | sed -n 3p) $(tail -1 "$work/time")"
 }
 fail() {
