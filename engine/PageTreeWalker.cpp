@@ -39,28 +39,66 @@ bool PageTreeWalker::WalkNode(int64_t number, int64_t generation, Inherited inhe
     if (!job_.SeekObject(number, generation)) return Fail(page_error::kUnreachable);
 
     std::vector<Kid> kids;
-    if (!ReadEntries(number, generation, inherited, &kids)) return Fail(page_error::kKidsNotArray);
-    for (const Kid& kid : kids) {
-        const bool ok = kid.isNode ? WalkNode(kid.number, kid.generation, inherited, depth + 1)
-                                   : VisitPage(kid.number, kid.generation, inherited);
-        if (!ok) return false;
-    }
+    if (!ReadEntries(number, generation, inherited, &kids).kidsArray) return Fail(page_error::kKidsNotArray);
+    return WalkKids(kids, inherited, depth);
+}
+
+bool PageTreeWalker::WalkKids(const std::vector<Kid>& kids, const Inherited& inherited, int depth) {
+    for (const Kid& kid : kids)
+        if (!VisitKid(kid, inherited, depth + 1)) return false;
     job_.pages_.SetErrorCode(page_error::kNone);
     return true;
 }
 
+// A kid that names a node of the tree (an ancestor whose /Type is not
+// "/Pages") is a loop: stamping it as a page would replace that node and cut
+// the tree off below it. A kid that cannot be read takes its label and is
+// left out, which is no error.
+bool PageTreeWalker::VisitKid(const Kid& kid, const Inherited& inherited, int depth) {
+    const std::pair<int64_t, int64_t> id{kid.number, kid.generation};
+    if (visitedNodes_.count(id) != 0) return Fail(page_error::kUnreachable);
+    if (!InInt32(kid.number) || !InInt32(kid.generation) || !job_.SeekObject(kid.number, kid.generation)) {
+        selector_.Next();
+        return true;
+    }
+    Inherited values = inherited;
+    std::vector<Kid> kids;
+    const Entries entries = ReadEntries(kid.number, kid.generation, values, &kids);
+    if (entries.type == "/Pages") {
+        if (depth > kMaxDepth) return Fail(page_error::kUnreachable);
+        visitedNodes_.insert(id);
+        if (!entries.kidsArray) return Fail(page_error::kKidsNotArray);
+        return WalkKids(kids, values, depth);
+    }
+    // A page's /Kids are a value like any other: read again without them.
+    if (entries.hasKids) {
+        values = inherited;
+        if (job_.SeekObject(kid.number, kid.generation)) ReadEntries(kid.number, kid.generation, values, nullptr);
+    }
+    return AddPage(kid, values);
+}
+
 // The reader stands at the object's header. Only the dictionary's own
 // entries count: a key inside a nested value or a string is no entry of it.
-bool PageTreeWalker::ReadEntries(int64_t number, int64_t generation, Inherited& values, std::vector<Kid>* kids) {
+PageTreeWalker::Entries PageTreeWalker::ReadEntries(int64_t number, int64_t generation, Inherited& values,
+                                                    std::vector<Kid>* kids) {
+    Entries entries;
     CommentFreeTokens tokens(job_.Reader());
     for (int i = 0; i < 3; ++i) tokens.Next();  // number, generation, "obj"
-    if (tokens.Next() != "<<") return true;
+    if (tokens.Next() != "<<") return entries;
     bool hasResources = false;
+    bool hasType = false;
     for (std::string key = tokens.Next(); !key.empty() && key != ">>" && key != "endobj"; key = tokens.Next()) {
         const std::string first = tokens.Next();
         if (first == ">>") break;
         if (key == "/Kids" && kids) {
-            if (first != "[" || !ReadKids(tokens, *kids)) return false;
+            entries.hasKids = true;
+            if (first == "[") {
+                ReadKids(tokens, *kids);
+            } else {
+                entries.kidsArray = false;
+                tokens.SkipValue(first);
+            }
         } else if (key == "/MediaBox" || key == "/CropBox") {
             std::optional<PageBox>& box = key == "/MediaBox" ? values.mediaBox : values.cropBox;
             if (const std::optional<PageBox> read = PageBox::FromArrayTokens(ResolvedValue(tokens, first))) box = read;
@@ -72,22 +110,24 @@ bool PageTreeWalker::ReadEntries(int64_t number, int64_t generation, Inherited& 
             tokens.ReadValue(first, value);
             values.resources = Resources(value, number, generation);
         } else {
+            if (key == "/Type" && !hasType) {
+                hasType = true;
+                entries.type = first;
+            }
             tokens.SkipValue(first);
         }
     }
-    return true;
+    return entries;
 }
 
-// After "/Kids [": triples "number generation R" up to "]".
-bool PageTreeWalker::ReadKids(CommentFreeTokens& tokens, std::vector<Kid>& kids) {
+// After "/Kids [": pairs "number generation" each followed by "R", up to "]".
+void PageTreeWalker::ReadKids(CommentFreeTokens& tokens, std::vector<Kid>& kids) {
     for (std::string t = tokens.Next(); !t.empty() && t != "]" && t != "endobj"; t = tokens.Next()) {
         const int64_t number = TokenReader::LeadingInt(t);
         const int64_t generation = tokens.ReadInt();
         tokens.Next();  // "R"
-        // ObjectType keeps the reader's position inside this /Kids array.
-        kids.push_back({number, generation, job_.ObjectType(number, generation) == "/Pages"});
+        kids.push_back({number, generation});
     }
-    return true;
 }
 
 // LuaTeX, ConTeXt and xdvipdfmx write page boxes as indirect objects.
@@ -127,16 +167,11 @@ ResourcesOrigin PageTreeWalker::Resources(const std::vector<std::string>& value,
     return origin;
 }
 
-bool PageTreeWalker::VisitPage(int64_t number, int64_t generation, Inherited inherited) {
-    // A kid that names a node of the tree (an ancestor whose /Type is not
-    // "/Pages") is a loop: stamping it as a page would replace that node and
-    // cut the tree off below it.
-    if (visitedNodes_.count({number, generation}) != 0) return Fail(page_error::kUnreachable);
+bool PageTreeWalker::AddPage(const Kid& page, const Inherited& inherited) {
     const std::optional<int32_t> label = selector_.Next();
     if (!label) return true;
-    if (!InInt32(number) || !InInt32(generation)) return true;  // can never be reached
-    if (!job_.SeekObject(number, generation)) return true;     // left out, not an error
-    ReadEntries(number, generation, inherited, nullptr);
+    const int64_t number = page.number;
+    const int64_t generation = page.generation;
 
     PageEntry entry;
     entry.ordinal = selector_.Ordinal();

@@ -49,20 +49,30 @@ private:
     struct Kid {
         int64_t number;
         int64_t generation;
-        bool isNode;
+    };
+    // What ReadEntries found besides the values passed down.
+    struct Entries {
+        std::string type;        // the value of the dictionary's own /Type
+        bool hasKids = false;    // a /Kids key
+        bool kidsArray = true;   // false: /Kids is no direct array
     };
 
     bool WalkNode(int64_t number, int64_t generation, Inherited inherited, int depth);
+    bool WalkKids(const std::vector<Kid>& kids, const Inherited& inherited, int depth);
+    // Reads the kid once and walks it as a node when its /Type is /Pages,
+    // else adds it as a page.
+    bool VisitKid(const Kid& kid, const Inherited& inherited, int depth);
     // The entries of the object's dictionary that pass down the tree into
     // values, and its /Kids into kids (nullptr: a page, whose /Kids mean
-    // nothing). False when /Kids is not a direct array.
-    bool ReadEntries(int64_t number, int64_t generation, Inherited& values, std::vector<Kid>* kids);
-    bool ReadKids(CommentFreeTokens& tokens, std::vector<Kid>& kids);
+    // nothing and are passed over as a value).
+    Entries ReadEntries(int64_t number, int64_t generation, Inherited& values, std::vector<Kid>* kids);
+    void ReadKids(CommentFreeTokens& tokens, std::vector<Kid>& kids);
     // The value that begins with first, or the value of the object it refers to.
     std::vector<std::string> ResolvedValue(CommentFreeTokens& tokens, const std::string& first);
     // The origin of a /Resources value held by object (number, generation).
     static ResourcesOrigin Resources(const std::vector<std::string>& value, int64_t number, int64_t generation);
-    bool VisitPage(int64_t number, int64_t generation, Inherited inherited);
+    // A page whose values are read: it takes the next label of the selection.
+    bool AddPage(const Kid& page, const Inherited& values);
     bool Fail(int code);
 
     PdfJob& job_;

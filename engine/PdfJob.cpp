@@ -55,11 +55,14 @@ void PdfJob::ReadSource(const Passwords& passwords) {
         error_ = job_error::kNotPdf;
         return;
     }
-    if (!FindStartxref() || !ReadSize()) return;
+    if (!FindStartxref()) return;
 
     XrefReader xref(reader_, offsets_, &compressed_);
     const int rc = xref.ReadChain(sourceStartxref_);
     sourceXrefIsStream_ = xref.NewestIsStream();
+    newestTrailerAt_ = xref.NewestTrailerAt();
+    // A missing /Size is reported before any fault of the sections.
+    if (!ReadSize()) return;
     if (rc != 0) {
         error_ = rc;
         damaged_ = rc == job_error::kDamaged;
@@ -97,7 +100,7 @@ bool PdfJob::ReadSecurity(const Passwords& passwords) {
 // The newest section's trailer lies in bytes that no update changes, so its
 // keys are copied once for the security check, the run and the update.
 const std::string& PdfJob::SourceTrailerKeys() {
-    if (!sourceTrailerKeys_) sourceTrailerKeys_ = CopyTrailerKeys(reader_, sourceStartxref_);
+    if (!sourceTrailerKeys_) sourceTrailerKeys_ = CopyTrailerKeys(reader_, sourceStartxref_, TrailerSearchStart());
     return *sourceTrailerKeys_;
 }
 
@@ -115,10 +118,15 @@ bool PdfJob::FindStartxref() {
     return true;
 }
 
+// Searches of the newest trailer start at its "trailer" keyword when the
+// table before it holds only entries (nothing there could match), else at the
+// startxref offset.
+int64_t PdfJob::TrailerSearchStart() const { return newestTrailerAt_ >= 0 ? newestTrailerAt_ : sourceStartxref_; }
+
 // The first /Size after the startxref offset: the newest trailer's. A value
 // outside the 32-bit object numbers is refused rather than wrapped.
 bool PdfJob::ReadSize() {
-    if (!reader_.Seek(sourceStartxref_) || !reader_.SearchToken("/Size")) {
+    if (!reader_.Seek(TrailerSearchStart()) || !reader_.SearchToken("/Size")) {
         error_ = job_error::kNoSize;
         return false;
     }
@@ -152,21 +160,10 @@ bool PdfJob::SeekObject(int64_t number, int64_t generation) {
     return true;
 }
 
-std::string PdfJob::ObjectType(int64_t number, int64_t generation) {
-    const int64_t saved = reader_.Tell();
-    std::string type;
-    CommentFreeTokens tokens(reader_);
-    if (offsets_.Find(number, generation) >= 0 && SeekObject(number, generation) &&
-        tokens.FindKey("/Type") == FindResult::Found)
-        type = tokens.Next();
-    reader_.Seek(saved);
-    return type;
-}
-
 // Positions the reader just after the newest trailer's "/Root" key.
 bool PdfJob::SeekToRoot() {
     if (sourceStartxref_ < 0 && !FindStartxref()) return false;
-    if (!reader_.Seek(sourceStartxref_) || !CommentFreeTokens(reader_).SearchToken("/Root")) {
+    if (!reader_.Seek(TrailerSearchStart()) || !CommentFreeTokens(reader_).SearchToken("/Root")) {
         error_ = job_error::kNoRoot;
         return false;
     }

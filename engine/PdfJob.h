@@ -147,9 +147,6 @@ public:
     // obj" of that object.
     bool SeekObject(int64_t number, int64_t generation);
     bool IsDamaged() const { return damaged_; }
-    // The token after the object's first "/Type" ("/Pages", "/Page"), or ""
-    // when it has none or cannot be found. Keeps the file position.
-    std::string ObjectType(int64_t number, int64_t generation);
     // /Count of the root page tree node; sets error 7, 8 or 9 on failure
     // (and returns 0), 0 on success.
     int32_t PageCount();
@@ -234,6 +231,7 @@ private:
     bool FindStartxref();
     bool ReadSize();
     bool SeekToRoot();
+    int64_t TrailerSearchStart() const;
     void NoteUpdateStart();
     bool EndsWithLineEnd();
     int64_t AppendWholeText(std::string_view text);
@@ -254,6 +252,7 @@ private:
     std::string sourcePath_;
     std::string outputPath_;
     int64_t sourceStartxref_ = -1;
+    int64_t newestTrailerAt_ = -1;  // XrefReader::NewestTrailerAt
     std::optional<std::string> sourceTrailerKeys_;
     int64_t newStartxref_ = -1;
     int32_t sourceSize_ = 0;

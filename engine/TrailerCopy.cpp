@@ -23,11 +23,11 @@ std::optional<std::pair<int64_t, int64_t>> FirstRoot(TokenReader& reader) {
 // Positions the reader after the "<<" of the section's dictionary: the
 // trailer of a classic section, or the dictionary of a cross-reference
 // stream ("N G obj <<" at the offset).
-bool SeekSectionDictionary(CommentFreeTokens& tokens, int64_t sectionOffset, bool& isStream) {
+bool SeekSectionDictionary(CommentFreeTokens& tokens, int64_t sectionOffset, int64_t searchFrom, bool& isStream) {
     if (!tokens.Seek(sectionOffset)) return false;
     isStream = TokenReader::IsDigits(tokens.Next()) && TokenReader::IsDigits(tokens.Next()) && tokens.Next() == "obj";
     if (isStream) return tokens.Next() == "<<";
-    return tokens.Seek(sectionOffset) && tokens.SearchToken("trailer") && tokens.SearchToken("<<");
+    return tokens.Seek(searchFrom) && tokens.SearchToken("trailer") && tokens.SearchToken("<<");
 }
 
 // Keys that describe the section itself rather than the document: the update
@@ -60,10 +60,10 @@ std::string CopyStreamKeys(CommentFreeTokens& tokens) {
 
 // Comments are left out, since the keys are joined on one line; literal
 // strings are copied whole.
-std::string CopyKeys(TokenReader& reader, int64_t sectionOffset) {
+std::string CopyKeys(TokenReader& reader, int64_t sectionOffset, int64_t searchFrom) {
     CommentFreeTokens tokens(reader);
     bool isStream = false;
-    if (!SeekSectionDictionary(tokens, sectionOffset, isStream)) return ">> ";
+    if (!SeekSectionDictionary(tokens, sectionOffset, searchFrom, isStream)) return ">> ";
     if (isStream) return CopyStreamKeys(tokens);
     std::string out;
 
@@ -93,10 +93,11 @@ std::string CopyKeys(TokenReader& reader, int64_t sectionOffset) {
 // keyword is damaged, a /Root outside the trailer dictionary), the reference
 // the job used goes first, so that the updated file still reads (and names
 // the same root) rather than losing its catalog.
-std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset) {
-    std::string out = CopyKeys(reader, sectionOffset);
+std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset, int64_t searchFrom) {
+    if (searchFrom < 0) searchFrom = sectionOffset;
+    std::string out = CopyKeys(reader, sectionOffset, searchFrom);
     std::optional<std::pair<int64_t, int64_t>> sourceRoot;
-    if (reader.Seek(sectionOffset)) sourceRoot = FirstRoot(reader);
+    if (reader.Seek(searchFrom)) sourceRoot = FirstRoot(reader);
     if (!sourceRoot) return out;
     PdfFile copied;
     copied.OpenMemory(out);

@@ -18,7 +18,10 @@ namespace sgry {
 // an inline /Info or /Encrypt dictionary is copied whole; a trailer cut short
 // by the end of the file, or a section without a "trailer" keyword, is closed
 // with ">> ", so the result always completes one dictionary.
-std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset);
+// searchFrom: where the search for a classic section's "trailer" keyword (and
+// its /Root) may start, when the caller knows the entries before it; -1 for
+// the section offset.
+std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset, int64_t searchFrom = -1);
 
 // Whether the copied keys (as CopyTrailerKeys returns them) hold key in the
 // trailer dictionary itself, not inside a nested dictionary.

@@ -62,7 +62,7 @@ int XrefReader::ReadChain(int64_t newestOffset) {
             // next section, or none, and the update would rest on a wrong chain.
             if (!reader_.Seek(offset)) return kPrevUnreadable;
             if (reader_.NextToken() != "xref") return kDamaged;
-            if (const int rc = ReadEntries(); rc != kOk) return rc;
+            if (const int rc = ReadEntries(!isPrev); rc != kOk) return rc;
             ReadTrailerLinks(links);
             // A hybrid file: the stream's entries come after the table's and
             // before the older sections'.
@@ -85,20 +85,30 @@ bool XrefReader::StartsWithObjectHeader() {
     return TokenReader::IsDigits(reader_.NextToken()) && TokenReader::IsDigits(reader_.NextToken()) && reader_.NextToken() == "obj";
 }
 
-int XrefReader::ReadEntries() {
-    for (;;) {
+int XrefReader::ReadEntries(bool newest) {
+    bool onlyEntries = true;
+    auto entryInt = [&]() {
         const std::string t = reader_.NextToken();
+        onlyEntries = onlyEntries && TokenReader::IsDigits(t);
+        return TokenReader::LeadingInt(t);
+    };
+    for (;;) {
+        const int64_t at = reader_.Tell();
+        const std::string t = reader_.NextToken();
+        if (t == "trailer" && newest && onlyEntries) newestTrailerAt_ = at;
         if (t.empty() || t == "trailer") return kOk;
+        onlyEntries = onlyEntries && TokenReader::IsDigits(t);
         // A first number past the 32-bit object numbers stays past them (its
         // entries are never entered) without counting up into an overflow.
         int64_t number = std::min(TokenReader::LeadingInt(t), kBeyondObjectNumbers);
-        const int64_t count = reader_.ReadInt();
+        const int64_t count = entryInt();
         // A hostile count cannot keep the loop running past the end of the file.
         for (int64_t i = 0; i < count; ++i, ++number) {
-            const int64_t offset = reader_.ReadInt();
-            const int64_t generation = reader_.ReadInt();
+            const int64_t offset = entryInt();
+            const int64_t generation = entryInt();
             const std::string type = reader_.NextToken();
             if (type.empty()) return kOk;
+            onlyEntries = onlyEntries && (type == "n" || type == "f");
             if (type != "n") continue;
             if (table_.Insert(number, generation, offset) == ObjectOffsetTable::InsertResult::OutOfMemory)
                 return kOutOfMemory;

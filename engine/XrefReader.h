@@ -47,6 +47,11 @@ public:
     int32_t SectionsRead() const { return static_cast<int32_t>(visited_.size()); }
     // True when the section at the startxref offset is a cross-reference stream.
     bool NewestIsStream() const { return newestIsStream_; }
+    // Where the newest section's "trailer" keyword starts, when that section is
+    // a table of nothing but entries (numbers, "n" and "f"): a search of its
+    // trailer may begin there instead of passing over every entry again.
+    // -1 when the section is a stream or its table holds anything else.
+    int64_t NewestTrailerAt() const { return newestTrailerAt_; }
 
 private:
     struct Links {
@@ -56,7 +61,7 @@ private:
     };
 
     bool StartsWithObjectHeader();
-    int ReadEntries();
+    int ReadEntries(bool newest);
     // Passes over the trailer up to "%%EOF", noting /Prev and /XRefStm.
     void ReadTrailerLinks(Links& links);
     // Reads the cross-reference stream at offset; links.hasPrev/prev from its
@@ -71,6 +76,7 @@ private:
     std::set<int64_t> visited_;
     std::set<int64_t> streamsRead_;  // /XRefStm offsets
     bool newestIsStream_ = false;
+    int64_t newestTrailerAt_ = -1;
 };
 
 }  // namespace sgry

@@ -10,8 +10,9 @@
 #include <tuple>
 #include <vector>
 
+#include <zlib.h>
+
 #include "engine/JobRunner.h"
-#include "pdf/StreamDecoder.h"
 #include "platform/Format.h"
 #include "tests/image/ImageFixtures.h"
 #include "tests/support/RecordingPrompts.h"
@@ -131,6 +132,22 @@ constexpr Method kMethods[] = {
     {"aes_256", "--encrypt '' owner 256 --"},
 };
 
+// Plain Flate data ends with its stream's end and a matching checksum. The
+// reader's own inflate takes a stream cut short as whole, and one encrypted
+// stream now and then begins like one that was cut short.
+bool IsWholeFlateStream(const std::string& data) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    std::string out(std::size_t{1} << 20, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const int rc = inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    return rc == Z_STREAM_END;
+}
+
 class EncryptedStampTest : public ::testing::TestWithParam<std::tuple<int, Producer, bool>> {
 protected:
     ScratchDir dir{"encrypted"};
@@ -162,10 +179,7 @@ TEST_P(EncryptedStampTest, UpdateIsEncryptedLikeItsSource) {
     const std::string update = output.substr(before.size());
     const std::vector<std::string> streams = StreamData(update);
     EXPECT_GE(streams.size(), 6u);
-    for (const std::string& data : streams) {
-        std::string inflated;
-        EXPECT_NE(InflateBounded(data, 1 << 20, inflated), DecodeResult::Ok) << inflated.substr(0, 80);
-    }
+    for (const std::string& data : streams) EXPECT_FALSE(IsWholeFlateStream(data));
     const std::string decrypted = Shell("qpdf --decrypt --qdf --object-streams=disable " + Quoted(run.output) + " -");
     for (const char* text : {"(Sealed header)", "Sealed band", "(Adobe)"}) {
         EXPECT_NE(decrypted.find(text), std::string::npos) << text;
