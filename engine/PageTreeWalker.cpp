@@ -106,8 +106,14 @@ PageTreeWalker::Entries PageTreeWalker::ReadEntries(int64_t number, int64_t gene
             values.rotation = NormaliseRotation(TokenReader::LeadingInt(ResolvedValue(tokens, first).front()));
         } else if (key == "/Resources" && !hasResources) {
             hasResources = true;
+            // Of an inline dictionary only its place counts: it is read again when the page is written.
             std::vector<std::string> value;
-            tokens.ReadValue(first, value);
+            if (first == "<<") {
+                value.push_back(first);
+                tokens.SkipValue(first);
+            } else {
+                tokens.ReadValue(first, value);
+            }
             values.resources = Resources(value, number, generation);
         } else {
             if (key == "/Type" && !hasType) {

@@ -1,5 +1,7 @@
 #include "platform/Format.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -48,48 +50,50 @@ void Pad(std::string& out, std::string_view body, const Conversion& conv, bool n
     }
 }
 
-std::string IntegerText(const FormatArg& arg, char conversion) {
-    char buf[32];
-    long long v = arg.integer();
+// The digits of an integer conversion, written into buf.
+std::string_view IntegerText(std::array<char, 32>& buf, const FormatArg& arg, char conversion) {
+    const long long v = arg.integer();
+    char* const first = buf.data();
+    char* const last = buf.data() + buf.size();
     std::to_chars_result r{};
     if (conversion == 'x' || conversion == 'X') {
-        r = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned long long>(v), 16);
-        std::string s(buf, r.ptr);
+        r = std::to_chars(first, last, static_cast<unsigned long long>(v), 16);
         if (conversion == 'X')
-            for (char& c : s)
-                if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-        return s;
+            for (char* c = first; c != r.ptr; ++c)
+                if (*c >= 'a' && *c <= 'f') *c = static_cast<char>(*c - 'a' + 'A');
+    } else if (conversion == 'u') {
+        r = std::to_chars(first, last, static_cast<unsigned long long>(v));
+    } else {
+        r = std::to_chars(first, last, v);
     }
-    if (conversion == 'u')
-        r = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned long long>(v));
-    else
-        r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+    return std::string_view(first, static_cast<size_t>(r.ptr - first));
 }
 
-std::string RealText(double v, int precision) {
+// A double in fixed notation needs at most 309 digits before the point.
+using RealBuffer = std::array<char, 400>;
+
+std::string_view RealText(RealBuffer& buf, double v, int precision) {
     if (std::isnan(v)) return "nan";
     if (std::isinf(v)) return v < 0 ? "-inf" : "inf";
-    char buf[400];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
-    return std::string(buf, r.ptr);
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, precision);
+    return std::string_view(buf.data(), static_cast<size_t>(r.ptr - buf.data()));
 }
 
 }  // namespace
 
 std::string FormatList(std::string_view format, std::initializer_list<FormatArg> args) {
     std::string out;
-    out.reserve(format.size() + 16);
     auto next = args.begin();
     static const FormatArg kMissing(0);
     auto take = [&]() -> const FormatArg& { return next == args.end() ? kMissing : *next++; };
+    std::array<char, 32> digits;
+    RealBuffer real;
 
     for (size_t i = 0; i < format.size(); ++i) {
-        char c = format[i];
-        if (c != '%') {
-            out += c;
-            continue;
-        }
+        const size_t percent = std::min(format.find('%', i), format.size());
+        out.append(format, i, percent - i);
+        i = percent;
+        if (i == format.size()) break;
         if (++i >= format.size()) break;
         if (format[i] == '%') {
             out += '%';
@@ -110,24 +114,26 @@ std::string FormatList(std::string_view format, std::initializer_list<FormatArg>
         conv.conversion = format[i];
         switch (conv.conversion) {
         case 'd': case 'i': case 'u': case 'x': case 'X':
-            Pad(out, IntegerText(take(), conv.conversion), conv, true);
+            Pad(out, IntegerText(digits, take(), conv.conversion), conv, true);
             break;
         case 'f': case 'F':
-            Pad(out, RealText(take().real(), conv.precision < 0 ? 6 : conv.precision), conv, true);
+            Pad(out, RealText(real, take().real(), conv.precision < 0 ? 6 : conv.precision), conv, true);
             break;
         case 's': {
             const FormatArg& a = take();
-            std::string body = a.type() == FormatArg::Type::Text ? std::string(a.text())
-                             : a.type() == FormatArg::Type::Integer ? IntegerText(a, 'd')
-                                                                    : RealText(a.real(), 6);
+            std::string_view body = a.type() == FormatArg::Type::Text ? a.text()
+                                  : a.type() == FormatArg::Type::Integer ? IntegerText(digits, a, 'd')
+                                                                         : RealText(real, a.real(), 6);
             if (conv.precision >= 0 && body.size() > static_cast<size_t>(conv.precision))
-                body.resize(static_cast<size_t>(conv.precision));
+                body = body.substr(0, static_cast<size_t>(conv.precision));
             Pad(out, body, conv, false);
             break;
         }
-        case 'c':
-            Pad(out, std::string(1, static_cast<char>(take().integer())), conv, false);
+        case 'c': {
+            const char c = static_cast<char>(take().integer());
+            Pad(out, std::string_view(&c, 1), conv, false);
             break;
+        }
         default:  // unknown conversion: keep it visible rather than guess
             out += '%';
             out += conv.conversion;
@@ -136,6 +142,9 @@ std::string FormatList(std::string_view format, std::initializer_list<FormatArg>
     return out;
 }
 
-std::string Fixed2(float value) { return RealText(static_cast<double>(value), 2); }
+std::string Fixed2(float value) {
+    RealBuffer buf;
+    return std::string(RealText(buf, static_cast<double>(value), 2));
+}
 
 }  // namespace sgry
