@@ -238,10 +238,17 @@ private:
     bool EnsureSaveStateWritten();
     bool FinishWithXrefStream(const std::string& trailerKeys);
     bool WriteContentStream(int32_t number, std::string_view content);
-    std::string ExistingContents(const PageEntry& page);
+    // What the update takes from an old page dictionary.
+    struct OldPage {
+        std::string contents;     // its content streams as "n g R " references, in their order
+        std::string rest;         // every other entry but /Resources, then ">> "
+        int64_t resourcesAt = -1;  // where the value of /Resources starts; -1: none
+    };
+    OldPage ReadOldPage(int32_t number, int32_t generation);
+    std::string ContentsOfObject(int64_t number, int64_t generation);
+    int64_t ResourcesValueAt(int32_t number, int32_t generation);
     int32_t ExtraRestores(const std::string& contents);
     int32_t SaveStateStreamFor(const std::string& contents);
-    std::string CopyPageDictionaryRest(const PageEntry& page);
     void GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven);
     friend class PageTreeWalker;
     friend class ResourcesMerger;
@@ -266,6 +273,13 @@ private:
     std::unique_ptr<ObjectSealer> sealer_;  // while the update's objects are written
     int64_t sealedOffset_ = -1;             // where the pending sealed object goes
     PageList pages_;
+    struct ResourcesPlace {
+        int32_t number = -1;
+        int32_t generation = 0;
+        int64_t at = -1;
+    };
+    ResourcesPlace writtenPageResources_;  // of the page object written last
+    ResourcesPlace inheritedResources_;    // of the node or page looked up last
     SizeClassTable sizeClasses_;
     WriteTable writeTable_;
     int32_t saveStateNumber_ = -1;

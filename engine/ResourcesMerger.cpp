@@ -41,10 +41,11 @@ std::unique_ptr<PdfDictionary> ResourcesMerger::Load(const ResourcesOrigin& orig
             for (int i = 0; i < 3; ++i) tokens.Next();  // number, generation, "obj"
             if (tokens.Next() != "<<") return nullptr;
             return ParseDictionaryHere();
-        case ResourcesOrigin::Kind::Inline:
-            if (!job_.SeekObject(origin.number, origin.generation)) return nullptr;
-            if (tokens.FindKey("/Resources") != FindResult::Found || tokens.Next() != "<<") return nullptr;
+        case ResourcesOrigin::Kind::Inline: {
+            const int64_t at = job_.ResourcesValueAt(origin.number, origin.generation);
+            if (at < 0 || !tokens.Seek(at) || tokens.Next() != "<<") return nullptr;
             return ParseDictionaryHere();
+        }
     }
     return nullptr;
 }

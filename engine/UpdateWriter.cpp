@@ -2,7 +2,10 @@
 // resources, content streams and the closing cross-reference section.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/CommentFreeTokens.h"
 #include "engine/GraphicsStateBalance.h"
@@ -116,19 +119,64 @@ std::string TokensUpToBracket(CommentFreeTokens& tokens) {
     return text;
 }
 
+// The tokens of an array value after its "[" up to the first "]".
+std::string ArrayTokens(const std::vector<std::string>& value) {
+    std::string text;
+    for (std::size_t i = 1; i < value.size() && value[i] != "]"; ++i) text += value[i] + " ";
+    return text;
+}
+
 }  // namespace
 
-// The page's present content streams as "n g R " references (or the tokens of
-// its contents array), in their order. Comments are left out: the references
-// go on the one line that ends with the stamp stream's.
-std::string PdfJob::ExistingContents(const PageEntry& page) {
-    if (!SeekObject(page.objectNumber, page.generation)) return std::string();
+// One pass over the dictionary's own entries: a key inside a nested value
+// (the /Contents of an inline annotation, say) is no entry of the page.
+// Comments are left out, since the tokens are joined on one line; strings
+// and nested values are copied whole.
+PdfJob::OldPage PdfJob::ReadOldPage(int32_t number, int32_t generation) {
+    OldPage old;
     CommentFreeTokens tokens(reader_);
-    if (tokens.FindKey("/Contents") != FindResult::Found) return std::string();
-    const std::string t = tokens.Next();
-    if (t == "[") return TokensUpToBracket(tokens);
-    const int64_t number = TokenReader::LeadingInt(t);
-    const int64_t generation = tokens.ReadInt();
+    if (!SeekObject(number, generation) || !tokens.SearchToken("<<")) {
+        old.rest = ">> ";
+        return old;
+    }
+    bool hasContents = false;
+    std::optional<std::pair<int64_t, int64_t>> contentsObject;
+    bool closed = false;
+    for (std::string key = tokens.Next(); !key.empty() && key != "endobj" && key != ">>"; key = tokens.Next()) {
+        const int64_t valueAt = tokens.Tell();
+        const std::string first = tokens.Next();
+        if (first.empty()) break;
+        if (key == "/Contents" && !hasContents) {
+            hasContents = true;
+            std::vector<std::string> value;
+            tokens.ReadValue(first, value);
+            if (first == "[")
+                old.contents = ArrayTokens(value);
+            else
+                contentsObject.emplace(TokenReader::LeadingInt(first),
+                                       value.size() > 1 ? TokenReader::LeadingInt(value[1]) : 0);
+            continue;
+        }
+        if (key == "/Resources" && old.resourcesAt < 0) old.resourcesAt = valueAt;
+        if (key == "/Contents" || key == "/Resources") {
+            tokens.SkipValue(first);
+            continue;
+        }
+        old.rest += key + " ";
+        tokens.AppendValue(first, old.rest);
+        if (first == ">>") {  // a key without a value closed the dictionary
+            closed = true;
+            break;
+        }
+    }
+    if (!closed) old.rest += ">> ";
+    if (contentsObject) old.contents = ContentsOfObject(contentsObject->first, contentsObject->second);
+    return old;
+}
+
+// A /Contents that names an object: that stream, or the streams of the array
+// the object holds.
+std::string PdfJob::ContentsOfObject(int64_t number, int64_t generation) {
     const std::string reference = Format("%ld %d R ", number, generation);
     if (!SeekObject(number, generation)) return reference;  // error 9 stays behind
     CommentFreeTokens target(reader_);
@@ -137,28 +185,13 @@ std::string PdfJob::ExistingContents(const PageEntry& page) {
     return reference;
 }
 
-// Every entry of the old page dictionary but /Contents and /Resources, each
-// token followed by a space, then the closing ">> " (also for a dictionary
-// cut short by the end of the object or file). Comments are left out, since
-// the tokens are joined on one line; strings and nested values are copied
-// whole.
-std::string PdfJob::CopyPageDictionaryRest(const PageEntry& page) {
-    if (!SeekObject(page.objectNumber, page.generation)) return ">> ";
-    CommentFreeTokens tokens(reader_);
-    if (!tokens.SearchToken("<<")) return ">> ";
-    std::string text;
-    for (std::string key = tokens.Next(); !key.empty() && key != "endobj" && key != ">>"; key = tokens.Next()) {
-        const std::string first = tokens.Next();
-        if (first.empty()) break;
-        if (key == "/Contents" || key == "/Resources") {
-            tokens.SkipValue(first);
-            continue;
-        }
-        text += key + " ";
-        tokens.AppendValue(first, text);
-        if (first == ">>") return text;  // a key without a value closed the dictionary
-    }
-    return text + ">> ";
+// Where the value of the object's own /Resources starts; the page written
+// last is known without reading it again.
+int64_t PdfJob::ResourcesValueAt(int32_t number, int32_t generation) {
+    for (const ResourcesPlace& place : {writtenPageResources_, inheritedResources_})
+        if (place.number == number && place.generation == generation) return place.at;
+    inheritedResources_ = {number, generation, ReadOldPage(number, generation).resourcesAt};
+    return inheritedResources_.at;
 }
 
 // How many more states the content streams named by contents (the text
@@ -200,14 +233,15 @@ bool PdfJob::WritePageObject(int32_t index) {
     PageEntry page;
     if (!pages_.GetPage(index, page)) return false;
     EnsureSaveStateWritten();
-    const std::string contents = ExistingContents(page);
-    const int32_t saveState = SaveStateStreamFor(contents);
+    const OldPage old = ReadOldPage(page.objectNumber, page.generation);
+    writtenPageResources_ = {page.objectNumber, page.generation, old.resourcesAt};
+    const int32_t saveState = SaveStateStreamFor(old.contents);
     RegisterObject(page.objectNumber, page.generation, false, ObjectKind::Page);
 
     std::string text = Format("%ld %d obj\r\n", page.objectNumber, page.generation);
     text += "<</Contents [";
     if (saveState >= 0) text += Format("%ld %d R ", saveState, 0);
-    text += contents;
+    text += old.contents;
     text += Format("%ld %d R", page.contentNumber, 0);
     text += "]\r\n/Resources ";
     // Inline or missing resources, and resources shared across size classes,
@@ -219,7 +253,7 @@ bool PdfJob::WritePageObject(int32_t index) {
         page = pages_.At(index);
     }
     text += Format("%ld %d R\r\n", page.resourcesNumber, page.resourcesGeneration);
-    text += CopyPageDictionaryRest(page);
+    text += old.rest;
     text += "\r\nendobj\r\n";
 
     const int64_t offset = AppendAtEnd(text);

@@ -62,6 +62,14 @@ write_pdf("commented-page.pdf", {
        b"/Resources << /Font << /F1 5 0 R >> /ProcSet [/PDF] >> /Contents 4 0 R >>",
     5: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
 }, b"BT /F1 18 Tf 72 700 Td (Commented page) Tj ET")
+write_pdf("annotated-page.pdf", {
+    1: b"<< /Type /Catalog /Pages 2 0 R >>",
+    2: b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+    3: b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Annots [<< /Type /Annot /Subtype /Text "
+       b"/Rect [72 600 92 620] /Contents (A note) /Resources << /Font << /F9 5 0 R >> >> >>] /Contents 4 0 R "
+       b"/Resources << /Font << /F1 5 0 R >> >> >>",
+    5: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+}, b"BT /F1 18 Tf 72 700 Td (Annotated page) Tj ET")
 PY
 
 # Watermark images: JPEG from a rendered page, BMP and PNG in several layouts.
