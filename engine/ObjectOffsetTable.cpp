@@ -37,10 +37,22 @@ std::size_t ObjectOffsetTable::SlotOf(int32_t number, int32_t generation) const 
     return i;
 }
 
-bool ObjectOffsetTable::Grow() {
+bool ObjectOffsetTable::Grow() { return Rehash(slots_.size() * 2); }
+
+bool ObjectOffsetTable::Reserve(std::size_t entries) {
+    if (!ready_) return false;
+    std::size_t capacity = slots_.size();
+    while (capacity / 2 < static_cast<std::size_t>(count_) + entries) {
+        if (capacity > std::numeric_limits<std::size_t>::max() / 4) return false;
+        capacity *= 2;
+    }
+    return capacity == slots_.size() || Rehash(capacity);
+}
+
+bool ObjectOffsetTable::Rehash(std::size_t capacity) {
     std::vector<Slot> old;
     try {
-        old.resize(slots_.size() * 2);
+        old.resize(capacity);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {

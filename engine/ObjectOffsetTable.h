@@ -32,6 +32,10 @@ public:
     // Offset of the pair, or -1 when it is not in the table (negative or
     // out-of-range numbers are never found).
     int64_t Find(int64_t number, int64_t generation) const;
+    // Room for entries more pairs at once: a table that grows by doubling
+    // moves to fresh memory at every step. False when memory is short (the
+    // table then grows as it can).
+    bool Reserve(std::size_t entries);
 
     int32_t Count() const { return count_; }
     // The highest object number inserted; -1 for an empty table.
@@ -48,6 +52,7 @@ private:
 
     std::size_t SlotOf(int32_t number, int32_t generation) const;
     bool Grow();
+    bool Rehash(std::size_t capacity);
 
     std::vector<Slot> slots_;
     int32_t count_ = 0;

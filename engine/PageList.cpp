@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/TryReserve.h"
+
 namespace sgry {
 
 bool PageList::Add(const PageEntry& entry, const ResourcesOrigin& origin) {
@@ -24,6 +26,8 @@ bool PageList::Add(const PageEntry& entry, const ResourcesOrigin& origin) {
     }
     return true;
 }
+
+void PageList::Reserve(std::size_t pages) { TryReserve(pages, entries_, origins_); }
 
 bool PageList::GetPage(int32_t index, PageEntry& out) const {
     if (index < 0 || index >= Count()) return false;

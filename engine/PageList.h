@@ -35,6 +35,9 @@ class PageList {
 public:
     // Appends a page; false (error 1) when the list cannot grow.
     bool Add(const PageEntry& entry, const ResourcesOrigin& origin);
+    // Room for pages entries at once, so that the list does not move while it
+    // fills; nothing happens when memory is short (Add then grows as it can).
+    void Reserve(std::size_t pages);
 
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
     // False for an index outside 0..Count()-1.

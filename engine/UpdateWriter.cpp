@@ -29,6 +29,8 @@ constexpr std::string_view kSaveStateContent = "q\r\n";
 }  // namespace
 
 bool PdfJob::BuildPageList(const PageRangeChoice& range) {
+    // The root's /Count, which no list of pages can pass the number of objects.
+    pages_.Reserve(static_cast<std::size_t>(std::min(pageCount_, offsets_.Count())));
     PageTreeWalker walker(*this, range);
     if (!walker.Walk()) return false;
     // Numbered right after the pages' content streams, before anything else.
@@ -57,6 +59,8 @@ void PdfJob::GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven) {
 
 bool PdfJob::BuildWriteTable(bool stampOdd, bool stampEven) {
     GiveMixedClassPagesOwnResources(stampOdd, stampEven);
+    // Each page, its content stream and its resources, and the shared objects.
+    writeTable_.Reserve(3 * static_cast<std::size_t>(pages_.Count()) + 64);
     bool ok = true;
     bool anyPage = false;
     for (int32_t i = 0; i < pages_.Count(); ++i) {

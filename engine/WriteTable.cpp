@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/TryReserve.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -23,6 +24,8 @@ bool WriteTable::Register(int32_t number, int32_t generation, bool isNew, Object
     }
     return true;
 }
+
+void WriteTable::Reserve(std::size_t entries) { TryReserve(entries, entries_, index_); }
 
 void WriteTable::RecordOffset(int32_t number, int32_t generation, int64_t offset) {
     if (number < 0 || generation < 0) return;
@@ -52,7 +55,14 @@ bool WriteTable::AllWritten() const {
 }
 
 std::string WriteTable::SubsectionText() const {
+    constexpr std::size_t kEntryLength = 20;            // "%010ld %05d n\r\n"
+    constexpr std::size_t kLongestSubsectionLine = 23;  // two 10-digit numbers, a space, CR LF
     std::string text;
+    std::size_t runs = entries_.empty() ? 0 : 1;
+    for (size_t i = 1; i < entries_.size(); ++i)
+        if (static_cast<int64_t>(entries_[i].number) != static_cast<int64_t>(entries_[i - 1].number) + 1) ++runs;
+    // Made once at its full size: a text that grows moves to fresh memory each time.
+    text.reserve(entries_.size() * kEntryLength + runs * kLongestSubsectionLine);
     size_t runStart = 0;
     while (runStart < entries_.size()) {
         size_t runEnd = runStart + 1;

@@ -27,6 +27,8 @@ public:
     // -3) or a pair already present is ignored. False only when memory ran out
     // (error code 1, the entry is not added).
     bool Register(int32_t number, int32_t generation, bool isNew, ObjectKind kind);
+    // Room for entries at once (Register grows the table as it can beyond).
+    void Reserve(std::size_t entries);
     // Sets the offset of the first entry with that pair; others are ignored.
     void RecordOffset(int32_t number, int32_t generation, int64_t offset);
     const Entry* Find(int32_t number, int32_t generation) const;

@@ -20,6 +20,7 @@ constexpr int kDamaged = 22;
 constexpr int64_t kBeyondObjectNumbers = int64_t{std::numeric_limits<int32_t>::max()} + 1;
 constexpr int kMalformed = -1;  // turned into 4 or 6 by the section's place in the chain
 constexpr int64_t kMaxFieldWidth = 8;
+constexpr int64_t kShortestEntry = 6;  // "0 0 n" and a separator
 
 // The direct non-negative integers of an array value; false when the value
 // is missing, not an array, or holds anything else.
@@ -102,6 +103,10 @@ int XrefReader::ReadEntries(bool newest) {
         // entries are never entered) without counting up into an overflow.
         int64_t number = std::min(TokenReader::LeadingInt(t), kBeyondObjectNumbers);
         const int64_t count = entryInt();
+        // Every entry takes at least kShortestEntry bytes, so a hostile count
+        // reserves no more than the file could list.
+        const int64_t listable = std::max<int64_t>(0, reader_.File().Size() - reader_.Tell()) / kShortestEntry;
+        table_.Reserve(static_cast<std::size_t>(std::clamp<int64_t>(count, 0, listable)));
         // A hostile count cannot keep the loop running past the end of the file.
         for (int64_t i = 0; i < count; ++i, ++number) {
             const int64_t offset = entryInt();
@@ -175,6 +180,7 @@ int XrefReader::ReadStreamRows(const PdfDictionary& dictionary, const std::strin
 
     std::size_t pos = 0;
     const auto width = static_cast<std::size_t>(rowWidth);
+    table_.Reserve(data.size() / width);
     for (std::size_t pair = 0; pair < index.size(); pair += 2) {
         for (int64_t k = 0; k < index[pair + 1]; ++k) {
             if (data.size() - pos < width) return kOk;

@@ -267,6 +267,8 @@ bool PdfFile::Write(const char* data, size_t n) {
     if (pos_ == Size()) {
         if (pending_.capacity() < kAppendBufferSize) pending_.reserve(kAppendBufferSize);
         if (pending_.size() + n > kAppendBufferSize && !WritePending()) return false;
+        // A text the buffer cannot hold goes out as it is rather than through a copy.
+        if (n >= kAppendBufferSize) return WriteAtEnd(data, n);
         pending_.append(data, n);
         pos_ += static_cast<int64_t>(n);
         return pending_.size() < kAppendBufferSize || WritePending();
@@ -276,6 +278,17 @@ bool PdfFile::Write(const char* data, size_t n) {
     const bool ok = backend_->WriteAt(pos_, data, n);
     if (ok) pos_ += static_cast<int64_t>(n);
     return ok;
+}
+
+bool PdfFile::WriteAtEnd(const char* data, size_t n) {
+    const int64_t end = backend_->Size();
+    if (!backend_->WriteAt(end, data, n)) {
+        writeFailed_ = true;
+        return false;
+    }
+    ForgetBlocksFrom(end);
+    pos_ += static_cast<int64_t>(n);
+    return true;
 }
 
 bool PdfFile::WritePending() {

@@ -125,6 +125,7 @@ private:
     Block& CachedBlock(int64_t start, int64_t needed);
     void ForgetBlocksFrom(int64_t offset);
     bool WritePending();
+    bool WriteAtEnd(const char* data, size_t n);
     bool EnterRegion(int64_t position);
     void LeaveRegion();
 

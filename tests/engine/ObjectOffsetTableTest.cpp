@@ -58,5 +58,17 @@ TEST(ObjectOffsetTableTest, MillionsOfObjectsAndSharedNumbers) {
     EXPECT_EQ(table.Insert(7, 150, 999), Result::Duplicate);
 }
 
+// A reservation keeps what the table holds; one beyond any memory is refused
+// and leaves the table working.
+TEST(ObjectOffsetTableTest, ReservationKeepsEntriesAndRefusesTheImpossible) {
+    ObjectOffsetTable table;
+    for (int32_t n = 0; n < 3000; ++n) ASSERT_EQ(table.Insert(n, 0, n + 1), Result::Inserted);
+    EXPECT_TRUE(table.Reserve(100000));
+    EXPECT_FALSE(table.Reserve(SIZE_MAX / 2));
+    for (int32_t n = 3000; n < 5000; ++n) ASSERT_EQ(table.Insert(n, 0, n + 1), Result::Inserted);
+    for (int32_t n = 0; n < 5000; ++n) ASSERT_EQ(table.Find(n, 0), n + 1) << n;
+    EXPECT_EQ(table.Count(), 5000);
+}
+
 }  // namespace
 }  // namespace sgry
