@@ -35,10 +35,7 @@ public:
 
 class PdfFile::FileBackend final : public Backend {
 public:
-    FileBackend(int fd, bool writable) : fd_(fd), writable_(writable) {
-        struct stat st {};
-        size_ = (fstat(fd_, &st) == 0) ? static_cast<int64_t>(st.st_size) : 0;
-    }
+    FileBackend(int fd, bool writable, int64_t size) : fd_(fd), writable_(writable), size_(size) {}
     ~FileBackend() override { ::close(fd_); }
 
     int64_t ReadAt(int64_t offset, char* out, size_t n) override {
@@ -73,7 +70,7 @@ public:
 private:
     int fd_;
     bool writable_;
-    int64_t size_ = 0;
+    int64_t size_;
 };
 
 class PdfFile::MemoryBackend final : public Backend {
@@ -116,7 +113,7 @@ bool PdfFile::OpenRead(const std::string& path) {
         ::close(fd);
         return false;
     }
-    backend_ = std::make_unique<FileBackend>(fd, false);
+    backend_ = std::make_unique<FileBackend>(fd, false, static_cast<int64_t>(st.st_size));
     return true;
 }
 
@@ -129,7 +126,7 @@ bool PdfFile::OpenUpdate(const std::string& path) {
         ::close(fd);
         return false;
     }
-    backend_ = std::make_unique<FileBackend>(fd, true);
+    backend_ = std::make_unique<FileBackend>(fd, true, static_cast<int64_t>(st.st_size));
     return true;
 }
 

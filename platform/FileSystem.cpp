@@ -1,7 +1,13 @@
 #include "platform/FileSystem.h"
 
-#include <filesystem>
-#include <system_error>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 
 namespace sgry::fs {
 
@@ -26,16 +32,72 @@ std::string FileNameOf(const std::string& path) {
     return parts.baseName + parts.extension;
 }
 
+namespace {
+
+// A descriptor closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// The bytes of from after to, which starts empty: shared with the source
+// where the file system can (a clone costs no copying), else copied inside
+// the kernel, else read and written.
+bool CopyContents(int from, int to, int64_t size) {
+    if (::ioctl(to, FICLONE, from) == 0) return true;
+    int64_t copied = 0;
+    while (copied < size) {
+        const ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(size - copied), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        copied += n;
+    }
+    if (copied == size) return true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(from, buffer, sizeof buffer, static_cast<off_t>(copied));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::pwrite(to, buffer + done, static_cast<size_t>(n - done), static_cast<off_t>(copied + done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return false;
+            done += w;
+        }
+        copied += n;
+    }
+}
+
+}  // namespace
+
 bool CopyFileReplacing(const std::string& source, const std::string& target) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(source, target, ec)) return false;
-    ec.clear();
-    const bool copied =
-        std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
-    if (copied && !ec) return true;
-    std::error_code ignored;
-    if (std::filesystem::exists(target, ignored) && !std::filesystem::equivalent(source, target, ignored))
-        std::filesystem::remove(target, ignored);
+    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat sourceStat {};
+    if (from.Get() < 0 || ::fstat(from.Get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) return false;
+    // Not truncated on opening: the target may be the source itself.
+    Descriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    struct stat targetStat {};
+    if (to.Get() < 0 || ::fstat(to.Get(), &targetStat) != 0) return false;
+    if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino) return false;
+    const bool copied = ::ftruncate(to.Get(), 0) == 0 && CopyContents(from.Get(), to.Get(), sourceStat.st_size) &&
+                        ::fchmod(to.Get(), sourceStat.st_mode & 07777) == 0;
+    if (to.Close() && copied) return true;
+    ::unlink(target.c_str());
     return false;
 }
 

@@ -1,0 +1,53 @@
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/ScratchDir.h"
+
+namespace sgry {
+namespace {
+
+using test::ScratchDir;
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+// A copy holds the source's bytes and permission bits whatever stood at the
+// target before (a longer file is cut to the source's length); a copy onto
+// the source itself, or from a file that is not there, fails and changes
+// nothing.
+TEST(CopyFileReplacingTest, CopiesWholeAndRefusesItsOwnSource) {
+    ScratchDir dir("copy");
+    const std::string source = dir.File("source.pdf");
+    std::string bytes;
+    for (int i = 0; bytes.size() < 300000; ++i) bytes += std::to_string(i) + (i % 7 == 0 ? "\n" : " ");
+    bytes += std::string(3, '\0');
+    ScratchDir::Write(source, bytes);
+    ASSERT_EQ(::chmod(source.c_str(), 0640), 0);
+
+    const std::string target = dir.File("target.pdf");
+    ScratchDir::Write(target, std::string(400000, 'x'));
+    ASSERT_TRUE(fs::CopyFileReplacing(source, target));
+    EXPECT_EQ(ScratchDir::Read(target), bytes);
+    EXPECT_EQ(ModeOf(target), 0640u);
+
+    EXPECT_FALSE(fs::CopyFileReplacing(source, source));
+    EXPECT_EQ(ScratchDir::Read(source), bytes);
+    const std::string link = dir.File("link.pdf");
+    std::filesystem::create_hard_link(source, link);
+    EXPECT_FALSE(fs::CopyFileReplacing(source, link));
+    EXPECT_EQ(ScratchDir::Read(source), bytes);
+
+    const std::string missingCopy = dir.File("never.pdf");
+    EXPECT_FALSE(fs::CopyFileReplacing(dir.File("missing.pdf"), missingCopy));
+    EXPECT_FALSE(std::filesystem::exists(missingCopy));
+}
+
+}  // namespace
+}  // namespace sgry
