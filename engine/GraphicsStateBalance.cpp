@@ -2,20 +2,28 @@
 
 #include "pdf/PdfStrings.h"
 
+#include <array>
 #include <string>
 
 namespace sgry {
 
 namespace {
 
-bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
-bool IsDelimiter(char c) {
-    switch (c) {
-        case '(': case ')': case '<': case '>': case '[': case ']': case '{': case '}': case '/': case '%':
-            return true;
-        default:
-            return false;
-    }
+enum CharClass : unsigned char { kRegular, kWhite, kDelimiter };
+
+// The class of every byte, looked up once per byte.
+constexpr std::array<CharClass, 256> kClasses = [] {
+    std::array<CharClass, 256> classes{};
+    for (unsigned char c : {' ', '\r', '\n', '\t', '\f', '\0'}) classes[c] = kWhite;
+    for (unsigned char c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'}) classes[c] = kDelimiter;
+    return classes;
+}();
+
+CharClass ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+
+std::size_t AfterRegular(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && ClassOf(text[pos]) == kRegular) ++pos;
+    return pos;
 }
 
 std::size_t AfterLine(std::string_view text, std::size_t pos) {
@@ -26,11 +34,37 @@ std::size_t AfterLine(std::string_view text, std::size_t pos) {
 // Inline image data runs from after "ID" to an "EI" between white space.
 std::size_t AfterInlineImage(std::string_view text, std::size_t pos) {
     for (std::size_t at = text.find("EI", pos); at != std::string_view::npos; at = text.find("EI", at + 1)) {
-        const bool before = at > 0 && IsWhite(text[at - 1]);
-        const bool after = at + 2 == text.size() || IsWhite(text[at + 2]);
+        const bool before = at > 0 && ClassOf(text[at - 1]) == kWhite;
+        const bool after = at + 2 == text.size() || ClassOf(text[at + 2]) == kWhite;
         if (before && after) return at + 2;
     }
     return text.size();
+}
+
+// Where the delimiter at pos and what it opens end: a string, a comment, a
+// hex string, a name, or the delimiter alone ("<<" and ">>" as one).
+std::size_t AfterDelimited(std::string_view text, std::size_t pos) {
+    const char c = text[pos];
+    const bool doubled = pos + 1 < text.size() && text[pos + 1] == c;
+    switch (c) {
+        case '(': {
+            const std::size_t end = LiteralEnd(text, pos);
+            return end == std::string_view::npos ? text.size() : end;
+        }
+        case '%':
+            return AfterLine(text, pos);
+        case '<': {
+            if (doubled) return pos + 2;
+            const std::size_t close = text.find('>', pos);
+            return close == std::string_view::npos ? text.size() : close + 1;
+        }
+        case '>':
+            return doubled ? pos + 2 : pos + 1;
+        case '/':
+            return AfterRegular(text, pos + 1);
+        default:
+            return pos + 1;
+    }
 }
 
 }  // namespace
@@ -38,28 +72,21 @@ std::size_t AfterInlineImage(std::string_view text, std::size_t pos) {
 void GraphicsStateBalance::Add(std::string_view content) {
     std::size_t pos = 0;
     while (pos < content.size()) {
-        const char c = content[pos];
-        if (IsWhite(c)) {
-            ++pos;
-        } else if (c == '(') {
-            const std::size_t end = LiteralEnd(content, pos);
-            pos = end == std::string_view::npos ? content.size() : end;
-        } else if (c == '%') {
-            pos = AfterLine(content, pos);
-        } else if (content.substr(pos, 2) == "<<" || content.substr(pos, 2) == ">>") {
-            pos += 2;
-        } else if (c == '<') {
-            const std::size_t close = content.find('>', pos);
-            pos = close == std::string_view::npos ? content.size() : close + 1;
-        } else if (IsDelimiter(c)) {
-            ++pos;
-            while (c == '/' && pos < content.size() && !IsWhite(content[pos]) && !IsDelimiter(content[pos])) ++pos;
-        } else {
-            const std::size_t start = pos;
-            while (pos < content.size() && !IsWhite(content[pos]) && !IsDelimiter(content[pos])) ++pos;
-            const std::string_view word = content.substr(start, pos - start);
-            if (word == "ID") pos = AfterInlineImage(content, pos);
-            Operator(word);
+        switch (ClassOf(content[pos])) {
+            case kWhite:
+                ++pos;
+                break;
+            case kDelimiter:
+                pos = AfterDelimited(content, pos);
+                break;
+            case kRegular: {
+                const std::size_t start = pos;
+                pos = AfterRegular(content, pos);
+                const std::string_view word = content.substr(start, pos - start);
+                if (word == "ID") pos = AfterInlineImage(content, pos);
+                Operator(word);
+                break;
+            }
         }
     }
 }

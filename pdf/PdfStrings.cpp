@@ -1,5 +1,7 @@
 #include "pdf/PdfStrings.h"
 
+#include <array>
+
 namespace sgry {
 
 namespace {
@@ -83,13 +85,22 @@ std::string DecodeLiteral(std::string_view body) {
 }  // namespace
 
 std::size_t LiteralEnd(std::string_view text, std::size_t begin) {
+    // Most bytes of a string are none of the three that count; they are
+    // passed over by one look in a table each.
+    static constexpr std::array<bool, 256> kCounts = [] {
+        std::array<bool, 256> counts{};
+        counts['\\'] = counts['('] = counts[')'] = true;
+        return counts;
+    }();
     int depth = 0;
     for (std::size_t i = begin; i < text.size(); ++i) {
+        while (i < text.size() && !kCounts[static_cast<unsigned char>(text[i])]) ++i;
+        if (i == text.size()) break;
         if (text[i] == '\\') {
             ++i;
         } else if (text[i] == '(') {
             ++depth;
-        } else if (text[i] == ')' && --depth == 0) {
+        } else if (--depth == 0) {
             return i + 1;
         }
     }
