@@ -196,7 +196,7 @@ bool JobRunner::CommitOutput() {
     if (outputIsCopy_)
         committed = committed && fs::RenameDurably(workPath_, outputPath_);
     else
-        committed = committed && journal_.Complete();
+        committed = committed && journal_.CompleteSynced();
     if (!committed) job_.SetErrorCode(job_error::kWriteFailed);
     return committed;
 }

@@ -49,9 +49,11 @@ bool UpdateJournal::Begin(const std::string& path, int64_t lengthBefore) {
     return true;
 }
 
-bool UpdateJournal::Complete() {
+bool UpdateJournal::Complete() { return path_.empty() || (fs::SyncFile(path_) && CompleteSynced()); }
+
+bool UpdateJournal::CompleteSynced() {
     if (path_.empty()) return true;
-    if (!fs::SyncFile(path_) || !fs::RemoveDurably(JournalPathOf(path_))) return false;
+    if (!fs::RemoveDurably(JournalPathOf(path_))) return false;
     path_.clear();
     return true;
 }

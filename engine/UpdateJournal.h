@@ -43,6 +43,8 @@ public:
     // source): syncs it, then removes the journal. False when either fails;
     // the journal then stays for the next run.
     bool Complete();
+    // The same for a file the caller has just synced itself.
+    bool CompleteSynced();
     bool Active() const { return !path_.empty(); }
 
 private:
