@@ -6,7 +6,8 @@
 # --huge adds a 200000-page file (about 180 MB, a minute to generate).
 # Every workload puts a page number "n/N" in every page's footer. The column
 # "flush" is what syncing the outputs to the disk costs: the difference to
-# the same run with --no-sync.
+# the same run with --no-sync; "ratio, unsynced" compares that run with cp,
+# which syncs nothing either.
 set -euo pipefail
 export LC_NUMERIC=C  # a point in $EPOCHREALTIME and in awk
 cd "$(dirname "$0")/.."
@@ -60,13 +61,16 @@ fail() {
   kill "$$"  # the whole script, not only the command substitution that measures
 }
 
-printf '| %-38s | %9s | %9s | %7s | %9s | %9s | %9s |\n' workload sigilry cp ratio "µs/page" "peak MB" flush
-printf '|%s|%s|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..40})" ----------- ----------- --------- ----------- ----------- -----------
+printf '| %-38s | %9s | %9s | %7s | %9s | %9s | %9s | %15s |\n' workload sigilry cp ratio "µs/page" "peak MB" flush \
+  "ratio, unsynced"
+printf '|%s|%s|%s|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..40})" ----------- ----------- --------- ----------- \
+  ----------- ----------- -----------------
 row() {  # label, sigilry "s kb", cp "s kb", pages (0: no per-page figure), sigilry --no-sync "s kb"
-  local s=${2% *} kb=${2#* } c=${3% *} per=""
+  local s=${2% *} kb=${2#* } c=${3% *} unsynced=${5% *} per=""
   [ "$4" -gt 0 ] && per=$(awk "BEGIN{printf \"%.1f\", $s * 1e6 / $4}")
-  printf '| %-38s | %7.3f s | %7.3f s | %7.2f | %9s | %9.1f | %7.3f s |\n' "$1" "$s" "$c" "$(awk "BEGIN{print $s / $c}")" \
-    "$per" "$(awk "BEGIN{print $kb / 1024}")" "$(awk "BEGIN{print $s - ${5% *}}")"
+  printf '| %-38s | %7.3f s | %7.3f s | %7.2f | %9s | %9.1f | %7.3f s | %15.2f |\n' "$1" "$s" "$c" \
+    "$(awk "BEGIN{print $s / $c}")" "$per" "$(awk "BEGIN{print $kb / 1024}")" "$(awk "BEGIN{print $s - $unsynced}")" \
+    "$(awk "BEGIN{print $unsynced / $c}")"
 }
 
 # "SECONDS KB" of sigilry-cli with the settings file $1 on the files that follow.
