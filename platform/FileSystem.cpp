@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <mutex>
+#include <set>
 
 namespace sgry::fs {
 
@@ -57,8 +59,17 @@ private:
 // The bytes of from after to, which starts empty: shared with the source
 // where the file system can (a clone costs no copying), else copied inside
 // the kernel, else read and written.
-bool CopyContents(int from, int to, int64_t size) {
-    if (::ioctl(to, FICLONE, from) == 0) return true;
+bool CopyContents(int from, int to, int64_t size, dev_t device) {
+    // A file system that cannot clone says so for every file: it is asked once.
+    static std::mutex mutex;
+    static std::set<dev_t> noClones;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!noClones.contains(device)) {
+            if (::ioctl(to, FICLONE, from) == 0) return true;
+            if (errno == EOPNOTSUPP || errno == ENOTTY) noClones.insert(device);
+        }
+    }
     int64_t copied = 0;
     while (copied < size) {
         const ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(size - copied), 0);
@@ -94,7 +105,8 @@ bool CopyFileReplacing(const std::string& source, const std::string& target) {
     struct stat targetStat {};
     if (to.Get() < 0 || ::fstat(to.Get(), &targetStat) != 0) return false;
     if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino) return false;
-    const bool copied = ::ftruncate(to.Get(), 0) == 0 && CopyContents(from.Get(), to.Get(), sourceStat.st_size) &&
+    const bool emptied = targetStat.st_size == 0 || ::ftruncate(to.Get(), 0) == 0;
+    const bool copied = emptied && CopyContents(from.Get(), to.Get(), sourceStat.st_size, targetStat.st_dev) &&
                         ::fchmod(to.Get(), sourceStat.st_mode & 07777) == 0;
     if (to.Close() && copied) return true;
     ::unlink(target.c_str());
