@@ -12,9 +12,11 @@ namespace sgry {
 namespace {
 // Small blocks: a page object between two large images costs a small read.
 // Few of them: reading a block again from the system's cache costs less than
-// the first touch of fresh memory for it.
+// the first touch of fresh memory for it (about 11 µs a page on a virtual
+// machine; 8 blocks instead of 16 saved 34 of 235 page faults on a 70-page
+// file of images, and read no block more on it).
 constexpr int64_t kBlockSize = 16 * 1024;
-constexpr size_t kCachedBlocks = 16;
+constexpr size_t kCachedBlocks = 8;
 // Reserved whole at the first append, so that it never moves as it fills.
 constexpr size_t kAppendBufferSize = 64 * 1024;
 }  // namespace
