@@ -115,14 +115,6 @@ bool PdfJob::WritePageContent(int32_t index, std::string_view content) {
 }
 
 namespace {
-// Tokens up to "]" (or "endobj", or the end of the file), each followed by a space.
-std::string TokensUpToBracket(CommentFreeTokens& tokens) {
-    std::string text;
-    for (std::string t = tokens.Next(); !t.empty() && t != "]" && t != "endobj"; t = tokens.Next())
-        text += t + " ";
-    return text;
-}
-
 // The tokens of an array value after its "[" up to the first "]".
 std::string ArrayTokens(const std::vector<std::string>& value) {
     std::string text;
@@ -184,9 +176,12 @@ std::string PdfJob::ContentsOfObject(int64_t number, int64_t generation) {
     const std::string reference = Format("%ld %d R ", number, generation);
     if (!SeekObject(number, generation)) return reference;  // error 9 stays behind
     CommentFreeTokens target(reader_);
-    for (int i = 0; i < 3; ++i) target.Next();                      // number, generation, "obj"
-    if (target.Next() == "[") return TokensUpToBracket(target);  // an indirect array of streams
-    return reference;
+    for (int i = 0; i < 3; ++i) target.Next();  // number, generation, "obj"
+    const std::string first = target.Next();
+    if (first != "[") return reference;
+    std::vector<std::string> value;  // an indirect array of streams
+    target.ReadValue(first, value);
+    return ArrayTokens(value);
 }
 
 // Where the value of the object's own /Resources starts; the page written

@@ -58,11 +58,10 @@ std::string WriteTable::SubsectionText() const {
     constexpr std::size_t kEntryLength = 20;            // "%010ld %05d n\r\n"
     constexpr std::size_t kLongestSubsectionLine = 23;  // two 10-digit numbers, a space, CR LF
     std::string text;
-    std::size_t runs = entries_.empty() ? 0 : 1;
-    for (size_t i = 1; i < entries_.size(); ++i)
-        if (static_cast<int64_t>(entries_[i].number) != static_cast<int64_t>(entries_[i - 1].number) + 1) ++runs;
-    // Made once at its full size: a text that grows moves to fresh memory each time.
-    text.reserve(entries_.size() * kEntryLength + runs * kLongestSubsectionLine);
+    // Made once at its largest size (a subsection line for every entry): a
+    // text that grows moves to fresh memory each time, while room reserved
+    // and never written is never touched.
+    text.reserve(entries_.size() * (kEntryLength + kLongestSubsectionLine));
     size_t runStart = 0;
     while (runStart < entries_.size()) {
         size_t runEnd = runStart + 1;

@@ -267,7 +267,11 @@ bool PdfFile::Write(const char* data, size_t n) {
         if (pending_.capacity() < kAppendBufferSize) pending_.reserve(kAppendBufferSize);
         if (pending_.size() + n > kAppendBufferSize && !WritePending()) return false;
         // A text the buffer cannot hold goes out as it is rather than through a copy.
-        if (n >= kAppendBufferSize) return WriteAtEnd(data, n);
+        if (n >= kAppendBufferSize) {
+            if (!WriteAtEnd(data, n)) return false;
+            pos_ += static_cast<int64_t>(n);
+            return true;
+        }
         pending_.append(data, n);
         pos_ += static_cast<int64_t>(n);
         return pending_.size() < kAppendBufferSize || WritePending();
@@ -279,23 +283,18 @@ bool PdfFile::Write(const char* data, size_t n) {
     return ok;
 }
 
+// A failed write is remembered: every later one fails too.
 bool PdfFile::WriteAtEnd(const char* data, size_t n) {
     const int64_t end = backend_->Size();
-    if (!backend_->WriteAt(end, data, n)) {
-        writeFailed_ = true;
-        return false;
-    }
+    if (!backend_->WriteAt(end, data, n)) writeFailed_ = true;
     ForgetBlocksFrom(end);
-    pos_ += static_cast<int64_t>(n);
-    return true;
+    return !writeFailed_;
 }
 
 bool PdfFile::WritePending() {
     if (pending_.empty() || !backend_) return !writeFailed_;
-    const int64_t end = backend_->Size();
-    if (!writeFailed_ && !backend_->WriteAt(end, pending_.data(), pending_.size())) writeFailed_ = true;
+    if (!writeFailed_) WriteAtEnd(pending_.data(), pending_.size());
     pending_.clear();
-    ForgetBlocksFrom(end);
     return !writeFailed_;
 }
 

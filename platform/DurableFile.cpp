@@ -46,16 +46,6 @@ bool SyncDescriptorOf(const std::string& path, int flags) {
     return ::close(fd) == 0 && synced;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // A file without a name in a folder (an anonymous file reached through a
 // /proc/self/fd link) cannot be renamed over: it is written in place.
 bool WriteInPlace(const std::string& path, std::string_view bytes) {

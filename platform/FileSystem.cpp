@@ -58,7 +58,8 @@ private:
 
 // The bytes of from after to, which starts empty: shared with the source
 // where the file system can (a clone costs no copying), else copied inside
-// the kernel, else read and written.
+// the kernel, else read and written from where the kernel's copy stopped
+// (it moves both descriptors' positions).
 bool CopyContents(int from, int to, int64_t size, dev_t device) {
     // A file system that cannot clone says so for every file: it is asked once.
     static std::mutex mutex;
@@ -80,21 +81,24 @@ bool CopyContents(int from, int to, int64_t size, dev_t device) {
     if (copied == size) return true;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::pread(from, buffer, sizeof buffer, static_cast<off_t>(copied));
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::pwrite(to, buffer + done, static_cast<size_t>(n - done), static_cast<off_t>(copied + done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) return false;
-            done += w;
-        }
-        copied += n;
+        if (n <= 0) return n == 0;
+        if (!WriteAll(to, std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
     }
 }
 
 }  // namespace
+
+bool WriteAll(int fd, std::string_view bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
 bool CopyFileReplacing(const std::string& source, const std::string& target) {
     Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));

@@ -1,6 +1,7 @@
 #pragma once
 // Path and file operations of the output step and the file list.
 #include <string>
+#include <string_view>
 
 namespace sgry::fs {
 
@@ -16,6 +17,8 @@ struct PathParts {
 PathParts SplitPath(const std::string& path);
 // File name and extension of a path ("/a/b/report.pdf" gives "report.pdf").
 std::string FileNameOf(const std::string& path);
+// Writes all of bytes at the descriptor's position (a short write goes on).
+bool WriteAll(int fd, std::string_view bytes);
 // Copies source over target, replacing an existing file without asking.
 // A failed copy removes what it wrote. Copying a file onto itself fails.
 bool CopyFileReplacing(const std::string& source, const std::string& target);
