@@ -1,11 +1,11 @@
 #include "engine/EraseStamp.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 
 #include "engine/PdfJob.h"
+#include "platform/FileSystem.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -19,13 +19,10 @@ EraseOutcome Outcome(int code, const char* message, const std::string& path) {
     return outcome;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+std::optional<std::string> ReadRegularFile(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    return fs::ReadWholeFile(path);
 }
 
 // The /Prev of the section at offset: the first "/Prev" token after it (the
@@ -55,8 +52,9 @@ int64_t FindLastMarker(const std::string& bytes) {
 }
 
 EraseOutcome EraseLastStamp(const std::string& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return Outcome(erase_result::kCannotRead, erase_message::kCannotRead, path);
+    std::optional<std::string> read = ReadRegularFile(path);
+    if (!read) return Outcome(erase_result::kCannotRead, erase_message::kCannotRead, path);
+    std::string bytes = std::move(*read);
     const int64_t marker = FindLastMarker(bytes);
     if (marker < 0) return Outcome(erase_result::kNoMarker, erase_message::kNoMarker, path);
 

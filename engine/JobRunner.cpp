@@ -1,7 +1,6 @@
 #include "engine/JobRunner.h"
 
 #include <cstdio>
-#include <sstream>
 
 #include "engine/OutputNaming.h"
 #include "engine/TestStopPoint.h"

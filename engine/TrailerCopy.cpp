@@ -1,7 +1,6 @@
 #include "engine/TrailerCopy.h"
 
 #include <optional>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -107,13 +106,17 @@ std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset, int64_t 
     return out;
 }
 
+// Split at blanks: the copied keys have one after every token.
 bool TrailerKeysName(const std::string& keys, std::string_view key) {
-    std::istringstream tokens(keys);
+    constexpr std::string_view kBlanks = " \t\n\v\f\r";
     int depth = 1;
-    for (std::string token; tokens >> token;) {
+    for (std::size_t start = keys.find_first_not_of(kBlanks); start != std::string::npos;) {
+        const std::size_t end = std::min(keys.find_first_of(kBlanks, start), keys.size());
+        const std::string_view token = std::string_view(keys).substr(start, end - start);
         if (token == "<<") ++depth;
         if (token == ">>") --depth;
         if (depth == 1 && token == key) return true;
+        start = keys.find_first_not_of(kBlanks, end);
     }
     return false;
 }

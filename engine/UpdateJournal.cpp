@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "platform/DurableFile.h"
@@ -17,9 +15,9 @@ namespace {
 constexpr const char* kJournalHeader = "%Sigilry-journal 1\r\n";
 
 std::optional<int64_t> ReadJournal(const std::string& journalPath) {
-    std::ifstream in(journalPath, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::optional<std::string> read = fs::ReadWholeFile(journalPath);
+    if (!read) return std::nullopt;
+    const std::string& text = *read;
     const std::string header = kJournalHeader;
     if (!text.starts_with(header) || !text.ends_with("\r\n")) return std::nullopt;
     int64_t length = -1;

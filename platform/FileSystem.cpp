@@ -90,6 +90,22 @@ bool CopyContents(int from, int to, int64_t size, dev_t device) {
 
 }  // namespace
 
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    Descriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0) return std::nullopt;
+    std::string bytes;
+    struct stat st {};
+    if (::fstat(in.Get(), &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
 bool WriteAll(int fd, std::string_view bytes) {
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

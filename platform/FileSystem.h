@@ -1,5 +1,6 @@
 #pragma once
 // Path and file operations of the output step and the file list.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ struct PathParts {
 PathParts SplitPath(const std::string& path);
 // File name and extension of a path ("/a/b/report.pdf" gives "report.pdf").
 std::string FileNameOf(const std::string& path);
+// All of a file's bytes, read to its end; nullopt when it cannot be opened
+// or a read fails (a folder fails).
+std::optional<std::string> ReadWholeFile(const std::string& path);
 // Writes all of bytes at the descriptor's position (a short write goes on).
 bool WriteAll(int fd, std::string_view bytes);
 // Copies source over target, replacing an existing file without asking.

@@ -3,13 +3,12 @@
 #include <charconv>
 #include <cfloat>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <optional>
 #include <vector>
 
 #include "platform/DurableFile.h"
+#include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/SjisText.h"
 
@@ -90,14 +89,6 @@ KeyLocation Locate(std::string_view bytes, const std::vector<Line>& lines, std::
     return where;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
-}
-
 // The file's bytes with key=value set in section: replaced in place, added at
 // the end of the section, or added with a new section at the end of the file.
 std::string WithValue(std::string bytes, std::string_view section, std::string_view key, std::string_view value) {
@@ -168,7 +159,7 @@ bool IniFile::PutString(std::string_view key, std::string_view value) const {
         return true;
     }
     readsHeld_ = false;
-    const std::optional<std::string> old = ReadFile(path_);
+    const std::optional<std::string> old = fs::ReadWholeFile(path_);
     const std::string bytes = WithValue(old.value_or(std::string()), section_, key, value);
     if (old && bytes == *old) return true;  // nothing to change: leave the file alone
     return fs::ReplaceFileContents(path_, bytes);
@@ -176,7 +167,7 @@ bool IniFile::PutString(std::string_view key, std::string_view value) const {
 
 void IniFile::HoldWrites() const {
     if (held_) return;
-    heldOriginal_ = ReadFile(path_);
+    heldOriginal_ = fs::ReadWholeFile(path_);
     held_ = heldOriginal_.value_or(std::string());
 }
 
@@ -189,14 +180,14 @@ bool IniFile::CommitWrites() const {
 }
 
 void IniFile::HoldReads() const {
-    heldReads_ = ReadFile(path_);
+    heldReads_ = fs::ReadWholeFile(path_);
     readsHeld_ = true;
 }
 
 std::optional<std::string> IniFile::CurrentBytes() const {
     if (held_) return held_;
     if (readsHeld_) return heldReads_;
-    return ReadFile(path_);
+    return fs::ReadWholeFile(path_);
 }
 
 bool IniFile::PutInt(std::string_view key, int32_t value) const { return PutString(key, Format("%d", value)); }

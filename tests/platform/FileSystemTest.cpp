@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "support/ScratchDir.h"
@@ -47,6 +48,24 @@ TEST(CopyFileReplacingTest, CopiesWholeAndRefusesItsOwnSource) {
     const std::string missingCopy = dir.File("never.pdf");
     EXPECT_FALSE(fs::CopyFileReplacing(dir.File("missing.pdf"), missingCopy));
     EXPECT_FALSE(std::filesystem::exists(missingCopy));
+}
+
+// Every byte of a file larger than one read, and of a file that reports no
+// size (the kernel's own); a folder and a missing file give nothing.
+TEST(ReadWholeFileTest, ReadsToTheEndAndRefusesWhatIsNoFile) {
+    ScratchDir dir("read");
+    const std::string path = dir.File("whole.pdf");
+    std::string bytes;
+    for (int i = 0; bytes.size() < 70000; ++i) bytes += std::to_string(i) + '\0';
+    ScratchDir::Write(path, bytes);
+    EXPECT_EQ(fs::ReadWholeFile(path), bytes);
+
+    const std::optional<std::string> status = fs::ReadWholeFile("/proc/self/status");
+    ASSERT_TRUE(status);
+    EXPECT_NE(status->find("\nPid:"), std::string::npos);
+
+    EXPECT_FALSE(fs::ReadWholeFile(dir.Path().string()));
+    EXPECT_FALSE(fs::ReadWholeFile(dir.File("missing.pdf")));
 }
 
 }  // namespace
