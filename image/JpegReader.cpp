@@ -5,11 +5,10 @@
 #include <cstring>
 #include <memory>
 
-#include "image/ImageFile.h"
 #include <new>
-// jpeglib.h needs FILE and size_t declared before it.
-#include <jpeglib.h>
 
+#include "image/ImageFile.h"
+#include "image/JpegLibrary.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -42,7 +41,7 @@ bool JpegReader::Open(const std::string& path) {
     path_ = path;
     width_ = height_ = 0;
     error_ = Load(path);
-    if (error_ == kNoError) error_ = ReadHeader();
+    if (error_ == kNoError) error_ = ReadHeader(Libjpeg().Functions());
     return error_ == kNoError;
 }
 
@@ -63,22 +62,24 @@ int JpegReader::Load(const std::string& path) {
 
 // Only plain C objects live in this function, so the jump back from
 // libjpeg's error handler skips no destructor.
-int JpegReader::ReadHeader() {
+int JpegReader::ReadHeader(const JpegLibrary* libjpeg) {
+    if (!libjpeg) return kNoLibrary;
     jpeg_decompress_struct cinfo;
     JumpingErrorManager errors;
-    cinfo.err = jpeg_std_error(&errors.base);
+    cinfo.err = libjpeg->jpeg_std_error(&errors.base);
     errors.base.error_exit = JumpOnError;
     errors.base.output_message = IgnoreMessage;
     if (setjmp(errors.jump) != 0) {
-        jpeg_destroy_decompress(&cinfo);
+        libjpeg->jpeg_destroy_decompress(&cinfo);
         return kBadHeader;
     }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, bytes_.data(), static_cast<unsigned long>(bytes_.size()));
-    jpeg_read_header(&cinfo, TRUE);
+    // jpeg_create_decompress, through the loaded library.
+    libjpeg->jpeg_CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
+    libjpeg->jpeg_mem_src(&cinfo, bytes_.data(), static_cast<unsigned long>(bytes_.size()));
+    libjpeg->jpeg_read_header(&cinfo, TRUE);
     width_ = static_cast<int>(cinfo.image_width);
     height_ = static_cast<int>(cinfo.image_height);
-    jpeg_destroy_decompress(&cinfo);
+    libjpeg->jpeg_destroy_decompress(&cinfo);
     return kNoError;
 }
 
@@ -122,6 +123,7 @@ std::string JpegReader::ErrorText(int code) {
     case kOutOfMemory: return "メモリが足りません";
     case kReadError: return "読み込みエラー";
     case kBadHeader: return "オブジェクト生成エラー";
+    case kNoLibrary: return "JPEGライブラリを読み込めません";
     default: return Format("未定義のエラー(%d)", code);
     }
 }

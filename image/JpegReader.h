@@ -11,12 +11,15 @@
 //   4 read error (fewer bytes than the file size)
 //   5 the JPEG header cannot be read (libjpeg refused the file; an empty
 //     file ends here too)
+//   6 libjpeg cannot be loaded
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace sgry {
+
+struct JpegLibrary;
 
 class JpegReader {
 public:
@@ -27,6 +30,7 @@ public:
         kOutOfMemory = 3,
         kReadError = 4,
         kBadHeader = 5,
+        kNoLibrary = 6,
     };
 
     // Loads the file and reads its header; true when Error() is 0.
@@ -56,7 +60,7 @@ public:
 
 private:
     int Load(const std::string& path);
-    int ReadHeader();
+    int ReadHeader(const JpegLibrary* libjpeg);
 
     int error_ = kNoError;
     int width_ = 0;

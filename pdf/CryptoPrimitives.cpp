@@ -1,13 +1,9 @@
 #include "pdf/CryptoPrimitives.h"
 
-#include <nettle/aes.h>
-#include <nettle/arcfour.h>
-#include <nettle/cbc.h>
-#include <nettle/md5.h>
-#include <nettle/sha2.h>
-
 #include <cstdint>
 #include <random>
+
+#include "pdf/NettleLibrary.h"
 
 namespace sgry::crypto {
 
@@ -17,6 +13,8 @@ constexpr std::size_t kBlock = 16;
 
 const uint8_t* Bytes(std::string_view s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 uint8_t* Bytes(std::string& s) { return reinterpret_cast<uint8_t*>(s.data()); }
+
+const NettleLibrary* Nettle() { return Libnettle().Functions(); }
 
 template <class Context, std::size_t DigestSize>
 std::string Digest(std::string_view data, void (*init)(Context*),
@@ -30,61 +28,87 @@ std::string Digest(std::string_view data, void (*init)(Context*),
     return out;
 }
 
-// nettle's block functions take their key schedule as void*; these adapters
-// keep the function types exact.
-void Aes128Encrypt(const void* c, std::size_t n, uint8_t* d, const uint8_t* s) {
-    aes128_encrypt(static_cast<const aes128_ctx*>(c), n, d, s);
+// An AES key schedule with the function that runs it in one direction.
+// nettle's CBC hands its block function the context as void*; the function
+// found beside the schedule keeps the types exact.
+template <class Schedule>
+struct AesContext {
+    Schedule schedule;
+    void (*blocks)(const Schedule*, std::size_t, uint8_t*, const uint8_t*);
+};
+
+template <class Schedule>
+void RunAesBlocks(const void* context, std::size_t n, uint8_t* d, const uint8_t* s) {
+    const auto* aes = static_cast<const AesContext<Schedule>*>(context);
+    aes->blocks(&aes->schedule, n, d, s);
 }
-void Aes128Decrypt(const void* c, std::size_t n, uint8_t* d, const uint8_t* s) {
-    aes128_decrypt(static_cast<const aes128_ctx*>(c), n, d, s);
-}
-void Aes256Encrypt(const void* c, std::size_t n, uint8_t* d, const uint8_t* s) {
-    aes256_encrypt(static_cast<const aes256_ctx*>(c), n, d, s);
-}
-void Aes256Decrypt(const void* c, std::size_t n, uint8_t* d, const uint8_t* s) {
-    aes256_decrypt(static_cast<const aes256_ctx*>(c), n, d, s);
+
+template <class Schedule>
+std::string AesCbcWith(const NettleLibrary& nettle, AesContext<Schedule>& aes, std::string_view iv,
+                       std::string_view data, bool encrypt) {
+    std::string chain(iv);
+    std::string out(data.size(), '\0');
+    (encrypt ? nettle.nettle_cbc_encrypt : nettle.nettle_cbc_decrypt)(
+        &aes, RunAesBlocks<Schedule>, kBlock, Bytes(chain), data.size(), Bytes(out), Bytes(data));
+    return out;
 }
 
 std::string AesCbc(std::string_view key, std::string_view iv, std::string_view data, bool encrypt) {
     if ((key.size() != 16 && key.size() != 32) || iv.size() != kBlock || data.size() % kBlock != 0) return {};
-    std::string chain(iv);
-    std::string out(data.size(), '\0');
-    if (data.empty()) return out;
+    const NettleLibrary* nettle = Nettle();
+    if (!nettle) return {};
+    if (data.empty()) return std::string();
     if (key.size() == 16) {
-        aes128_ctx context;
-        encrypt ? aes128_set_encrypt_key(&context, Bytes(key)) : aes128_set_decrypt_key(&context, Bytes(key));
-        (encrypt ? cbc_encrypt : cbc_decrypt)(&context, encrypt ? Aes128Encrypt : Aes128Decrypt, kBlock, Bytes(chain),
-                                               data.size(), Bytes(out), Bytes(data));
-    } else {
-        aes256_ctx context;
-        encrypt ? aes256_set_encrypt_key(&context, Bytes(key)) : aes256_set_decrypt_key(&context, Bytes(key));
-        (encrypt ? cbc_encrypt : cbc_decrypt)(&context, encrypt ? Aes256Encrypt : Aes256Decrypt, kBlock, Bytes(chain),
-                                               data.size(), Bytes(out), Bytes(data));
+        AesContext<aes128_ctx> aes{};
+        (encrypt ? nettle->nettle_aes128_set_encrypt_key : nettle->nettle_aes128_set_decrypt_key)(&aes.schedule,
+                                                                                                 Bytes(key));
+        aes.blocks = encrypt ? nettle->nettle_aes128_encrypt : nettle->nettle_aes128_decrypt;
+        return AesCbcWith(*nettle, aes, iv, data, encrypt);
     }
-    return out;
+    AesContext<aes256_ctx> aes{};
+    (encrypt ? nettle->nettle_aes256_set_encrypt_key : nettle->nettle_aes256_set_decrypt_key)(&aes.schedule,
+                                                                                             Bytes(key));
+    aes.blocks = encrypt ? nettle->nettle_aes256_encrypt : nettle->nettle_aes256_decrypt;
+    return AesCbcWith(*nettle, aes, iv, data, encrypt);
 }
 
 }  // namespace
 
+bool Available() { return Nettle() != nullptr; }
+
 std::string Md5(std::string_view data) {
-    return Digest<md5_ctx, MD5_DIGEST_SIZE>(data, md5_init, md5_update, md5_digest);
+    const NettleLibrary* nettle = Nettle();
+    if (!nettle) return {};
+    return Digest<md5_ctx, MD5_DIGEST_SIZE>(data, nettle->nettle_md5_init, nettle->nettle_md5_update,
+                                            nettle->nettle_md5_digest);
 }
 std::string Sha256(std::string_view data) {
-    return Digest<sha256_ctx, SHA256_DIGEST_SIZE>(data, sha256_init, sha256_update, sha256_digest);
+    const NettleLibrary* nettle = Nettle();
+    if (!nettle) return {};
+    return Digest<sha256_ctx, SHA256_DIGEST_SIZE>(data, nettle->nettle_sha256_init, nettle->nettle_sha256_update,
+                                                  nettle->nettle_sha256_digest);
 }
 std::string Sha384(std::string_view data) {
-    return Digest<sha512_ctx, SHA384_DIGEST_SIZE>(data, sha384_init, sha512_update, sha384_digest);
+    const NettleLibrary* nettle = Nettle();
+    if (!nettle) return {};
+    return Digest<sha512_ctx, SHA384_DIGEST_SIZE>(data, nettle->nettle_sha384_init, nettle->nettle_sha512_update,
+                                                  nettle->nettle_sha384_digest);
 }
 std::string Sha512(std::string_view data) {
-    return Digest<sha512_ctx, SHA512_DIGEST_SIZE>(data, sha512_init, sha512_update, sha512_digest);
+    const NettleLibrary* nettle = Nettle();
+    if (!nettle) return {};
+    return Digest<sha512_ctx, SHA512_DIGEST_SIZE>(data, nettle->nettle_sha512_init, nettle->nettle_sha512_update,
+                                                  nettle->nettle_sha512_digest);
 }
 
 std::string Rc4(std::string_view key, std::string_view data) {
     if (key.empty() || key.size() > ARCFOUR_MAX_KEY_SIZE) return {};
+    const NettleLibrary* nettle = Nettle();
+    if (!nettle) return {};
     arcfour_ctx context;
-    arcfour_set_key(&context, key.size(), Bytes(key));
+    nettle->nettle_arcfour_set_key(&context, key.size(), Bytes(key));
     std::string out(data.size(), '\0');
-    arcfour_crypt(&context, data.size(), Bytes(out), Bytes(data));
+    nettle->nettle_arcfour_crypt(&context, data.size(), Bytes(out), Bytes(data));
     return out;
 }
 
