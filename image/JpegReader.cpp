@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
 #include <new>
 
 #include "image/ImageFile.h"
@@ -123,7 +122,8 @@ std::string JpegReader::ErrorText(int code) {
     case kOutOfMemory: return "メモリが足りません";
     case kReadError: return "読み込みエラー";
     case kBadHeader: return "オブジェクト生成エラー";
-    case kNoLibrary: return "JPEGライブラリを読み込めません";
+    case kNoLibrary:
+        return "JPEGライブラリを読み込めません";
     default: return Format("未定義のエラー(%d)", code);
     }
 }

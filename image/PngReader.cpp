@@ -56,7 +56,8 @@ std::jmp_buf& JumpBuffer(const PngLibrary& libpng, png_structp png) {
 void OnLibpngWarning(png_structp, png_const_charp) {}
 
 PngReadStructs::PngReadStructs(const PngLibrary& libpng, char* messageBuffer) : libpng_(libpng) {
-    png_ = libpng.png_create_read_struct(PNG_LIBPNG_VER_STRING, messageBuffer, OnLibpngError, OnLibpngWarning);
+    png_ =
+        libpng.png_create_read_struct(PNG_LIBPNG_VER_STRING, messageBuffer, OnLibpngError, OnLibpngWarning);
     if (png_) info_ = libpng.png_create_info_struct(png_);
 }
 
@@ -81,7 +82,8 @@ bool PngReader::Open(const std::string& path) {
 int PngReader::Decode(std::FILE* file) {
     if (!file) return kNoFile;
     png_byte signature[sizeof kSignature] = {};
-    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
+    if (std::fseek(file, 0, SEEK_SET) != 0 ||
+        std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
         std::memcmp(signature, kSignature, sizeof signature) != 0)
         return kNotPng;
 
@@ -144,7 +146,8 @@ int PngReader::ReadInfoAndTransform(png_structp png, png_infop info) {
     if (colourType_ == PNG_COLOR_TYPE_PALETTE) libpng_->png_set_expand(png);
     if (bitDepth_ < 8) libpng_->png_set_expand(png);
     if (libpng_->png_get_valid(png, info, PNG_INFO_tRNS)) libpng_->png_set_expand(png);
-    if (colourType_ == PNG_COLOR_TYPE_GRAY || colourType_ == PNG_COLOR_TYPE_GRAY_ALPHA) libpng_->png_set_gray_to_rgb(png);
+    if (colourType_ == PNG_COLOR_TYPE_GRAY || colourType_ == PNG_COLOR_TYPE_GRAY_ALPHA)
+        libpng_->png_set_gray_to_rgb(png);
 
     png_color_16p fileBackground = nullptr;
     if (libpng_->png_get_bKGD(png, info, &fileBackground) && fileBackground) {

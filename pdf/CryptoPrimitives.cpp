@@ -60,14 +60,14 @@ std::string AesCbc(std::string_view key, std::string_view iv, std::string_view d
     if (data.empty()) return std::string();
     if (key.size() == 16) {
         AesContext<aes128_ctx> aes{};
-        (encrypt ? nettle->nettle_aes128_set_encrypt_key : nettle->nettle_aes128_set_decrypt_key)(&aes.schedule,
-                                                                                                 Bytes(key));
+        (encrypt ? nettle->nettle_aes128_set_encrypt_key : nettle->nettle_aes128_set_decrypt_key)(
+            &aes.schedule, Bytes(key));
         aes.blocks = encrypt ? nettle->nettle_aes128_encrypt : nettle->nettle_aes128_decrypt;
         return AesCbcWith(*nettle, aes, iv, data, encrypt);
     }
     AesContext<aes256_ctx> aes{};
     (encrypt ? nettle->nettle_aes256_set_encrypt_key : nettle->nettle_aes256_set_decrypt_key)(&aes.schedule,
-                                                                                             Bytes(key));
+                                                                                              Bytes(key));
     aes.blocks = encrypt ? nettle->nettle_aes256_encrypt : nettle->nettle_aes256_decrypt;
     return AesCbcWith(*nettle, aes, iv, data, encrypt);
 }
@@ -85,20 +85,20 @@ std::string Md5(std::string_view data) {
 std::string Sha256(std::string_view data) {
     const NettleLibrary* nettle = Nettle();
     if (!nettle) return {};
-    return Digest<sha256_ctx, SHA256_DIGEST_SIZE>(data, nettle->nettle_sha256_init, nettle->nettle_sha256_update,
-                                                  nettle->nettle_sha256_digest);
+    return Digest<sha256_ctx, SHA256_DIGEST_SIZE>(data, nettle->nettle_sha256_init,
+                                                  nettle->nettle_sha256_update, nettle->nettle_sha256_digest);
 }
 std::string Sha384(std::string_view data) {
     const NettleLibrary* nettle = Nettle();
     if (!nettle) return {};
-    return Digest<sha512_ctx, SHA384_DIGEST_SIZE>(data, nettle->nettle_sha384_init, nettle->nettle_sha512_update,
-                                                  nettle->nettle_sha384_digest);
+    return Digest<sha512_ctx, SHA384_DIGEST_SIZE>(data, nettle->nettle_sha384_init,
+                                                  nettle->nettle_sha512_update, nettle->nettle_sha384_digest);
 }
 std::string Sha512(std::string_view data) {
     const NettleLibrary* nettle = Nettle();
     if (!nettle) return {};
-    return Digest<sha512_ctx, SHA512_DIGEST_SIZE>(data, nettle->nettle_sha512_init, nettle->nettle_sha512_update,
-                                                  nettle->nettle_sha512_digest);
+    return Digest<sha512_ctx, SHA512_DIGEST_SIZE>(data, nettle->nettle_sha512_init,
+                                                  nettle->nettle_sha512_update, nettle->nettle_sha512_digest);
 }
 
 std::string Rc4(std::string_view key, std::string_view data) {

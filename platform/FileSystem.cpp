@@ -95,7 +95,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     if (in.Get() < 0) return std::nullopt;
     std::string bytes;
     struct stat st {};
-    if (::fstat(in.Get(), &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(in.Get(), &st) == 0 && S_ISREG(st.st_mode))
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[16384];
     for (;;) {
         const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);

@@ -1,7 +1,7 @@
 #include "platform/IniFile.h"
 
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>

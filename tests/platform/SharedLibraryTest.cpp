@@ -1,8 +1,7 @@
-#include "platform/SharedLibrary.h"
-
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "platform/SharedLibrary.h"
 
 namespace sgry {
 namespace {
