@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/DurableFile.h"
@@ -109,6 +110,49 @@ std::string WithValue(std::string bytes, std::string_view section, std::string_v
     return bytes;
 }
 
+// Appends name with its ASCII letters folded as SameIniName compares them:
+// the second byte of a two-byte CP932 character stays as it is.
+void AppendFolded(std::string& out, std::string_view name) {
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (sjis::IsLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
+            out += name.substr(i, 2);
+            ++i;
+        } else {
+            const char c = name[i];
+            out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+    }
+}
+
+// Two names match (SameIniName) exactly when their folded names are equal; a
+// line break, which no name holds, keeps section and key apart.
+std::string FoldedName(std::string_view section, std::string_view key) {
+    std::string out;
+    AppendFolded(out, section);
+    out += '\n';
+    AppendFolded(out, key);
+    return out;
+}
+
+// Every key's value in one pass, found as Locate finds one: only the first
+// block of a section's name counts, and in it the key's first entry.
+std::unordered_map<std::string, std::string> ValuesOf(std::string_view bytes) {
+    std::unordered_map<std::string, std::string> values;
+    std::set<std::string> sectionsSeen;
+    std::optional<std::string_view> section;  // the block's name while it is its section's first
+    for (const Line& line : SplitLines(bytes)) {
+        const std::string_view text = bytes.substr(line.begin, line.end - line.begin);
+        if (const auto name = SectionName(text)) {
+            section = sectionsSeen.insert(FoldedName(*name, "")).second ? name : std::nullopt;
+            continue;
+        }
+        if (!section) continue;
+        if (const auto entry = ParseEntry(text))
+            values.try_emplace(FoldedName(*section, entry->key), entry->value);
+    }
+    return values;
+}
+
 const char* SkipSign(const char* p, const char* end, bool& negative) {
     negative = false;
     if (p != end && (*p == '+' || *p == '-')) {
@@ -154,6 +198,7 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 bool IniFile::PutString(std::string_view key, std::string_view value) const {
     key = TrimIniBlanks(key);
     if (key.empty()) return false;
+    heldValues_.reset();
     if (held_) {
         *held_ = WithValue(std::move(*held_), section_, key, value);
         return true;
@@ -167,6 +212,7 @@ bool IniFile::PutString(std::string_view key, std::string_view value) const {
 
 void IniFile::HoldWrites() const {
     if (held_) return;
+    heldValues_.reset();
     heldOriginal_ = fs::ReadWholeFile(path_);
     held_ = heldOriginal_.value_or(std::string());
 }
@@ -175,6 +221,8 @@ bool IniFile::CommitWrites() const {
     if (!held_) return true;
     const std::string bytes = std::move(*held_);
     held_.reset();
+    heldValues_.reset();
+    readsHeld_ = false;  // the file now holds the batch, not what was read before it
     if (heldOriginal_ && bytes == *heldOriginal_) return true;
     return fs::ReplaceFileContents(path_, bytes);
 }
@@ -182,12 +230,13 @@ bool IniFile::CommitWrites() const {
 void IniFile::HoldReads() const {
     heldReads_ = fs::ReadWholeFile(path_);
     readsHeld_ = true;
+    heldValues_.reset();
 }
 
-std::optional<std::string> IniFile::CurrentBytes() const {
-    if (held_) return held_;
-    if (readsHeld_) return heldReads_;
-    return fs::ReadWholeFile(path_);
+// A missing file holds no values, as an empty one.
+const IniFile::Values& IniFile::HeldValues() const {
+    if (!heldValues_) heldValues_ = ValuesOf(held_ ? *held_ : heldReads_.value_or(std::string()));
+    return *heldValues_;
 }
 
 bool IniFile::PutInt(std::string_view key, int32_t value) const { return PutString(key, Format("%d", value)); }
@@ -201,13 +250,16 @@ bool IniFile::PutFloat(std::string_view key, float value) const {
 }
 
 std::string IniFile::GetString(std::string_view key, std::string_view defaultValue) const {
-    const std::optional<std::string> bytes = CurrentBytes();
+    const std::string name = FoldedName(section_, TrimIniBlanks(key));
+    if (held_ || readsHeld_) {
+        const auto found = HeldValues().find(name);
+        return found != HeldValues().end() ? found->second : std::string(defaultValue);
+    }
+    const std::optional<std::string> bytes = fs::ReadWholeFile(path_);
     if (!bytes) return std::string(defaultValue);
-    const std::vector<Line> lines = SplitLines(*bytes);
-    const KeyLocation where = Locate(*bytes, lines, section_, TrimIniBlanks(key));
-    if (!where.keyLine) return std::string(defaultValue);
-    const Line& line = lines[*where.keyLine];
-    return std::string(ParseEntry(std::string_view(*bytes).substr(line.begin, line.end - line.begin))->value);
+    const Values values = ValuesOf(*bytes);
+    const auto found = values.find(name);
+    return found != values.end() ? found->second : std::string(defaultValue);
 }
 
 bool IniFile::HasValue(std::string_view key) const { return !GetString(key).empty(); }

@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace sgry {
@@ -53,8 +54,8 @@ public:
     bool CommitWrites() const;
 
     // From HoldReads on, every Get reads the bytes the file had then, until
-    // a Put outside HoldWrites writes the file: loading a hundred keys costs
-    // one read of the file, not a hundred.
+    // a Put outside HoldWrites or a CommitWrites writes the file: loading a
+    // hundred keys costs one read of the file, not a hundred.
     void HoldReads() const;
 
     // Stored value, trimmed; `defaultValue` when the file, section or key is
@@ -71,7 +72,8 @@ public:
     int32_t GetIntClamped(std::string_view key, int32_t minimum, int32_t maximum) const;
 
 private:
-    std::optional<std::string> CurrentBytes() const;
+    using Values = std::unordered_map<std::string, std::string>;
+    const Values& HeldValues() const;
 
     std::string section_ = "DefaultSection";
     std::string path_;
@@ -81,6 +83,9 @@ private:
     mutable std::optional<std::string> heldOriginal_;
     mutable bool readsHeld_ = false;
     mutable std::optional<std::string> heldReads_;
+    // The values of the held bytes (of writes, else of reads), taken in one
+    // pass over them and dropped when they change.
+    mutable std::optional<Values> heldValues_;
 };
 
 // A value or name without the blanks (space, tab) at its ends, as the file is read.

@@ -50,15 +50,28 @@ TEST_F(IniFileTest, LinesOfAnyLengthAreRead) {
     EXPECT_EQ(Open().GetString("After"), "tail");
 }
 
-TEST_F(IniFileTest, HeldReadsSeeTheFileAsItWasUntilAWrite) {
-    Given("[OptionList1]\r\nk=old\r\n");
-    const IniFile ini = Open();
+// Held reads see the file as it was until a write (a committed batch too);
+// held writes see themselves; held values are looked up per section.
+TEST_F(IniFileTest, HeldBytesAreReadUntilTheyChange) {
+    Given("[OptionList1]\r\nk=old\r\n[App]\r\nk=app\r\n");
+    IniFile ini = Open();
     ini.HoldReads();
     Given("[OptionList1]\r\nk=changed\r\n");
     EXPECT_EQ(ini.GetString("k"), "old");
+    ini.SetSection("App");
+    EXPECT_EQ(ini.GetString("k"), "app");
+    ini.SetSection("OptionList1");
     EXPECT_TRUE(ini.PutString("j", "new"));
     EXPECT_EQ(ini.GetString("k"), "changed");
     EXPECT_EQ(ini.GetString("j"), "new");
+
+    ini.HoldReads();
+    ini.HoldWrites();
+    EXPECT_EQ(ini.GetString("k"), "changed");
+    EXPECT_TRUE(ini.PutString("k", "batched"));
+    EXPECT_EQ(ini.GetString("k"), "batched");
+    EXPECT_TRUE(ini.CommitWrites());
+    EXPECT_EQ(ini.GetString("k"), "batched");
 }
 
 TEST_F(IniFileTest, RefusedWriteIsReported) {
