@@ -110,8 +110,9 @@ std::string WithValue(std::string bytes, std::string_view section, std::string_v
     return bytes;
 }
 
-// Appends name with its ASCII letters folded as SameIniName compares them:
-// the second byte of a two-byte CP932 character stays as it is.
+// Appends name with its ASCII letters in upper case, but for the second byte
+// of a two-byte CP932 character, which stays as it is: names match
+// (SameIniName) when these are equal.
 void AppendFolded(std::string& out, std::string_view name) {
     for (size_t i = 0; i < name.size(); ++i) {
         if (sjis::IsLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
@@ -124,8 +125,8 @@ void AppendFolded(std::string& out, std::string_view name) {
     }
 }
 
-// Two names match (SameIniName) exactly when their folded names are equal; a
-// line break, which no name holds, keeps section and key apart.
+// A key under its section, folded; a line break, which no name holds, keeps
+// the two apart.
 std::string FoldedName(std::string_view section, std::string_view key) {
     std::string out;
     AppendFolded(out, section);
@@ -172,25 +173,15 @@ std::string_view TrimIniBlanks(std::string_view text) {
     return text;
 }
 
-namespace {
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
-
 // Equal without regard to ASCII case. The second byte of a two-byte CP932
 // character can fall in 'a'-'z' and is compared as it stands.
 bool SameIniName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (sjis::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-            ++i;
-        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    std::string foldedA;
+    std::string foldedB;
+    AppendFolded(foldedA, a);
+    AppendFolded(foldedB, b);
+    return foldedA == foldedB;
 }
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
