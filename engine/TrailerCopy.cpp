@@ -1,5 +1,6 @@
 #include "engine/TrailerCopy.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
