@@ -1,11 +1,13 @@
 #include "engine/TrailerCopy.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "engine/CommentFreeTokens.h"
+#include "pdf/PdfParser.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -86,6 +88,47 @@ std::string CopyKeys(TokenReader& reader, int64_t sectionOffset, int64_t searchF
     return out;
 }
 
+// The copied keys as a reader takes them: one dictionary that closes where
+// they end, or nullptr. A string or hexadecimal string left open in a damaged
+// trailer is copied token by token as if it were closed, but a reader runs it
+// on to its first ")" or ">", past the trailer's end.
+std::unique_ptr<PdfDictionary> ReadAsOneDictionary(const std::string& keys) {
+    PdfFile file;
+    file.OpenMemory(keys);
+    TokenReader reader(file);
+    auto dictionary = std::make_unique<PdfDictionary>();
+    if (!PdfDictParser(reader).Parse(*dictionary) || !reader.NextSignificantToken().empty()) return nullptr;
+    return dictionary;
+}
+
+// The reference a reader takes for the root: the value of the dictionary's
+// own /Root key.
+std::optional<std::pair<int64_t, int64_t>> RootEntry(const PdfDictionary* dictionary) {
+    const PdfDictEntry* entry = dictionary ? dictionary->Find("/Root") : nullptr;
+    const auto* root = entry ? PdfCast<PdfReference>(entry->Value()) : nullptr;
+    if (!root) return std::nullopt;
+    return std::make_pair(int64_t{root->Number()}, int64_t{root->Generation()});
+}
+
+// The trailer's keys as the object parser reads them, entry by entry, up to
+// the first entry that does not parse or whose key is no name: what a reader
+// can take of a damaged trailer.
+std::string CopyWholeEntries(TokenReader& reader, int64_t sectionOffset, int64_t searchFrom) {
+    CommentFreeTokens tokens(reader);
+    bool isStream = false;
+    std::string out;
+    if (SeekSectionDictionary(tokens, sectionOffset, searchFrom, isStream)) {
+        for (;;) {
+            PdfDictEntry entry;
+            if (PdfEntryParser(reader).Parse(entry) != EntryStatus::Read) break;
+            const std::string key = entry.KeyText();
+            if (!key.starts_with('/')) break;
+            if (!IsSectionKey(key, isStream)) out += entry.ToText() + " ";
+        }
+    }
+    return out + ">> ";
+}
+
 }  // namespace
 
 // The job found its root by the first "/Root" after the section offset. When
@@ -96,13 +139,14 @@ std::string CopyKeys(TokenReader& reader, int64_t sectionOffset, int64_t searchF
 std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset, int64_t searchFrom) {
     if (searchFrom < 0) searchFrom = sectionOffset;
     std::string out = CopyKeys(reader, sectionOffset, searchFrom);
+    std::unique_ptr<PdfDictionary> copied = ReadAsOneDictionary(out);
+    if (!copied) {
+        out = CopyWholeEntries(reader, sectionOffset, searchFrom);
+        copied = ReadAsOneDictionary(out);
+    }
     std::optional<std::pair<int64_t, int64_t>> sourceRoot;
     if (reader.Seek(searchFrom)) sourceRoot = FirstRoot(reader);
-    if (!sourceRoot) return out;
-    PdfFile copied;
-    copied.OpenMemory(out);
-    TokenReader copiedReader(copied);
-    if (FirstRoot(copiedReader) != sourceRoot)
+    if (sourceRoot && RootEntry(copied.get()) != sourceRoot)
         out.insert(0, Format("/Root %ld %ld R ", sourceRoot->first, sourceRoot->second));
     return out;
 }

@@ -17,7 +17,10 @@ namespace sgry {
 // including the dictionary's closing ">>". Nested dictionaries are counted, so
 // an inline /Info or /Encrypt dictionary is copied whole; a trailer cut short
 // by the end of the file, or a section without a "trailer" keyword, is closed
-// with ">> ", so the result always completes one dictionary.
+// with ">> ", so the result always completes one dictionary. A trailer that a
+// reader would not take as one dictionary (a string or hexadecimal string
+// left open) is copied entry by entry as the object parser reads it, up to
+// its first broken entry.
 // searchFrom: where the search for a classic section's "trailer" keyword (and
 // its /Root) may start, when the caller knows the entries before it; -1 for
 // the section offset.

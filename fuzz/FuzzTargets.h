@@ -65,6 +65,39 @@ inline bool WriteUpdate(PdfJob& job) {
     return finished;
 }
 
+// The value of key in dictionary as text; empty when it is missing.
+inline std::string EntryText(const PdfDictionary& dictionary, std::string_view key) {
+    const PdfDictEntry* entry = dictionary.Find(key);
+    return entry && entry->Value() ? entry->Value()->ToText() : std::string();
+}
+
+// The dictionary that closes an update: the file's last "startxref" must name
+// xrefOffset, and the section there is either a table, whose entries (three
+// tokens each) are passed over to the "trailer" after them, or a
+// cross-reference stream "N G obj <<...". nullptr when the bytes say otherwise.
+inline std::unique_ptr<PdfDictionary> UpdateTrailer(const std::string& updated, int64_t xrefOffset) {
+    const std::string tail = Format("startxref\r\n%ld\r\n%%%%EOF\r\n", xrefOffset);
+    if (!updated.ends_with(tail)) return nullptr;
+    PdfFile file;
+    file.OpenMemory(updated);
+    TokenReader reader(file);
+    if (!reader.Seek(xrefOffset)) return nullptr;
+    if (reader.NextToken() == "xref") {
+        for (std::string token = reader.NextToken(); token != "trailer"; token = reader.NextToken()) {
+            if (!TokenReader::IsDigits(token)) return nullptr;
+            const int64_t count = reader.ReadInt();
+            for (int64_t i = 0; i < 3 * count; ++i)
+                if (reader.NextToken().empty()) return nullptr;
+        }
+    } else if (!TokenReader::IsDigits(reader.NextToken()) || reader.NextToken() != "obj") {
+        return nullptr;
+    }
+    if (reader.NextToken() != "<<") return nullptr;
+    auto dictionary = std::make_unique<PdfDictionary>();
+    PdfDictParser parser(reader);
+    return parser.Parse(*dictionary) ? std::move(dictionary) : nullptr;
+}
+
 // Construction, page walk and (for a readable file) the update. A finished
 // update must leave a file that reads again with the same page count.
 inline int Job(const uint8_t* data, std::size_t size) {
@@ -80,10 +113,15 @@ inline int Job(const uint8_t* data, std::size_t size) {
     }
     const std::string updated = job->File().MemoryBytes();
     SGRY_FUZZ_EXPECT(updated.compare(0, size, AsText(data, size)) == 0);  // the source stays in front
-    // The update's own trailer names the root the job used.
-    std::string update = updated.substr(updated.rfind("trailer\r\n"));
-    for (char& c : update) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    SGRY_FUZZ_EXPECT(update.find("/root ") != std::string::npos);
+    // The update's own trailer (reached from its startxref, not found by
+    // searching bytes that a copied string may hold too) names a root and
+    // chains to the source's section.
+    const std::unique_ptr<PdfDictionary> trailer = UpdateTrailer(updated, job->NewStartxref());
+    SGRY_FUZZ_EXPECT(job->NewStartxref() >= static_cast<int64_t>(size));
+    SGRY_FUZZ_EXPECT(trailer != nullptr);
+    SGRY_FUZZ_EXPECT(trailer->Find("/Root") != nullptr);
+    SGRY_FUZZ_EXPECT(EntryText(*trailer, "/Prev") == Format("%ld", job->SourceStartxref()));
+    SGRY_FUZZ_EXPECT(EntryText(*trailer, "/Size") == Format("%d", job->NextObjectNumber()));
     // The file reads again with the same page count: checked when
     // SIGILRY_FUZZ_REREAD is set (long runs by hand, and the replay of the
     // corpus and findings), since damaged trailers still fail it (see

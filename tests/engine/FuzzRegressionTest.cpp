@@ -60,6 +60,18 @@ TEST(FuzzRegressionTest, RootFoundOutsideTheTrailerDictionaryGoesFirst) {
     EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), 0);
 }
 
+TEST(FuzzRegressionTest, TrailerWithAnOpenHexStringKeepsTheEntriesBeforeIt) {
+    // "<b2?] >>" runs to the first ">" for a reader, past the trailer's end;
+    // the copy stops before /ID and still closes.
+    std::string source = FlatPdf({""});
+    source.replace(source.rfind("/Root 1 0 R >>"), 14, "/Root 1 0 R /Info << /Title (a b) >> /ID [<a1><b2?] >>");
+    const std::string out = Update(source);
+    EXPECT_EQ(NewestTrailer(out).substr(0, NewestTrailer(out).find("startxref")),
+              "trailer\r\n<< /Size 8/Prev " + std::to_string(PdfJob::FromBytes(source)->SourceStartxref()) +
+                  "\r\n\r\n/Root 1 0 R \r\n/Info <<\r\n/Title (a b)\r\n>> >> \r\n");
+    EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), 0);
+}
+
 TEST(FuzzRegressionTest, NulBytesOfCopiedTokensAreWrittenWhole) {
     // Raw UTF-16 text in a literal string carries NUL bytes; the merged
     // resources object and the page object must keep every byte after them.
