@@ -111,8 +111,8 @@ std::optional<std::pair<int64_t, int64_t>> RootEntry(const PdfDictionary* dictio
 }
 
 // The trailer's keys as the object parser reads them, entry by entry, up to
-// the first entry that does not parse or whose key is no name: what a reader
-// can take of a damaged trailer.
+// the first entry that does not parse, whose key is no name or whose value is
+// the keyword "startxref": what a reader can take of a damaged trailer.
 std::string CopyWholeEntries(TokenReader& reader, int64_t sectionOffset, int64_t searchFrom) {
     CommentFreeTokens tokens(reader);
     bool isStream = false;
@@ -122,7 +122,8 @@ std::string CopyWholeEntries(TokenReader& reader, int64_t sectionOffset, int64_t
             PdfDictEntry entry;
             if (PdfEntryParser(reader).Parse(entry) != EntryStatus::Read) break;
             const std::string key = entry.KeyText();
-            if (!key.starts_with('/')) break;
+            // A trailer that never closes ends where "startxref" begins.
+            if (!key.starts_with('/') || (entry.Value() && entry.Value()->ToText() == "startxref")) break;
             if (!IsSectionKey(key, isStream)) out += entry.ToText() + " ";
         }
     }

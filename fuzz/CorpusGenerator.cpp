@@ -12,8 +12,9 @@
 #include "engine/TestPdf.h"
 #include "fuzz/FuzzTargets.h"
 #include "image/ImageFixtures.h"
+#include "tests/support/SamplePdfs.h"
 
-namespace fs = std::filesystem;
+namespace files = std::filesystem;
 using namespace sgry;
 using namespace sgry::test;
 
@@ -21,14 +22,14 @@ namespace {
 
 class CorpusWriter {
 public:
-    explicit CorpusWriter(fs::path root) : root_(std::move(root)) {}
+    explicit CorpusWriter(files::path root) : root_(std::move(root)) {}
     void Put(const std::string& target, const std::string& name, const std::string& bytes) {
-        fs::create_directories(root_ / target);
+        files::create_directories(root_ / target);
         std::ofstream(root_ / target / name, std::ios::binary) << bytes;
     }
 
 private:
-    fs::path root_;
+    files::path root_;
 };
 
 // A file of the flat-tree kind with one update appended by a job, so that
@@ -109,7 +110,6 @@ void ImageSeeds(CorpusWriter& out) {
     alpha.colourType = 4;
     alpha.rows = {std::string("\x40\x80", 2), std::string("\xC0\xFF", 2)};
     alpha.bkgd = std::string("\0\x20", 2);
-    alpha.gama = std::string("\0\0\xB1\x8F", 4);
     out.Put("png", "greyalpha", MakePng(alpha));
 
     out.Put("jpeg", "grey", MakeJpeg(8, 8, 1, false));
@@ -118,8 +118,8 @@ void ImageSeeds(CorpusWriter& out) {
 }
 
 void SettingsSeeds(CorpusWriter& out) {
-    const fs::path file = fs::temp_directory_path() / "sgry-fuzz-corpus.ini";
-    fs::remove(file);
+    const files::path file = files::temp_directory_path() / "sgry-fuzz-corpus.ini";
+    files::remove(file);
     StampSettings stamp;
     stamp.QRIsValid = true;
     stamp.QRString = "line one\r\nline two ";
@@ -128,7 +128,7 @@ void SettingsSeeds(CorpusWriter& out) {
     SaveSettings(file.string(), AppSettings{});
     std::ifstream in(file, std::ios::binary);
     out.Put("settings", "saved", std::string(std::istreambuf_iterator<char>(in), {}));
-    fs::remove(file);
+    files::remove(file);
     out.Put("settings", "hand", "[optionlist1]\nQRVersion = 99x\nMargin0=1e3\n[App]\r\nOutput=-5\r\nUndo=True\r\n\n");
 }
 
@@ -143,6 +143,53 @@ void QrSeeds(CorpusWriter& out) {
     out.Put("qr", "auto-mixed", std::string("\x00\x00", 2) + "0123ABCD efgh");
     out.Put("qr", "kanji-5H", std::string("\x06\x04", 2) + "\x88\x9f\x88\xa0\x93\xfa\x96\x7b");
     out.Put("qr", "bad-trail", std::string("\x0b\x01", 2) + "\x88\x20");
+}
+
+// One file encrypted by qpdf in each method, all opening with the empty
+// password (left out when qpdf is missing).
+void SecuritySeeds(CorpusWriter& out) {
+    if (!ToolExists("qpdf")) return;
+    const files::path plain = files::temp_directory_path() / "sgry-fuzz-plain.pdf";
+    const files::path sealed = files::temp_directory_path() / "sgry-fuzz-sealed.pdf";
+    std::ofstream(plain, std::ios::binary) << FlatPdf({"/Contents 4 0 R /Resources << >>"});
+    const struct {
+        const char* name;
+        const char* options;
+    } methods[] = {{"rc4-40", "40"}, {"rc4-128", "128 --use-aes=n"}, {"aes-128", "128 --use-aes=y"},
+                   {"aes-256", "256"}};
+    for (const auto& method : methods) {
+        // Strings are left in the trailer so that the seed carries an encrypted one.
+        RunShell(std::string("qpdf --static-id --allow-weak-crypto --object-streams=disable --encrypt '' owner ") + method.options +
+                 " -- " + Quoted(plain.string()) + " " + Quoted(sealed.string()));
+        std::ifstream in(sealed, std::ios::binary);
+        out.Put("security", method.name, std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    files::remove(plain);
+    files::remove(sealed);
+}
+
+// Journal length byte, journal, file (see fuzz::Journal).
+void JournalSeeds(CorpusWriter& out) {
+    const std::string file = FlatPdf({""});
+    const std::string journal = "%Sigilry-journal 1\r\n" + std::to_string(file.size() - 40) + "\r\n";
+    out.Put("journal", "torn", std::string(1, static_cast<char>(journal.size())) + journal + file);
+    out.Put("journal", "replaced", std::string(1, static_cast<char>(journal.size())) + "%Sigilry-journal 1\r\n99999\r\n" +
+                                       file.substr(0, journal.size() - 23));
+    out.Put("journal", "unfinished", std::string("\x15%Sigilry-journal 1\r\n1") + file);
+}
+
+// Node entries, a line end, page entries (see fuzz::PageBoxes).
+void PageBoxSeeds(CorpusWriter& out) {
+    out.Put("pagebox", "inherited", "/MediaBox [0 0 595 842] /Rotate 90\n/CropBox [10 10 500 700.5] /Rotate -270");
+    out.Put("pagebox", "referred", "/MediaBox 4 0 R\n/Rotate 5 0 R /CropBox [+300 400 -1e3 .5]");
+    out.Put("pagebox", "degenerate", "/CropBox [0 0 10 10]\n/MediaBox [0 0 0 0] /Rotate 450");
+}
+
+// Content streams, the second after a NUL (see fuzz::Balance).
+void BalanceSeeds(CorpusWriter& out) {
+    out.Put("balance", "extra-restores", "q 1 0 0 1 0 0 cm Q Q\nBT /F1 9 Tf (Q\\) q) Tj ET Q");
+    out.Put("balance", "two-streams", std::string("q q 0 g\0Q Q Q % Q\n/Q <51> Q", 27));
+    out.Put("balance", "inline-image", "BI /W 2 /H 1 /BPC 8 /CS /G ID Q\xff EI Q [(Q)] TJ");
 }
 
 }  // namespace
@@ -160,5 +207,9 @@ int main(int argc, char** argv) {
     SettingsSeeds(out);
     ListFileSeeds(out);
     QrSeeds(out);
+    SecuritySeeds(out);
+    JournalSeeds(out);
+    PageBoxSeeds(out);
+    BalanceSeeds(out);
     return 0;
 }

@@ -6,22 +6,34 @@
 //
 // Each body feeds the bytes to the code under test and checks the few
 // invariants that hold for every input; a broken one aborts (SGRY_FUZZ_EXPECT).
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/FileList.h"
+#include "engine/GraphicsStateBalance.h"
 #include "engine/PdfJob.h"
+#include "engine/UpdateJournal.h"
 #include "fuzz/FuzzSupport.h"
 #include "image/BmpReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
 #include "pdf/PdfIndirectObject.h"
 #include "pdf/PdfParser.h"
+#include "pdf/SecurityHandler.h"
+#include "platform/DurableFile.h"
+#include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "qr/QrEncoder.h"
@@ -169,9 +181,9 @@ inline int Parser(const uint8_t* data, std::size_t size) {
     return 0;
 }
 
-// A well-formed one-page file whose page refers to resources object 4; the
-// input becomes the body of object 4, so the merge meets arbitrary resources.
-inline std::string ResourcesPdf(std::string_view resourcesBody) {
+// A well-formed one-page file: catalog 1, page tree node 2 (with nodeEntries
+// added), page 3 (with pageEntries added) and object 4 holding object4.
+inline std::string OnePagePdf(std::string_view nodeEntries, std::string_view pageEntries, std::string_view object4) {
     std::string pdf = "%PDF-1.4\n";
     std::vector<std::size_t> offsets;
     const auto object = [&](int number, std::string_view body) {
@@ -181,15 +193,21 @@ inline std::string ResourcesPdf(std::string_view resourcesBody) {
         pdf += "\nendobj\n";
     };
     object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources 4 0 R >>");
-    object(4, resourcesBody);
+    object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1" + std::string(nodeEntries) + " >>");
+    object(3, "<< /Type /Page /Parent 2 0 R" + std::string(pageEntries) + " >>");
+    object(4, object4);
     const std::size_t xref = pdf.size();
     pdf += "xref\n0 5\n0000000000 65535 f \n";
     for (std::size_t offset : offsets) pdf += Format("%010ld 00000 n \n", static_cast<int64_t>(offset));
     pdf += "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" + Format("%ld", static_cast<int64_t>(xref)) +
            "\n%%EOF\n";
     return pdf;
+}
+
+// The input becomes the body of object 4, the page's resources, so the merge
+// meets arbitrary resources.
+inline std::string ResourcesPdf(std::string_view resourcesBody) {
+    return OnePagePdf("", " /MediaBox [0 0 612 792] /Resources 4 0 R", resourcesBody);
 }
 
 inline int Resources(const uint8_t* data, std::size_t size) {
@@ -327,6 +345,124 @@ inline int Qr(const uint8_t* data, std::size_t size) {
     } else {
         SGRY_FUZZ_EXPECT(autoVersion == 0 && autoLevel == 0 && !automatic.modules);
     }
+    return 0;
+}
+
+// An encrypted file that opens with the empty password, its bytes changed:
+// the file goes through the job as a whole, then its handler (when one could
+// be loaded) must give back what it encrypted, and never more bytes than it
+// was given when it decrypts arbitrary ones.
+inline int Security(const uint8_t* data, std::size_t size) {
+    Job(data, size);
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(std::string(AsText(data, size)));
+    const SecurityHandler* security = job->Security();
+    if (security == nullptr) return 0;
+    const std::string_view sample = AsText(data, size < 48 ? size : 48);
+    const std::string_view tail = AsText(data + size / 2, size - size / 2);
+    for (const auto& [number, generation] : {std::pair{1, 0}, std::pair{7, 3}}) {
+        SGRY_FUZZ_EXPECT(security->DecryptString(number, generation, security->EncryptString(number, generation, sample)) ==
+                         sample);
+        SGRY_FUZZ_EXPECT(security->DecryptStream(number, generation, security->EncryptStream(number, generation, sample)) ==
+                         sample);
+        SGRY_FUZZ_EXPECT(security->DecryptString(number, generation, tail).size() <= tail.size());
+        SGRY_FUZZ_EXPECT(security->DecryptStream(number, generation, tail).size() <= tail.size());
+    }
+    return 0;
+}
+
+// A folder for the files of one fuzzing process, removed at its end (in
+// memory where the system offers it, so that the syncs cost nothing).
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/sigilry-fuzz-XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();  // the machine cannot run the target at all
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// First byte: the length of the journal (0: none), then the journal's bytes,
+// then the file's. The recovery only ever cuts the file, and only to the
+// length the journal states in decimal; it leaves no journal behind unless
+// it says it failed.
+inline int Journal(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    static const ScratchFolder folder;
+    const std::size_t journalBytes = data[0] < size - 1 ? data[0] : size - 1;
+    const std::string journalText(AsText(data + 1, journalBytes));
+    const std::string before(AsText(data + 1 + journalBytes, size - 1 - journalBytes));
+    const std::string path = folder.Path() + "/k.pdf";
+    const std::string journal = JournalPathOf(path);
+    SGRY_FUZZ_EXPECT(fs::ReplaceFileContents(path, before));
+    std::filesystem::remove(journal);
+    if (journalBytes > 0) SGRY_FUZZ_EXPECT(fs::ReplaceFileContents(journal, journalText));
+
+    const RecoveryOutcome outcome = RecoverInterruptedUpdate(path);
+    const std::optional<std::string> after = fs::ReadWholeFile(path);
+    SGRY_FUZZ_EXPECT(after.has_value() && before.starts_with(*after));
+    SGRY_FUZZ_EXPECT(outcome.failed || !std::filesystem::exists(journal));
+    SGRY_FUZZ_EXPECT(outcome.restored == (after->size() < before.size()));
+    if (outcome.restored) {
+        const std::string_view header = "%Sigilry-journal 1\r\n";
+        SGRY_FUZZ_EXPECT(journalText.starts_with(header) && journalText.ends_with("\r\n"));
+        const std::string digits = journalText.substr(header.size(), journalText.size() - header.size() - 2);
+        SGRY_FUZZ_EXPECT(!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos);
+        SGRY_FUZZ_EXPECT(std::strtoull(digits.c_str(), nullptr, 10) == after->size());
+    }
+    return 0;
+}
+
+// The input's first line is added to the page tree node, the rest to the
+// page (object 4, an array, and 5, a number, are there to be referred to):
+// the boxes and /Rotate, inherited or not, give pages whose size is never
+// negative, whose corner is a number, and whose rotation is less than a turn.
+inline int PageBoxes(const uint8_t* data, std::size_t size) {
+    const std::string_view text = AsText(data, size);
+    const std::size_t lineEnd = std::min(text.find('\n'), text.size());
+    const std::string node = " " + std::string(text.substr(0, lineEnd));
+    const std::string page = " " + std::string(text.substr(lineEnd));
+    std::unique_ptr<PdfJob> job = PdfJob::FromBytes(OnePagePdf(node, page, "[0 0 300 400]\nendobj\n5 0 obj\n90"));
+    if (job->ErrorCode() != 0 || !job->BuildPageList(PageRangeChoice{})) return 0;
+    for (int32_t i = 0; i < job->Pages().Count(); ++i) {
+        PageEntry entry;
+        SGRY_FUZZ_EXPECT(job->GetPage(i, entry));
+        SGRY_FUZZ_EXPECT(entry.width >= 0 && entry.height >= 0);
+        SGRY_FUZZ_EXPECT(std::isfinite(entry.originX) && std::isfinite(entry.originY));
+        SGRY_FUZZ_EXPECT(entry.rotation > -360 && entry.rotation < 360);
+    }
+    if (!WriteUpdate(*job)) job->UndoUpdate();
+    return 0;
+}
+
+// A content stream, split at its first NUL into two streams of one page.
+// Opening as many states first as the count says it closes leaves none
+// closed that was not opened.
+inline int Balance(const uint8_t* data, std::size_t size) {
+    const std::string_view text = AsText(data, size);
+    const std::size_t split = std::min(text.find('\0'), text.size());
+    const auto count = [&](std::string_view opened) {
+        GraphicsStateBalance balance;
+        balance.Add(opened);
+        balance.Add(text.substr(0, split));
+        balance.Add(text.substr(split));
+        return balance.ExtraRestores();
+    };
+    const int32_t extra = count("");
+    SGRY_FUZZ_EXPECT(extra >= 0 && extra <= GraphicsStateBalance::kMaxExtraRestores);
+    if (extra == GraphicsStateBalance::kMaxExtraRestores) return 0;
+    std::string opened;
+    for (int32_t i = 0; i < extra; ++i) opened += "q\n";
+    SGRY_FUZZ_EXPECT(count(opened) == 0);
     return 0;
 }
 

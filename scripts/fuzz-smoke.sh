@@ -20,7 +20,7 @@ declare -A runs=(
   [settings]=2500 [listfile]=40000 [qr]=500
   [security]=6000 [journal]=20000 [pagebox]=20000 [balance]=40000
 )
-targets=(job parser resources bmp jpeg png settings listfile qr)
+targets=(job parser resources bmp jpeg png settings listfile qr security journal pagebox balance)
 
 # clang and its fuzzer runtime come with the set-up script's packages.
 if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then

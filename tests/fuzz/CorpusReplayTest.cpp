@@ -26,6 +26,8 @@ const TargetRow kTargets[] = {
     {"job", fuzz::Job},       {"parser", fuzz::Parser},     {"resources", fuzz::Resources},
     {"bmp", fuzz::Bmp},       {"jpeg", fuzz::Jpeg},         {"png", fuzz::Png},
     {"settings", fuzz::Settings}, {"listfile", fuzz::ListFile}, {"qr", fuzz::Qr},
+    {"security", fuzz::Security}, {"journal", fuzz::Journal}, {"pagebox", fuzz::PageBoxes},
+    {"balance", fuzz::Balance},
 };
 
 std::vector<fs::path> InputsOf(const std::string& target, const char* kind) {
