@@ -93,13 +93,14 @@ std::unique_ptr<PdfObject> PdfParser::ReadHexString() {
     return nullptr;
 }
 
-// "n g R" is recognised by looking two tokens ahead; when the second is not
-// "R" the file goes back to just after the value.
+// "n g R" is recognised by looking two tokens ahead; when they are not a
+// number and "R" (or the value is no number) the file goes back to just
+// after the value.
 std::unique_ptr<PdfObject> PdfParser::ReferenceOrLiteral(const std::string& token) {
     SavePosition();
     const std::string generation = reader_.NextSignificantToken();
     const std::string keyword = reader_.NextSignificantToken();
-    if (keyword == "R") {
+    if (keyword == "R" && TokenReader::IsDigits(token) && TokenReader::IsDigits(generation)) {
         return std::make_unique<PdfReference>(ClampToInt32(TokenReader::LeadingInt(token)),
                                               ClampToInt32(TokenReader::LeadingInt(generation)));
     }

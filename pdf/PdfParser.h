@@ -11,8 +11,8 @@
 //                    straight from the file (nested parentheses balanced,
 //                    a backslash takes the next byte as it is)
 //   "<" ... ">"      one PdfLiteral holding the hex string's exact bytes
-//   n g R            a PdfReference (a value followed by two tokens the second
-//                    of which is "R"; otherwise the position is restored)
+//   n g R            a PdfReference (two runs of digits followed by "R";
+//                    otherwise the position is restored)
 //   anything else    a PdfLiteral of the token (numbers, names, true, null)
 // Comments are passed over. Strings are read as units so that a string of several words (or one holding
 // a bracket) cannot shift the key/value pairing of the dictionary around it.
