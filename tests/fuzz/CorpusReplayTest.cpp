@@ -62,12 +62,12 @@ TEST_P(CorpusReplayTest, EverySeedAndFindingPasses) {
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplayTest, ::testing::ValuesIn(kTargets),
                          [](const ::testing::TestParamInfo<TargetRow>& info) { return std::string(info.param.name); });
 
-// The seeds stay small: a few KB per target.
+// The corpora stay small: the seeds and what long runs added, at most 128 KB a target.
 TEST(CorpusSizeTest, EachTargetCorpusIsSmall) {
     for (const TargetRow& row : kTargets) {
         std::uintmax_t total = 0;
         for (const fs::path& p : InputsOf(row.name, "corpus")) total += fs::file_size(p);
-        EXPECT_LE(total, 8u * 1024u) << row.name;
+        EXPECT_LE(total, 128u * 1024u) << row.name;
     }
 }
 
