@@ -141,7 +141,9 @@ bool PdfJob::ReadSize() {
 }
 
 bool PdfJob::SeekObject(int64_t number, int64_t generation) {
-    int64_t offset = offsets_.Find(number, generation);
+    // Object 0 heads the list of free numbers and is never an object, though
+    // a damaged table may list it and "0 0 obj" stand in junk that reads as 0.
+    int64_t offset = number > 0 ? offsets_.Find(number, generation) : -1;
     if (decrypted_.Active() && offset >= 0 && offset < PdfFile::kRegionBase)
         offset = decrypted_.PositionOf(static_cast<int32_t>(number), static_cast<int32_t>(generation), offset);
     if (offset < 0 || !reader_.Seek(offset)) {
@@ -220,6 +222,7 @@ void PdfJob::RecordOffset(int32_t number, int32_t generation, int64_t offset) {
 void PdfJob::NoteUpdateStart() {
     if (updateStart_ >= 0) return;
     updateStart_ = file_.Size();
+    file_.EndReadsAt(updateStart_);
 }
 
 // The first append of an update notes where the update begins. A source that
@@ -282,6 +285,7 @@ bool PdfJob::UndoUpdate() {
     if (sealer_) sealer_->Reset();
     if (!file_.Truncate(updateStart_)) return false;
     updateStart_ = -1;
+    file_.EndReadsAt(-1);
     return true;
 }
 

@@ -151,6 +151,7 @@ void PdfFile::CloseKeepingReads() {
     bufLen_ = 0;
     pending_.clear();
     writeFailed_ = false;
+    readEnd_ = -1;
 }
 
 bool PdfFile::IsOpen() const { return backend_ != nullptr; }
@@ -166,7 +167,17 @@ bool PdfFile::Fill() {
     data_ = block.bytes.get();
     bufStart_ = block.start;
     bufLen_ = block.length;
+    ClampToReadEnd();
     return pos_ < bufStart_ + bufLen_;
+}
+
+void PdfFile::EndReadsAt(int64_t offset) {
+    readEnd_ = offset;
+    if (!inRegion_) ClampToReadEnd();
+}
+
+void PdfFile::ClampToReadEnd() {
+    if (readEnd_ >= 0) bufLen_ = std::clamp<int64_t>(readEnd_ - bufStart_, 0, bufLen_);
 }
 
 // The block that starts at start and holds the byte at needed. A short block

@@ -91,7 +91,14 @@ public:
     int64_t Tell() const { return pos_; }
     // Length of the real file, the bytes still to be written included.
     int64_t Size() const;
-    bool AtEnd() const { return inRegion_ ? pos_ >= bufStart_ + bufLen_ : pos_ >= Size(); }
+    bool AtEnd() const {
+        if (inRegion_) return pos_ >= bufStart_ + bufLen_;
+        return pos_ >= Size() || (readEnd_ >= 0 && pos_ >= readEnd_);
+    }
+    // Reads stop at offset as if the file ended there (-1: at its real end).
+    // A job's update is appended after the source's end, and a damaged
+    // source whose object never closes must not go on to read it.
+    void EndReadsAt(int64_t offset);
 
     // Writes n bytes at the current position; false if not all were written
     // (always false inside a region, and after a failed write).
@@ -124,6 +131,7 @@ private:
     bool Fill();
     Block& CachedBlock(int64_t start, int64_t needed);
     void ForgetBlocksFrom(int64_t offset);
+    void ClampToReadEnd();
     bool WritePending();
     bool WriteAtEnd(const char* data, size_t n);
     bool EnterRegion(int64_t position);
@@ -135,6 +143,7 @@ private:
     const char* data_ = nullptr;
     int64_t bufStart_ = 0;
     int64_t bufLen_ = 0;
+    int64_t readEnd_ = -1;
     std::vector<Block> blocks_;
     uint64_t useCount_ = 0;
     // Bytes that follow the file's last byte, not yet written.

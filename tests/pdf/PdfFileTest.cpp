@@ -67,6 +67,23 @@ TEST(PdfFileTest, ReadsWritesAndCutsAgreeWithTheBytesWritten) {
 // The source and the output of an overwrite run are one file under two
 // handles: the reader keeps the file's last, short block, and still finds
 // what the writer appended past it.
+TEST(PdfFileTest, ReadsEndWhereTheSourceEndedWhileAnUpdateIsAppended) {
+    // Across a block boundary, so that the cut falls inside a cached block.
+    const std::string source = Pattern(20000, 'a');
+    PdfFile file;
+    file.OpenMemory(source);
+    EXPECT_EQ(ReadAt(file, 19990, 20), source.substr(19990));
+    file.EndReadsAt(static_cast<int64_t>(source.size()));
+    ASSERT_EQ(file.AppendAtEnd("APPENDED"), 20000);
+    EXPECT_EQ(ReadAt(file, 19996, 20), source.substr(19996));
+    EXPECT_TRUE(file.AtEnd());
+    EXPECT_EQ(file.ReadByte(), -1);
+    EXPECT_EQ(ReadAt(file, 16380, 8), source.substr(16380, 8));  // a block before the end reads whole
+    file.EndReadsAt(-1);
+    EXPECT_EQ(ReadAt(file, 19996, 20), source.substr(19996) + "APPENDED");
+    EXPECT_EQ(file.Size(), 20008);
+}
+
 TEST(PdfFileTest, AReaderFindsWhatAnotherHandleAppendedPastItsLastBlock) {
     test::ScratchDir dir("pdffile");
     const std::string path = dir.File("f.pdf");
