@@ -24,8 +24,10 @@ bool PageTreeWalker::Walk() {
     if (!job_.SeekObject(rootNumber, rootGeneration)) return Fail(page_error::kUnreachable);
     if (CommentFreeTokens(job_.Reader()).FindKey("/Pages") != FindResult::Found) return Fail(page_error::kNoPages);
     // The catalog stands above the tree: a node or a kid naming it is a loop
-    // (stamped as a page, it would lose the catalog).
+    // (stamped as a page, it would lose the catalog). So does the encryption
+    // dictionary: replaced by a page, it would leave a file no password opens.
     visitedNodes_.insert({rootNumber, rootGeneration});
+    if (job_.encryptObject_.first >= 0) visitedNodes_.insert(job_.encryptObject_);
     const int64_t pagesNumber = job_.ReadInt();
     const int64_t pagesGeneration = job_.ReadInt();
     return WalkNode(pagesNumber, pagesGeneration, Inherited{}, 0);

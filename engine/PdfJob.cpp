@@ -81,6 +81,7 @@ void PdfJob::ReadSource(const Passwords& passwords) {
 // stay in the cache undecrypted.
 bool PdfJob::ReadSecurity(const Passwords& passwords) {
     SourceSecurity security = ReadSourceSecurity(reader_, offsets_, SourceTrailerKeys(), passwords);
+    encryptObject_ = {security.encryptNumber, security.encryptGeneration};
     if (security.error == security_error::kPassword) {
         error_ = job_error::kPasswordRequired;
         return false;

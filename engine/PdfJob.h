@@ -53,6 +53,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/CompressedObjects.h"
@@ -269,6 +270,7 @@ private:
     CompressedObjects compressed_{reader_, offsets_};
     bool sourceXrefIsStream_ = false;
     std::unique_ptr<SecurityHandler> security_;
+    std::pair<int64_t, int64_t> encryptObject_{-1, 0};  // the /Encrypt dictionary's object, if any
     DecryptedObjects decrypted_{file_, compressed_};
     std::unique_ptr<ObjectSealer> sealer_;  // while the update's objects are written
     int64_t sealedOffset_ = -1;             // where the pending sealed object goes

@@ -50,6 +50,8 @@ SourceSecurity ReadSourceSecurity(TokenReader& reader, const ObjectOffsetTable& 
     std::unique_ptr<PdfDictionary> loaded;
     const auto* encrypt = PdfCast<PdfDictionary>(entry->Value());
     if (const auto* reference = PdfCast<PdfReference>(entry->Value())) {
+        result.encryptNumber = reference->Number();
+        result.encryptGeneration = reference->Generation();
         loaded = LoadEncryptObject(reader, offsets, *reference);
         encrypt = loaded.get();
     }

@@ -15,6 +15,9 @@ struct SourceSecurity {
     // security_error::*: kNone with a null handler for a file that is not encrypted.
     int error = security_error::kNone;
     std::unique_ptr<SecurityHandler> handler;
+    // The /Encrypt dictionary's object when the trailer refers to one (-1: none).
+    int64_t encryptNumber = -1;
+    int64_t encryptGeneration = 0;
 };
 
 // reader: the job's reader, not yet decrypting; trailerKeys: the newest
