@@ -21,8 +21,9 @@ mkdir -p "$work/new" "$work/merged"
 # The run restarts its child from the binary: a copy, so that builds meanwhile do not change it.
 cp "$binary" "$work/fuzz_$target"
 binary=$work/fuzz_$target
-# The job target also reads every updated file again.
-[ "$target" = job ] && export SIGILRY_FUZZ_REREAD=1
+# The job target (and the security target, which runs it) also reads every
+# updated file again.
+case $target in job | security) export SIGILRY_FUZZ_REREAD=1 ;; esac
 
 coverage() {  # the coverage figure a run over the given folders starts from
   "$binary" -runs=0 -rss_limit_mb=2048 "$@" 2>&1 | grep -o 'INITED cov: [0-9]*' | grep -o '[0-9]*$' || echo 0
