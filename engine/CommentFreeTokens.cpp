@@ -1,5 +1,7 @@
 #include "engine/CommentFreeTokens.h"
 
+#include <utility>
+
 namespace sgry {
 
 namespace {
@@ -23,8 +25,16 @@ std::string CommentFreeTokens::Next() {
 bool CommentFreeTokens::ReadStringRest(std::string& text) {
     PdfFile& file = reader_.File();
     const int64_t start = file.Tell();
+    if (const auto known = stringEnds_.find(start); known != stringEnds_.end()) {
+        if (known->second < 0) return false;
+        std::string rest(static_cast<size_t>(known->second - start), '\0');
+        rest.resize(file.Read(rest.data(), rest.size()));
+        text += rest;
+        return true;
+    }
     std::string rest;
-    int depth = 1;
+    std::vector<int64_t> open{start};  // just after each "(" not yet closed
+    std::vector<std::pair<int64_t, int64_t>> closed;
     for (int byte = file.ReadByte(); byte >= 0; byte = file.ReadByte()) {
         rest += static_cast<char>(byte);
         if (byte == '\\') {
@@ -32,12 +42,20 @@ bool CommentFreeTokens::ReadStringRest(std::string& text) {
             if (escaped < 0) break;
             rest += static_cast<char>(escaped);
         } else if (byte == '(') {
-            ++depth;
-        } else if (byte == ')' && --depth == 0) {
-            text += rest;
-            return true;
+            open.push_back(file.Tell());
+        } else if (byte == ')') {
+            closed.emplace_back(open.back(), file.Tell());
+            open.pop_back();
+            if (open.empty()) {
+                text += rest;
+                return true;
+            }
         }
     }
+    // A "(" inside this string starts one for the tokens after the lone "(":
+    // its own ")" closes it, or nothing does.
+    for (const auto& [from, to] : closed) stringEnds_.emplace(from, to);
+    for (const int64_t from : open) stringEnds_.emplace(from, -1);
     reader_.Seek(start);
     return false;
 }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "pdf/TokenReader.h"
@@ -65,6 +66,12 @@ private:
     bool ReadStringRest(std::string& text);
 
     TokenReader& reader_;
+    // Every "(" met by a string that ran on to the end of the file: where its
+    // own string ends (just after the matching ")"), or -1 when it ends
+    // nowhere. Keyed by the position just after the "(". The "(" tokens that
+    // follow an unclosed one are answered from here, so a page of unclosed
+    // strings costs one pass instead of one pass each.
+    std::unordered_map<int64_t, int64_t> stringEnds_;
 };
 
 }  // namespace sgry

@@ -42,6 +42,9 @@ TEST(CommentFreeTokensTest, CommentsAndStrings) {
         {"BracketsInString", "(<< ] endobj) >>", "(<< ] endobj)|>>"},
         {"StringNextToName", "/T(x)/U", "/T|(x)|/U"},
         {"UnclosedString", "(open %c\n/A", "(|open|/A"},
+        // The strings inside an unclosed one are answered from its pass.
+        {"StringsInsideAnUnclosedOne", "( x (y (z) \\() w ( v", "(|x|(y (z) \\()|w|(|v"},
+        {"EscapedOpenInsideAnUnclosedOne", "( ( \\(a) z", "(|( \\(a)|z"},
         {"NulBytesInString", std::string("(\xFE\xFF\0A) b", 8), std::string("(\xFE\xFF\0A)|b", 8)},
     };
     for (const Row& row : rows) EXPECT_EQ(Tokens(row.text), row.tokens) << row.name;
