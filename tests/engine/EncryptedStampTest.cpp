@@ -255,6 +255,8 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
         {"wrong key length", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/Length 128 /O", "/Length 127 /O")},
         {"owner string cut short", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/O <", "/O 0")},
         {"encrypt points at itself", kRc4, {}, kEncryptedSource, run_message::kEncrypted, EncryptPointsAtItself},
+        {"string filter missing from /CF", "--encrypt '' own 128 --use-aes=y --", {}, kEncryptedSource,
+         run_message::kEncrypted, Swap("/StrF /StdCF", "/StrF /StdCX")},
     };
     for (const SecurityCase& c : cases) {
         SCOPED_TRACE(c.name);

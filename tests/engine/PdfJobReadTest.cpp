@@ -60,6 +60,9 @@ TEST(PdfJobReadTest, FreeEntriesAdvanceNumbering) {
         EXPECT_EQ(job->Offsets().Find(0, 0), -1);
         EXPECT_EQ(job->Offsets().Find(1, 1), -1);
         EXPECT_EQ(job->Offsets().Count(), 2);
+        // Nothing was appended: there is nothing to undo, and that succeeds.
+        EXPECT_TRUE(job->UndoUpdate());
+        EXPECT_EQ(job->File().MemoryBytes(), b);
     }
 }
 

@@ -71,6 +71,8 @@ TEST(PdfFileTest, ReadsEndWhereTheSourceEndedWhileAnUpdateIsAppended) {
     // Across a block boundary, so that the cut falls inside a cached block.
     const std::string source = Pattern(20000, 'a');
     PdfFile file;
+    EXPECT_EQ(file.Size(), 0);  // nothing open yet, and nothing to write to
+    EXPECT_FALSE(file.Write("x", 1));
     file.OpenMemory(source);
     EXPECT_EQ(ReadAt(file, 19990, 20), source.substr(19990));
     file.EndReadsAt(static_cast<int64_t>(source.size()));

@@ -1,6 +1,7 @@
 // The token reader and the object parsers on the rows of tests/data/pdf/syntax.tsv.
 #include <gtest/gtest.h>
 
+#include "pdf/ObjectSealer.h"
 #include "pdf/PdfIndirectObject.h"
 #include "pdf/PdfParser.h"
 #include "support/Manifest.h"
@@ -35,6 +36,11 @@ std::string Outcome(const test::ManifestRow& row, MemoryTokenReader& source) {
         PdfDictionary dictionary;
         PdfDictParser parser(reader);
         return parser.Parse(dictionary) ? dictionary.ToText() : FailureText(parser.Failure());
+    }
+    if (kind == "header") {
+        int32_t number = -1;
+        int32_t generation = -1;
+        return ObjectHeader(row[1], number, generation) ? std::to_string(number) + " " + std::to_string(generation) : "!";
     }
     if (kind == "object") {
         PdfIndirectObject object;
