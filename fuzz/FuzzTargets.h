@@ -371,13 +371,16 @@ inline int Security(const uint8_t* data, std::size_t size) {
 }
 
 // A folder for the files of one fuzzing process, removed at its end (in
-// memory where the system offers it, so that the syncs cost nothing).
+// memory where the system offers it, so that the syncs cost nothing). Its
+// name is fixed: a random one would reach libFuzzer's table of compared
+// bytes and make two runs differ. One process of the target at a time.
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/sigilry-fuzz-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();  // the machine cannot run the target at all
-        path_ = pattern;
+        path_ = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/sigilry-fuzz-journal");
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+        if (!std::filesystem::create_directory(path_, error)) std::abort();  // the machine cannot run the target
     }
     ~ScratchFolder() {
         std::error_code error;
