@@ -6,6 +6,8 @@
 //
 // Each body feeds the bytes to the code under test and checks the few
 // invariants that hold for every input; a broken one aborts (SGRY_FUZZ_EXPECT).
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,7 +34,6 @@
 #include "pdf/PdfIndirectObject.h"
 #include "pdf/PdfParser.h"
 #include "pdf/SecurityHandler.h"
-#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
@@ -373,18 +374,23 @@ inline int Security(const uint8_t* data, std::size_t size) {
 // A folder for the files of one fuzzing process, removed at its end (in
 // memory where the system offers it, so that the syncs cost nothing). Its
 // name is fixed: a random one would reach libFuzzer's table of compared
-// bytes and make two runs differ. One process of the target at a time.
+// bytes and make two runs differ. A lock beside it lets one process at a
+// time use it; another waits.
 class ScratchFolder {
 public:
     ScratchFolder() {
         path_ = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/sigilry-fuzz-journal");
+        lock_ = ::open((path_ + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
         std::error_code error;
+        // Without the folder or its lock the machine cannot run the target at all.
+        if (lock_ < 0 || ::flock(lock_, LOCK_EX) != 0) std::abort();
         std::filesystem::remove_all(path_, error);
-        if (!std::filesystem::create_directory(path_, error)) std::abort();  // the machine cannot run the target
+        if (!std::filesystem::create_directory(path_, error)) std::abort();
     }
     ~ScratchFolder() {
         std::error_code error;
         std::filesystem::remove_all(path_, error);
+        ::close(lock_);
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -392,7 +398,17 @@ public:
 
 private:
     std::string path_;
+    int lock_ = -1;
 };
+
+// Writes bytes as the whole file at path, in place (a temporary file would be
+// named after the process, and its number would make two runs differ).
+inline bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool written = fs::WriteAll(fd, bytes);
+    return ::close(fd) == 0 && written;
+}
 
 // First byte: the length of the journal (0: none), then the journal's bytes,
 // then the file's. The recovery only ever cuts the file, and only to the
@@ -406,9 +422,9 @@ inline int Journal(const uint8_t* data, std::size_t size) {
     const std::string before(AsText(data + 1 + journalBytes, size - 1 - journalBytes));
     const std::string path = folder.Path() + "/k.pdf";
     const std::string journal = JournalPathOf(path);
-    SGRY_FUZZ_EXPECT(fs::ReplaceFileContents(path, before));
+    SGRY_FUZZ_EXPECT(WriteWholeFile(path, before));
     std::filesystem::remove(journal);
-    if (journalBytes > 0) SGRY_FUZZ_EXPECT(fs::ReplaceFileContents(journal, journalText));
+    if (journalBytes > 0) SGRY_FUZZ_EXPECT(WriteWholeFile(journal, journalText));
 
     const RecoveryOutcome outcome = RecoverInterruptedUpdate(path);
     const std::optional<std::string> after = fs::ReadWholeFile(path);

@@ -40,7 +40,11 @@ if ! "${fixed_layout[@]}" true 2>/dev/null; then
   fixed_layout=()
 fi
 
-scratch="$(mktemp -d)"
+# The same environment everywhere, so that the stack starts at the same
+# address (the addresses a program compares reach libFuzzer's table too),
+# and a scratch path of one length.
+fixed_env=(env -i PATH=/usr/bin:/bin LC_ALL=C)
+scratch="$(mktemp -d /tmp/sigilry-fuzz-smoke.XXXXXX)"
 trap 'rm -rf "$scratch"' EXIT
 
 # One target: the seeds are named in sorted order (a folder's order differs
@@ -50,7 +54,7 @@ run_target() {
   local seeds
   seeds=$(find "fuzz/corpus/$target" -type f | LC_ALL=C sort | paste -sd, -)
   mkdir -p "$scratch/$target"
-  if "${fixed_layout[@]}" "$build_dir/fuzz/fuzz_$target" -seed=1 -reload=0 -runs="${runs[$target]}" -seed_inputs="$seeds" \
+  if "${fixed_env[@]}" "${fixed_layout[@]}" "$build_dir/fuzz/fuzz_$target" -seed=1 -reload=0 -runs="${runs[$target]}" -seed_inputs="$seeds" \
       -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$scratch/$target-" "$scratch/$target" \
       >"$scratch/$target.log" 2>&1; then
     touch "$scratch/$target.passed"
