@@ -102,7 +102,8 @@ bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Pas
 
 bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
                const LocalTimeSource& clock, const Passwords& given) {
-    RollBackTornUpdate(path, prompts);
+    const FileRunGuard guard(path);
+    if (!GuardAllowsRun(guard, prompts)) return false;
     Passwords passwords = given;
     for (;;) {
         PdfJob job(path, passwords);
@@ -114,6 +115,8 @@ bool StampFile(const std::string& path, const StampSettings& stamp, const AppSet
                 prompts.ShowMessage(refusal);
             else if (job.IsDamaged())
                 prompts.ShowMessage(Format(run_message::kDamaged, job.SourcePath()));
+            else if (job.ErrorCode() == job_error::kNoStartxref)
+                prompts.ShowMessage(Format(list_message::kNoFileEnd, job.SourcePath()));
             else
                 prompts.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
             return false;

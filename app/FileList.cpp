@@ -7,7 +7,6 @@
 
 #include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
-#include "engine/UpdateJournal.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -21,9 +20,9 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
-void RollBackTornUpdate(const std::string& path, UserPrompts& prompts) {
-    const RecoveryOutcome recovery = RecoverInterruptedUpdate(path);
-    if (!recovery.message.empty()) prompts.ShowMessage(recovery.message);
+bool GuardAllowsRun(const FileRunGuard& guard, UserPrompts& prompts) {
+    if (!guard.Message().empty()) prompts.ShowMessage(guard.Message());
+    return guard.MayProceed();
 }
 
 FileList::FileList(UserPrompts& prompts, AddingNotice* notice) : prompts_(prompts), notice_(notice) {}
@@ -40,7 +39,8 @@ bool FileList::AskUserPassword(const std::string& refusal, Passwords& passwords)
 }
 
 bool FileList::AddFileToList(const std::string& path) {
-    RollBackTornUpdate(path, prompts_);
+    const FileRunGuard guard(path);
+    if (!GuardAllowsRun(guard, prompts_)) return false;
     if (notice_) notice_->Show();
     int error = 0;
     int32_t pageCount = 0;
@@ -62,6 +62,10 @@ bool FileList::AddFileToList(const std::string& path) {
     }
     if (error == job_error::kDamaged) {
         prompts_.ShowMessage(Format(run_message::kDamaged, path));
+        return false;
+    }
+    if (error == job_error::kNoStartxref) {
+        prompts_.ShowMessage(Format(list_message::kNoFileEnd, path));
         return false;
     }
     if (error == job_error::kNotPdf) {

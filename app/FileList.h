@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FileRunGuard.h"
 #include "pdf/SecurityHandler.h"
 #include "platform/UserPrompts.h"
 
@@ -23,14 +24,19 @@ inline constexpr const char* kNotPdf = "PDFファイルではありません\r\n
 inline constexpr const char* kReadFailed = "PDFファイルの読み込みでエラーが発生しました\n\r%s\r\nエラー番号=%d";
 inline constexpr const char* kNoFiles = "対象PDFファイルがありません";
 inline constexpr const char* kCannotOpen = "ファイルが開けませんでした\r\n%s";
+// A file without "startxref" near its end (job error 3): most often one whose
+// update was cut off, seen through a name whose journal is elsewhere.
+inline constexpr const char* kNoFileEnd =
+    "PDFファイルの終わり（startxref）が見つかりません。書き込みが途中で止まったファイルの可能性があります\r\n%s";
 }  // namespace list_message
 
 // Bytes of one list-file line read at a time (the buffer holds one more).
 inline constexpr std::size_t kListLinePieceBytes = 2047;
 
-// Before a file is read or written: an update of it that a killed run left
-// torn is rolled back (engine/UpdateJournal.h), and the prompts say so.
-void RollBackTornUpdate(const std::string& path, UserPrompts& prompts);
+// Shows what the guard taken before a file is read or written has to say
+// (engine/FileRunGuard.h): another run holds the file, its torn update was
+// rolled back, or its journal does not match it. True when the run may go on.
+bool GuardAllowsRun(const FileRunGuard& guard, UserPrompts& prompts);
 
 struct FileListRow {
     std::string fileName;  // name and extension of the path

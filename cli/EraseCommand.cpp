@@ -1,7 +1,7 @@
 #include "cli/EraseCommand.h"
 
 #include "engine/EraseStamp.h"
-#include "engine/UpdateJournal.h"
+#include "engine/FileRunGuard.h"
 
 namespace sgry::cli {
 
@@ -18,8 +18,12 @@ int RunEraseCommand(const std::vector<std::string>& files, ErrorStream& err) {
     }
     int status = kAllErased;
     for (const std::string& file : files) {
-        const RecoveryOutcome recovery = RecoverInterruptedUpdate(file);
-        if (!recovery.message.empty()) err.WriteLine(TerminalLineBreaks(recovery.message));
+        const FileRunGuard guard(file);
+        if (!guard.Message().empty()) err.WriteLine(TerminalLineBreaks(guard.Message()));
+        if (!guard.MayProceed()) {
+            status = kSomeRefused;
+            continue;
+        }
         const EraseOutcome outcome = EraseLastStamp(file);
         err.WriteLine(TerminalLineBreaks(outcome.message));
         if (outcome.code != erase_result::kErased) status = kSomeRefused;

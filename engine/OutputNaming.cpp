@@ -1,5 +1,6 @@
 #include "engine/OutputNaming.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "engine/TestStopPoint.h"
@@ -23,10 +24,13 @@ std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::strin
     attempted_ = target;
     fs::RemoveOrphanedTempFiles(fs::FolderOf(target));
     const std::string work = fs::ProcessTempPathFor(target);
+    // The name is this process's own; whatever has it now (left by an earlier
+    // process of the same number, or planted) is removed, not followed.
+    std::remove(work.c_str());
     // The source itself as the destination (a save-as onto the source) is
     // refused like a failed copy, as copying a file onto itself is.
     std::error_code error;
-    if (std::filesystem::equivalent(sourcePath, target, error) || !fs::CopyFileReplacing(sourcePath, work)) {
+    if (std::filesystem::equivalent(sourcePath, target, error) || !fs::CopyToNewFile(sourcePath, work)) {
         error_ = kOutputCopyFailed;
         return std::string();
     }

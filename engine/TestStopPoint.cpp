@@ -4,16 +4,21 @@
 #include <cstdlib>
 #include <string>
 
+#ifdef SIGILRY_TEST_STOP_POINTS
 namespace sgry {
 
 namespace {
 
+// Only the first time the point is passed: a file's lock, for one, is taken
+// again when the file that was added to the list is stamped.
 bool TestStopsAt(std::string_view point) {
-    static const std::string wanted = [] {
+    static std::string wanted = [] {
         const char* value = std::getenv("SIGILRY_TEST_STOP_AT");
         return std::string(value ? value : "");
     }();
-    return !wanted.empty() && wanted == point;
+    if (wanted.empty() || wanted != point) return false;
+    wanted.clear();
+    return true;
 }
 
 }  // namespace
@@ -29,3 +34,4 @@ void StopHereForTest(std::string_view point, PdfFile& file) {
 }
 
 }  // namespace sgry
+#endif

@@ -3,7 +3,10 @@
 // an update: when the environment variable SIGILRY_TEST_STOP_AT names the
 // point being passed, the process stops itself with SIGSTOP there (the test
 // waits for the stop, sends its signal, and continues the process). Without
-// the variable nothing happens. Points, in the order a pass meets them:
+// the variable nothing happens; a point stops the process once at most. A build without the CMake option
+// SIGILRY_TEST_STOP_POINTS (the packaged programs) has no points at all.
+// Points, in the order a run meets them:
+//   "locked"      the file's lock is held, nothing read or rolled back yet
 //   "copied"      the copy of a copy mode exists, nothing appended yet
 //   "first-page"  the first stamped page object is written
 //   "mid-pages"   half of the stamped pages are written
@@ -17,9 +20,14 @@
 
 namespace sgry {
 
+#ifdef SIGILRY_TEST_STOP_POINTS
 void StopHereForTest(std::string_view point);
 // The same, with the bytes buffered for file written out first: a process
 // killed there leaves what a crash at that moment would leave on the disk.
 void StopHereForTest(std::string_view point, PdfFile& file);
+#else
+inline void StopHereForTest(std::string_view) {}
+inline void StopHereForTest(std::string_view, PdfFile&) {}
+#endif
 
 }  // namespace sgry

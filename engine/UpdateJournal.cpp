@@ -1,8 +1,15 @@
 #include "engine/UpdateJournal.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
@@ -12,37 +19,130 @@ namespace sgry {
 
 namespace {
 
-constexpr const char* kJournalHeader = "%Sigilry-journal 1\r\n";
+constexpr std::string_view kJournalHeader = "%Sigilry-journal 2\r\n";
+constexpr std::string_view kJournalSuffix = ".sgry-journal";
+constexpr int64_t kTailBytes = 4096;
+constexpr std::size_t kLargestJournal = 512;
 
-std::optional<int64_t> ReadJournal(const std::string& journalPath) {
-    const std::optional<std::string> read = fs::ReadWholeFile(journalPath);
-    if (!read) return std::nullopt;
-    const std::string& text = *read;
-    const std::string header = kJournalHeader;
-    if (!text.starts_with(header) || !text.ends_with("\r\n")) return std::nullopt;
-    int64_t length = -1;
-    const char* first = text.data() + header.size();
-    const char* last = text.data() + text.size() - 2;
-    const auto [end, error] = std::from_chars(first, last, length);
-    if (error != std::errc() || end != last || length < 0) return std::nullopt;
-    return length;
+// What a journal records of the file as it was before the update.
+struct JournalRecord {
+    fs::FileIdentity identity;
+    int64_t length = 0;
+    int64_t tailCount = 0;
+    uint32_t tailCrc = 0;
+};
+
+struct Tail {
+    int64_t count = 0;
+    uint32_t crc = 0;
+};
+
+// The checksum of the bytes just before `length` in the open file.
+std::optional<Tail> TailBefore(int fd, int64_t length) {
+    Tail tail;
+    tail.count = std::min(length, kTailBytes);
+    std::string bytes(static_cast<std::size_t>(tail.count), '\0');
+    const ssize_t read = ::pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(length - tail.count));
+    if (read != static_cast<ssize_t>(bytes.size())) return std::nullopt;
+    tail.crc = static_cast<uint32_t>(
+        ::crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    return tail;
 }
 
-bool CutBack(const std::string& path, int64_t length) {
+std::string JournalText(const JournalRecord& record) {
+    return Format("%sdevice=%llu\r\ninode=%llu\r\nlength=%lld\r\ntail=%lld %08x\r\n", kJournalHeader,
+                  static_cast<unsigned long long>(record.identity.device),
+                  static_cast<unsigned long long>(record.identity.inode), static_cast<long long>(record.length),
+                  static_cast<long long>(record.tailCount), record.tailCrc);
+}
+
+// Reads "<key>=<number><end>" at text's front and moves past it.
+template <class Number>
+bool TakeField(std::string_view& text, std::string_view key, Number& value, std::string_view end = "\r\n",
+               int base = 10) {
+    if (!text.starts_with(key) || text.size() <= key.size() || text[key.size()] != '=') return false;
+    text.remove_prefix(key.size() + 1);
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    const std::size_t used = static_cast<std::size_t>(stop - text.data());
+    if (error != std::errc() || used == 0 || !text.substr(used).starts_with(end)) return false;
+    text.remove_prefix(used + end.size());
+    return true;
+}
+
+std::optional<JournalRecord> ParseJournal(std::string_view text) {
+    if (!text.starts_with(kJournalHeader)) return std::nullopt;
+    text.remove_prefix(kJournalHeader.size());
+    JournalRecord record;
+    if (!TakeField(text, "device", record.identity.device) || !TakeField(text, "inode", record.identity.inode) ||
+        !TakeField(text, "length", record.length) || !TakeField(text, "tail", record.tailCount, " "))
+        return std::nullopt;
+    // The checksum is eight hex digits and the journal's last line.
+    if (text.size() != 10 || !text.ends_with("\r\n")) return std::nullopt;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + 8, record.tailCrc, 16);
+    if (error != std::errc() || stop != text.data() + 8) return std::nullopt;
+    if (record.length < 0 || record.tailCount != std::min(record.length, kTailBytes)) return std::nullopt;
+    return record;
+}
+
+// The journal at path, read without following a link; nullopt when it is no
+// journal this program wrote.
+std::optional<JournalRecord> ReadJournal(const std::string& path) {
+    const fs::Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    std::string text(kLargestJournal, '\0');
+    const ssize_t read = ::read(fd.Get(), text.data(), text.size());
+    if (read <= 0 || static_cast<std::size_t>(read) == text.size()) return std::nullopt;
+    text.resize(static_cast<std::size_t>(read));
+    return ParseJournal(text);
+}
+
+// The journal of another name of the same file in the folder of realPath,
+// or "" when there is none.
+std::string JournalOfOtherName(const std::string& realPath, const fs::FileIdentity& identity) {
     std::error_code error;
-    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(length), error);
-    return !error && fs::SyncFile(path);
+    std::filesystem::directory_iterator entry(fs::FolderOf(realPath), error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        const std::string name = entry->path().filename().native();
+        if (!name.starts_with(".") || !name.ends_with(kJournalSuffix)) continue;
+        const std::optional<JournalRecord> record = ReadJournal(entry->path().native());
+        if (record && record->identity == identity) return entry->path().native();
+    }
+    return std::string();
+}
+
+std::string RealPathOf(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(path, error);
+    return error ? path : real.native();
+}
+
+RecoveryOutcome Refusal(const char* reason, const std::string& journal, const std::string& path) {
+    RecoveryOutcome outcome;
+    outcome.refused = true;
+    outcome.message = Format(recovery_message::kJournalMismatch, reason, journal, path);
+    return outcome;
 }
 
 }  // namespace
 
 std::string JournalPathOf(const std::string& path) {
-    return fs::FolderOf(path) + "." + fs::FileNameOf(path) + ".sgry-journal";
+    const std::string real = RealPathOf(path);
+    return fs::FolderOf(real) + "." + fs::FileNameOf(real) + std::string(kJournalSuffix);
 }
 
 bool UpdateJournal::Begin(const std::string& path, int64_t lengthBefore) {
-    if (!fs::ReplaceFileContents(JournalPathOf(path), Format("%s%ld\r\n", kJournalHeader, lengthBefore)))
-        return false;
+    const fs::Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) return false;
+    const std::optional<Tail> tail = TailBefore(fd.Get(), lengthBefore);
+    if (!tail) return false;
+    JournalRecord record;
+    record.identity = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+    record.length = lengthBefore;
+    record.tailCount = tail->count;
+    record.tailCrc = tail->crc;
+    if (!fs::PublishNewFile(JournalPathOf(path), JournalText(record))) return false;
     path_ = path;
     return true;
 }
@@ -56,16 +156,32 @@ bool UpdateJournal::CompleteSynced() {
     return true;
 }
 
-RecoveryOutcome RecoverInterruptedUpdate(const std::string& path) {
+RecoveryOutcome RecoverInterruptedUpdate(const std::string& path, const fs::FileLock& lock) {
     RecoveryOutcome outcome;
-    const std::string journal = JournalPathOf(path);
-    std::error_code error;
-    if (!std::filesystem::exists(journal, error)) return outcome;
-    const std::optional<int64_t> length = ReadJournal(journal);
-    const auto size = std::filesystem::file_size(path, error);
-    if (length && !error && static_cast<int64_t>(size) > *length) {
-        if (!CutBack(path, *length)) {
-            outcome.failed = true;
+    if (!lock.Held()) return outcome;  // the file cannot be read: its run fails on its own
+    std::string journal = JournalPathOf(path);
+    struct stat journalInfo {};
+    struct stat fileInfo {};
+    if (::fstat(lock.Fd(), &fileInfo) != 0) return outcome;
+    if (::lstat(journal.c_str(), &journalInfo) != 0) {
+        if (fileInfo.st_nlink < 2) return outcome;
+        journal = JournalOfOtherName(RealPathOf(path), lock.Identity());
+        if (journal.empty()) return outcome;
+    } else if (S_ISLNK(journalInfo.st_mode)) {
+        return Refusal(recovery_message::kJournalIsLink, journal, path);
+    }
+    const std::optional<JournalRecord> record = ReadJournal(journal);
+    if (!record) return Refusal(recovery_message::kJournalUnreadable, journal, path);
+    if (!(record->identity == lock.Identity())) return Refusal(recovery_message::kOtherFile, journal, path);
+    const int64_t size = static_cast<int64_t>(fileInfo.st_size);
+    if (size < record->length) return Refusal(recovery_message::kShorter, journal, path);
+    const std::optional<Tail> tail = TailBefore(lock.Fd(), record->length);
+    if (!tail || tail->crc != record->tailCrc) return Refusal(recovery_message::kTailChanged, journal, path);
+    if (size > record->length) {
+        const bool cut = lock.Writable() && ::ftruncate(lock.Fd(), static_cast<off_t>(record->length)) == 0 &&
+                         (!fs::SyncEnabled() || ::fsync(lock.Fd()) == 0);
+        if (!cut) {
+            outcome.refused = true;
             outcome.message = Format(recovery_message::kCannotRestore, path);
             return outcome;
         }

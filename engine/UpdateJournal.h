@@ -1,23 +1,37 @@
 #pragma once
 // Safety of an update appended to a file in place (the overwrite mode).
 //
-// Before the first byte of the update is appended, the file's length is
-// written to a journal beside it, "<folder>.<name>.sgry-journal", and the
-// journal is synced together with its folder. When the update is complete,
-// the file is synced and the journal removed (and the folder synced). A run
-// that is killed, or a machine that loses power, in between leaves the
-// journal behind; the next run that meets the file (adding it to the list,
-// stamping it, erasing a stamp) cuts the file back to the recorded length
-// first and says so, so the file is again what it was before the torn
-// update, and never a file that cannot be read.
+// Before the first byte of the update is appended, a journal is written
+// beside the file (beside the real file when the name given is a symbolic
+// link), "<folder>.<name>.sgry-journal", and synced together with its
+// folder. When the update is complete, the file is synced and the journal
+// removed (and the folder synced). A run that is killed, or a machine that
+// loses power, in between leaves the journal behind; the next run that meets
+// the file (adding it to the list, stamping it, erasing a stamp) cuts the
+// file back first and says so, so the file is again what it was before the
+// torn update, and never a file that cannot be read.
 //
-// Journal text: "%Sigilry-journal 1" CR LF, the length in decimal, CR LF.
-// A journal that cannot be parsed was never complete, so no byte was
-// appended under it: it is only removed. A file now shorter than the
-// recorded length was replaced by something else: it is left alone and
-// the stale journal removed.
+// The journal binds itself to its file, so that it never cuts another one:
+//   "%Sigilry-journal 2" CR LF
+//   "device=<n>" CR LF "inode=<n>" CR LF     the file's identity
+//   "length=<n>" CR LF                       its length before the update
+//   "tail=<count> <crc32, 8 hex digits>" CR LF
+// where the tail is the <count> bytes before the length (up to 4096, so
+// that it holds the original's "%%EOF"). Recovery runs under the file's lock
+// (platform/FileLock.h), so no other run is writing it, and cuts only when
+// the file is the journal's file, is longer than the length and still has
+// that tail. A file of exactly that length only loses the journal (the run
+// stopped before appending, or after cutting back). Anything else — another
+// file under the name, a shorter file, another tail, a journal that cannot
+// be read or is a symbolic link — leaves the file and the journal as they
+// are, says why, and the file is refused until someone looks at it.
+//
+// A file with more than one name is found from a journal written under
+// another of its names in the same folder, by its identity.
 #include <cstdint>
 #include <string>
+
+#include "platform/FileLock.h"
 
 namespace sgry {
 
@@ -26,6 +40,15 @@ inline constexpr const char* kRestored =
     "前回の書き込みが途中で止まっていたため、ファイルを書き込み前の状態に戻しました\r\n%s";
 inline constexpr const char* kCannotRestore =
     "途中で止まった書き込みを取り消せません\r\n%s";
+// The reason, the journal's path, the file's path.
+inline constexpr const char* kJournalMismatch =
+    "途中で止まった書き込みの記録がこのファイルと一致しないため、ファイルも記録も変更せずに処理をやめました"
+    "（%s）\r\n確認後、不要なら記録を削除して下さい：%s\r\n%s";
+inline constexpr const char* kJournalIsLink = "記録がシンボリックリンクです";
+inline constexpr const char* kJournalUnreadable = "記録を読めないか、記録の形式が違います";
+inline constexpr const char* kOtherFile = "記録の後にファイルが別のファイルに置き換えられています";
+inline constexpr const char* kShorter = "ファイルが記録された長さより短くなっています";
+inline constexpr const char* kTailChanged = "書き込み前のファイルの末尾が記録と違います";
 }  // namespace recovery_message
 
 std::string JournalPathOf(const std::string& path);
@@ -36,8 +59,8 @@ public:
     UpdateJournal(const UpdateJournal&) = delete;
     UpdateJournal& operator=(const UpdateJournal&) = delete;
 
-    // Records lengthBefore for the file at path, durably. False when the
-    // journal cannot be written (nothing may then be appended).
+    // Records the file at path as it is now (lengthBefore bytes), durably.
+    // False when the journal cannot be written (nothing may then be appended).
     bool Begin(const std::string& path, int64_t lengthBefore);
     // The file holds its final bytes (the finished update, or the cut-back
     // source): syncs it, then removes the journal. False when either fails;
@@ -54,11 +77,12 @@ private:
 // What the recovery of one file did.
 struct RecoveryOutcome {
     bool restored = false;  // the file was cut back
-    bool failed = false;    // a journal was found but the file could not be cut back
+    bool refused = false;   // a journal was found and the file must not be touched
     std::string message;    // "" when nothing was to be said
 };
 
-// Cuts the file back when a journal says an update was torn (see above).
-RecoveryOutcome RecoverInterruptedUpdate(const std::string& path);
+// Cuts the file back when its journal says an update was torn (see above).
+// `lock` is the caller's lock on the file at path.
+RecoveryOutcome RecoverInterruptedUpdate(const std::string& path, const fs::FileLock& lock);
 
 }  // namespace sgry

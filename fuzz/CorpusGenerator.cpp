@@ -171,11 +171,18 @@ void SecuritySeeds(CorpusWriter& out) {
 // Journal length byte, journal, file (see fuzz::Journal).
 void JournalSeeds(CorpusWriter& out) {
     const std::string file = FlatPdf({""});
-    const std::string journal = "%Sigilry-journal 1\r\n" + std::to_string(file.size() - 40) + "\r\n";
-    out.Put("journal", "torn", std::string(1, static_cast<char>(journal.size())) + journal + file);
-    out.Put("journal", "replaced", std::string(1, static_cast<char>(journal.size())) + "%Sigilry-journal 1\r\n99999\r\n" +
-                                       file.substr(0, journal.size() - 23));
-    out.Put("journal", "unfinished", std::string("\x15%Sigilry-journal 1\r\n1") + file);
+    const auto journal = [](const std::string& length) {
+        return "%Sigilry-journal 2\r\ndevice=@dev\r\ninode=@ino\r\nlength=" + length + "\r\ntail=" + length +
+               " @crc\r\n";
+    };
+    const auto seed = [&](const std::string& text, const std::string& bytes) {
+        return std::string(1, static_cast<char>(text.size())) + text + bytes;
+    };
+    const std::string torn = journal(std::to_string(file.size() - 40));
+    out.Put("journal", "torn", seed(torn, file));
+    out.Put("journal", "replaced", seed(journal("99999"), file));
+    out.Put("journal", "untouched", seed(journal(std::to_string(file.size())), file));
+    out.Put("journal", "unfinished", seed(torn.substr(0, 30), file));
 }
 
 // Node entries, a line end, page entries (see fuzz::PageBoxes).

@@ -82,7 +82,8 @@ void CSgryDoc::OnEraseStamps() {
     int erased = 0;
     for (const BatchRow& row : view_.BatchRows()) {
         if (!row.checked) continue;
-        RollBackTornUpdate(row.path, prompts_);
+        const FileRunGuard guard(row.path);
+        if (!GuardAllowsRun(guard, prompts_)) continue;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const EraseOutcome outcome = EraseLastStamp(row.path);
         QApplication::restoreOverrideCursor();

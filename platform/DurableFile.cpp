@@ -117,6 +117,27 @@ void RemoveOrphanedTempFiles(const std::string& folder) {
     }
 }
 
+namespace {
+
+// Writes bytes to this process's temporary name beside path, created anew
+// (a file or link left at that name is removed, never followed), syncs it
+// and renames it over path: a link at path is replaced, not written through.
+// keptMode: the permission bits to give it, or -1 for a new file's.
+bool WriteThroughTemp(const std::string& path, std::string_view bytes, int keptMode) {
+    const std::string temp = ProcessTempPathFor(path);
+    ::unlink(temp.c_str());
+    const int fd = CreateNewFile(temp, keptMode < 0 ? 0666 : 0600);
+    if (fd < 0) return false;
+    bool ok = (keptMode < 0 || ::fchmod(fd, static_cast<mode_t>(keptMode)) == 0) && WriteAll(fd, bytes);
+    ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && RenameDurably(temp, path)) return true;
+    std::remove(temp.c_str());
+    return false;
+}
+
+}  // namespace
+
 // The replacement keeps what the old file was: a file that may not be
 // written is refused (as writing it in place was), its permission bits are
 // kept, and a symbolic link stays a link (its target is replaced).
@@ -127,16 +148,9 @@ bool ReplaceFileContents(const std::string& linkOrPath, std::string_view bytes) 
     const std::string path = exists ? std::filesystem::canonical(linkOrPath, error).string() : linkOrPath;
     if (exists && ::access(linkOrPath.c_str(), W_OK) != 0) return false;
     if (exists && (error || !SameFile(old, path))) return WriteInPlace(linkOrPath, bytes);
-    const mode_t mode = old.st_mode & 07777;
-    const std::string temp = ProcessTempPathFor(path);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, exists ? 0600 : 0666);
-    if (fd < 0) return false;
-    bool ok = (!exists || ::fchmod(fd, mode) == 0) && WriteAll(fd, bytes);
-    ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && RenameDurably(temp, path)) return true;
-    std::remove(temp.c_str());
-    return false;
+    return WriteThroughTemp(path, bytes, exists ? static_cast<int>(old.st_mode & 07777) : -1);
 }
+
+bool PublishNewFile(const std::string& path, std::string_view bytes) { return WriteThroughTemp(path, bytes, -1); }
 
 }  // namespace sgry::fs

@@ -36,6 +36,10 @@ bool RemoveDurably(const std::string& path);
 // written, synced, renamed over path, folder synced. On failure the old file
 // is left as it was and the temporary file is removed.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+// The same for a file of this program's own (a journal): a symbolic link at
+// path is replaced by the new file, never written through, and the file gets
+// a new file's permissions.
+bool PublishNewFile(const std::string& path, std::string_view bytes);
 
 // The name under which this process writes a file that is published later by
 // RenameDurably: ".~<name>.<pid>.sgry-tmp" beside target. Hidden, and never

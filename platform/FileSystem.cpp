@@ -11,6 +11,8 @@
 #include <mutex>
 #include <set>
 
+#include "platform/Descriptor.h"
+
 namespace sgry::fs {
 
 PathParts SplitPath(const std::string& path) {
@@ -35,26 +37,6 @@ std::string FileNameOf(const std::string& path) {
 }
 
 namespace {
-
-// A descriptor closed when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // The bytes of from after to, which starts empty: shared with the source
 // where the file system can (a clone costs no copying), else copied inside
@@ -117,12 +99,14 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-bool CopyFileReplacing(const std::string& source, const std::string& target) {
+namespace {
+
+bool CopyFileTo(const std::string& source, const std::string& target, int createFlags) {
     Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat sourceStat {};
     if (from.Get() < 0 || ::fstat(from.Get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) return false;
     // Not truncated on opening: the target may be the source itself.
-    Descriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    Descriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | createFlags, 0600));
     struct stat targetStat {};
     if (to.Get() < 0 || ::fstat(to.Get(), &targetStat) != 0) return false;
     if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino) return false;
@@ -132,6 +116,20 @@ bool CopyFileReplacing(const std::string& source, const std::string& target) {
     if (to.Close() && copied) return true;
     ::unlink(target.c_str());
     return false;
+}
+
+}  // namespace
+
+bool CopyFileReplacing(const std::string& source, const std::string& target) {
+    return CopyFileTo(source, target, 0);
+}
+
+bool CopyToNewFile(const std::string& source, const std::string& target) {
+    return CopyFileTo(source, target, O_EXCL | O_NOFOLLOW);
+}
+
+int CreateNewFile(const std::string& path, unsigned mode) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
 }
 
 bool EndsWithIgnoreCase(const std::string& text, const std::string& suffix) {

@@ -26,6 +26,12 @@ bool WriteAll(int fd, std::string_view bytes);
 // Copies source over target, replacing an existing file without asking.
 // A failed copy removes what it wrote. Copying a file onto itself fails.
 bool CopyFileReplacing(const std::string& source, const std::string& target);
+// Copies source to a new file at target: fails when anything has that name
+// already, a symbolic link included (it is never followed).
+bool CopyToNewFile(const std::string& source, const std::string& target);
+// Opens a new file for writing the same way (O_EXCL | O_NOFOLLOW): the
+// descriptor, or -1.
+int CreateNewFile(const std::string& path, unsigned mode);
 // True when the last characters of text equal suffix without regard to ASCII case.
 bool EndsWithIgnoreCase(const std::string& text, const std::string& suffix);
 

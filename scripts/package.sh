@@ -76,6 +76,11 @@ if command -v pdftotext >/dev/null; then
 fi
 MANWIDTH=80 man --warnings sigilry-cli 2>&1 >/dev/null | { ! grep .; } && echo "man sigilry-cli renders without warnings"
 test -f /usr/share/bash-completion/completions/sigilry-cli && echo "bash completion installed"
+# The interrupt tests' stop points are not built into the packaged programs.
+for program in /usr/bin/sigilry-cli /usr/bin/sigilry; do
+  ! grep -q SIGILRY_TEST_STOP_AT "$program" || { echo "$program has the test stop points" >&2; exit 1; }
+done
+echo "the packaged programs have no test stop points"
 
 if [ "$keep" = yes ]; then exit 0; fi
 

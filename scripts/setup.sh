@@ -55,5 +55,6 @@ fi
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B "$build_dir" -G Ninja -DSIGILRY_WERROR="$werror" -DSIGILRY_SANITIZE="$sanitize" -DSIGILRY_BUILD_GUI="$gui" >/dev/null
+cmake -S . -B "$build_dir" -G Ninja -DSIGILRY_WERROR="$werror" -DSIGILRY_SANITIZE="$sanitize" -DSIGILRY_BUILD_GUI="$gui" \
+  -DSIGILRY_TEST_STOP_POINTS=ON >/dev/null
 cmake --build "$build_dir" -j2

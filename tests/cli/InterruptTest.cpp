@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "tests/engine/TestPdf.h"
 #include "tests/support/SamplePdfs.h"
@@ -54,35 +55,57 @@ protected:
         ScratchDir::Write(source, Source());
     }
 
+    std::string Command(Mode mode, const std::string& file, const std::string& extra = "") {
+        const std::string ini = dir.File(extra.empty() ? "sgry.ini" : "sgry-extra.ini");
+        ScratchDir::Write(ini, "[OptionList1]\r\nHF4_StyleType=1\r\nHF4_StylePageType=0\r\n" + extra + "[App]\r\nOutput=" +
+                                   std::to_string(static_cast<int>(mode)) + "\r\n");
+        return "exec " + test::Quoted(SIGILRY_CLI_PATH) + " --yes --quiet --settings " + test::Quoted(ini) + " " +
+               test::Quoted(file);
+    }
+
+    // Starts a shell command with stderr to errFile; with a point, returns
+    // once the child has stopped itself there.
+    pid_t Start(const std::string& command, const std::string& point, const std::string& errFile) {
+        const pid_t child = fork();
+        if (child == 0) {
+            if (!point.empty()) setenv("SIGILRY_TEST_STOP_AT", point.c_str(), 1);
+            const int errFd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(errFd, STDERR_FILENO);
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        if (!point.empty()) {
+            int status = 0;
+            waitpid(child, &status, WUNTRACED);
+            EXPECT_TRUE(WIFSTOPPED(status)) << "never reached " << point;
+        }
+        return child;
+    }
+
+    // Sends the signals to a stopped child, continues it and waits for it.
+    static int Finish(pid_t child, const std::vector<int>& signals) {
+        for (const int s : signals) kill(child, s);
+        kill(child, SIGCONT);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    }
+
     // Runs sigilry-cli on a.pdf (stderr kept in `err`). With a point, waits
     // until the child stops there, sends the signals and continues it.
     // Returns the wait status.
     int Run(Mode mode, const std::string& point = "", const std::vector<int>& signals = {},
             const std::string& arguments = "") {
-        const std::string ini = dir.File("sgry.ini");
-        ScratchDir::Write(ini, "[OptionList1]\r\nHF4_StyleType=1\r\nHF4_StylePageType=0\r\n[App]\r\nOutput=" +
-                                   std::to_string(static_cast<int>(mode)) + "\r\n");
-        const std::string command = arguments.empty() ? "exec " + test::Quoted(SIGILRY_CLI_PATH) +
-                                                            " --yes --quiet --settings " + test::Quoted(ini) + " " +
-                                                            test::Quoted(source)
-                                                      : arguments;
-        const pid_t child = fork();
-        if (child == 0) {
-            if (!point.empty()) setenv("SIGILRY_TEST_STOP_AT", point.c_str(), 1);
-            const int errFd = open(dir.File("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(errFd, STDERR_FILENO);
-            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, WUNTRACED);
-        if (WIFSTOPPED(status)) {
-            for (const int s : signals) kill(child, s);
-            kill(child, SIGCONT);
-            waitpid(child, &status, 0);
-        }
+        const std::string command = arguments.empty() ? Command(mode, source) : arguments;
+        const int status = Finish(Start(command, point, dir.File("stderr.txt")), signals);
         err = ScratchDir::Read(dir.File("stderr.txt"));
         return status;
+    }
+
+    // An overwrite run on `file` killed halfway: a torn update and its journal.
+    void TearUpdate(const std::string& file) {
+        ASSERT_TRUE(WIFSIGNALED(Run(Mode::Overwrite, "mid-pages", {SIGKILL}, Command(Mode::Overwrite, file))));
+        ASSERT_GT(ScratchDir::Read(file).size(), Source().size());
     }
 
     // Hidden files of the folder: journals and temporary copies.
@@ -93,6 +116,7 @@ protected:
         return names;
     }
     bool OutputExists() const { return std::filesystem::exists(output); }
+    std::string Journal() const { return dir.File(".a.pdf.sgry-journal"); }
 
     ScratchDir dir{"interrupt"};
     std::string source = dir.File("a.pdf");
@@ -183,6 +207,132 @@ TEST_F(InterruptTest, FullDiskAfterTheCopyLeavesNoOutput) {
         EXPECT_EQ(ScratchDir::Read(source), Source());
         EXPECT_TRUE(Leftovers().empty());
     }
+}
+
+const char* const kMismatch = "記録がこのファイルと一致しないため";
+
+// A journal that does not belong to the file now under its name: every run
+// (stamping, erasing) leaves the file and the journal as they are.
+TEST_F(InterruptTest, AJournalThatIsNotTheFilesLeavesBothAlone) {
+    const std::string other =
+        test::FlatPdf(std::vector<std::string>(2500, "/MediaBox [0 0 612 792] /Resources << >>"));
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"another file renamed over it",
+         [&] {
+             ScratchDir::Write(dir.File("new.pdf"), other);
+             std::filesystem::rename(dir.File("new.pdf"), source);
+         }},
+        {"another file written into it", [&] { ScratchDir::Write(source, other); }},
+        {"cut shorter than the journal says",
+         [&] { std::filesystem::resize_file(source, Source().size() - 10); }},
+        {"a journal of the first format, by hand",
+         [&] { ScratchDir::Write(Journal(), "%Sigilry-journal 1\r\n0\r\n"); }},
+    };
+    for (const auto& [name, replace] : cases) {
+        SCOPED_TRACE(name);
+        ScratchDir::Write(source, Source());
+        TearUpdate(source);
+        replace();
+        const std::string file = ScratchDir::Read(source);
+        const std::string journal = ScratchDir::Read(Journal());
+        for (const std::string& command :
+             {Command(Mode::Overwrite, source), "exec " + test::Quoted(SIGILRY_CLI_PATH) + " --erase " + test::Quoted(source)}) {
+            const int status = Run(Mode::Overwrite, "", {}, command);
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 1);
+            EXPECT_NE(err.find(kMismatch), std::string::npos) << err;
+            EXPECT_NE(err.find(Journal()), std::string::npos) << err;
+            EXPECT_EQ(ScratchDir::Read(source), file);
+            EXPECT_EQ(ScratchDir::Read(Journal()), journal);
+        }
+        std::filesystem::remove(Journal());
+    }
+}
+
+// Two runs on one file: the one that comes second, at any moment of the
+// first, is refused at once and writes nothing; the first finishes its stamp.
+TEST_F(InterruptTest, ASecondRunOnAFileBeingStampedIsRefusedAtOnce) {
+    const std::string header = "HF1_StyleType=1\r\nHF1_StylePageType=0\r\n";
+    ScratchDir::Write(source, Source());
+    ASSERT_TRUE(WIFEXITED(Run(Mode::Overwrite, "", {}, Command(Mode::Overwrite, source, header))));
+    const std::string headerReference = ScratchDir::Read(source);
+    const std::vector<const char*> points = {"locked", "first-page", "mid-pages", "xref", "synced"};
+    for (int trial = 0; trial < 40; ++trial) {
+        const bool footerFirst = trial % 2 == 0;
+        const std::string point = points[static_cast<std::size_t>(trial / 2) % points.size()];
+        SCOPED_TRACE(std::string(footerFirst ? "footer run first, at " : "header run first, at ") + point);
+        ScratchDir::Write(source, Source());
+        const pid_t first = Start(Command(Mode::Overwrite, source, footerFirst ? "" : header), point, dir.File("first.txt"));
+        const int second = Run(Mode::Overwrite, "", {}, Command(Mode::Overwrite, source, footerFirst ? header : ""));
+        ASSERT_TRUE(WIFEXITED(second));
+        EXPECT_EQ(WEXITSTATUS(second), 1);
+        EXPECT_NE(err.find("別の実行がこのファイルを処理中"), std::string::npos) << err;
+        const int status = Finish(first, {});
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ScratchDir::Read(dir.File("first.txt"));
+        EXPECT_EQ(ScratchDir::Read(source), footerFirst ? reference : headerReference);
+        EXPECT_TRUE(Leftovers().empty());
+    }
+    EXPECT_TRUE(test::QpdfCheckClean(source));
+
+    // An erase that comes while a stamp is written is refused the same way.
+    ScratchDir::Write(source, Source());
+    const pid_t stamping = Start(Command(Mode::Overwrite, source), "mid-pages", dir.File("first.txt"));
+    const int erase = Run(Mode::Overwrite, "", {}, "exec " + test::Quoted(SIGILRY_CLI_PATH) + " --erase " + test::Quoted(source));
+    EXPECT_TRUE(WIFEXITED(erase) && WEXITSTATUS(erase) == 1);
+    EXPECT_NE(err.find("別の実行がこのファイルを処理中"), std::string::npos) << err;
+    EXPECT_TRUE(WIFEXITED(Finish(stamping, {})));
+    EXPECT_EQ(ScratchDir::Read(source), reference);
+}
+
+// The journal lives beside the real file, so a torn update made through a
+// symbolic link is rolled back through the real name, and one made through a
+// hard link through the file's other name in the same folder. In another
+// folder the torn file is refused and named as such, never stamped.
+TEST_F(InterruptTest, ATornUpdateIsFoundThroughEveryNameOfTheFile) {
+    std::filesystem::create_directory(dir.File("real"));
+    const std::string real = dir.File("real/r.pdf");
+    ScratchDir::Write(real, Source());
+    std::filesystem::create_symlink(real, dir.File("link.pdf"));
+    TearUpdate(dir.File("link.pdf"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("real/.r.pdf.sgry-journal")));
+    EXPECT_TRUE(Leftovers().empty());
+    ASSERT_EQ(WEXITSTATUS(Run(Mode::Overwrite, "", {}, Command(Mode::Overwrite, real))), 0) << err;
+    EXPECT_NE(err.find(kRestored), std::string::npos) << err;
+    EXPECT_EQ(ScratchDir::Read(real), reference);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("real/.r.pdf.sgry-journal")));
+
+    ScratchDir::Write(source, Source());
+    std::filesystem::create_hard_link(source, dir.File("b.pdf"));
+    TearUpdate(source);
+    ASSERT_EQ(WEXITSTATUS(Run(Mode::Overwrite, "", {}, Command(Mode::Overwrite, dir.File("b.pdf")))), 0) << err;
+    EXPECT_NE(err.find(kRestored), std::string::npos) << err;
+    EXPECT_EQ(ScratchDir::Read(source), reference);
+    EXPECT_TRUE(Leftovers().empty());
+
+    std::filesystem::remove(dir.File("b.pdf"));
+    ScratchDir::Write(source, Source());
+    std::filesystem::create_hard_link(source, dir.File("real/a.pdf"));
+    TearUpdate(source);
+    const std::string torn = ScratchDir::Read(source);
+    ASSERT_EQ(WEXITSTATUS(Run(Mode::Overwrite, "", {}, Command(Mode::Overwrite, dir.File("real/a.pdf")))), 1);
+    EXPECT_NE(err.find("書き込みが途中で止まったファイルの可能性があります"), std::string::npos) << err;
+    EXPECT_EQ(ScratchDir::Read(source), torn);
+}
+
+// A journal name that is a symbolic link planted in the folder is neither
+// followed nor written through: its target stays as it was.
+TEST_F(InterruptTest, APlantedLinkAsTheJournalIsNeverFollowed) {
+    const std::string victim = dir.File("victim.txt");
+    ScratchDir::Write(victim, "%Sigilry-journal 2\r\nnot a journal\r\n");
+    ScratchDir::Write(source, Source());
+    std::filesystem::create_symlink(victim, Journal());
+    const int status = Run(Mode::Overwrite);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(err.find("記録がシンボリックリンクです"), std::string::npos) << err;
+    EXPECT_EQ(ScratchDir::Read(victim), "%Sigilry-journal 2\r\nnot a journal\r\n");
+    EXPECT_EQ(ScratchDir::Read(source), Source());
+    EXPECT_TRUE(std::filesystem::is_symlink(Journal()));
 }
 
 }  // namespace

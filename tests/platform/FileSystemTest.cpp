@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/FileLock.h"
 #include "support/ScratchDir.h"
 
 namespace sgry {
@@ -48,6 +49,45 @@ TEST(CopyFileReplacingTest, CopiesWholeAndRefusesItsOwnSource) {
     const std::string missingCopy = dir.File("never.pdf");
     EXPECT_FALSE(fs::CopyFileReplacing(dir.File("missing.pdf"), missingCopy));
     EXPECT_FALSE(std::filesystem::exists(missingCopy));
+}
+
+// A new file is never made through a name that is taken, least of all
+// through a planted link: its target keeps its bytes.
+TEST(CopyFileReplacingTest, ANewCopyNeverFollowsALinkAtItsName) {
+    ScratchDir dir("new-copy");
+    const std::string source = dir.File("source.pdf");
+    const std::string victim = dir.File("victim.txt");
+    ScratchDir::Write(source, "%PDF-1.4 source");
+    ScratchDir::Write(victim, "keep");
+    std::filesystem::create_symlink(victim, dir.File("planted"));
+    EXPECT_FALSE(fs::CopyToNewFile(source, dir.File("planted")));
+    EXPECT_EQ(ScratchDir::Read(victim), "keep");
+    EXPECT_FALSE(fs::CopyToNewFile(source, victim));
+    EXPECT_EQ(ScratchDir::Read(victim), "keep");
+    ASSERT_TRUE(fs::CopyToNewFile(source, dir.File("fresh.pdf")));
+    EXPECT_EQ(ScratchDir::Read(dir.File("fresh.pdf")), "%PDF-1.4 source");
+}
+
+// One lock a file: a second, even in the same process, finds it busy until
+// the first goes; a folder or a missing file gets none.
+TEST(FileLockTest, ASecondLockOfTheSameFileIsRefusedUntilTheFirstGoes) {
+    ScratchDir dir("lock");
+    const std::string file = dir.File("a.pdf");
+    ScratchDir::Write(file, "%PDF");
+    std::filesystem::create_hard_link(file, dir.File("b.pdf"));
+    {
+        const fs::FileLock first(file);
+        ASSERT_TRUE(first.Held());
+        EXPECT_TRUE(first.Writable());
+        struct stat info {};
+        ASSERT_EQ(::stat(file.c_str(), &info), 0);
+        EXPECT_EQ(first.Identity(), (fs::FileIdentity{info.st_dev, info.st_ino}));
+        EXPECT_EQ(fs::FileLock(dir.File("b.pdf")).GetState(), fs::FileLock::State::Busy);
+        EXPECT_EQ(fs::FileLock(file).Fd(), -1);
+    }
+    EXPECT_TRUE(fs::FileLock(dir.File("b.pdf")).Held());
+    EXPECT_EQ(fs::FileLock(dir.Path().string()).GetState(), fs::FileLock::State::Unavailable);
+    EXPECT_EQ(fs::FileLock(dir.File("missing.pdf")).GetState(), fs::FileLock::State::Unavailable);
 }
 
 // Every byte of a file larger than one read, and of a file that reports no
