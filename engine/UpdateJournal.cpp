@@ -111,7 +111,11 @@ std::string JournalOfOtherName(const std::string& realPath, const fs::FileIdenti
     return std::string();
 }
 
+// The name of the file itself when path is a symbolic link; a linked folder
+// on the way needs nothing, as its name leads to the same folder.
 std::string RealPathOf(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
     std::error_code error;
     const std::filesystem::path real = std::filesystem::canonical(path, error);
     return error ? path : real.native();
