@@ -94,13 +94,19 @@ bool ParseOverride(const std::string& argument, SettingOverride& out, std::strin
 // The file is copied, the copy receives the overrides, and both settings are
 // loaded from the copy: a replaced value goes through the same reading
 // (trimming, ranges, escapes) as one stored in the file.
+namespace {
+
+bool LoadBoth(const std::string& iniPath, StampSettings& stamp, AppSettings& app, std::string& reason) {
+    if (LoadSettings(iniPath, stamp) && LoadSettings(iniPath, app)) return true;
+    reason = "設定ファイルを読めません: " + iniPath;
+    return false;
+}
+
+}  // namespace
+
 bool LoadRunSettings(const std::string& iniPath, const std::vector<SettingOverride>& overrides,
                      StampSettings& stamp, AppSettings& app, std::string& reason) {
-    if (overrides.empty()) {
-        LoadSettings(iniPath, stamp);
-        LoadSettings(iniPath, app);
-        return true;
-    }
+    if (overrides.empty()) return LoadBoth(iniPath, stamp, app, reason);
     ScratchIni scratch;
     std::error_code error;
     if (!scratch.Ok() ||
@@ -116,9 +122,7 @@ bool LoadRunSettings(const std::string& iniPath, const std::vector<SettingOverri
             return false;
         }
     }
-    LoadSettings(scratch.Path(), stamp);
-    LoadSettings(scratch.Path(), app);
-    return true;
+    return LoadBoth(scratch.Path(), stamp, app, reason);
 }
 
 std::string ApplyAutoFontChanges(StampSettings& stamp) {

@@ -118,6 +118,10 @@ bool JobRunner::Run() {
 void JobRunner::ReportFailure() {
     const int code = job_.ErrorCode();
     if (code == kOutputDialogCancelled) return;
+    if (code == kImageUnreadable) {
+        prompts_.ShowMessage(Format(run_message::kImageUnreadable, job_.SourcePath()));
+        return;
+    }
     if (job_.IsDamaged()) {
         prompts_.ShowMessage(Format(run_message::kDamaged, job_.SourcePath()));
         return;
@@ -135,11 +139,12 @@ bool JobRunner::StampingPass() {
     if (!OpenOutput()) return false;
     if (app_.Undo) job_.WriteMarker();
     WriteSharedObjects();
+    if (wanted_.image && !image_.Written()) job_.SetErrorCode(kImageUnreadable);
 
     const bool odd = stamp_.OddFlag[kStampOddPositions];
     const bool even = stamp_.OddFlag[kStampEvenPositions];
     const int32_t count = job_.Pages().Count();
-    for (int32_t index = 0; index < count; ++index) {
+    for (int32_t index = 0; index < count && job_.ErrorCode() == job_error::kNone; ++index) {
         if (!PdfJob::IsStampedPosition(index + 1, odd, even)) continue;
         if (!StampPage(index)) break;
         if (index == 0) StopHereForTest("first-page", job_.File());
@@ -192,10 +197,13 @@ bool JobRunner::CommitOutput() {
     job_.File().Close();
     bool committed = fs::SyncFile(workPath_);
     StopHereForTest("synced");
-    if (outputIsCopy_)
-        committed = committed && fs::RenameDurably(workPath_, outputPath_);
-    else
+    if (outputIsCopy_) {
+        committed = committed && std::rename(workPath_.c_str(), outputPath_.c_str()) == 0;
+        if (committed && !fs::SyncFolderOf(outputPath_))
+            prompts_.ShowMessage(Format(run_message::kFolderNotSynced, outputPath_), MessageIcon::Warning);
+    } else {
         committed = committed && journal_.CompleteSynced();
+    }
     if (!committed) job_.SetErrorCode(job_error::kWriteFailed);
     return committed;
 }

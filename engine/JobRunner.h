@@ -48,6 +48,9 @@ namespace sgry {
 inline constexpr int kEncryptedSource = 21;
 inline constexpr int kModifyForbidden = 23;
 inline constexpr int kOwnerPasswordWrong = 24;
+// The watermark image could not be read during the pass (it was read when
+// the run began): the file is not stamped without it.
+inline constexpr int kImageUnreadable = 26;
 
 // Messages of a run (UTF-8, line breaks as shown to the user).
 namespace run_message {
@@ -65,6 +68,11 @@ inline constexpr const char* kModifyForbidden =
 inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
 inline constexpr const char* kAskUserPassword = "このファイルを開くパスワードを入力して下さい";
 inline constexpr const char* kAskOwnerPassword = "このファイルのオーナーパスワードを入力して下さい";
+inline constexpr const char* kImageUnreadable = "透かし画像を読み込めなかったため、このファイルは出力しませんでした\r\n%s";
+// A copy that is complete and synced under its name, whose folder could not
+// be synced: it counts as stamped.
+inline constexpr const char* kFolderNotSynced =
+    "出力ファイルは書き込みましたが、フォルダーをディスクに同期できませんでした（停電などで失われることがあります）\r\n%s";
 }  // namespace run_message
 
 // Which stamps the settings ask for.

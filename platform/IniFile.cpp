@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <set>
@@ -218,10 +219,12 @@ bool IniFile::CommitWrites() const {
     return fs::ReplaceFileContents(path_, bytes);
 }
 
-void IniFile::HoldReads() const {
+bool IniFile::HoldReads() const {
     heldReads_ = fs::ReadWholeFile(path_);
     readsHeld_ = true;
     heldValues_.reset();
+    std::error_code error;
+    return heldReads_.has_value() || !std::filesystem::exists(path_, error);
 }
 
 // A missing file holds no values, as an empty one.

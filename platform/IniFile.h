@@ -55,8 +55,9 @@ public:
 
     // From HoldReads on, every Get reads the bytes the file had then, until
     // a Put outside HoldWrites or a CommitWrites writes the file: loading a
-    // hundred keys costs one read of the file, not a hundred.
-    void HoldReads() const;
+    // hundred keys costs one read of the file, not a hundred. False when the
+    // file is there but could not be read (it then reads as empty).
+    bool HoldReads() const;
 
     // Stored value, trimmed; `defaultValue` when the file, section or key is
     // missing (a key present with an empty value reads as "").

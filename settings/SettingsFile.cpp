@@ -203,24 +203,23 @@ IniFile OpenSection(const std::string& iniPath, const std::string& section) {
     return ini;
 }
 
-IniFile OpenSectionToLoad(const std::string& iniPath, const std::string& section) {
+template <class Settings, class Visit>
+bool LoadSection(const std::string& iniPath, const std::string& section, Settings& settings, Visit visit) {
     IniFile ini = OpenSection(iniPath, section);
-    ini.HoldReads();
-    return ini;
+    if (!ini.HoldReads()) return false;
+    KeyLoader loader(ini);
+    visit(settings, loader);
+    return true;
 }
 
 }  // namespace
 
-void LoadSettings(const std::string& iniPath, StampSettings& settings) {
-    const IniFile ini = OpenSectionToLoad(iniPath, settings.Section);
-    KeyLoader loader(ini);
-    VisitStampKeys(settings, loader);
+bool LoadSettings(const std::string& iniPath, StampSettings& settings) {
+    return LoadSection(iniPath, settings.Section, settings, VisitStampKeys<StampSettings, KeyLoader>);
 }
 
-void LoadSettings(const std::string& iniPath, AppSettings& settings) {
-    const IniFile ini = OpenSectionToLoad(iniPath, kAppSection);
-    KeyLoader loader(ini);
-    VisitAppKeys(settings, loader);
+bool LoadSettings(const std::string& iniPath, AppSettings& settings) {
+    return LoadSection(iniPath, kAppSection, settings, VisitAppKeys<AppSettings, KeyLoader>);
 }
 
 bool SaveSettings(const std::string& iniPath, const StampSettings& settings) {

@@ -23,8 +23,10 @@ inline constexpr const char* kAppSection = "App";
 
 // Fill the fields from the file at `iniPath` (section settings.Section). A
 // missing file or section is not an error: every field keeps its value.
-void LoadSettings(const std::string& iniPath, StampSettings& settings);
-void LoadSettings(const std::string& iniPath, AppSettings& settings);
+// False when the file is there but could not be read (the fields then keep
+// their values too).
+bool LoadSettings(const std::string& iniPath, StampSettings& settings);
+bool LoadSettings(const std::string& iniPath, AppSettings& settings);
 
 // Write every field. Returns true when every key was written; the caller may
 // ignore a refused write (read-only file, missing folder).

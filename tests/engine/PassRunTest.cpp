@@ -9,6 +9,7 @@
 
 #include "engine/JobRunner.h"
 #include "engine/OutputNaming.h"
+#include "platform/Format.h"
 #include "tests/engine/TestPdf.h"
 #include "tests/support/RecordingPrompts.h"
 #include "tests/support/SamplePdfs.h"
@@ -89,16 +90,20 @@ protected:
     RecordingPrompts prompts;
 };
 
-TEST_F(PassRunTest, UnreadableImageIsLeftOutWhileTheOtherStampsAreDrawn) {
+// An image that cannot be read once the pass runs (it was read when the run
+// began) fails the file rather than stamping it without the image: the
+// source is cut back, and the image's failure and the file's are both said.
+TEST_F(PassRunTest, AnImageUnreadableDuringThePassFailsTheFile) {
     stamp.ImageFileName = dir.File("missing.png");
     stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
     stamp.Slots[kHeaderLeft].CustomText = "kept";
-    const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
-    ASSERT_TRUE(s.ok);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    const std::string content = StreamOf(s.output, s.pages[0].contentNumber);
-    EXPECT_EQ(content.find(" Do"), std::string::npos);
-    EXPECT_NE(content.find("(kept) Tj"), std::string::npos);
+    const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}));
+    const Stamped s = Stamp(path);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.error, kImageUnreadable);
+    EXPECT_EQ(s.output, s.source);
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].text, Format(run_message::kImageUnreadable, path));
 }
 
 TEST_F(PassRunTest, QrCodeThatCannotBePreparedIsReportedOnceAndLeftOff) {
