@@ -1,6 +1,8 @@
 #include "engine/JobRunner.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/OutputNaming.h"
 #include "engine/TestStopPoint.h"
@@ -127,10 +129,21 @@ void JobRunner::ReportFailure() {
         return;
     }
     if (code == job_error::kOpen || code == kOutputCopyFailed) {
-        prompts_.ShowMessage(Format(run_message::kCannotWrite, outputPath_));
+        prompts_.ShowMessage(Format(run_message::kCannotWrite, outputPath_) + FailedStepText());
         return;
     }
-    prompts_.ShowMessage(Format(run_message::kOutputFailed, outputPath_, code));
+    prompts_.ShowMessage(Format(run_message::kOutputFailed, outputPath_, code) + FailedStepText());
+}
+
+void JobRunner::NoteFailedStep(const char* step, int error) {
+    if (failedStep_) return;
+    failedStep_ = step;
+    failedErrno_ = error;
+}
+
+std::string JobRunner::FailedStepText() const {
+    if (!failedStep_) return std::string();
+    return Format(run_message::kFailedStep, failedStep_, failedErrno_ != 0 ? std::strerror(failedErrno_) : "?");
 }
 
 bool JobRunner::StampingPass() {
@@ -151,6 +164,7 @@ bool JobRunner::StampingPass() {
         if (index == count / 2) StopHereForTest("mid-pages", job_.File());
     }
     if (job_.ErrorCode() == job_error::kNone && job_.FinishUpdate() && CommitOutput()) return true;
+    if (job_.File().WriteErrno() != 0) NoteFailedStep(run_message::kStepWrite, job_.File().WriteErrno());
     CutBackFailedUpdate();
     return false;
 }
@@ -177,13 +191,18 @@ bool JobRunner::OpenOutput() {
     outputPath_ = naming.AttemptedPath();
     outputIsCopy_ = naming.MadeCopy();
     if (path.empty()) {
+        if (naming.Error() == kOutputCopyFailed) NoteFailedStep(run_message::kStepCopy, errno);
         job_.SetErrorCode(naming.Error());
         return false;
     }
     workPath_ = naming.WorkPath();
-    if (!job_.OpenOutput(workPath_)) return false;
+    if (!job_.OpenOutput(workPath_)) {
+        NoteFailedStep(run_message::kStepOpen, errno);
+        return false;
+    }
     outputOpened_ = true;
     if (!outputIsCopy_ && !journal_.Begin(workPath_, job_.File().Size())) {
+        NoteFailedStep(run_message::kStepJournal, errno);
         job_.SetErrorCode(job_error::kOpen);  // no byte goes in place without its journal
         return false;
     }
@@ -195,14 +214,18 @@ bool JobRunner::OpenOutput() {
 // loses its journal.
 bool JobRunner::CommitOutput() {
     job_.File().Close();
-    bool committed = fs::SyncFile(workPath_);
+    const auto step = [this](bool done, const char* name) {
+        if (!done) NoteFailedStep(name, errno);
+        return done;
+    };
+    bool committed = step(fs::SyncFile(workPath_), run_message::kStepSync);
     StopHereForTest("synced");
     if (outputIsCopy_) {
-        committed = committed && std::rename(workPath_.c_str(), outputPath_.c_str()) == 0;
+        committed = committed && step(std::rename(workPath_.c_str(), outputPath_.c_str()) == 0, run_message::kStepRename);
         if (committed && !fs::SyncFolderOf(outputPath_))
             prompts_.ShowMessage(Format(run_message::kFolderNotSynced, outputPath_), MessageIcon::Warning);
     } else {
-        committed = committed && journal_.CompleteSynced();
+        committed = committed && step(journal_.CompleteSynced(), run_message::kStepJournalDone);
     }
     if (!committed) job_.SetErrorCode(job_error::kWriteFailed);
     return committed;

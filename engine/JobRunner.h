@@ -68,6 +68,16 @@ inline constexpr const char* kModifyForbidden =
 inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
 inline constexpr const char* kAskUserPassword = "このファイルを開くパスワードを入力して下さい";
 inline constexpr const char* kAskOwnerPassword = "このファイルのオーナーパスワードを入力して下さい";
+// What was being done when a system call failed, and the system's reason,
+// after the message of a failed output.
+inline constexpr const char* kFailedStep = "\r\n（%s：%s）";
+inline constexpr const char* kStepCopy = "コピーの作成";
+inline constexpr const char* kStepOpen = "出力ファイルを開く";
+inline constexpr const char* kStepJournal = "書き込み記録の作成";
+inline constexpr const char* kStepWrite = "更新の書き込み";
+inline constexpr const char* kStepSync = "ディスクへの同期";
+inline constexpr const char* kStepRename = "出力ファイル名への変更";
+inline constexpr const char* kStepJournalDone = "書き込み記録の削除";
 inline constexpr const char* kImageUnreadable = "透かし画像を読み込めなかったため、このファイルは出力しませんでした\r\n%s";
 // A copy that is complete and synced under its name, whose folder could not
 // be synced: it counts as stamped.
@@ -133,6 +143,9 @@ private:
     bool CommitOutput();
     void CutBackFailedUpdate();
     void ReportFailure();
+    // Keeps the first failed step of the pass with the system's errno now.
+    void NoteFailedStep(const char* step, int error);
+    std::string FailedStepText() const;
     TextWatermark* WatermarkOf(const PageEntry& page) const;
     BandWatermark* BandOf(const PageEntry& page) const;
 
@@ -155,6 +168,8 @@ private:
     UpdateJournal journal_;
     bool outputIsCopy_ = false;
     bool outputOpened_ = false;
+    const char* failedStep_ = nullptr;
+    int failedErrno_ = 0;
 };
 
 }  // namespace sgry

@@ -151,6 +151,7 @@ void PdfFile::CloseKeepingReads() {
     bufLen_ = 0;
     pending_.clear();
     writeFailed_ = false;
+    writeErrno_ = 0;
     readEnd_ = -1;
 }
 
@@ -297,7 +298,10 @@ bool PdfFile::Write(const char* data, size_t n) {
 // A failed write is remembered: every later one fails too.
 bool PdfFile::WriteAtEnd(const char* data, size_t n) {
     const int64_t end = backend_->Size();
-    if (!backend_->WriteAt(end, data, n)) writeFailed_ = true;
+    if (!backend_->WriteAt(end, data, n)) {
+        writeFailed_ = true;
+        writeErrno_ = errno;
+    }
     ForgetBlocksFrom(end);
     return !writeFailed_;
 }

@@ -106,6 +106,8 @@ public:
     // Writes out the buffered bytes and syncs where the stream syncs; false
     // when any write so far failed.
     bool Flush();
+    // The system's error number of the first failed write (0: none yet).
+    int WriteErrno() const { return writeErrno_; }
     // Seeks to the end, writes text up to its first NUL byte, and returns the
     // offset where the text begins; -1 when the seek or write fails.
     int64_t AppendAtEnd(std::string_view text);
@@ -149,6 +151,7 @@ private:
     // Bytes that follow the file's last byte, not yet written.
     std::string pending_;
     bool writeFailed_ = false;
+    int writeErrno_ = 0;
     // While inRegion_, region_ holds the region's bytes from bufStart_ on.
     std::string region_;
     RegionSource* regions_ = nullptr;

@@ -132,7 +132,9 @@ bool WriteThroughTemp(const std::string& path, std::string_view bytes, int keptM
     ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
     ok = ::close(fd) == 0 && ok;
     if (ok && RenameDurably(temp, path)) return true;
+    const int error = errno;  // the caller reports why it failed, not the cleanup
     std::remove(temp.c_str());
+    errno = error;
     return false;
 }
 

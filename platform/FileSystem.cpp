@@ -114,7 +114,9 @@ bool CopyFileTo(const std::string& source, const std::string& target, int create
     const bool copied = emptied && CopyContents(from.Get(), to.Get(), sourceStat.st_size, targetStat.st_dev) &&
                         ::fchmod(to.Get(), sourceStat.st_mode & 07777) == 0;
     if (to.Close() && copied) return true;
+    const int error = errno;  // the caller reports why it failed, not the cleanup
     ::unlink(target.c_str());
+    errno = error;
     return false;
 }
 

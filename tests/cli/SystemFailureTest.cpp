@@ -11,6 +11,8 @@
 
 #include <sys/wait.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -115,6 +117,11 @@ TEST_F(SystemFailureTest, EveryFailedCallLeavesACompleteOutputOrNone) {
                 Reset(mode);
                 const int status = Run(mode, kind, at);
                 const std::string err = ScratchDir::Read(dir.File("err.txt"));
+                // A failed output names the step and the system's reason.
+                const bool outputFailed = err.find("ファイル出力時にエラーが発生しました") != std::string::npos ||
+                                          err.find("ファイルに書き込めません") != std::string::npos;
+                const std::string reason = std::strerror(std::string(kind) == "write" ? ENOSPC : EIO);
+                if (outputFailed) EXPECT_NE(err.find("：" + reason + "）"), std::string::npos) << err;
                 if (Holds(mode, status, reference))
                     ++held;
                 else

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "engine/JobRunner.h"
@@ -185,7 +187,8 @@ TEST_F(PassRunTest, FailedCopyIsReportedWithTheDestination) {
     EXPECT_FALSE(s.ok);
     EXPECT_EQ(s.error, kOutputCopyFailed);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "ファイルに書き込めません\r\n" + target + ".pdf");
+    EXPECT_EQ(prompts.messages[0].text, "ファイルに書き込めません\r\n" + target + ".pdf\r\n（コピーの作成：" +
+                                            std::strerror(ENOENT) + "）");
 }
 
 }  // namespace
