@@ -47,11 +47,11 @@ long FailAt() {
 }
 
 // Counts a call of `kind`; true when this one is to fail (errno is then set).
-bool Fails(const char* kind, int error = EIO) {
+bool Fails(const char* kind) {
     if (Kind() != kind) return false;
     const long n = ++calls;
     if (n != FailAt()) return false;
-    errno = error;
+    errno = Kind() == "write" ? ENOSPC : EIO;
     return true;
 }
 
@@ -103,98 +103,41 @@ SGRY_OPEN(open64)
 SGRY_OPENAT(openat)
 SGRY_OPENAT(openat64)
 
-iconv_t iconv_open(const char* to, const char* from) {
-    if (Fails("open")) return reinterpret_cast<iconv_t>(-1);
-    return Next<iconv_t (*)(const char*, const char*)>("iconv_open")(to, from);
-}
+// A call of `kind` that returns `failed` when it is the one to fail.
+#define SGRY_FAILING(result, name, kind, failed, parameters, arguments) \
+    result name parameters {                                             \
+        if (Fails(kind)) return failed;                                  \
+        return Next<result(*) parameters>(#name) arguments;              \
+    }
 
-FILE* fopen(const char* path, const char* mode) {
-    if (Fails("open")) return nullptr;
-    return Next<FILE* (*)(const char*, const char*)>("fopen")(path, mode);
-}
-FILE* fopen64(const char* path, const char* mode) {
-    if (Fails("open")) return nullptr;
-    return Next<FILE* (*)(const char*, const char*)>("fopen64")(path, mode);
-}
+SGRY_FAILING(iconv_t, iconv_open, "open", reinterpret_cast<iconv_t>(-1), (const char* to, const char* from), (to, from))
+SGRY_FAILING(FILE*, fopen, "open", nullptr, (const char* path, const char* mode), (path, mode))
+SGRY_FAILING(FILE*, fopen64, "open", nullptr, (const char* path, const char* mode), (path, mode))
+SGRY_FAILING(ssize_t, read, "read", -1, (int fd, void* buffer, size_t size), (fd, buffer, size))
+SGRY_FAILING(ssize_t, pread, "read", -1, (int fd, void* buffer, size_t size, off_t at), (fd, buffer, size, at))
+SGRY_FAILING(ssize_t, pread64, "read", -1, (int fd, void* buffer, size_t size, off_t at), (fd, buffer, size, at))
+SGRY_FAILING(size_t, fread, "read", 0, (void* buffer, size_t size, size_t count, FILE* file), (buffer, size, count, file))
+SGRY_FAILING(ssize_t, pwrite, "write", -1, (int fd, const void* data, size_t size, off_t at), (fd, data, size, at))
+SGRY_FAILING(ssize_t, pwrite64, "write", -1, (int fd, const void* data, size_t size, off_t at), (fd, data, size, at))
+SGRY_FAILING(int, fsync, "fsync", -1, (int fd), (fd))
+SGRY_FAILING(int, fdatasync, "fsync", -1, (int fd), (fd))
+SGRY_FAILING(int, ftruncate, "ftruncate", -1, (int fd, off_t length), (fd, length))
+SGRY_FAILING(int, ftruncate64, "ftruncate", -1, (int fd, off_t length), (fd, length))
+SGRY_FAILING(int, truncate, "ftruncate", -1, (const char* path, off_t length), (path, length))
+SGRY_FAILING(int, rename, "rename", -1, (const char* from, const char* to), (from, to))
+SGRY_FAILING(int, renameat, "rename", -1, (int fromDir, const char* from, int toDir, const char* to),
+             (fromDir, from, toDir, to))
+SGRY_FAILING(ssize_t, copy_file_range, "copy_file_range", -1,
+             (int in, off64_t* inAt, int out, off64_t* outAt, size_t size, unsigned flags),
+             (in, inAt, out, outAt, size, flags))
+SGRY_FAILING(int, unlink, "unlink", -1, (const char* path), (path))
+SGRY_FAILING(int, unlinkat, "unlink", -1, (int dir, const char* path, int flags), (dir, path, flags))
+SGRY_FAILING(int, remove, "unlink", -1, (const char* path), (path))
 
-ssize_t read(int fd, void* buffer, size_t size) {
-    if (Fails("read")) return -1;
-    return Next<ssize_t (*)(int, void*, size_t)>("read")(fd, buffer, size);
-}
-ssize_t pread(int fd, void* buffer, size_t size, off_t offset) {
-    if (Fails("read")) return -1;
-    return Next<ssize_t (*)(int, void*, size_t, off_t)>("pread")(fd, buffer, size, offset);
-}
-ssize_t pread64(int fd, void* buffer, size_t size, off_t offset) {
-    if (Fails("read")) return -1;
-    return Next<ssize_t (*)(int, void*, size_t, off_t)>("pread64")(fd, buffer, size, offset);
-}
-size_t fread(void* buffer, size_t size, size_t count, FILE* file) {
-    if (Fails("read")) return 0;
-    return Next<size_t (*)(void*, size_t, size_t, FILE*)>("fread")(buffer, size, count, file);
-}
-
-ssize_t write(int fd, const void* buffer, size_t size) {
-    if (fd > STDERR_FILENO && Fails("write", ENOSPC)) return -1;
-    return Next<ssize_t (*)(int, const void*, size_t)>("write")(fd, buffer, size);
-}
-ssize_t pwrite(int fd, const void* buffer, size_t size, off_t offset) {
-    if (Fails("write", ENOSPC)) return -1;
-    return Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite")(fd, buffer, size, offset);
-}
-ssize_t pwrite64(int fd, const void* buffer, size_t size, off_t offset) {
-    if (Fails("write", ENOSPC)) return -1;
-    return Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64")(fd, buffer, size, offset);
-}
-
-int fsync(int fd) {
-    if (Fails("fsync")) return -1;
-    return Next<int (*)(int)>("fsync")(fd);
-}
-int fdatasync(int fd) {
-    if (Fails("fsync")) return -1;
-    return Next<int (*)(int)>("fdatasync")(fd);
-}
-
-int ftruncate(int fd, off_t length) {
-    if (Fails("ftruncate")) return -1;
-    return Next<int (*)(int, off_t)>("ftruncate")(fd, length);
-}
-int ftruncate64(int fd, off_t length) {
-    if (Fails("ftruncate")) return -1;
-    return Next<int (*)(int, off_t)>("ftruncate64")(fd, length);
-}
-int truncate(const char* path, off_t length) {
-    if (Fails("ftruncate")) return -1;
-    return Next<int (*)(const char*, off_t)>("truncate")(path, length);
-}
-
-int rename(const char* from, const char* to) {
-    if (Fails("rename")) return -1;
-    return Next<int (*)(const char*, const char*)>("rename")(from, to);
-}
-int renameat(int fromDir, const char* from, int toDir, const char* to) {
-    if (Fails("rename")) return -1;
-    return Next<int (*)(int, const char*, int, const char*)>("renameat")(fromDir, from, toDir, to);
-}
-
-ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t size, unsigned flags) {
-    if (Fails("copy_file_range")) return -1;
-    return Next<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range")(
-        in, inOffset, out, outOffset, size, flags);
-}
-
-int unlink(const char* path) {
-    if (Fails("unlink")) return -1;
-    return Next<int (*)(const char*)>("unlink")(path);
-}
-int unlinkat(int dir, const char* path, int flags) {
-    if (Fails("unlink")) return -1;
-    return Next<int (*)(int, const char*, int)>("unlinkat")(dir, path, flags);
-}
-int remove(const char* path) {
-    if (Fails("unlink")) return -1;
-    return Next<int (*)(const char*)>("remove")(path);
+// The standard streams' writes (messages) are not counted.
+ssize_t write(int fd, const void* data, size_t size) {
+    if (fd > STDERR_FILENO && Fails("write")) return -1;
+    return Next<ssize_t (*)(int, const void*, size_t)>("write")(fd, data, size);
 }
 
 }  // extern "C"
