@@ -1,7 +1,10 @@
 #include "pdf/CryptoPrimitives.h"
 
+#include <sys/random.h>
+
+#include <cerrno>
 #include <cstdint>
-#include <random>
+#include <fstream>
 
 #include "pdf/NettleLibrary.h"
 
@@ -119,10 +122,22 @@ std::string AesCbcDecrypt(std::string_view key, std::string_view iv, std::string
     return AesCbc(key, iv, data, false);
 }
 
+// From the system's generator; a kernel without getrandom is read through
+// /dev/urandom. Nothing here throws.
 std::string RandomIv() {
-    std::random_device device;
     std::string iv(kBlock, '\0');
-    for (char& c : iv) c = static_cast<char>(device() & 0xFF);
+    std::size_t filled = 0;
+    while (filled < iv.size()) {
+        const ssize_t got = ::getrandom(iv.data() + filled, iv.size() - filled, 0);
+        if (got > 0) {
+            filled += static_cast<std::size_t>(got);
+        } else if (got < 0 && errno != EINTR) {
+            break;
+        }
+    }
+    if (filled == iv.size()) return iv;
+    std::ifstream urandom("/dev/urandom", std::ios::binary);
+    urandom.read(iv.data(), static_cast<std::streamsize>(iv.size()));
     return iv;
 }
 
