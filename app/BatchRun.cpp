@@ -94,7 +94,10 @@ bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Pas
     const std::optional<std::string> answer =
         prompts.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword));
     if (!answer) return false;
-    (user ? passwords.user : passwords.owner) = *answer;
+    if (user)
+        passwords.user = *answer;
+    else
+        passwords.owner = *answer;
     return true;
 }
 

@@ -50,7 +50,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
         } else if (IsOption(argument, "--owner-password")) {
-            if (!TakeValue(arguments, i, "--owner-password", out.ownerPassword, reason)) return false;
+            if (!TakeValue(arguments, i, "--owner-password", out.ownerPassword.emplace(), reason)) return false;
         } else if (IsOption(argument, "--password")) {
             if (!TakeValue(arguments, i, "--password", out.password, reason)) return false;
         } else if (IsOption(argument, "--list")) {

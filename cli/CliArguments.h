@@ -28,7 +28,7 @@ struct CliArguments {
     bool noSync = false;  // outputs are not synced to the disk (unsafe)
     std::string settingsPath;  // "" = the desktop program's settings file
     std::string password;       // user password of encrypted files ("-": read from standard input)
-    std::string ownerPassword;  // owner password of encrypted files ("-": read from standard input)
+    std::optional<std::string> ownerPassword;  // of encrypted files ("-": read from standard input; "" counts)
     std::vector<SettingOverride> overrides;
     std::vector<FileArgument> files;
 };

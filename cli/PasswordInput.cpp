@@ -53,10 +53,11 @@ bool Resolve(const std::string& given, std::FILE* input, bool isTerminal, const 
 
 }  // namespace
 
-bool ResolvePasswords(const std::string& user, const std::string& owner, std::FILE* input, bool inputIsTerminal,
-                      Passwords& out) {
-    return Resolve(user, input, inputIsTerminal, "パスワード: ", out.user) &&
-           Resolve(owner, input, inputIsTerminal, "オーナーパスワード: ", out.owner);
+bool ResolvePasswords(const std::string& user, const std::optional<std::string>& owner, std::FILE* input,
+                      bool inputIsTerminal, Passwords& out) {
+    if (!Resolve(user, input, inputIsTerminal, "パスワード: ", out.user)) return false;
+    if (!owner) return true;
+    return Resolve(*owner, input, inputIsTerminal, "オーナーパスワード: ", out.owner.emplace());
 }
 
 }  // namespace sgry::cli

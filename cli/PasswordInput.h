@@ -10,7 +10,7 @@ namespace sgry::cli {
 
 // Replaces each "-" by a line read from input (its line end removed); false
 // when the input ends before a line is read.
-bool ResolvePasswords(const std::string& user, const std::string& owner, std::FILE* input, bool inputIsTerminal,
-                      Passwords& out);
+bool ResolvePasswords(const std::string& user, const std::optional<std::string>& owner, std::FILE* input,
+                      bool inputIsTerminal, Passwords& out);
 
 }  // namespace sgry::cli

@@ -172,18 +172,23 @@ bool SecurityHandler::Authenticate(const Passwords& passwords) {
     error_ = security_error::kNone;
     ownerAuthenticated_ = false;
     ownerPasswordWrong_ = false;
-    if (!passwords.owner.empty()) {
-        const bool fits = revision_ <= 4
-                              ? LegacyUserPasswordFits(LegacyUserPasswordFromOwner(passwords.owner))
-                              : ModernOwnerPasswordFits(passwords.owner);
-        if (fits) {
-            ownerAuthenticated_ = true;
-            return true;
-        }
+    if (passwords.owner) {
+        if (OwnerPasswordFits(*passwords.owner)) return true;
         ownerPasswordWrong_ = true;
     }
-    const bool fits = revision_ <= 4 ? LegacyUserPasswordFits(passwords.user) : ModernUserPasswordFits(passwords.user);
-    return fits || Fail(security_error::kPassword);
+    if (UserPasswordFits(passwords.user)) return true;
+    if (!passwords.user.empty() && (OwnerPasswordFits(passwords.user) || UserPasswordFits(""))) return true;
+    return Fail(security_error::kPassword);
+}
+
+bool SecurityHandler::UserPasswordFits(std::string_view password) {
+    return revision_ <= 4 ? LegacyUserPasswordFits(password) : ModernUserPasswordFits(password);
+}
+
+bool SecurityHandler::OwnerPasswordFits(std::string_view password) {
+    ownerAuthenticated_ = revision_ <= 4 ? LegacyUserPasswordFits(LegacyUserPasswordFromOwner(password))
+                                         : ModernOwnerPasswordFits(password);
+    return ownerAuthenticated_;
 }
 
 // The file key: MD5 over the padded password, /O, /P, the first /ID and (for

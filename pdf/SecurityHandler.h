@@ -27,8 +27,8 @@ inline constexpr int kPassword = 3;     // no password given opens the file
 enum class CryptMethod { None, Rc4, AesV2, AesV3 };
 
 struct Passwords {
-    std::string user;   // tried as the user password ("" opens most files)
-    std::string owner;  // tried as the owner password when not empty
+    std::string user;                  // tried as the user password ("" opens most files)
+    std::optional<std::string> owner;  // tried as the owner password when given ("" counts)
 };
 
 class SecurityHandler {
@@ -37,10 +37,12 @@ public:
     // element of the trailer's /ID (may be empty for revisions 5 and 6).
     // False with Error() set when the handler cannot be used.
     bool Load(const PdfDictionary& encrypt, std::string_view firstId);
-    // Derives the file key from the user password, or from the owner
-    // password when one is given (an owner password that does not fit leaves
-    // OwnerPasswordWrong() set, and the user password is still tried).
-    // False with kPassword when neither opens the file.
+    // Derives the file key from the owner password when one is given (one
+    // that does not fit leaves OwnerPasswordWrong() set), else from the user
+    // password; as other readers do, the user password given may also be
+    // the owner's, and a file that opens with the empty password opens
+    // whatever user password was given for the batch. False with kPassword
+    // when nothing opens the file.
     bool Authenticate(const Passwords& passwords);
 
     int Error() const { return error_; }
@@ -66,6 +68,9 @@ private:
     std::optional<CryptMethod> FilterMethod(const PdfDictionary& encrypt, std::string_view key);
     bool CheckSizes();
 
+    bool UserPasswordFits(std::string_view password);
+    // Sets OwnerAuthenticated() to whether it fits.
+    bool OwnerPasswordFits(std::string_view password);
     // Revisions 2 to 4.
     std::string LegacyFileKey(std::string_view password) const;
     bool LegacyUserPasswordFits(std::string_view password);

@@ -242,10 +242,12 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
         {"rc4 forbids changes, owner password", "--allow-weak-crypto --encrypt '' own 40 --modify=n --",
          {"", "own"}, 0, "", nullptr},
         {"user password missing", kLocked, {}, job_error::kPasswordRequired, run_message::kPasswordRequired, nullptr},
-        {"user password wrong", kLocked, {"nope", ""}, job_error::kPasswordRequired, run_message::kPasswordRequired,
-         nullptr},
-        {"user password given", kLocked, {"usr", ""}, 0, "", nullptr},
-        {"aes-256 user password given", "--encrypt usr own 256 --", {"usr", ""}, 0, "", nullptr},
+        {"user password wrong", kLocked, {"nope", std::nullopt}, job_error::kPasswordRequired,
+         run_message::kPasswordRequired, nullptr},
+        {"user password given", kLocked, {"usr", std::nullopt}, 0, "", nullptr},
+        {"aes-256 user password given", "--encrypt usr own 256 --", {"usr", std::nullopt}, 0, "", nullptr},
+        {"the owner password given as the password", "--encrypt usr own 256 --", {"own", std::nullopt}, 0, "", nullptr},
+        {"an empty owner password given", "--encrypt '' '' 256 --modify=none --", {"", ""}, 0, "", nullptr},
         {"owner password opens it too", kLocked, {"", "own"}, 0, "", nullptr},
         {"metadata left plain", "--encrypt '' own 128 --use-aes=y --cleartext-metadata --", {}, 0, "", nullptr},
         {"revision 5", "--allow-weak-crypto --encrypt '' own 256 --force-R5 --", {}, 0, "", nullptr},
@@ -278,14 +280,15 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
             EXPECT_FALSE(std::filesystem::exists(dir.File("_src.pdf")));
             continue;
         }
-        const std::string password = " --password=" + Quoted(c.passwords.owner + c.passwords.user);
+        const std::string password = " --password=" + Quoted(c.passwords.owner.value_or("") + c.passwords.user);
         EXPECT_EQ(RunShell("qpdf --check" + password + " " + Quoted(run.output) + " >/dev/null"), 0);
         EXPECT_EQ(Shell("qpdf --show-encryption" + password + " " + Quoted(run.output)),
                   Shell("qpdf --show-encryption" + password + " " + Quoted(source)));
         EXPECT_EQ(RunShell("qpdf --requires-password " + Quoted(run.output)),
                   RunShell("qpdf --requires-password " + Quoted(source)));
-        const std::string reader = c.passwords.owner.empty() ? " -upw " + Quoted(c.passwords.user)
-                                                             : " -opw " + Quoted(c.passwords.owner);
+        // The reader takes the password given as either.
+        const std::string given = c.passwords.owner ? *c.passwords.owner : c.passwords.user;
+        const std::string reader = " -upw " + Quoted(given) + " -opw " + Quoted(given);
         EXPECT_NE(Shell("pdftotext" + reader + " " + Quoted(run.output) + " -").find(
                       "Sealed header"),
                   std::string::npos);
