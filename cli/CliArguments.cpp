@@ -2,9 +2,6 @@
 
 namespace sgry::cli {
 
-namespace {
-
-// The value of an option given as "--opt VALUE" or "--opt=VALUE".
 bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& option,
                std::string& value, std::string& reason) {
     const std::string& argument = arguments[i];
@@ -23,8 +20,6 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
 bool IsOption(const std::string& argument, const std::string& option) {
     return argument == option || argument.starts_with(option + "=");
 }
-
-}  // namespace
 
 bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out, std::string& reason) {
     bool optionsEnded = false;

@@ -34,6 +34,12 @@ struct CliArguments {
 };
 
 // False with a reason (UTF-8) for a usage error.
+// "--option VALUE" or "--option=VALUE" at arguments[i] (i moves past the
+// value); false with reason when the value is missing.
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& option,
+               std::string& value, std::string& reason);
+bool IsOption(const std::string& argument, const std::string& option);
+
 bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out, std::string& reason);
 
 // The text of --help.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -35,8 +36,9 @@ int64_t SectionPrev(PdfJob& job, int64_t offset) {
 
 // True when the whole file's newest section was written after the marker by
 // an update that does not lead straight back to the section before it.
-bool LaterUnmarkedUpdate(const std::string& path, int64_t marker, int64_t prefixStartxref) {
-    PdfJob whole(path);
+bool LaterUnmarkedUpdate(const std::string& path, const Passwords& passwords, int64_t marker,
+                         int64_t prefixStartxref) {
+    PdfJob whole(path, passwords);
     if (whole.ErrorCode() != job_error::kNone || whole.SourceStartxref() <= marker) return false;
     return SectionPrev(whole, whole.SourceStartxref()) != prefixStartxref;
 }
@@ -51,17 +53,28 @@ int64_t FindLastMarker(const std::string& bytes) {
     return plain == std::string::npos ? -1 : static_cast<int64_t>(plain);
 }
 
-EraseOutcome EraseLastStamp(const std::string& path) {
+EraseOutcome EraseLastStamp(const std::string& path, const Passwords& passwords) {
     std::optional<std::string> read = ReadRegularFile(path);
     if (!read) return Outcome(erase_result::kCannotRead, erase_message::kCannotRead, path);
     std::string bytes = std::move(*read);
     const int64_t marker = FindLastMarker(bytes);
     if (marker < 0) return Outcome(erase_result::kNoMarker, erase_message::kNoMarker, path);
 
-    std::unique_ptr<PdfJob> prefix = PdfJob::FromBytes(bytes.substr(0, static_cast<std::size_t>(marker)));
+    std::unique_ptr<PdfJob> prefix =
+        PdfJob::FromBytes(bytes.substr(0, static_cast<std::size_t>(marker)), passwords);
+    int code = 0;
+    // The prefix is read from memory: its refusal names no file, so the path
+    // takes the place of its empty last line.
+    if (std::string refusal = SecurityRefusal(*prefix, false, code); !refusal.empty()) {
+        EraseOutcome outcome;
+        outcome.code = erase_result::kProtected;
+        outcome.securityCode = code;
+        outcome.message = Format(refusal.substr(0, refusal.rfind("\r\n")) + "\r\n%s", path);
+        return outcome;
+    }
     if (prefix->ErrorCode() != job_error::kNone)
         return Outcome(erase_result::kIncompletePrefix, erase_message::kIncompletePrefix, path);
-    if (LaterUnmarkedUpdate(path, marker, prefix->SourceStartxref()))
+    if (LaterUnmarkedUpdate(path, passwords, marker, prefix->SourceStartxref()))
         return Outcome(erase_result::kLaterUpdate, erase_message::kLaterUpdate, path);
 
     bytes.clear();

@@ -26,8 +26,13 @@
 //   4 a later update not in the erasable form
 //        "消去できる形式でないスタンプが後に付いているため、消去できません\r\n%s"
 //   5 the file cannot be cut back  "ファイルに書き込めません\r\n%s"
+//   6 the file is encrypted and the passwords given do not open it, or its
+//     encryption cannot be used: the run's message for it
+//     (engine/JobRunner.h, SecurityRefusal)
 #include <cstdint>
 #include <string>
+
+#include "pdf/SecurityHandler.h"
 
 namespace sgry {
 
@@ -38,6 +43,7 @@ inline constexpr int kNoMarker = 2;
 inline constexpr int kIncompletePrefix = 3;
 inline constexpr int kLaterUpdate = 4;
 inline constexpr int kCannotWrite = 5;
+inline constexpr int kProtected = 6;
 }  // namespace erase_result
 
 namespace erase_message {
@@ -55,11 +61,13 @@ struct EraseOutcome {
     int code = erase_result::kErased;
     std::string message;
     int64_t newLength = -1;  // the file's length after erasing (code 0)
+    int securityCode = 0;    // code 6: the job error that refused it (22 needs the user password)
 };
 
 // Removes the last stamp of the file at path when it was written in the
 // erasable form (see above). The whole file is read into memory.
-EraseOutcome EraseLastStamp(const std::string& path);
+// An encrypted file is read with the passwords given.
+EraseOutcome EraseLastStamp(const std::string& path, const Passwords& passwords = Passwords());
 
 // Where the last marked update begins in bytes (its marker line, or the line
 // end written before a marker that says one was added), or -1.

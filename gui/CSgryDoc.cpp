@@ -4,6 +4,7 @@
 
 #include "app/FileList.h"
 #include "engine/EraseStamp.h"
+#include "engine/JobRunner.h"
 #include "platform/FileSystem.h"
 
 namespace sgry {
@@ -68,6 +69,23 @@ void CSgryDoc::StopForClose() {
     if (activeProgress_) activeProgress_->Cancel();
 }
 
+// A file that needs a password is asked for it, as a run asks, until it
+// opens or the question is cancelled.
+EraseOutcome CSgryDoc::EraseAskingPassword(const std::string& path) {
+    Passwords passwords;
+    for (;;) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const EraseOutcome outcome = EraseLastStamp(path, passwords);
+        QApplication::restoreOverrideCursor();
+        if (outcome.code != erase_result::kProtected || outcome.securityCode != job_error::kPasswordRequired)
+            return outcome;
+        const std::optional<std::string> answer =
+            prompts_.AskPassword(outcome.message + "\r\n\r\n" + run_message::kAskUserPassword);
+        if (!answer) return outcome;
+        passwords.user = *answer;
+    }
+}
+
 // A stamp never changes a file's page count, so the rows stay as they are.
 // Like a run, the command keeps the window open and turns drops away until
 // it is done (message boxes let events through).
@@ -84,9 +102,7 @@ void CSgryDoc::OnEraseStamps() {
         if (!row.checked) continue;
         const FileRunGuard guard(row.path);
         if (!GuardAllowsRun(guard, prompts_)) continue;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const EraseOutcome outcome = EraseLastStamp(row.path);
-        QApplication::restoreOverrideCursor();
+        const EraseOutcome outcome = EraseAskingPassword(row.path);
         if (outcome.code == erase_result::kErased)
             ++erased;
         else

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/BatchRun.h"
+#include "engine/EraseStamp.h"
 #include "gui/CSgryView.h"
 #include "gui/FileDialogs.h"
 #include "gui/ProgressDialog.h"
@@ -56,11 +57,14 @@ public slots:
     void OnRun();        // 32776
     // 32787: after an OK/Cancel question, removes the last erasable stamp
     // from every checked row's file (engine/EraseStamp.h), in list order.
+    // A file that needs a password is asked for it, as a run asks.
     // Each refused file shows its own message and is left as it was; one
     // information box "消去しました" ends a command that erased anything.
     void OnEraseStamps();
 
 private:
+    EraseOutcome EraseAskingPassword(const std::string& path);
+
     CSgryView& view_;
     const StampSettings& stamp_;
     const AppSettings& app_;

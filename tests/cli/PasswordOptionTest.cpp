@@ -60,5 +60,32 @@ TEST(PasswordOptionTest, OptionsOpenWhatTheyShould) {
     }
 }
 
+// The password given for a batch opens the file that needs it and leaves the
+// others as they were stamped without it; the erasable stamp of a file that
+// needs a password is erased with it, back to the exact bytes of the source.
+TEST(PasswordOptionTest, ABatchPasswordAndErasingAProtectedFile) {
+    if (!test::ToolExists("qpdf")) GTEST_SKIP() << "qpdf missing";
+    ScratchDir dir("cli-password-erase");
+    const std::string ini = dir.File("sgry.ini");
+    ScratchDir::Write(ini, "[OptionList1]\r\nHF1_StyleType=3\r\nHF1_CustomText=CLI header\r\n[App]\r\nOutput=2\r\n"
+                           "Undo=True\r\n");
+    const std::string plain = test::FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"});
+    const std::vector<std::string> files = {dir.File("a.pdf"), dir.File("locked.pdf"), dir.File("c.pdf")};
+    for (const std::string& file : files) ScratchDir::Write(file, plain);
+    ASSERT_EQ(test::RunShell("qpdf --encrypt usr own 256 -- " + Quoted(files[0]) + " " + Quoted(files[1])), 0);
+    const std::string locked = ScratchDir::Read(files[1]);
+    const std::string cli = Quoted(SIGILRY_CLI_PATH);
+    EXPECT_EQ(test::RunShell(cli + " --settings " + Quoted(ini) + " --yes --quiet --password usr " + Quoted(files[0]) +
+                             " " + Quoted(files[1]) + " " + Quoted(files[2]) + " 2>/dev/null"),
+              0);
+    for (const std::string& file : files) EXPECT_GT(ScratchDir::Read(file).size(), plain.size() + 100) << file;
+
+    const std::string err = dir.File("stderr.txt");
+    EXPECT_EQ(test::RunShell(cli + " --erase " + Quoted(files[1]) + " 2>" + Quoted(err)), 1);
+    EXPECT_NE(ScratchDir::Read(err).find("パスワードで保護されたPDFファイルです"), std::string::npos);
+    EXPECT_EQ(test::RunShell(cli + " --erase " + Quoted(files[1]) + " --password=usr 2>/dev/null"), 0);
+    EXPECT_EQ(ScratchDir::Read(files[1]), locked);
+}
+
 }  // namespace
 }  // namespace sgry
