@@ -33,7 +33,7 @@ before=$(coverage "fuzz/corpus/$target")
 # SECONDS is CPU time: while other work slows the run down, it goes on until
 # it has had that much.
 cpu=0 runs=0 round=0
-while [ "$cpu" -lt "$seconds" ] && [ "$round" -lt 5 ]; do
+while [ "$cpu" -lt "$seconds" ] && [ "$round" -lt 20 ]; do
   round=$((round + 1))
   /usr/bin/time -f '%U %S' -o "$work/cpu.$round" "$binary" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 \
     -ignore_ooms=1 -max_total_time=$((seconds - cpu)) -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$work/" \
