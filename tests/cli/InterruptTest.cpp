@@ -300,6 +300,11 @@ TEST_F(InterruptTest, ATornUpdateIsFoundThroughEveryNameOfTheFile) {
     EXPECT_NE(err.find(kRestored), std::string::npos) << err;
     EXPECT_EQ(ScratchDir::Read(real), reference);
     EXPECT_FALSE(std::filesystem::exists(dir.File("real/.r.pdf.sgry-journal")));
+    ScratchDir::Write(real, Source());  // and the other way round
+    TearUpdate(real);
+    ASSERT_EQ(WEXITSTATUS(Run(Mode::Overwrite, "", {}, Command(Mode::Overwrite, dir.File("link.pdf")))), 0) << err;
+    EXPECT_NE(err.find(kRestored), std::string::npos) << err;
+    EXPECT_EQ(ScratchDir::Read(real), reference);
 
     ScratchDir::Write(source, Source());
     std::filesystem::create_hard_link(source, dir.File("b.pdf"));
