@@ -1,10 +1,15 @@
 // sigilry-cli as a user runs it: exit statuses, messages on standard error,
 // progress, settings overrides, list files and output names read from
-// standard input.
+// standard input; --keys against the settings file the writer produces, and
+// values outside the allowed ones refused before anything is stamped; the
+// password options on files that qpdf encrypts.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
+#include "platform/SjisText.h"
+#include "settings/SettingsFile.h"
 #include "tests/engine/TestPdf.h"
 #include "tests/support/SamplePdfs.h"
 #include "tests/support/ScratchDir.h"
@@ -15,11 +20,28 @@ namespace {
 using test::Quoted;
 using test::ScratchDir;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+struct Result { int status = -1; std::string out; std::string err; };
+
+// Section, key and value (UTF-8) of each line, in file order.
+std::vector<std::string> Entries(const std::string& text, char separator) {
+    std::vector<std::string> entries;
+    std::istringstream lines(text);
+    std::string section;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (separator == '=' && line.starts_with("[")) {
+            section = line.substr(1, line.size() - 2);
+        } else if (separator == '=') {
+            const std::size_t equals = line.find('=');
+            entries.push_back(section + '\t' + line.substr(0, equals) + '\t' + sjis::ToUtf8(line.substr(equals + 1)));
+        } else {
+            std::size_t third = 0;
+            for (int tab = 0; tab < 3; ++tab) third = line.find('\t', third) + 1;
+            entries.push_back(line.substr(0, third - 1));
+        }
+    }
+    return entries;
+}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -64,11 +86,7 @@ TEST_F(CliTest, VersionAndHelp) {
 
 TEST_F(CliTest, UsageErrorsAndRefusedSettingsExitWithTwoAndStampNothing) {
     const std::string a = Pdf("a.pdf");
-    struct Row {
-        const char* name;
-        std::vector<std::string> arguments;
-        std::string mentioned;
-    };
+    struct Row { const char* name; std::vector<std::string> arguments; std::string mentioned; };
     const std::vector<Row> rows = {
         {"no file", {"--settings", ini, "--yes"}, "PDF"},
         {"unknown option", {"--bogus", a}, "--bogus"},
@@ -114,29 +132,6 @@ TEST_F(CliTest, FileThatIsNoPdfIsReportedAndSkipped) {
     EXPECT_NE(r.err.find("PDFファイルではありません\n" + bad + "\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("完了しました"), std::string::npos);
     EXPECT_TRUE(Exists("_a.pdf"));
-}
-
-// Classic cross-reference sections and object streams: a file that needs a
-// password to open is refused with the same message when none is given.
-TEST_F(CliTest, EncryptedFileIsRefused) {
-    if (!test::ToolExists("qpdf")) GTEST_SKIP() << "qpdf missing";
-    const std::string plain = Pdf("plain.pdf");
-    for (const std::string options : {"", "--object-streams=generate"}) {
-        SCOPED_TRACE(options);
-        const std::string locked = dir.File("locked.pdf");
-        ASSERT_EQ(test::RunShell("qpdf --encrypt u o 256 -- " + options + " " + Quoted(plain) + " " + Quoted(locked) +
-                                 " 2>&1"),
-                  0);
-        const std::string before = ScratchDir::Read(locked);
-        const Result r = Run({"--settings", ini, "--yes", locked});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.err.find("パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\n" + locked +
-                             "\n"),
-                  std::string::npos)
-            << r.err;
-        EXPECT_EQ(ScratchDir::Read(locked), before);
-        EXPECT_FALSE(Exists("_locked.pdf"));
-    }
 }
 
 TEST_F(CliTest, NamesAreReadFromStandardInputInDialogMode) {
@@ -200,6 +195,116 @@ TEST_F(CliTest, WatermarkWordGetsAFontThatCanDrawIt) {
     const Result plain = Run({"--settings", ini, "--yes", "--quiet", a});
     EXPECT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.err.find("自動変更"), std::string::npos) << plain.err;
+}
+
+TEST_F(CliTest, KeysListsExactlyTheKeysTheSettingsWriterWritesWithTheirValues) {
+    const std::string written = dir.File("written.ini");
+    StampSettings stamp;
+    stamp.Slots[kHeaderCenter].StyleType = HeaderFooterStyle::Text;
+    stamp.Slots[kHeaderCenter].CustomText = sjis::FromUtf8("社外秘").value();
+    stamp.Margin[kMarginLeft] = 12.5f;
+    AppSettings app;
+    app.Output = OutputMode::Overwrite;
+    ASSERT_TRUE(SaveSettings(written, stamp));
+    ASSERT_TRUE(SaveSettings(written, app));
+
+    const Result listed = Run({"--keys", "--settings", written});
+    ASSERT_EQ(listed.status, 0);
+    const std::vector<std::string> entries = Entries(ScratchDir::Read(written), '=');
+    EXPECT_EQ(Entries(listed.out, '\t'), entries);
+    EXPECT_EQ(entries.size(), 38u + 2u + 6u * 9u + 2u);  // stamp keys, edge borders, slots, App
+    EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-3 (0 none, 1 page number, 2 date and time, 3 text)\t0\n"),
+              std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find("\tWaterMarkType\t0\t0-26 (0 none, 1 社外秘, "), std::string::npos);
+}
+
+TEST_F(CliTest, ValuesOutsideTheAllowedOnesAreUsageErrorsAndStampNothing) {
+    const std::string a = Pdf("a.pdf");
+    struct Row { const char* setting; const char* allowed; };
+    const Row rows[] = {
+        {"HF1_StyleType=9", "0-3 (0 none, 1 page number"},
+        {"Margin0=-5", "0-100 (decimal)"},
+        {"WaterMarkType=27", "0-26 (0 none"},
+        {"Output=3", "2 overwrite the source)"},
+        {"Undo=1", "True|False"},
+        {"QRVersion=0", "1-40"},
+        {"bWmBarColor=16777216", "0-16777215"},
+        {"StartPage=first", "0-99999"},
+        {"hf4_stylepagetype=2x", "0-3 (0 1, 1 -1-"},
+        {"bWmFont=Helvetika", "Courier|Helvetica|Times-Roman|"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.setting);
+        const Result r = Run({"--yes", "--set", row.setting, a});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(row.setting), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(row.allowed), std::string::npos) << r.err;
+        EXPECT_FALSE(Exists("_a.pdf"));
+    }
+}
+
+// A file whose author forbids changes takes its owner password from the
+// command line or from standard input ("-"); a file that needs a password to
+// open takes --password, and without it is refused with one message, with
+// classic cross-reference sections and with object streams. The source
+// stays as it was.
+TEST_F(CliTest, PasswordOptionsOpenWhatTheyShould) {
+    if (!test::ToolExists("qpdf")) GTEST_SKIP() << "qpdf missing";
+    const std::string plain = Pdf("plain.pdf"), source = dir.File("locked.pdf");
+    const std::string refused =
+        "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\n" + source + "\n";
+    const char* const kReadOnly = "--encrypt '' own 256 --modify=none --";
+    const char* const kLocked = "--encrypt usr own 256 --";
+    // qpdf's options, ours, standard input, the exit status and a part of standard error.
+    struct Row { const char* name; std::string encrypt; std::vector<std::string> options; std::string input;
+                 int status; std::string message; };
+    const std::vector<Row> rows = {
+        {"no owner password", kReadOnly, {}, "", 1, "変更が禁止された"},
+        {"owner password", kReadOnly, {"--owner-password", "own"}, "", 0, "完了しました"},
+        {"owner password from standard input", kReadOnly, {"--owner-password", "-"}, "own\n", 0, "完了しました"},
+        {"wrong owner password", kReadOnly, {"--owner-password=nope"}, "", 1, "オーナーパスワードが違います"},
+        {"empty standard input", kReadOnly, {"--owner-password", "-"}, "", 2, "パスワードを標準入力から読めません"},
+        {"user password", kLocked, {"--password", "usr"}, "", 0, "完了しました"},
+        {"no user password", kLocked, {}, "", 1, refused},
+        {"no user password, object streams", kLocked + std::string(" --object-streams=generate"), {}, "", 1, refused},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(dir.File("_locked.pdf"));
+        ASSERT_EQ(test::RunShell("qpdf " + row.encrypt + " " + Quoted(plain) + " " + Quoted(source) + " 2>&1"), 0);
+        const std::string before = ScratchDir::Read(source);
+        std::vector<std::string> arguments = {"--settings", ini, "--yes"};
+        arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+        arguments.push_back(source);
+        const Result r = Run(arguments, row.input);
+        EXPECT_EQ(r.status, row.status);
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+        EXPECT_EQ(Exists("_locked.pdf"), row.status == 0);
+        EXPECT_EQ(ScratchDir::Read(source), before);
+    }
+}
+
+// The password given for a batch opens the file that needs it and leaves the
+// others as they were stamped without it; the erasable stamp of a file that
+// needs a password is erased with it, back to the exact bytes of the source.
+TEST_F(CliTest, ABatchPasswordAndErasingAProtectedFile) {
+    if (!test::ToolExists("qpdf")) GTEST_SKIP() << "qpdf missing";
+    const std::vector<std::string> files = {Pdf("a.pdf"), Pdf("locked.pdf"), Pdf("c.pdf")};
+    const std::string plain = ScratchDir::Read(files[0]);
+    ASSERT_EQ(test::RunShell("qpdf --encrypt usr own 256 -- " + Quoted(files[0]) + " " + Quoted(files[1])), 0);
+    const std::string locked = ScratchDir::Read(files[1]);
+    EXPECT_EQ(Run({"--settings", ini, "--yes", "--quiet", "--set", "Output=2", "--set", "Undo=True", "--password",
+                   "usr", files[0], files[1], files[2]})
+                  .status,
+              0);
+    for (const std::string& file : files) EXPECT_GT(ScratchDir::Read(file).size(), plain.size() + 100) << file;
+
+    const Result refused = Run({"--erase", files[1]});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("パスワードで保護されたPDFファイルです"), std::string::npos);
+    EXPECT_EQ(Run({"--erase", files[1], "--password=usr"}).status, 0);
+    EXPECT_EQ(ScratchDir::Read(files[1]), locked);
 }
 
 }  // namespace

@@ -128,7 +128,9 @@ TEST_F(SystemFailureTest, EveryFailedCallLeavesACompleteOutputOrNone) {
                 const bool outputFailed = err.find("ファイル出力時にエラーが発生しました") != std::string::npos ||
                                           err.find("ファイルに書き込めません") != std::string::npos;
                 const std::string reason = std::strerror(std::string(kind) == "write" ? ENOSPC : EIO);
-                if (outputFailed) EXPECT_NE(err.find("：" + reason + "）"), std::string::npos) << err;
+                if (outputFailed) {
+                    EXPECT_NE(err.find("：" + reason + "）"), std::string::npos) << err;
+                }
                 if (Holds(mode, status, reference))
                     ++held;
                 else

@@ -47,19 +47,10 @@ std::string PlainPages(Producer producer, const std::string& path) {
     return RunShell(command + " 2>&1") == 0 ? path : "";
 }
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    RunShell(command + " 2>&1", &out);
-    return out;
-}
+std::string Shell(const std::string& command) { return test::ShellOutput(command + " 2>&1"); }
 
 // One file through the job and the runner, as the batch run takes it.
-struct Outcome {
-    bool ok = false;
-    int code = 0;
-    std::string message;
-    std::string output;
-};
+struct Outcome { bool ok = false; int code = 0; std::string message; std::string output; };
 
 Outcome Stamp(const std::string& source, const StampSettings& stamp, const Passwords& passwords) {
     Outcome outcome;
@@ -116,15 +107,11 @@ std::vector<std::string> StreamData(const std::string& bytes) {
 std::string QrOfFirstPage(const ScratchDir& dir, const std::string& pdf) {
     const std::string prefix = dir.File("qr");
     RunShell("pdftoppm -r 400 -gray -x 0 -y 0 -W 600 -H 600 -f 1 -l 1 " + Quoted(pdf) + " " + Quoted(prefix));
-    std::string decoded;
-    RunShell("zbarimg -q --raw " + Quoted(prefix + "-1.pgm") + " 2>/dev/null", &decoded);
-    return decoded;
+    return test::ShellOutput("zbarimg -q --raw " + Quoted(prefix + "-1.pgm") + " 2>/dev/null");
 }
 
-struct Method {
-    const char* name;
-    const char* encrypt;  // qpdf's options
-};
+// A method's name and qpdf's options for it.
+struct Method { const char* name; const char* encrypt; };
 constexpr Method kMethods[] = {
     {"rc4_40", "--allow-weak-crypto --encrypt '' owner 40 --"},
     {"rc4_128", "--allow-weak-crypto --encrypt '' owner 128 --"},
@@ -289,9 +276,8 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
         // The reader takes the password given as either.
         const std::string given = c.passwords.owner ? *c.passwords.owner : c.passwords.user;
         const std::string reader = " -upw " + Quoted(given) + " -opw " + Quoted(given);
-        EXPECT_NE(Shell("pdftotext" + reader + " " + Quoted(run.output) + " -").find(
-                      "Sealed header"),
-                  std::string::npos);
+        const std::string text = Shell("pdftotext" + reader + " " + Quoted(run.output) + " -");
+        EXPECT_NE(text.find("Sealed header"), std::string::npos);
     }
 }
 

@@ -1,13 +1,32 @@
+// Reading a source: its cross-reference sections into the table of object
+// offsets, and the table itself; sources whose cross-reference data are
+// streams and whose objects lie in object streams (the chain, hybrid files,
+// every reader of the job on compressed objects, and hostile sizes); the page
+// selection of a run (ranges and the labels page numbers print), rotations,
+// and the page list the walk of the page tree builds. Last, the tokens that
+// the page-object and trailer copies join on one line (comments left out,
+// literal strings whole), and the count of the restores a page's content
+// makes beyond its saves.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "engine/CommentFreeTokens.h"
+#include "engine/GraphicsStateBalance.h"
+#include "engine/ObjectOffsetTable.h"
 #include "engine/PdfJob.h"
+#include "engine/XrefReader.h"
 #include "tests/engine/TestPdf.h"
+#include "tests/engine/XrefStreamPdf.h"
+#include "tests/support/Manifest.h"
+#include "tests/support/MemoryTokenReader.h"
 
 namespace sgry {
 namespace {
 
 using test::FlatPdf;
 using test::TestPdf;
+using test::XrefStreamPdf;
 
 TEST(PdfJobReadTest, MissingFileIsErrorOne) { EXPECT_EQ(PdfJob("/nonexistent/dir/none.pdf").ErrorCode(), 1); }
 
@@ -29,9 +48,7 @@ TEST(PdfJobReadTest, ThreeSectionChainNewestOffsetWins) {
     EXPECT_EQ(job->Offsets().Find(4, 0), static_cast<int64_t>(newest4));
     EXPECT_EQ(job->Offsets().Count(), 5);
     ASSERT_TRUE(job->SeekObject(5, 0));
-    job->NextToken();
-    job->NextToken();
-    job->NextToken();
+    for (const char* header : {"5", "0", "obj"}) EXPECT_EQ(job->NextToken(), header);
     EXPECT_EQ(job->NextToken(), "(");
     EXPECT_EQ(job->NextToken(), "only");
 }
@@ -63,6 +80,381 @@ TEST(PdfJobReadTest, FreeEntriesAdvanceNumbering) {
         // Nothing was appended: there is nothing to undo, and that succeeds.
         EXPECT_TRUE(job->UndoUpdate());
         EXPECT_EQ(job->File().MemoryBytes(), b);
+    }
+}
+
+using Result = ObjectOffsetTable::InsertResult;
+
+TEST(ObjectOffsetTableTest, EmptySlotIsNotEntryZero) {
+    ObjectOffsetTable table;
+    ASSERT_TRUE(table.IsReady());
+    EXPECT_EQ(table.Find(0, 0), -1);
+    // Entry index 0 lands in bucket 0 for number 10000; number 0 shares the bucket.
+    ASSERT_EQ(table.Insert(10000, 0, 1234), Result::Inserted);
+    EXPECT_EQ(table.Find(10000, 0), 1234);
+    EXPECT_EQ(table.Find(0, 0), -1);
+    EXPECT_EQ(table.Find(10000, 1), -1);
+}
+
+TEST(ObjectOffsetTableTest, DuplicateKeepsFirstOffset) {
+    ObjectOffsetTable table;
+    EXPECT_EQ(table.Insert(7, 0, 100), Result::Inserted);
+    EXPECT_EQ(table.Insert(7, 0, 200), Result::Duplicate);
+    EXPECT_EQ(table.Insert(7, 1, 300), Result::Inserted);
+    EXPECT_EQ(table.Find(7, 0), 100);
+    EXPECT_EQ(table.Find(7, 1), 300);
+    EXPECT_EQ(table.Count(), 2);
+}
+
+TEST(ObjectOffsetTableTest, RefusesNumbersOutsideThirtyTwoBits) {
+    ObjectOffsetTable table;
+    EXPECT_EQ(table.Insert(-1, 0, 10), Result::OutOfRange);
+    EXPECT_EQ(table.Insert(1, -1, 10), Result::OutOfRange);
+    EXPECT_EQ(table.Insert(INT64_C(4294967297), 0, 10), Result::OutOfRange);  // would wrap to 1
+    EXPECT_EQ(table.Find(1, 0), -1);
+    EXPECT_EQ(table.Find(INT64_C(4294967297), 0), -1);
+    EXPECT_EQ(table.Find(-3, 0), -1);
+}
+
+// Numbers spread over the whole range and several generations of one
+// number, as many as a large file holds, in time linear in the count.
+TEST(ObjectOffsetTableTest, MillionsOfObjectsAndSharedNumbers) {
+    ObjectOffsetTable table;
+    constexpr int32_t kObjects = 2000000;
+    for (int32_t n = 1; n <= kObjects; ++n) ASSERT_EQ(table.Insert(n, 0, int64_t{n} * 31), Result::Inserted);
+    for (int32_t g = 1; g < 200; ++g) ASSERT_EQ(table.Insert(7, g, g), Result::Inserted);
+    ASSERT_EQ(table.Insert(INT32_MAX, INT32_MAX, 5), Result::Inserted);
+    EXPECT_EQ(table.Count(), kObjects + 200);
+    EXPECT_EQ(table.HighestNumber(), INT32_MAX);
+    for (int32_t n = 1; n <= kObjects; ++n) ASSERT_EQ(table.Find(n, 0), int64_t{n} * 31) << n;
+    for (int32_t g = 1; g < 200; ++g) ASSERT_EQ(table.Find(7, g), g);
+    EXPECT_EQ(table.Find(INT32_MAX, INT32_MAX), 5);
+    EXPECT_EQ(table.Find(kObjects + 1, 0), -1);
+    EXPECT_EQ(table.Find(7, 200), -1);
+    EXPECT_EQ(table.Insert(7, 150, 999), Result::Duplicate);
+}
+
+// A reservation keeps what the table holds; one beyond any memory is refused
+// and leaves the table working.
+TEST(ObjectOffsetTableTest, ReservationKeepsEntriesAndRefusesTheImpossible) {
+    ObjectOffsetTable table;
+    for (int32_t n = 0; n < 3000; ++n) ASSERT_EQ(table.Insert(n, 0, n + 1), Result::Inserted);
+    EXPECT_TRUE(table.Reserve(100000));
+    EXPECT_FALSE(table.Reserve(SIZE_MAX / 2));
+    for (int32_t n = 3000; n < 5000; ++n) ASSERT_EQ(table.Insert(n, 0, n + 1), Result::Inserted);
+    for (int32_t n = 0; n < 5000; ++n) ASSERT_EQ(table.Find(n, 0), n + 1) << n;
+    EXPECT_EQ(table.Count(), 5000);
+}
+
+PageRangeChoice Range(int32_t first, int32_t last, int32_t start = 1) { return {false, first, last, start}; }
+
+// The pages a range selects out of 10, as (ordinal, label).
+struct SelectionRow { const char* name; PageRangeChoice range; std::vector<std::pair<int32_t, int32_t>> selected; };
+
+TEST(PageSelectorTest, RangesAndLabels) {
+    const std::vector<SelectionRow> rows = {
+        {"AllPages", {true, 3, 5, 7}, {{1, 7}, {2, 8}, {3, 9}, {4, 10}, {5, 11}, {6, 12}, {7, 13}, {8, 14}, {9, 15}, {10, 16}}},
+        {"ThreeToFive", Range(3, 5), {{3, 1}, {4, 2}, {5, 3}}},
+        {"ZeroToTwo", Range(0, 2, 5), {{1, 5}, {2, 6}}},
+        {"SixToFourIsEmpty", Range(6, 4), {}},
+        {"FromEightToEnd", Range(8, 0, 100), {{8, 100}, {9, 101}, {10, 102}}},
+        {"NegativeFirstMeansAll", Range(-1, 2, 0), {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 4}, {6, 5}, {7, 6}, {8, 7}, {9, 8}, {10, 9}}},
+        {"FirstWithNegativeLastMeansAll", Range(4, -1, 1), {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}, {9, 9}, {10, 10}}},
+        {"ZeroZeroMeansAll", Range(0, 0, -2), {{1, -2}, {2, -1}, {3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 5}, {9, 6}, {10, 7}}},
+        {"RangeBeyondDocument", Range(9, 20), {{9, 1}, {10, 2}}},
+    };
+    for (const SelectionRow& row : rows) {
+        PageSelector selector(row.range);
+        std::vector<std::pair<int32_t, int32_t>> got;
+        for (int i = 0; i < 10; ++i)
+            if (auto label = selector.Next()) got.emplace_back(selector.Ordinal(), *label);
+        EXPECT_EQ(got, row.selected) << row.name;
+    }
+}
+
+TEST(RotationTest, Normalisation) {
+    const std::vector<std::pair<int64_t, int32_t>> rows = {
+        {0, 0}, {90, 90}, {180, 180}, {270, -90}, {360, 0}, {450, 90}, {630, -90}, {-90, -90},
+        {-180, 180}, {-270, -270}, {-450, -90}, {-360, 0}, {45, 45}, {720, 0},
+    };
+    for (const auto& [in, out] : rows) EXPECT_EQ(NormaliseRotation(in), out) << in;
+}
+
+std::vector<PageEntry> Walk(PdfJob& job, const PageRangeChoice& range = {}) {
+    std::vector<PageEntry> pages;
+    if (!job.BuildPageList(range)) return pages;
+    for (int32_t i = 0; i < job.Pages().Count(); ++i) pages.push_back(job.Pages().At(i));
+    return pages;
+}
+
+TEST(PageListTest, RangeOfTenPages) {
+    auto job = PdfJob::FromBytes(FlatPdf(std::vector<std::string>(10, "/Resources 99 0 R")));
+    ASSERT_EQ(job->ErrorCode(), 0);
+    const auto pages = Walk(*job, Range(3, 5));
+    ASSERT_EQ(pages.size(), 3u);
+    // Ordinal, label, object (pages are objects 3..12), content stream (/Size 13) and its generation.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ((std::vector{pages[i].ordinal, pages[i].label, pages[i].objectNumber, pages[i].contentNumber,
+                               pages[i].contentGeneration}),
+                  (std::vector{3 + i, 1 + i, 5 + i, 13 + i, 0}));
+    EXPECT_EQ(job->SaveStateNumber(), 16);  // right after the content streams
+    EXPECT_EQ(job->Pages().ErrorCode(), 0);
+
+    auto empty = PdfJob::FromBytes(FlatPdf(std::vector<std::string>(10, "")));
+    EXPECT_TRUE(empty->BuildPageList(Range(6, 4)));
+    EXPECT_EQ(empty->Pages().Count(), 0);
+    EXPECT_EQ(empty->SaveStateNumber(), -1);
+}
+
+TEST(PageListTest, SizeClasses) {
+    auto job = PdfJob::FromBytes(FlatPdf({"/MediaBox [0 0 595 842]", "/MediaBox [0 0 842 595]",
+                                          "/MediaBox [0 0 595 842]", "/MediaBox [0 0 595 842] /Rotate 90"}));
+    const auto pages = Walk(*job);
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_EQ((std::vector{pages[0].sizeClass, pages[1].sizeClass, pages[2].sizeClass, pages[3].sizeClass}),
+              (std::vector{0, 1, 0, 2}));
+    EXPECT_EQ(job->SizeClasses().Count(), 3);
+    const PageEntry landscape = job->SizeClasses().GetSizeClass(1);
+    EXPECT_EQ((std::vector{landscape.width, landscape.height, landscape.objectNumber}), (std::vector{842, 595, 0}));
+    EXPECT_EQ(job->SizeClasses().GetSizeClass(3).width, 0);
+}
+
+// Catalog, pages node and two pages in an object stream; page 1's content
+// stream in the file; page 1 refers to a resources object (compressed), page
+// 2 holds its resources inline.
+XrefStreamPdf CompressedDocument(XrefStreamPdf::Rows rows = XrefStreamPdf::Rows::FlatePngUp) {
+    XrefStreamPdf pdf;
+    pdf.Compressed(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Compressed(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 612 792] >>")
+        .Compressed(3, "<< /Type /Page /Parent 2 0 R /Resources 6 0 R /Contents 5 0 R >>")
+        .Compressed(4, "<< /Type /Page /Parent 2 0 R /Resources << /Font << >> >> /Rotate 90 >>")
+        .Compressed(6, "<< /ProcSet [/PDF] /Font << /F1 9 0 R >> >>")
+        .ObjectStream(7)
+        .Object(5, "<< /Length 9 >>\nstream\n0 0 m 1 1\nendstream")
+        .EndStreamSection(8, 10, "/Root 1 0 R /ID [<a1><b2>]", rows);
+    return pdf;
+}
+
+// Plain rows, compressed rows and compressed rows with the PNG "Up" predictor.
+TEST(XrefStreamReadTest, PageCountAndPageWalkReachCompressedObjects) {
+    for (XrefStreamPdf::Rows rows :
+         {XrefStreamPdf::Rows::Plain, XrefStreamPdf::Rows::Flate, XrefStreamPdf::Rows::FlatePngUp}) {
+        SCOPED_TRACE(static_cast<int>(rows));
+        auto job = PdfJob::FromBytes(CompressedDocument(rows).Bytes());
+        ASSERT_EQ(job->ErrorCode(), 0);
+        EXPECT_TRUE(job->SourceXrefIsStream());
+        EXPECT_EQ(job->SourceSize(), 10);
+        EXPECT_EQ(job->StoredPageCount(), 2);
+        ASSERT_TRUE(job->BuildPageList({}));
+        ASSERT_EQ(job->Pages().Count(), 2);
+        // Object, resources, size and content stream (numbered on from /Size) of
+        // page 1; object, inline resources and rotation of page 2.
+        const PageEntry& first = job->Pages().At(0);
+        const PageEntry& second = job->Pages().At(1);
+        EXPECT_EQ((std::vector{first.objectNumber, first.resourcesNumber, first.width, first.height, first.contentNumber}),
+                  (std::vector{3, 6, 612, 792, 10}));
+        EXPECT_EQ((std::vector{second.objectNumber, second.resourcesInline, second.rotation}), (std::vector{4, 1, 90}));
+    }
+}
+
+// Classic base, then an update whose section is a stream that replaces the
+// page (now in an object stream): the newest definition wins.
+TEST(XrefStreamReadTest, ChainFromStreamToClassicSection) {
+    XrefStreamPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+        .Object(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
+        .Object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] >>")
+        .EndClassicSection(4)
+        .Compressed(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 400] >>")
+        .ObjectStream(4)
+        .EndStreamSection(5, 6);
+    auto job = PdfJob::FromBytes(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_TRUE(job->SourceXrefIsStream());
+    ASSERT_TRUE(job->BuildPageList({}));
+    ASSERT_EQ(job->Pages().Count(), 1);
+    EXPECT_EQ(job->Pages().At(0).width, 300);
+    EXPECT_LT(job->Offsets().Find(1, 0), PdfFile::kRegionBase);
+}
+
+// Stream base, then a classic update that replaces a compressed page with an
+// object in the file.
+TEST(XrefStreamReadTest, ChainFromClassicToStreamSection) {
+    XrefStreamPdf pdf = CompressedDocument();
+    pdf.Object(4, "<< /Type /Page /Parent 2 0 R /Resources 6 0 R /MediaBox [0 0 200 250] >>").EndClassicSection(10);
+    auto job = PdfJob::FromBytes(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_FALSE(job->SourceXrefIsStream());
+    ASSERT_TRUE(job->BuildPageList({}));
+    ASSERT_EQ(job->Pages().Count(), 2);
+    EXPECT_EQ(job->Pages().At(1).width, 200);
+    EXPECT_EQ(job->Pages().At(1).resourcesNumber, 6);
+    EXPECT_EQ(job->Pages().At(0).width, 612);
+}
+
+// A hybrid file: the classic table lists the objects in the file, the stream
+// named by /XRefStm the compressed ones.
+TEST(XrefStreamReadTest, HybridFileReadsTheStreamNamedByXRefStm) {
+    const XrefStreamPdf pdf = test::HybridPdf("/MediaBox [0 0 500 600]");
+    auto job = PdfJob::FromBytes(pdf.Bytes());
+    ASSERT_EQ(job->ErrorCode(), 0);
+    EXPECT_FALSE(job->SourceXrefIsStream());
+    EXPECT_EQ(job->StoredPageCount(), 1);
+    ASSERT_TRUE(job->BuildPageList({}));
+    EXPECT_EQ(job->Pages().At(0).height, 600);
+
+    // Without reading /XRefStm the compressed objects would be missing.
+    test::MemoryTokenReader source(pdf.Bytes());
+    ObjectOffsetTable table;
+    XrefReader xref(source.reader(), table);
+    ASSERT_EQ(xref.ReadChain(pdf.LastXref()), 0);
+    EXPECT_EQ(table.Find(2, 0), -1);
+    EXPECT_GE(table.Find(1, 0), 0);
+}
+
+// Replaces the first occurrence of `from` in the bytes (of the same length,
+// so that every offset stays right).
+std::string Patched(std::string bytes, const std::string& from, const std::string& to) {
+    EXPECT_EQ(from.size(), to.size());
+    const size_t at = bytes.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) bytes.replace(at, from.size(), to);
+    return bytes;
+}
+
+// A damaged cross-reference stream fails the job with code 4 when it is the
+// newest section, and with code 6 when it is reached through /Prev.
+TEST(XrefStreamReadTest, DamagedStreamFailsWithTheCodeOfItsPlace) {
+    const std::pair<const char*, const char*> damages[] = {
+        {"/W [1 4 2]", "/W [1 9 2]"},  // a field wider than eight bytes
+        {"/W [1 4 2]", "/X [1 4 2]"},  // no widths
+        {"/Filter /FlateDecode /DecodeParms", "/Filter /LZWDecode   /DecodeParms"},
+        {"/Predictor 12", "/Predictor 99"},
+        {"/Index [1 8 ] ", "/Index [1 8 5]"},  // an index of odd length
+    };
+    XrefStreamPdf chained = CompressedDocument();  // the same section as the older one of a classic update
+    chained.Object(9, "<< >>").EndClassicSection(10);
+    for (const auto& [from, to] : damages) {
+        SCOPED_TRACE(to);
+        EXPECT_EQ(PdfJob::FromBytes(Patched(CompressedDocument().Bytes(), from, to))->ErrorCode(), 4);
+        EXPECT_EQ(PdfJob::FromBytes(Patched(chained.Bytes(), from, to))->ErrorCode(), 6);
+    }
+}
+
+// A /Length beyond the end of the file, damaged compressed rows and an
+// /Index count beyond the rows there are (those read, 0).
+TEST(XrefStreamReadTest, DamagedStreamDataAndSizes) {
+    std::string longer = CompressedDocument().Bytes();
+    const size_t length = longer.rfind("/Length ") + 8;
+    longer.replace(length, longer.find(' ', length) - length, "99999999");
+    std::string damaged = CompressedDocument().Bytes();
+    const size_t data = damaged.find("stream\n", damaged.find("/Type /XRef")) + 7;
+    damaged[data + 3] ^= 0x55;
+    damaged[data + 4] ^= 0x55;
+    const std::string counted = Patched(CompressedDocument(XrefStreamPdf::Rows::Plain).Bytes(), "[1 8 ]", "[1 99]");
+    for (const auto& [name, bytes, code] : {std::tuple{"LengthBeyondTheFile", longer, 4},
+                                            std::tuple{"DamagedCompressedRows", damaged, 4},
+                                            std::tuple{"IndexCountBeyondTheData", counted, 0}}) {
+        auto job = PdfJob::FromBytes(bytes);
+        EXPECT_EQ(job->ErrorCode(), code) << name;
+        if (code == 0) {
+            EXPECT_EQ(job->StoredPageCount(), 2);
+        }
+    }
+}
+
+// An object stream whose /N or /First does not fit its data makes its
+// objects unreachable: the root lookup fails with error 9.
+TEST(XrefStreamReadTest, ObjectsOfABadObjectStreamAreNotFound) {
+    struct Row { const char* name; long n; long first; };
+    for (const Row& row : {Row{"HugeN", 100000000, -1}, Row{"FirstBeyondData", -1, 5000}, Row{"NegativeFirst", -1, 0}}) {
+        XrefStreamPdf pdf;
+        pdf.Compressed(1, "<< /Type /Catalog /Pages 2 0 R >>")
+            .Compressed(2, "<< /Type /Pages /Kids [] /Count 0 >>")
+            .ObjectStream(3, true, row.n, row.first)
+            .EndStreamSection(4, 5);
+        EXPECT_EQ(PdfJob::FromBytes(pdf.Bytes())->ErrorCode(), 9) << row.name;
+    }
+}
+
+TEST(XrefStreamReadTest, ObjectStreamInsideAnObjectStreamIsNotFollowed) {
+    // Row 2 of the stream names object 3 as its object stream, but 3 is itself compressed.
+    XrefStreamPdf pdf;
+    pdf.Compressed(1, "<< /Type /Catalog /Pages 2 0 R >>").Compressed(3, "<< >>").ObjectStream(4);
+    std::string bytes = pdf.EndStreamSection(5, 6, "/Root 1 0 R", XrefStreamPdf::Rows::Plain).Bytes();
+    // Object 1 points at stream 4 index 0: make it point at "stream" 3 instead.
+    const size_t data = bytes.find("stream\n", bytes.find("/Type /XRef")) + 7;
+    ASSERT_EQ(bytes[data], '\x02');
+    bytes[data + 4] = '\x03';
+    EXPECT_EQ(PdfJob::FromBytes(bytes)->ErrorCode(), 9);
+}
+
+TEST(XrefStreamReadTest, PrevLoopBetweenStreamSectionsFailsWithSix) {
+    XrefStreamPdf pdf = CompressedDocument();
+    const long first = pdf.LastXref();
+    pdf.Object(9, "<< >>").EndStreamSection(11, 12);
+    // The first section's missing /Prev becomes one that points at the second.
+    std::string bytes = pdf.Bytes();
+    const std::string second = std::to_string(pdf.LastXref());
+    const std::string keys = "/Root 1 0 R /ID [<a1><b2>]";
+    const size_t at = bytes.find(keys, static_cast<size_t>(first));
+    bytes.replace(at, keys.size(), "/Root 1 0 R /Prev " + second + std::string(keys.size() - 18 - second.size(), ' '));
+    EXPECT_EQ(PdfJob::FromBytes(bytes)->ErrorCode(), 6);
+}
+
+// Every token of text, joined with "|".
+std::string Tokens(const std::string& text) {
+    test::MemoryTokenReader source(text);
+    CommentFreeTokens tokens(source.reader());
+    std::string out;
+    for (std::string t = tokens.Next(); !t.empty(); t = tokens.Next()) out += (out.empty() ? "" : "|") + t;
+    return out;
+}
+
+// The rows of tests/data/engine/comment-free.tsv.
+TEST(CommentFreeTokensTest, CommentsAndStrings) {
+    const std::vector<test::ManifestRow> rows = test::ReadManifest("engine/comment-free.tsv");
+    ASSERT_GT(rows.size(), 15u);
+    for (const test::ManifestRow& row : rows) EXPECT_EQ(Tokens(row[1]), row[2]) << "comment-free.tsv " << row[0];
+}
+
+TEST(CommentFreeTokensTest, KeysInCommentsAndStringsAreNotFound) {
+    test::MemoryTokenReader source("<< /T (/Contents 9 0 R endobj) % /Contents 8 0 R\n/Contents 5 0 R >> endobj /Contents 6");
+    CommentFreeTokens tokens(source.reader());
+    ASSERT_EQ(tokens.FindKey("/Contents"), FindResult::Found);
+    EXPECT_EQ(tokens.ReadInt(), 5);
+    EXPECT_EQ(tokens.FindKey("/Contents"), FindResult::EndOfObject);
+    EXPECT_TRUE(tokens.SearchToken("/CONTENTS"));
+    EXPECT_EQ(tokens.ReadInt(), 6);
+    EXPECT_EQ(tokens.FindKey("/Contents"), FindResult::EndOfFile);
+    EXPECT_FALSE(tokens.SearchToken("x"));
+}
+
+TEST(CommentFreeTokensTest, SeekStartsAfresh) {
+    test::MemoryTokenReader source("a (b) % c\nd");
+    CommentFreeTokens tokens(source.reader());
+    EXPECT_EQ(tokens.Next(), "a");
+    const int64_t at = tokens.Tell();
+    EXPECT_EQ(tokens.Next(), "(b)");
+    EXPECT_EQ(tokens.Next(), "d");
+    ASSERT_TRUE(tokens.Seek(at));
+    EXPECT_EQ(tokens.Next(), "(b)");
+}
+
+TEST(GraphicsStateBalanceTest, EveryContentGivesItsCount) {
+    const std::vector<test::ManifestRow> rows = test::ReadManifest("engine/balance.tsv");
+    ASSERT_GT(rows.size(), 10u);
+    for (const test::ManifestRow& row : rows) {
+        SCOPED_TRACE("balance.tsv line " + std::to_string(row.line) + " " + row[0]);
+        GraphicsStateBalance balance;
+        const std::string& content = row[1];
+        for (std::size_t start = 0;;) {
+            const std::size_t split = content.find(" || ", start);
+            balance.Add(std::string_view(content).substr(start, split - start));
+            if (split == std::string::npos) break;
+            start = split + 4;
+        }
+        EXPECT_EQ(std::to_string(balance.ExtraRestores()), row[2]);
     }
 }
 

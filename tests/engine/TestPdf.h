@@ -32,10 +32,7 @@ public:
         while (it != section_.end()) {
             auto end = it;
             int count = 0;
-            while (end != section_.end() && end->first == it->first + count) {
-                ++end;
-                ++count;
-            }
+            while (end != section_.end() && end->first == it->first + count) ++end, ++count;
             bytes_ += std::to_string(it->first) + " " + std::to_string(count) + "\n";
             for (; it != end; ++it) {
                 char line[32];

@@ -150,11 +150,7 @@ public:
     std::size_t Size() const { return bytes_.size(); }
 
 private:
-    struct Entry {
-        int type;
-        uint64_t field2;
-        uint64_t field3;
-    };
+    struct Entry { int type; uint64_t field2; uint64_t field3; };
     // One row of the /W [1 4 2] layout.
     static std::string RowBytes(const Entry& entry) {
         std::string row(1, static_cast<char>(entry.type));

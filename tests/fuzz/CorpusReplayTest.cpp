@@ -17,10 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TargetRow {
-    const char* name;
-    int (*body)(const uint8_t*, std::size_t);
-};
+struct TargetRow { const char* name; int (*body)(const uint8_t*, std::size_t); };
 
 const TargetRow kTargets[] = {
     {"job", fuzz::Job},       {"parser", fuzz::Parser},     {"resources", fuzz::Resources},

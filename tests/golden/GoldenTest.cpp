@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,17 +31,12 @@ using test::ScratchDir;
 const fs::path kRoot = SIGILRY_SOURCE_DIR;
 const fs::path kCases = kRoot / "tests/golden/cases";
 
-// Every stamped date and time reads 2009-02-13 23:31:30 (a Friday).
+// Every stamped date and time reads 2009-02-13 23:31:30 (a Friday): second
+// 1234567890 of the epoch, in UTC.
 std::tm FixedTime() {
+    const std::time_t second = 1234567890;
     std::tm time{};
-    time.tm_year = 109;
-    time.tm_mon = 1;
-    time.tm_mday = 13;
-    time.tm_hour = 23;
-    time.tm_min = 31;
-    time.tm_sec = 30;
-    time.tm_wday = 5;
-    time.tm_yday = 43;
+    gmtime_r(&second, &time);
     return time;
 }
 
@@ -53,15 +49,10 @@ public:
 };
 
 // One reader check of case.txt: "text 2 Body", "no-text 1 -1-", "qr 1 message".
-struct ReaderCheck {
-    std::string kind;
-    int page = 1;
-    std::string value;
-};
+struct ReaderCheck { std::string kind; int page = 1; std::string value; };
 
 struct GoldenCase {
-    std::string source;
-    std::string ini;
+    std::string source, ini;
     std::vector<std::string> overrides;
     std::vector<ReaderCheck> checks;
     int pages = 0;
@@ -148,10 +139,8 @@ protected:
     void JudgeWithReaders(const GoldenCase& c, const std::string& pdf) {
         std::string report;
         EXPECT_TRUE(test::QpdfCheckClean(pdf, &report)) << report;
-        std::string pages;
-        RunShell("qpdf --show-npages " + Quoted(pdf), &pages);
         if (c.pages > 0) {
-            EXPECT_EQ(std::atoi(pages.c_str()), c.pages);
+            EXPECT_EQ(std::atoi(test::ShellOutput("qpdf --show-npages " + Quoted(pdf)).c_str()), c.pages);
         }
         std::string errors;
         EXPECT_EQ(RunShell("pdftoppm -r 20 " + Quoted(pdf) + " " + Quoted(dir.File("page")) + " 2>&1", &errors), 0);
@@ -170,9 +159,8 @@ protected:
         const std::string prefix = dir.File("qr");
         RunShell("pdftoppm -gray -r 300 -singlefile -f " + std::to_string(page) + " -l " + std::to_string(page) +
                  " " + Quoted(pdf) + " " + Quoted(prefix));
-        std::string decoded;
-        RunShell("zbarimg --nodbus -q -Sdisable -Sqrcode.enable " + Quoted(prefix + ".pgm") + " 2>/dev/null", &decoded);
-        return decoded;
+        return test::ShellOutput("zbarimg --nodbus -q -Sdisable -Sqrcode.enable " + Quoted(prefix + ".pgm") +
+                                 " 2>/dev/null");
     }
 
     ScratchDir dir{"golden"};

@@ -38,6 +38,12 @@ inline void PutBe32(std::string& out, uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
 }
 
+inline std::string Bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values) out += static_cast<char>(v);
+    return out;
+}
+
 using Rgb = std::array<uint8_t, 3>;
 
 // A bitmap as the tests describe it: pixels top row first, packed, red-green-
@@ -71,39 +77,25 @@ inline std::string MakeBmp(const BmpLayout& layout) {
         row.append(stored - packed, static_cast<char>(layout.padByte));
         rows += row;
     }
-    std::string table;
-    for (const Rgb& c : layout.palette) {
-        table += static_cast<char>(c[2]);
-        table += static_cast<char>(c[1]);
-        table += static_cast<char>(c[0]);
-        if (!layout.os2) table += '\0';
-    }
+    std::string table;  // blue, green, red, and a reserved byte except in OS/2 files
+    for (const Rgb& c : layout.palette) table += Bytes({c[2], c[1], c[0], 0}).substr(0, layout.os2 ? 3 : 4);
     table += layout.afterPalette;
+    // Size, width and height (16 bits in OS/2 files, where top-down is not
+    // told), planes, depth; then in Windows files compression, image size,
+    // resolutions, colours used and colours important.
     std::string info;
-    if (layout.os2) {
-        PutLe32(info, 12);
-        PutLe16(info, static_cast<uint32_t>(layout.width));
-        PutLe16(info, static_cast<uint32_t>(layout.height));
-        PutLe16(info, 1);
-        PutLe16(info, layout.bitsPerPixel);
-    } else {
-        PutLe32(info, 40);
-        PutLe32(info, static_cast<uint32_t>(layout.width));
-        PutLe32(info, static_cast<uint32_t>(layout.topDown ? -layout.height : layout.height));
-        PutLe16(info, 1);
-        PutLe16(info, layout.bitsPerPixel);
-        PutLe32(info, layout.compression);
-        PutLe32(info, static_cast<uint32_t>(rows.size()));
-        PutLe32(info, 2835);
-        PutLe32(info, 2835);
-        PutLe32(info, layout.coloursUsed);
-        PutLe32(info, 0);
-    }
+    PutLe32(info, layout.os2 ? 12 : 40);
+    const auto putSize = layout.os2 ? PutLe16 : PutLe32;
+    putSize(info, static_cast<uint32_t>(layout.width));
+    putSize(info, static_cast<uint32_t>(layout.topDown && !layout.os2 ? -layout.height : layout.height));
+    PutLe16(info, 1);
+    PutLe16(info, layout.bitsPerPixel);
+    const auto rowBytes = static_cast<uint32_t>(rows.size());
+    if (!layout.os2)
+        for (const uint32_t v : {layout.compression, rowBytes, 2835u, 2835u, layout.coloursUsed, 0u}) PutLe32(info, v);
     const auto offset = static_cast<uint32_t>(14 + info.size() + table.size());
     std::string file = "BM";
-    PutLe32(file, offset + static_cast<uint32_t>(rows.size()));
-    PutLe32(file, 0);
-    PutLe32(file, offset);
+    for (const uint32_t v : {offset + rowBytes, 0u, offset}) PutLe32(file, v);
     return file + info + table + rows;
 }
 
@@ -134,9 +126,7 @@ inline std::string MakePng(const PngLayout& layout) {
     std::string ihdr;
     PutBe32(ihdr, layout.width);
     PutBe32(ihdr, layout.height);
-    ihdr += static_cast<char>(layout.bitDepth);
-    ihdr += static_cast<char>(layout.colourType);
-    ihdr += std::string(3, '\0');
+    ihdr += Bytes({layout.bitDepth, layout.colourType, 0, 0, 0});  // no compression, filter or interlace choice
     std::string raw;
     for (const std::string& row : layout.rows) raw += '\0' + row;
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
@@ -152,12 +142,6 @@ inline std::string MakePng(const PngLayout& layout) {
     file += PngChunk("IDAT", idat);
     file += PngChunk("IEND", "");
     return file;
-}
-
-inline std::string Bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) out += static_cast<char>(v);
-    return out;
 }
 
 // A JPEG compressed by libjpeg: `components` 1 (grey), 3 (RGB) or 4 (CMYK),

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/ExePath.h"
 #include "platform/IniFile.h"
 #include "support/Manifest.h"
 #include "support/ScratchDir.h"
@@ -74,12 +73,8 @@ TEST_F(IniFileTest, HeldBytesAreReadUntilTheyChange) {
     EXPECT_EQ(ini.GetString("k"), "batched");
 }
 
-TEST_F(IniFileTest, RefusedWriteIsReported) {
-    IniFile ini(dir_.File("no-such-folder/sgry.ini"));
-    ini.SetSection("OptionList1");
-    EXPECT_FALSE(ini.PutString("k", "v"));
-    EXPECT_FALSE(Open().PutString("  ", "v")) << "an empty key cannot be written";
-}
+// A file that cannot be written is SettingsFileTest's.
+TEST_F(IniFileTest, EmptyKeyIsRefused) { EXPECT_FALSE(Open().PutString("  ", "v")) << "an empty key cannot be written"; }
 
 TEST_F(IniFileTest, ReadOnlyFileRefusesAChangeButNotAnUnchangedValue) {
     if (geteuid() == 0) GTEST_SKIP() << "the superuser writes read-only files";
@@ -90,23 +85,8 @@ TEST_F(IniFileTest, ReadOnlyFileRefusesAChangeButNotAnUnchangedValue) {
     EXPECT_EQ(Bytes(), "[OptionList1]\r\nQRVersion=5\r\n");
 }
 
-TEST_F(IniFileTest, NumberFormsAreWrittenIndependentlyOfTheLocale) {
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    std::setlocale(LC_ALL, "de_DE.UTF-8");  // the test stays meaningful in C if it is missing
-    const IniFile ini = Open();
-    EXPECT_TRUE(ini.PutInt("I", -3));
-    EXPECT_TRUE(ini.PutLong("L", 0xFFFFFF));
-    EXPECT_TRUE(ini.PutBool("T", true));
-    EXPECT_TRUE(ini.PutBool("F", false));
-    EXPECT_TRUE(ini.PutFloat("M", 10.0f));
-    EXPECT_TRUE(ini.PutFloat("H", 12.5f));
-    EXPECT_EQ(Bytes(),
-              "[OptionList1]\r\nI=-3\r\nL=16777215\r\nT=True\r\nF=False\r\nM=10.000000\r\nH=12.500000\r\n");
-    EXPECT_EQ(ini.GetFloat("H"), 12.5f);
-    std::setlocale(LC_ALL, saved.c_str());
-}
-
 // The rows of tests/data/platform/ini.tsv: reading, writing and number forms.
+// The forms written under a comma locale are SettingsFileTest's.
 TEST_F(IniFileTest, EveryManifestRowReadsOrWritesAsListed) {
     const std::vector<test::ManifestRow> rows = test::ReadManifest("platform/ini.tsv");
     ASSERT_GT(rows.size(), 60u);
@@ -141,15 +121,6 @@ TEST_F(IniFileTest, EveryManifestRowReadsOrWritesAsListed) {
         }
     }
     std::setlocale(LC_ALL, saved.c_str());
-}
-
-TEST(ExePathTest, NamesTheRunningProgramAndItsFolder) {
-    const std::string exe = ExeFilePath();
-    ASSERT_FALSE(exe.empty());
-    EXPECT_EQ(exe.substr(exe.rfind('/') + 1), "test_platform");
-    const std::string folder = ExeFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder, exe.substr(0, exe.rfind('/') + 1));
 }
 
 }  // namespace

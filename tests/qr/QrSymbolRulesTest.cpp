@@ -1,13 +1,19 @@
 // The encoder's rules one by one: classes, costs, segmentation, penalty score,
-// format information. Reed-Solomon, masks and module positions are judged end
-// to end by zbarimg in QrZbarTest.
+// format information; and its tables against the rules that define them.
+// Reed-Solomon, masks, module positions, layout, alignment centres, count
+// widths, Galois field, generators and version information are judged end to
+// end, for every version and level, by zbarimg in QrEncoderTest.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "qr/QrEncoder.h"
 #include "qr/QrSymbolRules.h"
+#include "qr/QrTables.h"
+#include "support/Manifest.h"
 
 namespace sgry::qr {
 namespace {
@@ -50,29 +56,20 @@ TEST(QrRules, CharacterClassesAndAlphanumericValues) {
     }
 }
 
-TEST(QrRules, ClassifyPairsTwoByteCharactersAndRejectsBrokenKanji) {
-    struct Row {
-        const char* name;
-        std::string message;
-        int code;
-    };
-    const Row rows[] = {
-        {"kanji pair", "\x88\x9f", 0},
-        {"lone lead at end", "AB\x88", 3},
-        {"lone lead only", "\xE0", 3},
-        {"trail below 0x40", std::string("\x88\x20", 2), 2},
-        {"trail 0x7F", "\x88\x7f", 2},
-        {"trail 0xFD", "\x88\xfd", 2},
-        {"0xEB beyond 13 bits", "\xeb\xc0", 2},
-        {"0xEB within 13 bits", "\xeb\xbf", 0},
-        {"lead beyond kanji range ends message", "x\xfa", 0},
-        {"lead beyond kanji range with trail", "\xfa\x9f", 0},
-    };
-    for (const Row& r : rows) {
+// The rows of tests/data/qr/messages.tsv: the codes of broken Kanji and the
+// segments a message is cut into.
+TEST(QrRules, ClassifyAndSegmentationRowsOfTheManifest) {
+    const std::vector<test::ManifestRow> rows = test::ReadManifest("qr/messages.tsv");
+    ASSERT_GT(rows.size(), 20u);
+    for (const test::ManifestRow& row : rows) {
+        SCOPED_TRACE("messages.tsv line " + std::to_string(row.line) + " " + row.cells.back());
         int code = -1;
-        Classes(r.message, &code);
-        EXPECT_EQ(code, r.code) << r.name;
+        Classes(row[1], &code);
+        EXPECT_EQ(row[0] == "classify" ? std::to_string(code) : SegmentsOf(row[1]), row[2]);
     }
+}
+
+TEST(QrRules, TwoByteCharactersArePairedOnlyAfterAKanjiLeadByte) {
     // The trail byte 0x9F after 0xFA is no Kanji lead byte.
     const auto kByte = static_cast<uint8_t>(CharClass::Byte), kKanji = static_cast<uint8_t>(CharClass::Kanji);
     const std::vector<uint8_t> c = Classes("\xfa\x9f" "1");
@@ -83,10 +80,7 @@ TEST(QrRules, ClassifyPairsTwoByteCharactersAndRejectsBrokenKanji) {
 }
 
 TEST(QrRules, SegmentCostsInBits) {
-    struct Row {
-        CharClass mode;
-        int length, version, bits;
-    };
+    struct Row { CharClass mode; int length, version, bits; };
     const Row rows[] = {
         {CharClass::Numeric, 8, 1, 4 + 10 + 20 + 7},  {CharClass::Numeric, 7, 1, 4 + 10 + 20 + 4},
         {CharClass::Numeric, 0, 10, 4 + 12},          {CharClass::Alphanumeric, 5, 1, 4 + 9 + 22 + 6},
@@ -95,33 +89,6 @@ TEST(QrRules, SegmentCostsInBits) {
         {CharClass::Kanji, 2, 40, 4 + 12 + 13},
     };
     for (const Row& r : rows) EXPECT_EQ(SegmentCost(r.mode, r.length, r.version), r.bits) << r.length;
-}
-
-TEST(QrRules, SegmentationByCost) {
-    struct Row {
-        const char* name;
-        std::string message;
-        std::string segments;
-    };
-    const Row rows[] = {
-        {"digits alone", "01234567", "N8 "},
-        {"upper case alone", "HELLO WORLD", "A11 "},
-        {"lower case is byte", "hello", "B5 "},
-        {"control and high bytes are byte", std::string("\x01\x1f\x80\xff", 4), "B4 "},
-        {"kanji", "\x88\x9f\x8e\x9a", "K4 "},
-        {"two digits merge into letters: 35 < 45 bits", "12AB", "A4 "},
-        {"nine digits stay numeric: 74 < 79 bits", "123456789ABC", "N9 A3 "},
-        {"digits inside letters join", "AB12CD", "A6 "},
-        {"twelve digits join letters: 90 < 91 bits", "AB123456789012CD", "A16 "},
-        {"fifteen digits split letters", "AB123456789012345CD", "A2 N15 A2 "},
-        {"short digits merge into bytes", "1a", "B2 "},
-        {"kanji never joins", "A\x88\x9f" "B", "A1 K2 A1 "},
-        {"kanji after digits", "123\x88\x9f", "N3 K2 "},
-        {"byte then letters then byte", "aBCDEFGHIJKLMNOPa", "B1 A15 B1 "},
-        {"byte absorbs short letters", "aBa", "B3 "},
-        {"two-byte non-kanji character stays byte", "\xfa\x9f" "12", "B4 "},
-    };
-    for (const Row& r : rows) EXPECT_EQ(SegmentsOf(r.message), r.segments) << r.name;
 }
 
 TEST(QrRules, MaskNumberBeyondSevenInvertsNothing) {
@@ -139,11 +106,7 @@ std::vector<uint8_t> FromPicture(const std::vector<std::string>& rows, int strid
 }
 
 TEST(QrRules, PenaltyScoreOfSmallPicturesAndWithAWideStride) {
-    struct Row {
-        const char* name;
-        std::vector<std::string> picture;
-        int score;
-    };
+    struct Row { const char* name; std::vector<std::string> picture; int score; };
     const Row rows[] = {
         // 10 runs of 5 (3 each), 16 blocks (3 each), 100 % light: 50 / 5 x 10.
         {"all light", {".....", ".....", ".....", ".....", "....."}, 30 + 48 + 100},
@@ -168,6 +131,71 @@ TEST(QrRules, FormatInformationWordsOfTheStandardsTable) {
     EXPECT_EQ(FormatInformation(1, 0), 0x5412u);  // M, mask 0: all data bits zero
     EXPECT_EQ(FormatInformation(2, 7), 0x2BEDu);  // Q, mask 7
     EXPECT_EQ(FormatInformation(3, 5), 0x0255u);  // H, mask 5
+}
+
+int MisdecodeProtection(int version, int level) {
+    static const int kVersion1[4] = {3, 2, 1, 1};
+    if (version == 1) return kVersion1[level];
+    if (version == 2 && level == 0) return 2;
+    if (version == 3 && level == 0) return 1;
+    return 0;
+}
+
+// Characters of a mode that fit in the data bits of a single segment.
+int CapacityByRule(int modeIndex, int version, int dataBits) {
+    static const Mode kModes[4] = {Mode::Numeric, Mode::Alphanumeric, Mode::Byte, Mode::Kanji};
+    const int free = dataBits - 4 - CountIndicatorBits(kModes[modeIndex], version);
+    int n = 0;
+    for (;; ++n) {
+        const int m = n + 1;
+        const int bits = modeIndex == 0   ? 10 * (m / 3) + (m % 3 == 1 ? 4 : m % 3 == 2 ? 7 : 0)
+                         : modeIndex == 1 ? 11 * (m / 2) + 6 * (m % 2)
+                         : modeIndex == 2 ? 8 * m
+                                          : 13 * m;
+        if (bits > free) return n;
+    }
+}
+
+TEST(QrTables, BlockStructuresAddUpAndMatchTheErrorCorrectionTable) {
+    for (int v = 1; v <= 40; ++v) {
+        for (int l = 0; l < 4; ++l) {
+            SCOPED_TRACE(testing::Message() << v << "-" << "LMQH"[l]);
+            const LevelTable& t = LevelAt(v, l);
+            const BlockGroup& g1 = t.groups[0];
+            const BlockGroup& g2 = t.groups[1];
+            ASSERT_GT(g1.blocks, 0);
+            const int ec = g1.codewords - g1.dataCodewords;
+            EXPECT_EQ(g1.blocks * g1.codewords + g2.blocks * g2.codewords, VersionAt(v).totalCodewords);
+            EXPECT_EQ(g1.blocks * g1.dataCodewords + g2.blocks * g2.dataCodewords, t.dataCodewords);
+            if (g2.blocks > 0) {
+                EXPECT_EQ(g2.codewords, g1.codewords + 1);
+                EXPECT_EQ(g2.dataCodewords, g1.dataCodewords + 1);
+                EXPECT_EQ(g2.correctable, g1.correctable);
+            } else {
+                EXPECT_EQ(g2.codewords, 0);
+            }
+            EXPECT_EQ(g1.correctable, (ec - MisdecodeProtection(v, l)) / 2);
+            EXPECT_NE(GeneratorOfDegree(ec), nullptr);
+            for (int m = 0; m < 4; ++m) EXPECT_EQ(t.capacity[m], CapacityByRule(m, v, t.dataCodewords * 8)) << m;
+        }
+    }
+    EXPECT_EQ(GeneratorOfDegree(8), nullptr);
+    // Printed values of the standard's tables.
+    EXPECT_EQ(VersionAt(1).totalCodewords, 26);
+    EXPECT_EQ(VersionAt(40).totalCodewords, kMaxCodewords);
+    EXPECT_EQ(QrEncoder::MatrixBytes(40), 185u * 185u);
+    const int remainders[][2] = {{2, 7}, {14, 3}, {21, 4}, {40, 0}};
+    for (const auto& [version, bits] : remainders) EXPECT_EQ(VersionAt(version).remainderBits, bits) << version;
+    // A few rows of the standard's table as printed.
+    const BlockGroup* q5 = LevelAt(5, 2).groups;
+    EXPECT_EQ((std::vector<int>{q5[0].blocks, q5[0].codewords, q5[0].dataCodewords, q5[1].blocks, q5[1].codewords}),
+              (std::vector<int>{2, 33, 15, 2, 34}));
+    EXPECT_EQ(LevelAt(1, 0).dataCodewords, 19);
+    EXPECT_EQ(LevelAt(40, 0).dataCodewords, kMaxDataCodewords);
+    EXPECT_EQ(LevelAt(40, 3).dataCodewords, 1276);
+    const auto& c40 = LevelAt(40, 0).capacity;
+    EXPECT_EQ(std::vector<int>(std::begin(c40), std::end(c40)), (std::vector<int>{7089, 4296, 2953, 1817}));
+    EXPECT_EQ(LevelAt(1, 3).capacity[0], 17);
 }
 
 }  // namespace

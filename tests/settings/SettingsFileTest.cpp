@@ -1,4 +1,9 @@
+// The settings file: every key loaded and saved, values read into range and
+// escaped; and where the file goes when the program's own folder cannot be
+// written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <filesystem>
@@ -8,7 +13,9 @@
 #include "platform/IniFile.h"
 #include "settings/IniPath.h"
 #include "settings/SettingsFile.h"
+#include "settings/ValueEscape.h"
 #include "support/Manifest.h"
+#include "support/Sanitized.h"
 #include "support/ScratchDir.h"
 
 namespace sgry {
@@ -29,6 +36,11 @@ protected:
         LoadSettings(path_, s);
         return s;
     }
+    AppSettings LoadedApp() const {
+        AppSettings app;
+        LoadSettings(path_, app);
+        return app;
+    }
     // Every field away from its default, read from tests/data/settings/changed.ini.
     StampSettings Changed() {
         Given(Data("changed.ini"));
@@ -40,10 +52,8 @@ protected:
 };
 
 TEST_F(SettingsFileTest, FreshStartWithoutFileKeepsTheDefaults) {
-    StampSettings stamp;
-    AppSettings app;
-    LoadSettings(path_, stamp);
-    LoadSettings(path_, app);
+    const StampSettings stamp = LoadedStamp();
+    const AppSettings app = LoadedApp();
     EXPECT_EQ(stamp, StampSettings());
     EXPECT_EQ(app, AppSettings());
 }
@@ -59,8 +69,7 @@ TEST_F(SettingsFileTest, SavingTheDefaultsWritesEveryKeyInOrder) {
 
 TEST_F(SettingsFileTest, EveryFieldSurvivesLoadAndSave) {
     const StampSettings changed = Changed();
-    AppSettings app;
-    LoadSettings(path_, app);
+    const AppSettings app = LoadedApp();
     EXPECT_TRUE(app.Undo);
     std::filesystem::remove(path_);
     ASSERT_TRUE(SaveSettings(path_, changed));
@@ -85,10 +94,8 @@ TEST_F(SettingsFileTest, ValuesAreReadIntoRangeAndSavedAsListed) {
     ASSERT_GT(rows.size(), 40u);
     for (const test::ManifestRow& row : rows) {
         Given(row[0].starts_with("[") ? row[0] + "\r\n" : "[OptionList1]\r\n" + row[0] + "\r\n");
-        StampSettings stamp;
-        AppSettings app;
-        LoadSettings(path_, stamp);
-        LoadSettings(path_, app);
+        const StampSettings stamp = LoadedStamp();
+        const AppSettings app = LoadedApp();
         std::filesystem::remove(path_);
         ASSERT_TRUE(SaveSettings(path_, stamp) && SaveSettings(path_, app));
         EXPECT_NE(Bytes().find("\r\n" + row[1] + "\r\n"), std::string::npos)
@@ -129,10 +136,114 @@ TEST_F(SettingsFileTest, RefusedWriteIsReportedAndHarmless) {
     EXPECT_FALSE(SaveSettings(missing, AppSettings()));
 }
 
-TEST(IniPathTest, SettingsFileBesideTheExecutable) {
+// Lines of a megabyte: every other key still loads, and loading stays
+// linear in the size of the file.
+TEST_F(SettingsFileTest, MegabyteLinesDoNotDisturbTheOtherKeys) {
+    const size_t lineBytes = test::kSanitized ? 1u << 16 : 1u << 20;
+    Given("[OptionList1]\r\n" + std::string(lineBytes, 'j') + "\r\nbWmText=" + std::string(lineBytes, 'b') +
+          "\r\nQRVersion=7\r\nWaterMarkDensity=400\r\n[App]\r\nOutput=2\r\n");
+    const StampSettings stamp = LoadedStamp();
+    const AppSettings app = LoadedApp();
+    EXPECT_EQ(stamp.QRVersion, 7);
+    EXPECT_EQ(stamp.WaterMarkDensity, 100);
+    EXPECT_EQ(app.Output, OutputMode::Overwrite);
+    EXPECT_EQ(stamp.bWmText, std::string(lineBytes, 'b'));
+}
+
+// The rows of tests/data/settings/escape.tsv: only what a plain line would
+// change is escaped.
+TEST(ValueEscapeTest, EscapesOnlyWhatAPlainLineWouldChange) {
+    const std::vector<test::ManifestRow> rows = test::ReadManifest("settings/escape.tsv");
+    ASSERT_GT(rows.size(), 10u);
+    for (const test::ManifestRow& row : rows) {
+        EXPECT_EQ(EscapeValue(row[1]), row[2]) << row[0];
+        EXPECT_EQ(UnescapeValue(row[2]), row[1]) << row[0];
+    }
+}
+
+TEST(ValueEscapeTest, EveryByteSurvivesTheRoundTripAndStrayEscapesReadAsTheyStand) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(UnescapeValue(EscapeValue(all)), all);
+    EXPECT_EQ(UnescapeValue(EscapeValue(all + all)), all + all);
+    EXPECT_EQ(UnescapeValue("a\xFFq"), "a\xFFq");
+    EXPECT_EQ(UnescapeValue("end\xFF"), "end\xFF");
+    EXPECT_EQ(UnescapeValue("\xFFx\xFFn"), "\xFFx\n");
+}
+
+struct LocationRow { const char* name; bool besideWritable; const char* xdg, *home, *expected; };
+
+TEST(IniPathLocationTest, BesideTheProgramWhenWritableElseTheUsersFolder) {
+    const LocationRow rows[] = {
+        {"writable program folder", true, "/x/config", "/home/u", "/opt/app/sgry.ini"},
+        {"installed, XDG set", false, "/x/config", "/home/u", "/x/config/sigilry/sgry.ini"},
+        {"installed, XDG with slash", false, "/x/config/", "/home/u", "/x/config/sigilry/sgry.ini"},
+        {"installed, XDG unset", false, "", "/home/u", "/home/u/.config/sigilry/sgry.ini"},
+        {"installed, XDG relative", false, "config", "/home/u", "/home/u/.config/sigilry/sgry.ini"},
+        {"installed, home is root", false, "", "/", "/.config/sigilry/sgry.ini"},
+        {"installed, no folder known", false, "", "", "/opt/app/sgry.ini"},
+    };
+    for (const LocationRow& row : rows) {
+        std::string probed;
+        IniEnvironment environment{[&](const std::string& path) {
+                                       probed = path;
+                                       return row.besideWritable;
+                                   },
+                                   row.xdg, row.home};
+        EXPECT_EQ(IniPathFor("/opt/app/", environment), row.expected) << row.name;
+        EXPECT_EQ(probed, "/opt/app/sgry.ini") << row.name;
+    }
+    // A packaged program (as root, its folder is writable) keeps no file beside itself.
+    const IniEnvironment writable{[](const std::string&) { return true; }, "", "/root"};
+    EXPECT_EQ(IniPathFor("/usr/bin/", writable), "/root/.config/sigilry/sgry.ini");
+    // Beside the program, wherever it is.
     EXPECT_EQ(IniPathFor("/opt/tools/"), "/opt/tools/sgry.ini");
     EXPECT_EQ(IniPathFor("/"), "/sgry.ini");
     EXPECT_EQ(IniPathFor(""), "sgry.ini") << "an unknown folder gives the current one";
+}
+
+// The real checks on the file system: a read-only folder, a read-only file.
+TEST(IniPathLocationTest, SystemProbeSeesReadOnlyFoldersAndFiles) {
+    if (geteuid() == 0) GTEST_SKIP() << "the superuser writes everywhere";
+    test::ScratchDir dir("inipath");
+    const std::string program = dir.File("bin") + "/";
+    std::filesystem::create_directories(program);
+    IniEnvironment environment = IniEnvironment::System();
+    environment.xdgConfigHome = dir.File("config");
+
+    EXPECT_EQ(IniPathFor(program, environment), program + "sgry.ini");
+    test::ScratchDir::Write(program + "sgry.ini", "[App]\r\n");
+    chmod((program + "sgry.ini").c_str(), 0444);
+    EXPECT_EQ(IniPathFor(program, environment), dir.File("config") + "/sigilry/sgry.ini");
+    chmod((program + "sgry.ini").c_str(), 0644);
+    std::filesystem::remove(program + "sgry.ini");
+    chmod(program.c_str(), 0555);
+    EXPECT_EQ(IniPathFor(program, environment), dir.File("config") + "/sigilry/sgry.ini");
+    chmod(program.c_str(), 0755);
+}
+
+TEST(IniPathLocationTest, SettingsSurviveInTheUsersFolderCreatedOnFirstSave) {
+    test::ScratchDir dir("inipath");
+    IniEnvironment environment{[](const std::string&) { return false; }, dir.File("config"), ""};
+    const std::string path = IniPathFor("/opt/app/", environment);
+    ASSERT_EQ(path, dir.File("config") + "/sigilry/sgry.ini");
+    ASSERT_FALSE(std::filesystem::exists(dir.File("config")));
+
+    ASSERT_TRUE(PrepareIniFolder(path));
+    AppSettings saved;
+    saved.Output = OutputMode::Overwrite;
+    ASSERT_TRUE(SaveSettings(path, saved));
+    AppSettings loaded;
+    LoadSettings(path, loaded);
+    EXPECT_EQ(loaded.Output, OutputMode::Overwrite);
+    EXPECT_TRUE(PrepareIniFolder("sgry.ini"));  // the current folder needs nothing
+}
+
+TEST(IniPathLocationTest, RunningProgramInAWritableFolderKeepsItsFileBesideIt) {
+    // The test program lives in the build folder, which can be written; the
+    // program's folder is found through /proc/self/exe.
+    EXPECT_EQ(IniPath(),
+              IniPathFor(std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/"));
 }
 
 }  // namespace

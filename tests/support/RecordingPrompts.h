@@ -10,18 +10,14 @@ namespace sgry::test {
 
 class RecordingPrompts : public UserPrompts {
 public:
-    struct Message {
-        std::string text;
-        MessageIcon icon;
-    };
+    struct Message { std::string text; MessageIcon icon; };
 
     void ShowMessage(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
     bool AskOkCancel(const std::string& text) override {
         questions.push_back(text);
         return answerOk;
     }
-    std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& filter) override {
-        saveDialogs.push_back(title + "|" + filter);
+    std::optional<std::string> AskSaveFileName(const std::string&, const std::string&) override {
         if (saveAnswers.empty()) return std::nullopt;
         std::optional<std::string> answer = saveAnswers.front();
         saveAnswers.pop_front();
@@ -36,7 +32,6 @@ public:
 
     std::vector<Message> messages;
     std::vector<std::string> questions;
-    std::vector<std::string> saveDialogs;
     std::deque<std::optional<std::string>> saveAnswers;  // nullopt = Cancel
     bool answerOk = true;
 };

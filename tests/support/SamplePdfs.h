@@ -19,6 +19,13 @@ inline int RunShell(const std::string& command, std::string* output = nullptr) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The standard output of a shell command.
+inline std::string ShellOutput(const std::string& command) {
+    std::string output;
+    RunShell(command, &output);
+    return output;
+}
+
 inline bool ToolExists(const std::string& command) {
     return RunShell("command -v " + command + " >/dev/null 2>&1") == 0;
 }
@@ -31,11 +38,8 @@ inline std::string Quoted(const std::string& text) {
 
 // The text of one page as pdftotext extracts it (UTF-8).
 inline std::string PageText(const std::string& pdf, int page) {
-    std::string text;
-    RunShell("pdftotext -q -f " + std::to_string(page) + " -l " + std::to_string(page) + " " + Quoted(pdf) +
-                 " - 2>/dev/null",
-             &text);
-    return text;
+    return ShellOutput("pdftotext -q -f " + std::to_string(page) + " -l " + std::to_string(page) + " " + Quoted(pdf) +
+                       " - 2>/dev/null");
 }
 
 // True when qpdf --check finds no error and no warning.

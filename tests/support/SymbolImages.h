@@ -3,12 +3,12 @@
 // and reads them back with zbarimg, for tests that let a real reader judge a
 // symbol. Header-only.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/SamplePdfs.h"
 
 namespace sgry::test {
 
@@ -27,33 +27,19 @@ inline bool WritePbm(const std::filesystem::path& path, const uint8_t* modules, 
     return static_cast<bool>(out);
 }
 
-inline bool HaveTool(const char* name) {
-    const std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+// The images as arguments of a command line.
+inline std::string ImageArguments(const std::vector<std::filesystem::path>& images) {
+    std::string arguments;
+    for (const auto& image : images) arguments += " " + Quoted(image.string());
+    return arguments;
 }
-
-// Runs a shell command and returns its standard output.
-inline std::string RunCapture(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    pclose(pipe);
-    return output;
-}
-
-inline std::string QuoteForShell(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 // Runs zbarimg over the images and returns one text per symbol it found, in
 // image order. zbar converts byte segments to UTF-8 by its own guess and
 // reports Kanji as UTF-8; each symbol's text ends with a line break, so the
 // messages must not contain one.
 inline std::vector<std::string> ZbarTexts(const std::vector<std::filesystem::path>& images) {
-    std::string command = "zbarimg --nodbus --raw -q";
-    for (const auto& image : images) command += " " + QuoteForShell(image);
-    const std::string output = RunCapture(command + " 2>/dev/null");
+    const std::string output = ShellOutput("zbarimg --nodbus --raw -q" + ImageArguments(images) + " 2>/dev/null");
     std::vector<std::string> texts;
     std::size_t start = 0;
     for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)
@@ -78,9 +64,7 @@ inline std::vector<std::string> ZbarDecodeEach(const std::vector<std::filesystem
 // The exact bytes of every symbol in the images, without any character set
 // conversion, one after the other (zbar adds no separator in this mode).
 inline std::string ZbarDecodeBinary(const std::vector<std::filesystem::path>& images) {
-    std::string command = "zbarimg --nodbus --raw -q -Sbinary";
-    for (const auto& image : images) command += " " + QuoteForShell(image);
-    return RunCapture(command + " 2>/dev/null");
+    return ShellOutput("zbarimg --nodbus --raw -q -Sbinary" + ImageArguments(images) + " 2>/dev/null");
 }
 
 }  // namespace sgry::test

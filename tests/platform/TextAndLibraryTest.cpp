@@ -1,0 +1,129 @@
+// The small layers of the platform: numbers formatted whatever the locale,
+// the CP932 text conversions, and functions bound from shared libraries.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <clocale>
+#include <optional>
+
+#include "platform/Format.h"
+#include "platform/SharedLibrary.h"
+#include "platform/SjisText.h"
+
+namespace sgry {
+namespace {
+
+struct FormatRow { const char* name; std::string actual; const char* expected; };
+
+std::vector<FormatRow> Rows() {
+    return {
+        {"object header", Format("%ld %d obj\r\n", 12L, 0), "12 0 obj\r\n"},
+        {"xref entry", Format("%010ld %05d n\r\n", 116838L, 0), "0000116838 00000 n\r\n"},
+        {"two decimals", Format("%.2f", 0.3f), "0.30"},
+        {"two decimals of one", Format("%.2f", 1), "1.00"},
+        {"four decimals", Format("%.4f", 0.5), "0.5000"},
+        {"plain f", Format("%f", 2.5), "2.500000"},
+        {"hex byte", Format("%02X", 0x0A), "0A"},
+        {"hex wide", Format("%02X", 0xABC), "ABC"},
+        {"negative zero pad", Format("%05d", -42), "-0042"},
+        {"string and percent", Format("%%%s %s\r\n", "Sigilry", "1.08"), "%Sigilry 1.08\r\n"},
+        {"float widened", Format("%.2f", 807.51f), "807.51"},
+        {"negative real", Format("%.2f", -100.0f), "-100.00"},
+        {"missing argument", Format("%d/%d", 5), "5/0"},
+    };
+}
+
+TEST(FormatTest, ConversionsGiveTheExpectedBytes) {
+    for (const FormatRow& row : Rows()) EXPECT_EQ(row.actual, row.expected) << row.name;
+}
+
+TEST(FormatTest, IgnoresACommaLocale) {
+    const char* chosen = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "C.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name)) {
+            chosen = name;
+            break;
+        }
+    }
+    ASSERT_NE(chosen, nullptr);
+    for (const FormatRow& row : Rows()) EXPECT_EQ(row.actual, row.expected) << row.name << " under " << chosen;
+    EXPECT_EQ(Fixed2(28.346f), "28.35");
+    std::setlocale(LC_ALL, "C");
+}
+
+TEST(SjisTextTest, LeadBytesAreTheTwoRanges) {
+    struct Row { unsigned char byte; bool lead; } rows[] = {
+        {0x80, false}, {0x81, true}, {0x9F, true}, {0xA0, false}, {0xDF, false},
+        {0xE0, true},  {0xFC, true}, {0xFD, false}, {0x41, false},
+    };
+    for (const Row& r : rows) EXPECT_EQ(sjis::IsLeadByte(r.byte), r.lead) << int(r.byte);
+}
+
+TEST(SjisTextTest, AsciiMeansEveryByteBelow0x80) {
+    EXPECT_TRUE(sjis::IsAscii("TOP SECRET"));
+    EXPECT_TRUE(sjis::IsAscii(""));
+    EXPECT_FALSE(sjis::IsAscii("\x8E\xD0"));  // 社
+    EXPECT_FALSE(sjis::IsAscii("\xB1"));      // half-width katakana
+}
+
+TEST(SjisTextTest, FullWidthConvertsOneByteCharactersOnly) {
+    EXPECT_EQ(sjis::ToFullWidth("ABC"), "\x82\x60\x82\x61\x82\x62");
+    EXPECT_EQ(sjis::ToFullWidth(" "), "\x81\x40");
+    EXPECT_EQ(sjis::ToFullWidth("\\~"), "\x81\x5F\x81\x60");
+    EXPECT_EQ(sjis::ToFullWidth("\xB6\xDE"), "\x83\x4A\x81\x4A");  // ｶﾞ: two characters, not joined
+    EXPECT_EQ(sjis::ToFullWidth("A\x8E\xD0"), "\x82\x60\x8E\xD0");  // 社 kept
+    EXPECT_EQ(sjis::ToFullWidth("\x82\x60"), "\x82\x60");
+}
+
+// The code page's meaning of backslash is kept; more than the buffer and
+// broken bytes are refused.
+TEST(SjisTextTest, Utf16) {
+    EXPECT_EQ(sjis::ToUtf16("\\~\x8E\xD0"), std::optional<std::u16string>(u"\\~\u793E"));
+    EXPECT_TRUE(sjis::ToUtf16(std::string(80, 'a')).has_value());
+    EXPECT_FALSE(sjis::ToUtf16(std::string(81, 'a')).has_value());
+    EXPECT_FALSE(sjis::ToUtf16("\x81").has_value());
+}
+
+TEST(SjisTextTest, Utf8RoundTrip) {
+    EXPECT_EQ(sjis::ToUtf8("\x8E\xD0\x8A\x4F\x94\xE9"), "社外秘");
+    EXPECT_EQ(sjis::FromUtf8("社外秘").value(), "\x8E\xD0\x8A\x4F\x94\xE9");
+    EXPECT_FALSE(sjis::FromUtf8("\xF0\x9F\x98\x80").has_value());  // an emoji has no CP932 form
+}
+
+struct ZlibTable {
+    decltype(&::zlibVersion) zlibVersion = nullptr;
+    decltype(&::crc32) crc32 = nullptr;
+};
+
+bool BindZlib(SharedLibrary& library, ZlibTable& table) {
+    return SGRY_BIND(library, table, zlibVersion) && SGRY_BIND(library, table, crc32);
+}
+
+// Stands for a library of another version, which lacks a function.
+bool BindMissing(SharedLibrary& library, ZlibTable& table) {
+    return SGRY_BIND(library, table, zlibVersion) && library.Bind(table.crc32, "sigilry_no_such_function");
+}
+
+// A table is given only whole: every function found and callable, else none,
+// with the loader's reason, for a missing library and for a missing function.
+TEST(SharedLibraryTest, GivesWholeTablesOnlyAndSaysWhyNot) {
+    const LibraryFunctions<ZlibTable> zlib("libz.so.1", BindZlib);
+    ASSERT_NE(zlib.Functions(), nullptr) << zlib.Error();
+    EXPECT_STREQ(zlib.Functions()->zlibVersion(), ::zlibVersion());
+    EXPECT_EQ(zlib.Functions()->crc32(0, reinterpret_cast<const Bytef*>("abc"), 3), 0x352441C2u);
+
+    const LibraryFunctions<ZlibTable> partial("libz.so.1", BindMissing);
+    EXPECT_EQ(partial.Functions(), nullptr);
+    EXPECT_NE(partial.Error().find("sigilry_no_such_function"), std::string::npos);
+
+    const LibraryFunctions<ZlibTable> absent("libsigilry-absent.so.9", BindZlib);
+    EXPECT_EQ(absent.Functions(), nullptr);
+    EXPECT_NE(absent.Error().find("libsigilry-absent.so.9"), std::string::npos);
+    SharedLibrary unloaded("libsigilry-absent.so.9");
+    ZlibTable table;
+    EXPECT_FALSE(unloaded.Bind(table.crc32, "crc32"));
+    EXPECT_EQ(table.crc32, nullptr);
+}
+
+}  // namespace
+}  // namespace sgry
