@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -385,7 +386,10 @@ public:
         lock_ = ::open((path_ + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
         std::error_code error;
         // Without the folder or its lock the machine cannot run the target at all.
-        if (lock_ < 0 || ::flock(lock_, LOCK_EX) != 0) std::abort();
+        if (lock_ < 0) std::abort();
+        // libFuzzer's timer interrupts the wait: it goes on.
+        while (::flock(lock_, LOCK_EX) != 0)
+            if (errno != EINTR) std::abort();
         std::filesystem::remove_all(path_, error);
         if (!std::filesystem::create_directory(path_, error)) std::abort();
     }
