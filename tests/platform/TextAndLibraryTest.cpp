@@ -30,6 +30,8 @@ std::vector<FormatRow> Rows() {
         {"float widened", Format("%.2f", 807.51f), "807.51"},
         {"negative real", Format("%.2f", -100.0f), "-100.00"},
         {"missing argument", Format("%d/%d", 5), "5/0"},
+        {"characters, padded", Format("%c%3c", 'x', 'y'), "x  y"},
+        {"text for a number", Format("%d", "abc"), "0"},
     };
 }
 
