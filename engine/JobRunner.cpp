@@ -62,7 +62,8 @@ std::string SecurityRefusal(PdfJob& job, bool forRun, int& code) {
     }
     if (!security->ModifyAllowed() && !security->OwnerAuthenticated()) {
         code = kModifyForbidden;
-        return Format(run_message::kModifyForbidden, job.SourcePath());
+        return Format(security->PermissionsForged() ? run_message::kPermissionsForged : run_message::kModifyForbidden,
+                      job.SourcePath());
     }
     return std::string();
 }

@@ -65,6 +65,9 @@ inline constexpr const char* kPasswordRequired =
     "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\r\n%s";
 inline constexpr const char* kModifyForbidden =
     "作成者の設定により変更が禁止されたPDFファイルです（オーナーパスワードが必要です）\r\n%s";
+inline constexpr const char* kPermissionsForged =
+    "暗号化辞書の権限（/Perms）が /P と一致しないため、変更が禁止されたPDFファイルとして扱います"
+    "（オーナーパスワードが必要です）\r\n%s";
 inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
 inline constexpr const char* kAskUserPassword = "このファイルを開くパスワードを入力して下さい";
 inline constexpr const char* kAskOwnerPassword = "このファイルのオーナーパスワードを入力して下さい";

@@ -1,11 +1,15 @@
 #include "engine/SourceSecurity.h"
 
+#include "pdf/PdfIndirectObject.h"
 #include "pdf/PdfParser.h"
 #include "pdf/PdfStrings.h"
 
 namespace sgry {
 
 namespace {
+
+// /Encrypt, /CF, one crypt filter: references are followed two levels below /Encrypt.
+constexpr int kFilterDepth = 2;
 
 // The trailer's keys as the update copies them, parsed into a dictionary.
 bool ParseTrailer(const std::string& trailerKeys, PdfDictionary& trailer) {
@@ -17,18 +21,33 @@ bool ParseTrailer(const std::string& trailerKeys, PdfDictionary& trailer) {
     return parser.Parse(trailer);
 }
 
-// The /Encrypt object itself must stand in the file: an object stream would
-// have to be decrypted with the very keys the dictionary describes. Its value
-// must be the dictionary (a reference, even one to itself, is refused).
-std::unique_ptr<PdfDictionary> LoadEncryptObject(TokenReader& reader, const ObjectOffsetTable& offsets,
-                                                 const PdfReference& reference) {
+// The objects /Encrypt refers to must stand in the file itself: an object
+// stream would have to be decrypted with the very keys they describe.
+std::unique_ptr<PdfObject> LoadObjectValue(TokenReader& reader, const ObjectOffsetTable& offsets,
+                                           const PdfReference& reference) {
     const int64_t offset = offsets.Find(reference.Number(), reference.Generation());
     if (offset < 0 || offset >= PdfFile::kRegionBase || !reader.Seek(offset)) return nullptr;
-    for (int i = 0; i < 3; ++i) reader.NextToken();  // number, generation, "obj"
-    if (reader.NextToken() != "<<") return nullptr;
-    auto dictionary = std::make_unique<PdfDictionary>();
-    PdfDictParser parser(reader);
-    return parser.Parse(*dictionary) ? std::move(dictionary) : nullptr;
+    PdfIndirectObject object;
+    PdfObjectParser parser(reader);
+    if (!parser.Parse(object) || object.Number() != reference.Number() || object.ItemCount() == 0 || object.Stream())
+        return nullptr;
+    return object.TakeItem(0);
+}
+
+// Puts the values of the dictionary's references in their place, and those
+// of the dictionaries it holds (the crypt filters of /CF and their entries),
+// so that the handler reads direct values only. A reference that cannot be
+// loaded stays (the handler then finds the value of the wrong type).
+void ResolveReferences(TokenReader& reader, const ObjectOffsetTable& offsets, PdfDictionary& dictionary,
+                       int depth) {
+    for (std::size_t i = 0; i < dictionary.Count(); ++i) {
+        PdfDictEntry* entry = dictionary.EntryAt(i);
+        if (const auto* reference = entry ? PdfCast<PdfReference>(entry->Value()) : nullptr)
+            if (std::unique_ptr<PdfObject> value = LoadObjectValue(reader, offsets, *reference))
+                entry->SetValue(std::move(value));
+        auto* nested = entry ? PdfCast<PdfDictionary>(entry->Value()) : nullptr;
+        if (nested && depth > 0) ResolveReferences(reader, offsets, *nested, depth - 1);
+    }
 }
 
 std::string FirstId(const PdfDictionary& trailer) {
@@ -47,14 +66,15 @@ SourceSecurity ReadSourceSecurity(TokenReader& reader, const ObjectOffsetTable& 
     if (!ParseTrailer(trailerKeys, trailer)) return result;
     const PdfDictEntry* entry = trailer.Find("/Encrypt");
     if (!entry) return result;
-    std::unique_ptr<PdfDictionary> loaded;
-    const auto* encrypt = PdfCast<PdfDictionary>(entry->Value());
+    std::unique_ptr<PdfObject> loaded;
+    auto* encrypt = PdfCast<PdfDictionary>(entry->Value());
     if (const auto* reference = PdfCast<PdfReference>(entry->Value())) {
         result.encryptNumber = reference->Number();
         result.encryptGeneration = reference->Generation();
-        loaded = LoadEncryptObject(reader, offsets, *reference);
-        encrypt = loaded.get();
+        loaded = LoadObjectValue(reader, offsets, *reference);
+        encrypt = PdfCast<PdfDictionary>(loaded.get());
     }
+    if (encrypt) ResolveReferences(reader, offsets, *encrypt, kFilterDepth);
     auto handler = std::make_unique<SecurityHandler>();
     if (!encrypt) {
         result.error = security_error::kMalformed;

@@ -44,6 +44,44 @@ DecodeResult ReadPredictor(const PdfDictionary& dictionary, PredictorParams& par
     return DecodeResult::Ok;
 }
 
+void RemoveEntry(PdfDictionary& dictionary, std::string_view key) {
+    for (std::size_t i = 0; i < dictionary.Count(); ++i)
+        if (const PdfDictEntry* entry = dictionary.EntryAt(i); entry && entry->KeyText() == key) {
+            dictionary.TakeEntry(i);
+            return;
+        }
+}
+
+// The first element of an array value, or the value itself.
+PdfObject* FirstValue(PdfDictEntry* entry) {
+    if (!entry) return nullptr;
+    if (auto* array = PdfCast<PdfArray>(entry->Value())) return array->ElementAt(0);
+    return entry->Value();
+}
+
+// Drops the first element of an array value, or the entry itself.
+void DropFirstValue(PdfDictionary& dictionary, std::string_view key) {
+    PdfDictEntry* entry = dictionary.Find(key);
+    if (auto* array = entry ? PdfCast<PdfArray>(entry->Value()) : nullptr) {
+        array->TakeElement(0);
+    } else if (entry) {
+        RemoveEntry(dictionary, key);
+    }
+}
+
+// A leading /Crypt filter names the crypt filter of this stream alone: the
+// name in its /DecodeParms, /Identity when they give none. It is taken off
+// the lists, which then name the decoding filters only.
+std::optional<std::string> TakeCryptFilter(PdfDictionary& dictionary) {
+    const auto* first = PdfCast<PdfLiteral>(FirstValue(dictionary.Find("/Filter")));
+    if (!first || first->Text() != "/Crypt") return std::nullopt;
+    const auto* parms = PdfCast<PdfDictionary>(FirstValue(dictionary.Find("/DecodeParms")));
+    std::string name = parms ? DirectName(*parms, "/Name") : std::string();
+    DropFirstValue(dictionary, "/Filter");
+    DropFirstValue(dictionary, "/DecodeParms");
+    return name.empty() ? "/Identity" : name;
+}
+
 StreamError ToStreamError(DecodeResult result) {
     switch (result) {
         case DecodeResult::Ok: return StreamError::None;
@@ -86,6 +124,21 @@ bool SourceStreamReader::ReadHeader(int64_t offset, SourceStream& out) {
     return true;
 }
 
+// With the document's stream method, or with the crypt filter the stream names.
+bool SourceStreamReader::Decrypt(const SourceStream& stream, const std::optional<std::string>& cryptFilter,
+                                 std::string& data) const {
+    const auto number = static_cast<int32_t>(stream.number);
+    const auto generation = static_cast<int32_t>(stream.generation);
+    if (!cryptFilter) {
+        data = security_->DecryptStream(number, generation, data);
+        return true;
+    }
+    const std::optional<CryptMethod> method = security_->NamedFilterMethod(*cryptFilter);
+    if (!method) return false;
+    data = security_->DecryptStream(number, generation, data, *method);
+    return true;
+}
+
 bool SourceStreamReader::ReadData(SourceStream& out, std::size_t limit) {
     if (!out.dictionary || out.dataOffset < 0) return Fail(StreamError::NotStream);
     const int64_t dataStart = out.dataOffset;
@@ -93,13 +146,15 @@ bool SourceStreamReader::ReadData(SourceStream& out, std::size_t limit) {
     const int64_t fileSize = reader_.File().Size();
     if (!length || *length < 0 || dataStart > fileSize || *length > fileSize - dataStart)
         return Fail(StreamError::BadLength);
+    const std::optional<std::string> cryptFilter = TakeCryptFilter(*out.dictionary);
     // Data that could not be decoded is not read at all.
     if (!Decodable(*out.dictionary)) return Fail(StreamError::Unsupported);
+    if (cryptFilter && !security_ && *cryptFilter != "/Identity") return Fail(StreamError::Unsupported);
     std::string raw(static_cast<std::size_t>(*length), '\0');
     if (!reader_.Seek(dataStart) || reader_.File().Read(raw.data(), raw.size()) != raw.size())
         return Fail(StreamError::BadLength);
-    if (security_ && DirectName(*out.dictionary, "/Type") != "/XRef")
-        raw = security_->DecryptStream(static_cast<int32_t>(out.number), static_cast<int32_t>(out.generation), raw);
+    if (security_ && DirectName(*out.dictionary, "/Type") != "/XRef" && !Decrypt(out, cryptFilter, raw))
+        return Fail(StreamError::Unsupported);
     return Decode(*out.dictionary, std::move(raw), std::min(limit, kMaxDecodedBytes), out.data);
 }
 

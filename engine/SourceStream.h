@@ -58,7 +58,8 @@ public:
     // generation, dictionary and dataOffset.
     bool ReadHeader(int64_t offset, SourceStream& out);
     // The data after ReadHeader, decoded into out.data, at most limit bytes
-    // (and never more than kMaxDecodedBytes).
+    // (and never more than kMaxDecodedBytes). A leading /Crypt filter is
+    // applied and taken off the dictionary's /Filter and /DecodeParms.
     bool ReadData(SourceStream& out, std::size_t limit = kMaxDecodedBytes);
     StreamError Error() const { return error_; }
     // Data of an encrypted source is decrypted with the stream's own key
@@ -66,6 +67,9 @@ public:
     void SetSecurity(const SecurityHandler* security) { security_ = security; }
 
 private:
+    // Decrypts a stream's data, with the crypt filter the stream named in
+    // its own /Filter when it did. False for a name the handler does not know.
+    bool Decrypt(const SourceStream& stream, const std::optional<std::string>& cryptFilter, std::string& data) const;
     bool Fail(StreamError error) {
         error_ = error;
         return false;

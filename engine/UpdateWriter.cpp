@@ -207,7 +207,9 @@ int32_t PdfJob::ExtraRestores(const std::string& contents) {
         if (tokens[i + 2] != "R") continue;
         const int64_t offset = offsets_.Find(TokenReader::LeadingInt(tokens[i]), TokenReader::LeadingInt(tokens[i + 1]));
         SourceStream stream;
-        if (SourceStreamReader(reader_, &offsets_).Read(offset, stream)) balance.Add(stream.data);
+        SourceStreamReader streamReader(reader_, &offsets_);
+        streamReader.SetSecurity(security_.get());
+        if (streamReader.Read(offset, stream)) balance.Add(stream.data);
     }
     return balance.ExtraRestores();
 }

@@ -28,7 +28,18 @@ bool ReadNumber(std::string_view text, std::size_t& pos, int64_t& value) {
     return pos > start && value <= INT32_MAX;
 }
 
-// Replaces the value of the dictionary's direct "/Length n" with length.
+// Past "g R" when the number just read begins a reference "n g R".
+void SkipReferenceTail(std::string_view text, std::size_t& pos) {
+    std::size_t at = pos;
+    int64_t generation = 0;
+    if (at >= text.size() || !IsWhite(text[at]) || !ReadNumber(text, at, generation)) return;
+    while (at < text.size() && IsWhite(text[at])) ++at;
+    if (at < text.size() && text[at] == 'R') pos = at + 1;
+}
+
+// Replaces the value of the dictionary's "/Length" with length. A reference
+// "n g R" is replaced too: the object it names holds the plain length, and
+// the update does not rewrite it.
 std::string WithLength(std::string head, std::size_t length) {
     for (std::size_t at = head.find("/Length"); at != std::string::npos; at = head.find("/Length", at + 1)) {
         std::size_t pos = at + 7;
@@ -36,6 +47,7 @@ std::string WithLength(std::string head, std::size_t length) {
         int64_t old = 0;
         const std::size_t valueStart = pos;
         if (!ReadNumber(head, pos, old)) continue;
+        SkipReferenceTail(head, pos);
         head.replace(valueStart, pos - valueStart, Format(" %ld", static_cast<int64_t>(length)));
         return head;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pdf/CryptoPrimitives.h"
+#include "pdf/PasswordForms.h"
 #include "pdf/PdfStrings.h"
 
 namespace sgry {
@@ -113,6 +114,7 @@ bool SecurityHandler::Load(const PdfDictionary& encrypt, std::string_view firstI
     if (version_ == 5) {
         ownerKey_ = StringValue(encrypt, "/OE").value_or("");
         userKey_ = StringValue(encrypt, "/UE").value_or("");
+        perms_ = StringValue(encrypt, "/Perms").value_or("");
     }
     return CheckSizes();
 }
@@ -142,13 +144,34 @@ std::optional<CryptMethod> SecurityHandler::FilterMethod(const PdfDictionary& en
         Fail(security_error::kMalformed);
         return std::nullopt;
     }
-    const std::string method = NameValue(*filter, "/CFM");
+    const std::optional<CryptMethod> method = DictionaryMethod(*filter);
+    if (!method) {
+        Fail(security_error::kUnsupported);
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < filters->Count(); ++i) {
+        const PdfDictEntry* entry = filters->EntryAt(i);
+        const auto* other = entry ? PdfCast<PdfDictionary>(entry->Value()) : nullptr;
+        if (const std::optional<CryptMethod> otherMethod = other ? DictionaryMethod(*other) : std::nullopt)
+            namedFilters_.insert_or_assign(entry->KeyText(), *otherMethod);
+    }
+    return method;
+}
+
+std::optional<CryptMethod> SecurityHandler::DictionaryMethod(const PdfDictionary& filter) const {
+    const std::string method = NameValue(filter, "/CFM");
     if (method == "/None") return CryptMethod::None;
     if (version_ == 4 && method == "/V2") return CryptMethod::Rc4;
     if (version_ == 4 && method == "/AESV2") return CryptMethod::AesV2;
     if (version_ == 5 && method == "/AESV3") return CryptMethod::AesV3;
-    Fail(security_error::kUnsupported);
     return std::nullopt;
+}
+
+std::optional<CryptMethod> SecurityHandler::NamedFilterMethod(std::string_view name) const {
+    if (name == "/Identity") return CryptMethod::None;
+    const auto found = namedFilters_.find(name);
+    if (found == namedFilters_.end()) return std::nullopt;
+    return found->second;
 }
 
 // /O and /U hold 32 bytes up to revision 4 (longer values are cut to 32, as
@@ -172,23 +195,51 @@ bool SecurityHandler::Authenticate(const Passwords& passwords) {
     error_ = security_error::kNone;
     ownerAuthenticated_ = false;
     ownerPasswordWrong_ = false;
+    permissionsForged_ = false;
+    bool opened = false;
     if (passwords.owner) {
-        if (OwnerPasswordFits(*passwords.owner)) return true;
-        ownerPasswordWrong_ = true;
+        opened = OwnerPasswordFits(*passwords.owner);
+        ownerPasswordWrong_ = !opened;
     }
-    if (UserPasswordFits(passwords.user)) return true;
-    if (!passwords.user.empty() && (OwnerPasswordFits(passwords.user) || UserPasswordFits(""))) return true;
-    return Fail(security_error::kPassword);
+    opened = opened || UserPasswordFits(passwords.user) ||
+             (!passwords.user.empty() && (OwnerPasswordFits(passwords.user) || UserPasswordFits("")));
+    if (!opened) return Fail(security_error::kPassword);
+    CheckPermissions();
+    return true;
 }
 
-bool SecurityHandler::UserPasswordFits(std::string_view password) {
+bool SecurityHandler::UserPasswordFits(std::string_view typed) {
+    for (const std::string& form : PasswordForms(typed, revision_ >= 5))
+        if (UserFormFits(form)) return true;
+    return false;
+}
+
+bool SecurityHandler::OwnerPasswordFits(std::string_view typed) {
+    for (const std::string& form : PasswordForms(typed, revision_ >= 5))
+        if (OwnerFormFits(form)) return true;
+    return false;
+}
+
+bool SecurityHandler::UserFormFits(std::string_view password) {
     return revision_ <= 4 ? LegacyUserPasswordFits(password) : ModernUserPasswordFits(password);
 }
 
-bool SecurityHandler::OwnerPasswordFits(std::string_view password) {
+bool SecurityHandler::OwnerFormFits(std::string_view password) {
     ownerAuthenticated_ = revision_ <= 4 ? LegacyUserPasswordFits(LegacyUserPasswordFromOwner(password))
                                          : ModernOwnerPasswordFits(password);
     return ownerAuthenticated_;
+}
+
+// /Perms is /P (four bytes, low first), four 0xFF bytes, 'T' or 'F' for
+// /EncryptMetadata, "adb" and four random bytes, encrypted as one AES block
+// with the file key.
+void SecurityHandler::CheckPermissions() {
+    if (revision_ < 5 || perms_.empty()) return;
+    const std::string plain =
+        perms_.size() >= kBlock ? crypto::AesCbcDecrypt(fileKey_, std::string(kBlock, '\0'), perms_.substr(0, kBlock))
+                                : std::string();
+    permissionsForged_ = plain.size() != kBlock || plain.substr(9, 3) != "adb" ||
+                         plain.substr(0, 4) != LittleEndian(static_cast<uint32_t>(permissions_), 4);
 }
 
 // The file key: MD5 over the padded password, /O, /P, the first /ID and (for
@@ -313,6 +364,10 @@ std::string SecurityHandler::DecryptStream(int32_t number, int32_t generation, s
 }
 std::string SecurityHandler::EncryptStream(int32_t number, int32_t generation, std::string_view data) const {
     return Crypt(streamMethod_, number, generation, data, true);
+}
+std::string SecurityHandler::DecryptStream(int32_t number, int32_t generation, std::string_view data,
+                                           CryptMethod method) const {
+    return Crypt(method, number, generation, data, false);
 }
 
 }  // namespace sgry

@@ -5,10 +5,12 @@
 //
 // Supported: /Filter /Standard with /V 1, 2 (RC4 of 40 to 128 bits), /V 4
 // (crypt filters of method /V2 (RC4), /AESV2 or /None, and /Identity) with
-// revisions 2 to 4, and /V 5 (/AESV3) with revisions 5 and 6. Every value of
-// the dictionary must be direct. Passwords are taken as the bytes given (for
-// revisions 5 and 6 at most 127 of them; no string preparation is done).
+// revisions 2 to 4, and /V 5 (/AESV3) with revisions 5 and 6. Values the
+// dictionary refers to must have been put in place by the caller. Passwords
+// are typed text (UTF-8), tried in each form a writer may have stored
+// (pdf/PasswordForms.h).
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,15 +51,25 @@ public:
     int32_t Permissions() const { return permissions_; }
     bool OwnerAuthenticated() const { return ownerAuthenticated_; }
     bool OwnerPasswordWrong() const { return ownerPasswordWrong_; }
-    // Bit 4 of /P: whether the document may be changed without the owner password.
-    bool ModifyAllowed() const { return (permissions_ & 8) != 0; }
+    // Bit 4 of /P: whether the document may be changed without the owner
+    // password; never when /P cannot be trusted.
+    bool ModifyAllowed() const { return (permissions_ & 8) != 0 && !permissionsForged_; }
+    // Revisions 5 and 6: /Perms, decrypted with the file key, names other
+    // permissions than /P (which nothing else authenticates). A missing
+    // /Perms leaves /P trusted, as older writers of revision 5 omit it.
+    bool PermissionsForged() const { return permissionsForged_; }
     CryptMethod StringMethod() const { return stringMethod_; }
     CryptMethod StreamMethod() const { return streamMethod_; }
+    // The method of the crypt filter a stream names in its own /Crypt
+    // filter (/Identity, or an entry of /CF); nullopt for an unknown name.
+    std::optional<CryptMethod> NamedFilterMethod(std::string_view name) const;
 
     std::string DecryptString(int32_t number, int32_t generation, std::string_view data) const;
     std::string EncryptString(int32_t number, int32_t generation, std::string_view data) const;
     std::string DecryptStream(int32_t number, int32_t generation, std::string_view data) const;
     std::string EncryptStream(int32_t number, int32_t generation, std::string_view data) const;
+    // A stream of a named crypt filter (method from NamedFilterMethod).
+    std::string DecryptStream(int32_t number, int32_t generation, std::string_view data, CryptMethod method) const;
 
 private:
     bool Fail(int error) {
@@ -66,11 +78,16 @@ private:
     }
     bool LoadCryptFilters(const PdfDictionary& encrypt);
     std::optional<CryptMethod> FilterMethod(const PdfDictionary& encrypt, std::string_view key);
+    std::optional<CryptMethod> DictionaryMethod(const PdfDictionary& filter) const;
     bool CheckSizes();
+    void CheckPermissions();
 
-    bool UserPasswordFits(std::string_view password);
+    // Whether any stored form of the typed password fits.
+    bool UserPasswordFits(std::string_view typed);
     // Sets OwnerAuthenticated() to whether it fits.
-    bool OwnerPasswordFits(std::string_view password);
+    bool OwnerPasswordFits(std::string_view typed);
+    bool UserFormFits(std::string_view password);
+    bool OwnerFormFits(std::string_view password);
     // Revisions 2 to 4.
     std::string LegacyFileKey(std::string_view password) const;
     bool LegacyUserPasswordFits(std::string_view password);
@@ -94,12 +111,15 @@ private:
     std::string user_;   // /U
     std::string ownerKey_;  // /OE
     std::string userKey_;   // /UE
+    std::string perms_;     // /Perms
     std::string firstId_;
     CryptMethod stringMethod_ = CryptMethod::Rc4;
     CryptMethod streamMethod_ = CryptMethod::Rc4;
+    std::map<std::string, CryptMethod, std::less<>> namedFilters_;  // the entries of /CF this handler can use
     std::string fileKey_;
     bool ownerAuthenticated_ = false;
     bool ownerPasswordWrong_ = false;
+    bool permissionsForged_ = false;
 };
 
 }  // namespace sgry

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -191,6 +192,71 @@ INSTANTIATE_TEST_SUITE_P(Methods, EncryptedStampTest,
                                             ::testing::Bool()),
                          CaseName);
 
+std::function<void(std::string&)> Swap(std::string from, std::string to) {
+    return [from, to](std::string& bytes) { bytes.replace(bytes.find(from), from.size(), to); };
+}
+
+// The number after key in text ("/Encrypt 9 0 R" gives 9).
+int NumberAfter(const std::string& text, const std::string& key) {
+    return std::atoi(text.c_str() + text.find(key) + key.size());
+}
+
+// The values of object number in bytes, between "N 0 obj" and "endobj".
+std::string ObjectText(const std::string& bytes, int number) {
+    const std::string header = "\n" + std::to_string(number) + " 0 obj";
+    const std::size_t begin = bytes.find(header) + header.size();
+    return bytes.substr(begin, bytes.find("endobj", begin) - begin);
+}
+
+// Appends an update that (re)defines objects, with a classic cross-reference
+// section and the last trailer's keys, /Size grown and /Prev added.
+void AppendUpdate(std::string& bytes, const std::map<int, std::string>& objects) {
+    const std::size_t trailerAt = bytes.rfind("trailer");
+    std::string trailer = bytes.substr(trailerAt + 7, bytes.find("startxref", trailerAt) - trailerAt - 7);
+    const int prev = std::atoi(bytes.c_str() + bytes.rfind("startxref") + 9);
+    const int size = std::max(NumberAfter(trailer, "/Size "), objects.rbegin()->first + 1);
+    const std::size_t sizeAt = trailer.find("/Size ") + 6;
+    trailer.replace(sizeAt, trailer.find_first_not_of("0123456789", sizeAt) - sizeAt, std::to_string(size));
+    trailer.insert(trailer.rfind(">>"), "/Prev " + std::to_string(prev) + " ");
+    std::string xref = "xref\n";
+    for (const auto& [number, text] : objects) {
+        xref += Format("%d 1\n%010ld 00000 n \n", number, static_cast<int64_t>(bytes.size()));
+        bytes += std::to_string(number) + " 0 obj\n" + text + "\nendobj\n";
+    }
+    const std::size_t xrefAt = bytes.size();
+    bytes += xref + "trailer" + trailer + "startxref\n" + std::to_string(xrefAt) + "\n%%EOF\n";
+}
+
+// /CF, and the crypt filter in it, become objects of their own.
+void CryptFiltersIndirect(std::string& bytes) {
+    const int encrypt = NumberAfter(bytes.substr(bytes.rfind("trailer")), "/Encrypt ");
+    std::string dictionary = ObjectText(bytes, encrypt);
+    const std::size_t filterAt = dictionary.find("/StdCF <<") + 7;
+    const std::size_t filterEnd = dictionary.find(">>", filterAt) + 2;
+    const std::string filter = dictionary.substr(filterAt, filterEnd - filterAt);
+    const std::size_t cfAt = dictionary.find("/CF <<");
+    dictionary.replace(cfAt, dictionary.find(">>", filterEnd) + 2 - cfAt, "/CF 21 0 R");
+    AppendUpdate(bytes, {{encrypt, dictionary}, {20, filter}, {21, "<< /StdCF 20 0 R >>"}});
+}
+
+// A first page that closes one graphics state more than it opens, its
+// content stream of the given filters.
+constexpr std::string_view kExtraRestoreContent = "Q 0 0 1 rg 72 72 144 144 re f";
+void ReplaceFirstContent(std::string& bytes, std::string_view filters) {
+    AppendUpdate(bytes, {{NumberAfter(bytes, "/Contents "),
+                          Format("<< /Length %ld %s >>\nstream\n", static_cast<int64_t>(kExtraRestoreContent.size()),
+                                 std::string(filters).c_str()) +
+                              std::string(kExtraRestoreContent) + "\nendstream"}});
+}
+
+// The content is plain, as the /Identity crypt filter it names says.
+void IdentityCryptContent(std::string& bytes) {
+    ReplaceFirstContent(bytes, "/Filter [/Crypt] /DecodeParms [<< /Name /Identity >>]");
+}
+
+// /P loses the right to print (-4 becomes -8), which /Perms still grants.
+void PermissionsEdited(std::string& bytes) { Swap("/P -4 ", "/P -8 ")(bytes); }
+
 // Replaces the /Encrypt object's values by a reference to itself, keeping every offset.
 void EncryptPointsAtItself(std::string& bytes) {
     const std::size_t key = bytes.rfind("/Encrypt ");
@@ -199,10 +265,6 @@ void EncryptPointsAtItself(std::string& bytes) {
     const std::size_t end = bytes.find("endobj", begin);
     const std::string self = " " + number + " 0 R";
     bytes.replace(begin, end - begin, self + std::string(end - begin - self.size(), ' '));
-}
-
-std::function<void(std::string&)> Swap(std::string from, std::string to) {
-    return [from, to](std::string& bytes) { bytes.replace(bytes.find(from), from.size(), to); };
 }
 
 struct SecurityCase {
@@ -218,6 +280,9 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
     if (!test::ToolExists("qpdf") || !test::ToolExists("ps2pdf")) GTEST_SKIP() << "qpdf or ps2pdf missing";
     ScratchDir dir("security");
     const std::string plain = PlainPages(Producer::Ghostscript, dir.File("plain.pdf"));
+    std::string plainBytes = ScratchDir::Read(plain);
+    ReplaceFirstContent(plainBytes, "");
+    ScratchDir::Write(plain, plainBytes);
     const char* const kReadOnly = "--encrypt '' own 256 --modify=none --";
     const char* const kLocked = "--encrypt usr own 128 --use-aes=y --";
     const char* const kRc4 = "--allow-weak-crypto --encrypt '' own 128 --";
@@ -246,6 +311,10 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
         {"encrypt points at itself", kRc4, {}, kEncryptedSource, run_message::kEncrypted, EncryptPointsAtItself},
         {"string filter missing from /CF", "--encrypt '' own 128 --use-aes=y --", {}, kEncryptedSource,
          run_message::kEncrypted, Swap("/StrF /StdCF", "/StrF /StdCX")},
+        {"crypt filters as objects", "--encrypt '' own 256 --", {}, 0, "", CryptFiltersIndirect},
+        {"a stream of the identity crypt filter", "--encrypt '' own 256 --", {}, 0, "", IdentityCryptContent},
+        {"/Perms disagrees with /P", "--encrypt '' own 256 --", {}, kModifyForbidden, run_message::kPermissionsForged,
+         PermissionsEdited},
     };
     for (const SecurityCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -278,7 +347,72 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
         const std::string reader = " -upw " + Quoted(given) + " -opw " + Quoted(given);
         const std::string text = Shell("pdftotext" + reader + " " + Quoted(run.output) + " -");
         EXPECT_NE(text.find("Sealed header"), std::string::npos);
+        // The page's content was decrypted and read: the state it closes too
+        // many is opened in front of it.
+        const std::string plainOutput = Shell("qpdf --qdf --object-streams=disable" + password + " " +
+                                              Quoted(run.output) + " -");
+        EXPECT_NE(plainOutput.find("stream\nq\nq\nendstream"), std::string::npos);
     }
+}
+
+// Passwords typed in UTF-8, each made into a file by qpdf (which takes
+// UTF-8, converting to PDFDocEncoding for the older methods where it can)
+// and opened with the same text; then, for AES-256, files whose password
+// was stored as SASLprep gives it, opened with the text a user types.
+TEST(EncryptedSecurityTest, PasswordsTypedInAnyScript) {
+    if (!test::ToolExists("qpdf") || !test::ToolExists("ps2pdf")) GTEST_SKIP() << "qpdf or ps2pdf missing";
+    ScratchDir dir("typed");
+    const std::string plain = PlainPages(Producer::Ghostscript, dir.File("plain.pdf"));
+    const std::vector<std::string> typed = {"pässwörd", "日本語", "pa\u0308sswo\u0308rd", "\u212B", "\uFB01x",
+                                            "soft\u00ADhy"};
+    const std::vector<std::string> methods = {"--allow-weak-crypto --encrypt {} own 128 --use-aes=n --",
+                                              "--encrypt {} own 128 --use-aes=y --", "--encrypt {} own 256 --"};
+    struct Row { std::string stored, typed, encrypt; };
+    std::vector<Row> rows;
+    for (const std::string& method : methods)
+        for (const std::string& password : typed) rows.push_back({password, password, method});
+    for (const auto& [stored, user] : std::vector<std::pair<std::string, std::string>>{
+             {"pässwörd", "pa\u0308sswo\u0308rd"}, {"\u00C5", "\u212B"}, {"fix", "\uFB01x"}, {"softhy", "soft\u00ADhy"}})
+        rows.push_back({stored, user, methods[2]});
+    rows.push_back({"päss", "pa\u0308ss", methods[1]});  // stored in PDFDocEncoding, typed decomposed
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed + " stored as " + row.stored + " by " + row.encrypt);
+        const std::string source = dir.File("src.pdf");
+        std::filesystem::remove(dir.File("_src.pdf"));
+        std::string encrypt = row.encrypt;
+        encrypt.replace(encrypt.find("{}"), 2, Quoted(row.stored));
+        ASSERT_EQ(RunShell("qpdf " + encrypt + " " + Quoted(plain) + " " + Quoted(source) + " 2>/dev/null"), 0);
+        StampSettings stamp;
+        stamp.Slots[kHeaderCenter].StyleType = HeaderFooterStyle::Text;
+        stamp.Slots[kHeaderCenter].CustomText = "Typed";
+        EXPECT_EQ(Stamp(source, stamp, {"wrong", std::nullopt}).code, job_error::kPasswordRequired);
+        const Outcome run = Stamp(source, stamp, {row.typed, std::nullopt});
+        ASSERT_EQ(run.code, 0) << run.message;
+        EXPECT_EQ(RunShell("qpdf --check --password=" + Quoted(row.stored) + " " + Quoted(run.output) + " >/dev/null"), 0);
+    }
+}
+
+// A sealed stream whose /Length names another object gets its encrypted
+// length in place of the reference: the object named holds the plain length.
+TEST(EncryptedSecurityTest, SealedStreamLengthReplacesAReference) {
+    if (!test::ToolExists("qpdf") || !test::ToolExists("ps2pdf")) GTEST_SKIP() << "qpdf or ps2pdf missing";
+    ScratchDir dir("sealer");
+    const std::string plain = PlainPages(Producer::Ghostscript, dir.File("plain.pdf"));
+    ASSERT_EQ(RunShell("qpdf --encrypt '' own 256 -- " + Quoted(plain) + " " + Quoted(dir.File("src.pdf"))), 0);
+    PdfJob job(dir.File("src.pdf"), Passwords{});
+    ASSERT_NE(job.Security(), nullptr);
+    ObjectSealer sealer(*job.Security());
+    const std::string tail = "\r\nendstream\r\nendobj\r\n";
+    ASSERT_TRUE(sealer.TakeText("12 0 obj\r\n<</Length 13 0 R/Filter/FlateDecode>>\r\nstream\r\n"));
+    ASSERT_TRUE(sealer.TakeBytes("0123456789"));
+    ASSERT_TRUE(sealer.TakeText(tail));
+    ASSERT_TRUE(sealer.Complete());
+    const std::string sealed = sealer.Release();
+    const std::string head = "12 0 obj\r\n<</Length 32/Filter/FlateDecode>>\r\nstream\r\n";
+    ASSERT_EQ(sealed.size(), head.size() + 32 + tail.size());
+    EXPECT_EQ(sealed.substr(0, head.size()), head);
+    EXPECT_EQ(job.Security()->DecryptStream(12, 0, sealed.substr(head.size(), 32)), "0123456789");
+    EXPECT_EQ(sealed.substr(head.size() + 32), tail);
 }
 
 }  // namespace

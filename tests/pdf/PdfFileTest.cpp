@@ -2,12 +2,14 @@
 // the block cache, appends held in the buffer, writes inside the file and
 // cuts must all give the bytes the model holds, read back at once and on
 // the disk afterwards. Then the token reader and the object parsers on the
-// rows of tests/data/pdf/syntax.tsv.
+// rows of tests/data/pdf/syntax.tsv, and the password forms on those of
+// tests/data/pdf/passwords.tsv.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "pdf/ObjectSealer.h"
+#include "pdf/PasswordForms.h"
 #include "pdf/PdfFile.h"
 #include "pdf/PdfIndirectObject.h"
 #include "pdf/PdfParser.h"
@@ -162,6 +164,26 @@ TEST(SyntaxTable, EveryRowReadsAsListed) {
         if (findKey || (row[0] == "dict" && row[2][0] != '!')) {
             EXPECT_EQ(source.reader().NextToken(), row[findKey ? 4 : 3]);
         }
+    }
+}
+
+std::string Joined(const std::vector<std::string>& forms) {
+    std::string out;
+    for (const std::string& form : forms) out += (out.empty() ? "" : "|") + form;
+    return out;
+}
+
+TEST(PasswordFormsTable, EveryRowGivesItsForms) {
+    const std::vector<test::ManifestRow> rows = test::ReadManifest("pdf/passwords.tsv");
+    ASSERT_GT(rows.size(), 20u);
+    for (const test::ManifestRow& row : rows) {
+        SCOPED_TRACE("passwords.tsv line " + std::to_string(row.line) + " " + row.cells.back());
+        const std::string& kind = row[0];
+        std::optional<std::string> form;
+        if (kind == "pdfdoc") form = ToPdfDocEncoding(row[1]);
+        if (kind == "sasl") form = SaslPrepared(row[1]);
+        if (kind == "legacy" || kind == "modern") form = Joined(PasswordForms(row[1], kind == "modern"));
+        EXPECT_EQ(form.value_or("!"), row[2]);
     }
 }
 
