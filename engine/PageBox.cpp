@@ -9,8 +9,10 @@ namespace sgry {
 
 namespace {
 
-const PageBox kA4{0.0f, 0.0f, 595.0f, 842.0f};
 const PageBox kUsLetter{0.0f, 0.0f, 612.0f, 792.0f};
+
+// 2^31 points: a box with a value beyond it is read as missing.
+constexpr float kLargestCoordinate = 2147483648.0f;
 
 std::optional<float> Number(const std::string& token) {
     const char* begin = token.data();
@@ -19,7 +21,17 @@ std::optional<float> Number(const std::string& token) {
     float value = 0.0f;
     const auto [rest, error] = std::from_chars(begin, end, value);
     if (error != std::errc() || rest != end || !std::isfinite(value)) return std::nullopt;
+    if (std::fabs(value) > kLargestCoordinate) return std::nullopt;
     return value;
+}
+
+PageBox MediaOrLetter(const std::optional<PageBox>& mediaBox) {
+    return mediaBox && !mediaBox->IsDegenerate() ? *mediaBox : kUsLetter;
+}
+
+PageBox Clipped(const PageBox& media, const PageBox& crop) {
+    return {std::max(media.left, crop.left), std::max(media.bottom, crop.bottom), std::min(media.right, crop.right),
+            std::min(media.top, crop.top)};
 }
 
 int32_t WholePoints(float value) {
@@ -42,12 +54,16 @@ std::optional<PageBox> PageBox::FromArrayTokens(const std::vector<std::string>& 
 }
 
 PageBox VisibleArea(const std::optional<PageBox>& mediaBox, const std::optional<PageBox>& cropBox) {
-    PageBox media = mediaBox ? *mediaBox : cropBox ? *cropBox : kA4;
-    if (media.IsDegenerate()) media = kUsLetter;
+    const PageBox media = MediaOrLetter(mediaBox);
     if (!cropBox) return media;
-    const PageBox clipped{std::max(media.left, cropBox->left), std::max(media.bottom, cropBox->bottom),
-                          std::min(media.right, cropBox->right), std::min(media.top, cropBox->top)};
+    const PageBox clipped = Clipped(media, *cropBox);
     return clipped.IsDegenerate() ? media : clipped;
+}
+
+bool TooSmallForStamps(const std::optional<PageBox>& mediaBox, const std::optional<PageBox>& cropBox) {
+    if (cropBox && Clipped(MediaOrLetter(mediaBox), *cropBox).IsDegenerate()) return true;
+    const PageBox area = VisibleArea(mediaBox, cropBox);
+    return area.right - area.left < 1.0f || area.top - area.bottom < 1.0f;
 }
 
 void SetPageFrame(const PageBox& area, PageEntry& page) {

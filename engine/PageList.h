@@ -51,6 +51,12 @@ public:
     // number for it; the dictionary is still loaded from the page's origin.
     void RequireOwnResources(int32_t index);
 
+    // The pages whose visible area is too small for stamps to be seen
+    // (engine/PageBox.h): they are stamped all the same, and the run says so.
+    void NoteTooSmall(int32_t ordinal);
+    int32_t TooSmallCount() const { return tooSmallCount_; }
+    int32_t FirstTooSmall() const { return firstTooSmall_; }  // its ordinal, 0 for none
+
     int ErrorCode() const { return error_; }
     void SetErrorCode(int code) { error_ = code; }
     void Clear();
@@ -58,6 +64,8 @@ public:
 private:
     std::vector<PageEntry> entries_;
     std::vector<ResourcesOrigin> origins_;
+    int32_t tooSmallCount_ = 0;
+    int32_t firstTooSmall_ = 0;
     int error_ = page_error::kNone;
 };
 

@@ -22,11 +22,10 @@ std::optional<int32_t> PageSelector::Next() {
 }
 
 int32_t NormaliseRotation(int64_t rotate) {
-    int64_t r = rotate;
-    if (r >= 360 || r < 0) r %= 360;  // C++ remainder keeps the sign of the dividend
-    if (r == 270) return -90;
-    if (r == -180) return 180;
-    return static_cast<int32_t>(r);
+    // The remainder keeps the sign of the dividend: -359..359, then 0..359.
+    const int64_t r = (rotate % 360 + 360) % 360;
+    if (r % 90 != 0) return 0;
+    return r == 270 ? -90 : static_cast<int32_t>(r);
 }
 
 }  // namespace sgry

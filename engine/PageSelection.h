@@ -38,8 +38,9 @@ private:
     int32_t ordinal_ = 0;
 };
 
-// 360 and more: remainder; negative: remainder with the sign of the dividend;
-// then 270 becomes -90 and -180 becomes 180 (-270 stays -270).
+// The quarter turn a reader shows for a /Rotate value: the value modulo 360
+// (negative values too, so -270 is 90), 0 when that is no multiple of 90,
+// and 270 written as -90. The result is 0, 90, 180 or -90.
 int32_t NormaliseRotation(int64_t rotate);
 
 }  // namespace sgry

@@ -193,6 +193,7 @@ bool PageTreeWalker::AddPage(const Kid& page, const Inherited& inherited) {
     entry.resourcesGeneration = ownObject ? origin.generation : 0;
     entry.resourcesInline = ownObject ? 0 : 1;
     SetPageFrame(VisibleArea(inherited.mediaBox, inherited.cropBox), entry);
+    if (TooSmallForStamps(inherited.mediaBox, inherited.cropBox)) job_.pages_.NoteTooSmall(entry.ordinal);
     entry.rotation = inherited.rotation;
     entry.sizeClass = job_.sizeClasses_.Lookup(entry.width, entry.height, entry.rotation);
     if (entry.sizeClass < 0) return Fail(page_error::kOutOfMemory);

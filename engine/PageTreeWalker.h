@@ -5,7 +5,8 @@
 //
 // Inherited down the tree: /MediaBox, /CropBox, /Rotate (default 0) and
 // /Resources; the boxes and /Rotate may be indirect objects. The page's
-// visible area (engine/PageBox.h) gives its width, height and corner. A page
+// visible area (engine/PageBox.h) gives its width, height and corner; the
+// page list notes the pages whose area is too small for stamps. A page
 // without /Resources of its own takes the nearest one found on its ancestors
 // (a reference, or the inline dictionary of that node); a page with none
 // anywhere gets an empty dictionary of its own.

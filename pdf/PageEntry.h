@@ -23,7 +23,7 @@ struct PageEntry {
     int32_t contentNumber = 0;  // the page's new stamp content stream
     int32_t contentGeneration = 0;
     int32_t sizeClass = 0;
-    int32_t rotation = 0;  // normalised /Rotate: 0, 90, 180, -90 (or -270)
+    int32_t rotation = 0;  // normalised /Rotate: 0, 90, 180 or -90 (for 270)
 };
 
 }  // namespace sgry

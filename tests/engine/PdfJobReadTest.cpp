@@ -3,10 +3,10 @@
 // streams and whose objects lie in object streams (the chain, hybrid files,
 // every reader of the job on compressed objects, and hostile sizes); the page
 // selection of a run (ranges and the labels page numbers print), rotations,
-// and the page list the walk of the page tree builds. Last, the tokens that
-// the page-object and trailer copies join on one line (comments left out,
-// literal strings whole), and the count of the restores a page's content
-// makes beyond its saves.
+// and the page list the walk of the page tree builds (boxes and rotation as
+// readers show them). Last, the tokens that the page-object and trailer
+// copies join on one line (comments left out, literal strings whole), and the
+// count of the restores a page's content makes beyond its saves.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -175,7 +175,8 @@ TEST(PageSelectorTest, RangesAndLabels) {
 TEST(RotationTest, Normalisation) {
     const std::vector<std::pair<int64_t, int32_t>> rows = {
         {0, 0}, {90, 90}, {180, 180}, {270, -90}, {360, 0}, {450, 90}, {630, -90}, {-90, -90},
-        {-180, 180}, {-270, -270}, {-450, -90}, {-360, 0}, {45, 45}, {720, 0},
+        {-180, 180}, {-270, 90}, {-450, -90}, {-360, 0}, {45, 0}, {-45, 0}, {720, 0}, {810, 90},
+        {INT32_MIN, 0}, {INT32_MAX, 0}, {INT64_MAX, 0}, {-INT64_MAX, 0}, {2147483610, 90}, {-2147483610, -90},
     };
     for (const auto& [in, out] : rows) EXPECT_EQ(NormaliseRotation(in), out) << in;
 }
@@ -217,6 +218,43 @@ TEST(PageListTest, SizeClasses) {
     const PageEntry landscape = job->SizeClasses().GetSizeClass(1);
     EXPECT_EQ((std::vector{landscape.width, landscape.height, landscape.objectNumber}), (std::vector{842, 595, 0}));
     EXPECT_EQ(job->SizeClasses().GetSizeClass(3).width, 0);
+}
+
+// What the walk makes of a page's boxes and /Rotate, with the node's keys
+// passed down: width, height, corner, rotation, and the ordinal of the first
+// page too small for stamps (0: none).
+TEST(PageListTest, BoxesAndRotationAsReadersShowThem) {
+    struct Row { std::string node, page; std::vector<double> read; };
+    const std::vector<Row> rows = {
+        {"", "", {612, 792, 0, 0, 0, 0}},
+        {"", "/CropBox [-10 0 700 900]", {612, 792, 0, 0, 0, 0}},
+        {"", "/MediaBox [0 0 1e30 1e30]", {612, 792, 0, 0, 0, 0}},
+        {"", "/MediaBox [0 0 1e400 100] /CropBox [0 0 nan 100]", {612, 792, 0, 0, 0, 0}},
+        {"", "/MediaBox [0 0 3e9 100]", {612, 792, 0, 0, 0, 0}},
+        {"", "/MediaBox [-4294967296 0 100 100]", {612, 792, 0, 0, 0, 0}},
+        {"", "/MediaBox [0 0 2147483648 -2147483648]", {2147483647, 2147483647, 0, -2147483648.0, 0, 0}},
+        {"/MediaBox [5 6 205 306]", "/MediaBox [0 0 inf 100]", {200, 300, 5, 6, 0, 0}},
+        {"", "/MediaBox [0 0 1e30 1e30] /CropBox [10 20 300 400]", {290, 380, 10, 20, 0, 0}},
+        {"", "/MediaBox [0 0 0.5 100]", {0, 100, 0, 0, 0, 1}},
+        {"", "/MediaBox [0 0 595 842] /CropBox [600 0 800 100]", {595, 842, 0, 0, 0, 1}},
+        {"", "/Rotate 45", {612, 792, 0, 0, 0, 0}},
+        {"/Rotate -90", "", {612, 792, 0, 0, -90, 0}},
+        {"/Rotate 90", "/Rotate -2147483648", {612, 792, 0, 0, 0, 0}},
+        {"", "/Rotate 99999999999999999999", {612, 792, 0, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        auto job = PdfJob::FromBytes(FlatPdf({row.page}, row.node));
+        ASSERT_TRUE(job->BuildPageList({})) << row.page;
+        const PageEntry& p = job->Pages().At(0);
+        EXPECT_EQ((std::vector<double>{static_cast<double>(p.width), static_cast<double>(p.height), p.originX,
+                                       p.originY, static_cast<double>(p.rotation),
+                                       static_cast<double>(job->Pages().FirstTooSmall())}),
+                  row.read)
+            << row.node << " | " << row.page;
+    }
+    auto job = PdfJob::FromBytes(FlatPdf({"", "/MediaBox [0 0 100 0.9]", "", "/CropBox [0 0 0 0]"}));
+    ASSERT_TRUE(job->BuildPageList({}));
+    EXPECT_EQ((std::vector{job->Pages().FirstTooSmall(), job->Pages().TooSmallCount()}), (std::vector{2, 2}));
 }
 
 // Catalog, pages node and two pages in an object stream; page 1's content

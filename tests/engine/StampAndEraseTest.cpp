@@ -139,7 +139,10 @@ TEST_P(VisibleAreaStampTest, ReadersFindEveryStampInsideTheShownPageAndThePageKe
     const std::string shown = ShellOutput("mutool draw -q -F txt -o - " + Quoted(output) + " 2>/dev/null");
     for (const char* text : {"HEADTXT", "FOOTTXT", "CONFIDENTIAL", "PAGEBODY"})
         EXPECT_NE(shown.find(text), std::string::npos) << text << " not in the crop box:\n" << shown;
-    EXPECT_NE(test::PageText(output, 1).find("PAGEBODY"), std::string::npos);
+    // Poppler reads a line whole only when it runs straight across the shown page.
+    const std::string lines = test::PageText(output, 1);
+    for (const char* text : {"HEADTXT", "FOOTTXT", "PAGEBODY"})
+        EXPECT_NE(lines.find(text), std::string::npos) << text << " not read whole:\n" << lines;
 
     const std::string stem = dir.File("shown");
     ASSERT_EQ(RunShell("pdftoppm -cropbox -r 300 -gray -singlefile " + Quoted(output) + " " + Quoted(stem)), 0);
@@ -161,6 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"Rotate90WithCropBox", "/CropBox [50 70 560 720] /Rotate 90"},
         PageCase{"EmptyMediaBoxIsLetter", "/MediaBox [0 0 0 0]", ""},
         PageCase{"OnlyACropBox", "/CropBox [0 0 500 700]", ""},
+        PageCase{"Rotate45IsUpright", "/Rotate 45"},
         PageCase{"StringsInPageAndResources", "/SGNote (a \\) endobj >> ] R stream 9 0 obj) /SGPct (100% sure)",
                  "/MediaBox [0 0 612 792]",
                  "<< /SGText (x >> endobj % 9 0 obj R \\)) /Font << /F1 6 0 R >> /SGHex <3e3e> >>", kBody, {},
