@@ -114,14 +114,8 @@ bool StampFile(const std::string& path, const StampSettings& stamp, const AppSet
         const std::string refusal = SecurityRefusal(job, true, code);
         if (!refusal.empty() && AskPassword(prompts, code, refusal, passwords)) continue;
         if (job.ErrorCode() != job_error::kNone) {
-            if (!refusal.empty())
-                prompts.ShowMessage(refusal);
-            else if (job.IsDamaged())
-                prompts.ShowMessage(Format(run_message::kDamaged, job.SourcePath()));
-            else if (job.ErrorCode() == job_error::kNoStartxref)
-                prompts.ShowMessage(Format(list_message::kNoFileEnd, job.SourcePath()));
-            else
-                prompts.ShowMessage(Format(batch_message::kOpenFailed, job.SourcePath(), job.ErrorCode()));
+            prompts.ShowMessage(!refusal.empty() ? refusal
+                                                 : ReadFailureMessage(job, job.SourcePath(), batch_message::kOpenFailed));
             return false;
         }
         JobRunner runner(job, stamp, app, prompts, clock);

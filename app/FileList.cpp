@@ -45,6 +45,7 @@ bool FileList::AddFileToList(const std::string& path) {
     int error = 0;
     int32_t pageCount = 0;
     std::string refusal;
+    std::string failure;
     Passwords passwords = passwords_;
     for (bool again = true; again;) {
         PdfJob job(path, passwords);
@@ -53,6 +54,7 @@ bool FileList::AddFileToList(const std::string& path) {
         // An encrypted file that cannot be read says why rather than quoting
         // the code of the object it could not find.
         refusal = error != job_error::kNone ? SecurityRefusal(job, false, error) : std::string();
+        failure = error != job_error::kNone ? ReadFailureMessage(job, path, list_message::kReadFailed) : std::string();
         again = error == job_error::kPasswordRequired && AskUserPassword(refusal, passwords);
     }
     if (notice_) notice_->Hide();
@@ -60,24 +62,21 @@ bool FileList::AddFileToList(const std::string& path) {
         prompts_.ShowMessage(refusal);
         return false;
     }
-    if (error == job_error::kDamaged) {
-        prompts_.ShowMessage(Format(run_message::kDamaged, path));
-        return false;
-    }
-    if (error == job_error::kNoStartxref) {
-        prompts_.ShowMessage(Format(list_message::kNoFileEnd, path));
-        return false;
-    }
-    if (error == job_error::kNotPdf) {
-        prompts_.ShowMessage(Format(list_message::kNotPdf, path));
-        return false;
-    }
     if (error != job_error::kNone) {
-        prompts_.ShowMessage(Format(list_message::kReadFailed, path, error));
+        prompts_.ShowMessage(failure);
         return false;
     }
     rows_.insert(rows_.begin(), FileListRow{fs::FileNameOf(path), pageCount, path, true});
     return true;
+}
+
+std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const char* otherwise) {
+    const int error = job.ErrorCode();
+    if (job.RepairState() == Repair::NotPdf || error == job_error::kNotPdf) return Format(list_message::kNotPdf, path);
+    if (job.IsDamaged()) return DamageMessage(job);
+    if (error == job_error::kNoStartxref || job.RepairState() == Repair::Unfinished)
+        return Format(list_message::kNoFileEnd, path);
+    return Format(otherwise, path, error);
 }
 
 void FileList::RemoveRows(const std::vector<int32_t>& indices) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/FileRunGuard.h"
+#include "engine/PdfJob.h"
 #include "pdf/SecurityHandler.h"
 #include "platform/UserPrompts.h"
 
@@ -32,6 +33,11 @@ inline constexpr const char* kNoFileEnd =
 
 // Bytes of one list-file line read at a time (the buffer holds one more).
 inline constexpr std::size_t kListLinePieceBytes = 2047;
+
+// Why a source could not be read (job.ErrorCode() is not 0): not a PDF,
+// damaged (and what a rebuild of its table found), its end missing, or
+// otherwise (a format with %s for the path and %d for the code).
+std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const char* otherwise);
 
 // Shows what the guard taken before a file is read or written has to say
 // (engine/FileRunGuard.h): another run holds the file, its torn update was

@@ -42,6 +42,8 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             out.quiet = true;
         } else if (argument == "--no-sync") {
             out.noSync = true;
+        } else if (argument == "--no-repair") {
+            out.noRepair = true;
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
         } else if (IsOption(argument, "--owner-password")) {
@@ -67,7 +69,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
            "                   [--password PW] [--owner-password PW|-]\n"
-           "                   [--yes] [--quiet] [--no-sync] [PDF...]\n"
+           "                   [--yes] [--quiet] [--no-sync] [--no-repair] [PDF...]\n"
            "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
            "       sigilry-cli --erase PDF...\n"
            "\n"
@@ -90,6 +92,8 @@ std::string HelpText() {
            "  --quiet, -q        show no progress\n"
            "  --no-sync          UNSAFE: do not wait for outputs to reach the disk; a power\n"
            "                     loss may then lose or tear them (for throw-away outputs)\n"
+           "  --no-repair        refuse files whose cross-reference data are damaged instead\n"
+           "                     of rebuilding them (same as --set Repair=False)\n"
            "  --help, -h         show this text\n"
            "  --version          show the version\n"
            "\n"

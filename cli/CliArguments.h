@@ -26,6 +26,7 @@ struct CliArguments {
     bool yes = false;
     bool quiet = false;
     bool noSync = false;  // outputs are not synced to the disk (unsafe)
+    bool noRepair = false;  // files whose cross-reference data must be rebuilt are refused
     std::string settingsPath;  // "" = the desktop program's settings file
     std::string password;       // user password of encrypted files ("-": read from standard input)
     std::optional<std::string> ownerPassword;  // of encrypted files ("-": read from standard input; "" counts)

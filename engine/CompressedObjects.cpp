@@ -68,6 +68,18 @@ bool CompressedObjects::ObjectText(int32_t number, std::string& text) {
     return true;
 }
 
+std::vector<int64_t> CompressedObjects::MemberNumbers(int32_t streamNumber) {
+    std::vector<int64_t> numbers;
+    for (const Member& member : Decode(streamNumber).members) numbers.push_back(member.number);
+    return numbers;
+}
+
+void CompressedObjects::Clear() {
+    locations_.clear();
+    cache_.clear();
+    cachedBytes_ = 0;
+}
+
 // An object stream must stand in the file itself (never inside another
 // object stream), be a stream of /Type /ObjStm, and have an /N and /First
 // that fit its data.

@@ -51,6 +51,11 @@ public:
 
     // The object's text (without "obj" and "endobj"); false when unreachable.
     bool ObjectText(int32_t number, std::string& text);
+    // The numbers an object stream holds, in the order of its header; empty
+    // when it cannot be decoded.
+    std::vector<int64_t> MemberNumbers(int32_t streamNumber);
+    // Forgets every location and decoded stream (the table is read anew).
+    void Clear();
     std::size_t Count() const { return locations_.size(); }
 
 private:

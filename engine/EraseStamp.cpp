@@ -43,6 +43,19 @@ bool LaterUnmarkedUpdate(const std::string& path, const Passwords& passwords, in
     return SectionPrev(whole, whole.SourceStartxref()) != prefixStartxref;
 }
 
+// For a source read from a rebuilt table: the whole file must read without
+// one, its newest section written after the marker with no /Prev, as the
+// update of a rebuilt file is. A marker that stands inside the source's
+// objects leaves a file whose sections no longer hold.
+// A file with bytes before its header, or none, has its table rebuilt at every reading.
+bool UpdateMadeItWhole(const std::string& path, const Passwords& passwords, int64_t marker) {
+    PdfJob whole(path, passwords);
+    if (whole.ErrorCode() != job_error::kNone) return false;
+    if (whole.HeaderOffset() != 0) return whole.RepairState() == Repair::Rebuilt;
+    return whole.RepairState() == Repair::NotNeeded && whole.SourceStartxref() > marker &&
+           SectionPrev(whole, whole.SourceStartxref()) < 0;
+}
+
 }  // namespace
 
 int64_t FindLastMarker(const std::string& bytes) {
@@ -72,9 +85,13 @@ EraseOutcome EraseLastStamp(const std::string& path, const Passwords& passwords)
         outcome.message = Format(refusal.substr(0, refusal.rfind("\r\n")) + "\r\n%s", path);
         return outcome;
     }
-    if (prefix->ErrorCode() != job_error::kNone)
+    // The update of a source read from a rebuilt table (whose damage may have
+    // shown only when its pages were walked) has no /Prev.
+    const bool madeWhole = prefix->ErrorCode() == job_error::kNone && UpdateMadeItWhole(path, passwords, marker);
+    const bool rebuilt = prefix->RepairState() == Repair::Rebuilt;
+    if (prefix->ErrorCode() != job_error::kNone || (rebuilt && !madeWhole))
         return Outcome(erase_result::kIncompletePrefix, erase_message::kIncompletePrefix, path);
-    if (LaterUnmarkedUpdate(path, passwords, marker, prefix->SourceStartxref()))
+    if (!madeWhole && LaterUnmarkedUpdate(path, passwords, marker, prefix->SourceStartxref()))
         return Outcome(erase_result::kLaterUpdate, erase_message::kLaterUpdate, path);
 
     bytes.clear();

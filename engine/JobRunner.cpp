@@ -99,12 +99,11 @@ bool JobRunner::Run() {
         prompts_.ShowMessage(refusal);
         return false;
     }
-    const bool walked = job_.BuildPageList(PageRangeChoice::From(stamp_));
-    if (job_.IsDamaged()) {
-        job_.SetErrorCode(job_error::kDamaged);
-        prompts_.ShowMessage(Format(run_message::kDamaged, job_.SourcePath()));
-        return false;
-    }
+    if (job_.RepairState() == Repair::Rebuilt && !app_.Repair) return RefuseDamaged();
+    bool walked = job_.BuildPageList(PageRangeChoice::From(stamp_));
+    // Damage found only by the walk: the pages are read again from a rebuilt table.
+    if (job_.IsDamaged() && app_.Repair && job_.RebuildTable()) walked = job_.BuildPageList(PageRangeChoice::From(stamp_));
+    if (job_.IsDamaged()) return RefuseDamaged();
     if (!walked) {
         prompts_.ShowMessage(Format(run_message::kPageTree, job_.Pages().ErrorCode()));
         return false;
@@ -113,9 +112,33 @@ bool JobRunner::Run() {
         prompts_.ShowMessage(Format(run_message::kWriteTable, job_.Writes().ErrorCode()));
         return false;
     }
-    if (StampingPass()) return true;
+    if (StampingPass()) {
+        const PageList& pages = job_.Pages();
+        if (pages.TooSmallCount() > 0)
+            prompts_.ShowMessage(Format(run_message::kPagesTooSmall, pages.FirstTooSmall(), pages.TooSmallCount(),
+                                        outputPath_),
+                                 MessageIcon::Warning);
+        if (job_.RepairState() == Repair::Rebuilt)
+            prompts_.ShowMessage(Format(run_message::kRepaired, job_.ReadError(), outputPath_), MessageIcon::Warning);
+        return true;
+    }
     ReportFailure();
     return false;
+}
+
+// The damaged-file message, or what the rebuild found when it was tried.
+bool JobRunner::RefuseDamaged() {
+    job_.SetErrorCode(job_error::kDamaged);
+    prompts_.ShowMessage(DamageMessage(job_));
+    return false;
+}
+
+std::string DamageMessage(const PdfJob& job) {
+    switch (job.RepairState()) {
+        case Repair::CutShort: return Format(run_message::kCutShort, job.ReadError(), job.SourcePath());
+        case Repair::BeyondRepair: return Format(run_message::kBeyondRepair, job.ReadError(), job.SourcePath());
+        default: return Format(run_message::kDamaged, job.SourcePath());
+    }
 }
 
 void JobRunner::ReportFailure() {
@@ -126,7 +149,7 @@ void JobRunner::ReportFailure() {
         return;
     }
     if (job_.IsDamaged()) {
-        prompts_.ShowMessage(Format(run_message::kDamaged, job_.SourcePath()));
+        prompts_.ShowMessage(DamageMessage(job_));
         return;
     }
     if (code == job_error::kOpen || code == kOutputCopyFailed) {

@@ -61,6 +61,17 @@ inline constexpr const char* kOutputFailed = "ファイル出力時にエラー�
 inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
 // A source with job error 22: nothing is written on top of it.
 inline constexpr const char* kDamaged = "PDFファイルが壊れているため処理できません\r\n%s";
+// A file whose cross-reference data did not hold, read from a rebuilt table
+// and stamped; the job's code of the damage follows for support.
+inline constexpr const char* kRepaired =
+    "クロスリファレンス情報が壊れていたため、作り直してからスタンプしました（エラー番号=%d）\r\n%s";
+inline constexpr const char* kCutShort =
+    "PDFファイルが途中で切れていて、ページを読めません（エラー番号=%d）\r\n%s";
+// Pages stamped although a reader may show nothing of their stamps.
+inline constexpr const char* kPagesTooSmall =
+    "ページの表示領域が小さすぎるため、スタンプが見えない可能性があります（最初のページ：%dページ目、該当ページ数：%d）"
+    "\r\n%s";
+inline constexpr const char* kBeyondRepair = "PDFファイルが壊れていて、修復できません（エラー番号=%d）\r\n%s";
 inline constexpr const char* kPasswordRequired =
     "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\r\n%s";
 inline constexpr const char* kModifyForbidden =
@@ -108,6 +119,10 @@ bool HasEncryptDictionary(PdfJob& job);
 // file may be changed, not whether it can be read).
 std::string SecurityRefusal(PdfJob& job, bool forRun, int& code);
 
+// The message for a damaged source: what a rebuild of its table found (cut
+// short, beyond repair), or the damaged-file message.
+std::string DamageMessage(const PdfJob& job);
+
 class JobRunner {
 public:
     JobRunner(PdfJob& job, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
@@ -146,6 +161,7 @@ private:
     bool CommitOutput();
     void CutBackFailedUpdate();
     void ReportFailure();
+    bool RefuseDamaged();
     // Keeps the first failed step of the pass with the system's errno now.
     void NoteFailedStep(const char* step, int error);
     std::string FailedStepText() const;

@@ -15,6 +15,12 @@ bool InRange(int64_t number, int64_t generation) {
 }
 }  // namespace
 
+void ObjectOffsetTable::Clear() {
+    std::fill(slots_.begin(), slots_.end(), Slot{});
+    count_ = 0;
+    highestNumber_ = -1;
+}
+
 ObjectOffsetTable::ObjectOffsetTable() {
     try {
         slots_.resize(kFirstCapacity);

@@ -37,6 +37,9 @@ public:
     // table then grows as it can).
     bool Reserve(std::size_t entries);
 
+    // Empties the table, keeping its memory.
+    void Clear();
+
     int32_t Count() const { return count_; }
     // The highest object number inserted; -1 for an empty table.
     int32_t HighestNumber() const { return highestNumber_; }

@@ -18,9 +18,9 @@ bool PageTreeWalker::Fail(int code) {
 
 bool PageTreeWalker::Walk() {
     job_.pages_.Clear();
-    if (!job_.SeekToRoot()) return Fail(page_error::kNoRoot);
-    const int64_t rootNumber = job_.ReadInt();
-    const int64_t rootGeneration = job_.ReadInt();
+    int64_t rootNumber = 0;
+    int64_t rootGeneration = 0;
+    if (!job_.ReadRoot(rootNumber, rootGeneration)) return Fail(page_error::kNoRoot);
     if (!job_.SeekObject(rootNumber, rootGeneration)) return Fail(page_error::kUnreachable);
     if (CommentFreeTokens(job_.Reader()).FindKey("/Pages") != FindResult::Found) return Fail(page_error::kNoPages);
     // The catalog stands above the tree: a node or a kid naming it is a loop

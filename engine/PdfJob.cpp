@@ -1,5 +1,6 @@
 #include "engine/PdfJob.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "engine/CommentFreeTokens.h"
@@ -46,35 +47,123 @@ PdfJob::~PdfJob() {
 }
 
 // Construction steps 3 to 6: header, startxref, /Size, every cross-reference
-// section, the security handler, page count; the first failure stops the reading.
+// section, the security handler, page count; the first failure stops the
+// reading, and a failure of the cross-reference data has the table rebuilt.
 void PdfJob::ReadSource(const Passwords& passwords) {
+    passwords_ = passwords;
     file_.SetRegionSource(&compressed_);
-    char header[4] = {};
-    if (!file_.Seek(0, PdfFile::Origin::Start) || file_.Read(header, 4) != 4 ||
-        std::string_view(header, 4) != "%PDF") {
+    FindHeader();
+    // Offsets of a file with bytes before its header count from the header:
+    // every object is found where it stands instead.
+    if (headerOffset_ != 0) {
         error_ = job_error::kNotPdf;
+        RebuildTable();
         return;
     }
-    if (!FindStartxref()) return;
+    if (!ReadCrossReference()) {
+        if (error_ != job_error::kTableMemory) RebuildTable();
+        return;
+    }
+    if (!ReadSecurity(passwords)) return;
+    pageCount_ = PageCount();
+    if (damaged_ || error_ == job_error::kObjectNotFound || error_ == job_error::kNoRoot) RebuildTable();
+}
 
+void PdfJob::FindHeader() {
+    constexpr std::size_t kHeaderWindow = 1024;
+    std::string start(kHeaderWindow + 4, '\0');
+    if (!file_.Seek(0, PdfFile::Origin::Start)) start.clear();
+    start.resize(start.empty() ? 0 : file_.Read(start.data(), start.size()));
+    const std::size_t at = start.find("%PDF-");
+    headerOffset_ = at == std::string::npos || at > kHeaderWindow ? -1 : static_cast<int64_t>(at);
+}
+
+bool PdfJob::ReadCrossReference() {
+    if (!FindStartxref()) return false;
     XrefReader xref(reader_, offsets_, &compressed_);
     const int rc = xref.ReadChain(sourceStartxref_);
     sourceXrefIsStream_ = xref.NewestIsStream();
     newestTrailerAt_ = xref.NewestTrailerAt();
     // A missing /Size is reported before any fault of the sections.
-    if (!ReadSize()) return;
+    if (!ReadSize()) return false;
     if (rc != 0) {
         error_ = rc;
         damaged_ = rc == job_error::kDamaged;
-        return;
+        return false;
     }
     // A damaged /Size below an object number in use would give new objects
     // the numbers of old ones (the catalog itself, say) and the update would
     // replace them; the numbering starts above every number listed instead.
     if (const int32_t highest = offsets_.HighestNumber(); highest >= nextObjectNumber_)
         nextObjectNumber_ = highest == std::numeric_limits<int32_t>::max() ? highest : highest + 1;
-    if (!ReadSecurity(passwords)) return;
+    return true;
+}
+
+bool PdfJob::RebuildTable() {
+    // A read that failed is no sign of damage: the file is not read again.
+    if (repair_ != Repair::NotNeeded || file_.ReadFailed()) return false;
+    const int firstError = error_ == job_error::kNone ? job_error::kDamaged : error_;
+    readError_ = firstError;
+    repair_ = Repair::Rebuilt;
+    RebuildFailure failure = RebuildFailure::None;
+    if (RebuiltRead(failure) && !file_.ReadFailed()) return true;
+    repair_ = FailedRepair(failure);
+    // The code of the first failure is the one reported (a password still
+    // missing is reported as such).
+    if (error_ != job_error::kPasswordRequired) error_ = firstError;
+    damaged_ = repair_ != Repair::NotPdf && repair_ != Repair::Rebuilt && repair_ != Repair::Unfinished;
+    return false;
+}
+
+// Every object of the source as the rebuilt table has it; the numbering of
+// the update starts above all of them.
+bool PdfJob::RebuiltRead(RebuildFailure& failure) {
+    // What a walk over the old table found goes with it.
+    offsets_.Clear();
+    compressed_.Clear();
+    pages_.Clear();
+    sizeClasses_ = SizeClassTable();
+    writtenPageResources_ = {};
+    inheritedResources_ = {};
+    saveStateNumber_ = -1;
+    security_.reset();
+    sealer_.reset();
+    decrypted_.SetHandler(nullptr);
+    file_.SetRegionSource(&compressed_);
+    XrefRebuilder rebuilder(reader_, offsets_);
+    failure = rebuilder.Rebuild();
+    if (failure != RebuildFailure::None) {
+        error_ = failure == RebuildFailure::NoObjects ? job_error::kNotPdf : job_error::kNoRoot;
+        return false;
+    }
+    error_ = job_error::kNone;
+    damaged_ = false;
+    sourceStartxref_ = -1;
+    newestTrailerAt_ = -1;
+    sourceTrailerKeys_ = rebuilder.TrailerKeys();
+    rebuiltRoot_ = {rebuilder.RootNumber(), rebuilder.RootGeneration()};
+    sourceXrefIsStream_ = rebuilder.UsesStreams();
+    if (!ReadSecurity(passwords_)) return false;
+    rebuilder.AddCompressedObjects(compressed_);
+    rebuiltObjects_ = rebuilder.Objects();
+    const int32_t highest = offsets_.HighestNumber();
+    sourceSize_ = highest == std::numeric_limits<int32_t>::max() ? highest : highest + 1;
+    nextObjectNumber_ = sourceSize_;
     pageCount_ = PageCount();
+    return error_ == job_error::kNone && !damaged_;
+}
+
+// A rebuild that found no objects read no PDF; one that found them but not
+// what the pages need, in a file that lost its end, read a file cut short.
+Repair PdfJob::FailedRepair(RebuildFailure failure) {
+    if (failure == RebuildFailure::UnfinishedUpdate) return Repair::Unfinished;
+    if (failure == RebuildFailure::CutShort) return Repair::CutShort;
+    if (error_ == job_error::kNotPdf) return Repair::NotPdf;
+    if (error_ == job_error::kPasswordRequired) return Repair::Rebuilt;
+    std::string tail(64, '\0');
+    if (!file_.Seek(std::max<int64_t>(file_.Size() - 64, 0), PdfFile::Origin::Start)) return Repair::BeyondRepair;
+    tail.resize(file_.Read(tail.data(), tail.size()));
+    return tail.find("%%EOF") == std::string::npos ? Repair::CutShort : Repair::BeyondRepair;
 }
 
 // Before any object is read: an object stream decoded without the keys would
@@ -173,10 +262,22 @@ bool PdfJob::SeekToRoot() {
     return true;
 }
 
+bool PdfJob::ReadRoot(int64_t& number, int64_t& generation) {
+    if (repair_ == Repair::Rebuilt) {
+        number = rebuiltRoot_.first;
+        generation = rebuiltRoot_.second;
+        return true;
+    }
+    if (!SeekToRoot()) return false;
+    number = reader_.ReadInt();
+    generation = reader_.ReadInt();
+    return true;
+}
+
 int32_t PdfJob::PageCount() {
-    if (!SeekToRoot()) return 0;
-    const int64_t rootNumber = reader_.ReadInt();
-    const int64_t rootGeneration = reader_.ReadInt();
+    int64_t rootNumber = 0;
+    int64_t rootGeneration = 0;
+    if (!ReadRoot(rootNumber, rootGeneration)) return 0;
     if (!SeekObject(rootNumber, rootGeneration)) return 0;
     if (reader_.FindKey("/Pages") != FindResult::Found) {
         error_ = job_error::kNoPagesOrCount;

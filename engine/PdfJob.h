@@ -30,6 +30,14 @@
 //      or its pages walked; IsDamaged() stays true once it was found)
 //   25 the source is encrypted and none of the passwords given opens it
 //
+// A file whose cross-reference data do not hold (codes 2, 3, 4, 6, 8, 9 and
+// 22 while it is read; 22 while its pages are walked, through RebuildTable),
+// or whose "%PDF-" header does not stand at its first byte, is read again
+// from a table rebuilt from the objects' headers (engine/XrefRebuilder.h):
+// Repair() then tells what came of it. The update of a repaired file lists
+// every object of that table and has no /Prev, so that it makes the file
+// whole; its offsets count from the header, as readers count them.
+//
 // Offsets are byte offsets in the file (int64). Object numbers and
 // generations are 0..INT32_MAX; larger values are never found.
 //
@@ -63,6 +71,8 @@
 #include "engine/PageSelection.h"
 #include "engine/SizeClassTable.h"
 #include "engine/WriteTable.h"
+#include "engine/XrefRebuilder.h"
+#include "engine/XrefStreamWriter.h"
 #include "pdf/ObjectSealer.h"
 #include "pdf/ObjectWriter.h"
 #include "pdf/PdfFile.h"
@@ -90,6 +100,16 @@ inline constexpr int kWriteFailed = 20;
 inline constexpr int kDamaged = 22;
 inline constexpr int kPasswordRequired = 25;
 }  // namespace job_error
+
+// What became of a file whose cross-reference data did not hold.
+enum class Repair {
+    NotNeeded,
+    Rebuilt,      // read from the rebuilt table
+    NotPdf,       // no object at all
+    CutShort,     // the file ends before its "%%EOF": objects it needs are missing
+    BeyondRepair, // no catalog, or objects the pages need are missing or broken
+    Unfinished,   // an update after the last "%%EOF" stops before its cross-reference data
+};
 
 // Error code of the page writer when a page's resources cannot be loaded.
 inline constexpr int kResourcesUnreadable = 5;
@@ -148,6 +168,19 @@ public:
     // obj" of that object.
     bool SeekObject(int64_t number, int64_t generation);
     bool IsDamaged() const { return damaged_; }
+    Repair RepairState() const { return repair_; }
+    // The code of the first failure met while the file was read, kept when
+    // the table was rebuilt; ErrorCode() when no rebuild was tried.
+    int ReadError() const { return repair_ == Repair::NotNeeded ? error_ : readError_; }
+    // Reads the file again from a table rebuilt from its objects' headers;
+    // false (with the first error code kept) when that fails as well. Once
+    // tried, it is not tried again.
+    bool RebuildTable();
+    // Where "%PDF-" stands (0 for a sound file); -1 when the first 1024 bytes hold none.
+    int64_t HeaderOffset() const { return headerOffset_; }
+    // The catalog's number and generation, from the newest trailer (the
+    // reader is left after them) or the rebuilt table; false with error 8 or 9.
+    bool ReadRoot(int64_t& number, int64_t& generation);
     // /Count of the root page tree node; sets error 7, 8 or 9 on failure
     // (and returns 0), 0 on success.
     int32_t PageCount();
@@ -227,6 +260,11 @@ private:
     PdfJob(MemoryTag, std::string bytes, const Passwords& passwords);
 
     void ReadSource(const Passwords& passwords);
+    bool ReadCrossReference();
+    void FindHeader();
+    bool RebuiltRead(RebuildFailure& failure);
+    Repair FailedRepair(RebuildFailure failure);
+    std::vector<XrefStreamRow> WholeTableRows() const;
     bool ReadSecurity(const Passwords& passwords);
     int64_t SealedAppend(std::string_view text);
     bool FindStartxref();
@@ -237,7 +275,7 @@ private:
     bool EndsWithLineEnd();
     int64_t AppendWholeText(std::string_view text);
     bool EnsureSaveStateWritten();
-    bool FinishWithXrefStream(const std::string& trailerKeys);
+    bool FinishWithXrefStream(const std::string& trailerKeys, std::vector<XrefStreamRow> rows, int64_t prev);
     bool WriteContentStream(int32_t number, std::string_view content);
     // What the update takes from an old page dictionary.
     struct OldPage {
@@ -291,6 +329,12 @@ private:
     bool writeFailed_ = false;
     int pageWriterError_ = 0;
     bool damaged_ = false;
+    Passwords passwords_;  // kept for a read from a rebuilt table
+    int64_t headerOffset_ = 0;
+    Repair repair_ = Repair::NotNeeded;
+    int readError_ = job_error::kNone;
+    std::pair<int64_t, int64_t> rebuiltRoot_{-1, 0};
+    std::vector<RebuiltObject> rebuiltObjects_;
 };
 
 }  // namespace sgry

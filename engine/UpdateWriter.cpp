@@ -311,14 +311,23 @@ bool PdfJob::FinishUpdate() {
         error_ = job_error::kWriteFailed;
         return false;
     }
-    if (sourceXrefIsStream_) return FinishWithXrefStream(trailerKeys);
+    // A rebuilt table is written whole, with offsets counted from the header
+    // and without /Prev: the damaged sections are no longer pointed at.
+    const bool rebuilt = repair_ == Repair::Rebuilt;
+    const int64_t prev = rebuilt ? -1 : sourceStartxref_;
+    if (sourceXrefIsStream_) {
+        std::vector<XrefStreamRow> rows = WholeTableRows();
+        return FinishWithXrefStream(trailerKeys, std::move(rows), prev);
+    }
 
     const int64_t xrefOffset = AppendAtEnd("xref\r\n");
     StopHereForTest("xref", file_);
-    AppendAtEnd(writeTable_.SubsectionText());
-    AppendAtEnd("trailer\r\n" + Format("<< /Size %ld/Prev %ld\r\n", nextObjectNumber_, sourceStartxref_) +
-                trailerKeys + "\r\n");
-    AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", xrefOffset));
+    AppendAtEnd(rebuilt ? ClassicSubsections(WholeTableRows()) : writeTable_.SubsectionText());
+    const std::string size = rebuilt ? Format("<< /Size %ld\r\n", nextObjectNumber_)
+                                     : Format("<< /Size %ld/Prev %ld\r\n", nextObjectNumber_, sourceStartxref_);
+    AppendAtEnd("trailer\r\n" + size + trailerKeys + "\r\n");
+    const int64_t shift = std::max<int64_t>(headerOffset_, 0);
+    AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", xrefOffset - shift));
     if (!file_.Flush()) writeFailed_ = true;
     if (writeFailed_ || xrefOffset < 0) {
         error_ = job_error::kWriteFailed;
@@ -328,11 +337,35 @@ bool PdfJob::FinishUpdate() {
     return true;
 }
 
+// The rows of the update's section: its own objects; for a rebuilt table
+// every object of the file besides, and the free head of the list.
+std::vector<XrefStreamRow> PdfJob::WholeTableRows() const {
+    std::vector<XrefStreamRow> rows;
+    if (repair_ != Repair::Rebuilt) {
+        for (const WriteTable::Entry& entry : writeTable_.Entries())
+            rows.push_back({entry.number, entry.generation, entry.offset});
+        return rows;
+    }
+    const int64_t shift = std::max<int64_t>(headerOffset_, 0);
+    std::map<int32_t, XrefStreamRow> byNumber;
+    byNumber[0] = {0, 65535, 0, 0};
+    for (const RebuiltObject& object : rebuiltObjects_) {
+        if (object.number == 0) continue;
+        byNumber[object.number] = object.stream < 0
+                                      ? XrefStreamRow{object.number, object.generation, object.offset - shift}
+                                      : XrefStreamRow{object.number, object.index, object.stream, 2};
+    }
+    for (const WriteTable::Entry& entry : writeTable_.Entries())
+        byNumber[entry.number] = {entry.number, entry.generation, entry.offset - shift};
+    for (const auto& [number, row] : byNumber) rows.push_back(row);
+    return rows;
+}
+
 // A source whose newest section is a cross-reference stream may be read by
 // programs that know no classic section after it, so the update ends with a
 // stream as well. Its own number is taken last, so it is the highest of the
 // update and its row closes the last run of /Index.
-bool PdfJob::FinishWithXrefStream(const std::string& trailerKeys) {
+bool PdfJob::FinishWithXrefStream(const std::string& trailerKeys, std::vector<XrefStreamRow> rows, int64_t prev) {
     const int32_t number = AllocateObjectNumber();
     // An empty append puts the line end a bare "%%EOF" needs first, so the
     // offset is where the stream object itself begins.
@@ -341,16 +374,14 @@ bool PdfJob::FinishWithXrefStream(const std::string& trailerKeys) {
         error_ = job_error::kWriteFailed;
         return false;
     }
-    std::vector<XrefStreamRow> rows;
-    for (const WriteTable::Entry& entry : writeTable_.Entries())
-        rows.push_back({entry.number, entry.generation, entry.offset});
-    rows.push_back({number, 0, offset});
-    const XrefStreamBuilder stream(number, rows, nextObjectNumber_, sourceStartxref_, trailerKeys);
+    const int64_t shift = std::max<int64_t>(headerOffset_, 0);
+    rows.push_back({number, 0, offset - shift});
+    const XrefStreamBuilder stream(number, rows, nextObjectNumber_, prev, trailerKeys);
 
     const bool headerOk = AppendAtEnd(stream.Header()) == offset;
     AppendBytes(stream.Data().data(), stream.Data().size());
     AppendAtEnd(XrefStreamBuilder::kTail);
-    AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", offset));
+    AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", offset - shift));
     if (!file_.Flush()) writeFailed_ = true;
     if (writeFailed_ || !headerOk) {
         error_ = job_error::kWriteFailed;

@@ -98,7 +98,9 @@ int XrefReader::ReadEntries(bool newest) {
         const std::string t = reader_.NextToken();
         if (t == "trailer" && newest && onlyEntries) newestTrailerAt_ = at;
         if (t.empty() || t == "trailer") return kOk;
-        onlyEntries = onlyEntries && TokenReader::IsDigits(t);
+        // Anything but a subsection's first number here: the section has no
+        // "trailer" keyword, or bytes that are no entries stand inside it.
+        if (!TokenReader::IsDigits(t)) return kDamaged;
         // A first number past the 32-bit object numbers stays past them (its
         // entries are never entered) without counting up into an overflow.
         int64_t number = std::min(TokenReader::LeadingInt(t), kBeyondObjectNumbers);
@@ -109,7 +111,12 @@ int XrefReader::ReadEntries(bool newest) {
         table_.Reserve(static_cast<std::size_t>(std::clamp<int64_t>(count, 0, listable)));
         // A hostile count cannot keep the loop running past the end of the file.
         for (int64_t i = 0; i < count; ++i, ++number) {
-            const int64_t offset = entryInt();
+            // A subsection that promises more entries than it holds would
+            // take the trailer's tokens for entries.
+            const std::string offsetToken = reader_.NextToken();
+            if (offsetToken == "trailer") return kDamaged;
+            onlyEntries = onlyEntries && TokenReader::IsDigits(offsetToken);
+            const int64_t offset = TokenReader::LeadingInt(offsetToken);
             const int64_t generation = entryInt();
             const std::string type = reader_.NextToken();
             if (type.empty()) return kOk;

@@ -33,6 +33,19 @@ std::string XrefStreamBuilder::IndexText(const std::vector<XrefStreamRow>& rows)
     return text;
 }
 
+std::string ClassicSubsections(const std::vector<XrefStreamRow>& rows) {
+    std::string text;
+    for (std::size_t start = 0; start < rows.size();) {
+        std::size_t end = start + 1;
+        while (end < rows.size() && static_cast<int64_t>(rows[end].number) == rows[end - 1].number + int64_t{1}) ++end;
+        text += Format("%ld %ld\r\n", rows[start].number, end - start);
+        for (std::size_t i = start; i < end; ++i)
+            text += Format("%010ld %05d %c\r\n", rows[i].offset, rows[i].generation, rows[i].type == 0 ? 'f' : 'n');
+        start = end;
+    }
+    return text;
+}
+
 XrefStreamBuilder::XrefStreamBuilder(int32_t number, const std::vector<XrefStreamRow>& rows, int32_t size,
                                      int64_t prev, std::string_view copiedKeys) {
     int64_t maxOffset = 0;
@@ -45,7 +58,7 @@ XrefStreamBuilder::XrefStreamBuilder(int32_t number, const std::vector<XrefStrea
     const int generationWidth = FieldWidth(static_cast<uint32_t>(maxGeneration));
     std::string rowBytes;
     for (const XrefStreamRow& row : rows) {
-        rowBytes += '\x01';
+        rowBytes += static_cast<char>(row.type);
         AppendBigEndian(rowBytes, static_cast<uint64_t>(row.offset), offsetWidth);
         AppendBigEndian(rowBytes, static_cast<uint32_t>(row.generation), generationWidth);
     }
@@ -54,8 +67,9 @@ XrefStreamBuilder::XrefStreamBuilder(int32_t number, const std::vector<XrefStrea
     const bool compressed = flate.Compress(rowBytes);
     data_ = compressed ? flate.Data() : rowBytes;
     header_ = Format("%ld %d obj\r\n", number, 0);
-    header_ += Format("<< /Type /XRef /Size %ld/Prev %ld/W [1 %d %d]/Index [%s]/Length %ld", size, prev, offsetWidth,
-                      generationWidth, IndexText(rows), data_.size());
+    header_ += Format("<< /Type /XRef /Size %ld", size);
+    if (prev >= 0) header_ += Format("/Prev %ld", prev);
+    header_ += Format("/W [1 %d %d]/Index [%s]/Length %ld", offsetWidth, generationWidth, IndexText(rows), data_.size());
     if (compressed) header_ += "/Filter /FlateDecode";
     header_ += "\r\n";
     header_ += copiedKeys;

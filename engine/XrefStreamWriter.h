@@ -23,9 +23,15 @@ namespace sgry {
 
 struct XrefStreamRow {
     int32_t number;
-    int32_t generation;
-    int64_t offset;  // >= 0
+    int32_t generation;  // type 2: the index in the object stream; type 0: the next generation
+    int64_t offset;      // >= 0; type 2: the object stream's number; type 0: the next free number
+    uint8_t type = 1;
 };
+
+// The rows as the subsections of a classic cross-reference section: for
+// each run of consecutive numbers "first count\r\n", then "%010ld %05d n\r\n"
+// (or "f") per row. Rows of type 2 have no classic form and must not be given.
+std::string ClassicSubsections(const std::vector<XrefStreamRow>& rows);
 
 class XrefStreamBuilder {
 public:
@@ -33,7 +39,7 @@ public:
 
     // number: the stream's own object number; rows: sorted by number,
     // ascending, the stream's own row included; size: the update's /Size;
-    // prev: the source's startxref offset; copiedKeys: the source trailer's
+    // prev: the source's startxref offset (-1: no /Prev); copiedKeys: the source trailer's
     // other keys up to and including ">>" (engine/TrailerCopy.h).
     XrefStreamBuilder(int32_t number, const std::vector<XrefStreamRow>& rows, int32_t size, int64_t prev,
                       std::string_view copiedKeys);

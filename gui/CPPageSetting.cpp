@@ -20,6 +20,8 @@ CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidge
     output_ = sheets::WithId(new QComboBox(this), 1136);
     for (const char* label : kOutputLabels) output_->addItem(QString::fromUtf8(label));
     undo_ = sheets::WithId(new QCheckBox(QStringLiteral("スタンプを消去できる形式で出力"), this), 1137);
+    repair_ = new QCheckBox(QStringLiteral("クロスリファレンス情報が壊れたPDFファイルも作り直してスタンプする"), this);
+    repair_->setObjectName(QStringLiteral("repair"));
     auto* label = new QLabel(QStringLiteral("出力ファイル："), this);
     label->setBuddy(output_);
 
@@ -27,19 +29,22 @@ CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidge
     grid->addWidget(label, 0, 0);
     grid->addWidget(output_, 0, 1);
     grid->addWidget(undo_, 1, 0, 1, 2);
+    grid->addWidget(repair_, 2, 0, 1, 2);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(3, 1);
     WatchControls();
 }
 
 void CPPageSetting::FillControls() {
     output_->setCurrentIndex(static_cast<int>(settings_.Output));
     undo_->setChecked(settings_.Undo);
+    repair_->setChecked(settings_.Repair);
 }
 
 void CPPageSetting::StorePage() {
     settings_.Output = static_cast<OutputMode>(std::max(0, output_->currentIndex()));
     settings_.Undo = undo_->isChecked();
+    settings_.Repair = repair_->isChecked();
 }
 
 }  // namespace sgry

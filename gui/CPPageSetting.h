@@ -25,6 +25,7 @@ private:
     AppSettings& settings_;
     QComboBox* output_ = nullptr;  // 1136
     QCheckBox* undo_ = nullptr;    // 1137
+    QCheckBox* repair_ = nullptr;
 };
 
 }  // namespace sgry

@@ -152,6 +152,7 @@ void PdfFile::CloseKeepingReads() {
     pending_.clear();
     writeFailed_ = false;
     writeErrno_ = 0;
+    readFailed_ = false;
     readEnd_ = -1;
 }
 
@@ -199,6 +200,7 @@ PdfFile::Block& PdfFile::CachedBlock(int64_t start, int64_t needed) {
     if (chosen->start == start && needed < start + chosen->length) return *chosen;
     if (!chosen->bytes) chosen->bytes = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(kBlockSize));
     const int64_t got = backend_->ReadAt(start, chosen->bytes.get(), static_cast<size_t>(kBlockSize));
+    if (got < 0) readFailed_ = true;
     chosen->start = start;
     chosen->length = got > 0 ? got : 0;
     return *chosen;

@@ -106,6 +106,9 @@ public:
     // Writes out the buffered bytes and syncs where the stream syncs; false
     // when any write so far failed.
     bool Flush();
+    // Whether a read of the file failed (not just ended) since it was opened:
+    // what was read is then no evidence of what the file holds.
+    bool ReadFailed() const { return readFailed_; }
     // The system's error number of the first failed write (0: none yet).
     int WriteErrno() const { return writeErrno_; }
     // Seeks to the end, writes text up to its first NUL byte, and returns the
@@ -152,6 +155,7 @@ private:
     std::string pending_;
     bool writeFailed_ = false;
     int writeErrno_ = 0;
+    bool readFailed_ = false;
     // While inRegion_, region_ holds the region's bytes from bufStart_ on.
     std::string region_;
     RegionSource* regions_ = nullptr;

@@ -195,6 +195,7 @@ template <class Settings, class Visitor>
 void VisitAppKeys(Settings& s, Visitor& v) {
     v.Bool("Undo", s.Undo);
     v.Int("Output", s.Output, kOutputModeCount);
+    v.Bool("Repair", s.Repair);
 }
 
 IniFile OpenSection(const std::string& iniPath, const std::string& section) {

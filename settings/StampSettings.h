@@ -196,6 +196,7 @@ struct StampSettings {
 struct AppSettings {
     bool Undo = false;  // write the stamp in a form that can be erased later
     OutputMode Output = OutputMode::PrefixedCopy;
+    bool Repair = true;  // stamp a file whose cross-reference data had to be rebuilt
 
     bool operator==(const AppSettings&) const = default;
 };

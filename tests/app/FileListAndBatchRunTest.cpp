@@ -170,7 +170,7 @@ TEST_F(BatchRunTest, PrefixModeWithEveryFileFailingShowsNoSummary) {
     EXPECT_EQ(outcome.succeeded, 0);
     EXPECT_EQ(outcome.finished, 2);
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{
-                           "PDFの展開時にエラーが発生しました\r\n" + notPdf + "\r\n\r\n エラーコード=17",
+                           "PDFファイルではありません\r\n" + notPdf,
                            "PDFの展開時にエラーが発生しました\r\n" + dir.File("gone.pdf") + "\r\n\r\n エラーコード=1"}));
     EXPECT_EQ(progress.counts, (std::vector<std::string>{"0 / 2", "1 / 2"}));
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/Format.h"
 #include "platform/SjisText.h"
 #include "settings/SettingsFile.h"
 #include "tests/engine/TestPdf.h"
@@ -212,7 +213,7 @@ TEST_F(CliTest, KeysListsExactlyTheKeysTheSettingsWriterWritesWithTheirValues) {
     ASSERT_EQ(listed.status, 0);
     const std::vector<std::string> entries = Entries(ScratchDir::Read(written), '=');
     EXPECT_EQ(Entries(listed.out, '\t'), entries);
-    EXPECT_EQ(entries.size(), 38u + 2u + 6u * 9u + 2u);  // stamp keys, edge borders, slots, App
+    EXPECT_EQ(entries.size(), 38u + 2u + 6u * 9u + 3u);  // stamp keys, edge borders, slots, App
     EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-3 (0 none, 1 page number, 2 date and time, 3 text)\t0\n"),
               std::string::npos)
         << listed.out;
@@ -305,6 +306,83 @@ TEST_F(CliTest, ABatchPasswordAndErasingAProtectedFile) {
     EXPECT_NE(refused.err.find("パスワードで保護されたPDFファイルです"), std::string::npos);
     EXPECT_EQ(Run({"--erase", files[1], "--password=usr"}).status, 0);
     EXPECT_EQ(ScratchDir::Read(files[1]), locked);
+}
+
+// Damaged files as readers meet them, made from a three-page file that
+// ReportLab writes: each opens in qpdf only with a repair; the output is a
+// whole file (qpdf --check without a warning, the stamp on every page for
+// pdftotext and mutool, nothing on pdftoppm's standard error), and erasing
+// gives back the source's bytes. A file cut inside its last object is
+// refused; with --no-repair every one of them is refused.
+TEST_F(CliTest, DamagedFilesAreRepairedByTheUpdate) {
+    for (const char* tool : {"qpdf", "pdftotext", "mutool", "pdftoppm", "/usr/bin/python3"})
+        if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
+    const std::string plain = dir.File("plain.pdf");
+    ASSERT_EQ(test::RunShell("/usr/bin/python3 -c " +
+                             Quoted("import sys\nfrom reportlab.pdfgen import canvas\n"
+                                    "c=canvas.Canvas(sys.argv[1],pagesize=(595,842),pageCompression=0)\n"
+                                    "for i in range(3):\n"
+                                    "    for k in range(60): c.drawString(72,780-12*k,'Body of page %d line %d'%(i+1,k))\n"
+                                    "    c.showPage()\n"
+                                    "c.save()\n") +
+                             " " + Quoted(plain) + " 2>&1"),
+              0);
+    const std::string good = ScratchDir::Read(plain);
+    const std::size_t xref = good.rfind("\nxref\n") + 1;
+    const auto startxref = [](const std::string& bytes) { return bytes.rfind("startxref"); };
+    const auto replaced = [](std::string bytes, std::size_t at, std::size_t length, const std::string& by) {
+        return bytes.replace(at, length, by);
+    };
+    const std::size_t entry4 = xref + good.substr(xref).find(" n", good.substr(xref).find(" n") + 4 * 20) - 16;
+    // The file, whether it is stamped, whether qpdf opens it only with a repair.
+    struct Row { const char* name; std::string bytes; bool repaired; bool qpdfRepairs = true; };
+    std::vector<Row> rows = {
+        {"startxref-off", replaced(good, startxref(good), good.size() - startxref(good),
+                                   "startxref\n" + std::to_string(xref + 3) + "\n%%EOF\n"), true},
+        {"shifted", replaced(good, good.find('\n') + 1, 0, "% seven\n"), true},
+        {"other-object", replaced(good, entry4, 10, Format("%010ld", static_cast<int64_t>(good.find("1 0 obj")))), true},
+        {"no-trailer-keyword", replaced(good, good.rfind("trailer"), 7, "       "), true},
+        {"count-too-large", replaced(good, xref + 5, 0, "9"), true},
+        {"last-tenth-cut", good.substr(0, good.size() * 9 / 10), false},
+        {"end-lines-cut", good.substr(0, startxref(good)), true},
+        {"junk-before-header", std::string(29, 'J') + "\n" + good, true, false},
+    };
+    // A file of cross-reference streams, stamped once, whose update's /Prev
+    // then misses the section before it by a few bytes.
+    const std::string streams = dir.File("streams.pdf");
+    ASSERT_EQ(test::RunShell("qpdf --object-streams=generate " + Quoted(plain) + " " + Quoted(streams)), 0);
+    ASSERT_EQ(Run({"--settings", ini, "--yes", "--set", "Output=2", "--set", "HF0_StyleType=0", streams}).status, 0);
+    std::string wrongPrev = ScratchDir::Read(streams);
+    const std::size_t prev = wrongPrev.rfind("/Prev ") + 6;
+    const std::size_t digits = wrongPrev.find_first_not_of("0123456789", prev) - prev;
+    wrongPrev.replace(prev, digits, std::to_string(std::stol(wrongPrev.substr(prev, digits)) - 20));
+    rows.push_back({"stream-prev-off", wrongPrev, true});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string source = dir.File("d.pdf"), output = dir.File("_d.pdf");
+        ScratchDir::Write(source, row.bytes);
+        EXPECT_EQ(test::RunShell("qpdf --check " + Quoted(source) + " >/dev/null 2>&1") != 0, row.qpdfRepairs);
+        std::filesystem::remove(output);
+        const Result refused = Run({"--settings", ini, "--yes", "--no-repair", source});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find(row.repaired ? "PDFファイルが壊れているため処理できません" : "途中で切れていて"),
+                  std::string::npos)
+            << refused.err;
+        EXPECT_FALSE(Exists("_d.pdf"));
+
+        const Result r = Run({"--settings", ini, "--yes", "--set", "Undo=True", source});
+        EXPECT_EQ(r.status, row.repaired ? 0 : 1) << r.err;
+        EXPECT_EQ(Exists("_d.pdf"), row.repaired);
+        if (!row.repaired) continue;
+        EXPECT_NE(r.err.find("作り直してからスタンプしました"), std::string::npos) << r.err;
+        EXPECT_EQ(test::ShellOutput("qpdf --check " + Quoted(output) + " 2>&1 | grep WARNING"), "");
+        EXPECT_EQ(test::ShellOutput("pdftotext " + Quoted(output) + " - | grep -c 'CLI header'"), "3\n");
+        EXPECT_EQ(test::ShellOutput("mutool draw -F txt " + Quoted(output) + " 2>/dev/null | grep -c 'CLI header'"),
+                  "3\n");
+        EXPECT_EQ(test::ShellOutput("pdftoppm -r 10 " + Quoted(output) + " " + Quoted(dir.File("page")) + " 2>&1"), "");
+        EXPECT_EQ(Run({"--erase", output}).status, 0);
+        EXPECT_EQ(ScratchDir::Read(output), row.bytes);
+    }
 }
 
 }  // namespace

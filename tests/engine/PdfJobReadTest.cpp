@@ -374,8 +374,8 @@ TEST(XrefStreamReadTest, DamagedStreamFailsWithTheCodeOfItsPlace) {
     chained.Object(9, "<< >>").EndClassicSection(10);
     for (const auto& [from, to] : damages) {
         SCOPED_TRACE(to);
-        EXPECT_EQ(PdfJob::FromBytes(Patched(CompressedDocument().Bytes(), from, to))->ErrorCode(), 4);
-        EXPECT_EQ(PdfJob::FromBytes(Patched(chained.Bytes(), from, to))->ErrorCode(), 6);
+        EXPECT_EQ(PdfJob::FromBytes(Patched(CompressedDocument().Bytes(), from, to))->ReadError(), 4);
+        EXPECT_EQ(PdfJob::FromBytes(Patched(chained.Bytes(), from, to))->ReadError(), 6);
     }
 }
 
@@ -394,7 +394,7 @@ TEST(XrefStreamReadTest, DamagedStreamDataAndSizes) {
                                             std::tuple{"DamagedCompressedRows", damaged, 4},
                                             std::tuple{"IndexCountBeyondTheData", counted, 0}}) {
         auto job = PdfJob::FromBytes(bytes);
-        EXPECT_EQ(job->ErrorCode(), code) << name;
+        EXPECT_EQ(job->ReadError(), code) << name;
         if (code == 0) {
             EXPECT_EQ(job->StoredPageCount(), 2);
         }
@@ -411,7 +411,7 @@ TEST(XrefStreamReadTest, ObjectsOfABadObjectStreamAreNotFound) {
             .Compressed(2, "<< /Type /Pages /Kids [] /Count 0 >>")
             .ObjectStream(3, true, row.n, row.first)
             .EndStreamSection(4, 5);
-        EXPECT_EQ(PdfJob::FromBytes(pdf.Bytes())->ErrorCode(), 9) << row.name;
+        EXPECT_EQ(PdfJob::FromBytes(pdf.Bytes())->ReadError(), 9) << row.name;
     }
 }
 
@@ -424,7 +424,7 @@ TEST(XrefStreamReadTest, ObjectStreamInsideAnObjectStreamIsNotFollowed) {
     const size_t data = bytes.find("stream\n", bytes.find("/Type /XRef")) + 7;
     ASSERT_EQ(bytes[data], '\x02');
     bytes[data + 4] = '\x03';
-    EXPECT_EQ(PdfJob::FromBytes(bytes)->ErrorCode(), 9);
+    EXPECT_EQ(PdfJob::FromBytes(bytes)->ReadError(), 9);
 }
 
 TEST(XrefStreamReadTest, PrevLoopBetweenStreamSectionsFailsWithSix) {
@@ -437,7 +437,7 @@ TEST(XrefStreamReadTest, PrevLoopBetweenStreamSectionsFailsWithSix) {
     const std::string keys = "/Root 1 0 R /ID [<a1><b2>]";
     const size_t at = bytes.find(keys, static_cast<size_t>(first));
     bytes.replace(at, keys.size(), "/Root 1 0 R /Prev " + second + std::string(keys.size() - 18 - second.size(), ' '));
-    EXPECT_EQ(PdfJob::FromBytes(bytes)->ErrorCode(), 6);
+    EXPECT_EQ(PdfJob::FromBytes(bytes)->ReadError(), 6);
 }
 
 // Every token of text, joined with "|".

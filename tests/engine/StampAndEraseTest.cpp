@@ -222,38 +222,6 @@ TEST_P(UnterminatedSourceTest, StampsTwiceAndErasesTwiceBackToItsBytes) {
 
 INSTANTIATE_TEST_SUITE_P(ClassicAndStream, UnterminatedSourceTest, ::testing::Bool());
 
-// Damaged sources are refused with one message and left as they are.
-TEST(DamagedSourceTest, WrongOffsetsAreRefusedAndNothingIsWritten) {
-    ScratchDir dir{"damaged"};
-    const std::string good = test::FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>", "/Resources << >>"});
-    const std::size_t xref = good.rfind("\nxref\n") + 1;
-    const std::size_t object2 = good.find("2 0 obj");
-
-    std::string intoObject = good;  // startxref names the middle of object 2
-    intoObject.replace(good.rfind(std::to_string(xref)), std::to_string(xref).size(), std::to_string(object2 + 9));
-    std::string otherHeader = good;  // the row of object 4 (rows of 20 bytes from object 1) names object 2's header
-    const std::size_t row4 = good.find("1 4\n", xref) + 4 + 3 * 20;
-    otherHeader.replace(row4, 10, Format("%010ld", static_cast<int64_t>(object2)));
-
-    for (const std::string& bytes : {intoObject, otherHeader}) {
-        for (const OutputMode mode : {OutputMode::PrefixedCopy, OutputMode::Overwrite}) {
-            const std::string path = dir.File("doc.pdf");
-            std::filesystem::remove(dir.File("_doc.pdf"));
-            ScratchDir::Write(path, bytes);
-            const std::string shown = Stamp(path, AppSettings{false, mode});
-            PdfJob job(path);
-            if (job.ErrorCode() != 0) {
-                EXPECT_EQ(job.ErrorCode(), job_error::kDamaged);
-                EXPECT_TRUE(job.IsDamaged());
-            } else {
-                EXPECT_EQ(shown, Format(run_message::kDamaged, path) + "\n");
-            }
-            EXPECT_FALSE(std::filesystem::exists(dir.File("_doc.pdf")));
-            EXPECT_EQ(ScratchDir::Read(path), bytes);
-        }
-    }
-}
-
 class EraseStampTest : public ::testing::Test {
 protected:
     EraseStampTest() {

@@ -489,7 +489,7 @@ TEST_F(PreviewTest, LeftOutPagesAndFailuresAreExplained) {
     pane.ScheduleRender();
     ASSERT_TRUE(WaitIdle(pane, 10000));
     EXPECT_TRUE(pane.ShownImage().isNull());
-    EXPECT_NE(pane.ShownMessage().toStdString().find("エラーコード"), std::string::npos);
+    EXPECT_NE(pane.ShownMessage().toStdString().find("PDFファイルではありません"), std::string::npos);
 }
 
 // Pictures of the sheet with its preview under a real X server: run with

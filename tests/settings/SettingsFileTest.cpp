@@ -71,6 +71,7 @@ TEST_F(SettingsFileTest, EveryFieldSurvivesLoadAndSave) {
     const StampSettings changed = Changed();
     const AppSettings app = LoadedApp();
     EXPECT_TRUE(app.Undo);
+    EXPECT_FALSE(app.Repair);
     std::filesystem::remove(path_);
     ASSERT_TRUE(SaveSettings(path_, changed));
     ASSERT_TRUE(SaveSettings(path_, app));
