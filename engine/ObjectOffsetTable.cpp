@@ -21,6 +21,14 @@ void ObjectOffsetTable::Clear() {
     highestNumber_ = -1;
 }
 
+std::vector<ObjectOffsetTable::Entry> ObjectOffsetTable::EntriesBelow(int64_t limit) const {
+    std::vector<Entry> entries;
+    for (const Slot& slot : slots_)
+        if (slot.number != kEmpty && slot.offset < limit) entries.push_back({slot.number, slot.generation, slot.offset});
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.offset < b.offset; });
+    return entries;
+}
+
 ObjectOffsetTable::ObjectOffsetTable() {
     try {
         slots_.resize(kFirstCapacity);

@@ -40,6 +40,15 @@ public:
     // Empties the table, keeping its memory.
     void Clear();
 
+    struct Entry {
+        int32_t number;
+        int32_t generation;
+        int64_t offset;
+    };
+    // Every pair whose offset lies below limit (the objects in the file
+    // itself), in the order of their offsets.
+    std::vector<Entry> EntriesBelow(int64_t limit) const;
+
     int32_t Count() const { return count_; }
     // The highest object number inserted; -1 for an empty table.
     int32_t HighestNumber() const { return highestNumber_; }

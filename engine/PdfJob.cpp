@@ -91,11 +91,28 @@ bool PdfJob::ReadCrossReference() {
         damaged_ = rc == job_error::kDamaged;
         return false;
     }
+    // An entry that leads to no header of its object is damage even when the
+    // run never follows it: the update would carry the broken table on.
+    if (!EveryEntryHolds()) {
+        error_ = job_error::kDamaged;
+        damaged_ = true;
+        return false;
+    }
     // A damaged /Size below an object number in use would give new objects
     // the numbers of old ones (the catalog itself, say) and the update would
     // replace them; the numbering starts above every number listed instead.
     if (const int32_t highest = offsets_.HighestNumber(); highest >= nextObjectNumber_)
         nextObjectNumber_ = highest == std::numeric_limits<int32_t>::max() ? highest : highest + 1;
+    return true;
+}
+
+bool PdfJob::EveryEntryHolds() {
+    for (const ObjectOffsetTable::Entry& entry : offsets_.EntriesBelow(PdfFile::kRegionBase)) {
+        if (entry.number == 0) continue;
+        if (!reader_.Seek(entry.offset) || reader_.ReadInt() != entry.number ||
+            reader_.ReadInt() != entry.generation || reader_.NextToken() != "obj")
+            return false;
+    }
     return true;
 }
 

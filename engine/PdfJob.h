@@ -261,6 +261,7 @@ private:
 
     void ReadSource(const Passwords& passwords);
     bool ReadCrossReference();
+    bool EveryEntryHolds();
     void FindHeader();
     bool RebuiltRead(RebuildFailure& failure);
     Repair FailedRepair(RebuildFailure failure);

@@ -333,14 +333,20 @@ TEST_F(CliTest, DamagedFilesAreRepairedByTheUpdate) {
     const auto replaced = [](std::string bytes, std::size_t at, std::size_t length, const std::string& by) {
         return bytes.replace(at, length, by);
     };
-    const std::size_t entry4 = xref + good.substr(xref).find(" n", good.substr(xref).find(" n") + 4 * 20) - 16;
+    // The row of object n in the table (rows of 20 bytes after "xref\n0 N\n").
+    const auto entry = [&](int n) { return good.find('\n', xref + 5) + 1 + static_cast<std::size_t>(n) * 20; };
+    const auto offsetPlus = [&](int n, int64_t by) {
+        return Format("%010ld", std::stol(good.substr(entry(n), 10)) + by);
+    };
     // The file, whether it is stamped, whether qpdf opens it only with a repair.
     struct Row { const char* name; std::string bytes; bool repaired; bool qpdfRepairs = true; };
     std::vector<Row> rows = {
         {"startxref-off", replaced(good, startxref(good), good.size() - startxref(good),
                                    "startxref\n" + std::to_string(xref + 3) + "\n%%EOF\n"), true},
         {"shifted", replaced(good, good.find('\n') + 1, 0, "% seven\n"), true},
-        {"other-object", replaced(good, entry4, 10, Format("%010ld", static_cast<int64_t>(good.find("1 0 obj")))), true},
+        {"other-object", replaced(good, entry(4), 10, Format("%010ld", static_cast<int64_t>(good.find("1 0 obj")))), true},
+        // The document information, which the run never reads.
+        {"unread-object-off", replaced(good, entry(7), 10, offsetPlus(7, 11)), true},
         {"no-trailer-keyword", replaced(good, good.rfind("trailer"), 7, "       "), true},
         {"count-too-large", replaced(good, xref + 5, 0, "9"), true},
         {"last-tenth-cut", good.substr(0, good.size() * 9 / 10), false},
