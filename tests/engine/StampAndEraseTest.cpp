@@ -165,6 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"EmptyMediaBoxIsLetter", "/MediaBox [0 0 0 0]", ""},
         PageCase{"OnlyACropBox", "/CropBox [0 0 500 700]", ""},
         PageCase{"Rotate45IsUpright", "/Rotate 45"},
+        PageCase{"RotateOfTheLowest32BitNumberIsUpright", "/Rotate -2147483648"},
         PageCase{"StringsInPageAndResources", "/SGNote (a \\) endobj >> ] R stream 9 0 obj) /SGPct (100% sure)",
                  "/MediaBox [0 0 612 792]",
                  "<< /SGText (x >> endobj % 9 0 obj R \\)) /Font << /F1 6 0 R >> /SGHex <3e3e> >>", kBody, {},
