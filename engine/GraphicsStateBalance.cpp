@@ -91,6 +91,15 @@ void GraphicsStateBalance::Add(std::string_view content) {
     }
 }
 
+// A stream that closes r states it did not open and leaves o open closes
+// min(r, open) of the states open before it and r - open beyond them.
+void GraphicsStateBalance::AddCounted(int32_t extraRestores, int32_t openStates) {
+    const int32_t closedHere = extraRestores < open_ ? extraRestores : open_;
+    const int32_t beyond = extraRestores - closedHere;
+    extra_ = extra_ + beyond < kMaxExtraRestores ? extra_ + beyond : kMaxExtraRestores;
+    open_ = open_ - closedHere + openStates;
+}
+
 void GraphicsStateBalance::Operator(std::string_view word) {
     if (word == "q") {
         ++open_;

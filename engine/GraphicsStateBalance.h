@@ -1,8 +1,11 @@
 #pragma once
 // How many more graphics states a page's content closes ("Q") than it opens
-// ("q"). iText 5 and pdftk write pages like that; a reader that stops at the
-// extra "Q" would draw the stamp after them partly or not at all, so the
-// stream the stamped page draws first opens that many states more.
+// ("q"), and how many it leaves open. iText 5 and pdftk write pages that
+// close more; a reader that stops at the extra "Q" would draw the stamp
+// after them partly or not at all, so the stream the stamped page draws
+// first opens that many states more. A page that leaves states open would
+// have the stamp drawn under its last transformation and clip, so the
+// stamp's stream closes them first.
 #include <cstdint>
 #include <string_view>
 
@@ -19,6 +22,11 @@ public:
     // inline image data are passed over.
     void Add(std::string_view content);
     int32_t ExtraRestores() const { return extra_; }
+    // The states still open after the content added so far (at most kMaxExtraRestores).
+    int32_t OpenStates() const { return open_ < kMaxExtraRestores ? open_ : kMaxExtraRestores; }
+    // Continues after content whose own count, started from no open state,
+    // was extraRestores and openStates (a stream counted once for many pages).
+    void AddCounted(int32_t extraRestores, int32_t openStates);
 
 private:
     void Operator(std::string_view word);

@@ -143,6 +143,8 @@ bool PdfJob::RebuiltRead(RebuildFailure& failure) {
     writtenPageResources_ = {};
     inheritedResources_ = {};
     saveStateNumber_ = -1;
+    streamBalances_.clear();
+    openStates_.clear();
     security_.reset();
     sealer_.reset();
     decrypted_.SetHandler(nullptr);

@@ -287,8 +287,12 @@ private:
     OldPage ReadOldPage(int32_t number, int32_t generation);
     std::string ContentsOfObject(int64_t number, int64_t generation);
     int64_t ResourcesValueAt(int32_t number, int32_t generation);
-    int32_t ExtraRestores(const std::string& contents);
-    int32_t SaveStateStreamFor(const std::string& contents);
+    struct StateBalance {
+        int32_t extraRestores = 0;
+        int32_t openStates = 0;
+    };
+    StateBalance BalanceOf(const std::string& contents);
+    int32_t SaveStateStreamFor(int32_t extraRestores);
     void GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven);
     friend class PageTreeWalker;
     friend class ResourcesMerger;
@@ -326,6 +330,8 @@ private:
     int32_t saveStateNumber_ = -1;
     bool saveStateWritten_ = false;
     std::map<int32_t, int32_t> extraSaveStreams_;  // extra "Q" count -> its saving stream
+    std::map<std::pair<int64_t, int64_t>, StateBalance> streamBalances_;  // of each content stream read
+    std::map<int32_t, int32_t> openStates_;  // page list index -> states its content leaves open
     int64_t updateStart_ = -1;
     bool writeFailed_ = false;
     int pageWriterError_ = 0;

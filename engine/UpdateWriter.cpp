@@ -26,6 +26,7 @@ constexpr const char* kMarkerName = "Sigilry";
 constexpr const char* kMarkerVersion = "1.08";
 // The content of the stream that every stamped page draws first.
 constexpr std::string_view kSaveStateContent = "q\r\n";
+constexpr std::string_view kRestoreStateContent = "Q\r\n";
 }  // namespace
 
 bool PdfJob::BuildPageList(const PageRangeChoice& range) {
@@ -111,7 +112,12 @@ bool PdfJob::WritePageContent(int32_t index, std::string_view content) {
     PageEntry page;
     if (!pages_.GetPage(index, page)) return false;
     RegisterObject(page.contentNumber, 0, true, ObjectKind::PageContent);
-    return WriteContentStream(page.contentNumber, content);
+    // States the page's own content leaves open are closed before the stamp.
+    const auto open = openStates_.find(index);
+    if (open == openStates_.end() || open->second == 0) return WriteContentStream(page.contentNumber, content);
+    std::string closed;
+    for (int32_t i = 0; i < open->second; ++i) closed += kRestoreStateContent;
+    return WriteContentStream(page.contentNumber, closed + std::string(content));
 }
 
 namespace {
@@ -194,9 +200,10 @@ int64_t PdfJob::ResourcesValueAt(int32_t number, int32_t generation) {
 }
 
 // How many more states the content streams named by contents (the text
-// ExistingContents gives) close than they open; a stream that cannot be read
-// counts as balanced.
-int32_t PdfJob::ExtraRestores(const std::string& contents) {
+// ExistingContents gives) close than they open, and how many they leave
+// open; a stream that cannot be read counts as balanced. Each stream is
+// read once per file, however many pages share it.
+PdfJob::StateBalance PdfJob::BalanceOf(const std::string& contents) {
     std::vector<std::string_view> tokens;
     for (std::size_t start = 0, end = 0; start < contents.size(); start = end + 1) {
         end = std::min(contents.find_first_of(" \t\n\v\f\r", start), contents.size());
@@ -205,20 +212,27 @@ int32_t PdfJob::ExtraRestores(const std::string& contents) {
     GraphicsStateBalance balance;
     for (std::size_t i = 0; i + 2 < tokens.size(); ++i) {
         if (tokens[i + 2] != "R") continue;
-        const int64_t offset = offsets_.Find(TokenReader::LeadingInt(tokens[i]), TokenReader::LeadingInt(tokens[i + 1]));
-        SourceStream stream;
-        SourceStreamReader streamReader(reader_, &offsets_);
-        streamReader.SetSecurity(security_.get());
-        if (streamReader.Read(offset, stream)) balance.Add(stream.data);
+        const int64_t number = TokenReader::LeadingInt(tokens[i]);
+        const int64_t generation = TokenReader::LeadingInt(tokens[i + 1]);
+        const auto key = std::make_pair(number, generation);
+        auto counted = streamBalances_.find(key);
+        if (counted == streamBalances_.end()) {
+            GraphicsStateBalance own;
+            SourceStream stream;
+            SourceStreamReader streamReader(reader_, &offsets_);
+            streamReader.SetSecurity(security_.get());
+            if (streamReader.Read(offsets_.Find(number, generation), stream)) own.Add(stream.data);
+            counted = streamBalances_.emplace(key, StateBalance{own.ExtraRestores(), own.OpenStates()}).first;
+        }
+        balance.AddCounted(counted->second.extraRestores, counted->second.openStates);
     }
-    return balance.ExtraRestores();
+    return {balance.ExtraRestores(), balance.OpenStates()};
 }
 
 // The shared "q" stream, or for a page whose content closes more states than
 // it opens, a stream that opens that many more (one per count, shared).
-int32_t PdfJob::SaveStateStreamFor(const std::string& contents) {
-    const int32_t extra = saveStateNumber_ < 0 ? 0 : ExtraRestores(contents);
-    if (extra == 0) return saveStateNumber_;
+int32_t PdfJob::SaveStateStreamFor(int32_t extra) {
+    if (saveStateNumber_ < 0 || extra == 0) return saveStateNumber_;
     if (const auto found = extraSaveStreams_.find(extra); found != extraSaveStreams_.end()) return found->second;
     const int32_t number = AllocateObjectNumber();
     if (number < 0) return saveStateNumber_;
@@ -236,7 +250,9 @@ bool PdfJob::WritePageObject(int32_t index) {
     EnsureSaveStateWritten();
     const OldPage old = ReadOldPage(page.objectNumber, page.generation);
     writtenPageResources_ = {page.objectNumber, page.generation, old.resourcesAt};
-    const int32_t saveState = SaveStateStreamFor(old.contents);
+    const StateBalance balance = saveStateNumber_ < 0 ? StateBalance{} : BalanceOf(old.contents);
+    openStates_[index] = balance.openStates;
+    const int32_t saveState = SaveStateStreamFor(balance.extraRestores);
     RegisterObject(page.objectNumber, page.generation, false, ObjectKind::Page);
 
     std::string text = Format("%ld %d obj\r\n", page.objectNumber, page.generation);

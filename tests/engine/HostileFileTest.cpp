@@ -16,6 +16,7 @@
 
 #include "engine/PdfJob.h"
 #include "engine/XrefReader.h"
+#include "platform/Format.h"
 #include "support/Manifest.h"
 #include "support/Sanitized.h"
 #include "tests/support/SamplePdfs.h"
@@ -252,6 +253,10 @@ TEST(FuzzRegressionTest, RootOutsideTheTrailerDictionaryHasTheTableRebuilt) {
     const std::string out = Update(source);
     EXPECT_EQ(NewestTrailer(out).substr(0, NewestTrailer(out).find("startxref")),
               "trailer\r\n<< /Size 8\r\n/Root 1 0 R >>\r\n");
+    // The objects, old and new, in runs of consecutive numbers from the free head on.
+    const std::string section = out.substr(out.rfind("\r\nxref\r\n") + 2, 6 + 5 + 20 * 2);
+    EXPECT_EQ(section.substr(0, 31), "xref\r\n0 6\r\n0000000000 65535 f\r\n");
+    EXPECT_EQ(section.substr(31), Format("%010ld 00000 n\r\n", static_cast<int64_t>(source.find("1 0 obj"))));
     std::unique_ptr<PdfJob> again = PdfJob::FromBytes(out);
     EXPECT_EQ(again->ErrorCode(), 0);
     EXPECT_EQ(again->RepairState(), Repair::NotNeeded);

@@ -484,15 +484,27 @@ TEST(GraphicsStateBalanceTest, EveryContentGivesItsCount) {
     ASSERT_GT(rows.size(), 10u);
     for (const test::ManifestRow& row : rows) {
         SCOPED_TRACE("balance.tsv line " + std::to_string(row.line) + " " + row[0]);
+        // Streams read in turn, and each counted on its own and then
+        // composed (as a stream shared by many pages is), agree.
         GraphicsStateBalance balance;
+        GraphicsStateBalance composed;
         const std::string& content = row[1];
         for (std::size_t start = 0;;) {
             const std::size_t split = content.find(" || ", start);
-            balance.Add(std::string_view(content).substr(start, split - start));
+            const std::string_view stream = std::string_view(content).substr(start, split - start);
+            balance.Add(stream);
+            GraphicsStateBalance own;
+            own.Add(stream);
+            composed.AddCounted(own.ExtraRestores(), own.OpenStates());
             if (split == std::string::npos) break;
             start = split + 4;
         }
         EXPECT_EQ(std::to_string(balance.ExtraRestores()), row[2]);
+        EXPECT_EQ(composed.ExtraRestores(), balance.ExtraRestores());
+        EXPECT_EQ(composed.OpenStates(), balance.OpenStates());
+        if (!row[3].empty()) {
+            EXPECT_EQ(std::to_string(balance.OpenStates()), row[3]);
+        }
     }
 }
 

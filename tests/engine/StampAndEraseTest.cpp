@@ -223,6 +223,36 @@ TEST_P(UnterminatedSourceTest, StampsTwiceAndErasesTwiceBackToItsBytes) {
 
 INSTANTIATE_TEST_SUITE_P(ClassicAndStream, UnterminatedSourceTest, ::testing::Bool());
 
+// A page that leaves states open (under a scale, a shift and another colour)
+// or closes states it never opened shows the stamp exactly as a balanced
+// page does: the renderings of poppler and MuPDF are the same pixels.
+TEST(UnbalancedPageTest, StatesLeftOpenOrClosedTooOftenDrawTheStampAsOnABalancedPage) {
+    for (const char* tool : {"pdftoppm", "mutool", "qpdf"})
+        if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
+    ScratchDir dir{"unbalanced"};
+    const auto rendered = [&](const std::string& content) {
+        PageCase page{"page", ""};
+        page.content = content;
+        const std::string source = dir.File("page.pdf");
+        ScratchDir::Write(source, BuildSource(page));
+        std::filesystem::remove(dir.File("_page.pdf"));
+        EXPECT_EQ(Stamp(source, AppSettings{false, OutputMode::PrefixedCopy}), "");
+        const std::string output = dir.File("_page.pdf"), stem = dir.File("shown");
+        RunShell("pdftoppm -r 50 -gray -singlefile " + Quoted(output) + " " + Quoted(stem));
+        RunShell("mutool draw -q -r 50 -c gray -o " + Quoted(stem + "-mu.pgm") + " " + Quoted(output));
+        return ScratchDir::Read(stem + ".pgm") + ScratchDir::Read(stem + "-mu.pgm");
+    };
+    const std::string balanced = rendered("q Q");
+    ASSERT_GT(balanced.size(), 10000u);
+    EXPECT_EQ(rendered("q q q 0.5 0 0 0.5 100 100 cm 1 0 0 rg 1 0 0 RG 9 w"), balanced);
+    // Poppler and MuPDF restore what each content stream leaves open; other
+    // readers do not, so the stamp's own stream closes the three states.
+    const std::string plain = ShellOutput("qpdf --qdf --object-streams=disable " + Quoted(dir.File("_page.pdf")) + " -");
+    EXPECT_NE(plain.find("stream\nQ\nQ\nQ\nQ\n"), std::string::npos) << plain;
+    EXPECT_EQ(rendered("Q Q Q"), balanced);
+    EXPECT_EQ(rendered("q Q Q q q 0.3 0 0 0.3 0 0 cm"), balanced);
+}
+
 class EraseStampTest : public ::testing::Test {
 protected:
     EraseStampTest() {
