@@ -19,29 +19,67 @@ std::optional<int64_t> IntegerText(const std::string& text) {
 
 bool IsUnsignedInteger(const std::string& t) { return !t.empty() && IntegerText(t).has_value() && t[0] != '-' && t[0] != '+'; }
 
-// A dictionary value, or the single element of a one-element array (the
-// /Filter [/FlateDecode] and /DecodeParms [<<...>>] forms).
-const PdfObject* SingleValue(const PdfDictionary& dictionary, std::string_view key, bool& several) {
-    several = false;
-    const PdfDictEntry* entry = dictionary.Find(key);
-    if (!entry || !entry->Value()) return nullptr;
-    if (const auto* array = PdfCast<PdfArray>(entry->Value())) {
-        several = array->Count() > 1;
-        return array->ElementAt(0);
-    }
-    return entry->Value();
-}
-
-DecodeResult ReadPredictor(const PdfDictionary& dictionary, PredictorParams& params) {
-    bool several = false;
-    const auto* parms = PdfCast<PdfDictionary>(SingleValue(dictionary, "/DecodeParms", several));
-    if (several) return DecodeResult::Unsupported;
-    if (!parms) return DecodeResult::Ok;
+PredictorParams ReadPredictor(const PdfDictionary* parms) {
+    PredictorParams params;
+    if (!parms) return params;
     params.predictor = DirectInteger(*parms, "/Predictor").value_or(1);
     params.colors = DirectInteger(*parms, "/Colors").value_or(1);
     params.bitsPerComponent = DirectInteger(*parms, "/BitsPerComponent").value_or(8);
     params.columns = DirectInteger(*parms, "/Columns").value_or(1);
-    return DecodeResult::Ok;
+    return params;
+}
+
+enum class Filter { Flate, Lzw, AsciiHex, Ascii85, RunLength, Unknown };
+
+Filter FilterNamed(std::string_view name) {
+    if (name == "/FlateDecode" || name == "/Fl") return Filter::Flate;
+    if (name == "/LZWDecode" || name == "/LZW") return Filter::Lzw;
+    if (name == "/ASCIIHexDecode" || name == "/AHx") return Filter::AsciiHex;
+    if (name == "/ASCII85Decode" || name == "/A85") return Filter::Ascii85;
+    if (name == "/RunLengthDecode" || name == "/RL") return Filter::RunLength;
+    return Filter::Unknown;
+}
+
+struct FilterStep {
+    Filter filter;
+    const PdfDictionary* parms;  // nullptr: the defaults
+};
+
+// The filters in the order they apply, each with its /DecodeParms; nullopt
+// for a filter this reader does not decode or values of the wrong type.
+std::optional<std::vector<FilterStep>> FilterSteps(const PdfDictionary& dictionary) {
+    std::vector<FilterStep> steps;
+    const PdfDictEntry* filterEntry = dictionary.Find("/Filter");
+    const PdfDictEntry* parmsEntry = dictionary.Find("/DecodeParms");
+    if (!filterEntry || !filterEntry->Value()) return steps;
+    const auto* filters = PdfCast<PdfArray>(filterEntry->Value());
+    const auto* parmsArray = parmsEntry ? PdfCast<PdfArray>(parmsEntry->Value()) : nullptr;
+    const std::size_t count = filters ? filters->Count() : 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto* name = PdfCast<PdfLiteral>(filters ? filters->ElementAt(i) : filterEntry->Value());
+        const Filter filter = name ? FilterNamed(name->Text()) : Filter::Unknown;
+        if (filter == Filter::Unknown) return std::nullopt;
+        const PdfObject* parms = parmsArray ? parmsArray->ElementAt(i) : (parmsEntry && i == 0 ? parmsEntry->Value() : nullptr);
+        steps.push_back({filter, PdfCast<PdfDictionary>(parms)});
+    }
+    return steps;
+}
+
+DecodeResult ApplyStep(const FilterStep& step, std::string_view in, std::size_t limit, std::string& out) {
+    switch (step.filter) {
+        case Filter::Flate:
+        case Filter::Lzw: {
+            const bool earlyChange = !step.parms || DirectInteger(*step.parms, "/EarlyChange").value_or(1) != 0;
+            const DecodeResult r = step.filter == Filter::Flate ? InflateBounded(in, limit, out)
+                                                                : LzwDecode(in, earlyChange, limit, out);
+            return r == DecodeResult::Ok ? UndoPredictor(ReadPredictor(step.parms), out) : r;
+        }
+        case Filter::AsciiHex: return AsciiHexDecode(in, limit, out);
+        case Filter::Ascii85: return Ascii85Decode(in, limit, out);
+        case Filter::RunLength: return RunLengthDecode(in, limit, out);
+        case Filter::Unknown: break;
+    }
+    return DecodeResult::Unsupported;
 }
 
 void RemoveEntry(PdfDictionary& dictionary, std::string_view key) {
@@ -170,33 +208,21 @@ std::optional<int64_t> SourceStreamReader::StreamLength(const PdfDictionary& dic
     return IntegerText(reader_.NextToken());
 }
 
-// No filter at all, or /FlateDecode alone.
-bool SourceStreamReader::NoFilter(const PdfDictionary& dictionary) {
-    const PdfDictEntry* filterEntry = dictionary.Find("/Filter");
-    const auto* filterArray = filterEntry ? PdfCast<PdfArray>(filterEntry->Value()) : nullptr;
-    return !filterEntry || (filterArray && filterArray->Count() == 0);
-}
-
-bool SourceStreamReader::Decodable(const PdfDictionary& dictionary) {
-    if (NoFilter(dictionary)) return true;
-    bool several = false;
-    const auto* filter = PdfCast<PdfLiteral>(SingleValue(dictionary, "/Filter", several));
-    return !several && filter && filter->Text() == "/FlateDecode";
-}
+bool SourceStreamReader::Decodable(const PdfDictionary& dictionary) { return FilterSteps(dictionary).has_value(); }
 
 bool SourceStreamReader::Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit,
                                 std::string& out) {
-    if (NoFilter(dictionary)) {
-        if (raw.size() > limit) return Fail(StreamError::TooLarge);
-        out = std::move(raw);
-        return true;
+    const std::optional<std::vector<FilterStep>> steps = FilterSteps(dictionary);
+    if (!steps) return Fail(StreamError::Unsupported);
+    if (raw.size() > limit && steps->empty()) return Fail(StreamError::TooLarge);
+    std::string data = std::move(raw);
+    for (const FilterStep& step : *steps) {
+        std::string decoded;
+        if (const DecodeResult r = ApplyStep(step, data, limit, decoded); r != DecodeResult::Ok)
+            return Fail(ToStreamError(r));
+        data = std::move(decoded);
     }
-    if (!Decodable(dictionary)) return Fail(StreamError::Unsupported);
-    PredictorParams params;
-    if (const DecodeResult r = ReadPredictor(dictionary, params); r != DecodeResult::Ok) return Fail(ToStreamError(r));
-    if (const DecodeResult r = InflateBounded(raw, limit, out); r != DecodeResult::Ok)
-        return Fail(ToStreamError(r));
-    if (const DecodeResult r = UndoPredictor(params, out); r != DecodeResult::Ok) return Fail(ToStreamError(r));
+    out = std::move(data);
     return true;
 }
 

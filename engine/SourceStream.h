@@ -1,7 +1,8 @@
 #pragma once
 // Reads one stream object of a source PDF, a cross-reference stream or an
-// object stream: its dictionary and its decoded data. Only FlateDecode (with
-// the PNG and TIFF predictors) and unfiltered data are decoded.
+// object stream: its dictionary and its decoded data. FlateDecode and
+// LZWDecode (with the PNG and TIFF predictors), ASCIIHexDecode,
+// ASCII85Decode and RunLengthDecode are decoded, in chains as well.
 //
 // Bounds: /Length must be a non-negative integer whose data lies inside the
 // file; decoded data is at most kMaxDecodedBytes. An indirect /Length is
@@ -76,7 +77,6 @@ private:
     }
     std::optional<int64_t> StreamLength(const PdfDictionary& dictionary);
     bool Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit, std::string& out);
-    static bool NoFilter(const PdfDictionary& dictionary);
     static bool Decodable(const PdfDictionary& dictionary);
 
     TokenReader& reader_;

@@ -1,7 +1,7 @@
 #pragma once
-// Decoding of the stream data that the readers of cross-reference streams
-// and object streams need: zlib inflate (FlateDecode), then the PNG or TIFF
-// predictor named by /DecodeParms. Every step is bounded, so that a small
+// Decoding of stream data: zlib inflate (FlateDecode) and LZW, then the PNG
+// or TIFF predictor named by /DecodeParms; the text filters ASCIIHex and
+// ASCII85 and RunLength, which page content may use as well. Every step is bounded, so that a small
 // hostile stream cannot make a huge allocation.
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +29,15 @@ struct PredictorParams {
 // zlib end marker is taken as far as it goes (writers that cut the checksum
 // off exist); damaged data is Corrupt.
 DecodeResult InflateBounded(std::string_view in, std::size_t limit, std::string& out);
+
+// The other standard filters, each into out, at most limit bytes. Data that
+// ends before its end-of-data mark is taken as far as it goes; a byte the
+// filter cannot hold is Corrupt. earlyChange: LZW's /EarlyChange (1 unless
+// /DecodeParms says 0).
+DecodeResult AsciiHexDecode(std::string_view in, std::size_t limit, std::string& out);
+DecodeResult Ascii85Decode(std::string_view in, std::size_t limit, std::string& out);
+DecodeResult RunLengthDecode(std::string_view in, std::size_t limit, std::string& out);
+DecodeResult LzwDecode(std::string_view in, bool earlyChange, std::size_t limit, std::string& out);
 
 // Undoes the predictor in place. PNG rows are one tag byte and the row's
 // bytes; an incomplete last row is dropped. TIFF prediction is supported for

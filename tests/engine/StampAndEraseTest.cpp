@@ -55,12 +55,13 @@ struct PageCase {
     std::vector<std::string> extraObjects = {};  // numbers 7, 8, ...
     bool commentedObjectStream = false;          // objects 1, 2, 3 and 5 in one, each after "% N 0 obj"
     std::vector<std::string> keptEntries = {"/F1"};
+    std::string contentKeys = "";  // of the content stream, beside /Length
 };
 
 void PrintTo(const PageCase& c, std::ostream* out) { *out << c.name; }
 
-std::string Stream(const std::string& data) {
-    return "<< /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+std::string Stream(const std::string& data, const std::string& keys = "") {
+    return "<< /Length " + std::to_string(data.size()) + keys + " >>\nstream\n" + data + "\nendstream";
 }
 
 std::string BuildSource(const PageCase& c) {
@@ -78,7 +79,7 @@ std::string BuildSource(const PageCase& c) {
     }
     test::TestPdf pdf;
     for (const auto& [number, body] : tree) pdf.Object(number, body);
-    pdf.Object(4, Stream(c.content)).Object(6, kFont);
+    pdf.Object(4, Stream(c.content, c.contentKeys)).Object(6, kFont);
     for (std::size_t i = 0; i < c.extraObjects.size(); ++i) pdf.Object(7 + static_cast<int>(i), c.extraObjects[i]);
     return pdf.EndSection(size).Bytes();
 }
@@ -230,9 +231,15 @@ TEST(UnbalancedPageTest, StatesLeftOpenOrClosedTooOftenDrawTheStampAsOnABalanced
     for (const char* tool : {"pdftoppm", "mutool", "qpdf"})
         if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
     ScratchDir dir{"unbalanced"};
-    const auto rendered = [&](const std::string& content) {
+    // content as the page's stream, written through filter ("" for none).
+    const auto rendered = [&](const std::string& content, const std::string& filter = "") {
         PageCase page{"page", ""};
         page.content = content;
+        if (filter == "/ASCIIHexDecode") {
+            page.content.clear();
+            for (const unsigned char c : content) page.content += Format("%02X", static_cast<int>(c));
+            page.contentKeys = " /Filter /ASCIIHexDecode";
+        }
         const std::string source = dir.File("page.pdf");
         ScratchDir::Write(source, BuildSource(page));
         std::filesystem::remove(dir.File("_page.pdf"));
@@ -251,6 +258,10 @@ TEST(UnbalancedPageTest, StatesLeftOpenOrClosedTooOftenDrawTheStampAsOnABalanced
     EXPECT_NE(plain.find("stream\nQ\nQ\nQ\nQ\n"), std::string::npos) << plain;
     EXPECT_EQ(rendered("Q Q Q"), balanced);
     EXPECT_EQ(rendered("q Q Q q q 0.3 0 0 0.3 0 0 cm"), balanced);
+    EXPECT_EQ(rendered("q q 0.5 0 0 0.5 100 100 cm Q", "/ASCIIHexDecode"), balanced);
+    EXPECT_NE(ShellOutput("qpdf --qdf --object-streams=disable " + Quoted(dir.File("_page.pdf")) + " -")
+                  .find("stream\nQ\nQ\n"),
+              std::string::npos);
 }
 
 class EraseStampTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 
 #include "pdf/FlateBuffer.h"
 #include "pdf/StreamDecoder.h"
+#include "support/Manifest.h"
 
 namespace sgry {
 namespace {
@@ -153,6 +154,29 @@ TEST(StreamDecoderTest, InflateIsBoundedAndTellsDamageFromAShortStream) {
     std::string damaged = packed;
     damaged[1] = '\x00';  // the header check fails
     EXPECT_EQ(InflateBounded(damaged, text.size(), out), DecodeResult::Corrupt);
+}
+
+TEST(StreamFiltersTest, EveryRowDecodesAsListed) {
+    const std::vector<test::ManifestRow> rows = test::ReadManifest("pdf/filters.tsv");
+    ASSERT_GE(rows.size(), 12u);
+    for (const test::ManifestRow& row : rows) {
+        SCOPED_TRACE("filters.tsv line " + std::to_string(row.line) + " " + row.cells.back());
+        std::string out;
+        DecodeResult result = DecodeResult::Unsupported;
+        if (row[0] == "hex") result = AsciiHexDecode(row[1], 1000, out);
+        if (row[0] == "a85") result = Ascii85Decode(row[1], 1000, out);
+        if (row[0] == "rle") result = RunLengthDecode(row[1], 1000, out);
+        if (row[0] == "lzw") result = LzwDecode(row[1], true, 1000, out);
+        EXPECT_EQ(result == DecodeResult::Ok ? out : "!Corrupt", row[2]);
+        if (result == DecodeResult::Ok && !out.empty()) {
+            std::string cut;
+            EXPECT_EQ(row[0] == "lzw" ? LzwDecode(row[1], true, out.size() - 1, cut)
+                                      : row[0] == "hex" ? AsciiHexDecode(row[1], out.size() - 1, cut)
+                                      : row[0] == "a85" ? Ascii85Decode(row[1], out.size() - 1, cut)
+                                                        : RunLengthDecode(row[1], out.size() - 1, cut),
+                      DecodeResult::TooLarge);
+        }
+    }
 }
 
 }  // namespace
