@@ -2,6 +2,7 @@
 
 #include "pdf/PdfStrings.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -31,12 +32,26 @@ std::size_t AfterLine(std::string_view text, std::size_t pos) {
     return end == std::string_view::npos ? text.size() : end;
 }
 
-// Inline image data runs from after "ID" to an "EI" between white space.
+// Whether the bytes after an "EI" candidate read as content again: binary
+// image data that happens to hold " EI " goes on with bytes no content
+// stream holds (controls other than white space, bytes above 126), as
+// readers check before they take the candidate.
+bool ContentFollows(std::string_view text, std::size_t pos) {
+    constexpr std::size_t kLookAhead = 32;
+    const std::string_view next = text.substr(pos, kLookAhead);
+    return std::all_of(next.begin(), next.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return ClassOf(c) == kWhite || (byte >= 0x20 && byte < 0x7F);
+    });
+}
+
+// Inline image data runs from after "ID" to an "EI" between white space
+// that content follows.
 std::size_t AfterInlineImage(std::string_view text, std::size_t pos) {
     for (std::size_t at = text.find("EI", pos); at != std::string_view::npos; at = text.find("EI", at + 1)) {
         const bool before = at > 0 && ClassOf(text[at - 1]) == kWhite;
         const bool after = at + 2 == text.size() || ClassOf(text[at + 2]) == kWhite;
-        if (before && after) return at + 2;
+        if (before && after && ContentFollows(text, at + 2)) return at + 2;
     }
     return text.size();
 }
