@@ -6,6 +6,7 @@
 
 #include "engine/SourceStream.h"
 #include "pdf/PdfParser.h"
+#include "pdf/PdfStrings.h"
 
 namespace sgry {
 
@@ -14,12 +15,8 @@ namespace {
 constexpr int64_t kMaxNumber = std::numeric_limits<int32_t>::max();
 constexpr int64_t kMaxGeneration = 65535;
 
-bool IsSpace(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
-bool IsDelimiter(char c) {
-    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
-           c == '/' || c == '%';
-}
-bool Separates(char c) { return IsSpace(c) || IsDelimiter(c); }
+bool IsSpace(char c) { return IsPdfWhite(c); }
+bool Separates(char c) { return IsPdfWhite(c) || IsPdfDelimiter(c); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A word of bytes at at: nothing of a longer word on either side.

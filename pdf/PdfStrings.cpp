@@ -4,28 +4,28 @@
 
 namespace sgry {
 
-namespace {
-
-bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
-bool IsDelimiter(char c) {
+bool IsPdfWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
+bool IsPdfDelimiter(char c) {
     return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' || c == '/' ||
            c == '%';
 }
-bool IsRegular(char c) { return !IsWhite(c) && !IsDelimiter(c); }
-
-int HexValue(char c) {
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
+namespace {
+
+bool IsRegular(char c) { return !IsPdfWhite(c) && !IsPdfDelimiter(c); }
+
 std::optional<std::string> DecodeHex(std::string_view body) {
     std::string out;
     int high = -1;
     for (char c : body) {
-        if (IsWhite(c)) continue;
-        const int value = HexValue(c);
+        if (IsPdfWhite(c)) continue;
+        const int value = HexDigitValue(c);
         if (value < 0) return std::nullopt;
         if (high < 0) {
             high = value;

@@ -11,6 +11,12 @@
 
 namespace sgry {
 
+// The format's white space (NUL, TAB, LF, FF, CR, space) and delimiters.
+bool IsPdfWhite(char c);
+bool IsPdfDelimiter(char c);
+// The value of a hexadecimal digit, -1 for any other byte.
+int HexDigitValue(char c);
+
 // The bytes of a string token: "(...)" with its escapes (\n \r \t \b \f \( \)
 // \\, octal \ddd, a backslash before a line end continues the line) or
 // "<...>" (white space ignored, an odd last digit counts as followed by 0).

@@ -1,20 +1,13 @@
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "pdf/PdfStrings.h"
 #include "pdf/StreamDecoder.h"
 
 namespace sgry {
 
 namespace {
-
-bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // Appends bytes, false when out would pass limit.
 bool Put(std::string& out, std::string_view bytes, std::size_t limit) {
@@ -51,8 +44,8 @@ DecodeResult AsciiHexDecode(std::string_view in, std::size_t limit, std::string&
     int high = -1;
     for (const char c : in) {
         if (c == '>') break;
-        if (IsWhite(c)) continue;
-        const int value = HexValue(c);
+        if (IsPdfWhite(c)) continue;
+        const int value = HexDigitValue(c);
         if (value < 0) return DecodeResult::Corrupt;
         if (high < 0) {
             high = value;
@@ -73,19 +66,19 @@ DecodeResult Ascii85Decode(std::string_view in, std::size_t limit, std::string& 
     // Some writers keep the "<~" that opens the encoding in other formats.
     const std::size_t first = in.find_first_not_of(" \r\n\t\f", 0);
     if (first != std::string_view::npos && in.substr(first, 2) == "<~") in.remove_prefix(first + 2);
+    out.reserve(std::min(limit, in.size() / 5 * 4 + 4));
     uint64_t value = 0;
     int digits = 0;
     const auto flush = [&](int bytes) {
-        std::string group;
-        for (int i = 0; i < bytes; ++i) group += static_cast<char>((value >> (24 - 8 * i)) & 0xFF);
-        return Put(out, group, limit);
+        if (out.size() + static_cast<std::size_t>(bytes) > limit) return false;
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (24 - 8 * i)) & 0xFF));
+        return true;
     };
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        const char c = in[i];
-        if (IsWhite(c)) continue;
+    for (const char c : in) {
+        if (IsPdfWhite(c)) continue;
         if (c == '~') break;
         if (c == 'z' && digits == 0) {
-            if (!Put(out, std::string(4, '\0'), limit)) return DecodeResult::TooLarge;
+            if (!flush(4)) return DecodeResult::TooLarge;
             continue;
         }
         if (c < '!' || c > 'u') return DecodeResult::Corrupt;
