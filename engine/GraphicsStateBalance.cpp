@@ -3,33 +3,24 @@
 #include "pdf/PdfStrings.h"
 
 #include <algorithm>
-#include <array>
-#include <string>
 
 namespace sgry {
 
 namespace {
 
-enum CharClass : unsigned char { kRegular, kWhite, kDelimiter };
-
-// The class of every byte, looked up once per byte.
-constexpr std::array<CharClass, 256> kClasses = [] {
-    std::array<CharClass, 256> classes{};
-    for (unsigned char c : {' ', '\r', '\n', '\t', '\f', '\0'}) classes[c] = kWhite;
-    for (unsigned char c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'}) classes[c] = kDelimiter;
-    return classes;
-}();
-
-CharClass ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+constexpr std::size_t kNotEnded = std::string_view::npos;
+// How far after an "EI" candidate the bytes are checked to read as content.
+constexpr std::size_t kLookAhead = 32;
 
 std::size_t AfterRegular(std::string_view text, std::size_t pos) {
-    while (pos < text.size() && ClassOf(text[pos]) == kRegular) ++pos;
+    while (pos < text.size() && CharClassOf(text[pos]) == PdfCharClass::Regular) ++pos;
     return pos;
 }
 
-std::size_t AfterLine(std::string_view text, std::size_t pos) {
-    const std::size_t end = text.find_first_of("\r\n", pos);
-    return end == std::string_view::npos ? text.size() : end;
+// The end of a token that runs to pos: the text's end counts only when it is
+// the stream's end.
+std::size_t EndedAt(std::string_view text, std::size_t pos, bool final) {
+    return pos < text.size() || final ? pos : kNotEnded;
 }
 
 // Whether the bytes after an "EI" candidate read as content again: binary
@@ -37,46 +28,46 @@ std::size_t AfterLine(std::string_view text, std::size_t pos) {
 // stream holds (controls other than white space, bytes above 126), as
 // readers check before they take the candidate.
 bool ContentFollows(std::string_view text, std::size_t pos) {
-    constexpr std::size_t kLookAhead = 32;
     const std::string_view next = text.substr(pos, kLookAhead);
     return std::all_of(next.begin(), next.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        return ClassOf(c) == kWhite || (byte >= 0x20 && byte < 0x7F);
+        return IsPdfWhite(c) || (byte >= 0x20 && byte < 0x7F);
     });
 }
 
-// Inline image data runs from after "ID" to an "EI" between white space
-// that content follows.
-std::size_t AfterInlineImage(std::string_view text, std::size_t pos) {
+// Inline image data run from pos to an "EI" between white space that content
+// follows; the end of that "EI".
+std::size_t InlineImageEnd(std::string_view text, std::size_t pos, bool final) {
     for (std::size_t at = text.find("EI", pos); at != std::string_view::npos; at = text.find("EI", at + 1)) {
-        const bool before = at > 0 && ClassOf(text[at - 1]) == kWhite;
-        const bool after = at + 2 == text.size() || ClassOf(text[at + 2]) == kWhite;
-        if (before && after && ContentFollows(text, at + 2)) return at + 2;
+        const bool before = at > 0 && IsPdfWhite(text[at - 1]);
+        if (!before) continue;
+        const std::size_t end = at + 2;
+        if (!final && text.size() - end < kLookAhead) return kNotEnded;  // the next piece decides
+        if ((end == text.size() || IsPdfWhite(text[end])) && ContentFollows(text, end)) return end;
     }
-    return text.size();
+    return final ? text.size() : kNotEnded;
 }
 
 // Where the delimiter at pos and what it opens end: a string, a comment, a
 // hex string, a name, or the delimiter alone ("<<" and ">>" as one).
-std::size_t AfterDelimited(std::string_view text, std::size_t pos) {
-    const char c = text[pos];
-    const bool doubled = pos + 1 < text.size() && text[pos + 1] == c;
-    switch (c) {
+std::size_t AfterDelimited(std::string_view text, std::size_t pos, bool final) {
+    switch (text[pos]) {
         case '(': {
             const std::size_t end = LiteralEnd(text, pos);
-            return end == std::string_view::npos ? text.size() : end;
+            return end != std::string_view::npos ? end : EndedAt(text, text.size(), final);
         }
         case '%':
-            return AfterLine(text, pos);
+            return EndedAt(text, std::min(text.find_first_of("\r\n", pos), text.size()), final);
         case '<': {
-            if (doubled) return pos + 2;
+            if (pos + 1 == text.size()) return EndedAt(text, pos + 1, final);
+            if (text[pos + 1] == '<') return pos + 2;
             const std::size_t close = text.find('>', pos);
-            return close == std::string_view::npos ? text.size() : close + 1;
+            return close != std::string_view::npos ? close + 1 : EndedAt(text, text.size(), final);
         }
         case '>':
-            return doubled ? pos + 2 : pos + 1;
+            return pos + 1 < text.size() && text[pos + 1] == '>' ? pos + 2 : pos + 1;
         case '/':
-            return AfterRegular(text, pos + 1);
+            return EndedAt(text, AfterRegular(text, pos + 1), final);
         default:
             return pos + 1;
     }
@@ -84,26 +75,89 @@ std::size_t AfterDelimited(std::string_view text, std::size_t pos) {
 
 }  // namespace
 
-void GraphicsStateBalance::Add(std::string_view content) {
+void GraphicsStateBalance::Feed(std::string_view piece) {
+    if (carry_.empty()) {
+        Scan(piece, false);
+        return;
+    }
+    std::string text = std::move(carry_);
+    carry_.clear();
+    text.append(piece);
+    Scan(text, false);
+}
+
+void GraphicsStateBalance::EndStream() {
+    if (!carry_.empty()) {
+        const std::string text = std::move(carry_);
+        carry_.clear();
+        Scan(text, true);
+    }
+    inImage_ = false;
+}
+
+void GraphicsStateBalance::Scan(std::string_view text, bool final) {
     std::size_t pos = 0;
-    while (pos < content.size()) {
-        switch (ClassOf(content[pos])) {
-            case kWhite:
+    if (inImage_) {
+        pos = InlineImageEnd(text, 1, final);
+        if (pos == kNotEnded) return CarryImageData(text, 1);
+        inImage_ = false;
+    }
+    while (pos < text.size()) {
+        switch (CharClassOf(text[pos])) {
+            case PdfCharClass::White:
                 ++pos;
                 break;
-            case kDelimiter:
-                pos = AfterDelimited(content, pos);
+            case PdfCharClass::Delimiter: {
+                const std::size_t end = AfterDelimited(text, pos, final);
+                if (end == kNotEnded) return CarryDelimited(text, pos);
+                pos = end;
                 break;
-            case kRegular: {
+            }
+            case PdfCharClass::Regular: {
                 const std::size_t start = pos;
-                pos = AfterRegular(content, pos);
-                const std::string_view word = content.substr(start, pos - start);
-                if (word == "ID") pos = AfterInlineImage(content, pos);
+                pos = AfterRegular(text, pos);
+                const std::string_view word = text.substr(start, pos - start);
+                if (EndedAt(text, pos, final) == kNotEnded) {
+                    // Only words of one or two bytes count; a longer one stays longer.
+                    carry_ = word.size() <= 2 ? std::string(word) : std::string("...");
+                    return;
+                }
                 Operator(word);
+                if (word != "ID") break;
+                pos = InlineImageEnd(text, pos, final);
+                if (pos == kNotEnded) return CarryImageData(text, start + 2);
                 break;
             }
         }
     }
+}
+
+// What decides the end of a string is its depth; of a hex string, a comment
+// or a name, only that it is one.
+void GraphicsStateBalance::CarryDelimited(std::string_view text, std::size_t pos) {
+    switch (text[pos]) {
+        case '(': {
+            OpenLiteral open;
+            LiteralEnd(text, pos, &open);
+            carry_.assign(static_cast<std::size_t>(open.depth), '(');
+            if (open.escaping) carry_ += '\\';
+            return;
+        }
+        case '<':
+            carry_ = pos + 1 == text.size() ? "<" : "<0";
+            return;
+        default:
+            carry_ = text[pos];
+    }
+}
+
+// The bytes where an "EI" may still begin, with the byte before them; every
+// candidate before them has been judged with all the bytes after it it needs.
+void GraphicsStateBalance::CarryImageData(std::string_view text, std::size_t searchFrom) {
+    constexpr std::size_t kKept = kLookAhead + 8;
+    const std::size_t from = std::max(searchFrom, text.size() > kKept ? text.size() - kKept : std::size_t{0});
+    carry_ = text.substr(from - 1);
+    inImage_ = true;
 }
 
 // A stream that closes r states it did not open and leaves o open closes

@@ -118,6 +118,9 @@ bool JobRunner::Run() {
             prompts_.ShowMessage(Format(run_message::kPagesTooSmall, pages.FirstTooSmall(), pages.TooSmallCount(),
                                         outputPath_),
                                  MessageIcon::Warning);
+        if (const PageTally& unreadable = job_.UnreadableContent(); unreadable.count > 0)
+            prompts_.ShowMessage(Format(run_message::kContentUnreadable, unreadable.first, unreadable.count, outputPath_),
+                                 MessageIcon::Warning);
         if (job_.RepairState() == Repair::Rebuilt)
             prompts_.ShowMessage(Format(run_message::kRepaired, job_.ReadError(), outputPath_), MessageIcon::Warning);
         return true;

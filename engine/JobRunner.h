@@ -71,6 +71,12 @@ inline constexpr const char* kCutShort =
 inline constexpr const char* kPagesTooSmall =
     "ページの表示領域が小さすぎるため、スタンプが見えない可能性があります（最初のページ：%dページ目、該当ページ数：%d）"
     "\r\n%s";
+// Pages whose content could not all be decoded (a filter this program does
+// not read, damaged data): their graphics states were counted as far as the
+// content decoded, which is as far as a reader draws it.
+inline constexpr const char* kContentUnreadable =
+    "ページの内容を最後まで読めなかったため、読めた部分までで描画状態を数えてスタンプしました"
+    "（最初のページ：%dページ目、該当ページ数：%d）\r\n%s";
 inline constexpr const char* kBeyondRepair = "PDFファイルが壊れていて、修復できません（エラー番号=%d）\r\n%s";
 inline constexpr const char* kPasswordRequired =
     "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\r\n%s";

@@ -45,16 +45,10 @@ void PageList::SetPageResources(int32_t index, int32_t number, int32_t generatio
 
 void PageList::RequireOwnResources(int32_t index) { SetPageResources(index, kInlineResources, 0); }
 
-void PageList::NoteTooSmall(int32_t ordinal) {
-    if (tooSmallCount_ == 0) firstTooSmall_ = ordinal;
-    ++tooSmallCount_;
-}
-
 void PageList::Clear() {
     entries_.clear();
     origins_.clear();
-    tooSmallCount_ = 0;
-    firstTooSmall_ = 0;
+    tooSmall_ = {};
     error_ = page_error::kNone;
 }
 

@@ -31,6 +31,15 @@ struct ResourcesOrigin {
     int32_t generation = 0;
 };
 
+// Pages a run says something of: how many, and the first of them.
+struct PageTally {
+    int32_t count = 0;
+    int32_t first = 0;  // its ordinal, 0 for none
+    void Note(int32_t ordinal) {
+        if (count++ == 0) first = ordinal;
+    }
+};
+
 class PageList {
 public:
     // Appends a page; false (error 1) when the list cannot grow.
@@ -53,9 +62,9 @@ public:
 
     // The pages whose visible area is too small for stamps to be seen
     // (engine/PageBox.h): they are stamped all the same, and the run says so.
-    void NoteTooSmall(int32_t ordinal);
-    int32_t TooSmallCount() const { return tooSmallCount_; }
-    int32_t FirstTooSmall() const { return firstTooSmall_; }  // its ordinal, 0 for none
+    void NoteTooSmall(int32_t ordinal) { tooSmall_.Note(ordinal); }
+    int32_t TooSmallCount() const { return tooSmall_.count; }
+    int32_t FirstTooSmall() const { return tooSmall_.first; }  // its ordinal, 0 for none
 
     int ErrorCode() const { return error_; }
     void SetErrorCode(int code) { error_ = code; }
@@ -64,8 +73,7 @@ public:
 private:
     std::vector<PageEntry> entries_;
     std::vector<ResourcesOrigin> origins_;
-    int32_t tooSmallCount_ = 0;
-    int32_t firstTooSmall_ = 0;
+    PageTally tooSmall_;
     int error_ = page_error::kNone;
 };
 

@@ -145,6 +145,7 @@ bool PdfJob::RebuiltRead(RebuildFailure& failure) {
     saveStateNumber_ = -1;
     streamBalances_.clear();
     openStates_.clear();
+    unreadableContent_ = {};
     security_.reset();
     sealer_.reset();
     decrypted_.SetHandler(nullptr);

@@ -206,6 +206,9 @@ public:
     // error code (PageList::ErrorCode, page_error::*) on failure.
     bool BuildPageList(const PageRangeChoice& range);
     const PageList& Pages() const { return pages_; }
+    // The stamped pages whose content could not all be decoded: their states
+    // were counted as far as the content decoded (a reader draws no more).
+    const PageTally& UnreadableContent() const { return unreadableContent_; }
     bool GetPage(int32_t index, PageEntry& out) const { return pages_.GetPage(index, out); }
     void SetPageResources(int32_t index, int32_t number, int32_t generation) {
         pages_.SetPageResources(index, number, generation);
@@ -290,8 +293,10 @@ private:
     struct StateBalance {
         int32_t extraRestores = 0;
         int32_t openStates = 0;
+        bool unreadable = false;  // a stream could not be decoded to its end
     };
     StateBalance BalanceOf(const std::string& contents);
+    StateBalance CountStream(int64_t number, int64_t generation);
     int32_t SaveStateStreamFor(int32_t extraRestores);
     void GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven);
     friend class PageTreeWalker;
@@ -332,6 +337,7 @@ private:
     std::map<int32_t, int32_t> extraSaveStreams_;  // extra "Q" count -> its saving stream
     std::map<std::pair<int64_t, int64_t>, StateBalance> streamBalances_;  // of each content stream read
     std::map<int32_t, int32_t> openStates_;  // page list index -> states its content leaves open
+    PageTally unreadableContent_;            // pages with a content stream not decoded to its end
     int64_t updateStart_ = -1;
     bool writeFailed_ = false;
     int pageWriterError_ = 0;

@@ -177,23 +177,33 @@ bool SourceStreamReader::Decrypt(const SourceStream& stream, const std::optional
     return true;
 }
 
-bool SourceStreamReader::ReadData(SourceStream& out, std::size_t limit) {
-    if (!out.dictionary || out.dataOffset < 0) return Fail(StreamError::NotStream);
-    const int64_t dataStart = out.dataOffset;
-    const std::optional<int64_t> length = StreamLength(*out.dictionary);
+bool SourceStreamReader::ReadRaw(SourceStream& stream, std::string& raw) {
+    if (!stream.dictionary || stream.dataOffset < 0) return Fail(StreamError::NotStream);
+    const int64_t dataStart = stream.dataOffset;
+    const std::optional<int64_t> length = StreamLength(*stream.dictionary);
     const int64_t fileSize = reader_.File().Size();
     if (!length || *length < 0 || dataStart > fileSize || *length > fileSize - dataStart)
         return Fail(StreamError::BadLength);
-    const std::optional<std::string> cryptFilter = TakeCryptFilter(*out.dictionary);
+    const std::optional<std::string> cryptFilter = TakeCryptFilter(*stream.dictionary);
     // Data that could not be decoded is not read at all.
-    if (!Decodable(*out.dictionary)) return Fail(StreamError::Unsupported);
+    if (!Decodable(*stream.dictionary)) return Fail(StreamError::Unsupported);
     if (cryptFilter && !security_ && *cryptFilter != "/Identity") return Fail(StreamError::Unsupported);
-    std::string raw(static_cast<std::size_t>(*length), '\0');
+    raw.assign(static_cast<std::size_t>(*length), '\0');
     if (!reader_.Seek(dataStart) || reader_.File().Read(raw.data(), raw.size()) != raw.size())
         return Fail(StreamError::BadLength);
-    if (security_ && DirectName(*out.dictionary, "/Type") != "/XRef" && !Decrypt(out, cryptFilter, raw))
+    if (security_ && DirectName(*stream.dictionary, "/Type") != "/XRef" && !Decrypt(stream, cryptFilter, raw))
         return Fail(StreamError::Unsupported);
-    return Decode(*out.dictionary, std::move(raw), std::min(limit, kMaxDecodedBytes), out.data);
+    return true;
+}
+
+bool SourceStreamReader::ReadData(SourceStream& out, std::size_t limit) {
+    out.data.clear();
+    return ReadDataInto(out, [&out](std::string_view piece) { out.data.append(piece); }, limit);
+}
+
+bool SourceStreamReader::ReadDataInto(SourceStream& out, const DecodedSink& sink, std::size_t limit) {
+    std::string raw;
+    return ReadRaw(out, raw) && Decode(*out.dictionary, std::move(raw), std::min(limit, kMaxDecodedBytes), sink);
 }
 
 // A direct integer, or "n g R" naming an object that holds one.
@@ -210,19 +220,25 @@ std::optional<int64_t> SourceStreamReader::StreamLength(const PdfDictionary& dic
 
 bool SourceStreamReader::Decodable(const PdfDictionary& dictionary) { return FilterSteps(dictionary).has_value(); }
 
+// Every step but the last decodes into a string of its own; the last hands
+// its output over as it comes.
 bool SourceStreamReader::Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit,
-                                std::string& out) {
+                                const DecodedSink& sink) {
     const std::optional<std::vector<FilterStep>> steps = FilterSteps(dictionary);
     if (!steps) return Fail(StreamError::Unsupported);
     if (raw.size() > limit && steps->empty()) return Fail(StreamError::TooLarge);
     std::string data = std::move(raw);
-    for (const FilterStep& step : *steps) {
+    for (std::size_t i = 0; i < steps->size(); ++i) {
+        const FilterStep& step = (*steps)[i];
+        const bool last = i + 1 == steps->size();
+        const bool piecewise = last && step.filter == Filter::Flate && ReadPredictor(step.parms).predictor == 1;
         std::string decoded;
-        if (const DecodeResult r = ApplyStep(step, data, limit, decoded); r != DecodeResult::Ok)
-            return Fail(ToStreamError(r));
+        const DecodeResult r = piecewise ? InflateInto(data, limit, sink) : ApplyStep(step, data, limit, decoded);
+        if (r != DecodeResult::Ok) return Fail(ToStreamError(r));
+        if (piecewise) return true;
         data = std::move(decoded);
     }
-    out = std::move(data);
+    sink(data);
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include "engine/ObjectOffsetTable.h"
 #include "pdf/PdfObject.h"
 #include "pdf/SecurityHandler.h"
+#include "pdf/StreamDecoder.h"
 #include "pdf/TokenReader.h"
 
 namespace sgry {
@@ -62,6 +63,11 @@ public:
     // (and never more than kMaxDecodedBytes). A leading /Crypt filter is
     // applied and taken off the dictionary's /Filter and /DecodeParms.
     bool ReadData(SourceStream& out, std::size_t limit = kMaxDecodedBytes);
+    // The same data handed to sink piece by piece instead of kept in
+    // out.data: a last Flate step is inflated piecewise (pdf/StreamDecoder.h),
+    // any other in one piece. On a failure the pieces decoded before it have
+    // been handed over.
+    bool ReadDataInto(SourceStream& out, const DecodedSink& sink, std::size_t limit = kMaxDecodedBytes);
     StreamError Error() const { return error_; }
     // Data of an encrypted source is decrypted with the stream's own key
     // before it is decoded (a cross-reference stream's is never encrypted).
@@ -76,7 +82,9 @@ private:
         return false;
     }
     std::optional<int64_t> StreamLength(const PdfDictionary& dictionary);
-    bool Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit, std::string& out);
+    // The raw data after ReadHeader, decrypted, with the /Crypt filter taken off.
+    bool ReadRaw(SourceStream& stream, std::string& raw);
+    bool Decode(const PdfDictionary& dictionary, std::string raw, std::size_t limit, const DecodedSink& sink);
     static bool Decodable(const PdfDictionary& dictionary);
 
     TokenReader& reader_;

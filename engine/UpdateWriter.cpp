@@ -201,8 +201,9 @@ int64_t PdfJob::ResourcesValueAt(int32_t number, int32_t generation) {
 
 // How many more states the content streams named by contents (the text
 // ExistingContents gives) close than they open, and how many they leave
-// open; a stream that cannot be read counts as balanced. Each stream is
-// read once per file, however many pages share it.
+// open. A stream that cannot be decoded to its end counts as far as it
+// decoded: a reader draws that much of it and no more. Each stream is read
+// once per file, however many pages share it.
 PdfJob::StateBalance PdfJob::BalanceOf(const std::string& contents) {
     std::vector<std::string_view> tokens;
     for (std::size_t start = 0, end = 0; start < contents.size(); start = end + 1) {
@@ -210,23 +211,27 @@ PdfJob::StateBalance PdfJob::BalanceOf(const std::string& contents) {
         if (end > start) tokens.push_back(std::string_view(contents).substr(start, end - start));
     }
     GraphicsStateBalance balance;
+    bool unreadable = false;
     for (std::size_t i = 0; i + 2 < tokens.size(); ++i) {
         if (tokens[i + 2] != "R") continue;
-        const int64_t number = TokenReader::LeadingInt(tokens[i]);
-        const int64_t generation = TokenReader::LeadingInt(tokens[i + 1]);
-        const auto key = std::make_pair(number, generation);
+        const auto key = std::make_pair(TokenReader::LeadingInt(tokens[i]), TokenReader::LeadingInt(tokens[i + 1]));
         auto counted = streamBalances_.find(key);
-        if (counted == streamBalances_.end()) {
-            GraphicsStateBalance own;
-            SourceStream stream;
-            SourceStreamReader streamReader(reader_, &offsets_);
-            streamReader.SetSecurity(security_.get());
-            if (streamReader.Read(offsets_.Find(number, generation), stream)) own.Add(stream.data);
-            counted = streamBalances_.emplace(key, StateBalance{own.ExtraRestores(), own.OpenStates()}).first;
-        }
+        if (counted == streamBalances_.end()) counted = streamBalances_.emplace(key, CountStream(key.first, key.second)).first;
         balance.AddCounted(counted->second.extraRestores, counted->second.openStates);
+        unreadable = unreadable || counted->second.unreadable;
     }
-    return {balance.ExtraRestores(), balance.OpenStates()};
+    return {balance.ExtraRestores(), balance.OpenStates(), unreadable};
+}
+
+PdfJob::StateBalance PdfJob::CountStream(int64_t number, int64_t generation) {
+    GraphicsStateBalance own;
+    SourceStream stream;
+    SourceStreamReader streamReader(reader_, &offsets_);
+    streamReader.SetSecurity(security_.get());
+    const bool read = streamReader.ReadHeader(offsets_.Find(number, generation), stream) &&
+                      streamReader.ReadDataInto(stream, [&own](std::string_view piece) { own.Feed(piece); });
+    own.EndStream();
+    return {own.ExtraRestores(), own.OpenStates(), !read};
 }
 
 // The shared "q" stream, or for a page whose content closes more states than
@@ -252,6 +257,7 @@ bool PdfJob::WritePageObject(int32_t index) {
     writtenPageResources_ = {page.objectNumber, page.generation, old.resourcesAt};
     const StateBalance balance = saveStateNumber_ < 0 ? StateBalance{} : BalanceOf(old.contents);
     openStates_[index] = balance.openStates;
+    if (balance.unreadable) unreadableContent_.Note(page.ordinal);
     const int32_t saveState = SaveStateStreamFor(balance.extraRestores);
     RegisterObject(page.objectNumber, page.generation, false, ObjectKind::Page);
 

@@ -4,11 +4,6 @@
 
 namespace sgry {
 
-bool IsPdfWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
-bool IsPdfDelimiter(char c) {
-    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' || c == '/' ||
-           c == '%';
-}
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -84,7 +79,7 @@ std::string DecodeLiteral(std::string_view body) {
 
 }  // namespace
 
-std::size_t LiteralEnd(std::string_view text, std::size_t begin) {
+std::size_t LiteralEnd(std::string_view text, std::size_t begin, OpenLiteral* open) {
     // Most bytes of a string are none of the three that count; they are
     // passed over by one look in a table each.
     static constexpr std::array<bool, 256> kCounts = [] {
@@ -93,17 +88,19 @@ std::size_t LiteralEnd(std::string_view text, std::size_t begin) {
         return counts;
     }();
     int depth = 0;
+    bool escaping = false;
     for (std::size_t i = begin; i < text.size(); ++i) {
         while (i < text.size() && !kCounts[static_cast<unsigned char>(text[i])]) ++i;
         if (i == text.size()) break;
         if (text[i] == '\\') {
-            ++i;
+            escaping = ++i == text.size();
         } else if (text[i] == '(') {
             ++depth;
         } else if (--depth == 0) {
             return i + 1;
         }
     }
+    if (open) *open = {depth, escaping};
     return std::string_view::npos;
 }
 

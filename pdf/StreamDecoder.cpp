@@ -1,8 +1,11 @@
 #include "pdf/StreamDecoder.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace sgry {
@@ -22,6 +25,54 @@ struct Inflater {
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 };
+
+// libdeflate's decompressor and the buffer it inflates into, kept for the
+// thread's next stream.
+struct AtOnceInflater {
+    struct Free {
+        void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+    };
+    std::unique_ptr<libdeflate_decompressor, Free> decompressor{libdeflate_alloc_decompressor()};
+    std::unique_ptr<char[]> buffer = std::make_unique<char[]>(kInflateAtOnce);
+};
+
+// The whole of a zlib stream that decodes to at most capacity bytes, in one
+// piece; false for anything else (larger, damaged, cut short), which the
+// piecewise inflate then decodes or reports exactly as it would have.
+bool InflateAtOnce(std::string_view in, std::size_t capacity, const DecodedSink& sink) {
+    thread_local AtOnceInflater inflater;
+    if (!inflater.decompressor) return false;
+    std::size_t inUsed = 0, produced = 0;
+    const libdeflate_result result =
+        libdeflate_zlib_decompress_ex(inflater.decompressor.get(), in.data(), in.size(), inflater.buffer.get(),
+                                      capacity, &inUsed, &produced);
+    if (result != LIBDEFLATE_SUCCESS) return false;
+    sink(std::string_view(inflater.buffer.get(), produced));
+    return true;
+}
+
+DecodeResult InflatePiecewise(std::string_view in, std::size_t limit, const DecodedSink& sink) {
+    Inflater z;
+    if (!z.ready) return DecodeResult::Corrupt;
+    z.stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    z.stream.avail_in = static_cast<uInt>(in.size());
+    if (in.size() != z.stream.avail_in) return DecodeResult::TooLarge;  // beyond 4 GiB of input
+    const auto piece = std::make_unique<char[]>(kInflatePiece);
+    std::size_t total = 0;
+    for (;;) {
+        z.stream.next_out = reinterpret_cast<Bytef*>(piece.get());
+        z.stream.avail_out = static_cast<uInt>(kInflatePiece);
+        const int rc = inflate(&z.stream, Z_NO_FLUSH);
+        const std::size_t produced = kInflatePiece - z.stream.avail_out;
+        if (total + produced > limit) return DecodeResult::TooLarge;
+        total += produced;
+        if (produced > 0) sink(std::string_view(piece.get(), produced));
+        if (rc == Z_STREAM_END) return DecodeResult::Ok;
+        if (rc == Z_BUF_ERROR && z.stream.avail_in == 0) return DecodeResult::Ok;  // cut short: take what came
+        if (rc != Z_OK) return DecodeResult::Corrupt;
+        if (produced == 0 && z.stream.avail_in == 0) return DecodeResult::Ok;
+    }
+}
 
 uint8_t Paeth(int a, int b, int c) {
     const int p = a + b - c;
@@ -87,26 +138,16 @@ DecodeResult UndoTiff(const PredictorParams& p, std::string& data) {
 
 }  // namespace
 
+DecodeResult InflateInto(std::string_view in, std::size_t limit, const DecodedSink& sink) {
+    const std::size_t atOnce = std::min(limit, kInflateAtOnce);
+    // Data longer than half the buffer hardly ever fits it once inflated.
+    if (in.size() <= atOnce / 2 && InflateAtOnce(in, atOnce, sink)) return DecodeResult::Ok;
+    return InflatePiecewise(in, limit, sink);
+}
+
 DecodeResult InflateBounded(std::string_view in, std::size_t limit, std::string& out) {
     out.clear();
-    Inflater z;
-    if (!z.ready) return DecodeResult::Corrupt;
-    z.stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.stream.avail_in = static_cast<uInt>(in.size());
-    if (in.size() != z.stream.avail_in) return DecodeResult::TooLarge;  // beyond 4 GiB of input
-    char chunk[16384];
-    for (;;) {
-        z.stream.next_out = reinterpret_cast<Bytef*>(chunk);
-        z.stream.avail_out = sizeof chunk;
-        const int rc = inflate(&z.stream, Z_NO_FLUSH);
-        const std::size_t produced = sizeof chunk - z.stream.avail_out;
-        if (out.size() + produced > limit) return DecodeResult::TooLarge;
-        out.append(chunk, produced);
-        if (rc == Z_STREAM_END) return DecodeResult::Ok;
-        if (rc == Z_BUF_ERROR && z.stream.avail_in == 0) return DecodeResult::Ok;  // cut short: take what came
-        if (rc != Z_OK) return DecodeResult::Corrupt;
-        if (produced == 0 && z.stream.avail_in == 0) return DecodeResult::Ok;
-    }
+    return InflateInto(in, limit, [&out](std::string_view piece) { out.append(piece); });
 }
 
 DecodeResult UndoPredictor(const PredictorParams& params, std::string& data) {

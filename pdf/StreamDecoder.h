@@ -5,6 +5,7 @@
 // hostile stream cannot make a huge allocation.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,20 @@ struct PredictorParams {
     int64_t columns = 1;           // 1..2^24
 };
 
-// Inflates zlib data into out, at most limit bytes. Data that ends before the
-// zlib end marker is taken as far as it goes (writers that cut the checksum
-// off exist); damaged data is Corrupt.
+// Receives decoded data piece by piece, in order.
+using DecodedSink = std::function<void(std::string_view piece)>;
+
+// Inflates zlib data into sink, at most limit bytes in all. Data that ends
+// before the zlib end marker is taken as far as it goes (writers that cut the
+// checksum off exist); damaged data is Corrupt, after the pieces that decoded
+// before the damage. Data that decodes to at most kInflateAtOnce bytes (page
+// content almost always does) is inflated by libdeflate in one piece, into a
+// buffer each thread reuses; larger data in pieces of kInflatePiece bytes, so
+// that no stream is ever held whole.
+inline constexpr std::size_t kInflateAtOnce = std::size_t{256} << 10;
+inline constexpr std::size_t kInflatePiece = std::size_t{64} << 10;
+DecodeResult InflateInto(std::string_view in, std::size_t limit, const DecodedSink& sink);
+// The same into out (replaced).
 DecodeResult InflateBounded(std::string_view in, std::size_t limit, std::string& out);
 
 // The other standard filters, each into out, at most limit bytes. Data that

@@ -21,11 +21,11 @@ done
 
 packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
-  zlib1g-dev libpng-dev libjpeg62-turbo-dev nettle-dev libidn-dev
+  zlib1g-dev libdeflate-dev libpng-dev libjpeg62-turbo-dev nettle-dev libidn-dev
   qt6-base-dev libgl-dev libpoppler-qt6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils ghostscript zbar-tools imagemagick mupdf-tools
-  python3 python3-cairo python3-reportlab
+  python3 python3-cairo python3-reportlab parallel rsync
   fonts-noto-cjk xvfb xauth locales
   debhelper dpkg-dev fakeroot lintian appstream man-db bash-completion git
 )

@@ -496,6 +496,14 @@ TEST(GraphicsStateBalanceTest, EveryContentGivesItsCount) {
             GraphicsStateBalance own;
             own.Add(stream);
             composed.AddCounted(own.ExtraRestores(), own.OpenStates());
+            // Decoded data comes in pieces of any size: the count is the same.
+            for (std::size_t size = 1; size < stream.size(); ++size) {
+                GraphicsStateBalance pieces;
+                for (std::size_t at = 0; at < stream.size(); at += size) pieces.Feed(stream.substr(at, size));
+                pieces.EndStream();
+                ASSERT_EQ(pieces.ExtraRestores(), own.ExtraRestores()) << "pieces of " << size;
+                ASSERT_EQ(pieces.OpenStates(), own.OpenStates()) << "pieces of " << size;
+            }
             if (split == std::string::npos) break;
             start = split + 4;
         }

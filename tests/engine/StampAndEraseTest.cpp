@@ -224,6 +224,26 @@ TEST_P(UnterminatedSourceTest, StampsTwiceAndErasesTwiceBackToItsBytes) {
 
 INSTANTIATE_TEST_SUITE_P(ClassicAndStream, UnterminatedSourceTest, ::testing::Bool());
 
+// data as LZW codes of 9 bits, each byte a literal code, the table cleared
+// before the codes would grow to 10 bits.
+std::string LzwLiterals(const std::string& data) {
+    std::vector<int> codes{256};
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (i > 0 && i % 250 == 0) codes.push_back(256);
+        codes.push_back(static_cast<unsigned char>(data[i]));
+    }
+    codes.push_back(257);
+    std::string out;
+    uint32_t bits = 0;
+    int held = 0;
+    for (const int code : codes) {
+        bits = (bits << 9) | static_cast<uint32_t>(code);
+        for (held += 9; held >= 8; held -= 8) out += static_cast<char>((bits >> (held - 8)) & 0xFF);
+    }
+    if (held > 0) out += static_cast<char>((bits << (8 - held)) & 0xFF);
+    return out;
+}
+
 // A page that leaves states open (under a scale, a shift and another colour)
 // or closes states it never opened shows the stamp exactly as a balanced
 // page does: the renderings of poppler and MuPDF are the same pixels.
@@ -238,8 +258,9 @@ TEST(UnbalancedPageTest, StatesLeftOpenOrClosedTooOftenDrawTheStampAsOnABalanced
         if (filter == "/ASCIIHexDecode") {
             page.content.clear();
             for (const unsigned char c : content) page.content += Format("%02X", static_cast<int>(c));
-            page.contentKeys = " /Filter /ASCIIHexDecode";
         }
+        if (filter == "/LZWDecode") page.content = LzwLiterals(content);
+        if (!filter.empty()) page.contentKeys = " /Filter " + filter;
         const std::string source = dir.File("page.pdf");
         ScratchDir::Write(source, BuildSource(page));
         std::filesystem::remove(dir.File("_page.pdf"));
@@ -262,6 +283,20 @@ TEST(UnbalancedPageTest, StatesLeftOpenOrClosedTooOftenDrawTheStampAsOnABalanced
     EXPECT_NE(ShellOutput("qpdf --qdf --object-streams=disable " + Quoted(dir.File("_page.pdf")) + " -")
                   .find("stream\nQ\nQ\n"),
               std::string::npos);
+    EXPECT_EQ(rendered("q 0.5 0 0 0.5 0 0 cm Q Q", "/LZWDecode"), balanced);
+    EXPECT_EQ(rendered("q 0.5 0 0 0.5 0 0 cm Q Q", "/ASCIIHexDecode"), balanced);
+    // Eight bytes of image data that hold " EI q": a scanner that ended the
+    // image there would count the "q" and miss the extra "Q".
+    EXPECT_EQ(rendered(std::string("q 0 0 0 0 re W n 0.5 0 0 0.5 0 0 cm BI /W 8 /H 1 /BPC 8 /CS /G ID ") +
+                       std::string("\x01 EI q\xFF\x02", 8) + " EI Q Q 0.3 0 0 0.3 0 0 cm"),
+              balanced);
+    // Content no filter here decodes is stamped as balanced, and the run says so.
+    PageCase opaque{"page", ""};
+    opaque.content = "Q Q";
+    opaque.contentKeys = " /Filter /JPXDecode";
+    ScratchDir::Write(dir.File("opaque.pdf"), BuildSource(opaque));
+    EXPECT_EQ(Stamp(dir.File("opaque.pdf"), AppSettings{false, OutputMode::PrefixedCopy}),
+              Format(run_message::kContentUnreadable, 1, 1, dir.File("_opaque.pdf")) + "\n");
 }
 
 class EraseStampTest : public ::testing::Test {
