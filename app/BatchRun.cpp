@@ -104,9 +104,14 @@ bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Pas
 }  // namespace
 
 bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
-               const LocalTimeSource& clock, const Passwords& given) {
-    const FileRunGuard guard(path);
-    if (!GuardAllowsRun(guard, prompts)) return false;
+               const LocalTimeSource& clock, const Passwords& given, OutputGroup* group) {
+    std::unique_ptr<FileRunGuard> ownGuard;
+    const FileRunGuard* guard = group ? group->GuardOf(path) : nullptr;
+    if (!guard) {
+        ownGuard = std::make_unique<FileRunGuard>(path);
+        guard = ownGuard.get();
+    }
+    if (!GuardAllowsRun(*guard, prompts)) return false;
     Passwords passwords = given;
     for (;;) {
         PdfJob job(path, passwords);
@@ -119,32 +124,60 @@ bool StampFile(const std::string& path, const StampSettings& stamp, const AppSet
             return false;
         }
         JobRunner runner(job, stamp, app, prompts, clock);
-        return runner.Run();
+        if (group) runner.DeferCommit(group->JournalOf(path));
+        if (!runner.Run()) return false;
+        if (group) group->Finished(path, runner.TakePending(), std::move(ownGuard));
+        return true;
     }
 }
 
 // Rows without a tick are passed over; a cancel takes effect between files,
-// after the file being stamped is finished.
+// after the file being stamped is finished. The outputs are made durable a
+// group at a time (engine/OutputGroup.h): a file counts as stamped once its
+// group has closed.
 BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
     BatchOutcome outcome;
     outcome.status = BatchOutcome::Status::Ran;
+    std::vector<std::string> paths;
     for (const BatchRow& row : rows)
-        if (row.checked) ++outcome.toProcess;
+        if (row.checked) paths.push_back(row.path);
+    outcome.toProcess = static_cast<int32_t>(paths.size());
     progress_.Start(outcome.toProcess);
-    for (const BatchRow& row : rows) {
-        if (!row.checked) continue;
-        progress_.Show(Format("%d / %d", outcome.finished, outcome.toProcess), row.path);
-        if (StampFile(row.path, stamp_, app_, prompts_, clock_, passwords_)) ++outcome.succeeded;
+    OutputGroup group;
+    const bool inPlace = app_.Output == OutputMode::Overwrite;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        if (group.Holds(path) && !group.GuardOf(path)) CloseGroup(group, outcome);  // the same file again
+        if (inPlace && !group.GuardOf(path)) group.Prepare({paths.begin() + static_cast<std::ptrdiff_t>(i), paths.end()});
+        progress_.Show(Format("%d / %d", outcome.finished, outcome.toProcess), path);
+        if (!StampFile(path, stamp_, app_, prompts_, clock_, passwords_, &group)) group.Ended(path);
         ++outcome.finished;
         progress_.Step();
+        if (group.Due()) CloseGroup(group, outcome);
         if (progress_.Cancelled()) {
             outcome.cancelled = true;
             break;
         }
     }
+    CloseGroup(group, outcome);
+    group.Release();
     progress_.Finish();
     ShowSummary(outcome);
     return outcome;
+}
+
+// Counts the group's files that reached the disk and reports the others.
+void BatchRun::CloseGroup(OutputGroup& group, BatchOutcome& outcome) {
+    for (const GroupedOutput& output : group.Close()) {
+        if (!output.committed) {
+            prompts_.ShowMessage(OutputFailedMessage(output.outputPath, job_error::kWriteFailed, output.failedStep,
+                                                     output.error));
+            continue;
+        }
+        ++outcome.succeeded;
+        if (output.folderNotSynced)
+            prompts_.ShowMessage(Format(run_message::kFolderNotSynced, output.outputPath), MessageIcon::Warning);
+    }
 }
 
 void BatchRun::ShowSummary(const BatchOutcome& outcome) {

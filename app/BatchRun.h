@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/OutputGroup.h"
 #include "pdf/SecurityHandler.h"
 #include "platform/UserPrompts.h"
 #include "render/HeaderFooterItem.h"
@@ -92,6 +93,7 @@ public:
     void SetPasswords(const Passwords& passwords) { passwords_ = passwords; }
 
 private:
+    void CloseGroup(OutputGroup& group, BatchOutcome& outcome);
     void ShowSummary(const BatchOutcome& outcome);
 
     const StampSettings& stamp_;
@@ -107,8 +109,11 @@ private:
 // stamped and written.
 // An encrypted source is opened with the passwords given, then with those
 // the user types when asked, until it opens or the user cancels.
+// With a group, the file's lock is the group's when the group prepared the
+// file, and a finished output is handed to the group to be made durable
+// (true then means written, not yet on the disk).
 bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
-               const LocalTimeSource& clock, const Passwords& passwords = Passwords());
+               const LocalTimeSource& clock, const Passwords& passwords = Passwords(), OutputGroup* group = nullptr);
 
 // The message of the image check for a watermark image path, or "" when the
 // image reads (or no image is set). `icon` receives the box's icon.

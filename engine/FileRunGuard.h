@@ -26,6 +26,7 @@ public:
     // rolled back; "" when there is nothing to say.
     const std::string& Message() const { return message_; }
     const RecoveryOutcome& Recovery() const { return recovery_; }
+    const fs::FileLock& Lock() const { return lock_; }
 
 private:
     fs::FileLock lock_;

@@ -162,6 +162,11 @@ void JobRunner::ReportFailure() {
     prompts_.ShowMessage(Format(run_message::kOutputFailed, outputPath_, code) + FailedStepText());
 }
 
+std::string OutputFailedMessage(const std::string& outputPath, int code, const char* step, int error) {
+    return Format(run_message::kOutputFailed, outputPath, code) +
+           Format(run_message::kFailedStep, step, error != 0 ? std::strerror(error) : "?");
+}
+
 void JobRunner::NoteFailedStep(const char* step, int error) {
     if (failedStep_) return;
     failedStep_ = step;
@@ -228,7 +233,11 @@ bool JobRunner::OpenOutput() {
         return false;
     }
     outputOpened_ = true;
-    if (!outputIsCopy_ && !journal_.Begin(workPath_, job_.File().Size())) {
+    if (!outputIsCopy_ && prepared_ && prepared_->LengthBefore() == job_.File().Size()) {
+        journal_ = prepared_;
+        return true;
+    }
+    if (!outputIsCopy_ && !ownJournal_.Begin(workPath_, job_.File().Size())) {
         NoteFailedStep(run_message::kStepJournal, errno);
         job_.SetErrorCode(job_error::kOpen);  // no byte goes in place without its journal
         return false;
@@ -241,6 +250,10 @@ bool JobRunner::OpenOutput() {
 // loses its journal.
 bool JobRunner::CommitOutput() {
     job_.File().Close();
+    if (deferCommit_) {
+        pending_ = {workPath_, outputPath_, outputIsCopy_, std::move(ownJournal_)};
+        return true;
+    }
     const auto step = [this](bool done, const char* name) {
         if (!done) NoteFailedStep(name, errno);
         return done;
@@ -252,7 +265,7 @@ bool JobRunner::CommitOutput() {
         if (committed && !fs::SyncFolderOf(outputPath_))
             prompts_.ShowMessage(Format(run_message::kFolderNotSynced, outputPath_), MessageIcon::Warning);
     } else {
-        committed = committed && step(journal_.CompleteSynced(), run_message::kStepJournalDone);
+        committed = committed && step(journal_->CompleteSynced(), run_message::kStepJournalDone);
     }
     if (!committed) job_.SetErrorCode(job_error::kWriteFailed);
     return committed;
@@ -420,7 +433,7 @@ void JobRunner::CutBackFailedUpdate() {
     if (!job_.File().IsOpen() && !job_.OpenOutput(workPath_)) return;
     if (job_.UndoUpdate()) {
         job_.File().Close();
-        journal_.Complete();
+        journal_->Complete();
     }
 }
 

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/OutputGroup.h"
 #include "engine/PdfJob.h"
 #include "engine/UpdateJournal.h"
 #include "image/ImageXObject.h"
@@ -125,6 +126,10 @@ bool HasEncryptDictionary(PdfJob& job);
 // file may be changed, not whether it can be read).
 std::string SecurityRefusal(PdfJob& job, bool forRun, int& code);
 
+// The message for an output that failed at a step of its own (a system
+// call), with the system's reason.
+std::string OutputFailedMessage(const std::string& outputPath, int code, const char* step, int error);
+
 // The message for a damaged source: what a rebuild of its table found (cut
 // short, beyond repair), or the damaged-file message.
 std::string DamageMessage(const PdfJob& job);
@@ -146,6 +151,16 @@ public:
 
     // The output the pass tried (the destination of a copy, or the source).
     const std::string& OutputPath() const { return outputPath_; }
+
+    // Leaves the flush of the finished output to the caller (an output
+    // group): Run's true then means written, and TakePending gives what is
+    // left to do. prepared: the journal already published for the source
+    // (in place), or nullptr.
+    void DeferCommit(UpdateJournal* prepared) {
+        deferCommit_ = true;
+        prepared_ = prepared;
+    }
+    PendingOutput TakePending() { return std::move(pending_); }
 
 private:
     struct PageNames;
@@ -190,7 +205,11 @@ private:
     bool qrWritten_ = false;
     std::string outputPath_;
     std::string workPath_;  // the file appended to: a temporary copy, or the source
-    UpdateJournal journal_;
+    UpdateJournal ownJournal_;
+    UpdateJournal* journal_ = &ownJournal_;  // the run's own, or one published before it
+    UpdateJournal* prepared_ = nullptr;
+    bool deferCommit_ = false;
+    PendingOutput pending_;
     bool outputIsCopy_ = false;
     bool outputOpened_ = false;
     const char* failedStep_ = nullptr;

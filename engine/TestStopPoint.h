@@ -7,13 +7,15 @@
 // SIGILRY_TEST_STOP_POINTS (the packaged programs) has no points at all.
 // Points, in the order a run meets them:
 //   "locked"      the file's lock is held, nothing read or rolled back yet
+//   "journaled"   the journals of a group's in-place files are published,
+//                 none of the files appended to yet
 //   "copied"      the copy of a copy mode exists, nothing appended yet
 //   "first-page"  the first stamped page object is written
 //   "mid-pages"   half of the stamped pages are written
 //   "xref"        inside the cross-reference section: its keyword is written,
 //                 its entries and the trailer not yet
-//   "synced"      the update is complete and synced, not yet published
-//                 (renamed, or its journal removed)
+//   "synced"      the updates of a group are complete and synced, none yet
+//                 published (renamed, or its journal removed)
 #include <string_view>
 
 #include "pdf/PdfFile.h"

@@ -6,6 +6,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -135,19 +137,58 @@ std::string JournalPathOf(const std::string& path) {
     return fs::FolderOf(real) + "." + fs::FileNameOf(real) + std::string(kJournalSuffix);
 }
 
-bool UpdateJournal::Begin(const std::string& path, int64_t lengthBefore) {
+// The journal's text for the file at path as it is now.
+std::optional<std::string> UpdateJournal::Record(const std::string& path, int64_t lengthBefore) {
     const fs::Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) return false;
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) return std::nullopt;
     const std::optional<Tail> tail = TailBefore(fd.Get(), lengthBefore);
-    if (!tail) return false;
+    if (!tail) return std::nullopt;
     JournalRecord record;
     record.identity = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
     record.length = lengthBefore;
     record.tailCount = tail->count;
     record.tailCrc = tail->crc;
-    if (!fs::PublishNewFile(JournalPathOf(path), JournalText(record))) return false;
+    return JournalText(record);
+}
+
+bool UpdateJournal::Begin(const std::string& path, int64_t lengthBefore) {
+    const std::optional<std::string> text = Record(path, lengthBefore);
+    if (!text || !fs::PublishNewFile(JournalPathOf(path), *text)) return false;
     path_ = path;
+    lengthBefore_ = lengthBefore;
+    return true;
+}
+
+bool UpdateJournal::Write(const std::string& path, int64_t lengthBefore) {
+    const std::optional<std::string> text = Record(path, lengthBefore);
+    if (!text || !fs::WriteNewTemp(JournalPathOf(path), *text)) return false;
+    written_ = path;
+    lengthBefore_ = lengthBefore;
+    return true;
+}
+
+std::string UpdateJournal::TempPath() const {
+    return written_.empty() ? std::string() : fs::ProcessTempPathFor(JournalPathOf(written_));
+}
+
+bool UpdateJournal::Publish() {
+    if (written_.empty()) return false;
+    const std::string temp = TempPath();
+    if (std::rename(temp.c_str(), JournalPathOf(written_).c_str()) != 0) {
+        std::remove(temp.c_str());
+        written_.clear();
+        return false;
+    }
+    path_ = std::move(written_);
+    written_.clear();
+    return true;
+}
+
+bool UpdateJournal::Remove() {
+    if (path_.empty()) return true;
+    if (std::remove(JournalPathOf(path_).c_str()) != 0 && errno != ENOENT) return false;
+    path_.clear();
     return true;
 }
 
@@ -155,9 +196,8 @@ bool UpdateJournal::Complete() { return path_.empty() || (fs::SyncFile(path_) &&
 
 bool UpdateJournal::CompleteSynced() {
     if (path_.empty()) return true;
-    if (!fs::RemoveDurably(JournalPathOf(path_))) return false;
-    path_.clear();
-    return true;
+    const std::string journal = JournalPathOf(path_);
+    return Remove() && fs::SyncFolderOf(journal);
 }
 
 RecoveryOutcome RecoverInterruptedUpdate(const std::string& path, const fs::FileLock& lock) {

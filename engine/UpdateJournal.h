@@ -29,6 +29,7 @@
 // A file with more than one name is found from a journal written under
 // another of its names in the same folder, by its identity.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/FileLock.h"
@@ -58,10 +59,26 @@ public:
     UpdateJournal() = default;
     UpdateJournal(const UpdateJournal&) = delete;
     UpdateJournal& operator=(const UpdateJournal&) = delete;
+    UpdateJournal(UpdateJournal&&) = default;
+    UpdateJournal& operator=(UpdateJournal&&) = default;
 
     // Records the file at path as it is now (lengthBefore bytes), durably.
     // False when the journal cannot be written (nothing may then be appended).
     bool Begin(const std::string& path, int64_t lengthBefore);
+    // Begin in two halves, for journals published together: the record
+    // written under a temporary name (TempPath), not synced; then, once the
+    // caller has synced it, renamed to the journal's name (the caller syncs
+    // the folder). The journal is active only after Publish.
+    bool Write(const std::string& path, int64_t lengthBefore);
+    std::string TempPath() const;
+    bool Publish();
+    // The length of the file that Begin or Write recorded.
+    int64_t LengthBefore() const { return lengthBefore_; }
+    // The file whose update it guards ("" when none is active).
+    const std::string& Path() const { return path_; }
+    // Removes the journal without syncing its folder (the caller syncs the
+    // folders of several at once). False when it could not be removed.
+    bool Remove();
     // The file holds its final bytes (the finished update, or the cut-back
     // source): syncs it, then removes the journal. False when either fails;
     // the journal then stays for the next run.
@@ -71,7 +88,11 @@ public:
     bool Active() const { return !path_.empty(); }
 
 private:
+    std::optional<std::string> Record(const std::string& path, int64_t lengthBefore);
+
     std::string path_;
+    std::string written_;  // the file of a journal written but not yet published
+    int64_t lengthBefore_ = -1;
 };
 
 // What the recovery of one file did.

@@ -84,6 +84,22 @@ bool SyncFile(const std::string& path) { return SyncDescriptorOf(path, O_RDONLY)
 
 bool SyncFolderOf(const std::string& path) { return SyncDescriptorOf(FolderOf(path), O_RDONLY | O_DIRECTORY); }
 
+std::vector<int> SyncFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) StartWriteback(path);
+    std::vector<int> errors;
+    for (const std::string& path : paths) errors.push_back(SyncFile(path) ? 0 : (errno != 0 ? errno : EIO));
+    return errors;
+}
+
+int SyncFoldersOf(const std::vector<std::string>& paths) {
+    std::set<std::string> folders;
+    for (const std::string& path : paths) folders.insert(FolderOf(path));
+    int first = 0;
+    for (const std::string& folder : folders)
+        if (!SyncDescriptorOf(folder, O_RDONLY | O_DIRECTORY) && first == 0) first = errno != 0 ? errno : EIO;
+    return first;
+}
+
 bool RenameDurably(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 && SyncFolderOf(to);
 }
@@ -120,19 +136,31 @@ void RemoveOrphanedTempFiles(const std::string& folder) {
 namespace {
 
 // Writes bytes to this process's temporary name beside path, created anew
-// (a file or link left at that name is removed, never followed), syncs it
-// and renames it over path: a link at path is replaced, not written through.
-// keptMode: the permission bits to give it, or -1 for a new file's.
-bool WriteThroughTemp(const std::string& path, std::string_view bytes, int keptMode) {
+// (a file or link left at that name is removed, never followed); synced when
+// sync is set. keptMode: the permission bits to give it, or -1 for a new
+// file's. On failure nothing is left at the temporary name.
+bool WriteTemp(const std::string& path, std::string_view bytes, int keptMode, bool sync) {
     const std::string temp = ProcessTempPathFor(path);
     ::unlink(temp.c_str());
     const int fd = CreateNewFile(temp, keptMode < 0 ? 0666 : 0600);
     if (fd < 0) return false;
     bool ok = (keptMode < 0 || ::fchmod(fd, static_cast<mode_t>(keptMode)) == 0) && WriteAll(fd, bytes);
-    ok = (!SyncEnabled() || ::fsync(fd) == 0) && ok;
+    ok = (!sync || !SyncEnabled() || ::fsync(fd) == 0) && ok;
     ok = ::close(fd) == 0 && ok;
-    if (ok && RenameDurably(temp, path)) return true;
+    if (ok) return true;
     const int error = errno;  // the caller reports why it failed, not the cleanup
+    std::remove(temp.c_str());
+    errno = error;
+    return false;
+}
+
+// WriteTemp, synced, renamed over path: a link at path is replaced, not
+// written through.
+bool WriteThroughTemp(const std::string& path, std::string_view bytes, int keptMode) {
+    if (!WriteTemp(path, bytes, keptMode, true)) return false;
+    const std::string temp = ProcessTempPathFor(path);
+    if (RenameDurably(temp, path)) return true;
+    const int error = errno;
     std::remove(temp.c_str());
     errno = error;
     return false;
@@ -154,5 +182,7 @@ bool ReplaceFileContents(const std::string& linkOrPath, std::string_view bytes) 
 }
 
 bool PublishNewFile(const std::string& path, std::string_view bytes) { return WriteThroughTemp(path, bytes, -1); }
+
+bool WriteNewTemp(const std::string& path, std::string_view bytes) { return WriteTemp(path, bytes, -1, false); }
 
 }  // namespace sgry::fs

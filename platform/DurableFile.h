@@ -11,6 +11,7 @@
 // run that is killed leaves the same files behind as with syncing on.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sgry::fs {
 
@@ -27,6 +28,14 @@ void StartWriteback(const std::string& path);
 // fsync of the folder that holds path's name, so that a create, rename or
 // remove of that name is on the disk.
 bool SyncFolderOf(const std::string& path);
+// Flushes several files together: the writing of every one is started
+// before the first is waited for, so that the disk gets one stream of writes
+// and the file system commits them at once. For each path, 0 or the errno of
+// its failure.
+std::vector<int> SyncFiles(const std::vector<std::string>& paths);
+// fsync of each folder that holds one of the paths, each folder once; the
+// errno of the first failure, or 0.
+int SyncFoldersOf(const std::vector<std::string>& paths);
 // Renames from over to (replacing it) and syncs to's folder.
 bool RenameDurably(const std::string& from, const std::string& to);
 // Removes path (a missing file counts as removed) and syncs its folder.
@@ -40,6 +49,10 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 // path is replaced by the new file, never written through, and the file gets
 // a new file's permissions.
 bool PublishNewFile(const std::string& path, std::string_view bytes);
+// The first half of PublishNewFile, for files published together: bytes
+// written to ProcessTempPathFor(path), not synced. The caller syncs the
+// temporary files (SyncFiles), renames them and syncs their folders.
+bool WriteNewTemp(const std::string& path, std::string_view bytes);
 
 // The name under which this process writes a file that is published later by
 // RenameDurably: ".~<name>.<pid>.sgry-tmp" beside target. Hidden, and never
