@@ -9,6 +9,11 @@ cross-reference table, a balanced page tree and one shared font.
                                           tree, inline /Resources naming one shared
                                           indirect /Font dictionary, 55 lines a page
                                           in ASCII85 + Flate content streams
+  make_pdfs.py content PAGES OUT.pdf    the same layout with Flate-only content
+                                          streams of longer lines
+  make_pdfs.py shared PAGES OUT.pdf     that, but every page's /Contents names
+                                          one single content stream object
+The last three print the decoded content per page in bytes.
 """
 import base64
 import os
@@ -114,29 +119,46 @@ def write_images(megabytes, path):
     w.finish(path, 1)
 
 
-def write_reportlab(pages, path):
+# The "content" lines decode to 5,551 bytes a page on average over 2,000
+# pages (5,606 over 20,000, 5,661 over 200,000: the page numbers grow).
+CONTENT_LINE = b"BT 1 0 0 1 72 %d Tm (Line %d of page %d: the quick brown fox jumps over the sleepy dog.) Tj T* ET\n"
+REPORTLAB_LINE = b"BT 1 0 0 1 72 %d Tm (Line %d of page %d: the quick brown fox jumps over the lazy dog.) Tj T* ET\n"
+
+
+def write_reportlab(pages, path, line=REPORTLAB_LINE, ascii85=True, shared=False):
+    """Returns the decoded content bytes per page."""
     w = PdfWriter()
     w.parts[0] = b"%PDF-1.4\n%\x93\x8c\x8b\x9e generated PDF document\n"
     w.size = len(w.parts[0])
     w.add(1, b"<<\n/F1 2 0 R\n>>")
     w.add(2, b"<<\n/BaseFont /Helvetica /Encoding /WinAnsiEncoding /Name /F1 /Subtype /Type1 /Type /Font\n>>")
-    first_page = 5
-    tree = first_page + 2 * pages
+    first_page, step = 5, 1 if shared else 2
+    tree = first_page + step * pages + shared
+    decoded = 0
     for i in range(pages):
-        page, contents = first_page + 2 * i, first_page + 2 * i + 1
+        page = first_page + step * i
+        contents = first_page + pages if shared else page + 1
         w.add(page, b"<<\n/Contents %d 0 R /MediaBox [ 0 0 612 792 ] /Parent %d 0 R /Resources <<\n"
                     b"/Font 1 0 R /ProcSet [ /PDF /Text /ImageB /ImageC /ImageI ]\n>> /Rotate 0 /Trans <<\n\n>> \n"
                     b"  /Type /Page\n>>" % (contents, tree))
-        text = b"".join(b"BT 1 0 0 1 72 %d Tm (Line %d of page %d: the quick brown fox jumps over the lazy dog.) Tj T* ET\n"
-                        % (760 - 13 * k, k + 1, i + 1) for k in range(55))
-        data = base64.a85encode(zlib.compress(b"1 0 0 1 0 0 cm BT /F1 11 Tf 12.65 TL ET\n" + text), wrapcol=72) + b"~>"
-        w.add(contents, b"<<\n/Filter [ /ASCII85Decode /FlateDecode ] /Length %d\n>>" % len(data), data)
-    kids = b" ".join(b"%d 0 R" % (first_page + 2 * i) for i in range(pages))
+        if shared and i > 0:
+            continue
+        text = b"1 0 0 1 0 0 cm BT /F1 11 Tf 12.65 TL ET\n" + b"".join(
+            line % (760 - 13 * k, k + 1, i + 1) for k in range(55))
+        decoded += len(text)
+        data = zlib.compress(text)
+        if ascii85:
+            data = base64.a85encode(data, wrapcol=72) + b"~>"
+            w.add(contents, b"<<\n/Filter [ /ASCII85Decode /FlateDecode ] /Length %d\n>>" % len(data), data)
+        else:
+            w.add(contents, b"<<\n/Filter /FlateDecode /Length %d\n>>" % len(data), data)
+    kids = b" ".join(b"%d 0 R" % (first_page + step * i) for i in range(pages))
     w.add(tree, b"<<\n/Count %d /Kids [ %s ] /Type /Pages\n>>" % (pages, kids))
     w.add(3, b"<<\n/PageMode /UseNone /Pages %d 0 R /Type /Catalog\n>>" % tree)
     w.add(4, b"<<\n/Author (anonymous) /CreationDate (D:20260101000000+00'00') /Creator (unspecified) "
              b"/Producer (generated) /Subject (unspecified) /Title (untitled) /Trapped /False\n>>")
     w.finish(path, 3, info=4)
+    return decoded // (1 if shared else pages)
 
 
 def write_nodes(w, parents, root_node):
@@ -153,6 +175,10 @@ if __name__ == "__main__":
     if kind == "text":
         write_text(amount, out)
     elif kind == "reportlab":
-        write_reportlab(amount, out)
+        print(write_reportlab(amount, out))
+    elif kind == "content":
+        print(write_reportlab(amount, out, CONTENT_LINE, ascii85=False))
+    elif kind == "shared":
+        print(write_reportlab(amount, out, CONTENT_LINE, ascii85=False, shared=True))
     else:
         write_images(amount, out)
