@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/ContentPrescan.h"
 #include "engine/OutputNaming.h"
 #include "engine/TestStopPoint.h"
 #include "engine/TrailerCopy.h"
@@ -112,7 +113,12 @@ bool JobRunner::Run() {
         prompts_.ShowMessage(Format(run_message::kWriteTable, job_.Writes().ErrorCode()));
         return false;
     }
-    if (StampingPass()) {
+    ContentPrescan prescan(job_, PageRangeChoice::From(stamp_), stamp_.OddFlag[kStampOddPositions],
+                           stamp_.OddFlag[kStampEvenPositions]);
+    job_.UseContentPrescan(&prescan);
+    const bool stamped = StampingPass();
+    job_.UseContentPrescan(nullptr);
+    if (stamped) {
         const PageList& pages = job_.Pages();
         if (pages.TooSmallCount() > 0)
             prompts_.ShowMessage(Format(run_message::kPagesTooSmall, pages.FirstTooSmall(), pages.TooSmallCount(),

@@ -81,6 +81,8 @@
 
 namespace sgry {
 
+class ContentPrescan;
+
 namespace job_error {
 inline constexpr int kNone = 0;
 inline constexpr int kOpen = 1;
@@ -206,6 +208,19 @@ public:
     // error code (PageList::ErrorCode, page_error::*) on failure.
     bool BuildPageList(const PageRangeChoice& range);
     const PageList& Pages() const { return pages_; }
+
+    // How many more graphics states a page's content closes than it opens,
+    // and how many it leaves open (engine/GraphicsStateBalance.h).
+    struct StateBalance {
+        int32_t extraRestores = 0;
+        int32_t openStates = 0;
+        bool unreadable = false;  // a stream could not be decoded to its end
+    };
+    // The count of the page at index of the page list, read from the source.
+    StateBalance PageBalance(int32_t index);
+    // Counts taken ahead on another thread (engine/ContentPrescan.h), used
+    // for the pages it counted; nullptr: every page is counted as written.
+    void UseContentPrescan(ContentPrescan* prescan) { prescan_ = prescan; }
     // The stamped pages whose content could not all be decoded: their states
     // were counted as far as the content decoded (a reader draws no more).
     const PageTally& UnreadableContent() const { return unreadableContent_; }
@@ -290,12 +305,8 @@ private:
     OldPage ReadOldPage(int32_t number, int32_t generation);
     std::string ContentsOfObject(int64_t number, int64_t generation);
     int64_t ResourcesValueAt(int32_t number, int32_t generation);
-    struct StateBalance {
-        int32_t extraRestores = 0;
-        int32_t openStates = 0;
-        bool unreadable = false;  // a stream could not be decoded to its end
-    };
     StateBalance BalanceOf(const std::string& contents);
+    StateBalance CountedBalance(int32_t index, const std::string& contents);
     StateBalance CountStream(int64_t number, int64_t generation);
     int32_t SaveStateStreamFor(int32_t extraRestores);
     void GiveMixedClassPagesOwnResources(bool stampOdd, bool stampEven);
@@ -338,6 +349,7 @@ private:
     std::map<std::pair<int64_t, int64_t>, StateBalance> streamBalances_;  // of each content stream read
     std::map<int32_t, int32_t> openStates_;  // page list index -> states its content leaves open
     PageTally unreadableContent_;            // pages with a content stream not decoded to its end
+    ContentPrescan* prescan_ = nullptr;
     int64_t updateStart_ = -1;
     bool writeFailed_ = false;
     int pageWriterError_ = 0;

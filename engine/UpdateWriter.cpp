@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/CommentFreeTokens.h"
+#include "engine/ContentPrescan.h"
 #include "engine/GraphicsStateBalance.h"
 #include "engine/PageTreeWalker.h"
 #include "engine/PdfJob.h"
@@ -223,6 +224,19 @@ PdfJob::StateBalance PdfJob::BalanceOf(const std::string& contents) {
     return {balance.ExtraRestores(), balance.OpenStates(), unreadable};
 }
 
+PdfJob::StateBalance PdfJob::PageBalance(int32_t index) {
+    PageEntry page;
+    if (!pages_.GetPage(index, page)) return {};
+    return BalanceOf(ReadOldPage(page.objectNumber, page.generation).contents);
+}
+
+// The count taken ahead when there is one, else the count of contents now.
+PdfJob::StateBalance PdfJob::CountedBalance(int32_t index, const std::string& contents) {
+    if (prescan_)
+        if (const std::optional<StateBalance> ahead = prescan_->Take(index)) return *ahead;
+    return BalanceOf(contents);
+}
+
 PdfJob::StateBalance PdfJob::CountStream(int64_t number, int64_t generation) {
     GraphicsStateBalance own;
     SourceStream stream;
@@ -255,7 +269,7 @@ bool PdfJob::WritePageObject(int32_t index) {
     EnsureSaveStateWritten();
     const OldPage old = ReadOldPage(page.objectNumber, page.generation);
     writtenPageResources_ = {page.objectNumber, page.generation, old.resourcesAt};
-    const StateBalance balance = saveStateNumber_ < 0 ? StateBalance{} : BalanceOf(old.contents);
+    const StateBalance balance = saveStateNumber_ < 0 ? StateBalance{} : CountedBalance(index, old.contents);
     openStates_[index] = balance.openStates;
     if (balance.unreadable) unreadableContent_.Note(page.ordinal);
     const int32_t saveState = SaveStateStreamFor(balance.extraRestores);

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "engine/CommentFreeTokens.h"
+#include "engine/ContentPrescan.h"
 #include "engine/GraphicsStateBalance.h"
 #include "engine/ObjectOffsetTable.h"
 #include "engine/PdfJob.h"
@@ -20,6 +21,7 @@
 #include "tests/engine/XrefStreamPdf.h"
 #include "tests/support/Manifest.h"
 #include "tests/support/MemoryTokenReader.h"
+#include "tests/support/ScratchDir.h"
 
 namespace sgry {
 namespace {
@@ -514,6 +516,57 @@ TEST(GraphicsStateBalanceTest, EveryContentGivesItsCount) {
             EXPECT_EQ(std::to_string(balance.OpenStates()), row[3]);
         }
     }
+}
+
+// A large file's pages are counted ahead on another thread: each stamped
+// page gets what the writer would have counted, the others nothing, and a
+// small file is left to the writer.
+TEST(ContentPrescanTest, CountsAheadWhatTheWriterWouldCount) {
+    struct Content { std::string data; int32_t extra; int32_t open; bool unreadable; };
+    const std::vector<Content> kinds = {{"q q 1 0 0 1 5 5 cm", 0, 2, false},
+                                        {"Q Q Q", 3, 0, false},
+                                        {"q (Q) Tj Q", 0, 0, false},
+                                        {"BI ID \x80 EI Q", 1, 0, false}};
+    test::ScratchDir dir{"prescan"};
+    const auto write = [&](int32_t pages) {
+        TestPdf pdf;
+        std::string kids;
+        for (int32_t i = 0; i < pages; ++i) kids += std::to_string(3 + 2 * i) + " 0 R ";
+        pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R >>")
+            .Object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
+        for (int32_t i = 0; i < pages; ++i) {
+            const std::string& data = kinds[static_cast<std::size_t>(i) % kinds.size()].data;
+            // Every seventh page names a filter nobody decodes.
+            const std::string filter = i % 7 == 6 ? " /Filter /JPXDecode" : "";
+            pdf.Object(3 + 2 * i, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents " +
+                                      std::to_string(4 + 2 * i) + " 0 R >>")
+                .Object(4 + 2 * i, "<< /Length " + std::to_string(data.size()) + filter + " >>\nstream\n" + data +
+                                       "\nendstream");
+        }
+        const std::string path = dir.File(std::to_string(pages) + ".pdf");
+        test::ScratchDir::Write(path, pdf.EndSection(3 + 2 * pages).Bytes());
+        return path;
+    };
+    PdfJob job(write(ContentPrescan::kMinPages + 9));
+    ASSERT_TRUE(job.BuildPageList(PageRangeChoice{}));
+    ContentPrescan prescan(job, PageRangeChoice{}, true, false);
+    for (int32_t i = 0; i < job.Pages().Count(); ++i) {
+        const std::optional<PdfJob::StateBalance> ahead = prescan.Take(i);
+        ASSERT_EQ(ahead.has_value(), i % 2 == 0) << i;
+        if (!ahead) continue;
+        const Content& kind = kinds[static_cast<std::size_t>(i) % kinds.size()];
+        const bool opaque = i % 7 == 6;
+        EXPECT_EQ(ahead->extraRestores, opaque ? 0 : kind.extra) << i;
+        EXPECT_EQ(ahead->openStates, opaque ? 0 : kind.open) << i;
+        EXPECT_EQ(ahead->unreadable, opaque) << i;
+        const PdfJob::StateBalance own = job.PageBalance(i);
+        EXPECT_EQ(own.extraRestores, ahead->extraRestores);
+        EXPECT_EQ(own.openStates, ahead->openStates);
+    }
+    PdfJob small(write(ContentPrescan::kMinPages - 1));
+    ASSERT_TRUE(small.BuildPageList(PageRangeChoice{}));
+    ContentPrescan none(small, PageRangeChoice{}, true, true);
+    EXPECT_FALSE(none.Take(0).has_value());
 }
 
 }  // namespace
