@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "engine/SourceStream.h"
+#include "pdf/PdfStrings.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -11,12 +12,11 @@ namespace sgry {
 namespace {
 constexpr int64_t kMaxInt32 = std::numeric_limits<int32_t>::max();
 
-bool IsPdfSpace(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
 
 // The next unsigned decimal integer of text from pos on; false when the
 // next non-space characters are not digits.
 bool NextNumber(const std::string& text, std::size_t& pos, std::size_t end, int64_t& value) {
-    while (pos < end && IsPdfSpace(text[pos])) ++pos;
+    while (pos < end && IsPdfWhite(text[pos])) ++pos;
     if (pos >= end || text[pos] < '0' || text[pos] > '9') return false;
     value = 0;
     for (; pos < end && text[pos] >= '0' && text[pos] <= '9'; ++pos) {

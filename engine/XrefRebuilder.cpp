@@ -15,7 +15,6 @@ namespace {
 constexpr int64_t kMaxNumber = std::numeric_limits<int32_t>::max();
 constexpr int64_t kMaxGeneration = 65535;
 
-bool IsSpace(char c) { return IsPdfWhite(c); }
 bool Separates(char c) { return IsPdfWhite(c) || IsPdfDelimiter(c); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -28,8 +27,8 @@ bool StandsAlone(const std::string& bytes, std::size_t at, std::size_t length) {
 // Walks back from end over white space (at least one byte) and then digits
 // (at least one, at most maxDigits); false when they are not there.
 bool DigitsBefore(const std::string& bytes, std::size_t& pos, std::size_t maxDigits, int64_t& value) {
-    if (pos == 0 || !IsSpace(bytes[pos - 1])) return false;
-    while (pos > 0 && IsSpace(bytes[pos - 1])) --pos;
+    if (pos == 0 || !IsPdfWhite(bytes[pos - 1])) return false;
+    while (pos > 0 && IsPdfWhite(bytes[pos - 1])) --pos;
     const std::size_t end = pos;
     while (pos > 0 && IsDigit(bytes[pos - 1]) && end - pos < maxDigits) --pos;
     if (pos == end || (pos > 0 && IsDigit(bytes[pos - 1]))) return false;

@@ -7,10 +7,9 @@ namespace sgry {
 
 namespace {
 
-bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0'; }
 
 bool EndsWithKeyword(std::string_view text, std::string_view keyword) {
-    while (!text.empty() && IsWhite(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsPdfWhite(text.back())) text.remove_suffix(1);
     return text.ends_with(keyword);
 }
 
@@ -20,7 +19,7 @@ bool EndsWithStreamKeyword(std::string_view text) {
 }
 
 bool ReadNumber(std::string_view text, std::size_t& pos, int64_t& value) {
-    while (pos < text.size() && IsWhite(text[pos])) ++pos;
+    while (pos < text.size() && IsPdfWhite(text[pos])) ++pos;
     const std::size_t start = pos;
     value = 0;
     for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - start < 10; ++pos)
@@ -32,8 +31,8 @@ bool ReadNumber(std::string_view text, std::size_t& pos, int64_t& value) {
 void SkipReferenceTail(std::string_view text, std::size_t& pos) {
     std::size_t at = pos;
     int64_t generation = 0;
-    if (at >= text.size() || !IsWhite(text[at]) || !ReadNumber(text, at, generation)) return;
-    while (at < text.size() && IsWhite(text[at])) ++at;
+    if (at >= text.size() || !IsPdfWhite(text[at]) || !ReadNumber(text, at, generation)) return;
+    while (at < text.size() && IsPdfWhite(text[at])) ++at;
     if (at < text.size() && text[at] == 'R') pos = at + 1;
 }
 
@@ -43,7 +42,7 @@ void SkipReferenceTail(std::string_view text, std::size_t& pos) {
 std::string WithLength(std::string head, std::size_t length) {
     for (std::size_t at = head.find("/Length"); at != std::string::npos; at = head.find("/Length", at + 1)) {
         std::size_t pos = at + 7;
-        if (pos < head.size() && !IsWhite(head[pos])) continue;  // /Length1 and the like
+        if (pos < head.size() && !IsPdfWhite(head[pos])) continue;  // /Length1 and the like
         int64_t old = 0;
         const std::size_t valueStart = pos;
         if (!ReadNumber(head, pos, old)) continue;
@@ -60,8 +59,8 @@ bool ObjectHeader(std::string_view text, int32_t& number, int32_t& generation) {
     std::size_t pos = 0;
     int64_t n = 0;
     int64_t g = 0;
-    if (!ReadNumber(text, pos, n) || pos >= text.size() || !IsWhite(text[pos]) || !ReadNumber(text, pos, g)) return false;
-    while (pos < text.size() && IsWhite(text[pos])) ++pos;
+    if (!ReadNumber(text, pos, n) || pos >= text.size() || !IsPdfWhite(text[pos]) || !ReadNumber(text, pos, g)) return false;
+    while (pos < text.size() && IsPdfWhite(text[pos])) ++pos;
     if (text.substr(pos, 3) != "obj") return false;
     number = static_cast<int32_t>(n);
     generation = static_cast<int32_t>(g);

@@ -1,13 +1,15 @@
 #include "pdf/TokenReader.h"
 
+#include "pdf/PdfStrings.h"
+
 #include <limits>
 
 namespace sgry {
 
 namespace {
 
-// The format's white-space characters; CR is handled apart (CR LF is one line end).
-bool IsSeparator(int c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == '\f' || c == '\0'; }
+// The format's white space (CR LF is read as one line end).
+bool IsSeparator(int c) { return c >= 0 && IsPdfWhite(static_cast<char>(c)); }
 bool IsBracket(int c) { return c == '[' || c == ']' || c == '(' || c == ')'; }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
