@@ -79,7 +79,8 @@ bool QrStamp::WriteForm(const QrMatrix& matrix, ObjectWriter& writer) {
     std::string header = Format("%ld %d obj\r\n<</Type/XObject/Subtype/Form/FormType 1", objectNumber_, generation_);
     header += compressed ? Format("/Length %ld/Filter/FlateDecode", stream.size()) : Format("/Length %ld", stream.size());
     header += Format("/BBox[0 0 %.2f %.2f]", extent, extent);
-    header += "/Resources<</ProcSet[/PDF]/ExtGState[/ca 1/CA 1/BM/Normal/AIS false]>>";
+    // The content sets no graphics state (no gs), so the form names none.
+    header += "/Resources<</ProcSet[/PDF]>>";
     header += ">>\r\nstream\r\n";
     const int64_t offset = writer.AppendAtEnd(header);
     if (offset < 0) return false;

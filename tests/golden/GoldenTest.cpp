@@ -1,13 +1,16 @@
 // Golden updates: every folder under tests/golden/cases is one run of the
 // command line's path (settings, overrides, automatic font changes, the batch
 // run) on one source PDF. The bytes the run appends after the source must
-// equal the case's "appended" file; SIGILRY_UPDATE_GOLDEN=1 rewrites those
-// files instead. The output is also judged by real readers (qpdf, poppler,
-// zbar), so a wrong golden file cannot pass unnoticed. The format of case.txt
-// and the one normalisation rule are in tests/golden/README.md.
+// equal the case's "appended" file, and their decoded view its "appended.txt";
+// SIGILRY_UPDATE_GOLDEN=1 rewrites both instead. The output is also judged by
+// real readers (qpdf, poppler, zbar), so a wrong golden file cannot pass
+// unnoticed. The format of case.txt, of the view and the one normalisation
+// rule are in tests/golden/README.md.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -48,7 +51,8 @@ public:
     bool Cancelled() override { return false; }
 };
 
-// One reader check of case.txt: "text 2 Body", "no-text 1 -1-", "qr 1 message".
+// One reader check of case.txt: "text 2 Body", "no-text 1 -1-", "qr 1 message",
+// "pixels 1 0 4".
 struct ReaderCheck { std::string kind; int page = 1; std::string value; };
 
 struct GoldenCase {
@@ -73,14 +77,17 @@ GoldenCase ReadCase(const fs::path& file) {
         std::string rest;
         std::getline(words >> std::ws, rest);
         if (verb == "source") c.source = rest;
-        if (verb == "ini") c.ini = rest;
-        if (verb == "set") c.overrides.push_back(WithRoot(rest));
-        if (verb == "pages") c.pages = std::atoi(rest.c_str());
-        if (verb == "text" || verb == "no-text" || verb == "qr") {
+        else if (verb == "ini") c.ini = rest;
+        else if (verb == "set") c.overrides.push_back(WithRoot(rest));
+        else if (verb == "pages") c.pages = std::atoi(rest.c_str());
+        else if (verb == "text" || verb == "no-text" || verb == "qr" || verb == "pixels") {
             ReaderCheck check{verb, 1, ""};
             std::istringstream(rest) >> check.page;
             check.value = rest.substr(std::min(rest.size(), rest.find(' ') + 1));
             c.checks.push_back(check);
+        } else if (!line.empty()) {
+            // A misspelt check would otherwise pass by checking nothing.
+            ADD_FAILURE() << file << ": unknown line \"" << line << "\"";
         }
     }
     return c;
@@ -92,6 +99,108 @@ std::vector<std::string> CaseNames() {
         if (entry.is_directory()) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Inflates a FlateDecode stream; false when the data is not a whole one.
+bool Inflate(const std::string& data, std::string& out) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    int rc = Z_OK;
+    for (char chunk[16384]; rc == Z_OK;) {
+        z.next_out = reinterpret_cast<Bytef*>(chunk);
+        z.avail_out = sizeof chunk;
+        rc = inflate(&z, Z_NO_FLUSH);
+        out.append(chunk, sizeof chunk - z.avail_out);
+    }
+    inflateEnd(&z);
+    return rc == Z_STREAM_END;
+}
+
+// Image samples, JPEG data and cross-reference rows have control bytes all
+// over; content streams have none but in the odd string.
+bool LooksBinary(const std::string& data) {
+    const auto control = std::count_if(data.begin(), data.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x20 && ch != '\n' && ch != '\r' && ch != '\t';
+    });
+    return control * 20 > static_cast<long>(data.size());
+}
+
+// Length and CRC-32 of binary data, and a hex dump when it is short enough
+// to read (cross-reference rows, not images).
+std::string BinarySummary(const std::string& data) {
+    const auto* bytes = reinterpret_cast<const Bytef*>(data.data());
+    char line[64];
+    std::snprintf(line, sizeof line, "[%zu bytes of binary data, crc32 %08lx]\n", data.size(),
+                  crc32(0, bytes, static_cast<uInt>(data.size())));
+    std::string out = line;
+    for (std::size_t row = 0; data.size() <= 256 && row < data.size(); row += 16) {
+        for (std::size_t i = row; i < std::min(data.size(), row + 16); ++i) {
+            std::snprintf(line, sizeof line, i == row ? "%02x" : " %02x", bytes[i]);
+            out += line;
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+// The bytes a reviewer can read: CR LF ends a line as LF does, and any other
+// byte outside printable ASCII reads \xHH.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(text[i]);
+        if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", ch);
+        const bool plain = (ch >= 0x20 && ch < 0x7f) || ch == '\n' || ch == '\t';
+        out += plain ? std::string(1, static_cast<char>(ch)) : std::string(escaped);
+    }
+    return out;
+}
+
+// The data of the stream whose keyword "stream" ends at `start`: /Length
+// bytes when the dictionary gives it directly, else up to "endstream".
+std::size_t StreamLength(const std::string& bytes, std::size_t keyword, std::size_t start) {
+    const std::size_t at = bytes.find("/Length ", bytes.rfind("obj", keyword));
+    long length = -1, generation = 0;
+    char reference = 0;
+    const int read =
+        at < keyword ? std::sscanf(&bytes[at + 8], "%ld %ld %c", &length, &generation, &reference) : 0;
+    if (read == 3 && reference == 'R') length = -1;  // indirect
+    if (length >= 0 && start + static_cast<std::size_t>(length) <= bytes.size())
+        return static_cast<std::size_t>(length);
+    return std::min(bytes.find("endstream", start), bytes.size()) - start;
+}
+
+// The update as text: every stream inflated where it is FlateDecode, binary
+// data summed up, the rest as written. A changed golden file then shows in
+// the diff of its view what changed, where the raw bytes only say "binary".
+std::string DecodedView(const std::string& bytes) {
+    std::string view;
+    std::size_t done = 0;
+    for (std::size_t keyword; (keyword = bytes.find("stream", done)) != std::string::npos;) {
+        std::size_t start = keyword + 6;
+        start += bytes.compare(start, 2, "\r\n") == 0 ? 2 : bytes.compare(start, 1, "\n") == 0 ? 1 : 0;
+        view += bytes.substr(done, start - done);
+        done = start;
+        // "endstream", or the word in a string: no dictionary before it
+        const std::size_t before = keyword == 0 ? keyword : bytes.find_last_not_of(" \r\n", keyword - 1);
+        if (before == std::string::npos || bytes[before] != '>' || start == keyword + 6) continue;
+        const std::size_t length = StreamLength(bytes, keyword, start);
+        const std::string data = bytes.substr(start, length);
+        const bool flate = bytes.find("/FlateDecode", bytes.rfind("obj", keyword)) < keyword;
+        std::string decoded;
+        if (flate && !Inflate(data, decoded)) {
+            view += "[FlateDecode data that does not inflate] " + BinarySummary(data);
+        } else {
+            const std::string& shown = flate ? decoded : data;
+            view += LooksBinary(shown) ? BinarySummary(shown) : shown;
+        }
+        done = start + length;
+    }
+    return Printable(view + bytes.substr(done));
 }
 
 // The first line where the two differ, both sides shown, for the failure message.
@@ -146,6 +255,12 @@ protected:
         EXPECT_EQ(RunShell("pdftoppm -r 20 " + Quoted(pdf) + " " + Quoted(dir.File("page")) + " 2>&1", &errors), 0);
         EXPECT_EQ(errors, "") << "poppler complained while rendering";
         for (const ReaderCheck& check : c.checks) {
+            if (check.kind == "pixels") {
+                const std::string before = RenderPage((kRoot / c.source).string(), check.page, 20, "before");
+                EXPECT_EQ(ChangedNinths(before, RenderPage(pdf, check.page, 20, "after")), check.value)
+                    << "ninths of page " << check.page << " the stamp changed";
+                continue;
+            }
             if (check.kind == "qr") {
                 EXPECT_EQ(DecodeQr(pdf, check.page), "QR-Code:" + check.value + "\n") << "page " << check.page;
                 continue;
@@ -155,12 +270,38 @@ protected:
         }
     }
 
+    // One page rendered in gray; the path of its PGM file.
+    std::string RenderPage(const std::string& pdf, int page, int dpi, const std::string& name) {
+        const std::string prefix = dir.File(name);
+        const std::string pages = " -f " + std::to_string(page) + " -l " + std::to_string(page);
+        RunShell("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + pages + " " + Quoted(pdf) + " " +
+                 Quoted(prefix));
+        return prefix + ".pgm";
+    }
+
     std::string DecodeQr(const std::string& pdf, int page) {
-        const std::string prefix = dir.File("qr");
-        RunShell("pdftoppm -gray -r 300 -singlefile -f " + std::to_string(page) + " -l " + std::to_string(page) +
-                 " " + Quoted(pdf) + " " + Quoted(prefix));
-        return test::ShellOutput("zbarimg --nodbus -q -Sdisable -Sqrcode.enable " + Quoted(prefix + ".pgm") +
-                                 " 2>/dev/null");
+        return test::ShellOutput("zbarimg --nodbus -q -Sdisable -Sqrcode.enable " +
+                                 Quoted(RenderPage(pdf, page, 300, "qr")) + " 2>/dev/null");
+    }
+
+    // The ninths of the page (0 top left to 8 bottom right, row by row) where
+    // two renderings of it differ, e.g. "1 2": where the stamp landed.
+    static std::string ChangedNinths(const std::string& beforePgm, const std::string& afterPgm) {
+        const std::string a = ScratchDir::Read(beforePgm), b = ScratchDir::Read(afterPgm);
+        int width = 0, height = 0, header = 0;
+        std::sscanf(a.c_str(), "P5 %d %d 255%n", &width, &height, &header);
+        const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        if (header == 0 || a.size() != header + 1 + pixels || a.compare(0, header, b, 0, header) != 0 ||
+            a.size() != b.size())
+            return "renderings that cannot be compared";
+        bool changed[9] = {};
+        for (std::size_t i = 0; i < pixels; ++i)
+            if (a[header + 1 + i] != b[header + 1 + i])
+                changed[i / width * 3 / height * 3 + i % width * 3 / width] = true;
+        std::string ninths;
+        for (int n = 0; n < 9; ++n)
+            if (changed[n]) ninths += (ninths.empty() ? "" : " ") + std::to_string(n);
+        return ninths;
     }
 
     ScratchDir dir{"golden"};
@@ -175,10 +316,18 @@ TEST_P(GoldenTest, AppendsTheExpectedUpdate) {
     ASSERT_GT(written.size(), sourceBytes.size());
     ASSERT_EQ(written.compare(0, sourceBytes.size(), sourceBytes), 0) << "the source bytes changed";
     const std::string appended = written.substr(sourceBytes.size());
-    const std::string goldenFile = (CaseDir() / "appended").string();
-    if (std::getenv("SIGILRY_UPDATE_GOLDEN")) ScratchDir::Write(goldenFile, appended);
-    const std::string expected = ScratchDir::Read(goldenFile);
-    EXPECT_TRUE(appended == expected) << FirstDifference(expected, appended);
+    const std::string view = DecodedView(appended);
+    const std::string goldenFile = (CaseDir() / "appended").string(), viewFile = goldenFile + ".txt";
+    if (std::getenv("SIGILRY_UPDATE_GOLDEN")) {
+        ScratchDir::Write(goldenFile, appended);
+        ScratchDir::Write(viewFile, view);
+    }
+    const std::string expectedView = ScratchDir::Read(viewFile);
+    EXPECT_TRUE(view == expectedView) << "appended.txt: " << FirstDifference(expectedView, view);
+    EXPECT_TRUE(appended == ScratchDir::Read(goldenFile))
+        << (view == expectedView ? "the views agree: line ends or the compression of a stream differ"
+                                 : "the bytes differ as the view does");
+    EXPECT_FALSE(c.checks.empty()) << "case.txt names no reader check (text, no-text, qr or pixels)";
     for (const char* tool : {"qpdf", "pdftoppm", "pdftotext", "zbarimg"})
         if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing: the readers' judgement is left out";
     JudgeWithReaders(c, output);
