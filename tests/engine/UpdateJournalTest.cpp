@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "engine/FileRunGuard.h"
+#include "engine/OutputGroup.h"
 #include "platform/Format.h"
 #include "tests/support/ScratchDir.h"
 
@@ -142,6 +143,64 @@ TEST_F(UpdateJournalTest, AFileHeldByAnotherRunIsNeitherRecoveredNorRun) {
         EXPECT_EQ(ScratchDir::Read(path), torn);
     }
     EXPECT_TRUE(FileRunGuard(path).MayProceed());
+}
+
+}  // namespace
+}  // namespace sgry
+
+namespace sgry {
+namespace {
+
+// The outputs of a group: in-place files locked and journaled before any is
+// appended to, at most kMaxFiles at once; every output under its name and
+// every journal gone only once the group closes; the journal of a file that
+// was appended to and not cut back kept.
+TEST(OutputGroupTest, NamesAndJournalsChangeOnlyWhenTheGroupCloses) {
+    ScratchDir dir{"group"};
+    const auto journals = [&] {
+        std::size_t count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            count += entry.path().filename().native().ends_with(".sgry-journal") ? 1 : 0;
+        return count;
+    };
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < OutputGroup::kMaxFiles + 2; ++i) {
+        paths.push_back(dir.File(Format("f%d.pdf", static_cast<int>(i))));
+        ScratchDir::Write(paths.back(), "%PDF-1.4\r\n" + std::string(i, 'x'));
+    }
+    OutputGroup group;
+    group.Prepare(paths);
+    EXPECT_EQ(journals(), OutputGroup::kMaxFiles);
+    EXPECT_EQ(group.GuardOf(paths[OutputGroup::kMaxFiles]), nullptr);
+    ASSERT_NE(group.JournalOf(paths[3]), nullptr);
+    EXPECT_EQ(group.JournalOf(paths[3])->LengthBefore(), 13);
+
+    ScratchDir::Write(paths[0], "%PDF-1.4\r\nupdate");  // stamped in place
+    group.Finished(paths[0], {paths[0], paths[0], false, {}}, nullptr);
+    ScratchDir::Write(paths[1], "%PDF-1.4\r\nx torn");  // its run failed and could not cut it back
+    group.Ended(paths[1]);
+    group.Ended(paths[2]);  // its run ended before writing
+    const std::string copy = dir.File("_copy.pdf"), temp = dir.File(".~_copy.pdf.tmp");
+    ScratchDir::Write(temp, "copy");
+    group.Finished(dir.File("copy.pdf"), {temp, copy, true, {}}, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_EQ(journals(), OutputGroup::kMaxFiles);
+
+    const std::vector<GroupedOutput> outcomes = group.Close();
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].outputPath, paths[0]);
+    EXPECT_EQ(outcomes[1].outputPath, copy);
+    for (const GroupedOutput& outcome : outcomes) EXPECT_TRUE(outcome.committed && !outcome.folderNotSynced);
+    EXPECT_EQ(ScratchDir::Read(copy), "copy");
+    EXPECT_FALSE(std::filesystem::exists(temp));
+    EXPECT_FALSE(std::filesystem::exists(JournalPathOf(paths[0])));
+    EXPECT_TRUE(std::filesystem::exists(JournalPathOf(paths[1])));
+    EXPECT_FALSE(std::filesystem::exists(JournalPathOf(paths[2])));
+    EXPECT_TRUE(group.Holds(paths[3]));  // prepared, its run still to come
+    EXPECT_FALSE(group.Holds(paths[0]));
+    EXPECT_EQ(journals(), OutputGroup::kMaxFiles - 2);
+    group.Release();
+    EXPECT_EQ(journals(), 1u);  // only the torn file's
 }
 
 }  // namespace
