@@ -1,36 +1,161 @@
 #include "image/JpegReader.h"
 
-#include <csetjmp>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
+#include <span>
 
 #include "image/ImageFile.h"
-#include "image/JpegLibrary.h"
 #include "platform/Format.h"
 
 namespace sgry {
 namespace {
 
-// libjpeg ends the process in its default error handler; this one jumps back
-// to ReadHeader instead and keeps warnings off standard error.
-struct JumpingErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
+using Segment = std::span<const uint8_t>;
+
+// Marker codes: the byte after 0xFF.
+constexpr unsigned kSof0 = 0xC0, kSof1 = 0xC1, kSof2 = 0xC2, kSof9 = 0xC9, kSof10 = 0xCA, kSof15 = 0xCF;
+constexpr unsigned kDht = 0xC4, kJpg = 0xC8, kDac = 0xCC;
+constexpr unsigned kRst0 = 0xD0, kRst7 = 0xD7, kSoi = 0xD8, kEoi = 0xD9, kSos = 0xDA, kDqt = 0xDB,
+                   kDnl = 0xDC, kDri = 0xDD;
+constexpr unsigned kApp0 = 0xE0, kApp15 = 0xEF, kCom = 0xFE, kTem = 0x01;
+
+// The limits of the common decoders (libjpeg among them): a frame beyond
+// them would not be drawn, so it is refused as a damaged header.
+constexpr unsigned kMaxDimension = 65500;
+constexpr unsigned kMaxComponents = 10;
+constexpr unsigned kMaxScanComponents = 4;
+constexpr unsigned kMaxSampling = 4;
+
+unsigned Be16(Segment s, std::size_t at) { return static_cast<unsigned>(s[at] << 8 | s[at + 1]); }
+
+// The bytes of the file from a position on; every read checks the end.
+class MarkerCursor {
+public:
+    explicit MarkerCursor(Segment bytes) : bytes_(bytes) {}
+
+    bool StartsWithSoi() {
+        if (bytes_.size() < 2 || bytes_[0] != 0xFF || bytes_[1] != kSoi) return false;
+        pos_ = 2;
+        return true;
+    }
+
+    // The next marker's code. Stray bytes before it and stuffed zeros (0xFF
+    // 0x00) are passed over, as decoders pass them, and so are fill bytes
+    // (0xFF repeated). False at the end of the file.
+    bool NextMarker(unsigned& code) {
+        for (;;) {
+            while (pos_ < bytes_.size() && bytes_[pos_] != 0xFF) ++pos_;
+            while (pos_ < bytes_.size() && bytes_[pos_] == 0xFF) ++pos_;
+            if (pos_ >= bytes_.size()) return false;
+            code = bytes_[pos_++];
+            if (code != 0) return true;
+        }
+    }
+
+    // The data of the segment whose length field comes next, without that
+    // field; false when the length is below its own two bytes or the
+    // segment runs past the end.
+    bool NextSegment(Segment& data) {
+        if (bytes_.size() - pos_ < 2) return false;
+        const unsigned length = Be16(bytes_, pos_);
+        if (length < 2 || bytes_.size() - pos_ < length) return false;
+        data = bytes_.subspan(pos_ + 2, length - 2);
+        pos_ += length;
+        return true;
+    }
+
+private:
+    Segment bytes_;
+    std::size_t pos_ = 0;
 };
 
-[[noreturn]] void JumpOnError(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<JumpingErrorManager*>(cinfo->err);
-    std::longjmp(manager->jump, 1);
+bool IsFrameMarker(unsigned code) {
+    return code >= kSof0 && code <= kSof15 && code != kDht && code != kJpg && code != kDac;
 }
 
-void IgnoreMessage(j_common_ptr) {}
+// Huffman or arithmetic, sequential or progressive: the lossless and
+// hierarchical processes are refused as decoders refuse them.
+bool IsDecodableFrame(unsigned code) {
+    return code == kSof0 || code == kSof1 || code == kSof2 || code == kSof9 || code == kSof10;
+}
 
-// Reads a big-endian 16-bit value at `pos` of `bytes`; false past the end.
-bool ReadBe16(const std::vector<uint8_t>& bytes, std::size_t pos, unsigned& value) {
-    if (pos > bytes.size() || bytes.size() - pos < 2) return false;
-    value = (static_cast<unsigned>(bytes[pos]) << 8) | bytes[pos + 1];
+// A table segment holds whole tables under indexes decoders know, as they
+// check before the first scan: quantisation tables of 64 values of one or two
+// bytes, Huffman tables of 16 counts and at most 256 values, and pairs of
+// arithmetic conditioning values (a DC pair's lower bound not above its upper).
+bool TablesFill(unsigned code, Segment data) {
+    for (std::size_t at = 0; at < data.size();) {
+        const std::size_t left = data.size() - at;
+        const unsigned index = data[at];
+        std::size_t size = 2;
+        if (code == kDqt) {
+            if ((index & 0x0F) >= 4) return false;
+            size = (index >> 4) != 0 ? 129 : 65;
+        } else if (code == kDht) {
+            if ((index & ~0x10u) >= 4 || left < 17) return false;
+            std::size_t values = 0;
+            for (std::size_t i = 1; i <= 16; ++i) values += data[at + i];
+            if (values > 256) return false;
+            size = 17 + values;
+        } else if (index >= 32 || (left >= 2 && index < 16 && (data[at + 1] & 0x0Fu) > data[at + 1] >> 4)) {
+            return false;
+        }
+        if (left < size) return false;
+        at += size;
+    }
+    return true;
+}
+
+// Segments read over by their length, tables checked. The others (DHP, EXP,
+// JPGn and the reserved codes) announce extensions no decoder reads.
+bool IsSkippedSegment(unsigned code, Segment data) {
+    if (code == kDri) return data.size() == 2;
+    if (code == kDqt || code == kDht || code == kDac) return TablesFill(code, data);
+    return code == kDnl || code == kCom || (code >= kApp0 && code <= kApp15);
+}
+
+struct Frame {
+    unsigned code = 0;  // 0 until a frame header is read
+    unsigned precision = 0;
+    unsigned height = 0;
+    unsigned width = 0;
+    Segment components;  // 3 bytes each: identifier, sampling factors, table
+};
+
+// Precision (1), height (2), width (2), component count (1), components.
+bool ReadFrame(unsigned code, Segment data, Frame& frame) {
+    if (data.size() < 6) return false;
+    frame = {code, data[0], Be16(data, 1), Be16(data, 3), data.subspan(6)};
+    const std::size_t count = data[5];
+    if (frame.height == 0 || frame.width == 0 || count == 0 || frame.components.size() != count * 3)
+        return false;
+    if (frame.height > kMaxDimension || frame.width > kMaxDimension || count > kMaxComponents) return false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned sampling = frame.components[i * 3 + 1];
+        const unsigned horizontal = sampling >> 4, vertical = sampling & 0x0F;
+        if (horizontal == 0 || horizontal > kMaxSampling || vertical == 0 || vertical > kMaxSampling)
+            return false;
+    }
+    return true;
+}
+
+// Count (1), then identifier and tables (2) of each component, then the
+// spectral selection and approximation (3). Every component named is one of
+// the frame's first four, named once.
+bool ScanMatchesFrame(Segment scan, const Frame& frame) {
+    if (scan.empty()) return false;
+    const std::size_t count = scan[0];
+    if (count == 0 || count > kMaxScanComponents || scan.size() != 4 + count * 2) return false;
+    const std::size_t candidates = std::min<std::size_t>(frame.components.size() / 3, kMaxScanComponents);
+    bool named[kMaxScanComponents] = {};
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t c = 0;
+        while (c < candidates && (frame.components[c * 3] != scan[1 + i * 2] || named[c])) ++c;
+        if (c == candidates) return false;
+        named[c] = true;
+    }
     return true;
 }
 
@@ -38,9 +163,9 @@ bool ReadBe16(const std::vector<uint8_t>& bytes, std::size_t pos, unsigned& valu
 
 bool JpegReader::Open(const std::string& path) {
     path_ = path;
-    width_ = height_ = 0;
+    width_ = height_ = frameComponents_ = 0;
     error_ = Load(path);
-    if (error_ == kNoError) error_ = ReadHeader(Libjpeg().Functions());
+    if (error_ == kNoError) error_ = ReadHeader();
     return error_ == kNoError;
 }
 
@@ -59,54 +184,43 @@ int JpegReader::Load(const std::string& path) {
     return kNoError;
 }
 
-// Only plain C objects live in this function, so the jump back from
-// libjpeg's error handler skips no destructor.
-int JpegReader::ReadHeader(const JpegLibrary* libjpeg) {
-    if (!libjpeg) return kNoLibrary;
-    jpeg_decompress_struct cinfo;
-    JumpingErrorManager errors;
-    cinfo.err = libjpeg->jpeg_std_error(&errors.base);
-    errors.base.error_exit = JumpOnError;
-    errors.base.output_message = IgnoreMessage;
-    if (setjmp(errors.jump) != 0) {
-        libjpeg->jpeg_destroy_decompress(&cinfo);
-        return kBadHeader;
+// The header ends at the first scan header; what follows is entropy-coded
+// data, which stays unread. A second start of image, an end of image before
+// the scan or a second frame header makes the file undrawable.
+int JpegReader::ReadHeader() {
+    MarkerCursor cursor(bytes_);
+    if (!cursor.StartsWithSoi()) return kBadHeader;
+    Frame frame;
+    for (;;) {
+        unsigned code = 0;
+        if (!cursor.NextMarker(code)) return kBadHeader;
+        if ((code >= kRst0 && code <= kRst7) || code == kTem) continue;  // markers without a segment
+        Segment data;
+        if (code == kSoi || code == kEoi || !cursor.NextSegment(data)) return kBadHeader;
+        if (code == kSos) {
+            if (frame.code == 0 || !ScanMatchesFrame(data, frame)) return kBadHeader;
+            break;
+        }
+        if (IsFrameMarker(code)) {
+            if (frame.code != 0 || !IsDecodableFrame(code) || !ReadFrame(code, data, frame))
+                return kBadHeader;
+        } else if (!IsSkippedSegment(code, data)) {
+            return kBadHeader;
+        }
     }
-    // jpeg_create_decompress, through the loaded library.
-    libjpeg->jpeg_CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
-    libjpeg->jpeg_mem_src(&cinfo, bytes_.data(), static_cast<unsigned long>(bytes_.size()));
-    libjpeg->jpeg_read_header(&cinfo, TRUE);
-    width_ = static_cast<int>(cinfo.image_width);
-    height_ = static_cast<int>(cinfo.image_height);
-    libjpeg->jpeg_destroy_decompress(&cinfo);
+    // DCTDecode samples are 8-bit: a 12-bit file would be drawn wrong.
+    if (frame.precision == 12) return kTwelveBit;
+    if (frame.precision != 8) return kBadHeader;
+    width_ = static_cast<int>(frame.width);
+    height_ = static_cast<int>(frame.height);
+    if (frame.code == kSof0 || frame.code == kSof2)
+        frameComponents_ = static_cast<int>(frame.components.size() / 3);
     return kNoError;
 }
 
-int JpegReader::FrameComponents() const {
-    // Start after the start-of-image marker; every other segment is skipped by
-    // its length until a baseline or progressive frame header or the end.
-    std::size_t pos = 2;
-    unsigned marker = 0;
-    while (ReadBe16(bytes_, pos, marker)) {
-        pos += 2;
-        if (marker == 0xFFC0 || marker == 0xFFC2) {
-            // Segment length (2), sample precision (1), height (2), width (2).
-            pos += 7;
-            return pos < bytes_.size() ? bytes_[pos] : 0;
-        }
-        if (marker == 0xFFD9 || marker == 0xFFFF) return 0;
-        unsigned length = 0;
-        // A length below 2 would step back onto the same marker for ever.
-        if (!ReadBe16(bytes_, pos, length) || length < 2) return 0;
-        pos += length;
-    }
-    return 0;
-}
-
 bool JpegReader::IsCmyk(bool& cmyk) const {
-    const int components = FrameComponents();
-    if (components == 0) return false;
-    cmyk = components == 4;
+    if (frameComponents_ == 0) return false;
+    cmyk = frameComponents_ == 4;
     return true;
 }
 
@@ -122,8 +236,7 @@ std::string JpegReader::ErrorText(int code) {
     case kOutOfMemory: return "メモリが足りません";
     case kReadError: return "読み込みエラー";
     case kBadHeader: return "オブジェクト生成エラー";
-    case kNoLibrary:
-        return "JPEGライブラリを読み込めません";
+    case kTwelveBit: return "12ビットのJPEGファイルには対応していません";
     default: return Format("未定義のエラー(%d)", code);
     }
 }

@@ -1,25 +1,27 @@
 #pragma once
 // Reader of a JPEG image watermark. The file is embedded unchanged as a
-// DCTDecode image, so nothing is decoded: the reader loads the whole file,
-// lets libjpeg read its header to confirm it is a JPEG and to learn its size,
-// and finds the frame header's component count with its own marker scan.
+// DCTDecode image, so nothing is decoded: the reader loads the whole file and
+// walks its markers from the start of image to the first scan header, which
+// tells whether it is a JPEG a PDF reader can draw and gives its frame header
+// (size, sample precision, component count).
 //
 // Error codes (Error(), texts from ErrorText):
 //   0 no error                 3 not enough memory
 //   1 not a JPEG file (never set by the reader itself)
 //   2 the file cannot be opened
 //   4 read error (fewer bytes than the file size)
-//   5 the JPEG header cannot be read (libjpeg refused the file; an empty
-//     file ends here too)
-//   6 libjpeg cannot be loaded
+//   5 the header cannot be read: no start-of-image marker at the start, no
+//     frame or scan header before the end (an empty file ends here too), a
+//     segment that runs past the end or tables that do not fill theirs, a
+//     reserved marker, a hierarchical or lossless frame, a frame outside the
+//     decoders' limits, or a scan of components the frame lacks
+//   6 12-bit samples: DCTDecode takes 8-bit samples only
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace sgry {
-
-struct JpegLibrary;
 
 class JpegReader {
 public:
@@ -30,7 +32,7 @@ public:
         kOutOfMemory = 3,
         kReadError = 4,
         kBadHeader = 5,
-        kNoLibrary = 6,
+        kTwelveBit = 6,
     };
 
     // Loads the file and reads its header; true when Error() is 0.
@@ -41,12 +43,13 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-    // Marker scan from the start-of-image marker to the first baseline
-    // (0xFFC0) or progressive (0xFFC2) frame header. Returns true when one is
-    // found, `cmyk` then being true for four components.
+    // True when the frame is baseline (0xFFC0) or progressive (0xFFC2), the
+    // frames the image is embedded from, `cmyk` then being true for four
+    // components.
     bool IsCmyk(bool& cmyk) const;
-    // Component count of the frame header the marker scan finds; 0 when none.
-    int FrameComponents() const;
+    // Component count of a baseline or progressive frame; 0 for the other
+    // frames and before a good Open.
+    int FrameComponents() const { return frameComponents_; }
 
     std::size_t FileBytes() const { return bytes_.size(); }
     // Copies the whole file into `buffer`, which holds FileBytes() bytes.
@@ -60,11 +63,12 @@ public:
 
 private:
     int Load(const std::string& path);
-    int ReadHeader(const JpegLibrary* libjpeg);
+    int ReadHeader();
 
     int error_ = kNoError;
     int width_ = 0;
     int height_ = 0;
+    int frameComponents_ = 0;
     std::vector<uint8_t> bytes_;
     std::string path_;
 };

@@ -1,12 +1,13 @@
 #include "image/PngReader.h"
 
+#include <png.h>
+
 #include <csetjmp>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "image/ImageFile.h"
-#include "image/PngLibrary.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -16,9 +17,9 @@ namespace {
 // on every path out of the decoding, a libpng error included.
 class PngReadStructs {
 public:
-    PngReadStructs(const PngLibrary& libpng, char* messageBuffer);
+    explicit PngReadStructs(char* messageBuffer);
     ~PngReadStructs() {
-        if (png_) libpng_.png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
+        if (png_) png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
     }
     PngReadStructs(const PngReadStructs&) = delete;
     PngReadStructs& operator=(const PngReadStructs&) = delete;
@@ -27,7 +28,6 @@ public:
     png_infop info() const { return info_; }
 
 private:
-    const PngLibrary& libpng_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
 };
@@ -40,25 +40,18 @@ void KeepMessage(char* buffer, const char* message) {
     buffer[kMessageSize - 1] = '\0';
 }
 
-// libpng's png_jmpbuf, through the loaded library.
-std::jmp_buf& JumpBuffer(const PngLibrary& libpng, png_structp png) {
-    return *libpng.png_set_longjmp_fn(png, std::longjmp, sizeof(std::jmp_buf));
-}
-
 // Keeps libpng's message in the reader's fixed buffer (nothing that could
 // throw runs here) and jumps back to the step that set the jump buffer.
 [[noreturn]] void OnLibpngError(png_structp png, png_const_charp message) {
-    const PngLibrary& libpng = *Libpng().Functions();  // loaded: libpng called this
-    KeepMessage(static_cast<char*>(libpng.png_get_error_ptr(png)), message);
-    std::longjmp(JumpBuffer(libpng, png), 1);
+    KeepMessage(static_cast<char*>(png_get_error_ptr(png)), message);
+    png_longjmp(png, 1);
 }
 
 void OnLibpngWarning(png_structp, png_const_charp) {}
 
-PngReadStructs::PngReadStructs(const PngLibrary& libpng, char* messageBuffer) : libpng_(libpng) {
-    png_ =
-        libpng.png_create_read_struct(PNG_LIBPNG_VER_STRING, messageBuffer, OnLibpngError, OnLibpngWarning);
-    if (png_) info_ = libpng.png_create_info_struct(png_);
+PngReadStructs::PngReadStructs(char* messageBuffer) {
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, messageBuffer, OnLibpngError, OnLibpngWarning);
+    if (png_) info_ = png_create_info_struct(png_);
 }
 
 }  // namespace
@@ -87,13 +80,11 @@ int PngReader::Decode(std::FILE* file) {
         std::memcmp(signature, kSignature, sizeof signature) != 0)
         return kNotPng;
 
-    libpng_ = Libpng().Functions();
-    KeepMessage(libraryMessage_, libpng_ ? "" : Libpng().Error().c_str());
-    if (!libpng_) return kLibraryError;
-    PngReadStructs structs(*libpng_, libraryMessage_);
+    KeepMessage(libraryMessage_, "");
+    PngReadStructs structs(libraryMessage_);
     if (!structs.png() || !structs.info()) return kNoStructures;
-    libpng_->png_init_io(structs.png(), file);
-    libpng_->png_set_sig_bytes(structs.png(), static_cast<int>(sizeof signature));
+    png_init_io(structs.png(), file);
+    png_set_sig_bytes(structs.png(), static_cast<int>(sizeof signature));
 
     if (const int code = ReadInfoAndTransform(structs.png(), structs.info()); code != kNoError) return code;
     const auto rows = static_cast<std::size_t>(height_);
@@ -136,22 +127,22 @@ int PngReader::CheckDataCanFill(std::FILE* file) {
 // The steps that may end in libpng's error jump hold only plain values, so
 // the jump skips no destructor; the structures belong to the caller.
 int PngReader::ReadInfoAndTransform(png_structp png, png_infop info) {
-    if (setjmp(JumpBuffer(*libpng_, png)) != 0) return kLibraryError;
-    libpng_->png_read_info(png, info);
-    libpng_->png_get_IHDR(png, info, &width_, &height_, &bitDepth_, &colourType_, nullptr, nullptr, nullptr);
-    storedRowBytes_ = libpng_->png_get_rowbytes(png, info);  // as stored, before the transformations
+    if (setjmp(png_jmpbuf(png)) != 0) return kLibraryError;
+    png_read_info(png, info);
+    png_get_IHDR(png, info, &width_, &height_, &bitDepth_, &colourType_, nullptr, nullptr, nullptr);
+    storedRowBytes_ = png_get_rowbytes(png, info);  // as stored, before the transformations
 
     // Every form becomes 8-bit RGB, with an alpha channel where the file has one.
-    if (bitDepth_ == 16) libpng_->png_set_strip_16(png);
-    if (colourType_ == PNG_COLOR_TYPE_PALETTE) libpng_->png_set_expand(png);
-    if (bitDepth_ < 8) libpng_->png_set_expand(png);
-    if (libpng_->png_get_valid(png, info, PNG_INFO_tRNS)) libpng_->png_set_expand(png);
+    if (bitDepth_ == 16) png_set_strip_16(png);
+    if (colourType_ == PNG_COLOR_TYPE_PALETTE) png_set_expand(png);
+    if (bitDepth_ < 8) png_set_expand(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_expand(png);
     if (colourType_ == PNG_COLOR_TYPE_GRAY || colourType_ == PNG_COLOR_TYPE_GRAY_ALPHA)
-        libpng_->png_set_gray_to_rgb(png);
+        png_set_gray_to_rgb(png);
 
     png_color_16p fileBackground = nullptr;
-    if (libpng_->png_get_bKGD(png, info, &fileBackground) && fileBackground) {
-        libpng_->png_set_background(png, fileBackground, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
+    if (png_get_bKGD(png, info, &fileBackground) && fileBackground) {
+        png_set_background(png, fileBackground, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
         const int shift = bitDepth_ == 16 ? 8 : 0;
         hasBackground_ = true;
         background_ = {static_cast<uint8_t>(fileBackground->red >> shift),
@@ -159,19 +150,19 @@ int PngReader::ReadInfoAndTransform(png_structp png, png_infop info) {
                        static_cast<uint8_t>(fileBackground->blue >> shift)};
     }
     double fileGamma = 0.0;
-    if (libpng_->png_get_gAMA(png, info, &fileGamma)) libpng_->png_set_gamma(png, 2.2, fileGamma);
+    if (png_get_gAMA(png, info, &fileGamma)) png_set_gamma(png, 2.2, fileGamma);
 
-    libpng_->png_read_update_info(png, info);
-    libpng_->png_get_IHDR(png, info, &width_, &height_, &bitDepth_, &colourType_, nullptr, nullptr, nullptr);
-    rowBytes_ = libpng_->png_get_rowbytes(png, info);
-    channels_ = libpng_->png_get_channels(png, info);
+    png_read_update_info(png, info);
+    png_get_IHDR(png, info, &width_, &height_, &bitDepth_, &colourType_, nullptr, nullptr, nullptr);
+    rowBytes_ = png_get_rowbytes(png, info);
+    channels_ = png_get_channels(png, info);
     return kNoError;
 }
 
 int PngReader::ReadRows(png_structp png, png_infop info) {
-    if (setjmp(JumpBuffer(*libpng_, png)) != 0) return kLibraryError;
-    libpng_->png_read_image(png, rowPointers_.data());
-    libpng_->png_read_end(png, info);
+    if (setjmp(png_jmpbuf(png)) != 0) return kLibraryError;
+    png_read_image(png, rowPointers_.data());
+    png_read_end(png, info);
     return kNoError;
 }
 

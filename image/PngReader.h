@@ -9,8 +9,7 @@
 //   1 the file cannot be opened       5 out of memory (also for images whose
 //   2 no open file                      decoded rows would exceed
 //   3 not a PNG file                    kMaxDecodedBytes)
-//   6 libpng reported an error, or cannot be loaded; ErrorText(6) gives
-//     libpng's own message (or the loader's)
+//   6 libpng reported an error; ErrorText(6) gives libpng's own message
 //     (also "Not enough image data" for a header that claims more rows than
 //     the file's size could hold, refused before anything is allocated)
 //   7 internal error: no open file when converting
@@ -25,8 +24,6 @@ struct png_struct_def;
 struct png_info_def;
 
 namespace sgry {
-
-struct PngLibrary;
 
 class PngReader {
 public:
@@ -75,7 +72,6 @@ private:
     int ConvertToRgb(std::FILE* file);
 
     int error_ = kNoError;
-    const PngLibrary* libpng_ = nullptr;  // loaded by Decode
     std::vector<uint8_t> decoded_;  // rows of rowBytes_, top row first
     int channels_ = 0;
     bool hasBackground_ = false;
@@ -87,7 +83,7 @@ private:
     std::size_t rowBytes_ = 0;
     std::size_t storedRowBytes_ = 0;
     std::vector<uint8_t*> rowPointers_;
-    char libraryMessage_[256] = {};  // filled inside libpng's error callback, or by the loader
+    char libraryMessage_[256] = {};  // filled inside libpng's error callback
     std::string path_;
     std::vector<uint8_t> pixels_;
 };

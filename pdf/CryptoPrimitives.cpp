@@ -1,12 +1,15 @@
 #include "pdf/CryptoPrimitives.h"
 
+#include <nettle/aes.h>
+#include <nettle/arcfour.h>
+#include <nettle/cbc.h>
+#include <nettle/md5.h>
+#include <nettle/sha2.h>
 #include <sys/random.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <fstream>
-
-#include "pdf/NettleLibrary.h"
 
 namespace sgry::crypto {
 
@@ -16,8 +19,6 @@ constexpr std::size_t kBlock = 16;
 
 const uint8_t* Bytes(std::string_view s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 uint8_t* Bytes(std::string& s) { return reinterpret_cast<uint8_t*>(s.data()); }
-
-const NettleLibrary* Nettle() { return Libnettle().Functions(); }
 
 template <class Context, std::size_t DigestSize>
 std::string Digest(std::string_view data, void (*init)(Context*),
@@ -47,71 +48,53 @@ void RunAesBlocks(const void* context, std::size_t n, uint8_t* d, const uint8_t*
 }
 
 template <class Schedule>
-std::string AesCbcWith(const NettleLibrary& nettle, AesContext<Schedule>& aes, std::string_view iv,
-                       std::string_view data, bool encrypt) {
+std::string AesCbcWith(AesContext<Schedule>& aes, std::string_view iv, std::string_view data, bool encrypt) {
     std::string chain(iv);
     std::string out(data.size(), '\0');
-    (encrypt ? nettle.nettle_cbc_encrypt : nettle.nettle_cbc_decrypt)(
-        &aes, RunAesBlocks<Schedule>, kBlock, Bytes(chain), data.size(), Bytes(out), Bytes(data));
+    (encrypt ? nettle_cbc_encrypt : nettle_cbc_decrypt)(&aes, RunAesBlocks<Schedule>, kBlock, Bytes(chain),
+                                                        data.size(), Bytes(out), Bytes(data));
     return out;
 }
 
 std::string AesCbc(std::string_view key, std::string_view iv, std::string_view data, bool encrypt) {
     if ((key.size() != 16 && key.size() != 32) || iv.size() != kBlock || data.size() % kBlock != 0) return {};
-    const NettleLibrary* nettle = Nettle();
-    if (!nettle) return {};
     if (data.empty()) return std::string();
     if (key.size() == 16) {
         AesContext<aes128_ctx> aes{};
-        (encrypt ? nettle->nettle_aes128_set_encrypt_key : nettle->nettle_aes128_set_decrypt_key)(
-            &aes.schedule, Bytes(key));
-        aes.blocks = encrypt ? nettle->nettle_aes128_encrypt : nettle->nettle_aes128_decrypt;
-        return AesCbcWith(*nettle, aes, iv, data, encrypt);
+        (encrypt ? nettle_aes128_set_encrypt_key : nettle_aes128_set_decrypt_key)(&aes.schedule, Bytes(key));
+        aes.blocks = encrypt ? nettle_aes128_encrypt : nettle_aes128_decrypt;
+        return AesCbcWith(aes, iv, data, encrypt);
     }
     AesContext<aes256_ctx> aes{};
-    (encrypt ? nettle->nettle_aes256_set_encrypt_key : nettle->nettle_aes256_set_decrypt_key)(&aes.schedule,
-                                                                                              Bytes(key));
-    aes.blocks = encrypt ? nettle->nettle_aes256_encrypt : nettle->nettle_aes256_decrypt;
-    return AesCbcWith(*nettle, aes, iv, data, encrypt);
+    (encrypt ? nettle_aes256_set_encrypt_key : nettle_aes256_set_decrypt_key)(&aes.schedule, Bytes(key));
+    aes.blocks = encrypt ? nettle_aes256_encrypt : nettle_aes256_decrypt;
+    return AesCbcWith(aes, iv, data, encrypt);
 }
 
 }  // namespace
 
-bool Available() { return Nettle() != nullptr; }
-
 std::string Md5(std::string_view data) {
-    const NettleLibrary* nettle = Nettle();
-    if (!nettle) return {};
-    return Digest<md5_ctx, MD5_DIGEST_SIZE>(data, nettle->nettle_md5_init, nettle->nettle_md5_update,
-                                            nettle->nettle_md5_digest);
+    return Digest<md5_ctx, MD5_DIGEST_SIZE>(data, nettle_md5_init, nettle_md5_update, nettle_md5_digest);
 }
 std::string Sha256(std::string_view data) {
-    const NettleLibrary* nettle = Nettle();
-    if (!nettle) return {};
-    return Digest<sha256_ctx, SHA256_DIGEST_SIZE>(data, nettle->nettle_sha256_init,
-                                                  nettle->nettle_sha256_update, nettle->nettle_sha256_digest);
+    return Digest<sha256_ctx, SHA256_DIGEST_SIZE>(data, nettle_sha256_init, nettle_sha256_update,
+                                                  nettle_sha256_digest);
 }
 std::string Sha384(std::string_view data) {
-    const NettleLibrary* nettle = Nettle();
-    if (!nettle) return {};
-    return Digest<sha512_ctx, SHA384_DIGEST_SIZE>(data, nettle->nettle_sha384_init,
-                                                  nettle->nettle_sha512_update, nettle->nettle_sha384_digest);
+    return Digest<sha512_ctx, SHA384_DIGEST_SIZE>(data, nettle_sha384_init, nettle_sha512_update,
+                                                  nettle_sha384_digest);
 }
 std::string Sha512(std::string_view data) {
-    const NettleLibrary* nettle = Nettle();
-    if (!nettle) return {};
-    return Digest<sha512_ctx, SHA512_DIGEST_SIZE>(data, nettle->nettle_sha512_init,
-                                                  nettle->nettle_sha512_update, nettle->nettle_sha512_digest);
+    return Digest<sha512_ctx, SHA512_DIGEST_SIZE>(data, nettle_sha512_init, nettle_sha512_update,
+                                                  nettle_sha512_digest);
 }
 
 std::string Rc4(std::string_view key, std::string_view data) {
     if (key.empty() || key.size() > ARCFOUR_MAX_KEY_SIZE) return {};
-    const NettleLibrary* nettle = Nettle();
-    if (!nettle) return {};
     arcfour_ctx context;
-    nettle->nettle_arcfour_set_key(&context, key.size(), Bytes(key));
+    nettle_arcfour_set_key(&context, key.size(), Bytes(key));
     std::string out(data.size(), '\0');
-    nettle->nettle_arcfour_crypt(&context, data.size(), Bytes(out), Bytes(data));
+    nettle_arcfour_crypt(&context, data.size(), Bytes(out), Bytes(data));
     return out;
 }
 

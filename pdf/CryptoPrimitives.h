@@ -6,9 +6,6 @@
 
 namespace sgry::crypto {
 
-// False when nettle cannot be loaded; every function below then returns "".
-bool Available();
-
 std::string Md5(std::string_view data);
 std::string Sha256(std::string_view data);
 std::string Sha384(std::string_view data);

@@ -85,8 +85,6 @@ std::string Unpad(std::string data) {
 bool SecurityHandler::Load(const PdfDictionary& encrypt, std::string_view firstId) {
     error_ = security_error::kNone;
     if (NameValue(encrypt, "/Filter") != "/Standard") return Fail(security_error::kUnsupported);
-    // Without its ciphers the handler could only take every password for wrong.
-    if (!crypto::Available()) return Fail(security_error::kUnsupported);
     const std::optional<int64_t> version = IntegerValue(encrypt, "/V");
     const std::optional<int64_t> revision = IntegerValue(encrypt, "/R");
     const std::optional<int64_t> permissions = IntegerValue(encrypt, "/P");

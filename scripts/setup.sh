@@ -21,7 +21,7 @@ done
 
 packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
-  zlib1g-dev libdeflate-dev libpng-dev libjpeg62-turbo-dev nettle-dev libidn-dev
+  zlib1g-dev libdeflate-dev libpng-dev libjpeg-dev nettle-dev libidn-dev
   qt6-base-dev libgl-dev libpoppler-qt6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils ghostscript zbar-tools imagemagick mupdf-tools

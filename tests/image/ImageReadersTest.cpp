@@ -1,18 +1,23 @@
 // The image readers on files the tests make: bitmaps of every row width and
 // order with their colour tables, PNGs of every colour type decoded to RGB,
-// JPEG frame headers of every kind; refusals with their codes and libpng's
-// message; headers that claim sizes their files cannot hold, refused without
-// taking memory out of proportion to the file; and what ImageMagick writes.
+// JPEG frame headers of every kind and the markers their walk passes over;
+// refusals with their codes and libpng's message; headers that claim sizes
+// their files cannot hold, refused without taking memory out of proportion to
+// the file; what ImageMagick writes; and JPEGs of every kind in a stamp.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "ImageFixtures.h"
+#include "app/BatchRun.h"
 #include "image/BmpReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "platform/Format.h"
+#include "support/RecordingPrompts.h"
 #include "support/Sanitized.h"
+#include "tests/engine/TestPdf.h"
 
 namespace sgry {
 namespace {
@@ -375,14 +380,18 @@ TEST(PngReaderTest, HighlyCompressedGenuinePngStillReads) {
     EXPECT_EQ(reader.PixelBytes(), 4000u * 1000u * 3u);
 }
 
+// Fill bytes, markers without a segment, stray bytes and stuffed zeros before
+// the frame header are passed over, as decoders pass them.
 TEST(JpegReaderTest, FindsTheFrameHeaderOfEveryKind) {
     TempFolder dir;
-    const struct { const char* name; int components; bool progressive; } rows[] = {
-        {"baseline rgb", 3, false}, {"progressive rgb", 3, true}, {"greyscale", 1, false},
-        {"cmyk", 4, false},         {"progressive cmyk", 4, true}};
+    const struct { const char* name; int components; bool progressive; std::string before; } rows[] = {
+        {"baseline rgb", 3, false, ""}, {"progressive rgb", 3, true, ""}, {"greyscale", 1, false, ""},
+        {"cmyk", 4, false, ""},         {"progressive cmyk", 4, true, ""},
+        {"after fill and odd bytes", 4, true, Bytes({0xFF, 0xFF, 0xD0, 0xFF, 0x01, 'x', 0xFF, 0x00, 0xFF})}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string bytes = MakeJpeg(7, 5, row.components, row.progressive);
+        std::string bytes = MakeJpeg(7, 5, row.components, row.progressive);
+        bytes.insert(bytes.find(row.progressive ? "\xFF\xC2" : "\xFF\xC0"), row.before);
         JpegReader reader;
         ASSERT_TRUE(reader.Open(dir.Write("a.jpg", bytes)));
         EXPECT_EQ(reader.Error(), 0);
@@ -400,31 +409,66 @@ TEST(JpegReaderTest, FindsTheFrameHeaderOfEveryKind) {
     }
 }
 
-// libjpeg accepts both files, but the frame scan finds no header it knows:
-// an extended sequential frame (0xFFC1), and an APP0 length of zero that must not loop.
-TEST(JpegReaderTest, ScanFindsNoFrameInUnknownOrLoopingSegments) {
+// An extended sequential frame (0xFFC1) is read, for its size, but the image
+// is embedded from baseline and progressive frames only.
+TEST(JpegReaderTest, ExtendedFrameIsReadButNotEmbedded) {
     TempFolder dir;
-    std::string extended = MakeJpeg(4, 4, 3, false);
+    std::string extended = MakeJpeg(4, 3, 3, false);
     extended[extended.find("\xFF\xC0") + 1] = '\xC1';
-    std::string zeroLength = MakeJpeg(4, 4, 3, false);
-    ASSERT_EQ(zeroLength.substr(2, 2), "\xFF\xE0");
-    zeroLength[4] = zeroLength[5] = 0;
-    for (const std::string& bytes : {extended, zeroLength}) {
-        JpegReader reader;
-        reader.Open(dir.Write("odd.jpg", bytes));
-        bool cmyk = false;
-        EXPECT_FALSE(reader.IsCmyk(cmyk));
-        EXPECT_EQ(reader.FrameComponents(), 0);
-    }
+    JpegReader reader;
+    ASSERT_TRUE(reader.Open(dir.Write("odd.jpg", extended)));
+    EXPECT_EQ(reader.Width(), 4);
+    EXPECT_EQ(reader.Height(), 3);
+    bool cmyk = false;
+    EXPECT_FALSE(reader.IsCmyk(cmyk));
+    EXPECT_EQ(reader.FrameComponents(), 0);
 }
 
+// Whatever the damage, the walk stays inside the file and ends; only 12-bit
+// samples have a code of their own.
 TEST(JpegReaderTest, RefusedFilesReportTheirCodes) {
+    const std::string good = MakeJpeg(4, 4, 3, false);
+    // SOF0: length 17, precision, height, width, 3 components of 3 bytes.
+    // SOS: length 12, 3 components of 2 bytes, 3 bytes of selection.
+    const std::size_t sof = good.find("\xFF\xC0"), sos = good.find("\xFF\xDA");
+    const auto with = [&](std::size_t at, const std::string& bytes) {
+        return std::string(good).replace(at, bytes.size(), bytes);
+    };
+    const auto inserted = [&](std::size_t at, const std::string& bytes) {
+        return std::string(good).insert(at, bytes);
+    };
+    const struct { const char* name; std::string bytes; int code; } rows[] = {
+        {"empty", "", JpegReader::kBadHeader},
+        {"png", "\x89PNG\r\n\x1a\nnot a jpeg at all", JpegReader::kBadHeader},
+        {"fill before the start", "\xFF" + good, JpegReader::kBadHeader},
+        {"cut in the tables", good.substr(0, 40), JpegReader::kBadHeader},
+        {"cut in the frame header", good.substr(0, sof + 12), JpegReader::kBadHeader},
+        {"cut before the scan", good.substr(0, sos + 3), JpegReader::kBadHeader},
+        {"segment length zero", with(4, Bytes({0, 0})), JpegReader::kBadHeader},
+        {"segment past the end", with(4, "\xFF\xFF"), JpegReader::kBadHeader},
+        {"second start of image", inserted(sof, "\xFF\xD8"), JpegReader::kBadHeader},
+        {"end of image before the scan", inserted(sof, "\xFF\xD9"), JpegReader::kBadHeader},
+        {"reserved marker", inserted(sof, Bytes({0xFF, 0xF0, 0, 2})), JpegReader::kBadHeader},
+        {"scan before the frame", inserted(sof, good.substr(sos, 14)), JpegReader::kBadHeader},
+        {"second frame", inserted(sos, good.substr(sof, 19)), JpegReader::kBadHeader},
+        {"lossless frame", with(sof + 1, "\xC3"), JpegReader::kBadHeader},
+        {"hierarchical frame", with(sof + 1, "\xC5"), JpegReader::kBadHeader},
+        {"frame length", with(sof + 3, "\x12"), JpegReader::kBadHeader},
+        {"zero width", with(sof + 7, Bytes({0, 0})), JpegReader::kBadHeader},
+        {"width over 65500", with(sof + 7, "\xFF\xFF"), JpegReader::kBadHeader},
+        {"sampling factor 5", with(sof + 11, "\x51"), JpegReader::kBadHeader},
+        {"scan of an unknown component", with(sos + 5, "\x09"), JpegReader::kBadHeader},
+        {"16-bit", with(sof + 4, "\x10"), JpegReader::kBadHeader},
+        {"12-bit", with(sof + 4, "\x0C"), JpegReader::kTwelveBit},
+    };
     TempFolder dir;
-    for (const std::string& bytes : {std::string(), std::string("\x89PNG\r\n\x1a\nnot a jpeg at all"),
-                                     MakeJpeg(4, 4, 3, false).substr(0, 40)}) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         JpegReader reader;
-        EXPECT_FALSE(reader.Open(dir.Write("bad.jpg", bytes)));
-        EXPECT_EQ(reader.Error(), JpegReader::kBadHeader) << bytes.size();
+        EXPECT_FALSE(reader.Open(dir.Write("bad.jpg", row.bytes)));
+        EXPECT_EQ(reader.Error(), row.code);
+        EXPECT_EQ(reader.Width(), 0);
+        EXPECT_EQ(reader.FrameComponents(), 0);
     }
     JpegReader missing;
     EXPECT_FALSE(missing.Open(dir.File("none.jpg")));
@@ -434,8 +478,9 @@ TEST(JpegReaderTest, RefusedFilesReportTheirCodes) {
 TEST(JpegReaderTest, ErrorTexts) {
     const char* texts[] = {"エラーは発生していません", "JPEGファイルではありません",
                            "ファイルが開けません",     "メモリが足りません",
-                           "読み込みエラー",           "オブジェクト生成エラー"};
-    for (int code = 0; code < 6; ++code) EXPECT_EQ(JpegReader::ErrorText(code), texts[code]);
+                           "読み込みエラー",           "オブジェクト生成エラー",
+                           "12ビットのJPEGファイルには対応していません"};
+    for (int code = 0; code < 7; ++code) EXPECT_EQ(JpegReader::ErrorText(code), texts[code]);
     EXPECT_EQ(JpegReader::ErrorText(9), "未定義のエラー(9)");
 }
 
@@ -452,6 +497,40 @@ TEST(JpegReaderTest, JpegClaimingHugeFrameIsNeverDecoded) {
     EXPECT_EQ(reader.Width(), 65000);
     EXPECT_EQ(reader.Height(), 65000);
     EXPECT_EQ(reader.FileBytes(), bytes.size());
+}
+
+// A stamp with the image as a run makes it: the image check passes, and the
+// file itself is the stream, in its frame's colour space and without /Decode
+// (an Adobe CMYK file as any other). A 12-bit file fails the image check.
+TEST(JpegStampTest, ProgressiveAndCmykAreEmbeddedTwelveBitIsRefused) {
+    TempFolder dir;
+    MessageIcon icon = MessageIcon::None;
+    const struct { int components; bool progressive; const char* colourSpace; } rows[] = {
+        {3, true, "/DeviceRGB"}, {4, false, "/DeviceCMYK"}, {4, true, "/DeviceCMYK"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.colourSpace) + (row.progressive ? " progressive" : ""));
+        const std::string bytes = MakeJpeg(7, 5, row.components, row.progressive);
+        StampSettings stamp;
+        stamp.ImageFileName = dir.Write("logo.jpg", bytes);
+        EXPECT_EQ(ImageCheckMessage(stamp.ImageFileName, icon), "");
+        const std::string pdf =
+            dir.Write("a.pdf", test::FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}));
+        test::RecordingPrompts prompts;
+        ASSERT_TRUE(StampFile(pdf, stamp, AppSettings(), prompts, SystemLocalTime))
+            << testing::PrintToString(prompts.Texts());
+        const std::string output = test::ScratchDir::Read(dir.File("_a.pdf"));
+        EXPECT_NE(output.find(Format("/Filter/DCTDecode/Width 7/Height 5/BitsPerComponent 8/ColorSpace%s"
+                                     "/Type/XObject/Subtype/Image>>stream\r\n",
+                                     row.colourSpace) +
+                              bytes),
+                  std::string::npos);
+        EXPECT_EQ(output.find("/Decode"), std::string::npos);
+    }
+    std::string twelveBit = MakeJpeg(7, 5, 3, false);
+    twelveBit.replace(twelveBit.find("\xFF\xC0") + 1, 4, Bytes({0xC1, 0, 17, 12}));  // extended sequential, 12-bit
+    const std::string image = dir.Write("deep.jpg", twelveBit);
+    EXPECT_EQ(ImageCheckMessage(image, icon),
+              Format(batch_message::kImageReadFailed, image, "12ビットのJPEGファイルには対応していません"));
 }
 
 }  // namespace
