@@ -199,17 +199,30 @@ TEST_F(InterruptTest, AKillAnywhereInAGroupLeavesEveryFileCompleteOrAsItWas) {
         }
         ASSERT_TRUE(WIFSIGNALED(Run(row.mode, row.point, row.signals, command))) << err;
         const bool prefix = row.mode == Mode::Prefix;
-        const bool appended = std::string(row.point) == "synced";
-        EXPECT_EQ(Leftovers().size(), names.size());  // a journal or a temporary copy each
+        // How many files the first group holds depends on the machine's
+        // speed (it closes after a quarter of a second): every file is
+        // either in it, appended to or copied, or not begun.
+        std::size_t appended = 0;
         for (const std::string& name : names) {
             EXPECT_FALSE(std::filesystem::exists(dir.File("_" + name))) << name;
-            EXPECT_EQ(ScratchDir::Read(dir.File(name)).size() > Source().size(), appended && !prefix) << name;
+            const std::string bytes = ScratchDir::Read(dir.File(name));
+            EXPECT_TRUE(bytes == Source() || bytes.starts_with(Source())) << name;
+            appended += bytes.size() > Source().size() ? 1 : 0;
+        }
+        if (std::string(row.point) == "journaled" || prefix) {
+            EXPECT_EQ(appended, 0u);
+        }
+        if (std::string(row.point) == "synced") {
+            EXPECT_GE(prefix ? Leftovers().size() : appended, 1u);
+        }
+        if (!prefix) {  // every file of the group is journaled before any is appended to
+            EXPECT_EQ(Leftovers().size(), names.size());
         }
         const int again = Run(row.mode, "", {}, command);
         ASSERT_TRUE(WIFEXITED(again) && WEXITSTATUS(again) == 0) << err;
         std::size_t restored = 0;
         for (std::size_t at = err.find(kRestored); at != std::string::npos; at = err.find(kRestored, at + 1)) ++restored;
-        EXPECT_EQ(restored, appended && !prefix ? names.size() : 0u) << err;
+        EXPECT_EQ(restored, appended) << err;
         for (const std::string& name : names) {
             EXPECT_EQ(ScratchDir::Read(dir.File(prefix ? "_" + name : name)), reference) << name;
         }
