@@ -7,8 +7,10 @@
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
 #include "platform/FileSystem.h"
+#include "engine/TestStopPoint.h"
 #include "platform/Format.h"
 
+#include <chrono>
 #include <optional>
 
 namespace sgry {
@@ -101,18 +103,48 @@ bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Pas
     return true;
 }
 
+StampResult NotWritten(FileOutcome outcome, int code) {
+    StampResult result;
+    result.outcome = outcome;
+    result.code = code;
+    return result;
+}
+
+// What the guard's refusal makes of a file that was never read.
+StampResult PassedOver(const FileRunGuard& guard) { return NotWritten(PassedOverOutcome(guard.Code()), guard.Code()); }
+
+// A row's record before its turn: an unchecked row is passed over, and a
+// checked one stays cancelled unless its turn comes.
+FileRecord RecordBeforeTurn(const BatchRow& row) {
+    FileRecord record;
+    record.source = row.path;
+    record.outcome = row.checked ? FileOutcome::Cancelled : FileOutcome::Skipped;
+    return record;
+}
+
+// A run that ended without an output failed when a system call did; a
+// cancelled save dialog passes the file over; anything else refused it.
+StampResult Unwritten(const JobRunner& runner, const PdfJob& job) {
+    const int code = job.ErrorCode();
+    if (runner.SystemCallFailed() || code == kImageUnreadable) return NotWritten(FileOutcome::Failed, code);
+    if (code == kOutputDialogCancelled) return NotWritten(FileOutcome::Skipped, code);
+    return NotWritten(FileOutcome::Refused, code);
+}
+
 }  // namespace
 
-bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
-               const LocalTimeSource& clock, const Passwords& given, OutputGroup* group) {
+StampResult StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app,
+                      UserPrompts& prompts, const LocalTimeSource& clock, const StampOptions& options) {
+    OutputGroup* group = options.group;
     std::unique_ptr<FileRunGuard> ownGuard;
     const FileRunGuard* guard = group ? group->GuardOf(path) : nullptr;
     if (!guard) {
-        ownGuard = std::make_unique<FileRunGuard>(path);
+        const fs::LockAccess access = options.fixedOutput ? fs::LockAccess::ReadOnly : fs::LockAccess::Update;
+        ownGuard = std::make_unique<FileRunGuard>(path, access);
         guard = ownGuard.get();
     }
-    if (!GuardAllowsRun(*guard, prompts)) return false;
-    Passwords passwords = given;
+    if (!GuardAllowsRun(*guard, prompts)) return PassedOver(*guard);
+    Passwords passwords = options.passwords;
     for (;;) {
         PdfJob job(path, passwords);
         int code = 0;
@@ -121,39 +153,53 @@ bool StampFile(const std::string& path, const StampSettings& stamp, const AppSet
         if (job.ErrorCode() != job_error::kNone) {
             prompts.ShowMessage(!refusal.empty() ? refusal
                                                  : ReadFailureMessage(job, job.SourcePath(), batch_message::kOpenFailed));
-            return false;
+            return NotWritten(FileOutcome::Refused, !refusal.empty() ? code : job.ErrorCode());
         }
         JobRunner runner(job, stamp, app, prompts, clock);
+        if (options.fixedOutput) runner.WriteTo(*options.fixedOutput);
         if (group) runner.DeferCommit(group->JournalOf(path));
-        if (!runner.Run()) return false;
+        if (!runner.Run()) return Unwritten(runner, job);
         if (group) group->Finished(path, runner.TakePending(), std::move(ownGuard));
-        return true;
+        return {FileOutcome::Stamped, 0, runner.OutputPath(), runner.StampedPages()};
     }
 }
 
 // Rows without a tick are passed over; a cancel takes effect between files,
 // after the file being stamped is finished. The outputs are made durable a
 // group at a time (engine/OutputGroup.h): a file counts as stamped once its
-// group has closed.
+// group has closed, and only then is its record final.
 BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
     BatchOutcome outcome;
     outcome.status = BatchOutcome::Status::Ran;
+    records_ = RecordQueue(sink_);
     std::vector<std::string> paths;
-    for (const BatchRow& row : rows)
-        if (row.checked) paths.push_back(row.path);
+    std::vector<std::size_t> recordOf;  // each path's record
+    for (const BatchRow& row : rows) {
+        const std::size_t record = records_.Add(RecordBeforeTurn(row), !row.checked);
+        if (!row.checked) continue;
+        paths.push_back(row.path);
+        recordOf.push_back(record);
+    }
+    records_.Flush();
     outcome.toProcess = static_cast<int32_t>(paths.size());
     progress_.Start(outcome.toProcess);
+    if (folder_) folder_->SetSources(paths);
     OutputGroup group;
-    const bool inPlace = app_.Output == OutputMode::Overwrite;
+    const bool inPlace = !folder_ && app_.Output == OutputMode::Overwrite;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const std::string& path = paths[i];
         if (group.Holds(path) && !group.GuardOf(path)) CloseGroup(group, outcome);  // the same file again
         if (inPlace && !group.GuardOf(path)) group.Prepare({paths.begin() + static_cast<std::ptrdiff_t>(i), paths.end()});
         progress_.Show(Format("%d / %d", outcome.finished, outcome.toProcess), path);
-        if (!StampFile(path, stamp_, app_, prompts_, clock_, passwords_, &group)) group.Ended(path);
+        if (!TakeTurn(path, records_.At(recordOf[i]), group)) {
+            group.Ended(path);
+            records_.MakeFinal(recordOf[i]);
+            records_.Flush();
+        }
         ++outcome.finished;
         progress_.Step();
         if (group.Due()) CloseGroup(group, outcome);
+        StopHereForTest("file-done");
         if (progress_.Cancelled()) {
             outcome.cancelled = true;
             break;
@@ -161,23 +207,66 @@ BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
     }
     CloseGroup(group, outcome);
     group.Release();
+    records_.FlushAll();  // the files never begun stay cancelled
     progress_.Finish();
     ShowSummary(outcome);
     return outcome;
 }
 
-// Counts the group's files that reached the disk and reports the others.
+// One file's run and its record, but for the group's verdict; true when
+// the output waits for its group.
+bool BatchRun::TakeTurn(const std::string& path, FileRecord& record, OutputGroup& group) {
+    const auto started = std::chrono::steady_clock::now();
+    log_.Take();
+    const StampResult result = RunFile(path, group);
+    record.output = result.output;
+    record.outcome = result.outcome;
+    record.code = result.code;
+    record.pages = result.pages;
+    record.message = log_.Take();
+    record.seconds = SecondsSince(started);
+    return result.Written();
+}
+
+// With an output folder, a file whose name there is not free is passed over
+// before its source is even locked.
+StampResult BatchRun::RunFile(const std::string& path, OutputGroup& group) {
+    StampOptions options{passwords_, &group, std::nullopt};
+    if (!folder_) return StampFile(path, stamp_, app_, log_, clock_, options);
+    const FixedOutput output{folder_->TargetOf(path), folder_->Replaces()};
+    if (const int claim = folder_->Claim(output.path); claim != 0) {
+        log_.ShowMessage(
+            Format(claim == kOutputExists ? batch_message::kOutputExists : batch_message::kOutputNameTaken, output.path));
+        return NotWritten(FileOutcome::Skipped, claim);
+    }
+    options.fixedOutput = output;
+    return StampFile(path, stamp_, app_, log_, clock_, options);
+}
+
+// Counts the group's files that reached the disk and reports the others;
+// their records are final now.
 void BatchRun::CloseGroup(OutputGroup& group, BatchOutcome& outcome) {
     for (const GroupedOutput& output : group.Close()) {
         if (!output.committed) {
-            prompts_.ShowMessage(OutputFailedMessage(output.outputPath, job_error::kWriteFailed, output.failedStep,
-                                                     output.error));
-            continue;
+            log_.ShowMessage(
+                OutputFailedMessage(output.outputPath, job_error::kWriteFailed, output.failedStep, output.error));
+        } else {
+            ++outcome.succeeded;
+            if (output.folderNotSynced)
+                log_.ShowMessage(Format(run_message::kFolderNotSynced, output.outputPath), MessageIcon::Warning);
         }
-        ++outcome.succeeded;
-        if (output.folderNotSynced)
-            prompts_.ShowMessage(Format(run_message::kFolderNotSynced, output.outputPath), MessageIcon::Warning);
+        FileRecord* record = records_.Unsettled(output.sourcePath);
+        if (!record) continue;
+        if (!output.committed) {
+            record->outcome = FileOutcome::Failed;
+            record->code = job_error::kWriteFailed;
+            record->output.clear();
+            record->pages = 0;
+        }
+        AppendMessage(record->message, log_.Take());
+        records_.MakeFinal(*record);
     }
+    records_.Flush();
 }
 
 void BatchRun::ShowSummary(const BatchOutcome& outcome) {
@@ -186,7 +275,7 @@ void BatchRun::ShowSummary(const BatchOutcome& outcome) {
         return;
     }
     if (outcome.succeeded == 0) return;
-    if (app_.Output == OutputMode::PrefixedCopy)
+    if (!folder_ && app_.Output == OutputMode::PrefixedCopy)
         prompts_.ShowMessage(batch_message::kDonePrefixed, MessageIcon::Information);
     else
         prompts_.ShowMessage(batch_message::kDone);

@@ -4,13 +4,19 @@
 // own job, with progress, a cancel flag tested between files, one message
 // per failed file and one summary at the end.
 //
-// Messages go through UserPrompts (UTF-8); progress through BatchProgress.
+// Messages go through UserPrompts (UTF-8); progress through BatchProgress;
+// what became of each file, when asked, through a FileRecordSink.
 // Settings are only read. Everything runs on the caller's thread.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/FileRecord.h"
+#include "app/MessageLog.h"
+#include "engine/OutputFolder.h"
 #include "engine/OutputGroup.h"
+#include "engine/OutputNaming.h"
 #include "pdf/SecurityHandler.h"
 #include "platform/UserPrompts.h"
 #include "render/HeaderFooterItem.h"
@@ -35,6 +41,11 @@ inline constexpr const char* kImageReadFailed =
     "書出し設定で透かし画像を変更して下さい";
 inline constexpr const char* kImageFormat =
     "透かし画像が未対応の形式です\r\n%s\r\n\r\n書出し設定で透かし画像を変更して下さい";
+// A file of a run into an output folder whose name there is not free.
+inline constexpr const char* kOutputExists =
+    "出力先に同じ名前のファイルがあるため、スキップしました（置き換えるには --force を指定して下さい）\r\n%s";
+inline constexpr const char* kOutputNameTaken =
+    "この実行の別のファイルと出力ファイル名が同じになるため、スキップしました\r\n%s";
 }  // namespace batch_message
 
 // One row of the file list as the run sees it.
@@ -76,6 +87,24 @@ struct BatchOutcome {
     bool cancelled = false;
 };
 
+// How one file is stamped beyond the settings.
+struct StampOptions {
+    Passwords passwords;
+    // The output group of the batch, or nullptr.
+    OutputGroup* group = nullptr;
+    // The output's exact name instead of the output mode's; the source is
+    // then locked read-only and never rolled back (engine/FileRunGuard.h).
+    std::optional<FixedOutput> fixedOutput;
+};
+
+struct StampResult {
+    FileOutcome outcome = FileOutcome::Refused;
+    int code = 0;         // the job's error code, or why the file was passed over
+    std::string output;   // the output written, when it was
+    int32_t pages = 0;    // pages stamped
+    bool Written() const { return outcome == FileOutcome::Stamped; }
+};
+
 class BatchRun {
 public:
     // Everything borrowed must outlive the run.
@@ -91,29 +120,40 @@ public:
     bool CheckImage();
     // Passwords tried on encrypted sources (none by default: the empty user password).
     void SetPasswords(const Passwords& passwords) { passwords_ = passwords; }
+    // Every output a copy in this folder, whatever the output mode; the
+    // sources are only read (none by default). Borrowed for the run.
+    void SetOutputFolder(OutputFolder* folder) { folder_ = folder; }
+    // Where the record of each file goes (none by default). Borrowed.
+    void SetRecordSink(FileRecordSink* sink) { sink_ = sink; }
 
 private:
+    bool TakeTurn(const std::string& path, FileRecord& record, OutputGroup& group);
+    StampResult RunFile(const std::string& path, OutputGroup& group);
     void CloseGroup(OutputGroup& group, BatchOutcome& outcome);
     void ShowSummary(const BatchOutcome& outcome);
 
     const StampSettings& stamp_;
     const AppSettings& app_;
     UserPrompts& prompts_;
+    MessageLog log_{prompts_};  // the messages of the file whose turn it is
     BatchProgress& progress_;
     LocalTimeSource clock_;
     Passwords passwords_;
+    OutputFolder* folder_ = nullptr;
+    FileRecordSink* sink_ = nullptr;
+    RecordQueue records_;
 };
 
 // One file of a run: its job, and the job's run when the source could be
-// read. Every failure is shown once through `prompts`; true when the file was
-// stamped and written.
+// read. Every failure is shown once through `prompts`; Written() when the
+// file was stamped and written.
 // An encrypted source is opened with the passwords given, then with those
 // the user types when asked, until it opens or the user cancels.
 // With a group, the file's lock is the group's when the group prepared the
 // file, and a finished output is handed to the group to be made durable
-// (true then means written, not yet on the disk).
-bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
-               const LocalTimeSource& clock, const Passwords& passwords = Passwords(), OutputGroup* group = nullptr);
+// (written then means written, not yet on the disk).
+StampResult StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app,
+                      UserPrompts& prompts, const LocalTimeSource& clock, const StampOptions& options = {});
 
 // The message of the image check for a watermark image path, or "" when the
 // image reads (or no image is set). `icon` receives the box's icon.

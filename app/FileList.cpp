@@ -39,7 +39,8 @@ bool FileList::AskUserPassword(const std::string& refusal, Passwords& passwords)
 }
 
 bool FileList::AddFileToList(const std::string& path) {
-    const FileRunGuard guard(path);
+    const FileRunGuard guard(path, access_);
+    lastError_ = guard.Code();
     if (!GuardAllowsRun(guard, prompts_)) return false;
     if (notice_) notice_->Show();
     int error = 0;
@@ -58,6 +59,7 @@ bool FileList::AddFileToList(const std::string& path) {
         again = error == job_error::kPasswordRequired && AskUserPassword(refusal, passwords);
     }
     if (notice_) notice_->Hide();
+    lastError_ = error;
     if (!refusal.empty()) {
         prompts_.ShowMessage(refusal);
         return false;

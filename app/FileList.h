@@ -77,6 +77,12 @@ public:
     void Clear() { rows_.clear(); }
     // Passwords tried on encrypted files (none by default: the empty user password).
     void SetPasswords(const Passwords& passwords) { passwords_ = passwords; }
+    // How files are locked while they are read (fs::LockAccess::ReadOnly: a
+    // torn file is passed over, never rolled back).
+    void SetLockAccess(fs::LockAccess access) { access_ = access; }
+    // Why the last AddFileToList added nothing: the job's error code, or the
+    // guard's (engine/FileRunGuard.h); 0 when it added the file.
+    int LastError() const { return lastError_; }
 
     // Writes every row's path, checked or not, top row first. False with
     // "ファイルが開けませんでした" when the file cannot be created.
@@ -100,6 +106,8 @@ private:
     UserPrompts& prompts_;
     AddingNotice* notice_;
     Passwords passwords_;
+    fs::LockAccess access_ = fs::LockAccess::Update;
+    int lastError_ = 0;
     std::vector<FileListRow> rows_;
 };
 

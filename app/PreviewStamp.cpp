@@ -47,7 +47,7 @@ PreviewStampResult StampPrivateCopy(const std::string& sourcePath, const std::st
     AppSettings inPlace = app;
     inPlace.Output = OutputMode::Overwrite;
     FirstMessagePrompts prompts;
-    result.stamped = StampFile(copyPath, stamp, inPlace, prompts, clock);
+    result.stamped = StampFile(copyPath, stamp, inPlace, prompts, clock).Written();
     result.message = result.stamped ? std::string() : prompts.first;
     return result;
 }

@@ -21,6 +21,20 @@ bool IsOption(const std::string& argument, const std::string& option) {
     return argument == option || argument.starts_with(option + "=");
 }
 
+namespace {
+
+// Options that mean nothing without the one they belong to.
+bool CheckCombinations(const CliArguments& out, std::string& reason) {
+    for (const auto& [given, name] : {std::pair{out.keepTree, "--keep-tree"}, std::pair{out.prefix, "--prefix"},
+                                      std::pair{out.force, "--force"}})
+        if (given && out.outputDir.empty()) reason = std::string(name) + " は --output-dir と一緒に指定して下さい";
+    if (out.report.formatGiven && out.report.path.empty())
+        reason = "--report-format は --report と一緒に指定して下さい";
+    return reason.empty();
+}
+
+}  // namespace
+
 bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out, std::string& reason) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -44,6 +58,21 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             out.noSync = true;
         } else if (argument == "--no-repair") {
             out.noRepair = true;
+        } else if (argument == "--keep-tree") {
+            out.keepTree = true;
+        } else if (argument == "--prefix") {
+            out.prefix = true;
+        } else if (argument == "--force") {
+            out.force = true;
+        } else if (IsOption(argument, "--output-dir") || IsOption(argument, "-o")) {
+            if (!TakeValue(arguments, i, IsOption(argument, "-o") ? "-o" : "--output-dir", out.outputDir, reason))
+                return false;
+            if (out.outputDir.empty()) {
+                reason = "--output-dir には出力先フォルダーを指定して下さい";
+                return false;
+            }
+        } else if (IsReportOption(argument)) {
+            if (!TakeReportOption(arguments, i, out.report, reason)) return false;
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
         } else if (IsOption(argument, "--owner-password")) {
@@ -63,15 +92,17 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             return false;
         }
     }
-    return true;
+    return CheckCombinations(out, reason);
 }
 
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
            "                   [--password PW] [--owner-password PW|-]\n"
+           "                   [--output-dir DIR [--keep-tree] [--prefix] [--force]]\n"
+           "                   [--report FILE|- [--report-format tsv|json]]\n"
            "                   [--yes] [--quiet] [--no-sync] [--no-repair] [PDF...]\n"
            "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
-           "       sigilry-cli --erase PDF...\n"
+           "       sigilry-cli --erase [--report FILE|- [--report-format tsv|json]] PDF...\n"
            "\n"
            "Stamps every PDF given (and every path of the list files), in the order given,\n"
            "with the stamps of the settings file, as the desktop program's run command does.\n"
@@ -88,6 +119,20 @@ std::string HelpText() {
            "                     standard input, not echoed)\n"
            "  --owner-password PW  owner password of encrypted PDFs whose author forbids\n"
            "                     changes (\"-\": read a line from standard input, not echoed)\n"
+           "  --output-dir DIR, -o DIR  write every output into DIR under the source's own\n"
+           "                     name, whatever Output says; DIR is created when missing;\n"
+           "                     the sources are only read, never changed\n"
+           "  --keep-tree        keep the sources' folders below their common folder in DIR\n"
+           "  --prefix           put \"_\" before each output's name in DIR\n"
+           "  --force            replace files of the same name in DIR (without it such a\n"
+           "                     file is skipped with a message)\n"
+           "  --report FILE      write one line per file, in the order processed, as each\n"
+           "                     file's outcome is final (\"-\": standard output), tab-separated\n"
+           "                     with a header: source, output, outcome (stamped, erased,\n"
+           "                     refused, failed, skipped, cancelled), code, message,\n"
+           "                     pages, seconds\n"
+           "  --report-format tsv|json  the report as tab-separated lines (default) or as\n"
+           "                     JSON Lines\n"
            "  --yes, -y          do not ask for confirmation (needed without a terminal)\n"
            "  --quiet, -q        show no progress\n"
            "  --no-sync          UNSAFE: do not wait for outputs to reach the disk; a power\n"

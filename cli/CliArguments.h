@@ -2,6 +2,8 @@
 // The command line of sigilry-cli:
 //   sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...
 //               [--password PW] [--owner-password PW|-]
+//               [--output-dir DIR [--keep-tree] [--prefix] [--force]]
+//               [--report FILE|- [--report-format tsv|json]]
 //               [--yes] [--quiet] [--no-sync] [PDF...]
 //   sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys
 //   sigilry-cli --help | --version
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "app/RunSettings.h"
+#include "cli/RunReport.h"
 
 namespace sgry::cli {
 
@@ -32,6 +35,13 @@ struct CliArguments {
     std::optional<std::string> ownerPassword;  // of encrypted files ("-": read from standard input; "" counts)
     std::vector<SettingOverride> overrides;
     std::vector<FileArgument> files;
+    // Every output a copy in this folder, whatever the output mode ("" = the
+    // output mode's); the three switches only go with it.
+    std::string outputDir;
+    bool keepTree = false;  // the sources' folders below their common folder
+    bool prefix = false;    // "_" before each output's name
+    bool force = false;     // files of the folder may be replaced
+    ReportOptions report;
 };
 
 // False with a reason (UTF-8) for a usage error.

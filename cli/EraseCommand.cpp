@@ -3,10 +3,13 @@
 #include "engine/EraseStamp.h"
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 
+#include "app/FileRecord.h"
 #include "cli/CliArguments.h"
 #include "cli/PasswordInput.h"
+#include "cli/RunReport.h"
 #include "engine/FileRunGuard.h"
 
 namespace sgry::cli {
@@ -17,10 +20,11 @@ constexpr int kSomeRefused = 1;
 constexpr int kUsageError = 2;
 
 
-// The files, and the password options in any place among them ("--" ends
-// the options).
+// The files, and the password and report options in any place among them
+// ("--" ends the options).
 bool ParseEraseArguments(const std::vector<std::string>& arguments, std::vector<std::string>& files,
-                         std::string& password, std::optional<std::string>& owner, std::string& reason) {
+                         std::string& password, std::optional<std::string>& owner, ReportOptions& report,
+                         std::string& reason) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -32,6 +36,8 @@ bool ParseEraseArguments(const std::vector<std::string>& arguments, std::vector<
             if (!TakeValue(arguments, i, "--owner-password", owner.emplace(), reason)) return false;
         } else if (IsOption(argument, "--password")) {
             if (!TakeValue(arguments, i, "--password", password, reason)) return false;
+        } else if (IsReportOption(argument)) {
+            if (!TakeReportOption(arguments, i, report, reason)) return false;
         } else {
             reason = "--erase と一緒に使えないオプションです: " + argument;
             return false;
@@ -41,15 +47,46 @@ bool ParseEraseArguments(const std::vector<std::string>& arguments, std::vector<
     return !files.empty();
 }
 
+FileOutcome OutcomeOfErase(int code) {
+    if (code == erase_result::kErased) return FileOutcome::Erased;
+    return code == erase_result::kCannotWrite ? FileOutcome::Failed : FileOutcome::Refused;
+}
+
+// One file's erase, its messages shown as they come.
+FileRecord EraseFile(const std::string& file, const Passwords& passwords, ErrorStream& err) {
+    const auto started = std::chrono::steady_clock::now();
+    FileRecord record;
+    record.source = file;
+    const FileRunGuard guard(file);
+    if (!guard.Message().empty()) err.WriteLine(TerminalLineBreaks(guard.Message()));
+    record.message = guard.Message();
+    if (guard.MayProceed()) {
+        const EraseOutcome outcome = EraseLastStamp(file, passwords);
+        err.WriteLine(TerminalLineBreaks(outcome.message));
+        AppendMessage(record.message, outcome.message);
+        record.outcome = OutcomeOfErase(outcome.code);
+        record.code = outcome.code;
+        if (outcome.code == erase_result::kErased) record.output = file;
+    } else {
+        record.outcome = PassedOverOutcome(guard.Code());
+        record.code = guard.Code();
+    }
+    record.seconds = SecondsSince(started);
+    return record;
+}
+
 }  // namespace
 
 int RunEraseCommand(const std::vector<std::string>& arguments, ErrorStream& err) {
     std::vector<std::string> files;
     std::string password;
     std::optional<std::string> owner;
+    ReportOptions reportOptions;
     std::string reason;
     Passwords passwords;
-    if (!ParseEraseArguments(arguments, files, password, owner, reason)) {
+    RunReport report;
+    if (!ParseEraseArguments(arguments, files, password, owner, reportOptions, reason) ||
+        (!reportOptions.path.empty() && !report.Open(reportOptions, reason))) {
         err.WriteLine("sigilry-cli: " + reason);
         return kUsageError;
     }
@@ -59,15 +96,9 @@ int RunEraseCommand(const std::vector<std::string>& arguments, ErrorStream& err)
     }
     int status = kAllErased;
     for (const std::string& file : files) {
-        const FileRunGuard guard(file);
-        if (!guard.Message().empty()) err.WriteLine(TerminalLineBreaks(guard.Message()));
-        if (!guard.MayProceed()) {
-            status = kSomeRefused;
-            continue;
-        }
-        const EraseOutcome outcome = EraseLastStamp(file, passwords);
-        err.WriteLine(TerminalLineBreaks(outcome.message));
-        if (outcome.code != erase_result::kErased) status = kSomeRefused;
+        const FileRecord record = EraseFile(file, passwords, err);
+        report.Record(record);
+        if (record.outcome != FileOutcome::Erased) status = kSomeRefused;
     }
     return status;
 }

@@ -1,19 +1,25 @@
 // sigilry-cli: the run command of the desktop program without a window.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/BatchRun.h"
 #include "app/FileList.h"
+#include "app/FileRecord.h"
+#include "app/MessageLog.h"
 #include "app/RunSettings.h"
 #include "cli/CliArguments.h"
 #include "cli/EraseCommand.h"
 #include "cli/KeysText.h"
 #include "cli/PasswordInput.h"
+#include "cli/RunReport.h"
 #include "cli/Terminal.h"
+#include "engine/OutputFolder.h"
 #include "platform/DurableFile.h"
 #include "platform/Format.h"
 #include "settings/IniPath.h"
@@ -32,33 +38,61 @@ int UsageError(cli::ErrorStream& err, const std::string& reason) {
     return kUsageError;
 }
 
-// Adds every file argument, list files expanded in place, to the list; the
-// rows come back in the order given. Counts the files that were skipped.
-std::vector<BatchRow> CollectRows(const std::vector<cli::FileArgument>& files, const Passwords& passwords,
-                                  UserPrompts& prompts, int& skipped) {
-    FileList list(prompts);
-    list.SetPasswords(passwords);
-    const auto add = [&](const std::string& path) {
-        if (!list.AddFileToList(path)) ++skipped;
-    };
-    for (const cli::FileArgument& file : files) {
-        if (file.kind == cli::FileArgument::Kind::Pdf) {
-            add(file.path);
-            continue;
+// The file arguments as the run's rows. A file that is not added is counted
+// as skipped and, with a report, recorded with the messages shown for it.
+class RowCollector {
+public:
+    RowCollector(FileList& list, MessageLog& log, FileRecordSink* sink) : list_(list), log_(log), sink_(sink) {}
+
+    // Every file argument, list files expanded in place; the rows come back
+    // in the order given.
+    std::vector<BatchRow> Collect(const std::vector<cli::FileArgument>& files) {
+        for (const cli::FileArgument& file : files) {
+            if (file.kind == cli::FileArgument::Kind::Pdf) {
+                Add(file.path);
+                continue;
+            }
+            std::vector<std::string> paths;
+            const auto started = std::chrono::steady_clock::now();
+            log_.Take();
+            if (!FileList::ReadListPaths(file.path, paths)) {
+                log_.ShowMessage(Format(list_message::kCannotOpen, file.path));
+                NotAdded(file.path, FileOutcome::Skipped, job_error::kOpen, started);
+                continue;
+            }
+            for (const std::string& path : paths) Add(path);
         }
-        std::vector<std::string> paths;
-        if (!FileList::ReadListPaths(file.path, paths)) {
-            prompts.ShowMessage(Format(list_message::kCannotOpen, file.path));
-            ++skipped;
-            continue;
-        }
-        for (const std::string& path : paths) add(path);
+        // Every new row goes on top: the oldest row is the last.
+        std::vector<BatchRow> rows;
+        for (auto row = list_.Rows().rbegin(); row != list_.Rows().rend(); ++row) rows.push_back({row->path, row->checked});
+        return rows;
     }
-    // Every new row goes on top: the oldest row is the last.
-    std::vector<BatchRow> rows;
-    for (auto row = list.Rows().rbegin(); row != list.Rows().rend(); ++row) rows.push_back({row->path, row->checked});
-    return rows;
-}
+    int Skipped() const { return skipped_; }
+
+private:
+    void Add(const std::string& path) {
+        const auto started = std::chrono::steady_clock::now();
+        log_.Take();
+        if (!list_.AddFileToList(path)) NotAdded(path, PassedOverOutcome(list_.LastError()), list_.LastError(), started);
+    }
+
+    void NotAdded(const std::string& path, FileOutcome outcome, int code, std::chrono::steady_clock::time_point started) {
+        ++skipped_;
+        if (!sink_) return;
+        FileRecord record;
+        record.source = path;
+        record.outcome = outcome;
+        record.code = code;
+        record.message = log_.Take();
+        record.seconds = SecondsSince(started);
+        sink_->Record(record);
+    }
+
+    FileList& list_;
+    MessageLog& log_;
+    FileRecordSink* sink_;
+    int skipped_ = 0;
+};
 
 int ExitStatus(const BatchOutcome& outcome, const cli::TerminalPrompts& prompts, int skipped) {
     switch (outcome.status) {
@@ -73,6 +107,34 @@ int ExitStatus(const BatchOutcome& outcome, const cli::TerminalPrompts& prompts,
     }
     const bool all = skipped == 0 && !outcome.cancelled && outcome.succeeded == outcome.toProcess;
     return all ? kAllStamped : kSomeNotStamped;
+}
+
+// The run over the files given, into the output folder when one is given,
+// with a report when one is asked for.
+int StampFiles(const cli::CliArguments& options, const StampSettings& stamp, const AppSettings& app,
+               const Passwords& passwords, cli::ErrorStream& err) {
+    std::string reason;
+    cli::RunReport report;
+    if (!options.report.path.empty() && !report.Open(options.report, reason)) return UsageError(err, reason);
+    FileRecordSink* sink = options.report.path.empty() ? nullptr : &report;
+    cli::TerminalPrompts prompts(err, stdin, ::isatty(STDIN_FILENO) == 1, options.yes);
+    MessageLog log(prompts);
+    cli::TerminalProgress progress(err, options.quiet);
+    FileList list(log);
+    list.SetPasswords(passwords);
+    std::optional<OutputFolder> folder;
+    if (!options.outputDir.empty()) {
+        folder.emplace(OutputFolder::Options{options.outputDir, options.keepTree, options.prefix, options.force});
+        list.SetLockAccess(fs::LockAccess::ReadOnly);
+    }
+    RowCollector collector(list, log, sink);
+    const std::vector<BatchRow> rows = collector.Collect(options.files);
+    BatchRun run(stamp, app, prompts, progress);
+    run.SetPasswords(passwords);
+    run.SetRecordSink(sink);
+    if (folder) run.SetOutputFolder(&*folder);
+    const BatchOutcome outcome = run.OnRun(rows);
+    return ExitStatus(outcome, prompts, collector.Skipped());
 }
 
 int Main(const std::vector<std::string>& arguments) {
@@ -113,14 +175,7 @@ int Main(const std::vector<std::string>& arguments) {
     if (!cli::ResolvePasswords(options.password, options.ownerPassword, stdin, ::isatty(STDIN_FILENO) == 1,
                                passwords))
         return UsageError(err, "パスワードを標準入力から読めませんでした");
-    cli::TerminalPrompts prompts(err, stdin, ::isatty(STDIN_FILENO) == 1, options.yes);
-    cli::TerminalProgress progress(err, options.quiet);
-    int skipped = 0;
-    const std::vector<BatchRow> rows = CollectRows(options.files, passwords, prompts, skipped);
-    BatchRun run(stamp, app, prompts, progress);
-    run.SetPasswords(passwords);
-    const BatchOutcome outcome = run.OnRun(rows);
-    return ExitStatus(outcome, prompts, skipped);
+    return StampFiles(options, stamp, app, passwords, err);
 }
 
 }  // namespace

@@ -17,6 +17,18 @@ _sigilry_cli()
         --password | --owner-password)
             return
             ;;
+        --output-dir | -o)
+            _filedir -d
+            return
+            ;;
+        --report)
+            _filedir
+            return
+            ;;
+        --report-format)
+            COMPREPLY=($(compgen -W 'tsv json' -- "$cur"))
+            return
+            ;;
         --set)
             # KEY= from the keys the program lists, then the value's choices;
             # readline completes only the part after "=" (a word break)
@@ -37,7 +49,7 @@ _sigilry_cli()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--settings --list --set --keys --password --owner-password --yes --quiet --no-sync --no-repair --erase --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--settings --list --set --keys --password --owner-password --yes --quiet --no-sync --no-repair --output-dir --keep-tree --prefix --force --report --report-format --erase --help --version' -- "$cur"))
         return
     fi
     _filedir pdf

@@ -5,13 +5,15 @@
 
 namespace sgry {
 
-FileRunGuard::FileRunGuard(const std::string& path) : lock_(path), busy_(lock_.Busy()) {
+FileRunGuard::FileRunGuard(const std::string& path, fs::LockAccess access)
+    : lock_(path, access), busy_(lock_.Busy()) {
     if (busy_) {
         message_ = Format(run_lock_message::kBusy, path);
         return;
     }
     StopHereForTest("locked");
-    recovery_ = RecoverInterruptedUpdate(path, lock_);
+    recovery_ = access == fs::LockAccess::ReadOnly ? CheckInterruptedUpdate(path, lock_)
+                                                   : RecoverInterruptedUpdate(path, lock_);
     message_ = recovery_.message;
 }
 

@@ -4,6 +4,8 @@
 // (platform/FileLock.h), and only then a torn update of an earlier run is
 // rolled back (engine/UpdateJournal.h). A file that another run holds is
 // passed over at once, and so is one whose journal does not match it.
+// A run that only reads the file (its output goes to another folder) locks
+// it read-only and never rolls it back: a torn file is passed over.
 #include <string>
 
 #include "engine/UpdateJournal.h"
@@ -15,13 +17,20 @@ namespace run_lock_message {
 inline constexpr const char* kBusy = "別の実行がこのファイルを処理中のため、スキップしました\r\n%s";
 }  // namespace run_lock_message
 
+// Codes of a file the guard passes over, beside the job's error codes
+// (engine/PdfJob.h), for a report of the run.
+inline constexpr int kFileBusy = 29;
+inline constexpr int kJournalRefused = 30;
+
 class FileRunGuard {
 public:
-    explicit FileRunGuard(const std::string& path);
+    explicit FileRunGuard(const std::string& path, fs::LockAccess access = fs::LockAccess::Update);
 
     // False: the run must leave the file alone (Message says why).
     bool MayProceed() const { return !busy_ && !recovery_.refused; }
     bool Busy() const { return busy_; }
+    // 0, or why the run must leave the file alone (kFileBusy, kJournalRefused).
+    int Code() const { return busy_ ? kFileBusy : recovery_.refused ? kJournalRefused : 0; }
     // What to tell the user: why the file is passed over, or that it was
     // rolled back; "" when there is nothing to say.
     const std::string& Message() const { return message_; }

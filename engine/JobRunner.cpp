@@ -198,6 +198,7 @@ bool JobRunner::StampingPass() {
     for (int32_t index = 0; index < count && job_.ErrorCode() == job_error::kNone; ++index) {
         if (!PdfJob::IsStampedPosition(index + 1, odd, even)) continue;
         if (!StampPage(index)) break;
+        ++stampedPages_;
         if (index == 0) StopHereForTest("first-page", job_.File());
         if (index == count / 2) StopHereForTest("mid-pages", job_.File());
     }
@@ -225,11 +226,13 @@ bool JobRunner::OpenOutput() {
     job_.File().CloseKeepingReads();
     job_.SetErrorCode(job_error::kNone);
     OutputNaming naming(app_.Output, prompts_);
+    if (fixed_) naming.Fix(*fixed_);
     const std::string path = naming.DetermineOutput(job_.SourcePath());
     outputPath_ = naming.AttemptedPath();
     outputIsCopy_ = naming.MadeCopy();
     if (path.empty()) {
-        if (naming.Error() == kOutputCopyFailed) NoteFailedStep(run_message::kStepCopy, errno);
+        if (naming.Error() == kOutputCopyFailed)
+            NoteFailedStep(naming.FolderFailed() ? run_message::kStepFolder : run_message::kStepCopy, errno);
         job_.SetErrorCode(naming.Error());
         return false;
     }
@@ -256,8 +259,9 @@ bool JobRunner::OpenOutput() {
 // loses its journal.
 bool JobRunner::CommitOutput() {
     job_.File().Close();
+    const bool replace = !fixed_ || fixed_->replace;
     if (deferCommit_) {
-        pending_ = {workPath_, outputPath_, outputIsCopy_, std::move(ownJournal_)};
+        pending_ = {workPath_, outputPath_, outputIsCopy_, std::move(ownJournal_), replace};
         return true;
     }
     const auto step = [this](bool done, const char* name) {
@@ -267,7 +271,7 @@ bool JobRunner::CommitOutput() {
     bool committed = step(fs::SyncFile(workPath_), run_message::kStepSync);
     StopHereForTest("synced");
     if (outputIsCopy_) {
-        committed = committed && step(std::rename(workPath_.c_str(), outputPath_.c_str()) == 0, run_message::kStepRename);
+        committed = committed && step(RenameToOutput(workPath_, outputPath_, replace), run_message::kStepRename);
         if (committed && !fs::SyncFolderOf(outputPath_))
             prompts_.ShowMessage(Format(run_message::kFolderNotSynced, outputPath_), MessageIcon::Warning);
     } else {

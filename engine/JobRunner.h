@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "engine/OutputGroup.h"
+#include "engine/OutputNaming.h"
 #include "engine/PdfJob.h"
 #include "engine/UpdateJournal.h"
 #include "image/ImageXObject.h"
@@ -93,6 +94,7 @@ inline constexpr const char* kAskOwnerPassword = "このファイルのオーナ
 // after the message of a failed output.
 inline constexpr const char* kFailedStep = "\r\n（%s：%s）";
 inline constexpr const char* kStepCopy = "コピーの作成";
+inline constexpr const char* kStepFolder = "出力先フォルダーの作成";
 inline constexpr const char* kStepOpen = "出力ファイルを開く";
 inline constexpr const char* kStepJournal = "書き込み記録の作成";
 inline constexpr const char* kStepWrite = "更新の書き込み";
@@ -151,6 +153,14 @@ public:
 
     // The output the pass tried (the destination of a copy, or the source).
     const std::string& OutputPath() const { return outputPath_; }
+    // The pages the pass stamped.
+    int32_t StampedPages() const { return stampedPages_; }
+    // True when the run failed because a system call did (writing, syncing,
+    // renaming), not because of what the source is.
+    bool SystemCallFailed() const { return failedStep_ != nullptr; }
+    // The output's exact name in place of the output mode's
+    // (engine/OutputNaming.h, FixedOutput).
+    void WriteTo(const FixedOutput& output) { fixed_ = output; }
 
     // Leaves the flush of the finished output to the caller (an output
     // group): Run's true then means written, and TakePending gives what is
@@ -212,6 +222,8 @@ private:
     PendingOutput pending_;
     bool outputIsCopy_ = false;
     bool outputOpened_ = false;
+    std::optional<FixedOutput> fixed_;
+    int32_t stampedPages_ = 0;
     const char* failedStep_ = nullptr;
     int failedErrno_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine/JobRunner.h"
+#include "engine/OutputNaming.h"
 #include "engine/TestStopPoint.h"
 #include "platform/DurableFile.h"
 
@@ -158,12 +159,12 @@ std::vector<GroupedOutput> OutputGroup::Close() {
     std::vector<std::string> renamed, unjournaled;
     for (std::size_t i = 0; i < finished.size(); ++i) {
         Member& member = *finished[i];
-        GroupedOutput outcome{member.output.outputPath};
+        GroupedOutput outcome{member.sourcePath, member.output.outputPath};
         int error = errors[i];
         const char* step = run_message::kStepSync;
         if (error == 0 && member.output.copy) {
             step = run_message::kStepRename;
-            if (std::rename(member.output.workPath.c_str(), member.output.outputPath.c_str()) != 0) error = errno;
+            if (!RenameToOutput(member.output.workPath, member.output.outputPath, member.output.replace)) error = errno;
         } else if (error == 0) {
             step = run_message::kStepJournalDone;
             const std::string journal = JournalPathOf(member.journal.Path());

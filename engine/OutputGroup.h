@@ -35,10 +35,12 @@ struct PendingOutput {
     std::string outputPath;  // the name it takes (the source, in place)
     bool copy = false;
     UpdateJournal journal;   // in place: the journal the run began itself, if it did
+    bool replace = true;     // a copy may replace a file under its name
 };
 
 // What became of one finished file when its group closed.
 struct GroupedOutput {
+    std::string sourcePath;
     std::string outputPath;
     bool committed = false;
     const char* failedStep = nullptr;  // run_message::kStep*, when not committed

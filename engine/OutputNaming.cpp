@@ -20,6 +20,11 @@ std::string WithPdfExtension(const std::string& chosenPath) {
     return chosenPath + ".pdf";
 }
 
+bool RenameToOutput(const std::string& workPath, const std::string& outputPath, bool replace) {
+    if (replace) return std::rename(workPath.c_str(), outputPath.c_str()) == 0;
+    return fs::RenameWithoutReplacing(workPath, outputPath);
+}
+
 std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::string& target) {
     attempted_ = target;
     fs::RemoveOrphanedTempFiles(fs::FolderOf(target));
@@ -42,11 +47,23 @@ std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::strin
     return target;
 }
 
+std::string OutputNaming::CopyToFixed(const std::string& sourcePath) {
+    attempted_ = fixed_->path;
+    if (!fs::CreateFoldersDurably(fs::FolderOf(fixed_->path))) {
+        folderFailed_ = true;
+        error_ = kOutputCopyFailed;
+        return std::string();
+    }
+    return CopyTo(sourcePath, fixed_->path);
+}
+
 std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
     error_ = 0;
     attempted_.clear();
     work_.clear();
     madeCopy_ = false;
+    folderFailed_ = false;
+    if (fixed_) return CopyToFixed(sourcePath);
     switch (mode_) {
         case OutputMode::PrefixedCopy:
             return CopyTo(sourcePath, PrefixedOutputPath(sourcePath));

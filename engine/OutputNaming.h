@@ -13,11 +13,21 @@
 // name; temporary files of runs that were killed are removed by the next
 // copy into that folder.
 //
+// A fixed output (sigilry-cli --output-dir) overrides the mode: a copy under
+// exactly that name, its folders created when missing; a file already there
+// is replaced only when the caller allows it, otherwise the copy never takes
+// the name.
+//
 // Error codes (Error(), the job's codes):
 //   0  an output path was determined
 //   18 copying the source to the output name failed (or the output mode is
 //      none of the three)
 //   19 the save dialog was cancelled (the run shows nothing for it)
+// and, for a report of the run, the codes of a fixed output that is passed
+// over before the job begins:
+//   27 a file of that name exists and may not be replaced
+//   28 an earlier file of the same run has that output name
+#include <optional>
 #include <string>
 
 #include "platform/UserPrompts.h"
@@ -27,6 +37,18 @@ namespace sgry {
 
 inline constexpr int kOutputCopyFailed = 18;
 inline constexpr int kOutputDialogCancelled = 19;
+inline constexpr int kOutputExists = 27;
+inline constexpr int kOutputNameTaken = 28;
+
+// The exact output of a run in place of the output mode's.
+struct FixedOutput {
+    std::string path;
+    bool replace = false;  // a file already under that name may be replaced
+};
+
+// Gives the finished work file its output name: over an existing file, or
+// only when the name is free (false with EEXIST otherwise).
+bool RenameToOutput(const std::string& workPath, const std::string& outputPath, bool replace);
 
 // Title and filter of the save dialog of OutputMode::SaveAsDialog.
 inline constexpr const char* kSaveAsTitle = "別名で保存";
@@ -44,6 +66,8 @@ class OutputNaming {
 public:
     // The prompts are used for the save dialog only; both must outlive the call.
     OutputNaming(OutputMode mode, UserPrompts& prompts) : mode_(mode), prompts_(prompts) {}
+    // The output of every later DetermineOutput, whatever the mode.
+    void Fix(const FixedOutput& output) { fixed_ = output; }
 
     // The output path, or "" with Error() 18 or 19.
     std::string DetermineOutput(const std::string& sourcePath);
@@ -57,12 +81,18 @@ public:
     const std::string& AttemptedPath() const { return attempted_; }
     // True when DetermineOutput made a copy for this run (modes 0 and 1).
     bool MadeCopy() const { return madeCopy_; }
+    // With error 18: the fixed output's folder could not be created (errno
+    // tells why), rather than the copy.
+    bool FolderFailed() const { return folderFailed_; }
 
 private:
     std::string CopyTo(const std::string& sourcePath, const std::string& target);
+    std::string CopyToFixed(const std::string& sourcePath);
 
     OutputMode mode_;
     UserPrompts& prompts_;
+    std::optional<FixedOutput> fixed_;
+    bool folderFailed_ = false;
     int error_ = 0;
     std::string attempted_;
     std::string work_;

@@ -9,15 +9,27 @@ namespace sgry {
 
 namespace {
 
-// Only the first time the point is passed: a file's lock, for one, is taken
-// again when the file that was added to the list is stamped.
+struct WantedStop {
+    std::string point;
+    long pass = 1;  // "<point>#<n>": the n-th time it is passed
+};
+
+WantedStop ReadWantedStop() {
+    const char* value = std::getenv("SIGILRY_TEST_STOP_AT");
+    WantedStop wanted{value ? value : ""};
+    if (const std::size_t hash = wanted.point.find('#'); hash != std::string::npos) {
+        wanted.pass = std::strtol(wanted.point.c_str() + hash + 1, nullptr, 10);
+        wanted.point.resize(hash);
+    }
+    return wanted;
+}
+
+// Only once: a file's lock, for one, is taken again when the file that was
+// added to the list is stamped.
 bool TestStopsAt(std::string_view point) {
-    static std::string wanted = [] {
-        const char* value = std::getenv("SIGILRY_TEST_STOP_AT");
-        return std::string(value ? value : "");
-    }();
-    if (wanted.empty() || wanted != point) return false;
-    wanted.clear();
+    static WantedStop wanted = ReadWantedStop();
+    if (wanted.point.empty() || wanted.point != point || --wanted.pass > 0) return false;
+    wanted.point.clear();
     return true;
 }
 

@@ -3,8 +3,10 @@
 // an update: when the environment variable SIGILRY_TEST_STOP_AT names the
 // point being passed, the process stops itself with SIGSTOP there (the test
 // waits for the stop, sends its signal, and continues the process). Without
-// the variable nothing happens; a point stops the process once at most. A build without the CMake option
-// SIGILRY_TEST_STOP_POINTS (the packaged programs) has no points at all.
+// the variable nothing happens; a point stops the process once at most, the
+// first time it is passed, or the n-th time for "<point>#<n>". A build
+// without the CMake option SIGILRY_TEST_STOP_POINTS (the packaged programs)
+// has no points at all.
 // Points, in the order a run meets them:
 //   "locked"      the file's lock is held, nothing read or rolled back yet
 //   "journaled"   the journals of a group's in-place files are published,
@@ -16,6 +18,8 @@
 //                 its entries and the trailer not yet
 //   "synced"      the updates of a group are complete and synced, none yet
 //                 published (renamed, or its journal removed)
+//   "file-done"   a file's turn in a batch is over (its group closed when
+//                 it was due); "file-done#3" after the third file
 #include <string_view>
 
 #include "pdf/PdfFile.h"

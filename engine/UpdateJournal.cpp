@@ -200,40 +200,72 @@ bool UpdateJournal::CompleteSynced() {
     return Remove() && fs::SyncFolderOf(journal);
 }
 
-RecoveryOutcome RecoverInterruptedUpdate(const std::string& path, const fs::FileLock& lock) {
+namespace {
+
+// The journal of the locked file and what it says of it; outcome holds the
+// refusal when a journal was found that does not match the file.
+struct JournalFinding {
     RecoveryOutcome outcome;
-    if (!lock.Held()) return outcome;  // the file cannot be read: its run fails on its own
+    std::string journal;  // "" when the file has no journal it matches
+    int64_t length = 0;   // the journal's length of the file
+    int64_t size = 0;     // the file's length now
+};
+
+JournalFinding FindJournal(const std::string& path, const fs::FileLock& lock) {
+    JournalFinding found;
+    if (!lock.Held()) return found;  // the file cannot be read: its run fails on its own
     std::string journal = JournalPathOf(path);
     struct stat journalInfo {};
     struct stat fileInfo {};
-    if (::fstat(lock.Fd(), &fileInfo) != 0) return outcome;
+    if (::fstat(lock.Fd(), &fileInfo) != 0) return found;
     if (::lstat(journal.c_str(), &journalInfo) != 0) {
-        if (fileInfo.st_nlink < 2) return outcome;
+        if (fileInfo.st_nlink < 2) return found;
         journal = JournalOfOtherName(RealPathOf(path), lock.Identity());
-        if (journal.empty()) return outcome;
+        if (journal.empty()) return found;
     } else if (S_ISLNK(journalInfo.st_mode)) {
-        return Refusal(recovery_message::kJournalIsLink, journal, path);
+        found.outcome = Refusal(recovery_message::kJournalIsLink, journal, path);
+        return found;
     }
     const std::optional<JournalRecord> record = ReadJournal(journal);
-    if (!record) return Refusal(recovery_message::kJournalUnreadable, journal, path);
-    if (!(record->identity == lock.Identity())) return Refusal(recovery_message::kOtherFile, journal, path);
     const int64_t size = static_cast<int64_t>(fileInfo.st_size);
-    if (size < record->length) return Refusal(recovery_message::kShorter, journal, path);
-    const std::optional<Tail> tail = TailBefore(lock.Fd(), record->length);
-    if (!tail || tail->crc != record->tailCrc) return Refusal(recovery_message::kTailChanged, journal, path);
-    if (size > record->length) {
-        const bool cut = lock.Writable() && ::ftruncate(lock.Fd(), static_cast<off_t>(record->length)) == 0 &&
+    const std::optional<Tail> tail =
+        record && size >= record->length ? TailBefore(lock.Fd(), record->length) : std::nullopt;
+    if (!record) found.outcome = Refusal(recovery_message::kJournalUnreadable, journal, path);
+    else if (!(record->identity == lock.Identity())) found.outcome = Refusal(recovery_message::kOtherFile, journal, path);
+    else if (size < record->length) found.outcome = Refusal(recovery_message::kShorter, journal, path);
+    else if (!tail || tail->crc != record->tailCrc) found.outcome = Refusal(recovery_message::kTailChanged, journal, path);
+    else found = {RecoveryOutcome(), journal, record->length, size};
+    return found;
+}
+
+RecoveryOutcome Refused(const char* message, const std::string& path) {
+    RecoveryOutcome outcome;
+    outcome.refused = true;
+    outcome.message = Format(message, path);
+    return outcome;
+}
+
+}  // namespace
+
+RecoveryOutcome RecoverInterruptedUpdate(const std::string& path, const fs::FileLock& lock) {
+    const JournalFinding found = FindJournal(path, lock);
+    if (found.journal.empty()) return found.outcome;
+    RecoveryOutcome outcome;
+    if (found.size > found.length) {
+        const bool cut = lock.Writable() && ::ftruncate(lock.Fd(), static_cast<off_t>(found.length)) == 0 &&
                          (!fs::SyncEnabled() || ::fsync(lock.Fd()) == 0);
-        if (!cut) {
-            outcome.refused = true;
-            outcome.message = Format(recovery_message::kCannotRestore, path);
-            return outcome;
-        }
+        if (!cut) return Refused(recovery_message::kCannotRestore, path);
         outcome.restored = true;
         outcome.message = Format(recovery_message::kRestored, path);
     }
-    fs::RemoveDurably(journal);
+    fs::RemoveDurably(found.journal);
     return outcome;
+}
+
+RecoveryOutcome CheckInterruptedUpdate(const std::string& path, const fs::FileLock& lock) {
+    const JournalFinding found = FindJournal(path, lock);
+    if (!found.journal.empty() && found.size > found.length) return Refused(recovery_message::kTornLeftAsIs, path);
+    return found.outcome;
 }
 
 }  // namespace sgry

@@ -50,6 +50,10 @@ inline constexpr const char* kJournalUnreadable = "記録を読めないか、�
 inline constexpr const char* kOtherFile = "記録の後にファイルが別のファイルに置き換えられています";
 inline constexpr const char* kShorter = "ファイルが記録された長さより短くなっています";
 inline constexpr const char* kTailChanged = "書き込み前のファイルの末尾が記録と違います";
+// A torn file met by a run that may only read it (its output goes to another folder).
+inline constexpr const char* kTornLeftAsIs =
+    "書き込みが途中で止まったファイルのため、処理しませんでした（出力先フォルダーを指定した実行では、元のファイルを"
+    "書き込み前の状態に戻しません）\r\n%s";
 }  // namespace recovery_message
 
 std::string JournalPathOf(const std::string& path);
@@ -105,5 +109,10 @@ struct RecoveryOutcome {
 // Cuts the file back when its journal says an update was torn (see above).
 // `lock` is the caller's lock on the file at path.
 RecoveryOutcome RecoverInterruptedUpdate(const std::string& path, const fs::FileLock& lock);
+// The same checks for a run that must not change the file or its folder: a
+// torn update is refused (kTornLeftAsIs) instead of cut back, a journal that
+// does not match is refused as above, and a journal whose file was never
+// appended to is left where it is.
+RecoveryOutcome CheckInterruptedUpdate(const std::string& path, const fs::FileLock& lock);
 
 }  // namespace sgry

@@ -104,6 +104,24 @@ bool RenameDurably(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 && SyncFolderOf(to);
 }
 
+// A file system without RENAME_NOREPLACE gets the same through a hard link,
+// which also fails when the name is taken.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    return ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
+}
+
+bool CreateFoldersDurably(const std::string& folder) {
+    std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+    if (!path.has_filename()) path = path.parent_path();
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error)) return true;
+    if (!CreateFoldersDurably(path.parent_path().native())) return false;
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    return SyncFolderOf(path.native());
+}
+
 bool RemoveDurably(const std::string& path) {
     if (std::remove(path.c_str()) != 0 && errno != ENOENT) return false;
     return SyncFolderOf(path);

@@ -38,6 +38,14 @@ std::vector<int> SyncFiles(const std::vector<std::string>& paths);
 int SyncFoldersOf(const std::vector<std::string>& paths);
 // Renames from over to (replacing it) and syncs to's folder.
 bool RenameDurably(const std::string& from, const std::string& to);
+// Renames from to `to` only when nothing has that name yet (the check and
+// the rename are one step); false with EEXIST otherwise. The folder is not
+// synced.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to);
+// Creates folder and every missing folder above it, each new one synced into
+// its parent, so that a file later synced inside it keeps its path after a
+// power loss. True when the folder exists (errno tells why not).
+bool CreateFoldersDurably(const std::string& folder);
 // Removes path (a missing file counts as removed) and syncs its folder.
 bool RemoveDurably(const std::string& path);
 

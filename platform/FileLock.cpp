@@ -25,10 +25,11 @@ bool LockWhole(int fd, short type, int& error) {
 
 }  // namespace
 
-FileLock::FileLock(const std::string& path) {
-    fd_ = Descriptor(::open(path.c_str(), O_RDWR | kOpenFlags));
+FileLock::FileLock(const std::string& path, LockAccess access) {
+    if (access == LockAccess::Update) fd_ = Descriptor(::open(path.c_str(), O_RDWR | kOpenFlags));
     writable_ = fd_.Get() >= 0;
-    if (!writable_ && (errno == EACCES || errno == EROFS || errno == ETXTBSY))
+    const bool onlyReadable = access == LockAccess::ReadOnly || errno == EACCES || errno == EROFS || errno == ETXTBSY;
+    if (!writable_ && onlyReadable)
         fd_ = Descriptor(::open(path.c_str(), O_RDONLY | kOpenFlags));
     struct stat info {};
     if (fd_.Get() < 0 || ::fstat(fd_.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {

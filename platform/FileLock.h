@@ -8,7 +8,9 @@
 // The lock is taken at once or not at all: nothing waits. It is exclusive
 // when the file can be opened for writing, and shared when it can only be
 // read (no run of ours can change such a file, and runs that only read it
-// may share it). A path that is no regular file, or cannot be opened, gets
+// may share it). A run that must never change the file (its output goes to
+// another folder) asks for LockAccess::ReadOnly: the file is then opened
+// only for reading and the lock is shared, whatever the file allows. A path that is no regular file, or cannot be opened, gets
 // no lock (Unavailable): the run then fails on its own when it reads it.
 #include <cstdint>
 #include <string>
@@ -24,11 +26,13 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+enum class LockAccess { Update, ReadOnly };
+
 class FileLock {
 public:
     enum class State { Held, Busy, Unavailable };
 
-    explicit FileLock(const std::string& path);
+    explicit FileLock(const std::string& path, LockAccess access = LockAccess::Update);
     FileLock(FileLock&&) noexcept = default;
     FileLock& operator=(FileLock&&) noexcept = default;
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "platform/Format.h"
@@ -389,6 +390,106 @@ TEST_F(CliTest, DamagedFilesAreRepairedByTheUpdate) {
         EXPECT_EQ(Run({"--erase", output}).status, 0);
         EXPECT_EQ(ScratchDir::Read(output), row.bytes);
     }
+}
+
+// The report's lines as fields, the header first.
+std::vector<std::vector<std::string>> ReportRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        rows.emplace_back();
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');) rows.back().push_back(field);
+    }
+    return rows;
+}
+
+// Every file below a folder with its bytes, by its path inside it.
+std::map<std::string, std::string> Tree(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(folder).string()] = ScratchDir::Read(entry.path().string());
+    return files;
+}
+
+// A tree of sources stamped into another folder through xargs: the sources
+// stay as they were, the folder gets the tree of stamped copies, and the
+// report says what became of each file. A second run leaves the copies alone
+// unless it may replace them; its report goes to standard output alone.
+TEST_F(CliTest, OutputDirKeepsTheTreeAndTheReportTellsEachFile) {
+    for (const char* tool : {"qpdf", "pdftotext", "xargs", "jq", "/usr/bin/python3"})
+        if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
+    for (const char* folder : {"src/a", "src/b", "src/c"}) {
+        std::filesystem::create_directories(dir.File(folder));
+        Pdf(std::string(folder) + "/one.pdf", 2);
+        Pdf(std::string(folder) + "/two.pdf", 3);
+    }
+    ScratchDir::Write(dir.File("src/b/x.pdf"), "not a PDF");
+    ASSERT_EQ(test::RunShell("qpdf --encrypt user owner 256 --modify=none -- " + Quoted(dir.File("src/a/one.pdf")) +
+                             " " + Quoted(dir.File("src/c/protected.pdf"))),
+              0);
+    const std::map<std::string, std::string> sources = Tree(dir.File("src"));
+    const std::string cli = Quoted(SIGILRY_CLI_PATH) + " --settings " + Quoted(ini) + " --yes --output-dir out";
+    EXPECT_EQ(test::RunShell("cd " + Quoted(dir.Path()) + " && find src -name '*.pdf' -print0 | xargs -0 " + cli +
+                             " --keep-tree --report r.tsv 2>/dev/null"),
+              123);
+    EXPECT_EQ(Tree(dir.File("src")), sources);
+    const std::map<std::string, std::string> out = Tree(dir.File("out"));
+    const std::vector<std::string> stamped = {"a/one.pdf", "a/two.pdf", "b/one.pdf", "b/two.pdf", "c/one.pdf", "c/two.pdf"};
+    ASSERT_EQ(out.size(), stamped.size());
+    for (const std::string& name : stamped) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(out.contains(name));
+        EXPECT_TRUE(test::QpdfCheckClean(dir.File("out/" + name)));
+        EXPECT_NE(test::PageText(dir.File("out/" + name), 2).find("CLI header"), std::string::npos);
+    }
+    struct Expected { std::string output; const char* outcome; const char* code; const char* message; };
+    std::map<std::string, Expected> expected = {
+        {"src/b/x.pdf", {"", "refused", "17", "PDFファイルではありません\\nsrc/b/x.pdf"}},
+        {"src/c/protected.pdf", {"", "refused", "25", "パスワードで保護されたPDFファイルです"}},
+    };
+    for (const std::string& name : stamped) expected["src/" + name] = {"out/" + name, "stamped", "0", ""};
+    const std::vector<std::vector<std::string>> report = ReportRows(ScratchDir::Read(dir.File("r.tsv")));
+    ASSERT_EQ(report.size(), 1 + expected.size());
+    EXPECT_EQ(report[0], (std::vector<std::string>{"source", "output", "outcome", "code", "message", "pages", "seconds"}));
+    for (std::size_t i = 1; i < report.size(); ++i) {
+        const std::vector<std::string>& row = report[i];
+        ASSERT_EQ(row.size(), 7u);
+        SCOPED_TRACE(row[0]);
+        const Expected& want = expected.at(row[0]);
+        EXPECT_EQ(row[1], want.output);
+        EXPECT_EQ(row[2], want.outcome);
+        EXPECT_EQ(row[3], want.code);
+        EXPECT_TRUE(row[4].starts_with(want.message)) << row[4];
+        EXPECT_EQ(row[5], want.output.empty() ? "0" : row[0].ends_with("one.pdf") ? "2" : "3");
+    }
+
+    // Again: nothing replaced, the report alone on standard output.
+    std::string csv;
+    EXPECT_EQ(test::RunShell("cd " + Quoted(dir.Path()) + " && " + cli + " --quiet --keep-tree --report - src/*/*.pdf " +
+                             "2>err.txt | /usr/bin/python3 -c 'import csv,sys; print(\"\\n\".join(r[\"outcome\"] + \" \" + "
+                             "r[\"code\"] for r in csv.DictReader(sys.stdin, delimiter=\"\\t\", quoting=csv.QUOTE_NONE)))'",
+                             &csv),
+              0);
+    EXPECT_EQ(csv, "refused 17\nrefused 25\nskipped 27\nskipped 27\nskipped 27\nskipped 27\nskipped 27\nskipped 27\n");
+    EXPECT_EQ(Tree(dir.File("out")), out);
+    const std::string err = ScratchDir::Read(dir.File("err.txt"));
+    EXPECT_NE(err.find("出力先に同じ名前のファイルがあるため、スキップしました（置き換えるには --force を指定して下さい）\n"
+                       "out/c/two.pdf\n"),
+              std::string::npos)
+        << err;
+
+    // With --force, as JSON Lines.
+    std::string json;
+    EXPECT_EQ(test::RunShell("cd " + Quoted(dir.Path()) + " && " + cli + " --quiet --keep-tree --force --set " +
+                                 "HF0_CustomText=Forced --report - --report-format json src/*/*.pdf 2>/dev/null | " +
+                                 "jq -r 'select(.outcome == \"stamped\") | .output'",
+                             &json),
+              0);
+    EXPECT_EQ(json, "out/a/one.pdf\nout/a/two.pdf\nout/b/one.pdf\nout/b/two.pdf\nout/c/one.pdf\nout/c/two.pdf\n");
+    EXPECT_NE(test::PageText(dir.File("out/b/two.pdf"), 1).find("Forced"), std::string::npos);
+    EXPECT_EQ(Tree(dir.File("src")), sources);
 }
 
 }  // namespace

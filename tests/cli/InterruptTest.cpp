@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <sstream>
 
 #include "tests/engine/TestPdf.h"
 #include "tests/support/SamplePdfs.h"
@@ -373,6 +375,55 @@ TEST_F(InterruptTest, ATornUpdateIsFoundThroughEveryNameOfTheFile) {
     ASSERT_EQ(WEXITSTATUS(Run(Mode::Overwrite, "", {}, Command(Mode::Overwrite, dir.File("real/a.pdf")))), 1);
     EXPECT_NE(err.find("書き込みが途中で止まったファイルの可能性があります"), std::string::npos) << err;
     EXPECT_EQ(ScratchDir::Read(source), torn);
+}
+
+// A run into an output folder killed after its third file: the folder holds
+// exactly the files its report lists as stamped, each complete; the others
+// of the three are temporary files the next run into the folder removes.
+TEST_F(InterruptTest, AKilledRunIntoAFolderLeavesOnlyWhatItsReportListsAsStamped) {
+    const std::string out = dir.File("out"), report = dir.File("r.tsv");
+    std::string command = Command(Mode::Prefix, source) + " --output-dir " + test::Quoted(out) + " --report " +
+                          test::Quoted(report);
+    for (const char* name : {"b.pdf", "c.pdf", "d.pdf", "e.pdf", "f.pdf"}) {
+        ScratchDir::Write(dir.File(name), Source());
+        command += " " + test::Quoted(dir.File(name));
+    }
+    ASSERT_TRUE(WIFSIGNALED(Run(Mode::Prefix, "file-done#3", {SIGKILL}, command))) << err;
+    std::set<std::string> listed, complete;
+    std::istringstream lines(ScratchDir::Read(report));
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line) && line.starts_with("source\toutput\toutcome\t"));
+    while (std::getline(lines, line)) {
+        EXPECT_NE(line.find("\tstamped\t0\t\t1500\t"), std::string::npos) << line;
+        listed.insert(line.substr(line.find('\t') + 1, line.find("\tstamped") - line.find('\t') - 1));
+    }
+    std::size_t temporary = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out)) {
+        if (entry.path().filename().native().starts_with(".")) {
+            ++temporary;
+            continue;
+        }
+        complete.insert(entry.path().native());
+        EXPECT_EQ(ScratchDir::Read(entry.path()), reference) << entry.path();
+    }
+    EXPECT_EQ(listed, complete);
+    EXPECT_EQ(listed.size() + temporary, 3u);
+    EXPECT_EQ(ScratchDir::Read(source), Source());
+}
+
+// A source whose own update was torn is neither cut back nor stamped by a run
+// that may only read it: file and journal stay for a run in place.
+TEST_F(InterruptTest, ATornSourceIsLeftAsItIsByARunIntoAFolder) {
+    TearUpdate(source);
+    const std::string torn = ScratchDir::Read(source), journal = ScratchDir::Read(Journal());
+    const int status = Run(Mode::Prefix, "", {}, Command(Mode::Prefix, source) + " -o " + test::Quoted(dir.File("out")));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(err.find("出力先フォルダーを指定した実行では、元のファイルを書き込み前の状態に戻しません"), std::string::npos)
+        << err;
+    EXPECT_EQ(ScratchDir::Read(source), torn);
+    EXPECT_EQ(ScratchDir::Read(Journal()), journal);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/a.pdf")));
 }
 
 // A journal name that is a symbolic link planted in the folder is neither
