@@ -516,7 +516,7 @@ TEST(JpegStampTest, ProgressiveAndCmykAreEmbeddedTwelveBitIsRefused) {
         const std::string pdf =
             dir.Write("a.pdf", test::FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}));
         test::RecordingPrompts prompts;
-        ASSERT_TRUE(StampFile(pdf, stamp, AppSettings(), prompts, SystemLocalTime))
+        ASSERT_TRUE(StampFile(pdf, stamp, AppSettings(), prompts, SystemLocalTime).Written())
             << testing::PrintToString(prompts.Texts());
         const std::string output = test::ScratchDir::Read(dir.File("_a.pdf"));
         EXPECT_NE(output.find(Format("/Filter/DCTDecode/Width 7/Height 5/BitsPerComponent 8/ColorSpace%s"
