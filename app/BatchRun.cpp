@@ -3,6 +3,7 @@
 #include "app/FileList.h"
 #include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
+#include "engine/SignatureSurvey.h"
 #include "image/BmpReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
@@ -101,6 +102,15 @@ bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Pas
     return true;
 }
 
+// The desktop program asks, as it asks for an owner password; the command
+// line's prompts say no, and the run refuses the file.
+bool AskStampCertified(PdfJob& job, UserPrompts& prompts) {
+    const SignatureSurvey survey = SurveySignatures(job);
+    return survey.certified &&
+           prompts.AskAllowChange(CertifiedRefusal(survey, job.SourcePath()) + "\r\n\r\n" +
+                                  run_message::kAskStampCertified);
+}
+
 }  // namespace
 
 bool StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
@@ -123,7 +133,9 @@ bool StampFile(const std::string& path, const StampSettings& stamp, const AppSet
                                                  : ReadFailureMessage(job, job.SourcePath(), batch_message::kOpenFailed));
             return false;
         }
-        JobRunner runner(job, stamp, app, prompts, clock);
+        AppSettings allowed = app;
+        allowed.AllowCertified = app.AllowCertified || AskStampCertified(job, prompts);
+        JobRunner runner(job, stamp, allowed, prompts, clock);
         if (group) runner.DeferCommit(group->JournalOf(path));
         if (!runner.Run()) return false;
         if (group) group->Finished(path, runner.TakePending(), std::move(ownGuard));

@@ -44,6 +44,8 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             out.noSync = true;
         } else if (argument == "--no-repair") {
             out.noRepair = true;
+        } else if (argument == "--allow-certified") {
+            out.allowCertified = true;
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
         } else if (IsOption(argument, "--owner-password")) {
@@ -69,7 +71,8 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
 std::string HelpText() {
     return "Usage: sigilry-cli [--settings FILE] [--list FILE.lst]... [--set KEY=VALUE]...\n"
            "                   [--password PW] [--owner-password PW|-]\n"
-           "                   [--yes] [--quiet] [--no-sync] [--no-repair] [PDF...]\n"
+           "                   [--yes] [--quiet] [--no-sync] [--no-repair] [--allow-certified]\n"
+           "                   [PDF...]\n"
            "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
            "       sigilry-cli --erase PDF...\n"
            "\n"
@@ -94,6 +97,11 @@ std::string HelpText() {
            "                     loss may then lose or tear them (for throw-away outputs)\n"
            "  --no-repair        refuse files whose cross-reference data are damaged instead\n"
            "                     of rebuilding them (same as --set Repair=False)\n"
+           "  --allow-certified  stamp certified PDFs too, which breaks their certification\n"
+           "                     (same as --set AllowCertified=True); without it they are\n"
+           "                     refused. Signed PDFs are stamped: each signature stays valid\n"
+           "                     for the version it signed, and readers list the stamp as a\n"
+           "                     change made after signing\n"
            "  --help, -h         show this text\n"
            "  --version          show the version\n"
            "\n"

@@ -37,7 +37,7 @@ _sigilry_cli()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--settings --list --set --keys --password --owner-password --yes --quiet --no-sync --no-repair --erase --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--settings --list --set --keys --password --owner-password --yes --quiet --no-sync --no-repair --allow-certified --erase --help --version' -- "$cur"))
         return
     fi
     _filedir pdf
