@@ -3,6 +3,7 @@
 #include "app/FileList.h"
 #include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
+#include "engine/SignatureSurvey.h"
 #include "image/BmpReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
@@ -131,6 +132,15 @@ StampResult Unwritten(const JobRunner& runner, const PdfJob& job) {
     return NotWritten(FileOutcome::Refused, code);
 }
 
+// The desktop program asks, as it asks for an owner password; the command
+// line's prompts say no, and the run refuses the file.
+bool AskStampCertified(PdfJob& job, UserPrompts& prompts) {
+    const SignatureSurvey survey = SurveySignatures(job);
+    return survey.certified &&
+           prompts.AskAllowChange(CertifiedRefusal(survey, job.SourcePath()) + "\r\n\r\n" +
+                                  run_message::kAskStampCertified);
+}
+
 }  // namespace
 
 StampResult StampFile(const std::string& path, const StampSettings& stamp, const AppSettings& app,
@@ -155,7 +165,9 @@ StampResult StampFile(const std::string& path, const StampSettings& stamp, const
                                                  : ReadFailureMessage(job, job.SourcePath(), batch_message::kOpenFailed));
             return NotWritten(FileOutcome::Refused, !refusal.empty() ? code : job.ErrorCode());
         }
-        JobRunner runner(job, stamp, app, prompts, clock);
+        AppSettings allowed = app;
+        allowed.AllowCertified = app.AllowCertified || AskStampCertified(job, prompts);
+        JobRunner runner(job, stamp, allowed, prompts, clock);
         if (options.fixedOutput) runner.WriteTo(*options.fixedOutput);
         if (group) runner.DeferCommit(group->JournalOf(path));
         if (!runner.Run()) return Unwritten(runner, job);

@@ -7,6 +7,7 @@
 
 #include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
+#include "engine/SignatureSurvey.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -18,6 +19,11 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+Signing SigningOf(const SignatureSurvey& survey) {
+    if (survey.certified) return Signing::Certified;
+    return survey.signatures > 0 ? Signing::Signed : Signing::None;
+}
 }  // namespace
 
 bool GuardAllowsRun(const FileRunGuard& guard, UserPrompts& prompts) {
@@ -45,6 +51,7 @@ bool FileList::AddFileToList(const std::string& path) {
     if (notice_) notice_->Show();
     int error = 0;
     int32_t pageCount = 0;
+    Signing signing = Signing::None;
     std::string refusal;
     std::string failure;
     Passwords passwords = passwords_;
@@ -52,6 +59,7 @@ bool FileList::AddFileToList(const std::string& path) {
         PdfJob job(path, passwords);
         error = job.ErrorCode();
         pageCount = job.StoredPageCount();
+        if (error == job_error::kNone) signing = SigningOf(SurveySignatures(job));
         // An encrypted file that cannot be read says why rather than quoting
         // the code of the object it could not find.
         refusal = error != job_error::kNone ? SecurityRefusal(job, false, error) : std::string();
@@ -68,7 +76,7 @@ bool FileList::AddFileToList(const std::string& path) {
         prompts_.ShowMessage(failure);
         return false;
     }
-    rows_.insert(rows_.begin(), FileListRow{fs::FileNameOf(path), pageCount, path, true});
+    rows_.insert(rows_.begin(), FileListRow{fs::FileNameOf(path), pageCount, path, true, signing});
     return true;
 }
 

@@ -44,11 +44,15 @@ std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const
 // rolled back, or its journal does not match it. True when the run may go on.
 bool GuardAllowsRun(const FileRunGuard& guard, UserPrompts& prompts);
 
+// What the list shows of a file's signatures (engine/SignatureSurvey.h).
+enum class Signing { None, Signed, Certified };
+
 struct FileListRow {
     std::string fileName;  // name and extension of the path
     int32_t pageCount = 0;
     std::string path;      // as it was given
     bool checked = true;
+    Signing signing = Signing::None;
 };
 
 // Shown while a file is read to learn its page count (the desktop program's

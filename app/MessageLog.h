@@ -22,6 +22,7 @@ public:
         return shown_.AskSaveFileName(title, filter);
     }
     std::optional<std::string> AskPassword(const std::string& text) override { return shown_.AskPassword(text); }
+    bool AskAllowChange(const std::string& text) override { return shown_.AskAllowChange(text); }
 
     // The messages kept (CR LF between them), which are then forgotten.
     std::string Take() { return std::exchange(kept_, std::string()); }

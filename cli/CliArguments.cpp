@@ -73,6 +73,8 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             }
         } else if (IsReportOption(argument)) {
             if (!TakeReportOption(arguments, i, out.report, reason)) return false;
+        } else if (argument == "--allow-certified") {
+            out.allowCertified = true;
         } else if (IsOption(argument, "--settings")) {
             if (!TakeValue(arguments, i, "--settings", out.settingsPath, reason)) return false;
         } else if (IsOption(argument, "--owner-password")) {
@@ -100,7 +102,8 @@ std::string HelpText() {
            "                   [--password PW] [--owner-password PW|-]\n"
            "                   [--output-dir DIR [--keep-tree] [--prefix] [--force]]\n"
            "                   [--report FILE|- [--report-format tsv|json]]\n"
-           "                   [--yes] [--quiet] [--no-sync] [--no-repair] [PDF...]\n"
+           "                   [--yes] [--quiet] [--no-sync] [--no-repair] [--allow-certified]\n"
+           "                   [PDF...]\n"
            "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
            "       sigilry-cli --erase [--report FILE|- [--report-format tsv|json]] PDF...\n"
            "\n"
@@ -139,6 +142,11 @@ std::string HelpText() {
            "                     loss may then lose or tear them (for throw-away outputs)\n"
            "  --no-repair        refuse files whose cross-reference data are damaged instead\n"
            "                     of rebuilding them (same as --set Repair=False)\n"
+           "  --allow-certified  stamp certified PDFs too, which breaks their certification\n"
+           "                     (same as --set AllowCertified=True); without it they are\n"
+           "                     refused. Signed PDFs are stamped: each signature stays valid\n"
+           "                     for the version it signed, and readers list the stamp as a\n"
+           "                     change made after signing\n"
            "  --help, -h         show this text\n"
            "  --version          show the version\n"
            "\n"

@@ -4,7 +4,7 @@
 //               [--password PW] [--owner-password PW|-]
 //               [--output-dir DIR [--keep-tree] [--prefix] [--force]]
 //               [--report FILE|- [--report-format tsv|json]]
-//               [--yes] [--quiet] [--no-sync] [PDF...]
+//               [--yes] [--quiet] [--no-sync] [--no-repair] [--allow-certified] [PDF...]
 //   sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys
 //   sigilry-cli --help | --version
 #include <string>
@@ -30,6 +30,7 @@ struct CliArguments {
     bool quiet = false;
     bool noSync = false;  // outputs are not synced to the disk (unsafe)
     bool noRepair = false;  // files whose cross-reference data must be rebuilt are refused
+    bool allowCertified = false;  // certified files are stamped, breaking their certification
     std::string settingsPath;  // "" = the desktop program's settings file
     std::string password;       // user password of encrypted files ("-": read from standard input)
     std::optional<std::string> ownerPassword;  // of encrypted files ("-": read from standard input; "" counts)

@@ -163,6 +163,7 @@ int Main(const std::vector<std::string>& arguments) {
     AppSettings app;
     if (!LoadRunSettings(iniPath, options.overrides, stamp, app, reason)) return UsageError(err, reason);
     if (options.noRepair) app.Repair = false;
+    if (options.allowCertified) app.AllowCertified = true;
     if (options.keys) {
         std::fputs(cli::KeysText(stamp, app).c_str(), stdout);
         return kAllStamped;

@@ -101,6 +101,8 @@ bool JobRunner::Run() {
         return false;
     }
     if (job_.RepairState() == Repair::Rebuilt && !app_.Repair) return RefuseDamaged();
+    const SignatureSurvey signatures = SurveySignatures(job_);
+    if (signatures.certified && !app_.AllowCertified) return RefuseCertified(signatures);
     bool walked = job_.BuildPageList(PageRangeChoice::From(stamp_));
     // Damage found only by the walk: the pages are read again from a rebuilt table.
     if (job_.IsDamaged() && app_.Repair && job_.RebuildTable()) walked = job_.BuildPageList(PageRangeChoice::From(stamp_));
@@ -129,6 +131,7 @@ bool JobRunner::Run() {
                                  MessageIcon::Warning);
         if (job_.RepairState() == Repair::Rebuilt)
             prompts_.ShowMessage(Format(run_message::kRepaired, job_.ReadError(), outputPath_), MessageIcon::Warning);
+        ReportSignatures(signatures);
         return true;
     }
     ReportFailure();
@@ -140,6 +143,30 @@ bool JobRunner::RefuseDamaged() {
     job_.SetErrorCode(job_error::kDamaged);
     prompts_.ShowMessage(DamageMessage(job_));
     return false;
+}
+
+bool JobRunner::RefuseCertified(const SignatureSurvey& survey) {
+    job_.SetErrorCode(kCertified);
+    prompts_.ShowMessage(CertifiedRefusal(survey, job_.SourcePath()));
+    return false;
+}
+
+std::string CertifiedRefusal(const SignatureSurvey& survey, const std::string& path) {
+    return Format(run_message::kCertified, survey.docMdpP, run_message::kCertifiedRefused, path);
+}
+
+// A certification is broken by the stamp, so its message stands for the
+// signatures too.
+void JobRunner::ReportSignatures(const SignatureSurvey& survey) {
+    if (survey.certified)
+        prompts_.ShowMessage(Format(run_message::kCertified, survey.docMdpP,
+                                    run_message::kCertifiedStamped[app_.Undo ? 1 : 0], outputPath_),
+                             MessageIcon::Warning);
+    else if (survey.signatures > 0)
+        prompts_.ShowMessage(Format(run_message::kSigned, survey.signatures, outputPath_),
+                             MessageIcon::Warning);
+    if (survey.usageRights)
+        prompts_.ShowMessage(Format(run_message::kUsageRights, outputPath_), MessageIcon::Warning);
 }
 
 std::string DamageMessage(const PdfJob& job) {

@@ -31,6 +31,7 @@
 #include "engine/OutputGroup.h"
 #include "engine/OutputNaming.h"
 #include "engine/PdfJob.h"
+#include "engine/SignatureSurvey.h"
 #include "engine/UpdateJournal.h"
 #include "image/ImageXObject.h"
 #include "pdf/PdfFont.h"
@@ -53,6 +54,8 @@ inline constexpr int kOwnerPasswordWrong = 24;
 // The watermark image could not be read during the pass (it was read when
 // the run began): the file is not stamped without it.
 inline constexpr int kImageUnreadable = 26;
+// A certified source (engine/SignatureSurvey.h) without AllowCertified.
+inline constexpr int kCertified = 31;
 
 // Messages of a run (UTF-8, line breaks as shown to the user).
 namespace run_message {
@@ -90,6 +93,26 @@ inline constexpr const char* kPermissionsForged =
 inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
 inline constexpr const char* kAskUserPassword = "このファイルを開くパスワードを入力して下さい";
 inline constexpr const char* kAskOwnerPassword = "このファイルのオーナーパスワードを入力して下さい";
+// A certified source, then why it is refused or that it was stamped with
+// AllowCertified (without and with Undo), and what erasing the stamp does:
+// the update leaves the certified bytes in place, so erasing an erasable
+// stamp gives them back.
+inline constexpr const char* kCertified = "作成者の認証（DocMDP /P %d）により変更が許可されていないPDFファイル%s\r\n%s";
+inline constexpr const char* kCertifiedRefused =
+    "です。スタンプすると認証が無効になります"
+    "（消去できる形式でスタンプした場合は、スタンプを消去すると認証されたときのファイルに戻ります）";
+inline constexpr const char* kCertifiedStamped[] = {
+    "に、設定によりスタンプしました。閲覧ソフトでは認証が無効と表示されます"
+    "（消去できる形式でスタンプしていないため、認証されたときのファイルには戻せません）",
+    "に、設定によりスタンプしました。閲覧ソフトでは認証が無効と表示されます"
+    "（スタンプを消去すると、認証されたときのファイルに戻ります）"};
+inline constexpr const char* kAskStampCertified = "認証を無効にしてスタンプしますか？";
+inline constexpr const char* kSigned =
+    "電子署名が%d個あるPDFファイルにスタンプしました。各署名は署名された版に対して有効なままですが、"
+    "閲覧ソフトではスタンプが署名後の変更として表示されます\r\n%s";
+inline constexpr const char* kUsageRights =
+    "使用権限（/Perms /UR3）のあるPDFファイルにスタンプしました。"
+    "無料の閲覧ソフトで使える拡張機能（フォームの保存など）は失われます\r\n%s";
 // What was being done when a system call failed, and the system's reason,
 // after the message of a failed output.
 inline constexpr const char* kFailedStep = "\r\n（%s：%s）";
@@ -127,6 +150,9 @@ bool HasEncryptDictionary(PdfJob& job);
 // permission and owner-password checks count too (they decide whether the
 // file may be changed, not whether it can be read).
 std::string SecurityRefusal(PdfJob& job, bool forRun, int& code);
+
+// Why a certified source is not stamped: its DocMDP /P and path.
+std::string CertifiedRefusal(const SignatureSurvey& survey, const std::string& path);
 
 // The message for an output that failed at a step of its own (a system
 // call), with the system's reason.
@@ -193,6 +219,9 @@ private:
     void CutBackFailedUpdate();
     void ReportFailure();
     bool RefuseDamaged();
+    bool RefuseCertified(const SignatureSurvey& survey);
+    // What the stamp did to the source's signatures, as warnings.
+    void ReportSignatures(const SignatureSurvey& survey);
     // Keeps the first failed step of the pass with the system's errno now.
     void NoteFailedStep(const char* step, int error);
     std::string FailedStepText() const;

@@ -22,6 +22,9 @@ CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidge
     undo_ = sheets::WithId(new QCheckBox(QStringLiteral("スタンプを消去できる形式で出力"), this), 1137);
     repair_ = new QCheckBox(QStringLiteral("クロスリファレンス情報が壊れたPDFファイルも作り直してスタンプする"), this);
     repair_->setObjectName(QStringLiteral("repair"));
+    allowCertified_ =
+        new QCheckBox(QStringLiteral("作成者の認証があるPDFファイルも確認せずにスタンプする（認証は無効になります）"), this);
+    allowCertified_->setObjectName(QStringLiteral("allowCertified"));
     auto* label = new QLabel(QStringLiteral("出力ファイル："), this);
     label->setBuddy(output_);
 
@@ -30,8 +33,9 @@ CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidge
     grid->addWidget(output_, 0, 1);
     grid->addWidget(undo_, 1, 0, 1, 2);
     grid->addWidget(repair_, 2, 0, 1, 2);
+    grid->addWidget(allowCertified_, 3, 0, 1, 2);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(4, 1);
     WatchControls();
 }
 
@@ -39,12 +43,14 @@ void CPPageSetting::FillControls() {
     output_->setCurrentIndex(static_cast<int>(settings_.Output));
     undo_->setChecked(settings_.Undo);
     repair_->setChecked(settings_.Repair);
+    allowCertified_->setChecked(settings_.AllowCertified);
 }
 
 void CPPageSetting::StorePage() {
     settings_.Output = static_cast<OutputMode>(std::max(0, output_->currentIndex()));
     settings_.Undo = undo_->isChecked();
     settings_.Repair = repair_->isChecked();
+    settings_.AllowCertified = allowCertified_->isChecked();
 }
 
 }  // namespace sgry

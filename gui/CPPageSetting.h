@@ -26,6 +26,7 @@ private:
     QComboBox* output_ = nullptr;  // 1136
     QCheckBox* undo_ = nullptr;    // 1137
     QCheckBox* repair_ = nullptr;
+    QCheckBox* allowCertified_ = nullptr;
 };
 
 }  // namespace sgry

@@ -12,15 +12,26 @@
 namespace sgry {
 
 namespace {
-constexpr int kColumnPercent[] = {30, 20, 50};
-const char* const kColumnHeaders[] = {"ﾌｧｲﾙ名", "ﾍﾟｰｼﾞ数", "ﾊﾟｽ"};
+constexpr int kColumnPercent[] = {28, 14, 14, 44};
+const char* const kColumnHeaders[] = {"ﾌｧｲﾙ名", "ﾍﾟｰｼﾞ数", "署名", "ﾊﾟｽ"};
+constexpr int kColumnCount = 4;
+
+// A certified file is refused unless allowed, so the list says so before the run.
+QString SigningText(Signing signing) {
+    switch (signing) {
+        case Signing::Signed: return QString::fromUtf8("署名あり");
+        case Signing::Certified: return QString::fromUtf8("認証済み");
+        case Signing::None: break;
+    }
+    return QString();
+}
 }  // namespace
 
 void OpenWithDesktop(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQt(path))); }
 
 CSgryView::CSgryView(UserPrompts& prompts, ShellOpener opener, QWidget* parent)
     : QTreeWidget(parent), prompts_(prompts), notice_(this), list_(prompts, &notice_), opener_(std::move(opener)) {
-    setColumnCount(3);
+    setColumnCount(kColumnCount);
     QStringList headers;
     for (const char* header : kColumnHeaders) headers << QString::fromUtf8(header);
     setHeaderLabels(headers);
@@ -41,13 +52,14 @@ void CSgryView::OnInitialUpdate() {
     if (columnsReady_) return;
     columnsReady_ = true;
     const int client = viewport()->width();
-    for (int column = 0; column < 3; ++column) setColumnWidth(column, client * kColumnPercent[column] / 100);
+    for (int column = 0; column < kColumnCount; ++column)
+        setColumnWidth(column, client * kColumnPercent[column] / 100);
 }
 
 void CSgryView::FillColumns() {
     const int client = viewport()->width();
-    const int sum = columnWidth(kColumnName) + columnWidth(kColumnPages) + columnWidth(kColumnPath);
-    if (sum < client) setColumnWidth(kColumnPath, client - columnWidth(kColumnName) - columnWidth(kColumnPages));
+    const int others = columnWidth(kColumnName) + columnWidth(kColumnPages) + columnWidth(kColumnSigning);
+    if (others + columnWidth(kColumnPath) < client) setColumnWidth(kColumnPath, client - others);
 }
 
 void CSgryView::showEvent(QShowEvent* event) {
@@ -66,6 +78,7 @@ void CSgryView::InsertTopItem() {
     auto* item = new QTreeWidgetItem;
     item->setText(kColumnName, PathToQt(row.fileName));
     item->setText(kColumnPages, QString::fromStdString(Format("%d", row.pageCount)));
+    item->setText(kColumnSigning, SigningText(row.signing));
     item->setText(kColumnPath, PathToQt(row.path));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(kColumnName, row.checked ? Qt::Checked : Qt::Unchecked);

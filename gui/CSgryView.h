@@ -20,7 +20,8 @@ namespace sgry {
 
 inline constexpr int kColumnName = 0;
 inline constexpr int kColumnPages = 1;
-inline constexpr int kColumnPath = 2;
+inline constexpr int kColumnSigning = 2;
+inline constexpr int kColumnPath = 3;
 
 // Hands a path to the desktop's "open" action.
 using ShellOpener = std::function<void(const std::string& path)>;

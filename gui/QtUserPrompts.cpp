@@ -41,8 +41,10 @@ public:
     ArrowCursorWhileAsking& operator=(const ArrowCursorWhileAsking&) = delete;
 };
 
-int RunBox(QWidget* parent, const std::string& text, QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
+int RunBox(QWidget* parent, const std::string& text, QMessageBox::Icon icon,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     QMessageBox box(icon, QString::fromUtf8(kMessageBoxTitle), MessageBoxText(text), buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
     const ArrowCursorWhileAsking arrow;
     return box.exec();
 }
@@ -99,6 +101,12 @@ std::optional<std::string> QtUserPrompts::AskPassword(const std::string& text) {
                                                    QLineEdit::Password, QString(), &ok);
     if (!ok) return std::nullopt;
     return password.toStdString();
+}
+
+// No is the default: breaking a certification takes a deliberate answer.
+bool QtUserPrompts::AskAllowChange(const std::string& text) {
+    return RunBox(parent_, text, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 bool QtUserPrompts::AskOkCancel(const std::string& text) {

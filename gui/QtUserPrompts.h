@@ -42,6 +42,7 @@ public:
     bool AskOkCancel(const std::string& text) override;
     std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& filter) override;
     std::optional<std::string> AskPassword(const std::string& text) override;
+    bool AskAllowChange(const std::string& text) override;
     std::vector<std::string> AskOpenFileNames(const std::string& title, const std::string& filter) override;
     std::optional<std::string> AskOpenFileName(const std::string& title, const std::string& filter) override;
 

@@ -27,6 +27,13 @@ public:
         (void)text;
         return std::nullopt;
     }
+    // Whether to change a file although its author does not allow it, after
+    // text that says which file and what breaks. Prompts that cannot ask
+    // (the command line takes --allow-certified) say no.
+    virtual bool AskAllowChange(const std::string& text) {
+        (void)text;
+        return false;
+    }
 };
 
 }  // namespace sgry

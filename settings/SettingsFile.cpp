@@ -196,6 +196,7 @@ void VisitAppKeys(Settings& s, Visitor& v) {
     v.Bool("Undo", s.Undo);
     v.Int("Output", s.Output, kOutputModeCount);
     v.Bool("Repair", s.Repair);
+    v.Bool("AllowCertified", s.AllowCertified);
 }
 
 IniFile OpenSection(const std::string& iniPath, const std::string& section) {

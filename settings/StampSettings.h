@@ -197,6 +197,7 @@ struct AppSettings {
     bool Undo = false;  // write the stamp in a form that can be erased later
     OutputMode Output = OutputMode::PrefixedCopy;
     bool Repair = true;  // stamp a file whose cross-reference data had to be rebuilt
+    bool AllowCertified = false;  // stamp a certified file, breaking its certification
 
     bool operator==(const AppSettings&) const = default;
 };

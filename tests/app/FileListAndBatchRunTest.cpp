@@ -9,6 +9,7 @@
 
 #include "app/BatchRun.h"
 #include "app/FileList.h"
+#include "engine/JobRunner.h"
 #include "image/JpegReader.h"
 #include "tests/engine/TestPdf.h"
 #include "tests/image/ImageFixtures.h"
@@ -183,6 +184,28 @@ TEST_F(BatchRunTest, OtherOutputModesEndWithAPlainSummary) {
     EXPECT_GT(ScratchDir::Read(a).size(), before);
     ASSERT_EQ(prompts.Texts(), std::vector<std::string>{"完了しました"});
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
+}
+
+// A certified file is asked about, unless the setting allows it; a "no"
+// refuses it with the message the question showed.
+TEST_F(BatchRunTest, CertifiedFileIsStampedOnlyWhenTheQuestionOrTheSettingAllowsIt) {
+    const std::string path = dir.File("c.pdf"), output = dir.File("_c.pdf");
+    const std::string refusal = CertifiedRefusal({1, true, 2, false}, path);
+    ScratchDir::Write(path, test::CertifiedPdf(2));
+    for (const auto& [answer, setting] : {std::pair{false, false}, {true, false}, {false, true}}) {
+        SCOPED_TRACE(std::to_string(answer) + std::to_string(setting));
+        std::filesystem::remove(output);
+        prompts = RecordingPrompts();
+        prompts.allowChange = answer;
+        app.AllowCertified = setting;
+        EXPECT_EQ(Run({{path, true}}).succeeded, answer || setting ? 1 : 0);
+        EXPECT_EQ(prompts.questions.size(), setting ? 1u : 2u);  // the run's confirmation comes first
+        const std::string asked = refusal + "\r\n\r\n" + run_message::kAskStampCertified;
+        EXPECT_EQ(prompts.questions.back(), setting ? std::string(batch_message::kConfirm) : asked);
+        EXPECT_EQ(std::filesystem::exists(output), answer || setting);
+        const std::string shown = answer || setting ? "設定によりスタンプしました" : refusal;
+        EXPECT_NE(prompts.Texts().front().find(shown), std::string::npos);
+    }
 }
 
 TEST_F(BatchRunTest, CancelledNameSkipsTheFileWithoutAMessage) {

@@ -2,7 +2,8 @@
 // progress, settings overrides, list files and output names read from
 // standard input; --keys against the settings file the writer produces, and
 // values outside the allowed ones refused before anything is stamped; the
-// password options on files that qpdf encrypts.
+// password options on files that qpdf encrypts; signed, certified and
+// usage-rights files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -214,7 +215,7 @@ TEST_F(CliTest, KeysListsExactlyTheKeysTheSettingsWriterWritesWithTheirValues) {
     ASSERT_EQ(listed.status, 0);
     const std::vector<std::string> entries = Entries(ScratchDir::Read(written), '=');
     EXPECT_EQ(Entries(listed.out, '\t'), entries);
-    EXPECT_EQ(entries.size(), 38u + 2u + 6u * 9u + 3u);  // stamp keys, edge borders, slots, App
+    EXPECT_EQ(entries.size(), 38u + 2u + 6u * 9u + 4u);  // stamp keys, edge borders, slots, App
     EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-3 (0 none, 1 page number, 2 date and time, 3 text)\t0\n"),
               std::string::npos)
         << listed.out;
@@ -490,6 +491,67 @@ TEST_F(CliTest, OutputDirKeepsTheTreeAndTheReportTellsEachFile) {
     EXPECT_EQ(json, "out/a/one.pdf\nout/a/two.pdf\nout/b/one.pdf\nout/b/two.pdf\nout/c/one.pdf\nout/c/two.pdf\n");
     EXPECT_NE(test::PageText(dir.File("out/b/two.pdf"), 1).find("Forced"), std::string::npos);
     EXPECT_EQ(Tree(dir.File("src")), sources);
+}
+
+// Certified files are refused without a word written, stamped with
+// --allow-certified, and erased back to their certified bytes; signed files
+// and files with usage rights are stamped with their warnings.
+TEST_F(CliTest, CertifiedFilesAreRefusedUnlessAllowedAndErasedBackToTheirBytes) {
+    const std::string source = dir.File("c.pdf"), output = dir.File("_c.pdf");
+    // The file, its refusal or warning, and the note of a certified file stamped.
+    struct Row { const char* name; std::string bytes; std::string message; std::string allowed; };
+    const std::string erasable = "（スタンプを消去すると、認証されたときのファイルに戻ります）";
+    const std::vector<Row> rows = {
+        {"P1", test::CertifiedPdf(1), "作成者の認証（DocMDP /P 1）により変更が許可されていない", erasable},
+        {"P2", test::CertifiedPdf(2), "作成者の認証（DocMDP /P 2）により変更が許可されていない", erasable},
+        {"P3", test::CertifiedPdf(3), "作成者の認証（DocMDP /P 3）により変更が許可されていない", erasable},
+        {"usage rights", test::CatalogPdf("/Perms << /UR3 4 0 R >>", {"<< /Type /Sig >>"}),
+         "無料の閲覧ソフトで使える拡張機能（フォームの保存など）は失われます\n" + output, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchDir::Write(source, row.bytes);
+        std::filesystem::remove(output);
+        const Result r = Run({"--settings", ini, "--yes", "--set", "Undo=True", source});
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.status, row.allowed.empty() ? 0 : 1);
+        EXPECT_EQ(Exists("_c.pdf"), row.allowed.empty());
+        if (row.allowed.empty()) continue;
+        const Result allowed = Run({"--settings", ini, "--yes", "--set", "Undo=True", "--allow-certified", source});
+        EXPECT_EQ(allowed.status, 0);
+        EXPECT_NE(allowed.err.find("設定によりスタンプしました。閲覧ソフトでは認証が無効と表示されます" + row.allowed),
+                  std::string::npos)
+            << allowed.err;
+        EXPECT_EQ(Run({"--erase", output}).status, 0);
+        EXPECT_EQ(ScratchDir::Read(output), row.bytes);
+    }
+}
+
+// A file signed by pdfsig with a throw-away certificate keeps a valid
+// signature after it is stamped, and the run says how many it holds.
+TEST_F(CliTest, SignatureOfPdfsigStaysValidAfterStamping) {
+    for (const char* tool : {"pdfsig", "certutil", "pk12util", "openssl"})
+        if (!test::ToolExists(tool)) GTEST_SKIP() << tool << " missing";
+    const std::string nss = "sql:" + dir.File("nss"), key = dir.File("k.pem"), cert = dir.File("c.pem");
+    const std::string p12 = dir.File("s.p12"), plain = Pdf("plain.pdf"), signedPdf = dir.File("s.pdf");
+    std::filesystem::create_directory(dir.File("nss"));
+    ASSERT_EQ(test::RunShell("{ certutil -N -d " + Quoted(nss) + " --empty-password && openssl req -x509 -newkey rsa:2048 "
+                             "-nodes -subj /CN=Sigilry-Test -days 2 -keyout " + Quoted(key) + " -out " + Quoted(cert) +
+                             " && openssl pkcs12 -export -name signer -passout pass:p -inkey " + Quoted(key) + " -in " +
+                             Quoted(cert) + " -out " + Quoted(p12) + " && pk12util -W p -d " + Quoted(nss) + " -i " +
+                             Quoted(p12) + " && certutil -M -n signer -t CT,C,C -d " + Quoted(nss) +
+                             " && pdfsig -nssdir " + Quoted(nss) + " -nick signer -add-signature " + Quoted(plain) +
+                             " " + Quoted(signedPdf) + "; } >/dev/null 2>&1"),
+              0);
+    const Result r = Run({"--settings", ini, "--yes", signedPdf});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("電子署名が1個あるPDFファイルにスタンプしました。各署名は署名された版に対して有効なままですが、"
+                         "閲覧ソフトではスタンプが署名後の変更として表示されます\n" + dir.File("_s.pdf")),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(test::ShellOutput("pdfsig -nssdir " + Quoted(nss) + " " + Quoted(dir.File("_s.pdf")) +
+                                " 2>/dev/null | grep -c 'Signature is Valid'"),
+              "1\n");
 }
 
 }  // namespace

@@ -78,4 +78,27 @@ inline std::string FlatPdf(const std::vector<std::string>& pageExtras, const std
     return pdf.Bytes();
 }
 
+// One page (object 3) under a catalog holding catalogExtras; objects 4, 5,
+// ... are `objects`.
+inline std::string CatalogPdf(const std::string& catalogExtras, const std::vector<std::string>& objects = {}) {
+    TestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog /Pages 2 0 R " + catalogExtras + " >>");
+    pdf.Object(2, "<< /Type /Pages /Kids [ 3 0 R ] /Count 1 >>");
+    pdf.Object(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << >> >>");
+    for (size_t i = 0; i < objects.size(); ++i) pdf.Object(static_cast<int>(4 + i), objects[i]);
+    pdf.EndSection(static_cast<int>(4 + objects.size()));
+    return pdf.Bytes();
+}
+
+// A file certified by signature 4 in field 5, whose DocMDP reference gives
+// /P p (none when p is 0). The signature's bytes are not real.
+inline std::string CertifiedPdf(int p) {
+    const std::string params = p > 0 ? "/P " + std::to_string(p) : "";
+    return CatalogPdf("/Perms << /DocMDP 4 0 R >> /AcroForm << /Fields [ 5 0 R ] /SigFlags 3 >>",
+                      {"<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /adbe.pkcs7.detached /ByteRange [ 0 0 0 0 ] "
+                       "/Contents <00> /Reference [ << /Type /SigRef /TransformMethod /DocMDP /TransformParams "
+                       "<< /Type /TransformParams " + params + " /V /1.2 >> >> ] >>",
+                       "<< /FT /Sig /T (Cert) /V 4 0 R /Type /Annot /Subtype /Widget /Rect [ 0 0 0 0 ] /P 3 0 R >>"});
+}
+
 }  // namespace sgry::test

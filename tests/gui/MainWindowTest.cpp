@@ -5,8 +5,9 @@
 // and the summary; what the run and erase commands do with an empty list or
 // a "no"; and the progress window's own controls with the cancel flag that
 // its button or the Escape key raises. The window's edges: dropped files are
-// listed, a document that is no PDF is refused with its message, and closing
-// the window, by its close box or the exit command, saves both settings. The
+// listed and marked when signed or certified, a document that is no PDF is
+// refused with its message, and closing the window, by its close box or the
+// exit command, saves both settings. The
 // erase command: the checked rows' files lose their last erasable stamp,
 // unchecked rows and refused files keep their bytes.
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QUrl>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -250,6 +252,26 @@ TEST_F(FrameTest, DroppedFilesAreAddedAndTheTitleStays) {
 
     EXPECT_EQ(ListedPaths(), (Strings{b, a}));
     EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Sigilry ver1.08"));
+}
+
+// The list marks signed and certified files as they are added; with
+// SIGILRY_SCREENSHOT_DIR=<folder> the window is saved there as list-signed.png.
+TEST_F(FrameTest, SignedAndCertifiedFilesAreMarkedInTheList) {
+    const std::string plain = MakePdf("plain.pdf"), signedPdf = dir_.File("signed.pdf");
+    const std::string certified = dir_.File("certified.pdf");
+    ScratchDir::Write(signedPdf, CatalogPdf("/AcroForm << /Fields [ 4 0 R ] /SigFlags 3 >>",
+                                            {"<< /FT /Sig /T (s) /V 5 0 R >>", "<< /Type /Sig /Contents <00> >>"}));
+    ScratchDir::Write(certified, CertifiedPdf(2));
+    for (const std::string& path : {plain, signedPdf, certified})
+        EXPECT_TRUE(frame_->View().AddFileToList(path));
+    std::vector<QString> marks;
+    for (int row = 0; row < 3; ++row) marks.push_back(frame_->View().topLevelItem(row)->text(kColumnSigning));
+    EXPECT_EQ(marks, (std::vector<QString>{QStringLiteral("認証済み"), QStringLiteral("署名あり"), QString()}));
+    if (const char* folder = std::getenv("SIGILRY_SCREENSHOT_DIR"); folder && *folder) {
+        frame_->resize(900, 300);
+        QApplication::processEvents();
+        EXPECT_TRUE(frame_->grab().save(QString::fromStdString(std::string(folder) + "/list-signed.png")));
+    }
 }
 
 TEST_F(FrameTest, DocumentOpenOfANonPdfReportsAndKeepsTheWindow) {

@@ -17,6 +17,10 @@ public:
         questions.push_back(text);
         return answerOk;
     }
+    bool AskAllowChange(const std::string& text) override {
+        questions.push_back(text);
+        return allowChange;
+    }
     std::optional<std::string> AskSaveFileName(const std::string&, const std::string&) override {
         if (saveAnswers.empty()) return std::nullopt;
         std::optional<std::string> answer = saveAnswers.front();
@@ -34,6 +38,7 @@ public:
     std::vector<std::string> questions;
     std::deque<std::optional<std::string>> saveAnswers;  // nullopt = Cancel
     bool answerOk = true;
+    bool allowChange = false;
 };
 
 }  // namespace sgry::test
