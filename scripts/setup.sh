@@ -25,7 +25,7 @@ packages=(
   qt6-base-dev libgl-dev libpoppler-qt6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils ghostscript zbar-tools imagemagick mupdf-tools
-  python3 python3-cairo python3-reportlab parallel rsync jq libnss3-tools
+  python3 python3-cairo python3-reportlab parallel rsync jq libnss3-tools openssl
   fonts-noto-cjk xvfb xauth locales
   debhelper dpkg-dev fakeroot lintian appstream man-db bash-completion git
 )
