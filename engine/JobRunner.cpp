@@ -195,9 +195,17 @@ void JobRunner::ReportFailure() {
     prompts_.ShowMessage(Format(run_message::kOutputFailed, outputPath_, code) + FailedStepText());
 }
 
+namespace {
+
+// What was being done and the system's reason, after a failed output's message.
+std::string StepText(const char* step, int error) {
+    return Format(run_message::kFailedStep, step, error != 0 ? std::strerror(error) : "?");
+}
+
+}  // namespace
+
 std::string OutputFailedMessage(const std::string& outputPath, int code, const char* step, int error) {
-    return Format(run_message::kOutputFailed, outputPath, code) +
-           Format(run_message::kFailedStep, step, error != 0 ? std::strerror(error) : "?");
+    return Format(run_message::kOutputFailed, outputPath, code) + StepText(step, error);
 }
 
 void JobRunner::NoteFailedStep(const char* step, int error) {
@@ -207,8 +215,7 @@ void JobRunner::NoteFailedStep(const char* step, int error) {
 }
 
 std::string JobRunner::FailedStepText() const {
-    if (!failedStep_) return std::string();
-    return Format(run_message::kFailedStep, failedStep_, failedErrno_ != 0 ? std::strerror(failedErrno_) : "?");
+    return failedStep_ ? StepText(failedStep_, failedErrno_) : std::string();
 }
 
 bool JobRunner::StampingPass() {
