@@ -34,6 +34,11 @@ ln -s "$(readlink -f "$1")" "$work/bin/sigilry-cli"
 export PATH="$work/bin:$PATH"
 export HOME="$work/home"   # parallel keeps its state under ~/.parallel
 export STAND_IN_HOME="$work/remote-home"
+# parallel quotes the remote command for the shell named by $SHELL; where it
+# is unset (a CI job, a service) the quoting fails and every job "succeeds"
+# without running. The stand-in host runs commands with bash.
+export SHELL
+SHELL=$(command -v bash)
 cat >"$work/bin/ssh" <<'EOF'
 #!/usr/bin/env bash
 # Called as ssh is, by parallel and by rsync: ssh [OPTION...] HOST [--] COMMAND...
