@@ -4,18 +4,6 @@
 
 namespace sgry {
 
-namespace {
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
-}  // namespace
-
 std::string CommentFreeTokens::Next() {
     std::string t = reader_.NextSignificantToken();
     if (t == "(") ReadStringRest(t);
@@ -32,31 +20,11 @@ bool CommentFreeTokens::ReadStringRest(std::string& text) {
         text += rest;
         return true;
     }
-    std::string rest;
-    std::vector<int64_t> open{start};  // just after each "(" not yet closed
-    std::vector<std::pair<int64_t, int64_t>> closed;
-    for (int byte = file.ReadByte(); byte >= 0; byte = file.ReadByte()) {
-        rest += static_cast<char>(byte);
-        if (byte == '\\') {
-            const int escaped = file.ReadByte();  // whatever it is, it is no bracket
-            if (escaped < 0) break;
-            rest += static_cast<char>(escaped);
-        } else if (byte == '(') {
-            open.push_back(file.Tell());
-        } else if (byte == ')') {
-            closed.emplace_back(open.back(), file.Tell());
-            open.pop_back();
-            if (open.empty()) {
-                text += rest;
-                return true;
-            }
-        }
-    }
-    // A "(" inside this string starts one for the tokens after the lone "(":
-    // its own ")" closes it, or nothing does.
-    for (const auto& [from, to] : closed) stringEnds_.emplace(from, to);
-    for (const int64_t from : open) stringEnds_.emplace(from, -1);
-    reader_.Seek(start);
+    // A "(" inside a string that runs on to the end of the file starts one
+    // for the tokens after the lone "(": its own ")" closes it, or nothing does.
+    std::vector<std::pair<int64_t, int64_t>> nested;
+    if (reader_.ReadStringRest('(', text, &nested)) return true;
+    for (const auto& [from, to] : nested) stringEnds_.emplace(from, to);
     return false;
 }
 
@@ -76,14 +44,14 @@ std::string_view CommentFreeTokens::NextPlainOrRead(std::string& read) {
 bool CommentFreeTokens::SearchToken(std::string_view word) {
     std::string read;
     for (std::string_view t = NextPlainOrRead(read); !t.empty(); t = NextPlainOrRead(read))
-        if (EqualsIgnoreCase(t, word)) return true;
+        if (TokenReader::EqualsIgnoringCase(t, word)) return true;
     return false;
 }
 
 FindResult CommentFreeTokens::FindKey(std::string_view key) {
     std::string read;
     for (std::string_view t = NextPlainOrRead(read); !t.empty(); t = NextPlainOrRead(read)) {
-        if (t == key) return FindResult::Found;
+        if (TokenReader::IsKey(t, key)) return FindResult::Found;
         if (t == "endobj") return FindResult::EndOfObject;
     }
     return FindResult::EndOfFile;

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "engine/SourceStream.h"
-#include "pdf/PdfStrings.h"
+#include "pdf/PdfLexer.h"
 #include "platform/Format.h"
 
 namespace sgry {

@@ -46,7 +46,8 @@ private:
     // Counts the operators of text; final: text is the rest of the stream.
     // Otherwise a token that may go on past text's end is left in carry_.
     void Scan(std::string_view text, bool final);
-    void CarryDelimited(std::string_view text, std::size_t pos);
+    // Keeps in carry_ what decides the end of the token that starts at pos.
+    void CarryUnfinished(std::string_view text, std::size_t pos);
     void CarryImageData(std::string_view text, std::size_t searchFrom);
     void Operator(std::string_view word);
 

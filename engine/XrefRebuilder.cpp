@@ -6,7 +6,7 @@
 
 #include "engine/SourceStream.h"
 #include "pdf/PdfParser.h"
-#include "pdf/PdfStrings.h"
+#include "pdf/PdfLexer.h"
 
 namespace sgry {
 

@@ -1,12 +1,12 @@
 #include "pdf/ObjectSealer.h"
 
 #include "pdf/PdfStrings.h"
+#include "pdf/TokenReader.h"
 #include "platform/Format.h"
 
 namespace sgry {
 
 namespace {
-
 
 bool EndsWithKeyword(std::string_view text, std::string_view keyword) {
     while (!text.empty() && IsPdfWhite(text.back())) text.remove_suffix(1);
@@ -18,52 +18,64 @@ bool EndsWithStreamKeyword(std::string_view text) {
     return text.ends_with("stream\r\n") || text.ends_with("stream\n");
 }
 
-bool ReadNumber(std::string_view text, std::size_t& pos, int64_t& value) {
-    while (pos < text.size() && IsPdfWhite(text[pos])) ++pos;
-    const std::size_t start = pos;
-    value = 0;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - start < 10; ++pos)
-        value = value * 10 + (text[pos] - '0');
-    return pos > start && value <= INT32_MAX;
+// The value of a word of at most ten digits that fits an int32_t.
+bool ObjectNumber(std::string_view word, int32_t& value) {
+    if (word.empty() || word.size() > 10 || !TokenReader::IsDigits(word)) return false;
+    const int64_t number = TokenReader::LeadingInt(word);
+    if (number > INT32_MAX) return false;
+    value = static_cast<int32_t>(number);
+    return true;
 }
 
-// Past "g R" when the number just read begins a reference "n g R".
-void SkipReferenceTail(std::string_view text, std::size_t& pos) {
-    std::size_t at = pos;
-    int64_t generation = 0;
-    if (at >= text.size() || !IsPdfWhite(text[at]) || !ReadNumber(text, at, generation)) return;
-    while (at < text.size() && IsPdfWhite(text[at])) ++at;
-    if (at < text.size() && text[at] == 'R') pos = at + 1;
+bool IsWord(const PdfLexer& lexer, const PdfToken& token, std::string_view word) {
+    return token.kind == PdfTokenKind::Word && lexer.Text(token) == word;
+}
+
+// Where the value of the dictionary's own "/Length" lies (a number, or a
+// reference "n g R"), from just after the key; false when it has none.
+bool FindLengthValue(const PdfLexer& lexer, std::size_t& from, std::size_t& to) {
+    int depth = 0;
+    for (PdfToken token = lexer.Next(0); token.kind != PdfTokenKind::End; token = lexer.Next(token.end)) {
+        if (token.kind == PdfTokenKind::DictOpen) ++depth;
+        if (token.kind == PdfTokenKind::DictClose) --depth;
+        if (depth != 1 || token.kind != PdfTokenKind::Name || lexer.Text(token) != "/Length") continue;
+        const PdfToken number = lexer.Next(token.end);
+        int32_t ignored = 0;
+        if (number.kind != PdfTokenKind::Word || !TokenReader::IsDigits(lexer.Text(number))) continue;
+        from = token.end;
+        to = number.end;
+        const PdfToken generation = lexer.Next(number.end);
+        const PdfToken keyword = lexer.Next(generation.end);
+        if (ObjectNumber(lexer.Text(generation), ignored) && IsWord(lexer, keyword, "R")) to = keyword.end;
+        return true;
+    }
+    return false;
 }
 
 // Replaces the value of the dictionary's "/Length" with length. A reference
 // "n g R" is replaced too: the object it names holds the plain length, and
 // the update does not rewrite it.
 std::string WithLength(std::string head, std::size_t length) {
-    for (std::size_t at = head.find("/Length"); at != std::string::npos; at = head.find("/Length", at + 1)) {
-        std::size_t pos = at + 7;
-        if (pos < head.size() && !IsPdfWhite(head[pos])) continue;  // /Length1 and the like
-        int64_t old = 0;
-        const std::size_t valueStart = pos;
-        if (!ReadNumber(head, pos, old)) continue;
-        SkipReferenceTail(head, pos);
-        head.replace(valueStart, pos - valueStart, Format(" %ld", static_cast<int64_t>(length)));
-        return head;
-    }
+    std::size_t from = 0;
+    std::size_t to = 0;
+    if (FindLengthValue(PdfLexer(head, true), from, to))
+        head.replace(from, to - from, Format(" %ld", static_cast<int64_t>(length)));
     return head;
 }
 
 }  // namespace
 
 bool ObjectHeader(std::string_view text, int32_t& number, int32_t& generation) {
-    std::size_t pos = 0;
-    int64_t n = 0;
-    int64_t g = 0;
-    if (!ReadNumber(text, pos, n) || pos >= text.size() || !IsPdfWhite(text[pos]) || !ReadNumber(text, pos, g)) return false;
-    while (pos < text.size() && IsPdfWhite(text[pos])) ++pos;
-    if (text.substr(pos, 3) != "obj") return false;
-    number = static_cast<int32_t>(n);
-    generation = static_cast<int32_t>(g);
+    const PdfLexer lexer(text, true);
+    const PdfToken first = lexer.Next(0);
+    const PdfToken second = lexer.Next(first.end);
+    int32_t n = 0;
+    int32_t g = 0;
+    if (first.kind != PdfTokenKind::Word || !ObjectNumber(lexer.Text(first), n)) return false;
+    if (second.kind != PdfTokenKind::Word || !ObjectNumber(lexer.Text(second), g)) return false;
+    if (!IsWord(lexer, lexer.Next(second.end), "obj")) return false;
+    number = n;
+    generation = g;
     return true;
 }
 

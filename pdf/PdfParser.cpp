@@ -33,8 +33,7 @@ std::unique_ptr<PdfObject> PdfParser::ParseValue(const std::string& token, bool 
     }
     if (token == "<<") return ParseNestedDictionary();
     if (token == "[") return ParseNestedArray();
-    if (token == "(") return ReadLiteralString();
-    if (token == "<") return ReadHexString();
+    if (token == "(" || token == "<") return ReadString(token[0]);
     if (lookForReference) return ReferenceOrLiteral(token);
     return std::make_unique<PdfLiteral>(token);
 }
@@ -55,40 +54,11 @@ std::unique_ptr<PdfObject> PdfParser::ParseNestedArray() {
     return nullptr;
 }
 
-// The token reader has consumed "(" only; the string's bytes are taken from
-// the file as they stand, so spaces, line ends and escapes survive.
-std::unique_ptr<PdfObject> PdfParser::ReadLiteralString() {
-    PdfFile& file = reader_.File();
-    std::string text = "(";
-    int open = 1;
-    for (;;) {
-        const int c = file.ReadByte();
-        if (c < 0) break;
-        text += static_cast<char>(c);
-        if (c == '\\') {
-            const int escaped = file.ReadByte();
-            if (escaped < 0) break;
-            text += static_cast<char>(escaped);
-        } else if (c == '(') {
-            ++open;
-        } else if (c == ')' && --open == 0) {
-            return std::make_unique<PdfLiteral>(text);
-        }
-    }
-    Fail(ParseFailure::UnexpectedEnd);
-    return nullptr;
-}
-
-// The token reader has consumed "<" (and a space right after it, if any).
-std::unique_ptr<PdfObject> PdfParser::ReadHexString() {
-    PdfFile& file = reader_.File();
-    std::string text = "<";
-    for (;;) {
-        const int c = file.ReadByte();
-        if (c < 0) break;
-        text += static_cast<char>(c);
-        if (c == '>') return std::make_unique<PdfLiteral>(text);
-    }
+// The token reader has consumed the string's "(" or "<" only; its bytes are
+// taken from the file as they stand, so spaces, line ends and escapes survive.
+std::unique_ptr<PdfObject> PdfParser::ReadString(char open) {
+    std::string text(1, open);
+    if (reader_.ReadStringRest(open, text)) return std::make_unique<PdfLiteral>(text);
     Fail(ParseFailure::UnexpectedEnd);
     return nullptr;
 }

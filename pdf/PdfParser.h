@@ -80,8 +80,8 @@ protected:
 private:
     std::unique_ptr<PdfObject> ParseNestedDictionary();
     std::unique_ptr<PdfObject> ParseNestedArray();
-    std::unique_ptr<PdfObject> ReadLiteralString();
-    std::unique_ptr<PdfObject> ReadHexString();
+    // A literal (open "(") or hex ("<") string, kept as its exact bytes.
+    std::unique_ptr<PdfObject> ReadString(char open);
     std::unique_ptr<PdfObject> ReferenceOrLiteral(const std::string& token);
 };
 

@@ -4,16 +4,7 @@
 
 namespace sgry {
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 namespace {
-
-bool IsRegular(char c) { return !IsPdfWhite(c) && !IsPdfDelimiter(c); }
 
 std::optional<std::string> DecodeHex(std::string_view body) {
     std::string out;
@@ -76,33 +67,7 @@ std::string DecodeLiteral(std::string_view body) {
     return out;
 }
 
-
 }  // namespace
-
-std::size_t LiteralEnd(std::string_view text, std::size_t begin, OpenLiteral* open) {
-    // Most bytes of a string are none of the three that count; they are
-    // passed over by one look in a table each.
-    static constexpr std::array<bool, 256> kCounts = [] {
-        std::array<bool, 256> counts{};
-        counts['\\'] = counts['('] = counts[')'] = true;
-        return counts;
-    }();
-    int depth = 0;
-    bool escaping = false;
-    for (std::size_t i = begin; i < text.size(); ++i) {
-        while (i < text.size() && !kCounts[static_cast<unsigned char>(text[i])]) ++i;
-        if (i == text.size()) break;
-        if (text[i] == '\\') {
-            escaping = ++i == text.size();
-        } else if (text[i] == '(') {
-            ++depth;
-        } else if (--depth == 0) {
-            return i + 1;
-        }
-    }
-    if (open) *open = {depth, escaping};
-    return std::string_view::npos;
-}
 
 std::optional<std::string> DecodeStringToken(std::string_view token) {
     if (token.size() >= 2 && token.front() == '(' && token.back() == ')')
@@ -123,43 +88,34 @@ std::string HexStringToken(std::string_view bytes) {
     return out + ">";
 }
 
-// One pass over the text: comments and names are copied whole (a "(" in
-// them opens no string), strings are rewritten, a run of regular bytes is
-// checked for the two keywords that end the object's values.
+// One pass over the text's tokens: strings are rewritten, everything
+// between them is copied as it stands, and the object's values end at the
+// first "endobj" or "stream" keyword.
 RewrittenText RewriteStrings(std::string_view text, const StringTransform& transform) {
     RewrittenText result;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        std::size_t next = i + 1;
-        if (c == '%') {
-            while (next < text.size() && text[next] != '\r' && text[next] != '\n') ++next;
-        } else if (c == '/') {
-            while (next < text.size() && IsRegular(text[next])) ++next;
-        } else if (c == '(' || (c == '<' && (i + 1 >= text.size() || text[i + 1] != '<'))) {
-            next = c == '(' ? LiteralEnd(text, i) : text.find('>', i);
-            if (next == std::string_view::npos) break;
-            if (c == '<') ++next;
-            const std::optional<std::string> bytes = DecodeStringToken(text.substr(i, next - i));
-            if (!bytes) break;
+    const PdfLexer lexer(text, true);
+    std::size_t copied = 0;
+    auto copyUpTo = [&](std::size_t pos) {
+        result.text.append(text.substr(copied, pos - copied));
+        copied = pos;
+    };
+    PdfToken token = lexer.Next(0);
+    for (; token.kind != PdfTokenKind::End; token = lexer.Next(token.end)) {
+        if (token.kind == PdfTokenKind::LiteralString || token.kind == PdfTokenKind::HexString) {
+            const std::optional<std::string> bytes = token.closed ? DecodeStringToken(lexer.Text(token)) : std::nullopt;
+            copyUpTo(token.begin);
+            if (!bytes) break;  // the text is cut or damaged here: what follows is not copied
             // A space after it keeps a following ">" from joining its ">" into ">>".
             result.text += HexStringToken(transform(*bytes)) + " ";
-            i = next;
-            continue;
-        } else if (c == '<' || c == '>') {
-            next = i + 2 <= text.size() && text[i + 1] == c ? i + 2 : i + 1;
-        } else if (IsRegular(c)) {
-            while (next < text.size() && IsRegular(text[next])) ++next;
-            const std::string_view word = text.substr(i, next - i);
-            if (word == "endobj" || word == "stream") {
-                result.end = word == "endobj" ? TextEnd::Endobj : TextEnd::Stream;
-                result.stop = i;
-                return result;
-            }
+            copied = token.end;
+        } else if (token.kind == PdfTokenKind::Word && (lexer.Text(token) == "endobj" || lexer.Text(token) == "stream")) {
+            copyUpTo(token.begin);
+            result.end = lexer.Text(token) == "endobj" ? TextEnd::Endobj : TextEnd::Stream;
+            result.stop = token.begin;
+            return result;
         }
-        result.text.append(text.substr(i, next - i));
-        i = next;
     }
+    if (token.kind == PdfTokenKind::End) copyUpTo(text.size());
     result.stop = text.size();
     result.end = TextEnd::Incomplete;
     return result;

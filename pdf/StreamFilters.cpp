@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pdf/PdfStrings.h"
+#include "pdf/PdfLexer.h"
 #include "pdf/StreamDecoder.h"
 
 namespace sgry {

@@ -1,6 +1,6 @@
 #include "pdf/TokenReader.h"
 
-#include "pdf/PdfStrings.h"
+#include "pdf/PdfLexer.h"
 
 #include <limits>
 
@@ -8,50 +8,60 @@ namespace sgry {
 
 namespace {
 
-// The format's white space (CR LF is read as one line end).
-bool IsSeparator(int c) { return c >= 0 && IsPdfWhite(static_cast<char>(c)); }
-bool IsBracket(int c) { return c == '[' || c == ']' || c == '(' || c == ')'; }
+// A word is read with the white space byte after it (CR LF as one); a
+// delimiter token leaves what follows it for the next token. The byte after
+// a word that ends with a window that is not final is not known yet: npos.
+size_t AfterWord(std::string_view text, const PdfToken& token, bool final) {
+    size_t next = token.end;
+    const bool word = token.kind == PdfTokenKind::Word || token.kind == PdfTokenKind::Name;
+    if (!word || next == text.size() || !IsPdfWhite(text[next])) return next;
+    if (text[next] != '\r') return next + 1;
+    if (next + 1 == text.size()) return final ? next + 1 : std::string_view::npos;
+    return text[next + 1] == '\n' ? next + 2 : next + 1;
+}
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+// What NextToken takes from a window: the token's end and the reading's
+// next position, npos when the window does not decide them.
+TokenReader::Lexed WordIn(std::string_view window, bool final) {
+    const PdfLexer lexer(window, final, PdfLexer::Mode::Words);
+    const PdfToken token = lexer.Next(0);
+    if (token.kind == PdfTokenKind::Unfinished) return {};
+    if (token.kind == PdfTokenKind::End) return {token.begin, token.begin, token.begin};
+    return {token.begin, token.end, AfterWord(window, token, final)};
 }
 
 }  // namespace
 
+template <class Lex>
+bool TokenReader::TakeLexed(Lex lex, std::string& out) {
+    const std::string_view ahead = file_.Buffered();
+    if (const Lexed lexed = lex(ahead, false); lexed.next != std::string_view::npos) {
+        if (lexed.next == kUnclosed) return false;
+        out.assign(ahead.substr(lexed.begin, lexed.end - lexed.begin));
+        file_.Skip(lexed.next);
+        return true;
+    }
+    const int64_t start = Tell();
+    std::string window;
+    for (size_t want = ahead.size() + 64;; want *= 2) {
+        const size_t had = window.size();
+        window.resize(want);
+        window.resize(had + file_.Read(window.data() + had, want - had));
+        const bool final = window.size() < want;
+        const Lexed lexed = lex(std::string_view(window), final);
+        if (lexed.next == kUnclosed || (final && lexed.next == std::string_view::npos)) return false;
+        if (lexed.next == std::string_view::npos) continue;
+        out.assign(window, lexed.begin, lexed.end - lexed.begin);
+        return Seek(start + static_cast<int64_t>(lexed.next));
+    }
+}
+
 std::string_view TokenReader::PeekTokenAhead(size_t& next) const {
     const std::string_view ahead = file_.Buffered();
-    size_t start = 0;
-    while (start < ahead.size() && IsSeparator(ahead[start])) ++start;
-    if (start == ahead.size()) return std::string_view();
-    const char first = ahead[start];
-    size_t end = start + 1;
-    if (IsBracket(first)) {
-        next = end;
-        return ahead.substr(start, 1);
-    }
-    if (first == '<' || first == '>') {
-        if (end == ahead.size()) return std::string_view();
-        next = ahead[end] == first ? end + 1 : end;
-        return ahead.substr(start, next - start);
-    }
-    auto endsToken = [](char c) { return IsSeparator(c) || IsBracket(c) || c == '/' || c == '<' || c == '>'; };
-    while (end < ahead.size() && !endsToken(ahead[end])) ++end;
-    // The separator after the token is read with it (CR LF as one); a
-    // delimiter is left for the next token.
-    if (end == ahead.size()) return std::string_view();
-    next = end;
-    if (ahead[end] == '\r') {
-        if (end + 1 == ahead.size()) return std::string_view();
-        next = ahead[end + 1] == '\n' ? end + 2 : end + 1;
-    } else if (IsSeparator(ahead[end])) {
-        next = end + 1;
-    }
-    return ahead.substr(start, end - start);
+    const Lexed lexed = WordIn(ahead, false);
+    if (lexed.next == std::string_view::npos || lexed.begin == lexed.end) return std::string_view();
+    next = lexed.next;
+    return ahead.substr(lexed.begin, lexed.end - lexed.begin);
 }
 
 std::string TokenReader::NextToken() {
@@ -61,37 +71,42 @@ std::string TokenReader::NextToken() {
         file_.Skip(next);
         return token;
     }
+    // White space that fills the bytes read ahead is passed a byte at a
+    // time, so that a long run of it is never held.
     int c = file_.ReadByte();
-    while (c >= 0 && IsSeparator(c)) c = file_.ReadByte();
+    while (c >= 0 && IsPdfWhite(static_cast<char>(c))) c = file_.ReadByte();
     if (c < 0) return std::string();
+    file_.Unread();
+    std::string token;
+    TakeLexed(WordIn, token);
+    return token;
+}
 
-    std::string token(1, static_cast<char>(c));
-    if (IsBracket(c)) return token;
-
-    // "<" and ">" stand alone or double up as "<<" and ">>"; any other token
-    // ends before them.
-    const char first = static_cast<char>(c);
-    const bool angle = first == '<' || first == '>';
-    for (;;) {
-        c = file_.ReadByte();
-        if (c < 0) return token;
-        if (c == '\r') {
-            int after = file_.ReadByte();
-            if (after >= 0 && after != '\n') file_.Unread();
-            return token;
+bool TokenReader::ReadStringRest(char open, std::string& text, std::vector<std::pair<int64_t, int64_t>>* nested) {
+    const int64_t start = Tell();
+    auto stringIn = [&](std::string_view window, bool final) -> Lexed {
+        const size_t end = open == '(' ? PdfLexer::LiteralEnd(window, 0, nullptr, 1) : window.find('>');
+        if (end != std::string_view::npos) {
+            const size_t after = open == '(' ? end : end + 1;
+            return {0, after, after};
         }
-        if (IsSeparator(c)) return token;
-        if (c == '/' || IsBracket(c)) {
-            file_.Unread();
-            return token;
+        if (!final) return {};
+        if (nested && open == '(') {
+            std::vector<std::pair<size_t, size_t>> ends;
+            PdfLexer::LiteralEnd(window, 0, nullptr, 1, &ends);
+            for (const auto& [from, to] : ends)
+                nested->emplace_back(start + static_cast<int64_t>(from),
+                                     to == std::string_view::npos ? -1 : start + static_cast<int64_t>(to));
         }
-        if (angle || c == '<' || c == '>') {
-            if (angle && token.size() == 1 && c == first) return token += static_cast<char>(c);
-            file_.Unread();
-            return token;
-        }
-        token += static_cast<char>(c);
+        return {0, 0, kUnclosed};
+    };
+    std::string rest;
+    if (!TakeLexed(stringIn, rest)) {
+        Seek(start);
+        return false;
     }
+    text += rest;
+    return true;
 }
 
 int64_t TokenReader::LeadingInt(std::string_view token) {
@@ -145,15 +160,28 @@ bool TokenReader::SearchToken(std::string_view word) {
     for (;;) {
         std::string t = NextToken();
         if (t.empty()) return false;
-        if (EqualsIgnoreCase(t, word)) return true;
+        if (EqualsIgnoringCase(t, word)) return true;
     }
+}
+
+bool TokenReader::EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+bool TokenReader::IsKey(std::string_view token, std::string_view key) {
+    if (token == key) return true;
+    return token.find('#') != std::string_view::npos && PdfLexer::DecodeName(token) == key;
 }
 
 FindResult TokenReader::FindKey(std::string_view key) {
     for (;;) {
         std::string t = NextToken();
         if (t.empty()) return FindResult::EndOfFile;
-        if (t == key) return FindResult::Found;
+        if (IsKey(t, key)) return FindResult::Found;
         if (t == "endobj") return FindResult::EndOfObject;
     }
 }

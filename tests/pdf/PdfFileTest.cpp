@@ -167,6 +167,24 @@ TEST(SyntaxTable, EveryRowReadsAsListed) {
     }
 }
 
+// The bytes read ahead end in a cached block's end; a token that the end
+// cuts is read across it and must come out as it does whole.
+TEST(SyntaxTable, RowsCutByTheEndOfABlockReadTheSame) {
+    constexpr size_t kBlock = 16 * 1024;
+    for (const test::ManifestRow& row : test::ReadManifest("pdf/syntax.tsv")) {
+        if (row[0] == "header") continue;
+        const bool findKey = row[0] == "findkey";
+        MemoryTokenReader whole(row[1]);
+        Outcome(row, whole);
+        for (size_t cut = 1; cut < row[1].size() && cut < 48; ++cut) {
+            SCOPED_TRACE("syntax.tsv line " + std::to_string(row.line) + ", cut after " + std::to_string(cut));
+            MemoryTokenReader source(std::string(kBlock - cut, ' ') + row[1]);
+            EXPECT_EQ(Outcome(row, source), row[findKey ? 3 : 2]);
+            EXPECT_EQ(source.reader().Tell() - static_cast<int64_t>(kBlock - cut), whole.reader().Tell());
+        }
+    }
+}
+
 std::string Joined(const std::vector<std::string>& forms) {
     std::string out;
     for (const std::string& form : forms) out += (out.empty() ? "" : "|") + form;
