@@ -210,7 +210,9 @@ BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
         }
         ++outcome.finished;
         progress_.Step();
-        if (group.Due()) CloseGroup(group, outcome);
+        // The last file's group closes after the loop, once a cancel can no
+        // longer leave a file out.
+        if (i + 1 < paths.size() && group.Due()) CloseGroup(group, outcome);
         StopHereForTest("file-done");
         if (progress_.Cancelled()) {
             outcome.cancelled = true;
