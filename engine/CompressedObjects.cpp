@@ -5,6 +5,7 @@
 
 #include "engine/SourceStream.h"
 #include "pdf/PdfLexer.h"
+#include "pdf/TokenReader.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -12,18 +13,16 @@ namespace sgry {
 namespace {
 constexpr int64_t kMaxInt32 = std::numeric_limits<int32_t>::max();
 
-
-// The next unsigned decimal integer of text from pos on; false when the
-// next non-space characters are not digits.
-bool NextNumber(const std::string& text, std::size_t& pos, std::size_t end, int64_t& value) {
-    while (pos < end && IsPdfWhite(text[pos])) ++pos;
-    if (pos >= end || text[pos] < '0' || text[pos] > '9') return false;
-    value = 0;
-    for (; pos < end && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-        if (value > kMaxInt32) return false;
-        value = value * 10 + (text[pos] - '0');
-    }
-    return true;
+// The next token of header from pos on, when it is an unsigned decimal
+// integer that fits an int32_t; pos moves past it.
+bool NextNumber(std::string_view header, std::size_t& pos, int64_t& value) {
+    const PdfLexer lexer(header, true);
+    const PdfToken token = lexer.Next(pos);
+    const std::string_view word = lexer.Text(token);
+    if (token.kind != PdfTokenKind::Word || !TokenReader::IsDigits(word) || word.size() > 10) return false;
+    value = TokenReader::LeadingInt(word);
+    pos = token.end;
+    return value <= kMaxInt32;
 }
 }  // namespace
 
@@ -114,11 +113,11 @@ bool CompressedObjects::ParseHeader(Decoded& decoded, int64_t count, int64_t fir
     if (count < 0 || first < 0 || first > size || count > first / 2 + 1) return false;
     std::vector<std::size_t> starts;
     std::size_t pos = 0;
-    const auto headerEnd = static_cast<std::size_t>(first);
+    const std::string_view header = std::string_view(decoded.data).substr(0, static_cast<std::size_t>(first));
     for (int64_t i = 0; i < count; ++i) {
         int64_t number = 0;
         int64_t relative = 0;
-        if (!NextNumber(decoded.data, pos, headerEnd, number) || !NextNumber(decoded.data, pos, headerEnd, relative) ||
+        if (!NextNumber(header, pos, number) || !NextNumber(header, pos, relative) ||
             relative > size - first)
             return false;
         const auto begin = static_cast<std::size_t>(first + relative);
