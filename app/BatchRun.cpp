@@ -7,6 +7,7 @@
 #include "image/BmpReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "platform/CodeNumber.h"
 #include "platform/FileSystem.h"
 #include "engine/TestStopPoint.h"
 #include "platform/Format.h"
@@ -32,7 +33,7 @@ std::string BmpCheckMessage(const std::string& path) {
         case BmpReader::kUnsupportedDepth:
             return Format(batch_message::kBmpDepth, reader.BitsPerPixel());
         default:
-            return Format(batch_message::kBmpUnsupported, path, reader.Error());
+            return Format(batch_message::kBmpUnsupported, path, CodeNumber(reader.Error()));
     }
 }
 
@@ -91,9 +92,9 @@ namespace {
 
 // Asks for the password a refusal (job error code) needs; true with it put
 // into passwords when the user gave one, so that the file is tried again.
-bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Passwords& passwords) {
-    const bool user = code == job_error::kPasswordRequired;
-    if (!user && code != kModifyForbidden && code != kOwnerPasswordWrong) return false;
+bool AskPassword(UserPrompts& prompts, JobError code, const std::string& refusal, Passwords& passwords) {
+    const bool user = code == JobError::PasswordRequired;
+    if (!user && code != JobError::ModifyForbidden && code != JobError::OwnerPasswordWrong) return false;
     const std::optional<std::string> answer =
         prompts.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword));
     if (!answer) return false;
@@ -104,7 +105,7 @@ bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Pas
     return true;
 }
 
-StampResult NotWritten(FileOutcome outcome, int code) {
+StampResult NotWritten(FileOutcome outcome, JobError code) {
     StampResult result;
     result.outcome = outcome;
     result.code = code;
@@ -126,9 +127,9 @@ FileRecord RecordBeforeTurn(const BatchRow& row) {
 // A run that ended without an output failed when a system call did; a
 // cancelled save dialog passes the file over; anything else refused it.
 StampResult Unwritten(const JobRunner& runner, const PdfJob& job) {
-    const int code = job.ErrorCode();
-    if (runner.SystemCallFailed() || code == kImageUnreadable) return NotWritten(FileOutcome::Failed, code);
-    if (code == kOutputDialogCancelled) return NotWritten(FileOutcome::Skipped, code);
+    const JobError code = job.ErrorCode();
+    if (runner.SystemCallFailed() || code == JobError::ImageUnreadable) return NotWritten(FileOutcome::Failed, code);
+    if (code == JobError::DialogCancelled) return NotWritten(FileOutcome::Skipped, code);
     return NotWritten(FileOutcome::Refused, code);
 }
 
@@ -157,10 +158,10 @@ StampResult StampFile(const std::string& path, const StampSettings& stamp, const
     Passwords passwords = options.passwords;
     for (;;) {
         PdfJob job(path, passwords);
-        int code = 0;
+        JobError code = JobError::None;
         const std::string refusal = SecurityRefusal(job, true, code);
         if (!refusal.empty() && AskPassword(prompts, code, refusal, passwords)) continue;
-        if (job.ErrorCode() != job_error::kNone) {
+        if (job.ErrorCode() != JobError::None) {
             prompts.ShowMessage(!refusal.empty() ? refusal
                                                  : ReadFailureMessage(job, job.SourcePath(), batch_message::kOpenFailed));
             return NotWritten(FileOutcome::Refused, !refusal.empty() ? code : job.ErrorCode());
@@ -172,7 +173,7 @@ StampResult StampFile(const std::string& path, const StampSettings& stamp, const
         if (group) runner.DeferCommit(group->JournalOf(path));
         if (!runner.Run()) return Unwritten(runner, job);
         if (group) group->Finished(path, runner.TakePending(), std::move(ownGuard));
-        return {FileOutcome::Stamped, 0, runner.OutputPath(), runner.StampedPages()};
+        return {FileOutcome::Stamped, JobError::None, runner.OutputPath(), runner.StampedPages()};
     }
 }
 
@@ -235,7 +236,7 @@ bool BatchRun::TakeTurn(const std::string& path, FileRecord& record, OutputGroup
     const StampResult result = RunFile(path, group);
     record.output = result.output;
     record.outcome = result.outcome;
-    record.code = result.code;
+    record.code = CodeNumber(result.code);
     record.pages = result.pages;
     record.message = log_.Take();
     record.seconds = SecondsSince(started);
@@ -248,9 +249,10 @@ StampResult BatchRun::RunFile(const std::string& path, OutputGroup& group) {
     StampOptions options{passwords_, &group, std::nullopt};
     if (!folder_) return StampFile(path, stamp_, app_, log_, clock_, options);
     const FixedOutput output{folder_->TargetOf(path), folder_->Replaces()};
-    if (const int claim = folder_->Claim(output.path); claim != 0) {
-        log_.ShowMessage(
-            Format(claim == kOutputExists ? batch_message::kOutputExists : batch_message::kOutputNameTaken, output.path));
+    if (const JobError claim = folder_->Claim(output.path); claim != JobError::None) {
+        log_.ShowMessage(Format(claim == JobError::OutputExists ? batch_message::kOutputExists
+                                                                : batch_message::kOutputNameTaken,
+                                output.path));
         return NotWritten(FileOutcome::Skipped, claim);
     }
     options.fixedOutput = output;
@@ -263,7 +265,7 @@ void BatchRun::CloseGroup(OutputGroup& group, BatchOutcome& outcome) {
     for (const GroupedOutput& output : group.Close()) {
         if (!output.committed) {
             log_.ShowMessage(
-                OutputFailedMessage(output.outputPath, job_error::kWriteFailed, output.failedStep, output.error));
+                OutputFailedMessage(output.outputPath, JobError::WriteFailed, output.failedStep, output.error));
         } else {
             ++outcome.succeeded;
             if (output.folderNotSynced)
@@ -273,7 +275,7 @@ void BatchRun::CloseGroup(OutputGroup& group, BatchOutcome& outcome) {
         if (!record) continue;
         if (!output.committed) {
             record->outcome = FileOutcome::Failed;
-            record->code = job_error::kWriteFailed;
+            record->code = CodeNumber(JobError::WriteFailed);
             record->output.clear();
             record->pages = 0;
         }

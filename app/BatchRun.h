@@ -99,7 +99,7 @@ struct StampOptions {
 
 struct StampResult {
     FileOutcome outcome = FileOutcome::Refused;
-    int code = 0;         // the job's error code, or why the file was passed over
+    JobError code = JobError::None;  // the job's error code, or why the file was passed over
     std::string output;   // the output written, when it was
     int32_t pages = 0;    // pages stamped
     bool Written() const { return outcome == FileOutcome::Stamped; }

@@ -8,6 +8,7 @@
 #include "engine/JobRunner.h"
 #include "engine/PdfJob.h"
 #include "engine/SignatureSurvey.h"
+#include "platform/CodeNumber.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -49,7 +50,7 @@ bool FileList::AddFileToList(const std::string& path) {
     lastError_ = guard.Code();
     if (!GuardAllowsRun(guard, prompts_)) return false;
     if (notice_) notice_->Show();
-    int error = 0;
+    JobError error = JobError::None;
     int32_t pageCount = 0;
     Signing signing = Signing::None;
     std::string refusal;
@@ -59,12 +60,12 @@ bool FileList::AddFileToList(const std::string& path) {
         PdfJob job(path, passwords);
         error = job.ErrorCode();
         pageCount = job.StoredPageCount();
-        if (error == job_error::kNone) signing = SigningOf(SurveySignatures(job));
+        if (error == JobError::None) signing = SigningOf(SurveySignatures(job));
         // An encrypted file that cannot be read says why rather than quoting
         // the code of the object it could not find.
-        refusal = error != job_error::kNone ? SecurityRefusal(job, false, error) : std::string();
-        failure = error != job_error::kNone ? ReadFailureMessage(job, path, list_message::kReadFailed) : std::string();
-        again = error == job_error::kPasswordRequired && AskUserPassword(refusal, passwords);
+        refusal = error != JobError::None ? SecurityRefusal(job, false, error) : std::string();
+        failure = error != JobError::None ? ReadFailureMessage(job, path, list_message::kReadFailed) : std::string();
+        again = error == JobError::PasswordRequired && AskUserPassword(refusal, passwords);
     }
     if (notice_) notice_->Hide();
     lastError_ = error;
@@ -72,7 +73,7 @@ bool FileList::AddFileToList(const std::string& path) {
         prompts_.ShowMessage(refusal);
         return false;
     }
-    if (error != job_error::kNone) {
+    if (error != JobError::None) {
         prompts_.ShowMessage(failure);
         return false;
     }
@@ -81,12 +82,12 @@ bool FileList::AddFileToList(const std::string& path) {
 }
 
 std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const char* otherwise) {
-    const int error = job.ErrorCode();
-    if (job.RepairState() == Repair::NotPdf || error == job_error::kNotPdf) return Format(list_message::kNotPdf, path);
+    const JobError error = job.ErrorCode();
+    if (job.RepairState() == Repair::NotPdf || error == JobError::NotPdf) return Format(list_message::kNotPdf, path);
     if (job.IsDamaged()) return DamageMessage(job);
-    if (error == job_error::kNoStartxref || job.RepairState() == Repair::Unfinished)
+    if (error == JobError::NoStartxref || job.RepairState() == Repair::Unfinished)
         return Format(list_message::kNoFileEnd, path);
-    return Format(otherwise, path, error);
+    return Format(otherwise, path, CodeNumber(error));
 }
 
 void FileList::RemoveRows(const std::vector<int32_t>& indices) {

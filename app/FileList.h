@@ -25,7 +25,7 @@ inline constexpr const char* kNotPdf = "PDFファイルではありません\r\n
 inline constexpr const char* kReadFailed = "PDFファイルの読み込みでエラーが発生しました\n\r%s\r\nエラー番号=%d";
 inline constexpr const char* kNoFiles = "対象PDFファイルがありません";
 inline constexpr const char* kCannotOpen = "ファイルが開けませんでした\r\n%s";
-// A file without "startxref" near its end (job error 3): most often one whose
+// A file without "startxref" near its end (JobError::NoStartxref): most often one whose
 // update was cut off, seen through a name whose journal is elsewhere.
 inline constexpr const char* kNoFileEnd =
     "PDFファイルの終わり（startxref）が見つかりません。書き込みが途中で止まったファイルの可能性があります\r\n%s";
@@ -34,7 +34,7 @@ inline constexpr const char* kNoFileEnd =
 // Bytes of one list-file line read at a time (the buffer holds one more).
 inline constexpr std::size_t kListLinePieceBytes = 2047;
 
-// Why a source could not be read (job.ErrorCode() is not 0): not a PDF,
+// Why a source could not be read (job.ErrorCode() is not None): not a PDF,
 // damaged (and what a rebuild of its table found), its end missing, or
 // otherwise (a format with %s for the path and %d for the code).
 std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const char* otherwise);
@@ -85,8 +85,8 @@ public:
     // torn file is passed over, never rolled back).
     void SetLockAccess(fs::LockAccess access) { access_ = access; }
     // Why the last AddFileToList added nothing: the job's error code, or the
-    // guard's (engine/FileRunGuard.h); 0 when it added the file.
-    int LastError() const { return lastError_; }
+    // guard's (engine/FileRunGuard.h); None when it added the file.
+    JobError LastError() const { return lastError_; }
 
     // Writes every row's path, checked or not, top row first. False with
     // "ファイルが開けませんでした" when the file cannot be created.
@@ -111,7 +111,7 @@ private:
     AddingNotice* notice_;
     Passwords passwords_;
     fs::LockAccess access_ = fs::LockAccess::Update;
-    int lastError_ = 0;
+    JobError lastError_ = JobError::None;
     std::vector<FileListRow> rows_;
 };
 

@@ -16,7 +16,9 @@ const char* OutcomeName(FileOutcome outcome) {
     return "failed";
 }
 
-FileOutcome PassedOverOutcome(int code) { return code == kFileBusy ? FileOutcome::Skipped : FileOutcome::Refused; }
+FileOutcome PassedOverOutcome(JobError code) {
+    return code == JobError::FileBusy ? FileOutcome::Skipped : FileOutcome::Refused;
+}
 
 double SecondsSince(std::chrono::steady_clock::time_point started) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/JobError.h"
+
 namespace sgry {
 
 enum class FileOutcome {
@@ -25,13 +27,16 @@ const char* OutcomeName(FileOutcome outcome);
 
 // A file the run let alone before reading it, by the code of why:
 // one that another run holds is skipped, the others are refused.
-FileOutcome PassedOverOutcome(int code);
+FileOutcome PassedOverOutcome(JobError code);
 
 struct FileRecord {
     std::string source;
     std::string output;  // the file written; "" when none was
     FileOutcome outcome = FileOutcome::Cancelled;
-    int code = 0;         // the job's error code (0 when stamped) or why it was passed over
+    // The number the report writes (platform/CodeNumber.h): the job's error
+    // code (JobError::None when stamped) or why it was passed over; for an
+    // erase, the EraseResult.
+    int code = 0;
     std::string message;  // the messages shown for the file (CR LF between them)
     int32_t pages = 0;    // pages stamped
     double seconds = 0;

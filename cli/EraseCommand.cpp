@@ -11,14 +11,11 @@
 #include "cli/PasswordInput.h"
 #include "cli/RunReport.h"
 #include "engine/FileRunGuard.h"
+#include "platform/CodeNumber.h"
 
 namespace sgry::cli {
 
 namespace {
-constexpr int kAllErased = 0;
-constexpr int kSomeRefused = 1;
-constexpr int kUsageError = 2;
-
 
 // The files, and the password and report options in any place among them
 // ("--" ends the options).
@@ -47,9 +44,9 @@ bool ParseEraseArguments(const std::vector<std::string>& arguments, std::vector<
     return !files.empty();
 }
 
-FileOutcome OutcomeOfErase(int code) {
-    if (code == erase_result::kErased) return FileOutcome::Erased;
-    return code == erase_result::kCannotWrite ? FileOutcome::Failed : FileOutcome::Refused;
+FileOutcome OutcomeOfErase(EraseResult code) {
+    if (code == EraseResult::Erased) return FileOutcome::Erased;
+    return code == EraseResult::CannotWrite ? FileOutcome::Failed : FileOutcome::Refused;
 }
 
 // One file's erase, its messages shown as they come.
@@ -65,11 +62,11 @@ FileRecord EraseFile(const std::string& file, const Passwords& passwords, ErrorS
         err.WriteLine(TerminalLineBreaks(outcome.message));
         AppendMessage(record.message, outcome.message);
         record.outcome = OutcomeOfErase(outcome.code);
-        record.code = outcome.code;
-        if (outcome.code == erase_result::kErased) record.output = file;
+        record.code = CodeNumber(outcome.code);
+        if (outcome.code == EraseResult::Erased) record.output = file;
     } else {
         record.outcome = PassedOverOutcome(guard.Code());
-        record.code = guard.Code();
+        record.code = CodeNumber(guard.Code());
     }
     record.seconds = SecondsSince(started);
     return record;
@@ -77,7 +74,7 @@ FileRecord EraseFile(const std::string& file, const Passwords& passwords, ErrorS
 
 }  // namespace
 
-int RunEraseCommand(const std::vector<std::string>& arguments, ErrorStream& err) {
+ExitStatus RunEraseCommand(const std::vector<std::string>& arguments, ErrorStream& err) {
     std::vector<std::string> files;
     std::string password;
     std::optional<std::string> owner;
@@ -88,17 +85,17 @@ int RunEraseCommand(const std::vector<std::string>& arguments, ErrorStream& err)
     if (!ParseEraseArguments(arguments, files, password, owner, reportOptions, reason) ||
         (!reportOptions.path.empty() && !report.Open(reportOptions, reason))) {
         err.WriteLine("sigilry-cli: " + reason);
-        return kUsageError;
+        return ExitStatus::UsageError;
     }
     if (!ResolvePasswords(password, owner, stdin, ::isatty(STDIN_FILENO) == 1, passwords)) {
         err.WriteLine("sigilry-cli: パスワードを標準入力から読めません");
-        return kUsageError;
+        return ExitStatus::UsageError;
     }
-    int status = kAllErased;
+    ExitStatus status = ExitStatus::AllDone;
     for (const std::string& file : files) {
         const FileRecord record = EraseFile(file, passwords, err);
         report.Record(record);
-        if (record.outcome != FileOutcome::Erased) status = kSomeRefused;
+        if (record.outcome != FileOutcome::Erased) status = ExitStatus::SomeNotDone;
     }
     return status;
 }

@@ -15,11 +15,13 @@
 #include "app/RunSettings.h"
 #include "cli/CliArguments.h"
 #include "cli/EraseCommand.h"
+#include "cli/ExitStatus.h"
 #include "cli/KeysText.h"
 #include "cli/PasswordInput.h"
 #include "cli/RunReport.h"
 #include "cli/Terminal.h"
 #include "engine/OutputFolder.h"
+#include "platform/CodeNumber.h"
 #include "platform/DurableFile.h"
 #include "platform/Format.h"
 #include "settings/IniPath.h"
@@ -28,14 +30,12 @@ namespace {
 
 using namespace sgry;
 
-constexpr int kAllStamped = 0;
-constexpr int kSomeNotStamped = 1;
-constexpr int kUsageError = 2;
+using cli::ExitStatus;
 
-int UsageError(cli::ErrorStream& err, const std::string& reason) {
+ExitStatus UsageError(cli::ErrorStream& err, const std::string& reason) {
     err.WriteLine("sigilry-cli: " + reason);
     err.WriteLine("使い方は sigilry-cli --help で表示されます");
-    return kUsageError;
+    return ExitStatus::UsageError;
 }
 
 // The file arguments as the run's rows. A file that is not added is counted
@@ -57,7 +57,7 @@ public:
             log_.Take();
             if (!FileList::ReadListPaths(file.path, paths)) {
                 log_.ShowMessage(Format(list_message::kCannotOpen, file.path));
-                NotAdded(file.path, FileOutcome::Skipped, job_error::kOpen, started);
+                NotAdded(file.path, FileOutcome::Skipped, JobError::Open, started);
                 continue;
             }
             for (const std::string& path : paths) Add(path);
@@ -76,13 +76,14 @@ private:
         if (!list_.AddFileToList(path)) NotAdded(path, PassedOverOutcome(list_.LastError()), list_.LastError(), started);
     }
 
-    void NotAdded(const std::string& path, FileOutcome outcome, int code, std::chrono::steady_clock::time_point started) {
+    void NotAdded(const std::string& path, FileOutcome outcome, JobError code,
+                  std::chrono::steady_clock::time_point started) {
         ++skipped_;
         if (!sink_) return;
         FileRecord record;
         record.source = path;
         record.outcome = outcome;
-        record.code = code;
+        record.code = CodeNumber(code);
         record.message = log_.Take();
         record.seconds = SecondsSince(started);
         sink_->Record(record);
@@ -94,24 +95,24 @@ private:
     int skipped_ = 0;
 };
 
-int ExitStatus(const BatchOutcome& outcome, const cli::TerminalPrompts& prompts, int skipped) {
+ExitStatus RunStatus(const BatchOutcome& outcome, const cli::TerminalPrompts& prompts, int skipped) {
     switch (outcome.status) {
         case BatchOutcome::Status::ImageRefused:
-            return kUsageError;
+            return ExitStatus::UsageError;
         case BatchOutcome::Status::Declined:
-            return prompts.NoTerminal() ? kUsageError : kSomeNotStamped;
+            return prompts.NoTerminal() ? ExitStatus::UsageError : ExitStatus::SomeNotDone;
         case BatchOutcome::Status::NoFiles:
-            return kSomeNotStamped;
+            return ExitStatus::SomeNotDone;
         case BatchOutcome::Status::Ran:
             break;
     }
     const bool all = skipped == 0 && !outcome.cancelled && outcome.succeeded == outcome.toProcess;
-    return all ? kAllStamped : kSomeNotStamped;
+    return all ? ExitStatus::AllDone : ExitStatus::SomeNotDone;
 }
 
 // The run over the files given, into the output folder when one is given,
 // with a report when one is asked for.
-int StampFiles(const cli::CliArguments& options, const StampSettings& stamp, const AppSettings& app,
+ExitStatus StampFiles(const cli::CliArguments& options, const StampSettings& stamp, const AppSettings& app,
                const Passwords& passwords, cli::ErrorStream& err) {
     std::string reason;
     cli::RunReport report;
@@ -134,10 +135,10 @@ int StampFiles(const cli::CliArguments& options, const StampSettings& stamp, con
     run.SetRecordSink(sink);
     if (folder) run.SetOutputFolder(&*folder);
     const BatchOutcome outcome = run.OnRun(rows);
-    return ExitStatus(outcome, prompts, collector.Skipped());
+    return RunStatus(outcome, prompts, collector.Skipped());
 }
 
-int Main(const std::vector<std::string>& arguments) {
+ExitStatus Main(const std::vector<std::string>& arguments) {
     cli::ErrorStream err(stderr, ::isatty(STDERR_FILENO) == 1);
     if (!arguments.empty() && arguments.front() == cli::kEraseOption)
         return cli::RunEraseCommand({arguments.begin() + 1, arguments.end()}, err);
@@ -146,11 +147,11 @@ int Main(const std::vector<std::string>& arguments) {
     if (!cli::ParseArguments(arguments, options, reason)) return UsageError(err, reason);
     if (options.help) {
         std::fputs(cli::HelpText().c_str(), stdout);
-        return kAllStamped;
+        return ExitStatus::AllDone;
     }
     if (options.version) {
         std::puts(cli::kVersionText);
-        return kAllStamped;
+        return ExitStatus::AllDone;
     }
     if (options.files.empty() && !options.keys) return UsageError(err, "PDFファイルが指定されていません");
     fs::SetSyncEnabled(!options.noSync);
@@ -166,7 +167,7 @@ int Main(const std::vector<std::string>& arguments) {
     if (options.allowCertified) app.AllowCertified = true;
     if (options.keys) {
         std::fputs(cli::KeysText(stamp, app).c_str(), stdout);
-        return kAllStamped;
+        return ExitStatus::AllDone;
     }
     // A combination the settings sheet never lets through would draw garbage.
     const std::string changes = ApplyAutoFontChanges(stamp);
@@ -184,5 +185,5 @@ int Main(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-    return Main(arguments);
+    return CodeNumber(Main(arguments));
 }

@@ -11,7 +11,7 @@
 // decoded data; beyond that the cache starts afresh). A stream that cannot be
 // decoded, an /N or /First that does not fit its data, or an object missing
 // from its stream makes the object unreachable: the seek fails and the job
-// reports error 9 as for any object not in the table.
+// reports JobError::ObjectNotFound as for any object not in the table.
 #include <cstddef>
 #include <cstdint>
 #include <map>

@@ -7,7 +7,7 @@ ContentPrescan::ContentPrescan(const PdfJob& job, const PageRangeChoice& range, 
     finished_ = true;
     if (pages < kMinPages || job.Security() || job.RepairState() != Repair::NotNeeded) return;
     job_ = std::make_unique<PdfJob>(job.SourcePath());
-    if (job_->ErrorCode() != job_error::kNone || job_->RepairState() != Repair::NotNeeded || job_->Security()) return;
+    if (job_->ErrorCode() != JobError::None || job_->RepairState() != Repair::NotNeeded || job_->Security()) return;
     finished_ = false;
     balances_.resize(static_cast<std::size_t>(pages));
     worker_ = std::thread(&ContentPrescan::Count, this, range, pages, stampOdd, stampEven);

@@ -13,7 +13,7 @@ namespace sgry {
 
 namespace {
 
-EraseOutcome Outcome(int code, const char* message, const std::string& path) {
+EraseOutcome Outcome(EraseResult code, const char* message, const std::string& path) {
     EraseOutcome outcome;
     outcome.code = code;
     outcome.message = Format(message, path);
@@ -39,7 +39,7 @@ int64_t SectionPrev(PdfJob& job, int64_t offset) {
 bool LaterUnmarkedUpdate(const std::string& path, const Passwords& passwords, int64_t marker,
                          int64_t prefixStartxref) {
     PdfJob whole(path, passwords);
-    if (whole.ErrorCode() != job_error::kNone || whole.SourceStartxref() <= marker) return false;
+    if (whole.ErrorCode() != JobError::None || whole.SourceStartxref() <= marker) return false;
     return SectionPrev(whole, whole.SourceStartxref()) != prefixStartxref;
 }
 
@@ -50,7 +50,7 @@ bool LaterUnmarkedUpdate(const std::string& path, const Passwords& passwords, in
 // A file with bytes before its header, or none, has its table rebuilt at every reading.
 bool UpdateMadeItWhole(const std::string& path, const Passwords& passwords, int64_t marker) {
     PdfJob whole(path, passwords);
-    if (whole.ErrorCode() != job_error::kNone) return false;
+    if (whole.ErrorCode() != JobError::None) return false;
     if (whole.HeaderOffset() != 0) return whole.RepairState() == Repair::Rebuilt;
     return whole.RepairState() == Repair::NotNeeded && whole.SourceStartxref() > marker &&
            SectionPrev(whole, whole.SourceStartxref()) < 0;
@@ -68,38 +68,38 @@ int64_t FindLastMarker(const std::string& bytes) {
 
 EraseOutcome EraseLastStamp(const std::string& path, const Passwords& passwords) {
     std::optional<std::string> read = ReadRegularFile(path);
-    if (!read) return Outcome(erase_result::kCannotRead, erase_message::kCannotRead, path);
+    if (!read) return Outcome(EraseResult::CannotRead, erase_message::kCannotRead, path);
     std::string bytes = std::move(*read);
     const int64_t marker = FindLastMarker(bytes);
-    if (marker < 0) return Outcome(erase_result::kNoMarker, erase_message::kNoMarker, path);
+    if (marker < 0) return Outcome(EraseResult::NoMarker, erase_message::kNoMarker, path);
 
     std::unique_ptr<PdfJob> prefix =
         PdfJob::FromBytes(bytes.substr(0, static_cast<std::size_t>(marker)), passwords);
-    int code = 0;
+    JobError code = JobError::None;
     // The prefix is read from memory: its refusal names no file, so the path
     // takes the place of its empty last line.
     if (std::string refusal = SecurityRefusal(*prefix, false, code); !refusal.empty()) {
         EraseOutcome outcome;
-        outcome.code = erase_result::kProtected;
+        outcome.code = EraseResult::Protected;
         outcome.securityCode = code;
         outcome.message = Format(refusal.substr(0, refusal.rfind("\r\n")) + "\r\n%s", path);
         return outcome;
     }
     // The update of a source read from a rebuilt table (whose damage may have
     // shown only when its pages were walked) has no /Prev.
-    const bool madeWhole = prefix->ErrorCode() == job_error::kNone && UpdateMadeItWhole(path, passwords, marker);
+    const bool madeWhole = prefix->ErrorCode() == JobError::None && UpdateMadeItWhole(path, passwords, marker);
     const bool rebuilt = prefix->RepairState() == Repair::Rebuilt;
-    if (prefix->ErrorCode() != job_error::kNone || (rebuilt && !madeWhole))
-        return Outcome(erase_result::kIncompletePrefix, erase_message::kIncompletePrefix, path);
+    if (prefix->ErrorCode() != JobError::None || (rebuilt && !madeWhole))
+        return Outcome(EraseResult::IncompletePrefix, erase_message::kIncompletePrefix, path);
     if (!madeWhole && LaterUnmarkedUpdate(path, passwords, marker, prefix->SourceStartxref()))
-        return Outcome(erase_result::kLaterUpdate, erase_message::kLaterUpdate, path);
+        return Outcome(EraseResult::LaterUpdate, erase_message::kLaterUpdate, path);
 
     bytes.clear();
     prefix.reset();
     std::error_code error;
     std::filesystem::resize_file(path, static_cast<std::uintmax_t>(marker), error);
-    if (error) return Outcome(erase_result::kCannotWrite, erase_message::kCannotWrite, path);
-    EraseOutcome outcome = Outcome(erase_result::kErased, erase_message::kErased, path);
+    if (error) return Outcome(EraseResult::CannotWrite, erase_message::kCannotWrite, path);
+    EraseOutcome outcome = Outcome(EraseResult::Erased, erase_message::kErased, path);
     outcome.newLength = marker;
     return outcome;
 }

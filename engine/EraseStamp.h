@@ -17,34 +17,27 @@
 // stopped) is removed like a finished one.
 //
 // Result codes (EraseOutcome::code), each with its message (UTF-8, the path
-// in place of %s):
-//   0 erased                       "スタンプを消去しました\r\n%s"
-//   1 the file cannot be read      "ファイルを開けません\r\n%s"
-//   2 no marker line               "消去できる形式のスタンプがありません\r\n%s"
-//   3 the part before it is not a complete PDF
-//        "スタンプより前の部分が完全なPDFファイルではないため、消去できません\r\n%s"
-//   4 a later update not in the erasable form
-//        "消去できる形式でないスタンプが後に付いているため、消去できません\r\n%s"
-//   5 the file cannot be cut back  "ファイルに書き込めません\r\n%s"
-//   6 the file is encrypted and the passwords given do not open it, or its
-//     encryption cannot be used: the run's message for it
-//     (engine/JobRunner.h, SecurityRefusal)
+// in place of %s) of erase_message below; the report of sigilry-cli --erase
+// writes their numbers.
 #include <cstdint>
 #include <string>
 
+#include "engine/JobError.h"
 #include "pdf/SecurityHandler.h"
 
 namespace sgry {
 
-namespace erase_result {
-inline constexpr int kErased = 0;
-inline constexpr int kCannotRead = 1;
-inline constexpr int kNoMarker = 2;
-inline constexpr int kIncompletePrefix = 3;
-inline constexpr int kLaterUpdate = 4;
-inline constexpr int kCannotWrite = 5;
-inline constexpr int kProtected = 6;
-}  // namespace erase_result
+enum class EraseResult : int {
+    Erased = 0,
+    CannotRead = 1,        // the file cannot be read
+    NoMarker = 2,          // no marker line
+    IncompletePrefix = 3,  // the part before it is not a complete PDF
+    LaterUpdate = 4,       // a later update not in the erasable form
+    CannotWrite = 5,       // the file cannot be cut back
+    Protected = 6,         // the file is encrypted and the passwords given do not open it, or its
+                           // encryption cannot be used: the run's message for it
+                           // (engine/JobRunner.h, SecurityRefusal)
+};
 
 namespace erase_message {
 inline constexpr const char* kErased = "スタンプを消去しました\r\n%s";
@@ -58,10 +51,11 @@ inline constexpr const char* kCannotWrite = "ファイルに書き込めませ�
 }  // namespace erase_message
 
 struct EraseOutcome {
-    int code = erase_result::kErased;
+    EraseResult code = EraseResult::Erased;
     std::string message;
-    int64_t newLength = -1;  // the file's length after erasing (code 0)
-    int securityCode = 0;    // code 6: the job error that refused it (22 needs the user password)
+    int64_t newLength = -1;  // the file's length after erasing (Erased)
+    // Protected: the job error that refused it (PasswordRequired needs the user password).
+    JobError securityCode = JobError::None;
 };
 
 // Removes the last stamp of the file at path when it was written in the

@@ -8,6 +8,7 @@
 // it read-only and never rolls it back: a torn file is passed over.
 #include <string>
 
+#include "engine/JobError.h"
 #include "engine/UpdateJournal.h"
 #include "platform/FileLock.h"
 
@@ -17,11 +18,6 @@ namespace run_lock_message {
 inline constexpr const char* kBusy = "別の実行がこのファイルを処理中のため、スキップしました\r\n%s";
 }  // namespace run_lock_message
 
-// Codes of a file the guard passes over, beside the job's error codes
-// (engine/PdfJob.h), for a report of the run.
-inline constexpr int kFileBusy = 29;
-inline constexpr int kJournalRefused = 30;
-
 class FileRunGuard {
 public:
     explicit FileRunGuard(const std::string& path, fs::LockAccess access = fs::LockAccess::Update);
@@ -29,8 +25,10 @@ public:
     // False: the run must leave the file alone (Message says why).
     bool MayProceed() const { return !busy_ && !recovery_.refused; }
     bool Busy() const { return busy_; }
-    // 0, or why the run must leave the file alone (kFileBusy, kJournalRefused).
-    int Code() const { return busy_ ? kFileBusy : recovery_.refused ? kJournalRefused : 0; }
+    // None, or why the run must leave the file alone (FileBusy, JournalRefused).
+    JobError Code() const {
+        return busy_ ? JobError::FileBusy : recovery_.refused ? JobError::JournalRefused : JobError::None;
+    }
     // What to tell the user: why the file is passed over, or that it was
     // rolled back; "" when there is nothing to say.
     const std::string& Message() const { return message_; }

@@ -10,6 +10,7 @@
 #include "engine/TrailerCopy.h"
 #include "image/ImageObjects.h"
 #include "pdf/CidFont.h"
+#include "platform/CodeNumber.h"
 #include "platform/DurableFile.h"
 #include "platform/Format.h"
 #include "render/ImageStamp.h"
@@ -48,21 +49,21 @@ bool HasEncryptDictionary(PdfJob& job) {
 // A trailer naming /Encrypt without a handler the job could use is refused,
 // whatever else went wrong: writing an unencrypted update into it would
 // break the file.
-std::string SecurityRefusal(PdfJob& job, bool forRun, int& code) {
+std::string SecurityRefusal(PdfJob& job, bool forRun, JobError& code) {
     code = job.ErrorCode();
-    if (code == job_error::kPasswordRequired) return Format(run_message::kPasswordRequired, job.SourcePath());
+    if (code == JobError::PasswordRequired) return Format(run_message::kPasswordRequired, job.SourcePath());
     const SecurityHandler* security = job.Security();
-    if (code == kEncryptedSource || (!security && HasEncryptDictionary(job))) {
-        code = kEncryptedSource;
+    if (code == JobError::EncryptedSource || (!security && HasEncryptDictionary(job))) {
+        code = JobError::EncryptedSource;
         return Format(run_message::kEncrypted, job.SourcePath());
     }
-    if (!security || !forRun || code != job_error::kNone) return std::string();
+    if (!security || !forRun || code != JobError::None) return std::string();
     if (security->OwnerPasswordWrong()) {
-        code = kOwnerPasswordWrong;
+        code = JobError::OwnerPasswordWrong;
         return Format(run_message::kOwnerPasswordWrong, job.SourcePath());
     }
     if (!security->ModifyAllowed() && !security->OwnerAuthenticated()) {
-        code = kModifyForbidden;
+        code = JobError::ModifyForbidden;
         return Format(security->PermissionsForged() ? run_message::kPermissionsForged : run_message::kModifyForbidden,
                       job.SourcePath());
     }
@@ -94,7 +95,7 @@ JobRunner::JobRunner(PdfJob& job, const StampSettings& stamp, const AppSettings&
 JobRunner::~JobRunner() = default;
 
 bool JobRunner::Run() {
-    int code = 0;
+    JobError code = JobError::None;
     if (const std::string refusal = SecurityRefusal(job_, true, code); !refusal.empty()) {
         job_.SetErrorCode(code);
         prompts_.ShowMessage(refusal);
@@ -108,11 +109,11 @@ bool JobRunner::Run() {
     if (job_.IsDamaged() && app_.Repair && job_.RebuildTable()) walked = job_.BuildPageList(PageRangeChoice::From(stamp_));
     if (job_.IsDamaged()) return RefuseDamaged();
     if (!walked) {
-        prompts_.ShowMessage(Format(run_message::kPageTree, job_.Pages().ErrorCode()));
+        prompts_.ShowMessage(Format(run_message::kPageTree, CodeNumber(job_.Pages().ErrorCode())));
         return false;
     }
     if (!job_.BuildWriteTable(stamp_.OddFlag[kStampOddPositions], stamp_.OddFlag[kStampEvenPositions])) {
-        prompts_.ShowMessage(Format(run_message::kWriteTable, job_.Writes().ErrorCode()));
+        prompts_.ShowMessage(Format(run_message::kWriteTable, CodeNumber(job_.Writes().ErrorCode())));
         return false;
     }
     ContentPrescan prescan(job_, PageRangeChoice::From(stamp_), stamp_.OddFlag[kStampOddPositions],
@@ -130,7 +131,8 @@ bool JobRunner::Run() {
             prompts_.ShowMessage(Format(run_message::kContentUnreadable, unreadable.first, unreadable.count, outputPath_),
                                  MessageIcon::Warning);
         if (job_.RepairState() == Repair::Rebuilt)
-            prompts_.ShowMessage(Format(run_message::kRepaired, job_.ReadError(), outputPath_), MessageIcon::Warning);
+            prompts_.ShowMessage(Format(run_message::kRepaired, CodeNumber(job_.ReadError()), outputPath_),
+                                 MessageIcon::Warning);
         ReportSignatures(signatures);
         return true;
     }
@@ -140,13 +142,13 @@ bool JobRunner::Run() {
 
 // The damaged-file message, or what the rebuild found when it was tried.
 bool JobRunner::RefuseDamaged() {
-    job_.SetErrorCode(job_error::kDamaged);
+    job_.SetErrorCode(JobError::Damaged);
     prompts_.ShowMessage(DamageMessage(job_));
     return false;
 }
 
 bool JobRunner::RefuseCertified(const SignatureSurvey& survey) {
-    job_.SetErrorCode(kCertified);
+    job_.SetErrorCode(JobError::Certified);
     prompts_.ShowMessage(CertifiedRefusal(survey, job_.SourcePath()));
     return false;
 }
@@ -171,16 +173,18 @@ void JobRunner::ReportSignatures(const SignatureSurvey& survey) {
 
 std::string DamageMessage(const PdfJob& job) {
     switch (job.RepairState()) {
-        case Repair::CutShort: return Format(run_message::kCutShort, job.ReadError(), job.SourcePath());
-        case Repair::BeyondRepair: return Format(run_message::kBeyondRepair, job.ReadError(), job.SourcePath());
+        case Repair::CutShort:
+            return Format(run_message::kCutShort, CodeNumber(job.ReadError()), job.SourcePath());
+        case Repair::BeyondRepair:
+            return Format(run_message::kBeyondRepair, CodeNumber(job.ReadError()), job.SourcePath());
         default: return Format(run_message::kDamaged, job.SourcePath());
     }
 }
 
 void JobRunner::ReportFailure() {
-    const int code = job_.ErrorCode();
-    if (code == kOutputDialogCancelled) return;
-    if (code == kImageUnreadable) {
+    const JobError code = job_.ErrorCode();
+    if (code == JobError::DialogCancelled) return;
+    if (code == JobError::ImageUnreadable) {
         prompts_.ShowMessage(Format(run_message::kImageUnreadable, job_.SourcePath()));
         return;
     }
@@ -188,11 +192,11 @@ void JobRunner::ReportFailure() {
         prompts_.ShowMessage(DamageMessage(job_));
         return;
     }
-    if (code == job_error::kOpen || code == kOutputCopyFailed) {
+    if (code == JobError::Open || code == JobError::CopyFailed) {
         prompts_.ShowMessage(Format(run_message::kCannotWrite, outputPath_) + FailedStepText());
         return;
     }
-    prompts_.ShowMessage(Format(run_message::kOutputFailed, outputPath_, code) + FailedStepText());
+    prompts_.ShowMessage(Format(run_message::kOutputFailed, outputPath_, CodeNumber(code)) + FailedStepText());
 }
 
 namespace {
@@ -204,8 +208,8 @@ std::string StepText(const char* step, int error) {
 
 }  // namespace
 
-std::string OutputFailedMessage(const std::string& outputPath, int code, const char* step, int error) {
-    return Format(run_message::kOutputFailed, outputPath, code) + StepText(step, error);
+std::string OutputFailedMessage(const std::string& outputPath, JobError code, const char* step, int error) {
+    return Format(run_message::kOutputFailed, outputPath, CodeNumber(code)) + StepText(step, error);
 }
 
 void JobRunner::NoteFailedStep(const char* step, int error) {
@@ -224,19 +228,19 @@ bool JobRunner::StampingPass() {
     if (!OpenOutput()) return false;
     if (app_.Undo) job_.WriteMarker();
     WriteSharedObjects();
-    if (wanted_.image && !image_.Written()) job_.SetErrorCode(kImageUnreadable);
+    if (wanted_.image && !image_.Written()) job_.SetErrorCode(JobError::ImageUnreadable);
 
     const bool odd = stamp_.OddFlag[kStampOddPositions];
     const bool even = stamp_.OddFlag[kStampEvenPositions];
     const int32_t count = job_.Pages().Count();
-    for (int32_t index = 0; index < count && job_.ErrorCode() == job_error::kNone; ++index) {
+    for (int32_t index = 0; index < count && job_.ErrorCode() == JobError::None; ++index) {
         if (!PdfJob::IsStampedPosition(index + 1, odd, even)) continue;
         if (!StampPage(index)) break;
         ++stampedPages_;
         if (index == 0) StopHereForTest("first-page", job_.File());
         if (index == count / 2) StopHereForTest("mid-pages", job_.File());
     }
-    if (job_.ErrorCode() == job_error::kNone && job_.FinishUpdate() && CommitOutput()) return true;
+    if (job_.ErrorCode() == JobError::None && job_.FinishUpdate() && CommitOutput()) return true;
     if (job_.File().WriteErrno() != 0) NoteFailedStep(run_message::kStepWrite, job_.File().WriteErrno());
     CutBackFailedUpdate();
     return false;
@@ -258,14 +262,14 @@ void JobRunner::PrepareForms() {
 // does not count against the pass.
 bool JobRunner::OpenOutput() {
     job_.File().CloseKeepingReads();
-    job_.SetErrorCode(job_error::kNone);
+    job_.SetErrorCode(JobError::None);
     OutputNaming naming(app_.Output, prompts_);
     if (fixed_) naming.Fix(*fixed_);
     const std::string path = naming.DetermineOutput(job_.SourcePath());
     outputPath_ = naming.AttemptedPath();
     outputIsCopy_ = naming.MadeCopy();
     if (path.empty()) {
-        if (naming.Error() == kOutputCopyFailed)
+        if (naming.Error() == JobError::CopyFailed)
             NoteFailedStep(naming.FolderFailed() ? run_message::kStepFolder : run_message::kStepCopy, errno);
         job_.SetErrorCode(naming.Error());
         return false;
@@ -282,7 +286,7 @@ bool JobRunner::OpenOutput() {
     }
     if (!outputIsCopy_ && !ownJournal_.Begin(workPath_, job_.File().Size())) {
         NoteFailedStep(run_message::kStepJournal, errno);
-        job_.SetErrorCode(job_error::kOpen);  // no byte goes in place without its journal
+        job_.SetErrorCode(JobError::Open);  // no byte goes in place without its journal
         return false;
     }
     return true;
@@ -311,7 +315,7 @@ bool JobRunner::CommitOutput() {
     } else {
         committed = committed && step(journal_->CompleteSynced(), run_message::kStepJournalDone);
     }
-    if (!committed) job_.SetErrorCode(job_error::kWriteFailed);
+    if (!committed) job_.SetErrorCode(JobError::WriteFailed);
     return committed;
 }
 
@@ -385,7 +389,7 @@ std::vector<ResourceRequest> JobRunner::PageRequests(const PageEntry& page, Page
 }
 
 // Page object, merged resources and stamp content of one page. Only a failed
-// resources merge stops the pass (error 16).
+// resources merge stops the pass (ResourcesFailed).
 bool JobRunner::StampPage(int32_t index) {
     job_.WritePageObject(index);
     const PageEntry page = job_.Pages().At(index);
@@ -394,7 +398,7 @@ bool JobRunner::StampPage(int32_t index) {
     const std::vector<ResourceRequest> requests = PageRequests(page, names, targets);
     std::vector<std::string> chosen;
     if (!job_.WritePageResources(index, requests, chosen)) {
-        job_.SetErrorCode(job_error::kResourcesFailed);
+        job_.SetErrorCode(JobError::ResourcesFailed);
         return false;
     }
     for (std::size_t i = 0; i < targets.size() && i < chosen.size(); ++i) *targets[i] = chosen[i];

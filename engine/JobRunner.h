@@ -44,19 +44,6 @@
 
 namespace sgry {
 
-// Job errors of an encrypted source that is refused before anything is
-// written: its encryption cannot be used (21), no password given opens it
-// (22, job_error::kPasswordRequired), it forbids changes and the owner
-// password was not given (23), or the owner password given is wrong (24).
-inline constexpr int kEncryptedSource = 21;
-inline constexpr int kModifyForbidden = 23;
-inline constexpr int kOwnerPasswordWrong = 24;
-// The watermark image could not be read during the pass (it was read when
-// the run began): the file is not stamped without it.
-inline constexpr int kImageUnreadable = 26;
-// A certified source (engine/SignatureSurvey.h) without AllowCertified.
-inline constexpr int kCertified = 31;
-
 // Messages of a run (UTF-8, line breaks as shown to the user).
 namespace run_message {
 inline constexpr const char* kPageTree = "PDFファイルの解析でエラー発生しました\n\rエラーコード=%d";
@@ -64,7 +51,7 @@ inline constexpr const char* kWriteTable = "書き出しバッファ作成処理
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
 inline constexpr const char* kOutputFailed = "ファイル出力時にエラーが発生しました\r\n%s\r\nエラーコード = %d";
 inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
-// A source with job error 22: nothing is written on top of it.
+// A damaged source (JobError::Damaged): nothing is written on top of it.
 inline constexpr const char* kDamaged = "PDFファイルが壊れているため処理できません\r\n%s";
 // A file whose cross-reference data did not hold, read from a rebuilt table
 // and stamped; the job's code of the damage follows for support.
@@ -146,17 +133,18 @@ struct WantedStamps {
 bool HasEncryptDictionary(PdfJob& job);
 
 // Why an encrypted source is not stamped: the message (with the source path)
-// and the job error above, or "" when nothing refuses it. forRun: the
+// and its job error (EncryptedSource, PasswordRequired, ModifyForbidden,
+// OwnerPasswordWrong), or "" when nothing refuses it. forRun: the
 // permission and owner-password checks count too (they decide whether the
 // file may be changed, not whether it can be read).
-std::string SecurityRefusal(PdfJob& job, bool forRun, int& code);
+std::string SecurityRefusal(PdfJob& job, bool forRun, JobError& code);
 
 // Why a certified source is not stamped: its DocMDP /P and path.
 std::string CertifiedRefusal(const SignatureSurvey& survey, const std::string& path);
 
 // The message for an output that failed at a step of its own (a system
 // call), with the system's reason.
-std::string OutputFailedMessage(const std::string& outputPath, int code, const char* step, int error);
+std::string OutputFailedMessage(const std::string& outputPath, JobError code, const char* step, int error);
 
 // The message for a damaged source: what a rebuild of its table found (cut
 // short, beyond repair), or the damaged-file message.

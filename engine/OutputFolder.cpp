@@ -40,11 +40,11 @@ std::string OutputFolder::TargetOf(const std::string& source) const {
     return target.lexically_normal().native();
 }
 
-int OutputFolder::Claim(const std::string& target) {
-    if (!claimed_.insert(target).second) return kOutputNameTaken;
+JobError OutputFolder::Claim(const std::string& target) {
+    if (!claimed_.insert(target).second) return JobError::OutputNameTaken;
     struct stat info {};
-    if (!options_.replace && ::lstat(target.c_str(), &info) == 0) return kOutputExists;
-    return 0;
+    if (!options_.replace && ::lstat(target.c_str(), &info) == 0) return JobError::OutputExists;
+    return JobError::None;
 }
 
 }  // namespace sgry

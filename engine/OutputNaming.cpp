@@ -36,7 +36,7 @@ std::string OutputNaming::CopyTo(const std::string& sourcePath, const std::strin
     // refused like a failed copy, as copying a file onto itself is.
     std::error_code error;
     if (std::filesystem::equivalent(sourcePath, target, error) || !fs::CopyToNewFile(sourcePath, work)) {
-        error_ = kOutputCopyFailed;
+        error_ = JobError::CopyFailed;
         return std::string();
     }
     // The copy's bytes go to the disk while the pages are stamped.
@@ -51,14 +51,14 @@ std::string OutputNaming::CopyToFixed(const std::string& sourcePath) {
     attempted_ = fixed_->path;
     if (!fs::CreateFoldersDurably(fs::FolderOf(fixed_->path))) {
         folderFailed_ = true;
-        error_ = kOutputCopyFailed;
+        error_ = JobError::CopyFailed;
         return std::string();
     }
     return CopyTo(sourcePath, fixed_->path);
 }
 
 std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
-    error_ = 0;
+    error_ = JobError::None;
     attempted_.clear();
     work_.clear();
     madeCopy_ = false;
@@ -70,7 +70,7 @@ std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
         case OutputMode::SaveAsDialog: {
             const std::optional<std::string> chosen = prompts_.AskSaveFileName(kSaveAsTitle, kSaveAsFilter);
             if (!chosen || chosen->empty()) {
-                error_ = kOutputDialogCancelled;
+                error_ = JobError::DialogCancelled;
                 return std::string();
             }
             return CopyTo(sourcePath, WithPdfExtension(*chosen));
@@ -81,7 +81,7 @@ std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
             return sourcePath;
     }
     // A mode none of the three: no output, reported like a failed copy.
-    error_ = kOutputCopyFailed;
+    error_ = JobError::CopyFailed;
     return std::string();
 }
 

@@ -18,27 +18,18 @@
 // is replaced only when the caller allows it, otherwise the copy never takes
 // the name.
 //
-// Error codes (Error(), the job's codes):
-//   0  an output path was determined
-//   18 copying the source to the output name failed (or the output mode is
-//      none of the three)
-//   19 the save dialog was cancelled (the run shows nothing for it)
-// and, for a report of the run, the codes of a fixed output that is passed
-// over before the job begins:
-//   27 a file of that name exists and may not be replaced
-//   28 an earlier file of the same run has that output name
+// Error codes (Error(), the job's codes of engine/JobError.h): None when an
+// output path was determined, CopyFailed or DialogCancelled when not; and,
+// for a report of the run, OutputExists and OutputNameTaken for a fixed
+// output that is passed over before the job begins (engine/OutputFolder.h).
 #include <optional>
 #include <string>
 
+#include "engine/JobError.h"
 #include "platform/UserPrompts.h"
 #include "settings/StampSettings.h"
 
 namespace sgry {
-
-inline constexpr int kOutputCopyFailed = 18;
-inline constexpr int kOutputDialogCancelled = 19;
-inline constexpr int kOutputExists = 27;
-inline constexpr int kOutputNameTaken = 28;
 
 // The exact output of a run in place of the output mode's.
 struct FixedOutput {
@@ -69,19 +60,19 @@ public:
     // The output of every later DetermineOutput, whatever the mode.
     void Fix(const FixedOutput& output) { fixed_ = output; }
 
-    // The output path, or "" with Error() 18 or 19.
+    // The output path, or "" with Error() CopyFailed or DialogCancelled.
     std::string DetermineOutput(const std::string& sourcePath);
     // The file the update is appended to: the temporary copy in the copy
     // modes, the source in the overwrite mode ("" without an output).
     const std::string& WorkPath() const { return work_; }
 
-    int Error() const { return error_; }
+    JobError Error() const { return error_; }
     // The destination tried last (quoted by "ファイルに書き込めません"); "" when
     // the dialog was cancelled.
     const std::string& AttemptedPath() const { return attempted_; }
     // True when DetermineOutput made a copy for this run (modes 0 and 1).
     bool MadeCopy() const { return madeCopy_; }
-    // With error 18: the fixed output's folder could not be created (errno
+    // With CopyFailed: the fixed output's folder could not be created (errno
     // tells why), rather than the copy.
     bool FolderFailed() const { return folderFailed_; }
 
@@ -93,7 +84,7 @@ private:
     UserPrompts& prompts_;
     std::optional<FixedOutput> fixed_;
     bool folderFailed_ = false;
-    int error_ = 0;
+    JobError error_ = JobError::None;
     std::string attempted_;
     std::string work_;
     bool madeCopy_ = false;

@@ -21,7 +21,7 @@ bool PageList::Add(const PageEntry& entry, const ResourcesOrigin& origin) {
         origins_.push_back(origin);
     } catch (const std::bad_alloc&) {
         if (origins_.size() < entries_.size()) entries_.pop_back();
-        error_ = page_error::kOutOfMemory;
+        error_ = PageListError::OutOfMemory;
         return false;
     }
     return true;
@@ -49,7 +49,7 @@ void PageList::Clear() {
     entries_.clear();
     origins_.clear();
     tooSmall_ = {};
-    error_ = page_error::kNone;
+    error_ = PageListError::None;
 }
 
 }  // namespace sgry

@@ -9,15 +9,16 @@
 
 namespace sgry {
 
-// Page-list error codes (kept by the page list, not by the job).
-namespace page_error {
-inline constexpr int kNone = 0;
-inline constexpr int kOutOfMemory = 1;     // growing the page list failed
-inline constexpr int kNoRoot = 2;          // no /Root in the newest trailer
-inline constexpr int kUnreachable = 3;     // root or a tree node cannot be reached, or the tree loops
-inline constexpr int kNoPages = 5;         // the root object has no /Pages
-inline constexpr int kKidsNotArray = 7;    // a /Kids value is not a direct array
-}  // namespace page_error
+// Page-list error codes (kept by the page list, not by the job; the run
+// shows their numbers).
+enum class PageListError : int {
+    None = 0,
+    OutOfMemory = 1,   // growing the page list failed
+    NoRoot = 2,        // no /Root in the newest trailer
+    Unreachable = 3,   // root or a tree node cannot be reached, or the tree loops
+    NoPages = 5,       // the root object has no /Pages
+    KidsNotArray = 7,  // a /Kids value is not a direct array
+};
 
 // Where the resources dictionary of a page is read from when it is merged.
 struct ResourcesOrigin {
@@ -42,7 +43,7 @@ struct PageTally {
 
 class PageList {
 public:
-    // Appends a page; false (error 1) when the list cannot grow.
+    // Appends a page; false (OutOfMemory) when the list cannot grow.
     bool Add(const PageEntry& entry, const ResourcesOrigin& origin);
     // Room for pages entries at once, so that the list does not move while it
     // fills; nothing happens when memory is short (Add then grows as it can).
@@ -66,15 +67,15 @@ public:
     int32_t TooSmallCount() const { return tooSmall_.count; }
     int32_t FirstTooSmall() const { return tooSmall_.first; }  // its ordinal, 0 for none
 
-    int ErrorCode() const { return error_; }
-    void SetErrorCode(int code) { error_ = code; }
+    PageListError ErrorCode() const { return error_; }
+    void SetErrorCode(PageListError code) { error_ = code; }
     void Clear();
 
 private:
     std::vector<PageEntry> entries_;
     std::vector<ResourcesOrigin> origins_;
     PageTally tooSmall_;
-    int error_ = page_error::kNone;
+    PageListError error_ = PageListError::None;
 };
 
 }  // namespace sgry

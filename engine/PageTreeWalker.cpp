@@ -11,7 +11,7 @@ namespace {
 bool InInt32(int64_t v) { return v >= 0 && v <= std::numeric_limits<int32_t>::max(); }
 }  // namespace
 
-bool PageTreeWalker::Fail(int code) {
+bool PageTreeWalker::Fail(PageListError code) {
     job_.pages_.SetErrorCode(code);
     return false;
 }
@@ -20,9 +20,9 @@ bool PageTreeWalker::Walk() {
     job_.pages_.Clear();
     int64_t rootNumber = 0;
     int64_t rootGeneration = 0;
-    if (!job_.ReadRoot(rootNumber, rootGeneration)) return Fail(page_error::kNoRoot);
-    if (!job_.SeekObject(rootNumber, rootGeneration)) return Fail(page_error::kUnreachable);
-    if (CommentFreeTokens(job_.Reader()).FindKey("/Pages") != FindResult::Found) return Fail(page_error::kNoPages);
+    if (!job_.ReadRoot(rootNumber, rootGeneration)) return Fail(PageListError::NoRoot);
+    if (!job_.SeekObject(rootNumber, rootGeneration)) return Fail(PageListError::Unreachable);
+    if (CommentFreeTokens(job_.Reader()).FindKey("/Pages") != FindResult::Found) return Fail(PageListError::NoPages);
     // The catalog stands above the tree: a node or a kid naming it is a loop
     // (stamped as a page, it would lose the catalog). So does the encryption
     // dictionary: replaced by a page, it would leave a file no password opens.
@@ -37,18 +37,18 @@ bool PageTreeWalker::Walk() {
 // visits its kids in order with the values this node passes down.
 bool PageTreeWalker::WalkNode(int64_t number, int64_t generation, Inherited inherited, int depth) {
     if (depth > kMaxDepth || !visitedNodes_.insert({number, generation}).second)
-        return Fail(page_error::kUnreachable);
-    if (!job_.SeekObject(number, generation)) return Fail(page_error::kUnreachable);
+        return Fail(PageListError::Unreachable);
+    if (!job_.SeekObject(number, generation)) return Fail(PageListError::Unreachable);
 
     std::vector<Kid> kids;
-    if (!ReadEntries(number, generation, inherited, &kids).kidsArray) return Fail(page_error::kKidsNotArray);
+    if (!ReadEntries(number, generation, inherited, &kids).kidsArray) return Fail(PageListError::KidsNotArray);
     return WalkKids(kids, inherited, depth);
 }
 
 bool PageTreeWalker::WalkKids(const std::vector<Kid>& kids, const Inherited& inherited, int depth) {
     for (const Kid& kid : kids)
         if (!VisitKid(kid, inherited, depth + 1)) return false;
-    job_.pages_.SetErrorCode(page_error::kNone);
+    job_.pages_.SetErrorCode(PageListError::None);
     return true;
 }
 
@@ -58,7 +58,7 @@ bool PageTreeWalker::WalkKids(const std::vector<Kid>& kids, const Inherited& inh
 // left out, which is no error.
 bool PageTreeWalker::VisitKid(const Kid& kid, const Inherited& inherited, int depth) {
     const std::pair<int64_t, int64_t> id{kid.number, kid.generation};
-    if (visitedNodes_.count(id) != 0) return Fail(page_error::kUnreachable);
+    if (visitedNodes_.count(id) != 0) return Fail(PageListError::Unreachable);
     if (!InInt32(kid.number) || !InInt32(kid.generation) || !job_.SeekObject(kid.number, kid.generation)) {
         selector_.Next();
         return true;
@@ -67,9 +67,9 @@ bool PageTreeWalker::VisitKid(const Kid& kid, const Inherited& inherited, int de
     std::vector<Kid> kids;
     const Entries entries = ReadEntries(kid.number, kid.generation, values, &kids);
     if (entries.type == "/Pages") {
-        if (depth > kMaxDepth) return Fail(page_error::kUnreachable);
+        if (depth > kMaxDepth) return Fail(PageListError::Unreachable);
         visitedNodes_.insert(id);
-        if (!entries.kidsArray) return Fail(page_error::kKidsNotArray);
+        if (!entries.kidsArray) return Fail(PageListError::KidsNotArray);
         return WalkKids(kids, values, depth);
     }
     // A page's /Kids are a value like any other: read again without them.
@@ -196,7 +196,7 @@ bool PageTreeWalker::AddPage(const Kid& page, const Inherited& inherited) {
     if (TooSmallForStamps(inherited.mediaBox, inherited.cropBox)) job_.pages_.NoteTooSmall(entry.ordinal);
     entry.rotation = inherited.rotation;
     entry.sizeClass = job_.sizeClasses_.Lookup(entry.width, entry.height, entry.rotation);
-    if (entry.sizeClass < 0) return Fail(page_error::kOutOfMemory);
+    if (entry.sizeClass < 0) return Fail(PageListError::OutOfMemory);
     entry.contentNumber = job_.AllocateObjectNumber();
     entry.contentGeneration = 0;
     return job_.pages_.Add(entry, origin);

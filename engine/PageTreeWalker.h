@@ -14,7 +14,7 @@
 // Guards: a node met a second time (a tree that refers back to an ancestor,
 // or shares a subtree), a kid taken as a page that is a node already walked
 // (an ancestor without "/Pages" as its type) or the catalog itself, or a tree
-// deeper than kMaxDepth fails the walk with page-list error 3.
+// deeper than kMaxDepth fails the walk with PageListError::Unreachable.
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -74,7 +74,7 @@ private:
     static ResourcesOrigin Resources(const std::vector<std::string>& value, int64_t number, int64_t generation);
     // A page whose values are read: it takes the next label of the selection.
     bool AddPage(const Kid& page, const Inherited& values);
-    bool Fail(int code);
+    bool Fail(PageListError code);
 
     PdfJob& job_;
     PageSelector selector_;

@@ -17,11 +17,11 @@ constexpr int64_t kStartxrefWindow = 100;  // "startxref" is looked for in the l
 
 PdfJob::PdfJob(const std::string& sourcePath, const Passwords& passwords) : sourcePath_(sourcePath) {
     if (!offsets_.IsReady()) {
-        error_ = job_error::kTableMemory;
+        error_ = JobError::TableMemory;
         return;
     }
     if (!file_.OpenRead(sourcePath)) {
-        error_ = job_error::kOpen;
+        error_ = JobError::Open;
         return;
     }
     ReadSource(passwords);
@@ -29,7 +29,7 @@ PdfJob::PdfJob(const std::string& sourcePath, const Passwords& passwords) : sour
 
 PdfJob::PdfJob(MemoryTag, std::string bytes, const Passwords& passwords) {
     if (!offsets_.IsReady()) {
-        error_ = job_error::kTableMemory;
+        error_ = JobError::TableMemory;
         return;
     }
     file_.OpenMemory(std::move(bytes));
@@ -56,17 +56,17 @@ void PdfJob::ReadSource(const Passwords& passwords) {
     // Offsets of a file with bytes before its header count from the header:
     // every object is found where it stands instead.
     if (headerOffset_ != 0) {
-        error_ = job_error::kNotPdf;
+        error_ = JobError::NotPdf;
         RebuildTable();
         return;
     }
     if (!ReadCrossReference()) {
-        if (error_ != job_error::kTableMemory) RebuildTable();
+        if (error_ != JobError::TableMemory) RebuildTable();
         return;
     }
     if (!ReadSecurity(passwords)) return;
     pageCount_ = PageCount();
-    if (damaged_ || error_ == job_error::kObjectNotFound || error_ == job_error::kNoRoot) RebuildTable();
+    if (damaged_ || error_ == JobError::ObjectNotFound || error_ == JobError::NoRoot) RebuildTable();
 }
 
 void PdfJob::FindHeader() {
@@ -81,20 +81,20 @@ void PdfJob::FindHeader() {
 bool PdfJob::ReadCrossReference() {
     if (!FindStartxref()) return false;
     XrefReader xref(reader_, offsets_, &compressed_);
-    const int rc = xref.ReadChain(sourceStartxref_);
+    const JobError rc = xref.ReadChain(sourceStartxref_);
     sourceXrefIsStream_ = xref.NewestIsStream();
     newestTrailerAt_ = xref.NewestTrailerAt();
     // A missing /Size is reported before any fault of the sections.
     if (!ReadSize()) return false;
-    if (rc != 0) {
+    if (rc != JobError::None) {
         error_ = rc;
-        damaged_ = rc == job_error::kDamaged;
+        damaged_ = rc == JobError::Damaged;
         return false;
     }
     // An entry that leads to no header of its object is damage even when the
     // run never follows it: the update would carry the broken table on.
     if (!EveryEntryHolds()) {
-        error_ = job_error::kDamaged;
+        error_ = JobError::Damaged;
         damaged_ = true;
         return false;
     }
@@ -119,7 +119,7 @@ bool PdfJob::EveryEntryHolds() {
 bool PdfJob::RebuildTable() {
     // A read that failed is no sign of damage: the file is not read again.
     if (repair_ != Repair::NotNeeded || file_.ReadFailed()) return false;
-    const int firstError = error_ == job_error::kNone ? job_error::kDamaged : error_;
+    const JobError firstError = error_ == JobError::None ? JobError::Damaged : error_;
     readError_ = firstError;
     repair_ = Repair::Rebuilt;
     RebuildFailure failure = RebuildFailure::None;
@@ -127,7 +127,7 @@ bool PdfJob::RebuildTable() {
     repair_ = FailedRepair(failure);
     // The code of the first failure is the one reported (a password still
     // missing is reported as such).
-    if (error_ != job_error::kPasswordRequired) error_ = firstError;
+    if (error_ != JobError::PasswordRequired) error_ = firstError;
     damaged_ = repair_ != Repair::NotPdf && repair_ != Repair::Rebuilt && repair_ != Repair::Unfinished;
     return false;
 }
@@ -153,10 +153,10 @@ bool PdfJob::RebuiltRead(RebuildFailure& failure) {
     XrefRebuilder rebuilder(reader_, offsets_);
     failure = rebuilder.Rebuild();
     if (failure != RebuildFailure::None) {
-        error_ = failure == RebuildFailure::NoObjects ? job_error::kNotPdf : job_error::kNoRoot;
+        error_ = failure == RebuildFailure::NoObjects ? JobError::NotPdf : JobError::NoRoot;
         return false;
     }
-    error_ = job_error::kNone;
+    error_ = JobError::None;
     damaged_ = false;
     sourceStartxref_ = -1;
     newestTrailerAt_ = -1;
@@ -170,7 +170,7 @@ bool PdfJob::RebuiltRead(RebuildFailure& failure) {
     sourceSize_ = highest == std::numeric_limits<int32_t>::max() ? highest : highest + 1;
     nextObjectNumber_ = sourceSize_;
     pageCount_ = PageCount();
-    return error_ == job_error::kNone && !damaged_;
+    return error_ == JobError::None && !damaged_;
 }
 
 // A rebuild that found no objects read no PDF; one that found them but not
@@ -178,8 +178,8 @@ bool PdfJob::RebuiltRead(RebuildFailure& failure) {
 Repair PdfJob::FailedRepair(RebuildFailure failure) {
     if (failure == RebuildFailure::UnfinishedUpdate) return Repair::Unfinished;
     if (failure == RebuildFailure::CutShort) return Repair::CutShort;
-    if (error_ == job_error::kNotPdf) return Repair::NotPdf;
-    if (error_ == job_error::kPasswordRequired) return Repair::Rebuilt;
+    if (error_ == JobError::NotPdf) return Repair::NotPdf;
+    if (error_ == JobError::PasswordRequired) return Repair::Rebuilt;
     std::string tail(64, '\0');
     if (!file_.Seek(std::max<int64_t>(file_.Size() - 64, 0), PdfFile::Origin::Start)) return Repair::BeyondRepair;
     tail.resize(file_.Read(tail.data(), tail.size()));
@@ -192,7 +192,7 @@ bool PdfJob::ReadSecurity(const Passwords& passwords) {
     SourceSecurity security = ReadSourceSecurity(reader_, offsets_, SourceTrailerKeys(), passwords);
     encryptObject_ = {security.encryptNumber, security.encryptGeneration};
     if (security.error == security_error::kPassword) {
-        error_ = job_error::kPasswordRequired;
+        error_ = JobError::PasswordRequired;
         return false;
     }
     // A handler that cannot be used leaves the file read as it stands; the
@@ -216,15 +216,15 @@ const std::string& PdfJob::SourceTrailerKeys() {
 
 bool PdfJob::FindStartxref() {
     if (!file_.Seek(-kStartxrefWindow, PdfFile::Origin::End)) {
-        error_ = job_error::kShortFile;
+        error_ = JobError::ShortFile;
         return false;
     }
     if (!reader_.SearchToken("startxref")) {
-        error_ = job_error::kNoStartxref;
+        error_ = JobError::NoStartxref;
         return false;
     }
     sourceStartxref_ = reader_.ReadInt();
-    error_ = job_error::kNone;
+    error_ = JobError::None;
     return true;
 }
 
@@ -237,12 +237,12 @@ int64_t PdfJob::TrailerSearchStart() const { return newestTrailerAt_ >= 0 ? newe
 // outside the 32-bit object numbers is refused rather than wrapped.
 bool PdfJob::ReadSize() {
     if (!reader_.Seek(TrailerSearchStart()) || !reader_.SearchToken("/Size")) {
-        error_ = job_error::kNoSize;
+        error_ = JobError::NoSize;
         return false;
     }
     const int64_t size = reader_.ReadInt();
     if (size < 0 || size > kMaxInt32) {
-        error_ = job_error::kNoSize;
+        error_ = JobError::NoSize;
         return false;
     }
     sourceSize_ = static_cast<int32_t>(size);
@@ -257,7 +257,7 @@ bool PdfJob::SeekObject(int64_t number, int64_t generation) {
     if (decrypted_.Active() && offset >= 0 && offset < PdfFile::kRegionBase)
         offset = decrypted_.PositionOf(static_cast<int32_t>(number), static_cast<int32_t>(generation), offset);
     if (offset < 0 || !reader_.Seek(offset)) {
-        error_ = job_error::kObjectNotFound;
+        error_ = JobError::ObjectNotFound;
         return false;
     }
     // A table entry that leads to another object's header (or into the middle
@@ -265,7 +265,7 @@ bool PdfJob::SeekObject(int64_t number, int64_t generation) {
     const bool headerHolds = reader_.ReadInt() == number && reader_.ReadInt() == generation &&
                              reader_.NextToken() == "obj" && reader_.Seek(offset);
     if (!headerHolds) {
-        error_ = job_error::kDamaged;
+        error_ = JobError::Damaged;
         damaged_ = true;
         return false;
     }
@@ -276,7 +276,7 @@ bool PdfJob::SeekObject(int64_t number, int64_t generation) {
 bool PdfJob::SeekToRoot() {
     if (sourceStartxref_ < 0 && !FindStartxref()) return false;
     if (!reader_.Seek(TrailerSearchStart()) || !CommentFreeTokens(reader_).SearchToken("/Root")) {
-        error_ = job_error::kNoRoot;
+        error_ = JobError::NoRoot;
         return false;
     }
     return true;
@@ -300,18 +300,18 @@ int32_t PdfJob::PageCount() {
     if (!ReadRoot(rootNumber, rootGeneration)) return 0;
     if (!SeekObject(rootNumber, rootGeneration)) return 0;
     if (reader_.FindKey("/Pages") != FindResult::Found) {
-        error_ = job_error::kNoPagesOrCount;
+        error_ = JobError::NoPagesOrCount;
         return 0;
     }
     const int64_t pagesNumber = reader_.ReadInt();
     const int64_t pagesGeneration = reader_.ReadInt();
     if (!SeekObject(pagesNumber, pagesGeneration)) return 0;
     if (reader_.FindKey("/Count") != FindResult::Found) {
-        error_ = job_error::kNoPagesOrCount;
+        error_ = JobError::NoPagesOrCount;
         return 0;
     }
     const int64_t count = reader_.ReadInt();
-    error_ = job_error::kNone;
+    error_ = JobError::None;
     return static_cast<int32_t>(count < 0 ? 0 : count > kMaxInt32 ? kMaxInt32 : count);
 }
 
@@ -319,7 +319,7 @@ bool PdfJob::OpenOutput(const std::string& path) {
     if (file_.IsOpen()) file_.Close();
     outputPath_ = path;
     if (!file_.OpenUpdate(path)) {
-        error_ = job_error::kOpen;
+        error_ = JobError::Open;
         return false;
     }
     return true;

@@ -5,33 +5,11 @@
 // of pdf/ObjectWriter.h (fonts, forms and images write through it).
 //
 // Construction does all the reading; afterwards ErrorCode() tells whether the
-// file can be used (0) or why not. Job error codes:
-//   1  the source ("rb") or the output ("r+b") cannot be opened
-//   2  seeking to 100 bytes before the end fails (file shorter than 100 bytes)
-//   3  no "startxref" token in the last 100 bytes
-//   4  "/Size" not found after the startxref offset, that offset cannot be
-//      reached, or /Size is not a usable object count (negative, beyond 32
-//      bits); also a cross-reference stream at that offset that cannot be
-//      decoded
-//   5  the object-offset table cannot be allocated (or grown)
-//   6  an older cross-reference section named by /Prev cannot be read (also a
-//      /Prev chain that comes back to a section already read, and an older
-//      cross-reference stream that cannot be decoded)
-//   7  the root object has no /Pages, or the root page tree node has no /Count
-//   8  no "/Root" after the startxref offset
-//   9  an object is not in the object-offset table (or lies in an object
-//      stream that cannot be decoded)
-//   16 writing the resources of a page failed (set by the stamping pass)
-//   17 the file does not begin with "%PDF"
-//   20 a write of the update failed: the update is not finished
-//   22 the file is damaged: its startxref or a /Prev offset holds no
-//      cross-reference section, or an offset of its table holds no header
-//      "N G obj" of the object listed there (found while the file is read
-//      or its pages walked; IsDamaged() stays true once it was found)
-//   25 the source is encrypted and none of the passwords given opens it
+// file can be used (JobError::None) or why not (engine/JobError.h).
 //
-// A file whose cross-reference data do not hold (codes 2, 3, 4, 6, 8, 9 and
-// 22 while it is read; 22 while its pages are walked, through RebuildTable),
+// A file whose cross-reference data do not hold (ShortFile, NoStartxref,
+// NoSize, PrevUnreadable, NoRoot, ObjectNotFound and Damaged while it is
+// read; Damaged while its pages are walked, through RebuildTable),
 // or whose "%PDF-" header does not stand at its first byte, is read again
 // from a table rebuilt from the objects' headers (engine/XrefRebuilder.h):
 // Repair() then tells what came of it. The update of a repaired file lists
@@ -66,6 +44,7 @@
 
 #include "engine/CompressedObjects.h"
 #include "engine/DecryptedObjects.h"
+#include "engine/JobError.h"
 #include "engine/ObjectOffsetTable.h"
 #include "engine/PageList.h"
 #include "engine/PageSelection.h"
@@ -83,26 +62,6 @@ namespace sgry {
 
 class ContentPrescan;
 
-namespace job_error {
-inline constexpr int kNone = 0;
-inline constexpr int kOpen = 1;
-inline constexpr int kShortFile = 2;
-inline constexpr int kNoStartxref = 3;
-inline constexpr int kNoSize = 4;
-inline constexpr int kTableMemory = 5;
-inline constexpr int kPrevUnreadable = 6;
-inline constexpr int kNoPagesOrCount = 7;
-inline constexpr int kNoRoot = 8;
-inline constexpr int kObjectNotFound = 9;
-inline constexpr int kResourcesFailed = 16;
-inline constexpr int kNotPdf = 17;
-inline constexpr int kCopyFailed = 18;
-inline constexpr int kDialogCancelled = 19;
-inline constexpr int kWriteFailed = 20;
-inline constexpr int kDamaged = 22;
-inline constexpr int kPasswordRequired = 25;
-}  // namespace job_error
-
 // What became of a file whose cross-reference data did not hold.
 enum class Repair {
     NotNeeded,
@@ -113,8 +72,11 @@ enum class Repair {
     Unfinished,   // an update after the last "%%EOF" stops before its cross-reference data
 };
 
-// Error code of the page writer when a page's resources cannot be loaded.
-inline constexpr int kResourcesUnreadable = 5;
+// Error code of the page writer (PdfJob::PageWriterError).
+enum class PageWriterError : int {
+    None = 0,
+    ResourcesUnreadable = 5,  // a page's old resources dictionary cannot be loaded
+};
 
 // One resource that a page's merged resources dictionary must refer to.
 struct ResourceRequest {
@@ -136,8 +98,8 @@ public:
     PdfJob(const PdfJob&) = delete;
     PdfJob& operator=(const PdfJob&) = delete;
 
-    int ErrorCode() const { return error_; }
-    void SetErrorCode(int code) { error_ = code; }
+    JobError ErrorCode() const { return error_; }
+    void SetErrorCode(JobError code) { error_ = code; }
     const std::string& SourcePath() const { return sourcePath_; }
     const std::string& OutputPath() const { return outputPath_; }
     int64_t SourceStartxref() const { return sourceStartxref_; }
@@ -165,15 +127,15 @@ public:
     PdfFile& File() { return file_; }
     const ObjectOffsetTable& Offsets() const { return offsets_; }
 
-    // Seeks to the object; false and error 9 when it is not in the table,
-    // false and error 22 when its offset holds no header "number generation
-    // obj" of that object.
+    // Seeks to the object; false and ObjectNotFound when it is not in the
+    // table, false and Damaged when its offset holds no header "number
+    // generation obj" of that object.
     bool SeekObject(int64_t number, int64_t generation);
     bool IsDamaged() const { return damaged_; }
     Repair RepairState() const { return repair_; }
     // The code of the first failure met while the file was read, kept when
     // the table was rebuilt; ErrorCode() when no rebuild was tried.
-    int ReadError() const { return repair_ == Repair::NotNeeded ? error_ : readError_; }
+    JobError ReadError() const { return repair_ == Repair::NotNeeded ? error_ : readError_; }
     // Reads the file again from a table rebuilt from its objects' headers;
     // false (with the first error code kept) when that fails as well. Once
     // tried, it is not tried again.
@@ -181,15 +143,15 @@ public:
     // Where "%PDF-" stands (0 for a sound file); -1 when the first 1024 bytes hold none.
     int64_t HeaderOffset() const { return headerOffset_; }
     // The catalog's number and generation, from the newest trailer (the
-    // reader is left after them) or the rebuilt table; false with error 8 or 9.
+    // reader is left after them) or the rebuilt table; false with NoRoot or ObjectNotFound.
     bool ReadRoot(int64_t& number, int64_t& generation);
-    // /Count of the root page tree node; sets error 7, 8 or 9 on failure
-    // (and returns 0), 0 on success.
+    // /Count of the root page tree node; sets NoPagesOrCount, NoRoot or
+    // ObjectNotFound on failure (and returns 0), None on success.
     int32_t PageCount();
 
     // --- output ---------------------------------------------------------
     // Closes the current stream and opens path with mode "r+b" for the update;
-    // false and error 1 when it cannot be opened.
+    // false and JobError::Open when it cannot be opened.
     bool OpenOutput(const std::string& path);
 
     // --- ObjectWriter ---------------------------------------------------
@@ -205,7 +167,7 @@ public:
 
     // --- page tree --------------------------------------------------------
     // Walks the page tree into the page list; false with the page list's own
-    // error code (PageList::ErrorCode, page_error::*) on failure.
+    // error code (PageList::ErrorCode, PageListError) on failure.
     bool BuildPageList(const PageRangeChoice& range);
     const PageList& Pages() const { return pages_; }
 
@@ -239,7 +201,7 @@ public:
     // Registers the page, content and resources objects of every page that the
     // pass will stamp (positions 1, 2, ... of the page list, odd ones when
     // stampOdd, even ones when stampEven). False when memory ran out (the
-    // write table's ErrorCode() is then 1).
+    // write table's ErrorCode() is then WriteTableError::OutOfMemory).
     bool BuildWriteTable(bool stampOdd = true, bool stampEven = true);
     const WriteTable& Writes() const { return writeTable_; }
     // Whether the page at 1-based list position p is stamped.
@@ -254,24 +216,24 @@ public:
     static std::string MarkerLine();
     static std::string MarkerAfterAddedLineEnd();
     // The replacement page object of page list entry index. False when its
-    // write failed (an unreachable /Contents object also sets error 9).
+    // write failed (an unreachable /Contents object also sets ObjectNotFound).
     bool WritePageObject(int32_t index);
     // The page's merged resources object with every request added; names[i]
     // is the name chosen for requests[i] ("" when it could not be added).
-    // False when the old dictionary cannot be loaded (PageWriterError() 5)
+    // False when the old dictionary cannot be loaded (ResourcesUnreadable)
     // or the object cannot be written.
     bool WritePageResources(int32_t index, const std::vector<ResourceRequest>& requests,
                             std::vector<std::string>& names);
     // The page's stamp content stream holding content (compressed when
     // FlateBuffer succeeds, as given otherwise).
     bool WritePageContent(int32_t index, std::string_view content);
-    // Cross-reference section, trailer, startxref and %%EOF. Fails with error
-    // 20, writing nothing, when any object of the update failed to be written.
+    // Cross-reference section, trailer, startxref and %%EOF. Fails with
+    // WriteFailed, writing nothing, when any object of the update failed to be written.
     bool FinishUpdate();
     // Cuts the output back to its length before the update began.
     bool UndoUpdate();
     int64_t UpdateStart() const { return updateStart_; }
-    int PageWriterError() const { return pageWriterError_; }
+    PageWriterError PageWriterCode() const { return pageWriterError_; }
 
 private:
     struct MemoryTag {};
@@ -313,7 +275,7 @@ private:
     friend class PageTreeWalker;
     friend class ResourcesMerger;
 
-    int error_ = job_error::kNone;
+    JobError error_ = JobError::None;
     PdfFile file_;
     TokenReader reader_{file_};
     std::string sourcePath_;
@@ -352,12 +314,12 @@ private:
     ContentPrescan* prescan_ = nullptr;
     int64_t updateStart_ = -1;
     bool writeFailed_ = false;
-    int pageWriterError_ = 0;
+    PageWriterError pageWriterError_ = PageWriterError::None;
     bool damaged_ = false;
     Passwords passwords_;  // kept for a read from a rebuilt table
     int64_t headerOffset_ = 0;
     Repair repair_ = Repair::NotNeeded;
-    int readError_ = job_error::kNone;
+    JobError readError_ = JobError::None;
     std::pair<int64_t, int64_t> rebuiltRoot_{-1, 0};
     std::vector<RebuiltObject> rebuiltObjects_;
 };

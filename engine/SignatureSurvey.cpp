@@ -150,7 +150,7 @@ SignatureSurvey Survey(PdfJob& job) {
 }  // namespace
 
 SignatureSurvey SurveySignatures(PdfJob& job) {
-    const int code = job.ErrorCode();
+    const JobError code = job.ErrorCode();
     SignatureSurvey survey = Survey(job);
     job.SetErrorCode(code);
     return survey;

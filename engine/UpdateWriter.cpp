@@ -181,7 +181,7 @@ PdfJob::OldPage PdfJob::ReadOldPage(int32_t number, int32_t generation) {
 // the object holds.
 std::string PdfJob::ContentsOfObject(int64_t number, int64_t generation) {
     const std::string reference = Format("%ld %d R ", number, generation);
-    if (!SeekObject(number, generation)) return reference;  // error 9 stays behind
+    if (!SeekObject(number, generation)) return reference;  // ObjectNotFound stays behind
     CommentFreeTokens target(reader_);
     for (int i = 0; i < 3; ++i) target.Next();  // number, generation, "obj"
     const std::string first = target.Next();
@@ -301,16 +301,16 @@ bool PdfJob::WritePageObject(int32_t index) {
 bool PdfJob::WritePageResources(int32_t index, const std::vector<ResourceRequest>& requests,
                                 std::vector<std::string>& names) {
     names.clear();
-    pageWriterError_ = 0;
+    pageWriterError_ = PageWriterError::None;
     PageEntry page;
     if (!pages_.GetPage(index, page) || page.resourcesInline) {
-        pageWriterError_ = kResourcesUnreadable;  // the page object must be written first
+        pageWriterError_ = PageWriterError::ResourcesUnreadable;  // the page object must be written first
         return false;
     }
     ResourcesMerger merger(*this);
     std::unique_ptr<PdfDictionary> resources = merger.Load(pages_.OriginAt(index));
     if (!resources) {
-        pageWriterError_ = kResourcesUnreadable;
+        pageWriterError_ = PageWriterError::ResourcesUnreadable;
         return false;
     }
     for (const ResourceRequest& request : requests) names.push_back(merger.Add(*resources, request));
@@ -328,7 +328,7 @@ bool PdfJob::FinishUpdate() {
     // An object whose write failed must not be listed with a negative offset,
     // and a section without it would leave the page referring to nothing.
     if (writeFailed_ || !writeTable_.AllWritten()) {
-        error_ = job_error::kWriteFailed;
+        error_ = JobError::WriteFailed;
         return false;
     }
     // Cross-reference data is never encrypted; an object still open is one
@@ -339,12 +339,12 @@ bool PdfJob::FinishUpdate() {
     // A trailer dictionary that cannot be read gives no /Root, and an update
     // without one would leave a file that no reader opens.
     if (!TrailerKeysName(trailerKeys, "/Root")) {
-        error_ = job_error::kDamaged;
+        error_ = JobError::Damaged;
         damaged_ = true;
         return false;
     }
     if (writeFailed_) {
-        error_ = job_error::kWriteFailed;
+        error_ = JobError::WriteFailed;
         return false;
     }
     // A rebuilt table is written whole, with offsets counted from the header
@@ -366,7 +366,7 @@ bool PdfJob::FinishUpdate() {
     AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", xrefOffset - shift));
     if (!file_.Flush()) writeFailed_ = true;
     if (writeFailed_ || xrefOffset < 0) {
-        error_ = job_error::kWriteFailed;
+        error_ = JobError::WriteFailed;
         return false;
     }
     newStartxref_ = xrefOffset;
@@ -407,7 +407,7 @@ bool PdfJob::FinishWithXrefStream(const std::string& trailerKeys, std::vector<Xr
     // offset is where the stream object itself begins.
     const int64_t offset = AppendAtEnd("");
     if (number < 0 || offset < 0) {
-        error_ = job_error::kWriteFailed;
+        error_ = JobError::WriteFailed;
         return false;
     }
     const int64_t shift = std::max<int64_t>(headerOffset_, 0);
@@ -420,7 +420,7 @@ bool PdfJob::FinishWithXrefStream(const std::string& trailerKeys, std::vector<Xr
     AppendAtEnd(Format("startxref\r\n%ld\r\n%%%%EOF\r\n", offset - shift));
     if (!file_.Flush()) writeFailed_ = true;
     if (writeFailed_ || !headerOk) {
-        error_ = job_error::kWriteFailed;
+        error_ = JobError::WriteFailed;
         return false;
     }
     newStartxref_ = offset;

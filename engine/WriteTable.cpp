@@ -19,7 +19,7 @@ bool WriteTable::Register(int32_t number, int32_t generation, bool isNew, Object
         index_.emplace(Key(number, generation), entries_.size() - 1);
     } catch (const std::bad_alloc&) {
         if (index_.size() < entries_.size()) entries_.pop_back();
-        error_ = 1;
+        error_ = WriteTableError::OutOfMemory;
         return false;
     }
     return true;
@@ -79,7 +79,7 @@ std::string WriteTable::SubsectionText() const {
 void WriteTable::Clear() {
     entries_.clear();
     index_.clear();
-    error_ = 0;
+    error_ = WriteTableError::None;
 }
 
 }  // namespace sgry

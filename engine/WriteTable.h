@@ -13,6 +13,12 @@
 
 namespace sgry {
 
+// The write table's error code (the run shows its number).
+enum class WriteTableError : int {
+    None = 0,
+    OutOfMemory = 1,  // an entry could not be added
+};
+
 class WriteTable {
 public:
     struct Entry {
@@ -25,7 +31,7 @@ public:
 
     // Adds an entry; a negative number (such as the inline-resources marker
     // -3) or a pair already present is ignored. False only when memory ran out
-    // (error code 1, the entry is not added).
+    // (OutOfMemory, the entry is not added).
     bool Register(int32_t number, int32_t generation, bool isNew, ObjectKind kind);
     // Room for entries at once (Register grows the table as it can beyond).
     void Reserve(std::size_t entries);
@@ -44,7 +50,7 @@ public:
 
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
     const std::vector<Entry>& Entries() const { return entries_; }
-    int ErrorCode() const { return error_; }
+    WriteTableError ErrorCode() const { return error_; }
     void Clear();
 
 private:
@@ -55,7 +61,7 @@ private:
 
     std::vector<Entry> entries_;
     std::unordered_map<uint64_t, size_t> index_;  // pair -> position in entries_
-    int error_ = 0;
+    WriteTableError error_ = WriteTableError::None;
 };
 
 }  // namespace sgry

@@ -11,14 +11,13 @@
 namespace sgry {
 
 namespace {
-constexpr int kOk = 0;
-constexpr int kNewestUnreadable = 4;
-constexpr int kOutOfMemory = 5;
-constexpr int kPrevUnreadable = 6;
-constexpr int kDamaged = 22;
+constexpr JobError kOk = JobError::None;
+constexpr JobError kNewestUnreadable = JobError::NoSize;
+constexpr JobError kOutOfMemory = JobError::TableMemory;
+constexpr JobError kPrevUnreadable = JobError::PrevUnreadable;
+constexpr JobError kDamaged = JobError::Damaged;
 // The first number that is no object number (object numbers end at INT32_MAX).
 constexpr int64_t kBeyondObjectNumbers = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-constexpr int kMalformed = -1;  // turned into 4 or 6 by the section's place in the chain
 constexpr int64_t kMaxFieldWidth = 8;
 constexpr int64_t kShortestEntry = 6;  // "0 0 n" and a separator
 
@@ -46,7 +45,7 @@ uint64_t BigEndian(const std::string& data, std::size_t pos, int64_t width) {
 // The chain is followed in a loop rather than by recursion, so that a file
 // with very many updates cannot exhaust the stack; the order of insertion
 // (newest section first) is the same.
-int XrefReader::ReadChain(int64_t newestOffset) {
+JobError XrefReader::ReadChain(int64_t newestOffset) {
     int64_t offset = newestOffset;
     bool isPrev = false;
     for (;;) {
@@ -55,7 +54,7 @@ int XrefReader::ReadChain(int64_t newestOffset) {
         Links links;
         if (StartsWithObjectHeader()) {
             bool isXref = false;
-            if (const int rc = ReadStreamSection(offset, isPrev, links, isXref); rc != kOk) return rc;
+            if (const JobError rc = ReadStreamSection(offset, isPrev, links, isXref); rc != kOk) return rc;
             if (!isXref) return kDamaged;  // some other object stands where the section should
             if (!isPrev) newestIsStream_ = true;
         } else {
@@ -63,7 +62,7 @@ int XrefReader::ReadChain(int64_t newestOffset) {
             // next section, or none, and the update would rest on a wrong chain.
             if (!reader_.Seek(offset)) return kPrevUnreadable;
             if (reader_.NextToken() != "xref") return kDamaged;
-            if (const int rc = ReadEntries(!isPrev); rc != kOk) return rc;
+            if (const JobError rc = ReadEntries(!isPrev); rc != kOk) return rc;
             ReadTrailerLinks(links);
             // A hybrid file: the stream's entries come after the table's and
             // before the older sections'.
@@ -71,7 +70,7 @@ int XrefReader::ReadChain(int64_t newestOffset) {
                 Links ignored;  // the stream's own /Prev is not followed
                 bool isXref = false;
                 if (reader_.Seek(links.xrefStm) && StartsWithObjectHeader())
-                    if (const int rc = ReadStreamSection(links.xrefStm, isPrev, ignored, isXref); rc != kOk) return rc;
+                    if (const JobError rc = ReadStreamSection(links.xrefStm, isPrev, ignored, isXref); rc != kOk) return rc;
             }
         }
         if (!links.hasPrev) return kOk;
@@ -86,7 +85,7 @@ bool XrefReader::StartsWithObjectHeader() {
     return TokenReader::IsDigits(reader_.NextToken()) && TokenReader::IsDigits(reader_.NextToken()) && reader_.NextToken() == "obj";
 }
 
-int XrefReader::ReadEntries(bool newest) {
+JobError XrefReader::ReadEntries(bool newest) {
     bool onlyEntries = true;
     auto entryInt = [&]() {
         const std::string t = reader_.NextToken();
@@ -146,8 +145,8 @@ void XrefReader::ReadTrailerLinks(Links& links) {
     }
 }
 
-int XrefReader::ReadStreamSection(int64_t offset, bool isPrev, Links& links, bool& isXref) {
-    const int failure = isPrev ? kPrevUnreadable : kNewestUnreadable;
+JobError XrefReader::ReadStreamSection(int64_t offset, bool isPrev, Links& links, bool& isXref) {
+    const JobError failure = isPrev ? kPrevUnreadable : kNewestUnreadable;
     SourceStream stream;
     // Every value of a cross-reference stream's dictionary is direct, its
     // /Length included: no offset table is needed (nor complete yet).
@@ -159,29 +158,29 @@ int XrefReader::ReadStreamSection(int64_t offset, bool isPrev, Links& links, boo
         links.hasPrev = true;
         links.prev = DirectInteger(*stream.dictionary, "/Prev").value_or(-1);
     }
-    const int rc = ReadStreamRows(*stream.dictionary, stream.data);
-    return rc == kMalformed ? failure : rc;
+    return ReadStreamRows(*stream.dictionary, stream.data, failure);
 }
 
 // /W gives the byte widths of the three fields (a width of 0 means the
 // field's default: type 1, generation 0); /Index gives pairs of first number
 // and count (default [0 /Size]). Rows are read while the data lasts.
-int XrefReader::ReadStreamRows(const PdfDictionary& dictionary, const std::string& data) {
+JobError XrefReader::ReadStreamRows(const PdfDictionary& dictionary, const std::string& data,
+                                    JobError malformed) {
     std::vector<int64_t> widths;
-    if (!IntegerArray(dictionary, "/W", widths) || widths.size() < 3) return kMalformed;
+    if (!IntegerArray(dictionary, "/W", widths) || widths.size() < 3) return malformed;
     int64_t rowWidth = 0;
     for (std::size_t i = 0; i < 3; ++i) {
-        if (widths[i] > kMaxFieldWidth) return kMalformed;
+        if (widths[i] > kMaxFieldWidth) return malformed;
         rowWidth += widths[i];
     }
-    if (rowWidth == 0) return kMalformed;
+    if (rowWidth == 0) return malformed;
 
     std::vector<int64_t> index;
     if (dictionary.Find("/Index")) {
-        if (!IntegerArray(dictionary, "/Index", index) || index.size() % 2 != 0) return kMalformed;
+        if (!IntegerArray(dictionary, "/Index", index) || index.size() % 2 != 0) return malformed;
     } else {
         const std::optional<int64_t> size = DirectInteger(dictionary, "/Size");
-        if (!size || *size < 0) return kMalformed;
+        if (!size || *size < 0) return malformed;
         index = {0, *size};
     }
 
@@ -204,7 +203,7 @@ int XrefReader::ReadStreamRows(const PdfDictionary& dictionary, const std::strin
 // Type 1: an object in the file (offset, generation); type 2: an object
 // inside an object stream (stream number, index). Offsets that would fall
 // among the positions of compressed objects are not offsets in any file.
-int XrefReader::InsertRow(int64_t number, uint64_t type, uint64_t field2, uint64_t field3) {
+JobError XrefReader::InsertRow(int64_t number, uint64_t type, uint64_t field2, uint64_t field3) {
     int64_t offset = -1;
     int64_t generation = 0;
     if (type == 1) {

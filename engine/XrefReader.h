@@ -11,22 +11,23 @@
 // CompressedObjects store, which gives the position the table records; free
 // rows and rows of unknown types are skipped.
 //
-// Result codes (the job's codes): 0 read, 5 the table ran out of memory,
-// 6 an older section named by /Prev cannot be read (a negative offset, or an
-// offset already read: a /Prev chain that loops; or a cross-reference stream
-// of an older section that cannot be decoded), 4 the cross-reference stream
-// of the newest section cannot be decoded (its /Length lies beyond the file,
-// its /W or /Index are malformed, its filter is not FlateDecode, its data is
-// damaged or decodes to more than kMaxXrefStreamBytes).
-// 22 the file is damaged: the startxref offset or a /Prev offset holds
-// neither the keyword "xref" nor a cross-reference stream (some other object,
-// or the middle of one).
+// Result codes (the job's codes, engine/JobError.h): None read, TableMemory
+// the table ran out of memory, PrevUnreadable an older section named by /Prev
+// cannot be read (a negative offset, or an offset already read: a /Prev chain
+// that loops; or a cross-reference stream of an older section that cannot be
+// decoded), NoSize the cross-reference stream of the newest section cannot be
+// decoded (its /Length lies beyond the file, its /W or /Index are malformed,
+// its filter is not FlateDecode, its data is damaged or decodes to more than
+// kMaxXrefStreamBytes).
+// Damaged: the startxref offset or a /Prev offset holds neither the keyword
+// "xref" nor a cross-reference stream (some other object, or the middle of one).
 #include <cstddef>
 #include <cstdint>
 #include <set>
 #include <string>
 
 #include "engine/CompressedObjects.h"
+#include "engine/JobError.h"
 #include "engine/ObjectOffsetTable.h"
 #include "pdf/PdfObject.h"
 #include "pdf/TokenReader.h"
@@ -42,7 +43,7 @@ public:
         : reader_(reader), table_(table), compressed_(compressed) {}
 
     // newestOffset: the startxref offset of the file.
-    int ReadChain(int64_t newestOffset);
+    JobError ReadChain(int64_t newestOffset);
 
     int32_t SectionsRead() const { return static_cast<int32_t>(visited_.size()); }
     // True when the section at the startxref offset is a cross-reference stream.
@@ -61,14 +62,16 @@ private:
     };
 
     bool StartsWithObjectHeader();
-    int ReadEntries(bool newest);
+    JobError ReadEntries(bool newest);
     // Passes over the trailer up to "%%EOF", noting /Prev and /XRefStm.
     void ReadTrailerLinks(Links& links);
     // Reads the cross-reference stream at offset; links.hasPrev/prev from its
     // dictionary. isXref is false when the object there is no /XRef stream.
-    int ReadStreamSection(int64_t offset, bool isPrev, Links& links, bool& isXref);
-    int ReadStreamRows(const PdfDictionary& dictionary, const std::string& data);
-    int InsertRow(int64_t number, uint64_t type, uint64_t field2, uint64_t field3);
+    JobError ReadStreamSection(int64_t offset, bool isPrev, Links& links, bool& isXref);
+    // malformed: the code of rows that /W, /Index or /Size cannot describe
+    // (NoSize or PrevUnreadable, by the section's place in the chain).
+    JobError ReadStreamRows(const PdfDictionary& dictionary, const std::string& data, JobError malformed);
+    JobError InsertRow(int64_t number, uint64_t type, uint64_t field2, uint64_t field3);
 
     TokenReader& reader_;
     ObjectOffsetTable& table_;

@@ -36,7 +36,8 @@ private:
 // the seeds carry two sections chained by /Prev and the writer's own syntax.
 std::string UpdatedPdf(const std::string& source) {
     std::unique_ptr<PdfJob> job = PdfJob::FromBytes(source);
-    if (job->ErrorCode() != 0 || !job->BuildPageList(PageRangeChoice{}) || !fuzz::WriteUpdate(*job)) return source;
+    if (job->ErrorCode() != JobError::None || !job->BuildPageList(PageRangeChoice{}) || !fuzz::WriteUpdate(*job))
+        return source;
     return job->File().MemoryBytes();
 }
 

@@ -120,7 +120,7 @@ inline std::unique_ptr<PdfDictionary> UpdateTrailer(const std::string& updated, 
 // update must leave a file that reads again with the same page count.
 inline int Job(const uint8_t* data, std::size_t size) {
     std::unique_ptr<PdfJob> job = PdfJob::FromBytes(std::string(AsText(data, size)));
-    if (job->ErrorCode() != 0) return 0;
+    if (job->ErrorCode() != JobError::None) return 0;
     const int32_t pageCount = job->StoredPageCount();
     PageRangeChoice range;
     if (!job->BuildPageList(range)) return 0;
@@ -147,8 +147,8 @@ inline int Job(const uint8_t* data, std::size_t size) {
     // corpus and findings), since damaged trailers still fail it (see
     // fuzz/README.md). A damaged source section
     // without its "trailer" keyword is read token by token past its end, into
-    // the update, and may then fail as an unreadable older section (6) or a
-    // damaged one (22); a trailer copied with a string left open has the
+    // the update, and may then fail as an unreadable older section
+    // (PrevUnreadable) or a damaged one (Damaged); a trailer copied with a string left open has the
     // table rebuilt, which may find other pages. The update of a rebuilt
     // table makes the file whole: it reads again without a rebuild (unless
     // bytes before its header have every reading rebuilt).
@@ -156,9 +156,9 @@ inline int Job(const uint8_t* data, std::size_t size) {
     std::unique_ptr<PdfJob> again = PdfJob::FromBytes(updated);
     const bool againRebuilt = again->RepairState() != Repair::NotNeeded;
     if (rebuilt && job->HeaderOffset() == 0) SGRY_FUZZ_EXPECT(!againRebuilt);
-    SGRY_FUZZ_EXPECT(again->ErrorCode() == 0 || again->ErrorCode() == job_error::kPrevUnreadable ||
-                     again->ErrorCode() == job_error::kDamaged);
-    if (again->ErrorCode() == 0 && (!againRebuilt || rebuilt))
+    SGRY_FUZZ_EXPECT(again->ErrorCode() == JobError::None || again->ErrorCode() == JobError::PrevUnreadable ||
+                     again->ErrorCode() == JobError::Damaged);
+    if (again->ErrorCode() == JobError::None && (!againRebuilt || rebuilt))
         SGRY_FUZZ_EXPECT(again->StoredPageCount() == pageCount);
     return 0;
 }
@@ -228,7 +228,7 @@ inline std::string ResourcesPdf(std::string_view resourcesBody) {
 
 inline int Resources(const uint8_t* data, std::size_t size) {
     std::unique_ptr<PdfJob> job = PdfJob::FromBytes(ResourcesPdf(AsText(data, size)));
-    SGRY_FUZZ_EXPECT(job->ErrorCode() == 0);
+    SGRY_FUZZ_EXPECT(job->ErrorCode() == JobError::None);
     if (!job->BuildPageList(PageRangeChoice{})) return 0;
     SGRY_FUZZ_EXPECT(job->Pages().Count() == 1);
     WriteUpdate(*job);
@@ -495,7 +495,7 @@ inline int PageBoxes(const uint8_t* data, std::size_t size) {
     const std::string node = " " + std::string(text.substr(0, lineEnd));
     const std::string page = " " + std::string(text.substr(lineEnd));
     std::unique_ptr<PdfJob> job = PdfJob::FromBytes(OnePagePdf(node, page, "[0 0 300 400]\nendobj\n5 0 obj\n90"));
-    if (job->ErrorCode() != 0 || !job->BuildPageList(PageRangeChoice{})) return 0;
+    if (job->ErrorCode() != JobError::None || !job->BuildPageList(PageRangeChoice{})) return 0;
     for (int32_t i = 0; i < job->Pages().Count(); ++i) {
         PageEntry entry;
         SGRY_FUZZ_EXPECT(job->GetPage(i, entry));

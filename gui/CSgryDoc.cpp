@@ -77,7 +77,7 @@ EraseOutcome CSgryDoc::EraseAskingPassword(const std::string& path) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const EraseOutcome outcome = EraseLastStamp(path, passwords);
         QApplication::restoreOverrideCursor();
-        if (outcome.code != erase_result::kProtected || outcome.securityCode != job_error::kPasswordRequired)
+        if (outcome.code != EraseResult::Protected || outcome.securityCode != JobError::PasswordRequired)
             return outcome;
         const std::optional<std::string> answer =
             prompts_.AskPassword(outcome.message + "\r\n\r\n" + run_message::kAskUserPassword);
@@ -103,7 +103,7 @@ void CSgryDoc::OnEraseStamps() {
         const FileRunGuard guard(row.path);
         if (!GuardAllowsRun(guard, prompts_)) continue;
         const EraseOutcome outcome = EraseAskingPassword(row.path);
-        if (outcome.code == erase_result::kErased)
+        if (outcome.code == EraseResult::Erased)
             ++erased;
         else
             prompts_.ShowMessage(outcome.message);

@@ -28,7 +28,7 @@ bool BmpReader::Open(const std::string& path) {
     return error_ == kNoError;
 }
 
-int BmpReader::ReadHeaders() {
+BmpReader::Code BmpReader::ReadHeaders() {
     std::FILE* f = file_.get();
     uint8_t fileHeader[kFileHeaderSize] = {};
     if (std::fseek(f, 0, SEEK_SET) != 0) return kCannotOpen;
@@ -68,7 +68,7 @@ int BmpReader::ReadHeaders() {
 // Always 256 entries, whatever the header says about the colours used; the
 // table follows the info header directly. A file that ends inside the table
 // leaves the remaining entries zero.
-int BmpReader::ReadColourTable() {
+BmpReader::Code BmpReader::ReadColourTable() {
     std::FILE* f = file_.get();
     const std::size_t entrySize = os2_ ? 3 : 4;
     std::array<uint8_t, 256 * 4> raw{};
@@ -85,7 +85,7 @@ int BmpReader::ReadColourTable() {
 
 // Refuses a file whose rows would run past its end before any buffer of the
 // declared size is allocated, so a damaged header cannot ask for gigabytes.
-int BmpReader::CheckPixelDataFits() const {
+BmpReader::Code BmpReader::CheckPixelDataFits() const {
     std::FILE* f = file_.get();
     if (std::fseek(f, 0, SEEK_END) != 0) return kDamaged;
     const long size = std::ftell(f);

@@ -3,16 +3,7 @@
 // 8 bits per pixel with a colour table, and uncompressed 24 bits per pixel,
 // with either the 40-byte Windows or the 12-byte OS/2 info header.
 //
-// Error codes (Error()):
-//   0 no error
-//   1 the file does not start with "BM"
-//   2 the file cannot be opened
-//   3 the info header size is neither 40 nor 12
-//   4 Windows header with a compression other than 0 (RLE, bit fields)
-//   5 bits per pixel other than 8 and 24
-//   6 the file is damaged: it ends inside its headers or pixel rows, or its
-//     width or height is 0 or negative (a negative Windows height, the
-//     top-down form, is accepted)
+// Error codes: Error(), BmpReader::Code; the batch run shows their numbers.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -26,20 +17,23 @@ namespace sgry {
 
 class BmpReader {
 public:
-    enum Code : int {
+    enum class Code : int {
         kNoError = 0,
-        kNotBitmap = 1,
-        kCannotOpen = 2,
-        kBadInfoHeader = 3,
-        kCompressed = 4,
-        kUnsupportedDepth = 5,
-        kDamaged = 6,
+        kNotBitmap = 1,         // the file does not start with "BM"
+        kCannotOpen = 2,        // the file cannot be opened
+        kBadInfoHeader = 3,     // the info header size is neither 40 nor 12
+        kCompressed = 4,        // Windows header with a compression other than 0 (RLE, bit fields)
+        kUnsupportedDepth = 5,  // bits per pixel other than 8 and 24
+        kDamaged = 6,           // it ends inside its headers or pixel rows, or its width or height
+                                // is 0 or negative (a negative Windows height, the top-down
+                                // form, is accepted)
     };
+    using enum Code;
 
     // Opens the file ("rb") and reads its headers and colour table. Returns
-    // true when Error() is 0. The file stays open until the reader is destroyed.
+    // true when Error() is kNoError. The file stays open until the reader is destroyed.
     bool Open(const std::string& path);
-    int Error() const { return error_; }
+    Code Error() const { return error_; }
 
     int BitsPerPixel() const { return bitsPerPixel_; }
     // Pixels; Height() is the absolute value of the stored height.
@@ -55,17 +49,17 @@ public:
 
     // Fills `pixels` (resized to PixelBytes()) with the rows, top row first:
     // red, green, blue per pixel for 24 bits, one palette index per pixel for
-    // 8 bits. False (error 6) when the file ends before the last row.
+    // 8 bits. False (kDamaged) when the file ends before the last row.
     bool ReadPixels(std::vector<uint8_t>& pixels);
 
 private:
-    int ReadHeaders();
-    int ReadColourTable();
-    int CheckPixelDataFits() const;
+    Code ReadHeaders();
+    Code ReadColourTable();
+    Code CheckPixelDataFits() const;
     std::size_t StoredRowBytes() const;
     std::size_t PackedRowBytes() const;
 
-    int error_ = kNoError;
+    Code error_ = kNoError;
     std::array<uint8_t, 256 * 4> colourTable_{};  // blue, green, red, reserved
     uint32_t pixelOffset_ = 0;
     uint32_t infoSize_ = 0;

@@ -8,15 +8,18 @@
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
 #include "pdf/FlateBuffer.h"
+#include "platform/CodeNumber.h"
 #include "platform/Format.h"
 
 namespace sgry {
 namespace {
 
-ImageXObject ReadFailure(int code) {
+// code: the failed reader's Code.
+template <class Code>
+ImageXObject ReadFailure(Code code) {
     ImageXObject result;
-    result.readerError = code;
-    result.message = Format("画像ファイルの読み込みでエラーが発生しました code=%d", code);
+    result.message =
+        Format("画像ファイルの読み込みでエラーが発生しました code=%d", CodeNumber(code));
     return result;
 }
 

@@ -22,7 +22,6 @@ struct ImageXObject {
     ImageObjectRef object;  // number -1 when the image was refused
     int width = 0;          // pixels; the stamp draws one point per pixel
     int height = 0;
-    int readerError = 0;  // the reader's error code when it failed, else 0
     std::string message;  // what to show the user after a refusal; empty otherwise
     bool Written() const { return object.Valid(); }
 };

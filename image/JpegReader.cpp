@@ -7,6 +7,7 @@
 #include <span>
 
 #include "image/ImageFile.h"
+#include "platform/CodeNumber.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -169,7 +170,7 @@ bool JpegReader::Open(const std::string& path) {
     return error_ == kNoError;
 }
 
-int JpegReader::Load(const std::string& path) {
+JpegReader::Code JpegReader::Load(const std::string& path) {
     ImageFile file(std::fopen(path.c_str(), "rb"));
     if (!file) return kCannotOpen;
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return kReadError;
@@ -187,7 +188,7 @@ int JpegReader::Load(const std::string& path) {
 // The header ends at the first scan header; what follows is entropy-coded
 // data, which stays unread. A second start of image, an end of image before
 // the scan or a second frame header makes the file undrawable.
-int JpegReader::ReadHeader() {
+JpegReader::Code JpegReader::ReadHeader() {
     MarkerCursor cursor(bytes_);
     if (!cursor.StartsWithSoi()) return kBadHeader;
     Frame frame;
@@ -228,7 +229,7 @@ void JpegReader::CopyBytes(uint8_t* buffer) const {
     if (!bytes_.empty()) std::memcpy(buffer, bytes_.data(), bytes_.size());
 }
 
-std::string JpegReader::ErrorText(int code) {
+std::string JpegReader::ErrorText(Code code) {
     switch (code) {
     case kNoError: return "エラーは発生していません";
     case kNotJpeg: return "JPEGファイルではありません";
@@ -237,7 +238,7 @@ std::string JpegReader::ErrorText(int code) {
     case kReadError: return "読み込みエラー";
     case kBadHeader: return "オブジェクト生成エラー";
     case kTwelveBit: return "12ビットのJPEGファイルには対応していません";
-    default: return Format("未定義のエラー(%d)", code);
+    default: return Format("未定義のエラー(%d)", CodeNumber(code));
     }
 }
 

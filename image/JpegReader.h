@@ -5,17 +5,7 @@
 // tells whether it is a JPEG a PDF reader can draw and gives its frame header
 // (size, sample precision, component count).
 //
-// Error codes (Error(), texts from ErrorText):
-//   0 no error                 3 not enough memory
-//   1 not a JPEG file (never set by the reader itself)
-//   2 the file cannot be opened
-//   4 read error (fewer bytes than the file size)
-//   5 the header cannot be read: no start-of-image marker at the start, no
-//     frame or scan header before the end (an empty file ends here too), a
-//     segment that runs past the end or tables that do not fill theirs, a
-//     reserved marker, a hierarchical or lossless frame, a frame outside the
-//     decoders' limits, or a scan of components the frame lacks
-//   6 12-bit samples: DCTDecode takes 8-bit samples only
+// Error codes: Error(), JpegReader::Code, texts from ErrorText.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,19 +15,24 @@ namespace sgry {
 
 class JpegReader {
 public:
-    enum Code : int {
+    enum class Code : int {
         kNoError = 0,
-        kNotJpeg = 1,
-        kCannotOpen = 2,
-        kOutOfMemory = 3,
-        kReadError = 4,
-        kBadHeader = 5,
-        kTwelveBit = 6,
+        kNotJpeg = 1,      // not a JPEG file (never set by the reader itself)
+        kCannotOpen = 2,   // the file cannot be opened
+        kOutOfMemory = 3,  // not enough memory
+        kReadError = 4,    // read error (fewer bytes than the file size)
+        kBadHeader = 5,    // the header cannot be read: no start-of-image marker at the start, no
+                           // frame or scan header before the end (an empty file ends here too), a
+                           // segment that runs past the end or tables that do not fill theirs, a
+                           // reserved marker, a hierarchical or lossless frame, a frame outside the
+                           // decoders' limits, or a scan of components the frame lacks
+        kTwelveBit = 6,    // 12-bit samples: DCTDecode takes 8-bit samples only
     };
+    using enum Code;
 
-    // Loads the file and reads its header; true when Error() is 0.
+    // Loads the file and reads its header; true when Error() is kNoError.
     bool Open(const std::string& path);
-    int Error() const { return error_; }
+    Code Error() const { return error_; }
 
     // Size in pixels as the frame header declares it (0 before a good Open).
     int Width() const { return width_; }
@@ -59,13 +54,13 @@ public:
     }
 
     // The message for a code (UTF-8).
-    static std::string ErrorText(int code);
+    static std::string ErrorText(Code code);
 
 private:
-    int Load(const std::string& path);
-    int ReadHeader();
+    Code Load(const std::string& path);
+    Code ReadHeader();
 
-    int error_ = kNoError;
+    Code error_ = kNoError;
     int width_ = 0;
     int height_ = 0;
     int frameComponents_ = 0;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "image/ImageFile.h"
+#include "platform/CodeNumber.h"
 #include "platform/Format.h"
 
 namespace sgry {
@@ -72,7 +73,7 @@ bool PngReader::Open(const std::string& path) {
     return error_ == kNoError;
 }
 
-int PngReader::Decode(std::FILE* file) {
+PngReader::Code PngReader::Decode(std::FILE* file) {
     if (!file) return kNoFile;
     png_byte signature[sizeof kSignature] = {};
     if (std::fseek(file, 0, SEEK_SET) != 0 ||
@@ -86,10 +87,10 @@ int PngReader::Decode(std::FILE* file) {
     png_init_io(structs.png(), file);
     png_set_sig_bytes(structs.png(), static_cast<int>(sizeof signature));
 
-    if (const int code = ReadInfoAndTransform(structs.png(), structs.info()); code != kNoError) return code;
+    if (const Code code = ReadInfoAndTransform(structs.png(), structs.info()); code != kNoError) return code;
     const auto rows = static_cast<std::size_t>(height_);
     if (rows != 0 && rowBytes_ > kMaxDecodedBytes / rows) return kOutOfMemory;
-    if (const int code = CheckDataCanFill(file); code != kNoError) return code;
+    if (const Code code = CheckDataCanFill(file); code != kNoError) return code;
     try {
         decoded_.assign(rows * rowBytes_, 0);
         rowPointers_.resize(rows);
@@ -97,7 +98,7 @@ int PngReader::Decode(std::FILE* file) {
         return kOutOfMemory;
     }
     for (std::size_t y = 0; y < rows; ++y) rowPointers_[y] = decoded_.data() + y * rowBytes_;
-    const int code = ReadRows(structs.png(), structs.info());
+    const Code code = ReadRows(structs.png(), structs.info());
     rowPointers_ = {};
     return code;
 }
@@ -107,7 +108,7 @@ int PngReader::Decode(std::FILE* file) {
 // damaged: it is refused as libpng would refuse it once the data ran out,
 // but before the rows are allocated, so that a small file cannot make the
 // reader take memory out of proportion to it.
-int PngReader::CheckDataCanFill(std::FILE* file) {
+PngReader::Code PngReader::CheckDataCanFill(std::FILE* file) {
     constexpr std::size_t kMaxInflateRatio = 1100;  // 1032 and some room
     // libpng reads on from where it stopped: the position is put back.
     const long position = std::ftell(file);
@@ -126,7 +127,7 @@ int PngReader::CheckDataCanFill(std::FILE* file) {
 
 // The steps that may end in libpng's error jump hold only plain values, so
 // the jump skips no destructor; the structures belong to the caller.
-int PngReader::ReadInfoAndTransform(png_structp png, png_infop info) {
+PngReader::Code PngReader::ReadInfoAndTransform(png_structp png, png_infop info) {
     if (setjmp(png_jmpbuf(png)) != 0) return kLibraryError;
     png_read_info(png, info);
     png_get_IHDR(png, info, &width_, &height_, &bitDepth_, &colourType_, nullptr, nullptr, nullptr);
@@ -159,7 +160,7 @@ int PngReader::ReadInfoAndTransform(png_structp png, png_infop info) {
     return kNoError;
 }
 
-int PngReader::ReadRows(png_structp png, png_infop info) {
+PngReader::Code PngReader::ReadRows(png_structp png, png_infop info) {
     if (setjmp(png_jmpbuf(png)) != 0) return kLibraryError;
     png_read_image(png, rowPointers_.data());
     png_read_end(png, info);
@@ -168,7 +169,7 @@ int PngReader::ReadRows(png_structp png, png_infop info) {
 
 // Takes red, green and blue of every decoded pixel; a fourth (alpha) byte
 // left without a bKGD chunk is dropped without blending.
-int PngReader::ConvertToRgb(std::FILE* file) {
+PngReader::Code PngReader::ConvertToRgb(std::FILE* file) {
     if (!file) return kInternalError;
     if (bitDepth_ != 8 || channels_ < 3 || channels_ > 4) return kInternalError;
     const auto width = static_cast<std::size_t>(width_);
@@ -187,7 +188,7 @@ int PngReader::ConvertToRgb(std::FILE* file) {
     return kNoError;
 }
 
-std::string PngReader::ErrorText(int code) const {
+std::string PngReader::ErrorText(Code code) const {
     switch (code) {
     case kNoError: return "エラーは発生していません";
     case kCannotOpen: return "ファイルが開けません";
@@ -196,8 +197,8 @@ std::string PngReader::ErrorText(int code) const {
     case kNoStructures: return "PNG情報格納域の生成エラー";
     case kOutOfMemory: return "メモリ不足";
     case kLibraryError: return libraryMessage_;
-    case kInternalError: return Format("内部エラー(%d)", code);
-    default: return Format("未定義のエラー(%d)", code);
+    case kInternalError: return Format("内部エラー(%d)", CodeNumber(code));
+    default: return Format("未定義のエラー(%d)", CodeNumber(code));
     }
 }
 

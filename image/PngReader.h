@@ -4,15 +4,7 @@
 // is not kept: with a bKGD chunk the alpha channel is composed onto that
 // colour, without one it is dropped and pixels show their stored colour.
 //
-// Error codes (Error(), texts from ErrorText):
-//   0 no error                        4 libpng structures cannot be created
-//   1 the file cannot be opened       5 out of memory (also for images whose
-//   2 no open file                      decoded rows would exceed
-//   3 not a PNG file                    kMaxDecodedBytes)
-//   6 libpng reported an error; ErrorText(6) gives libpng's own message
-//     (also "Not enough image data" for a header that claims more rows than
-//     the file's size could hold, refused before anything is allocated)
-//   7 internal error: no open file when converting
+// Error codes: Error(), PngReader::Code, texts from ErrorText.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,28 +19,33 @@ namespace sgry {
 
 class PngReader {
 public:
-    enum Code : int {
+    enum class Code : int {
         kNoError = 0,
-        kCannotOpen = 1,
-        kNoFile = 2,
-        kNotPng = 3,
-        kNoStructures = 4,
-        kOutOfMemory = 5,
-        kLibraryError = 6,
-        kInternalError = 7,
+        kCannotOpen = 1,     // the file cannot be opened
+        kNoFile = 2,         // no open file
+        kNotPng = 3,         // not a PNG file
+        kNoStructures = 4,   // libpng structures cannot be created
+        kOutOfMemory = 5,    // out of memory (also for images whose decoded rows would exceed
+                             // kMaxDecodedBytes)
+        kLibraryError = 6,   // libpng reported an error; ErrorText gives libpng's own message
+                             // (also "Not enough image data" for a header that claims more rows
+                             // than the file's size could hold, refused before anything is
+                             // allocated)
+        kInternalError = 7,  // no open file when converting
     };
+    using enum Code;
 
     // Upper bound of the decoded rows in bytes; larger images are refused
-    // with code 5 before anything is allocated.
+    // with kOutOfMemory before anything is allocated.
     static constexpr std::size_t kMaxDecodedBytes = std::size_t{1} << 30;
 
     struct Rgb {
         uint8_t red = 0, green = 0, blue = 0;
     };
 
-    // Opens ("rb"), decodes and converts the file; true when Error() is 0.
+    // Opens ("rb"), decodes and converts the file; true when Error() is kNoError.
     bool Open(const std::string& path);
-    int Error() const { return error_; }
+    Code Error() const { return error_; }
 
     // Pixels after decoding (0 before a good Open).
     int Width() const { return static_cast<int>(width_); }
@@ -61,17 +58,17 @@ public:
     bool HasBackground() const { return hasBackground_; }
     Rgb Background() const { return background_; }
 
-    // The message for a code (UTF-8); code 6 gives libpng's message.
-    std::string ErrorText(int code) const;
+    // The message for a code (UTF-8); kLibraryError gives libpng's message.
+    std::string ErrorText(Code code) const;
 
 private:
-    int Decode(std::FILE* file);
-    int ReadInfoAndTransform(png_struct_def* png, png_info_def* info);
-    int ReadRows(png_struct_def* png, png_info_def* info);
-    int CheckDataCanFill(std::FILE* file);
-    int ConvertToRgb(std::FILE* file);
+    Code Decode(std::FILE* file);
+    Code ReadInfoAndTransform(png_struct_def* png, png_info_def* info);
+    Code ReadRows(png_struct_def* png, png_info_def* info);
+    Code CheckDataCanFill(std::FILE* file);
+    Code ConvertToRgb(std::FILE* file);
 
-    int error_ = kNoError;
+    Code error_ = kNoError;
     std::vector<uint8_t> decoded_;  // rows of rowBytes_, top row first
     int channels_ = 0;
     bool hasBackground_ = false;

@@ -51,13 +51,13 @@ std::string PlainPages(Producer producer, const std::string& path) {
 std::string Shell(const std::string& command) { return test::ShellOutput(command + " 2>&1"); }
 
 // One file through the job and the runner, as the batch run takes it.
-struct Outcome { bool ok = false; int code = 0; std::string message; std::string output; };
+struct Outcome { bool ok = false; JobError code = JobError::None; std::string message; std::string output; };
 
 Outcome Stamp(const std::string& source, const StampSettings& stamp, const Passwords& passwords) {
     Outcome outcome;
     test::RecordingPrompts prompts;
     PdfJob job(source, passwords);
-    if (job.ErrorCode() != job_error::kNone) {
+    if (job.ErrorCode() != JobError::None) {
         outcome.message = SecurityRefusal(job, false, outcome.code);
         return outcome;
     }
@@ -271,7 +271,7 @@ struct SecurityCase {
     const char* name;
     const char* encrypt;
     Passwords passwords;
-    int code;                               // 0: stamped
+    JobError code;                          // None: stamped
     const char* message;                    // the refusal, with the source path
     std::function<void(std::string&)> edit;  // damage done to the encrypted file
 };
@@ -287,33 +287,33 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
     const char* const kLocked = "--encrypt usr own 128 --use-aes=y --";
     const char* const kRc4 = "--allow-weak-crypto --encrypt '' own 128 --";
     const std::vector<SecurityCase> cases = {
-        {"forbids changes", kReadOnly, {}, kModifyForbidden, run_message::kModifyForbidden, nullptr},
-        {"forbids changes, owner password", kReadOnly, {"", "own"}, 0, "", nullptr},
-        {"forbids changes, wrong owner password", kReadOnly, {"", "nope"}, kOwnerPasswordWrong,
+        {"forbids changes", kReadOnly, {}, JobError::ModifyForbidden, run_message::kModifyForbidden, nullptr},
+        {"forbids changes, owner password", kReadOnly, {"", "own"}, JobError::None, "", nullptr},
+        {"forbids changes, wrong owner password", kReadOnly, {"", "nope"}, JobError::OwnerPasswordWrong,
          run_message::kOwnerPasswordWrong, nullptr},
         {"rc4 forbids changes, owner password", "--allow-weak-crypto --encrypt '' own 40 --modify=n --",
-         {"", "own"}, 0, "", nullptr},
-        {"user password missing", kLocked, {}, job_error::kPasswordRequired, run_message::kPasswordRequired, nullptr},
-        {"user password wrong", kLocked, {"nope", std::nullopt}, job_error::kPasswordRequired,
+         {"", "own"}, JobError::None, "", nullptr},
+        {"user password missing", kLocked, {}, JobError::PasswordRequired, run_message::kPasswordRequired, nullptr},
+        {"user password wrong", kLocked, {"nope", std::nullopt}, JobError::PasswordRequired,
          run_message::kPasswordRequired, nullptr},
-        {"user password given", kLocked, {"usr", std::nullopt}, 0, "", nullptr},
-        {"aes-256 user password given", "--encrypt usr own 256 --", {"usr", std::nullopt}, 0, "", nullptr},
-        {"the owner password given as the password", "--encrypt usr own 256 --", {"own", std::nullopt}, 0, "", nullptr},
-        {"an empty owner password given", "--encrypt '' '' 256 --modify=none --", {"", ""}, 0, "", nullptr},
-        {"owner password opens it too", kLocked, {"", "own"}, 0, "", nullptr},
-        {"metadata left plain", "--encrypt '' own 128 --use-aes=y --cleartext-metadata --", {}, 0, "", nullptr},
-        {"revision 5", "--allow-weak-crypto --encrypt '' own 256 --force-R5 --", {}, 0, "", nullptr},
-        {"unknown handler", kRc4, {}, kEncryptedSource, run_message::kEncrypted,
+        {"user password given", kLocked, {"usr", std::nullopt}, JobError::None, "", nullptr},
+        {"aes-256 user password given", "--encrypt usr own 256 --", {"usr", std::nullopt}, JobError::None, "", nullptr},
+        {"the owner password given as the password", "--encrypt usr own 256 --", {"own", std::nullopt}, JobError::None, "", nullptr},
+        {"an empty owner password given", "--encrypt '' '' 256 --modify=none --", {"", ""}, JobError::None, "", nullptr},
+        {"owner password opens it too", kLocked, {"", "own"}, JobError::None, "", nullptr},
+        {"metadata left plain", "--encrypt '' own 128 --use-aes=y --cleartext-metadata --", {}, JobError::None, "", nullptr},
+        {"revision 5", "--allow-weak-crypto --encrypt '' own 256 --force-R5 --", {}, JobError::None, "", nullptr},
+        {"unknown handler", kRc4, {}, JobError::EncryptedSource, run_message::kEncrypted,
          Swap("/Filter /Standard", "/Filter /Standarx")},
-        {"unknown revision", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/R 3 /U", "/R 7 /U")},
-        {"wrong key length", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/Length 128 /O", "/Length 127 /O")},
-        {"owner string cut short", kRc4, {}, kEncryptedSource, run_message::kEncrypted, Swap("/O <", "/O 0")},
-        {"encrypt points at itself", kRc4, {}, kEncryptedSource, run_message::kEncrypted, EncryptPointsAtItself},
-        {"string filter missing from /CF", "--encrypt '' own 128 --use-aes=y --", {}, kEncryptedSource,
+        {"unknown revision", kRc4, {}, JobError::EncryptedSource, run_message::kEncrypted, Swap("/R 3 /U", "/R 7 /U")},
+        {"wrong key length", kRc4, {}, JobError::EncryptedSource, run_message::kEncrypted, Swap("/Length 128 /O", "/Length 127 /O")},
+        {"owner string cut short", kRc4, {}, JobError::EncryptedSource, run_message::kEncrypted, Swap("/O <", "/O 0")},
+        {"encrypt points at itself", kRc4, {}, JobError::EncryptedSource, run_message::kEncrypted, EncryptPointsAtItself},
+        {"string filter missing from /CF", "--encrypt '' own 128 --use-aes=y --", {}, JobError::EncryptedSource,
          run_message::kEncrypted, Swap("/StrF /StdCF", "/StrF /StdCX")},
-        {"crypt filters as objects", "--encrypt '' own 256 --", {}, 0, "", CryptFiltersIndirect},
-        {"a stream of the identity crypt filter", "--encrypt '' own 256 --", {}, 0, "", IdentityCryptContent},
-        {"/Perms disagrees with /P", "--encrypt '' own 256 --", {}, kModifyForbidden, run_message::kPermissionsForged,
+        {"crypt filters as objects", "--encrypt '' own 256 --", {}, JobError::None, "", CryptFiltersIndirect},
+        {"a stream of the identity crypt filter", "--encrypt '' own 256 --", {}, JobError::None, "", IdentityCryptContent},
+        {"/Perms disagrees with /P", "--encrypt '' own 256 --", {}, JobError::ModifyForbidden, run_message::kPermissionsForged,
          PermissionsEdited},
     };
     for (const SecurityCase& c : cases) {
@@ -330,9 +330,9 @@ TEST(EncryptedSecurityTest, PasswordsPermissionsAndBrokenDictionaries) {
 
         const Outcome run = Stamp(source, stamp, c.passwords);
         EXPECT_EQ(run.code, c.code);
-        EXPECT_EQ(run.message, c.code == 0 ? std::string() : Format(c.message, source));
+        EXPECT_EQ(run.message, c.code == JobError::None ? std::string() : Format(c.message, source));
         EXPECT_EQ(ScratchDir::Read(source), bytes);
-        if (c.code != 0) {
+        if (c.code != JobError::None) {
             EXPECT_FALSE(std::filesystem::exists(dir.File("_src.pdf")));
             continue;
         }
@@ -385,9 +385,9 @@ TEST(EncryptedSecurityTest, PasswordsTypedInAnyScript) {
         StampSettings stamp;
         stamp.Slots[kHeaderCenter].StyleType = HeaderFooterStyle::Text;
         stamp.Slots[kHeaderCenter].CustomText = "Typed";
-        EXPECT_EQ(Stamp(source, stamp, {"wrong", std::nullopt}).code, job_error::kPasswordRequired);
+        EXPECT_EQ(Stamp(source, stamp, {"wrong", std::nullopt}).code, JobError::PasswordRequired);
         const Outcome run = Stamp(source, stamp, {row.typed, std::nullopt});
-        ASSERT_EQ(run.code, 0) << run.message;
+        ASSERT_EQ(run.code, JobError::None) << run.message;
         EXPECT_EQ(RunShell("qpdf --check --password=" + Quoted(row.stored) + " " + Quoted(run.output) + " >/dev/null"), 0);
     }
 }

@@ -16,6 +16,7 @@
 
 #include "engine/PdfJob.h"
 #include "engine/XrefReader.h"
+#include "platform/CodeNumber.h"
 #include "platform/Format.h"
 #include "support/Manifest.h"
 #include "support/Sanitized.h"
@@ -81,16 +82,16 @@ TEST(HostileFileTest, EveryRecipeGivesItsCodes) {
         SCOPED_TRACE("hostile.tsv line " + std::to_string(row.line) + " " + row[0]);
         std::unique_ptr<PdfJob> job = PdfJob::FromBytes(Build(row[1]));
         const Repair repair = job->RepairState();
-        const int firstError = job->ReadError();
+        const JobError firstError = job->ReadError();
         if (row[2] != "*") {
-            EXPECT_EQ(std::to_string(firstError), row[2]);
+            EXPECT_EQ(std::to_string(CodeNumber(firstError)), row[2]);
         }
         EXPECT_EQ(kRepairNames[static_cast<std::size_t>(repair)], row[4]);
-        EXPECT_EQ(job->ErrorCode(), repair == Repair::Rebuilt ? 0 : firstError);
+        EXPECT_EQ(job->ErrorCode(), repair == Repair::Rebuilt ? JobError::None : firstError);
         if (row[3].empty()) continue;
         const bool walked = job->BuildPageList(PageRangeChoice{});
         EXPECT_EQ(walked, row[3][0] == '=');
-        EXPECT_EQ(row[3].substr(1), std::to_string(walked ? job->Pages().Count() : job->Pages().ErrorCode()));
+        EXPECT_EQ(row[3].substr(1), std::to_string(walked ? job->Pages().Count() : CodeNumber(job->Pages().ErrorCode())));
     }
 }
 
@@ -105,14 +106,14 @@ std::string WithTrailerSize(const std::string& size) {
 TEST(EngineBoundsTest, ObjectNumbersRunningOutFailTheUpdateAndCutItBack) {
     const std::string source = WithTrailerSize("2147483646");
     std::unique_ptr<PdfJob> job = Read(source);
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));  // takes the last number
     ASSERT_TRUE(job->BuildWriteTable());
     EXPECT_EQ(job->AllocateObjectNumber(), -1);
     job->WritePageObject(0);
     job->WritePageContent(0, "q Q");
     EXPECT_FALSE(job->FinishUpdate());
-    EXPECT_EQ(job->ErrorCode(), job_error::kWriteFailed);
+    EXPECT_EQ(job->ErrorCode(), JobError::WriteFailed);
     EXPECT_TRUE(job->UndoUpdate());
     EXPECT_EQ(job->File().MemoryBytes(), source);
 }
@@ -134,7 +135,7 @@ TEST(EngineBoundsTest, CrossReferenceNumbersBeyondThirtyTwoBitsAreNotEntered) {
         file.OpenMemory(bytes);
         TokenReader reader(file);
         ObjectOffsetTable table;
-        EXPECT_EQ(XrefReader(reader, table).ReadChain(static_cast<int64_t>(xref)), 0);
+        EXPECT_EQ(XrefReader(reader, table).ReadChain(static_cast<int64_t>(xref)), JobError::None);
         EXPECT_EQ(table.Count(), 0);
     }
 }
@@ -150,13 +151,13 @@ TEST(EngineBoundsTest, ResourcesNestedTenThousandDeepFailThePageNotTheProcess) {
         .Object(4, "<< /Font " + deep + " >>")
         .EndSection(5);
     std::unique_ptr<PdfJob> job = Read(pdf.Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     ASSERT_TRUE(job->BuildPageList(PageRangeChoice{}));
     ASSERT_TRUE(job->BuildWriteTable());
     EXPECT_TRUE(job->WritePageObject(0));  // the page dictionary copy counts, it does not recurse
     std::vector<std::string> names;
     EXPECT_FALSE(job->WritePageResources(0, {{ResourceRequest::Category::Font, 9}}, names));
-    EXPECT_EQ(job->PageWriterError(), kResourcesUnreadable);
+    EXPECT_EQ(job->PageWriterCode(), PageWriterError::ResourcesUnreadable);
 }
 
 TEST(EngineBoundsTest, PageTreeNestedTenThousandDeepFailsTheWalk) {
@@ -167,9 +168,9 @@ TEST(EngineBoundsTest, PageTreeNestedTenThousandDeepFailsTheWalk) {
         pdf.Object(n, "<< /Type /Pages /Kids [" + std::to_string(n + 1) + " 0 R] /Count 1 >>");
     pdf.Object(2 + depth, "<< /Type /Page >>").EndSection(3 + depth);
     std::unique_ptr<PdfJob> job = Read(pdf.Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_FALSE(job->BuildPageList(PageRangeChoice{}));
-    EXPECT_EQ(job->Pages().ErrorCode(), page_error::kUnreachable);
+    EXPECT_EQ(job->Pages().ErrorCode(), PageListError::Unreachable);
 }
 
 // A tree node with `kids` references to one page object.
@@ -190,7 +191,7 @@ std::string ManyKids(int kids) {
 double TimedWalk(const std::string& bytes, int kids) {
     const auto start = std::chrono::steady_clock::now();
     std::unique_ptr<PdfJob> job = Read(bytes);
-    EXPECT_EQ(job->ErrorCode(), 0);
+    EXPECT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_TRUE(job->BuildPageList(PageRangeChoice{}));
     const auto end = std::chrono::steady_clock::now();
     EXPECT_EQ(job->Pages().Count(), kids);
@@ -214,7 +215,7 @@ TEST(EngineBoundsTest, MillionKidsAreWalkedInLinearTime) {
 // the whole output.
 std::string Update(const std::string& source) {
     std::unique_ptr<PdfJob> job = PdfJob::FromBytes(source);
-    EXPECT_EQ(job->ErrorCode(), 0);
+    EXPECT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_TRUE(job->BuildPageList(PageRangeChoice{}));
     EXPECT_TRUE(job->BuildWriteTable());
     const int32_t font = job->AllocateObjectNumber();
@@ -237,7 +238,7 @@ TEST(FuzzRegressionTest, TrailerWithoutItsKeywordStillNamesTheRoot) {
     const std::string out = Update(source);
     EXPECT_NE(NewestTrailer(out).find("/Root 1 0 R"), std::string::npos) << NewestTrailer(out);
     std::unique_ptr<PdfJob> again = PdfJob::FromBytes(out);
-    EXPECT_NE(again->ErrorCode(), job_error::kNoRoot);
+    EXPECT_NE(again->ErrorCode(), JobError::NoRoot);
 }
 
 TEST(FuzzRegressionTest, RootOutsideTheTrailerDictionaryHasTheTableRebuilt) {
@@ -248,7 +249,7 @@ TEST(FuzzRegressionTest, RootOutsideTheTrailerDictionaryHasTheTableRebuilt) {
     source.replace(source.rfind("trailer"), 7, "/Root 1 0 R trailer");
     source.replace(source.rfind("/Root 1 0 R >>"), 14, "/Root 77 0 R >>");
     std::unique_ptr<PdfJob> job = PdfJob::FromBytes(source);
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_EQ(job->RepairState(), Repair::Rebuilt);
     const std::string out = Update(source);
     EXPECT_EQ(NewestTrailer(out).substr(0, NewestTrailer(out).find("startxref")),
@@ -258,7 +259,7 @@ TEST(FuzzRegressionTest, RootOutsideTheTrailerDictionaryHasTheTableRebuilt) {
     EXPECT_EQ(section.substr(0, 31), "xref\r\n0 6\r\n0000000000 65535 f\r\n");
     EXPECT_EQ(section.substr(31), Format("%010ld 00000 n\r\n", static_cast<int64_t>(source.find("1 0 obj"))));
     std::unique_ptr<PdfJob> again = PdfJob::FromBytes(out);
-    EXPECT_EQ(again->ErrorCode(), 0);
+    EXPECT_EQ(again->ErrorCode(), JobError::None);
     EXPECT_EQ(again->RepairState(), Repair::NotNeeded);
 }
 
@@ -271,7 +272,7 @@ TEST(FuzzRegressionTest, TrailerWithAnOpenHexStringKeepsTheEntriesBeforeIt) {
     EXPECT_EQ(NewestTrailer(out).substr(0, NewestTrailer(out).find("startxref")),
               "trailer\r\n<< /Size 8/Prev " + std::to_string(PdfJob::FromBytes(source)->SourceStartxref()) +
                   "\r\n\r\n/Root 1 0 R \r\n/Info <<\r\n/Title (a b)\r\n>> >> \r\n");
-    EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), 0);
+    EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), JobError::None);
 }
 
 TEST(FuzzRegressionTest, NulBytesOfCopiedTokensAreWrittenWhole) {
@@ -285,7 +286,7 @@ TEST(FuzzRegressionTest, NulBytesOfCopiedTokensAreWrittenWhole) {
     EXPECT_NE(update.find("/Name " + name + "\r\n>>\r\n>>"), std::string::npos);
     EXPECT_NE(update.find("/PieceInfo " + name + " >> "), std::string::npos);
     std::unique_ptr<PdfJob> again = PdfJob::FromBytes(out);
-    EXPECT_EQ(again->ErrorCode(), 0);
+    EXPECT_EQ(again->ErrorCode(), JobError::None);
     EXPECT_EQ(again->StoredPageCount(), 1);
     if (test::ToolExists("qpdf")) {
         const test::ScratchDir dir("nul-token");
@@ -301,11 +302,11 @@ TEST(FuzzRegressionTest, SizeBelowTheNumbersInUseDoesNotReuseThem) {
     std::string source = FlatPdf({""});
     source.replace(source.rfind("/Size 4"), 7, "/Size 1");
     std::unique_ptr<PdfJob> job = PdfJob::FromBytes(source);
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_EQ(job->SourceSize(), 1);
     EXPECT_EQ(job->NextObjectNumber(), 4);  // one above object 3, the highest listed
     const std::string out = Update(source);
-    EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), 0);
+    EXPECT_EQ(PdfJob::FromBytes(out)->ErrorCode(), JobError::None);
     EXPECT_NE(NewestTrailer(out).find("<< /Size "), std::string::npos);
 }
 

@@ -11,6 +11,7 @@
 
 #include "engine/JobRunner.h"
 #include "engine/OutputNaming.h"
+#include "platform/CodeNumber.h"
 #include "platform/Format.h"
 #include "tests/engine/TestPdf.h"
 #include "tests/support/RecordingPrompts.h"
@@ -57,7 +58,7 @@ std::string StreamOf(const std::string& bytes, int32_t number) {
 
 struct Stamped {
     bool ok = false;
-    int error = 0;
+    JobError error = JobError::None;
     std::string source;  // bytes before the run
     std::string output;  // bytes of the output after the run
     std::vector<WriteTable::Entry> writes;
@@ -75,7 +76,7 @@ protected:
         Stamped s;
         s.source = ScratchDir::Read(path);
         PdfJob job(path);
-        EXPECT_EQ(job.ErrorCode(), 0);
+        EXPECT_EQ(job.ErrorCode(), JobError::None);
         JobRunner runner(job, stamp, app, prompts, FixedTime);
         s.ok = runner.Run();
         s.error = job.ErrorCode();
@@ -102,7 +103,7 @@ TEST_F(PassRunTest, AnImageUnreadableDuringThePassFailsTheFile) {
     const std::string path = Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"}));
     const Stamped s = Stamp(path);
     EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error, kImageUnreadable);
+    EXPECT_EQ(s.error, JobError::ImageUnreadable);
     EXPECT_EQ(s.output, s.source);
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].text, Format(run_message::kImageUnreadable, path));
@@ -120,8 +121,8 @@ TEST_F(PassRunTest, QrCodeThatCannotBePreparedIsReportedOnceAndLeftOff) {
     for (const PageEntry& page : s.pages) EXPECT_EQ(StreamOf(s.output, page.contentNumber), "Q\r\n");
 }
 
-// Resources that are no dictionary (code 16), or a /Contents object the
-// cross-reference data do not list (code 9, found once every page is
+// Resources that are no dictionary (ResourcesFailed), or a /Contents object the
+// cross-reference data do not list (ObjectNotFound, found once every page is
 // written), fail the pass after the first page object was appended: the
 // source ends with its own bytes (cut back in overwrite mode, untouched in
 // prefix mode) and no copy is left under the output name.
@@ -134,10 +135,10 @@ TEST_F(PassRunTest, FailedPassCutsTheOutputBackInEveryMode) {
                                       .EndSection(10)
                                       .Bytes();
     const std::string contents = FlatPdf({"/MediaBox [0 0 595 842] /Contents 9 0 R /Resources << >>"});
-    for (const auto& [bytes, code] : {std::pair{resources, job_error::kResourcesFailed},
-                                      std::pair{contents, job_error::kObjectNotFound}}) {
+    for (const auto& [bytes, code] : {std::pair{resources, JobError::ResourcesFailed},
+                                      std::pair{contents, JobError::ObjectNotFound}}) {
         for (OutputMode mode : {OutputMode::Overwrite, OutputMode::PrefixedCopy}) {
-            SCOPED_TRACE(std::to_string(code) + " in mode " + std::to_string(static_cast<int>(mode)));
+            SCOPED_TRACE(std::to_string(CodeNumber(code)) + " in mode " + std::to_string(static_cast<int>(mode)));
             app.Output = mode;
             prompts.messages.clear();
             const std::string path = Source(bytes, "bad.pdf");
@@ -147,7 +148,7 @@ TEST_F(PassRunTest, FailedPassCutsTheOutputBackInEveryMode) {
             const std::string output = mode == OutputMode::Overwrite ? path : dir.File("_bad.pdf");
             ASSERT_EQ(prompts.messages.size(), 1u);
             EXPECT_EQ(prompts.messages[0].text, "ファイル出力時にエラーが発生しました\r\n" + output +
-                                                    "\r\nエラーコード = " + std::to_string(code));
+                                                    "\r\nエラーコード = " + std::to_string(CodeNumber(code)));
             EXPECT_EQ(ScratchDir::Read(path), bytes);
             // A failed copy is not left to look like a stamped output.
             EXPECT_EQ(std::filesystem::exists(output), mode == OutputMode::Overwrite);
@@ -164,7 +165,7 @@ TEST_F(PassRunTest, EncryptedSourceIsRefusedBeforeAnythingIsWritten) {
     ScratchDir::Write(path, bytes);
     const Stamped s = Stamp(path);
     EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error, kEncryptedSource);
+    EXPECT_EQ(s.error, JobError::EncryptedSource);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "暗号化されたPDFファイルには対応していません\r\n" + path);
     EXPECT_EQ(ScratchDir::Read(path), bytes);
@@ -185,7 +186,7 @@ TEST_F(PassRunTest, FailedCopyIsReportedWithTheDestination) {
     prompts.saveAnswers.push_back(target);
     const Stamped s = Stamp(Source(FlatPdf({"/MediaBox [0 0 595 842] /Resources << >>"})));
     EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error, kOutputCopyFailed);
+    EXPECT_EQ(s.error, JobError::CopyFailed);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "ファイルに書き込めません\r\n" + target + ".pdf\r\n（コピーの作成：" +
                                             std::strerror(ENOENT) + "）");

@@ -30,7 +30,7 @@ using test::FlatPdf;
 using test::TestPdf;
 using test::XrefStreamPdf;
 
-TEST(PdfJobReadTest, MissingFileIsErrorOne) { EXPECT_EQ(PdfJob("/nonexistent/dir/none.pdf").ErrorCode(), 1); }
+TEST(PdfJobReadTest, MissingFileIsOpenError) { EXPECT_EQ(PdfJob("/nonexistent/dir/none.pdf").ErrorCode(), JobError::Open); }
 
 TEST(PdfJobReadTest, ThreeSectionChainNewestOffsetWins) {
     TestPdf pdf;
@@ -46,7 +46,7 @@ TEST(PdfJobReadTest, ThreeSectionChainNewestOffsetWins) {
     pdf.Object(4, "(newest)");
     pdf.EndSection(6);
     auto job = PdfJob::FromBytes(pdf.Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_EQ(job->Offsets().Find(4, 0), static_cast<int64_t>(newest4));
     EXPECT_EQ(job->Offsets().Count(), 5);
     ASSERT_TRUE(job->SeekObject(5, 0));
@@ -73,7 +73,7 @@ TEST(PdfJobReadTest, FreeEntriesAdvanceNumbering) {
     single.erase(single.find("3 2\n"), 4);
     for (const std::string& b : {bytes, single}) {
         auto job = PdfJob::FromBytes(b);
-        ASSERT_EQ(job->ErrorCode(), 0);
+        ASSERT_EQ(job->ErrorCode(), JobError::None);
         EXPECT_EQ(job->Offsets().Find(3, 0), static_cast<int64_t>(o3));
         EXPECT_EQ(job->Offsets().Find(4, 0), static_cast<int64_t>(o4));
         EXPECT_EQ(job->Offsets().Find(0, 0), -1);
@@ -192,7 +192,7 @@ std::vector<PageEntry> Walk(PdfJob& job, const PageRangeChoice& range = {}) {
 
 TEST(PageListTest, RangeOfTenPages) {
     auto job = PdfJob::FromBytes(FlatPdf(std::vector<std::string>(10, "/Resources 99 0 R")));
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     const auto pages = Walk(*job, Range(3, 5));
     ASSERT_EQ(pages.size(), 3u);
     // Ordinal, label, object (pages are objects 3..12), content stream (/Size 13) and its generation.
@@ -201,7 +201,7 @@ TEST(PageListTest, RangeOfTenPages) {
                                pages[i].contentGeneration}),
                   (std::vector{3 + i, 1 + i, 5 + i, 13 + i, 0}));
     EXPECT_EQ(job->SaveStateNumber(), 16);  // right after the content streams
-    EXPECT_EQ(job->Pages().ErrorCode(), 0);
+    EXPECT_EQ(job->Pages().ErrorCode(), PageListError::None);
 
     auto empty = PdfJob::FromBytes(FlatPdf(std::vector<std::string>(10, "")));
     EXPECT_TRUE(empty->BuildPageList(Range(6, 4)));
@@ -281,7 +281,7 @@ TEST(XrefStreamReadTest, PageCountAndPageWalkReachCompressedObjects) {
          {XrefStreamPdf::Rows::Plain, XrefStreamPdf::Rows::Flate, XrefStreamPdf::Rows::FlatePngUp}) {
         SCOPED_TRACE(static_cast<int>(rows));
         auto job = PdfJob::FromBytes(CompressedDocument(rows).Bytes());
-        ASSERT_EQ(job->ErrorCode(), 0);
+        ASSERT_EQ(job->ErrorCode(), JobError::None);
         EXPECT_TRUE(job->SourceXrefIsStream());
         EXPECT_EQ(job->SourceSize(), 10);
         EXPECT_EQ(job->StoredPageCount(), 2);
@@ -309,7 +309,7 @@ TEST(XrefStreamReadTest, ChainFromStreamToClassicSection) {
         .ObjectStream(4)
         .EndStreamSection(5, 6);
     auto job = PdfJob::FromBytes(pdf.Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_TRUE(job->SourceXrefIsStream());
     ASSERT_TRUE(job->BuildPageList({}));
     ASSERT_EQ(job->Pages().Count(), 1);
@@ -323,7 +323,7 @@ TEST(XrefStreamReadTest, ChainFromClassicToStreamSection) {
     XrefStreamPdf pdf = CompressedDocument();
     pdf.Object(4, "<< /Type /Page /Parent 2 0 R /Resources 6 0 R /MediaBox [0 0 200 250] >>").EndClassicSection(10);
     auto job = PdfJob::FromBytes(pdf.Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_FALSE(job->SourceXrefIsStream());
     ASSERT_TRUE(job->BuildPageList({}));
     ASSERT_EQ(job->Pages().Count(), 2);
@@ -337,7 +337,7 @@ TEST(XrefStreamReadTest, ChainFromClassicToStreamSection) {
 TEST(XrefStreamReadTest, HybridFileReadsTheStreamNamedByXRefStm) {
     const XrefStreamPdf pdf = test::HybridPdf("/MediaBox [0 0 500 600]");
     auto job = PdfJob::FromBytes(pdf.Bytes());
-    ASSERT_EQ(job->ErrorCode(), 0);
+    ASSERT_EQ(job->ErrorCode(), JobError::None);
     EXPECT_FALSE(job->SourceXrefIsStream());
     EXPECT_EQ(job->StoredPageCount(), 1);
     ASSERT_TRUE(job->BuildPageList({}));
@@ -347,7 +347,7 @@ TEST(XrefStreamReadTest, HybridFileReadsTheStreamNamedByXRefStm) {
     test::MemoryTokenReader source(pdf.Bytes());
     ObjectOffsetTable table;
     XrefReader xref(source.reader(), table);
-    ASSERT_EQ(xref.ReadChain(pdf.LastXref()), 0);
+    ASSERT_EQ(xref.ReadChain(pdf.LastXref()), JobError::None);
     EXPECT_EQ(table.Find(2, 0), -1);
     EXPECT_GE(table.Find(1, 0), 0);
 }
@@ -362,8 +362,8 @@ std::string Patched(std::string bytes, const std::string& from, const std::strin
     return bytes;
 }
 
-// A damaged cross-reference stream fails the job with code 4 when it is the
-// newest section, and with code 6 when it is reached through /Prev.
+// A damaged cross-reference stream fails the job with NoSize when it is the
+// newest section, and with PrevUnreadable when it is reached through /Prev.
 TEST(XrefStreamReadTest, DamagedStreamFailsWithTheCodeOfItsPlace) {
     const std::pair<const char*, const char*> damages[] = {
         {"/W [1 4 2]", "/W [1 9 2]"},  // a field wider than eight bytes
@@ -376,8 +376,8 @@ TEST(XrefStreamReadTest, DamagedStreamFailsWithTheCodeOfItsPlace) {
     chained.Object(9, "<< >>").EndClassicSection(10);
     for (const auto& [from, to] : damages) {
         SCOPED_TRACE(to);
-        EXPECT_EQ(PdfJob::FromBytes(Patched(CompressedDocument().Bytes(), from, to))->ReadError(), 4);
-        EXPECT_EQ(PdfJob::FromBytes(Patched(chained.Bytes(), from, to))->ReadError(), 6);
+        EXPECT_EQ(PdfJob::FromBytes(Patched(CompressedDocument().Bytes(), from, to))->ReadError(), JobError::NoSize);
+        EXPECT_EQ(PdfJob::FromBytes(Patched(chained.Bytes(), from, to))->ReadError(), JobError::PrevUnreadable);
     }
 }
 
@@ -392,19 +392,19 @@ TEST(XrefStreamReadTest, DamagedStreamDataAndSizes) {
     damaged[data + 3] ^= 0x55;
     damaged[data + 4] ^= 0x55;
     const std::string counted = Patched(CompressedDocument(XrefStreamPdf::Rows::Plain).Bytes(), "[1 8 ]", "[1 99]");
-    for (const auto& [name, bytes, code] : {std::tuple{"LengthBeyondTheFile", longer, 4},
-                                            std::tuple{"DamagedCompressedRows", damaged, 4},
-                                            std::tuple{"IndexCountBeyondTheData", counted, 0}}) {
+    for (const auto& [name, bytes, code] : {std::tuple{"LengthBeyondTheFile", longer, JobError::NoSize},
+                                            std::tuple{"DamagedCompressedRows", damaged, JobError::NoSize},
+                                            std::tuple{"IndexCountBeyondTheData", counted, JobError::None}}) {
         auto job = PdfJob::FromBytes(bytes);
         EXPECT_EQ(job->ReadError(), code) << name;
-        if (code == 0) {
+        if (code == JobError::None) {
             EXPECT_EQ(job->StoredPageCount(), 2);
         }
     }
 }
 
 // An object stream whose /N or /First does not fit its data makes its
-// objects unreachable: the root lookup fails with error 9.
+// objects unreachable: the root lookup fails with ObjectNotFound.
 TEST(XrefStreamReadTest, ObjectsOfABadObjectStreamAreNotFound) {
     struct Row { const char* name; long n; long first; };
     for (const Row& row : {Row{"HugeN", 100000000, -1}, Row{"FirstBeyondData", -1, 5000}, Row{"NegativeFirst", -1, 0}}) {
@@ -413,7 +413,7 @@ TEST(XrefStreamReadTest, ObjectsOfABadObjectStreamAreNotFound) {
             .Compressed(2, "<< /Type /Pages /Kids [] /Count 0 >>")
             .ObjectStream(3, true, row.n, row.first)
             .EndStreamSection(4, 5);
-        EXPECT_EQ(PdfJob::FromBytes(pdf.Bytes())->ReadError(), 9) << row.name;
+        EXPECT_EQ(PdfJob::FromBytes(pdf.Bytes())->ReadError(), JobError::ObjectNotFound) << row.name;
     }
 }
 
@@ -426,7 +426,7 @@ TEST(XrefStreamReadTest, ObjectStreamInsideAnObjectStreamIsNotFollowed) {
     const size_t data = bytes.find("stream\n", bytes.find("/Type /XRef")) + 7;
     ASSERT_EQ(bytes[data], '\x02');
     bytes[data + 4] = '\x03';
-    EXPECT_EQ(PdfJob::FromBytes(bytes)->ReadError(), 9);
+    EXPECT_EQ(PdfJob::FromBytes(bytes)->ReadError(), JobError::ObjectNotFound);
 }
 
 TEST(XrefStreamReadTest, PrevLoopBetweenStreamSectionsFailsWithSix) {
@@ -439,7 +439,7 @@ TEST(XrefStreamReadTest, PrevLoopBetweenStreamSectionsFailsWithSix) {
     const std::string keys = "/Root 1 0 R /ID [<a1><b2>]";
     const size_t at = bytes.find(keys, static_cast<size_t>(first));
     bytes.replace(at, keys.size(), "/Root 1 0 R /Prev " + second + std::string(keys.size() - 18 - second.size(), ' '));
-    EXPECT_EQ(PdfJob::FromBytes(bytes)->ReadError(), 6);
+    EXPECT_EQ(PdfJob::FromBytes(bytes)->ReadError(), JobError::PrevUnreadable);
 }
 
 // Every token of text, joined with "|".

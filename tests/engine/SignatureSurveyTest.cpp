@@ -46,9 +46,9 @@ TEST(SignatureSurveyTest, ReadsCertificationUsageRightsAndSignedFields) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const std::unique_ptr<PdfJob> job = PdfJob::FromBytes(row.bytes);
-        ASSERT_EQ(job->ErrorCode(), 0);
+        ASSERT_EQ(job->ErrorCode(), JobError::None);
         EXPECT_EQ(Described(SurveySignatures(*job)), row.expected);
-        EXPECT_EQ(job->ErrorCode(), 0);
+        EXPECT_EQ(job->ErrorCode(), JobError::None);
     }
 }
 
@@ -64,7 +64,7 @@ TEST(SignatureSurveyTest, ReadsObjectStreamsAndEncryptedFiles) {
                                  test::Quoted(copy)),
                   0);
         PdfJob job(copy);
-        ASSERT_EQ(job.ErrorCode(), 0);
+        ASSERT_EQ(job.ErrorCode(), JobError::None);
         EXPECT_EQ(Described(SurveySignatures(job)), "1 P1");
     }
 }

@@ -25,6 +25,7 @@
 
 #include "engine/EraseStamp.h"
 #include "engine/JobRunner.h"
+#include "platform/CodeNumber.h"
 #include "platform/Format.h"
 #include "tests/engine/TestPdf.h"
 #include "tests/engine/XrefStreamPdf.h"
@@ -104,7 +105,7 @@ StampSettings FullStamp() {
 std::string Stamp(const std::string& path, const AppSettings& app, const StampSettings& stamp = FullStamp()) {
     test::RecordingPrompts prompts;
     PdfJob job(path);
-    if (job.ErrorCode() != 0) return "job error " + std::to_string(job.ErrorCode());
+    if (job.ErrorCode() != JobError::None) return "job error " + std::to_string(CodeNumber(job.ErrorCode()));
     JobRunner runner(job, stamp, app, prompts);
     const bool ok = runner.Run();
     std::string messages;
@@ -213,8 +214,8 @@ TEST_P(UnterminatedSourceTest, StampsTwiceAndErasesTwiceBackToItsBytes) {
     ASSERT_EQ(Stamp(path, erasable), "");
     std::string report;
     EXPECT_TRUE(test::QpdfCheckClean(path, &report)) << report;
-    EXPECT_EQ(EraseLastStamp(path).code, erase_result::kErased);
-    EXPECT_EQ(EraseLastStamp(path).code, erase_result::kErased);
+    EXPECT_EQ(EraseLastStamp(path).code, EraseResult::Erased);
+    EXPECT_EQ(EraseLastStamp(path).code, EraseResult::Erased);
     EXPECT_EQ(ScratchDir::Read(path), bytes);
 
     ASSERT_EQ(Stamp(path, AppSettings{false, OutputMode::Overwrite}), "");
@@ -310,12 +311,12 @@ protected:
     void StampInPlace(const std::string& path, bool erasable) {
         app.Undo = erasable;
         PdfJob job(path);
-        ASSERT_EQ(job.ErrorCode(), 0);
+        ASSERT_EQ(job.ErrorCode(), JobError::None);
         JobRunner runner(job, stamp, app, prompts);
         ASSERT_TRUE(runner.Run()) << (prompts.messages.empty() ? "" : prompts.messages[0].text);
     }
     // Erasing is refused with code and message, and the file keeps its bytes.
-    void ExpectRefused(const std::string& path, int code, const char* message) {
+    void ExpectRefused(const std::string& path, EraseResult code, const char* message) {
         const std::string before = ScratchDir::Read(path);
         const EraseOutcome outcome = EraseLastStamp(path);
         EXPECT_EQ(outcome.code, code);
@@ -344,16 +345,16 @@ TEST_P(EraseTwiceTest, TwoErasableStampsErasedTwiceGiveBackTheSource) {
     ASSERT_GT(ScratchDir::Read(path).size(), once.size());
 
     EraseOutcome outcome = EraseLastStamp(path);
-    EXPECT_EQ(outcome.code, erase_result::kErased);
+    EXPECT_EQ(outcome.code, EraseResult::Erased);
     EXPECT_EQ(outcome.message, "スタンプを消去しました\r\n" + path);
     EXPECT_EQ(outcome.newLength, static_cast<int64_t>(once.size()));
     EXPECT_EQ(ScratchDir::Read(path), once);
 
     outcome = EraseLastStamp(path);
-    EXPECT_EQ(outcome.code, erase_result::kErased);
+    EXPECT_EQ(outcome.code, EraseResult::Erased);
     EXPECT_EQ(ScratchDir::Read(path), source);
 
-    ExpectRefused(path, erase_result::kNoMarker, erase_message::kNoMarker);
+    ExpectRefused(path, EraseResult::NoMarker, erase_message::kNoMarker);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, EraseTwiceTest,
@@ -364,7 +365,7 @@ TEST_F(EraseStampTest, StampWithoutMarkerIsNotErased) {
     const std::string path = dir.File("plain.pdf");
     ScratchDir::Write(path, ClassicSource());
     StampInPlace(path, false);
-    ExpectRefused(path, erase_result::kNoMarker, erase_message::kNoMarker);
+    ExpectRefused(path, EraseResult::NoMarker, erase_message::kNoMarker);
     EXPECT_EQ(FindLastMarker(ScratchDir::Read(path)), -1);
 }
 
@@ -382,7 +383,7 @@ TEST_F(EraseStampTest, MarkerAfterAnIncompletePdfIsRefused) {
         SCOPED_TRACE(row.name);
         const std::string path = dir.File(std::string(row.name) + ".pdf");
         ScratchDir::Write(path, row.bytes);
-        ExpectRefused(path, erase_result::kIncompletePrefix, erase_message::kIncompletePrefix);
+        ExpectRefused(path, EraseResult::IncompletePrefix, erase_message::kIncompletePrefix);
     }
 }
 
@@ -391,7 +392,7 @@ TEST_F(EraseStampTest, LaterUpdateWithoutMarkerIsNotCutAway) {
     ScratchDir::Write(path, StreamSource());
     StampInPlace(path, true);
     StampInPlace(path, false);
-    ExpectRefused(path, erase_result::kLaterUpdate, erase_message::kLaterUpdate);
+    ExpectRefused(path, EraseResult::LaterUpdate, erase_message::kLaterUpdate);
 }
 
 TEST_F(EraseStampTest, UnfinishedMarkedUpdateIsRemoved) {
@@ -399,17 +400,17 @@ TEST_F(EraseStampTest, UnfinishedMarkedUpdateIsRemoved) {
     const std::string source = ClassicSource();
     ScratchDir::Write(path, source + PdfJob::MarkerLine() + "5 0 obj\r\n<</Length 3>>\r\nstream\r\nq\r\n");
     const EraseOutcome outcome = EraseLastStamp(path);
-    EXPECT_EQ(outcome.code, erase_result::kErased);
+    EXPECT_EQ(outcome.code, EraseResult::Erased);
     EXPECT_EQ(ScratchDir::Read(path), source);
 }
 
 TEST_F(EraseStampTest, MissingFileCannotBeRead) {
     const std::string path = dir.File("none.pdf");
     const EraseOutcome outcome = EraseLastStamp(path);
-    EXPECT_EQ(outcome.code, erase_result::kCannotRead);
+    EXPECT_EQ(outcome.code, EraseResult::CannotRead);
     EXPECT_EQ(outcome.message, "ファイルを開けません\r\n" + path);
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(EraseLastStamp(dir.Path().string()).code, erase_result::kCannotRead);  // a folder
+    EXPECT_EQ(EraseLastStamp(dir.Path().string()).code, EraseResult::CannotRead);  // a folder
 }
 
 // sigilry-cli --erase, run as a program when it has been built.
@@ -441,7 +442,9 @@ std::string TwelvePages() {
     return test::FlatPdf(pages);
 }
 
-// Whether the child exited, and the job's error code after Run (0 when it succeeded).
+// Whether the child exited, and its exit status: the number of the job's
+// error code after Run (0 when it succeeded), or 100-103 when it did not get
+// that far.
 struct ChildResult { bool exited = false; int code = -1; };
 
 // Stamps `path` in a child process whose files may not grow past `sizeLimit`
@@ -464,17 +467,17 @@ ChildResult StampInChild(const std::string& path, OutputMode mode, int64_t sizeL
         app.Output = mode;
         test::RecordingPrompts prompts;
         PdfJob job(path);
-        if (job.ErrorCode() != 0) _exit(102);
+        if (job.ErrorCode() != JobError::None) _exit(102);
         JobRunner runner(job, stamp, app, prompts);
         const bool stamped = runner.Run();
-        _exit(stamped ? 0 : (job.ErrorCode() == 0 ? 103 : job.ErrorCode()));
+        _exit(stamped ? 0 : (job.ErrorCode() == JobError::None ? 103 : CodeNumber(job.ErrorCode())));
     }
     int status = 0;
     waitpid(child, &status, 0);
     return {WIFEXITED(status), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-int ReadError(const std::string& path) { return PdfJob(path).ErrorCode(); }
+JobError ReadError(const std::string& path) { return PdfJob(path).ErrorCode(); }
 
 TEST(WriteFailureTest, FullDiskDuringOverwriteLeavesTheSourceByteIdentical) {
     ScratchDir dir("full-disk");
@@ -497,17 +500,17 @@ TEST(WriteFailureTest, FullDiskDuringOverwriteLeavesTheSourceByteIdentical) {
         ASSERT_TRUE(result.exited);
         EXPECT_NE(result.code, 0);
         EXPECT_EQ(ScratchDir::Read(path), source);
-        EXPECT_EQ(ReadError(path), 0);
+        EXPECT_EQ(ReadError(path), JobError::None);
     }
     // With room enough the update is complete and the file reads again.
     const std::string path = dir.File("a.pdf");
     ScratchDir::Write(path, source);
     EXPECT_EQ(StampInChild(path, OutputMode::Overwrite, static_cast<int64_t>(source.size()) + updateBytes).code, 0);
     EXPECT_EQ(ScratchDir::Read(path).substr(0, source.size()), source);
-    EXPECT_EQ(ReadError(path), 0);
+    EXPECT_EQ(ReadError(path), JobError::None);
 }
 
-TEST(WriteFailureTest, ReadOnlySourceInOverwriteModeIsError1AndUnchanged) {
+TEST(WriteFailureTest, ReadOnlySourceInOverwriteModeIsOpenErrorAndUnchanged) {
     ScratchDir dir("read-only");
     const std::string source = TwelvePages();
     const std::string path = dir.File("a.pdf");
@@ -521,9 +524,9 @@ TEST(WriteFailureTest, ReadOnlySourceInOverwriteModeIsError1AndUnchanged) {
         std::filesystem::permissions(dir.Path(), std::filesystem::perms::all, std::filesystem::perm_options::add);
         const ChildResult probe = StampInChild(path, OutputMode::Overwrite, -1, true);
         if (probe.code == 101 || probe.code == 102) GTEST_SKIP() << "cannot act as an unprivileged user here";
-        EXPECT_EQ(probe.code, job_error::kOpen);
+        EXPECT_EQ(probe.code, CodeNumber(JobError::Open));
     } else {
-        EXPECT_EQ(StampInChild(path, OutputMode::Overwrite, -1).code, job_error::kOpen);
+        EXPECT_EQ(StampInChild(path, OutputMode::Overwrite, -1).code, CodeNumber(JobError::Open));
     }
     EXPECT_EQ(ScratchDir::Read(path), source);
 }

@@ -14,6 +14,7 @@
 #include "image/BmpReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "platform/CodeNumber.h"
 #include "platform/Format.h"
 #include "support/RecordingPrompts.h"
 #include "support/Sanitized.h"
@@ -129,7 +130,7 @@ TEST(BmpReaderTest, RefusedFilesReportTheirCodes) {
     const std::string good = withBits(24);
     std::string zeroWidth = good;
     zeroWidth[18] = 0;
-    const struct { const char* name; std::string bytes; int code; } rows[] = {
+    const struct { const char* name; std::string bytes; BmpReader::Code code; } rows[] = {
         {"png named bmp", "\x89PNG\r\n\x1a\n0000000000000000000000", BmpReader::kNotBitmap},
         {"empty", "", BmpReader::kNotBitmap},
         {"bitmap array", "BA" + good.substr(2), BmpReader::kNotBitmap},
@@ -163,7 +164,7 @@ TEST(BmpReaderTest, ReadsWhatImageMagickWrites) {
     const std::vector<uint8_t> expected = Sequence(45, 7);
     const std::string source =
         dir.Write("src.ppm", "P6\n5 3\n255\n" + std::string(expected.begin(), expected.end()));
-    const struct { const char* options; int code; } rows[] = {
+    const struct { const char* options; BmpReader::Code code; } rows[] = {
         {"-type TrueColor BMP3:", BmpReader::kNoError},
         {"-type TrueColor BMP2:", BmpReader::kNoError},
         {"-type Palette -compress RLE BMP3:", BmpReader::kCompressed},
@@ -175,7 +176,7 @@ TEST(BmpReaderTest, ReadsWhatImageMagickWrites) {
         BmpReader reader;
         reader.Open(out);
         ASSERT_EQ(reader.Error(), row.code);
-        if (row.code != 0) continue;
+        if (row.code != BmpReader::kNoError) continue;
         EXPECT_EQ(reader.Width(), 5);
         EXPECT_EQ(reader.Height(), 3);
         EXPECT_EQ(ReadAll(reader), expected);
@@ -286,7 +287,7 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
     PngReader jpeg;
     EXPECT_FALSE(jpeg.Open(dir.Write("photo.png", test::MakeJpeg(4, 4, 3, false))));
     EXPECT_EQ(jpeg.Error(), PngReader::kNotPng);
-    EXPECT_EQ(jpeg.ErrorText(3), "PNGファイルではありません");
+    EXPECT_EQ(jpeg.ErrorText(PngReader::kNotPng), "PNGファイルではありません");
 
     PngLayout big = Layout(64, 8, 2, {});
     big.height = 64;
@@ -303,7 +304,7 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
         PngReader reader;
         EXPECT_FALSE(reader.Open(dir.Write("cut.png", bytes)));
         EXPECT_EQ(reader.Error(), PngReader::kLibraryError);
-        const std::string text = reader.ErrorText(6);
+        const std::string text = reader.ErrorText(PngReader::kLibraryError);
         EXPECT_FALSE(text.empty());
         EXPECT_EQ(text.find("未定義"), std::string::npos);
         EXPECT_EQ(reader.Width(), 0);
@@ -312,8 +313,8 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
     const std::string flat = MakePng(Layout(16, 8, 2, std::vector<std::string>(16, std::string(48, 'x'))));
     PngReader truncated;
     EXPECT_FALSE(truncated.Open(dir.Write("cut.png", flat.substr(0, flat.size() - 30))));
-    EXPECT_EQ(truncated.Error(), 6);
-    EXPECT_EQ(truncated.ErrorText(6), "Read Error");
+    EXPECT_EQ(truncated.Error(), PngReader::kLibraryError);
+    EXPECT_EQ(truncated.ErrorText(PngReader::kLibraryError), "Read Error");
 }
 
 // ImageMagick's PNG (with its own chunks, such as gAMA and cHRM) decodes to the PPM it was made from.
@@ -332,7 +333,8 @@ TEST(PngReaderTest, ReadsWhatImageMagickWrites) {
 }
 
 // Opens the PNG in a child whose address space is limited to 512 MB (not
-// under the sanitizers, which reserve far more) and returns its error code.
+// under the sanitizers, which reserve far more) and returns the number of its
+// error code (the child's exit status).
 int PngErrorWithLimitedMemory(const std::string& path) {
     const pid_t child = fork();
     if (child == 0) {
@@ -342,7 +344,7 @@ int PngErrorWithLimitedMemory(const std::string& path) {
         }
         PngReader reader;
         reader.Open(path);
-        _exit(reader.Error());
+        _exit(CodeNumber(reader.Error()));
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -363,7 +365,7 @@ TEST(PngReaderTest, PngClaimingMoreRowsThanItCouldHoldIsRefusedBeforeAllocating)
     EXPECT_EQ(reader.Error(), PngReader::kOutOfMemory);  // 30 GB of rows: over the decoding cap
     // 18000 x 18000 RGB is 972 MB of rows, under the cap; a few hundred bytes of data could never fill them.
     const std::string path = folder.Write("claims.png", PngClaiming(18000, 18000));
-    EXPECT_EQ(PngErrorWithLimitedMemory(path), PngReader::kLibraryError);
+    EXPECT_EQ(PngErrorWithLimitedMemory(path), CodeNumber(PngReader::kLibraryError));
     PngReader claims;
     EXPECT_FALSE(claims.Open(path));
     EXPECT_EQ(claims.ErrorText(claims.Error()), "Not enough image data");
@@ -394,7 +396,7 @@ TEST(JpegReaderTest, FindsTheFrameHeaderOfEveryKind) {
         bytes.insert(bytes.find(row.progressive ? "\xFF\xC2" : "\xFF\xC0"), row.before);
         JpegReader reader;
         ASSERT_TRUE(reader.Open(dir.Write("a.jpg", bytes)));
-        EXPECT_EQ(reader.Error(), 0);
+        EXPECT_EQ(reader.Error(), JpegReader::kNoError);
         EXPECT_EQ(reader.Width(), 7);
         EXPECT_EQ(reader.Height(), 5);
         bool cmyk = row.components != 4;
@@ -437,7 +439,7 @@ TEST(JpegReaderTest, RefusedFilesReportTheirCodes) {
     const auto inserted = [&](std::size_t at, const std::string& bytes) {
         return std::string(good).insert(at, bytes);
     };
-    const struct { const char* name; std::string bytes; int code; } rows[] = {
+    const struct { const char* name; std::string bytes; JpegReader::Code code; } rows[] = {
         {"empty", "", JpegReader::kBadHeader},
         {"png", "\x89PNG\r\n\x1a\nnot a jpeg at all", JpegReader::kBadHeader},
         {"fill before the start", "\xFF" + good, JpegReader::kBadHeader},
@@ -480,8 +482,9 @@ TEST(JpegReaderTest, ErrorTexts) {
                            "ファイルが開けません",     "メモリが足りません",
                            "読み込みエラー",           "オブジェクト生成エラー",
                            "12ビットのJPEGファイルには対応していません"};
-    for (int code = 0; code < 7; ++code) EXPECT_EQ(JpegReader::ErrorText(code), texts[code]);
-    EXPECT_EQ(JpegReader::ErrorText(9), "未定義のエラー(9)");
+    // The texts by the numbers shown, and one number no reader sets.
+    for (int code = 0; code < 7; ++code) EXPECT_EQ(JpegReader::ErrorText(JpegReader::Code{code}), texts[code]);
+    EXPECT_EQ(JpegReader::ErrorText(JpegReader::Code{9}), "未定義のエラー(9)");
 }
 
 TEST(JpegReaderTest, JpegClaimingHugeFrameIsNeverDecoded) {
@@ -493,7 +496,7 @@ TEST(JpegReaderTest, JpegClaimingHugeFrameIsNeverDecoded) {
     bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");  // height and width 65000 = 0xFDE8
     TempFolder folder;
     JpegReader reader;
-    ASSERT_TRUE(reader.Open(folder.Write("huge.jpg", bytes))) << reader.Error();
+    ASSERT_TRUE(reader.Open(folder.Write("huge.jpg", bytes))) << CodeNumber(reader.Error());
     EXPECT_EQ(reader.Width(), 65000);
     EXPECT_EQ(reader.Height(), 65000);
     EXPECT_EQ(reader.FileBytes(), bytes.size());
