@@ -93,6 +93,21 @@ private:
     PageNumberFormat format_ = PageNumberFormat::Plain;
 };
 
+// The Bates number of a page: BatesPrefix, the number zero-padded to
+// BatesDigits digits, BatesSuffix (CP932): "ABC000041". A number that needs
+// more digits is printed whole; the run refuses files that would need one
+// (BatesNumberFits).
+std::string BatesNumberText(const StampSettings& settings, int64_t number);
+// True when `last` fits BatesDigits digits (and with it every number below).
+bool BatesNumberFits(const StampSettings& settings, int64_t last);
+
+// The name a file-name slot prints for a file path (native bytes, UTF-8):
+// the last path component, without its last extension for
+// WithoutExtension ("report.final.pdf" gives "report.final"; a leading dot
+// starts no extension), converted to CP932. A character CP932 has no form
+// for, or a byte that is no UTF-8, prints as "?".
+std::string FileNameText(std::string_view path, FileNameFormat format);
+
 // "%04d/%02d/%02d", "%02d:%02d" or "%04d/%02d/%02d %02d:%02d" of the local
 // time read when Generate runs; any other format value prints the date only.
 class DateTimeItem : public HeaderFooterItem {

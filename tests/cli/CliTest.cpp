@@ -215,8 +215,9 @@ TEST_F(CliTest, KeysListsExactlyTheKeysTheSettingsWriterWritesWithTheirValues) {
     ASSERT_EQ(listed.status, 0);
     const std::vector<std::string> entries = Entries(ScratchDir::Read(written), '=');
     EXPECT_EQ(Entries(listed.out, '\t'), entries);
-    EXPECT_EQ(entries.size(), 38u + 2u + 6u * 9u + 4u);  // stamp keys, edge borders, slots, App
-    EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-3 (0 none, 1 page number, 2 date and time, 3 text)\t0\n"),
+    EXPECT_EQ(entries.size(), 42u + 2u + 6u * 10u + 4u);  // stamp keys, edge borders, slots, App
+    EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-4 (0 none, 1 page number, 2 date and time, 3 text, "
+                              "4 file name)\t0\n"),
               std::string::npos)
         << listed.out;
     EXPECT_NE(listed.out.find("\tWaterMarkType\t0\t0-26 (0 none, 1 社外秘, "), std::string::npos);
@@ -226,7 +227,9 @@ TEST_F(CliTest, ValuesOutsideTheAllowedOnesAreUsageErrorsAndStampNothing) {
     const std::string a = Pdf("a.pdf");
     struct Row { const char* setting; const char* allowed; };
     const Row rows[] = {
-        {"HF1_StyleType=9", "0-3 (0 none, 1 page number"},
+        {"HF1_StyleType=9", "0-4 (0 none, 1 page number"},
+        {"BatesStart=1000000000000", "0-999999999999"},
+        {"BatesDigits=13", "1-12"},
         {"Margin0=-5", "0-100 (decimal)"},
         {"WaterMarkType=27", "0-26 (0 none"},
         {"Output=3", "2 overwrite the source)"},
@@ -234,7 +237,7 @@ TEST_F(CliTest, ValuesOutsideTheAllowedOnesAreUsageErrorsAndStampNothing) {
         {"QRVersion=0", "1-40"},
         {"bWmBarColor=16777216", "0-16777215"},
         {"StartPage=first", "0-99999"},
-        {"hf4_stylepagetype=2x", "0-3 (0 1, 1 -1-"},
+        {"hf4_stylepagetype=2x", "0-4 (0 1, 1 -1-, 2 1/n, 3 -1/n-, 4 Bates number)"},
         {"bWmFont=Helvetika", "Courier|Helvetica|Times-Roman|"},
     };
     for (const Row& row : rows) {
