@@ -489,7 +489,7 @@ std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageName
             switch (settings.StyleType) {
                 case HeaderFooterStyle::PageNumber:
                     if (settings.StylePageType == PageNumberFormat::Bates) {
-                        text.Set(slot, BatesNumberText(stamp_, batesNumber), page, names.fonts[s], *fonts_[s]);
+                        text.Set(slot, BatesNumberText(stamp_, batesNumber), page, names.fonts[s], *fonts_[s], true);
                         content += text.Generate();
                         break;
                     }
@@ -505,7 +505,8 @@ std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageName
                     content += text.Generate();
                     break;
                 case HeaderFooterStyle::FileName:
-                    text.Set(slot, FileNameText(namedPath_, settings.StyleNameType), page, names.fonts[s], *fonts_[s]);
+                    text.Set(slot, FileNameText(namedPath_, settings.StyleNameType), page, names.fonts[s], *fonts_[s],
+                             true);
                     content += text.Generate();
                     break;
                 case HeaderFooterStyle::None:

@@ -115,9 +115,13 @@ void HeaderFooterItem::SetSlot(int slot, const PageEntry& page, std::string_view
 }
 
 std::string HeaderFooterItem::TextObject(std::string_view shownText, std::string_view showLine) const {
+    return TextObjectOfWidth(font_->TextWidth(shownText, fontSize_), showLine);
+}
+
+std::string HeaderFooterItem::TextObjectOfWidth(float width, std::string_view showLine) const {
     const std::string colour =
         IsValidSlot(slot_) ? ColorText(settings_.Slots[static_cast<std::size_t>(slot_)]) : ColorText(0);
-    const PlacementMatrix matrix = PlaceHeaderFooterText(slot_, *page_, *font_, margins_, fontSize_, shownText);
+    const PlacementMatrix matrix = PlaceHeaderFooterTextWidth(slot_, *page_, margins_, fontSize_, width);
     std::string text = "BT\r\n0 Tc\r\n0 Tr\r\n";
     text += Format("%s %.2f Tf\r\n", fontResourceName_, fontSize_);
     text += Format("%s rg\r\n", colour);
@@ -193,14 +197,17 @@ std::string DateTimeItem::Generate() const {
 TextItem::TextItem(const StampSettings& settings) : HeaderFooterItem(settings) {}
 
 void TextItem::Set(int slot, std::string_view customText, const PageEntry& page,
-                   std::string_view fontResourceName, const PdfFont& font) {
+                   std::string_view fontResourceName, const PdfFont& font, bool keepHalfWidth) {
     SetSlot(slot, page, fontResourceName, font);
     text_ = std::string(customText);
+    keepHalfWidth_ = keepHalfWidth;
 }
 
 std::string TextItem::Generate() const {
     if (!IsSet()) return {};
     if (sjis::IsAscii(text_)) return TextObject(text_, LiteralShowLine(text_));
+    if (const auto* cid = dynamic_cast<const CidFont*>(&Font()); cid && keepHalfWidth_)
+        return TextObjectOfWidth(cid->HalfWidthTextWidth(text_, FontSize()), cid->ShowTextHalfWidth(text_));
     // The hexadecimal form shows at most the first 80 characters; the layout
     // measures that same part, so centred and right-aligned texts stay in place.
     return TextObject(CidFont::ShownText(text_), CidFont::ShowTextHex(text_));

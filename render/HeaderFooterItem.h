@@ -62,6 +62,9 @@ protected:
     // The text object around one text-showing line. shownText is the text
     // as the viewer shows it; it is measured for centre and right alignment.
     std::string TextObject(std::string_view shownText, std::string_view showLine) const;
+    // The same for a text `width` points wide.
+    std::string TextObjectOfWidth(float width, std::string_view showLine) const;
+    float FontSize() const { return fontSize_; }
     // "(" + escaped text + ") Tj\r\n".
     static std::string LiteralShowLine(std::string_view text);
 
@@ -128,15 +131,18 @@ private:
 // EscapeLiteralText. Any byte of 0x80 or above: hexadecimal UTF-16 by
 // CidFont::ShowTextHex, which shows the first CidFont::kMaxShownChars
 // characters; the width is measured on exactly that shown part.
+// keepHalfWidth (a file's name, a Bates number, whose one-byte characters
+// no settings page turned full-width): CidFont::ShowTextHalfWidth instead.
 class TextItem : public HeaderFooterItem {
 public:
     explicit TextItem(const StampSettings& settings);
     void Set(int slot, std::string_view customText, const PageEntry& page, std::string_view fontResourceName,
-             const PdfFont& font);
+             const PdfFont& font, bool keepHalfWidth = false);
     std::string Generate() const override;
 
 private:
     std::string text_;
+    bool keepHalfWidth_ = false;
 };
 
 // The thin black line between the header (which 0) or footer (which 1) and
