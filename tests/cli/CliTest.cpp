@@ -223,6 +223,35 @@ TEST_F(CliTest, KeysListsExactlyTheKeysTheSettingsWriterWritesWithTheirValues) {
     EXPECT_NE(listed.out.find("\tWaterMarkType\t0\t0-26 (0 none, 1 社外秘, "), std::string::npos);
 }
 
+// The settings file is written only with --save-next, and then only its
+// BatesStart; --set changes stay this run's. A non-PDF among the arguments is
+// never in the run and uses no number.
+TEST_F(CliTest, NextBatesNumberIsSavedOnlyWhenAskedAndAlone) {
+    const std::string a = Pdf("a.pdf", 3), c = Pdf("c.pdf", 2), bad = dir.File("bad.pdf");
+    ScratchDir::Write(bad, std::string(200, 'x'));
+    const std::string before = ScratchDir::Read(ini);
+    const std::vector<std::string> common = {"--yes", "--settings", ini, "--set", "HF4_StylePageType=4",
+                                             "--set", "BatesPrefix=P-", "--bates-record", "-"};
+    auto args = [&](std::vector<std::string> extra) {
+        extra.insert(extra.begin(), common.begin(), common.end());
+        return extra;
+    };
+    const Result first = Run(args({a, bad, c}));
+    EXPECT_EQ(first.status, 1);
+    EXPECT_NE(first.err.find("次のBates番号：P-000006"), std::string::npos) << first.err;
+    EXPECT_EQ(first.out, "source\toutput\tfirst\tlast\tpages\toutcome\n" + a + "\t" + dir.File("_a.pdf") +
+                             "\tP-000001\tP-000003\t3\tstamped\n" + c + "\t" + dir.File("_c.pdf") +
+                             "\tP-000004\tP-000005\t2\tstamped\n");
+    EXPECT_EQ(ScratchDir::Read(ini), before);
+    const Result saved = Run(args({"--save-next", c}));
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_NE(saved.out.find("\tP-000001\tP-000002\t2\tstamped"), std::string::npos) << saved.out;
+    std::string expected = before;
+    expected.insert(expected.find("[App]"), "BatesStart=3\r\n");
+    EXPECT_EQ(ScratchDir::Read(ini), expected);
+    EXPECT_NE(Run(args({c})).out.find("\tP-000003\tP-000004\t"), std::string::npos);
+}
+
 TEST_F(CliTest, ValuesOutsideTheAllowedOnesAreUsageErrorsAndStampNothing) {
     const std::string a = Pdf("a.pdf");
     struct Row { const char* setting; const char* allowed; };
