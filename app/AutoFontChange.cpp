@@ -35,6 +35,11 @@ int32_t AutoFontChangeHeaderFooter(StampSettings& settings, int32_t group,
         return settings.Slots[static_cast<std::size_t>(group) * 3 + column];
     };
     int32_t flags = 0;
+    const bool japaneseBates = ContainsDoubleByte(settings.BatesPrefix + settings.BatesSuffix);
+    const auto needsJapanese = [&](const HeaderFooterColumn& column) {
+        return column.style == HeaderFooterStyle::Text ? ContainsDoubleByte(column.text)
+                                                       : column.bates && japaneseBates;
+    };
 
     for (std::size_t c = 0; c < columns.size(); ++c) {
         if (columns[c].style == HeaderFooterStyle::Text && IsJapaneseFont(slotOf(c).FontName) &&
@@ -44,8 +49,7 @@ int32_t AutoFontChangeHeaderFooter(StampSettings& settings, int32_t group,
         }
     }
     for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (columns[c].style == HeaderFooterStyle::Text && !IsJapaneseFont(slotOf(c).FontName) &&
-            ContainsDoubleByte(columns[c].text)) {
+        if (needsJapanese(columns[c]) && !IsJapaneseFont(slotOf(c).FontName)) {
             slotOf(c).FontName = std::string(kFirstJapaneseFont);
             flags |= kHeaderTextToJapaneseFont;
         }
@@ -53,7 +57,7 @@ int32_t AutoFontChangeHeaderFooter(StampSettings& settings, int32_t group,
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const bool numberOrDate = columns[c].style == HeaderFooterStyle::PageNumber ||
                                   columns[c].style == HeaderFooterStyle::DateTime;
-        if (numberOrDate && IsJapaneseFont(slotOf(c).FontName)) {
+        if (numberOrDate && !needsJapanese(columns[c]) && IsJapaneseFont(slotOf(c).FontName)) {
             slotOf(c).FontName = std::string(kFirstLatinFont);
             flags |= kHeaderNumberToLatinFont;
         }

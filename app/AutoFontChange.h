@@ -44,6 +44,7 @@ bool ContainsSingleByte(std::string_view text);
 struct HeaderFooterColumn {
     HeaderFooterStyle style = HeaderFooterStyle::None;
     std::string text;  // CP932
+    bool bates = false;  // a page-number column showing the Bates number
 };
 
 // The three passes over the left, centre and right column of group `group`
@@ -51,9 +52,12 @@ struct HeaderFooterColumn {
 //   1. text columns with a Japanese font: one-byte characters of the text
 //      become full-width (columns[c].text changes), bit 4;
 //   2. text columns with a Latin font and a double-byte character: the slot's
-//      font becomes HeiseiMin-W3, bit 1;
+//      font becomes HeiseiMin-W3, bit 1; so do Bates columns whose
+//      settings.BatesPrefix or BatesSuffix holds a double-byte character;
 //   3. page-number and date columns with a Japanese font: the slot's font
-//      becomes Courier, bit 2.
+//      becomes Courier, bit 2; not Bates columns with such a prefix or suffix.
+// File-name columns are left alone: the name is known only when the file is
+// stamped, and the run chooses their font then.
 // Returns the ChangeFlags bits set. `group` outside 0-1 changes nothing.
 int32_t AutoFontChangeHeaderFooter(StampSettings& settings, int32_t group,
                                    std::array<HeaderFooterColumn, 3>& columns);

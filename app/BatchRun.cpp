@@ -170,6 +170,8 @@ StampResult StampFile(const std::string& path, const StampSettings& stamp, const
         allowed.AllowCertified = app.AllowCertified || AskStampCertified(job, prompts);
         JobRunner runner(job, stamp, allowed, prompts, clock);
         if (options.fixedOutput) runner.WriteTo(*options.fixedOutput);
+        if (!options.namedPath.empty()) runner.NameAfter(options.namedPath);
+        if (options.batesFirst) runner.NumberFrom(*options.batesFirst);
         if (group) runner.DeferCommit(group->JournalOf(path));
         if (!runner.Run()) return Unwritten(runner, job);
         if (group) group->Finished(path, runner.TakePending(), std::move(ownGuard));
@@ -185,6 +187,7 @@ BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
     BatchOutcome outcome;
     outcome.status = BatchOutcome::Status::Ran;
     records_ = RecordQueue(sink_);
+    bates_ = BatesCounter(stamp_);
     std::vector<std::string> paths;
     std::vector<std::size_t> recordOf;  // each path's record
     for (const BatchRow& row : rows) {
@@ -211,9 +214,10 @@ BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
         }
         ++outcome.finished;
         progress_.Step();
-        // The last file's group closes after the loop, once a cancel can no
+        // The next file's numbers follow only outputs that reached the disk;
+        // the last file's group closes after the loop, once a cancel can no
         // longer leave a file out.
-        if (i + 1 < paths.size() && group.Due()) CloseGroup(group, outcome);
+        if (i + 1 < paths.size() && (group.Due() || bates_.On())) CloseGroup(group, outcome);
         StopHereForTest("file-done");
         if (progress_.Cancelled()) {
             outcome.cancelled = true;
@@ -224,6 +228,8 @@ BatchOutcome BatchRun::RunBatch(const std::vector<BatchRow>& rows) {
     group.Release();
     records_.FlushAll();  // the files never begun stay cancelled
     progress_.Finish();
+    outcome.bates = bates_.On();
+    outcome.batesNext = bates_.Next();
     ShowSummary(outcome);
     return outcome;
 }
@@ -246,7 +252,8 @@ bool BatchRun::TakeTurn(const std::string& path, FileRecord& record, OutputGroup
 // With an output folder, a file whose name there is not free is passed over
 // before its source is even locked.
 StampResult BatchRun::RunFile(const std::string& path, OutputGroup& group) {
-    StampOptions options{passwords_, &group, std::nullopt};
+    StampOptions options{passwords_, &group, std::nullopt, std::string(), std::nullopt};
+    if (bates_.On()) options.batesFirst = bates_.Next();
     if (!folder_) return StampFile(path, stamp_, app_, log_, clock_, options);
     const FixedOutput output{folder_->TargetOf(path), folder_->Replaces()};
     if (const JobError claim = folder_->Claim(output.path); claim != JobError::None) {
@@ -279,6 +286,7 @@ void BatchRun::CloseGroup(OutputGroup& group, BatchOutcome& outcome) {
             record->output.clear();
             record->pages = 0;
         }
+        bates_.Take(*record);
         AppendMessage(record->message, log_.Take());
         records_.MakeFinal(*record);
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BatesRecord.h"
 #include "app/FileRecord.h"
 #include "app/MessageLog.h"
 #include "engine/OutputFolder.h"
@@ -85,6 +86,8 @@ struct BatchOutcome {
     int32_t finished = 0;   // files whose turn came (stamped or failed)
     int32_t succeeded = 0;  // files stamped and written
     bool cancelled = false;
+    bool bates = false;      // a slot showed Bates numbers
+    int64_t batesNext = 0;   // then: the first number no file used
 };
 
 // How one file is stamped beyond the settings.
@@ -95,6 +98,10 @@ struct StampOptions {
     // The output's exact name instead of the output mode's; the source is
     // then locked read-only and never rolled back (engine/FileRunGuard.h).
     std::optional<FixedOutput> fixedOutput;
+    // The path whose name file-name slots print ("" = the file's own).
+    std::string namedPath;
+    // The Bates number of the file's first stamped page (BatesStart when not given).
+    std::optional<int64_t> batesFirst;
 };
 
 struct StampResult {
@@ -125,6 +132,9 @@ public:
     void SetOutputFolder(OutputFolder* folder) { folder_ = folder; }
     // Where the record of each file goes (none by default). Borrowed.
     void SetRecordSink(FileRecordSink* sink) { sink_ = sink; }
+    // The records of the last run, one per row, in list order: for the
+    // Bates record (app/BatesRecord.h).
+    std::vector<FileRecord> Records() const { return records_.All(); }
 
 private:
     bool TakeTurn(const std::string& path, FileRecord& record, OutputGroup& group);
@@ -142,6 +152,7 @@ private:
     OutputFolder* folder_ = nullptr;
     FileRecordSink* sink_ = nullptr;
     RecordQueue records_;
+    BatesCounter bates_{stamp_};
 };
 
 // One file of a run: its job, and the job's run when the source could be

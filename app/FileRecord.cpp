@@ -24,6 +24,22 @@ double SecondsSince(std::chrono::steady_clock::time_point started) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
+std::string TsvLine(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string& text = fields[i];
+        if (i > 0) line += '\t';
+        for (const char c : text) {
+            if (c == '\\') line += "\\\\";
+            else if (c == '\t') line += "\\t";
+            else if (c == '\n') line += "\\n";
+            else if (c == '\r') line += "\\r";
+            else line += c;
+        }
+    }
+    return line + "\n";
+}
+
 void AppendMessage(std::string& messages, const std::string& text) {
     if (text.empty()) return;
     if (!messages.empty()) messages += "\r\n";
@@ -33,6 +49,12 @@ void AppendMessage(std::string& messages, const std::string& text) {
 std::size_t RecordQueue::Add(FileRecord record, bool final) {
     entries_.push_back({std::move(record), final});
     return entries_.size() - 1;
+}
+
+std::vector<FileRecord> RecordQueue::All() const {
+    std::vector<FileRecord> records;
+    for (const Entry& entry : entries_) records.push_back(entry.record);
+    return records;
 }
 
 FileRecord* RecordQueue::Unsettled(const std::string& source) {

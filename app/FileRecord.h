@@ -6,6 +6,7 @@
 // so a run that is killed has handed on as stamped only complete outputs.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,15 @@ struct FileRecord {
     std::string message;  // the messages shown for the file (CR LF between them)
     int32_t pages = 0;    // pages stamped
     double seconds = 0;
+    // With Bates numbers: the number of the first stamped page, once the
+    // output reached the disk; the pages carry batesFirst .. batesFirst + pages - 1.
+    std::optional<int64_t> batesFirst;
 };
+
+// One tab-separated line of fields, ended by "\n". A backslash, tab, line
+// feed and carriage return inside a field are written \\ \t \n \r, so that
+// a line stays one line.
+std::string TsvLine(const std::vector<std::string>& fields);
 
 // The seconds a record gives the time since started.
 double SecondsSince(std::chrono::steady_clock::time_point started);
@@ -63,6 +72,7 @@ public:
     // Adds a record; its index.
     std::size_t Add(FileRecord record, bool final);
     FileRecord& At(std::size_t index) { return entries_.at(index).record; }
+    std::vector<FileRecord> All() const;
     // The first record of source that is not final yet, or nullptr.
     FileRecord* Unsettled(const std::string& source);
     void MakeFinal(const FileRecord& record);

@@ -47,7 +47,9 @@ PreviewStampResult StampPrivateCopy(const std::string& sourcePath, const std::st
     AppSettings inPlace = app;
     inPlace.Output = OutputMode::Overwrite;
     FirstMessagePrompts prompts;
-    result.stamped = StampFile(copyPath, stamp, inPlace, prompts, clock).Written();
+    StampOptions options;
+    options.namedPath = sourcePath;  // the copy shows the name of the file it stands for
+    result.stamped = StampFile(copyPath, stamp, inPlace, prompts, clock, options).Written();
     result.message = result.stamped ? std::string() : prompts.first;
     return result;
 }

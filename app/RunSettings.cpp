@@ -130,8 +130,11 @@ std::string ApplyAutoFontChanges(StampSettings& stamp) {
     for (int32_t group = 0; group < 2; ++group) {
         const std::size_t first = static_cast<std::size_t>(group) * 3;
         std::array<HeaderFooterColumn, 3> columns;
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            columns[c] = {stamp.Slots[first + c].StyleType, stamp.Slots[first + c].CustomText};
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const HeaderFooterSlot& slot = stamp.Slots[first + c];
+            columns[c] = {slot.StyleType, slot.CustomText,
+                          slot.StyleType == HeaderFooterStyle::PageNumber && slot.StylePageType == PageNumberFormat::Bates};
+        }
         groupFlags[static_cast<std::size_t>(group)] = AutoFontChangeHeaderFooter(stamp, group, columns);
         for (std::size_t c = 0; c < columns.size(); ++c) stamp.Slots[first + c].CustomText = columns[c].text;
     }

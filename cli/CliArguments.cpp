@@ -73,6 +73,10 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             }
         } else if (IsReportOption(argument)) {
             if (!TakeReportOption(arguments, i, out.report, reason)) return false;
+        } else if (argument == "--save-next") {
+            out.saveNext = true;
+        } else if (IsOption(argument, "--bates-record")) {
+            if (!TakeValue(arguments, i, "--bates-record", out.batesRecord, reason)) return false;
         } else if (argument == "--allow-certified") {
             out.allowCertified = true;
         } else if (IsOption(argument, "--settings")) {
@@ -102,6 +106,7 @@ std::string HelpText() {
            "                   [--password PW] [--owner-password PW|-]\n"
            "                   [--output-dir DIR [--keep-tree] [--prefix] [--force]]\n"
            "                   [--report FILE|- [--report-format tsv|json]]\n"
+           "                   [--save-next] [--bates-record FILE|-]\n"
            "                   [--yes] [--quiet] [--no-sync] [--no-repair] [--allow-certified]\n"
            "                   [PDF...]\n"
            "       sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys\n"
@@ -111,7 +116,7 @@ std::string HelpText() {
            "with the stamps of the settings file, as the desktop program's run command does.\n"
            "\n"
            "  --settings FILE    settings file to read (default: the desktop program's sgry.ini);\n"
-           "                     it is never written\n"
+           "                     it is never written, but for --save-next\n"
            "  --list FILE.lst    add the paths of a list file, one per line\n"
            "  --set KEY=VALUE    replace one key of section OptionList1 or App for this run;\n"
            "                     VALUE is UTF-8 and is stored as Shift-JIS; a value the key\n"
@@ -136,6 +141,12 @@ std::string HelpText() {
            "                     pages, seconds\n"
            "  --report-format tsv|json  the report as tab-separated lines (default) or as\n"
            "                     JSON Lines\n"
+           "  --save-next        with Bates numbers (StylePageType=4): write the next free\n"
+           "                     number to the settings file as BatesStart, so that the\n"
+           "                     next run continues the production (the one key written)\n"
+           "  --bates-record FILE  with Bates numbers: write the production record, one line\n"
+           "                     per file, tab-separated with a header: source, output,\n"
+           "                     first, last, pages, outcome (\"-\": standard output)\n"
            "  --yes, -y          do not ask for confirmation (needed without a terminal)\n"
            "  --quiet, -q        show no progress\n"
            "  --no-sync          UNSAFE: do not wait for outputs to reach the disk; a power\n"

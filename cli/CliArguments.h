@@ -4,6 +4,7 @@
 //               [--password PW] [--owner-password PW|-]
 //               [--output-dir DIR [--keep-tree] [--prefix] [--force]]
 //               [--report FILE|- [--report-format tsv|json]]
+//               [--save-next] [--bates-record FILE|-]
 //               [--yes] [--quiet] [--no-sync] [--no-repair] [--allow-certified] [PDF...]
 //   sigilry-cli [--settings FILE] [--set KEY=VALUE]... --keys
 //   sigilry-cli --help | --version
@@ -43,6 +44,11 @@ struct CliArguments {
     bool prefix = false;    // "_" before each output's name
     bool force = false;     // files of the folder may be replaced
     ReportOptions report;
+    // With Bates numbers: the next free number is written to the settings
+    // file as BatesStart (the only key ever written), and the production
+    // record to this path ("" none, "-" standard output).
+    bool saveNext = false;
+    std::string batesRecord;
 };
 
 // False with a reason (UTF-8) for a usage error.

@@ -10,18 +10,6 @@ namespace {
 
 constexpr const char* kColumns[] = {"source", "output", "outcome", "code", "message", "pages", "seconds"};
 
-std::string TsvField(const std::string& text) {
-    std::string field;
-    for (const char c : text) {
-        if (c == '\\') field += "\\\\";
-        else if (c == '\t') field += "\\t";
-        else if (c == '\n') field += "\\n";
-        else if (c == '\r') field += "\\r";
-        else field += c;
-    }
-    return field;
-}
-
 // The length of the UTF-8 sequence at text[i], or 0 when the bytes there
 // are not one (a path in another encoding).
 std::size_t Utf8Length(const std::string& text, std::size_t i) {
@@ -57,12 +45,6 @@ std::string JsonString(const std::string& text) {
 std::vector<std::string> Fields(const FileRecord& record) {
     return {record.source, record.output, OutcomeName(record.outcome), std::to_string(record.code),
             TerminalLineBreaks(record.message), std::to_string(record.pages), Format("%.3f", record.seconds)};
-}
-
-std::string TsvLine(const std::vector<std::string>& fields) {
-    std::string line;
-    for (const std::string& field : fields) line += (line.empty() ? "" : "\t") + TsvField(field);
-    return line + "\n";
 }
 
 // Numbers stay numbers; every other field is a string.

@@ -24,6 +24,9 @@
 #include "platform/CodeNumber.h"
 #include "platform/DurableFile.h"
 #include "platform/Format.h"
+#include "platform/IniFile.h"
+#include "platform/SjisText.h"
+#include "render/HeaderFooterItem.h"
 #include "settings/IniPath.h"
 
 namespace {
@@ -110,10 +113,37 @@ ExitStatus RunStatus(const BatchOutcome& outcome, const cli::TerminalPrompts& pr
     return all ? ExitStatus::AllDone : ExitStatus::SomeNotDone;
 }
 
+// After a run with Bates numbers: the next free number on standard error,
+// and, when asked for, in the settings file and the production record.
+// False when one of them could not be written.
+bool FinishBates(const cli::CliArguments& options, const std::string& iniPath, const StampSettings& stamp,
+                 const BatchRun& run, const BatchOutcome& outcome, cli::ErrorStream& err) {
+    err.WriteLine(Format(bates_message::kNext, sjis::ToUtf8(BatesNumberText(stamp, outcome.batesNext))));
+    bool written = true;
+    if (options.saveNext) {
+        IniFile ini(iniPath);
+        ini.SetSection(stamp.Section);
+        if (!ini.PutString("BatesStart", Format("%lld", outcome.batesNext))) {
+            err.WriteLine("設定ファイルに書き込めません: " + iniPath);
+            written = false;
+        }
+    }
+    if (options.batesRecord.empty()) return written;
+    const std::string text = BatesRecordText(stamp, run.Records());
+    if (options.batesRecord == "-") {
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    } else if (!fs::ReplaceFileContents(options.batesRecord, text)) {
+        err.WriteLine(cli::TerminalLineBreaks(Format(bates_message::kRecordFailed, options.batesRecord)));
+        written = false;
+    }
+    return written;
+}
+
 // The run over the files given, into the output folder when one is given,
 // with a report when one is asked for.
-ExitStatus StampFiles(const cli::CliArguments& options, const StampSettings& stamp, const AppSettings& app,
-               const Passwords& passwords, cli::ErrorStream& err) {
+ExitStatus StampFiles(const cli::CliArguments& options, const std::string& iniPath, const StampSettings& stamp,
+                      const AppSettings& app, const Passwords& passwords, cli::ErrorStream& err) {
     std::string reason;
     cli::RunReport report;
     if (!options.report.path.empty() && !report.Open(options.report, reason)) return UsageError(err, reason);
@@ -135,7 +165,9 @@ ExitStatus StampFiles(const cli::CliArguments& options, const StampSettings& sta
     run.SetRecordSink(sink);
     if (folder) run.SetOutputFolder(&*folder);
     const BatchOutcome outcome = run.OnRun(rows);
-    return RunStatus(outcome, prompts, collector.Skipped());
+    const ExitStatus status = RunStatus(outcome, prompts, collector.Skipped());
+    if (outcome.status != BatchOutcome::Status::Ran || !outcome.bates) return status;
+    return FinishBates(options, iniPath, stamp, run, outcome, err) ? status : ExitStatus::SomeNotDone;
 }
 
 ExitStatus Main(const std::vector<std::string>& arguments) {
@@ -177,7 +209,7 @@ ExitStatus Main(const std::vector<std::string>& arguments) {
     if (!cli::ResolvePasswords(options.password, options.ownerPassword, stdin, ::isatty(STDIN_FILENO) == 1,
                                passwords))
         return UsageError(err, "パスワードを標準入力から読めませんでした");
-    return StampFiles(options, stamp, app, passwords, err);
+    return StampFiles(options, iniPath, stamp, app, passwords, err);
 }
 
 }  // namespace

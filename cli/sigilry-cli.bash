@@ -21,7 +21,7 @@ _sigilry_cli()
             _filedir -d
             return
             ;;
-        --report)
+        --report|--bates-record)
             _filedir
             return
             ;;
@@ -49,7 +49,7 @@ _sigilry_cli()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--settings --list --set --keys --password --owner-password --yes --quiet --no-sync --no-repair --allow-certified --output-dir --keep-tree --prefix --force --report --report-format --erase --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--settings --list --set --keys --password --owner-password --yes --quiet --no-sync --no-repair --allow-certified --output-dir --keep-tree --prefix --force --report --report-format --save-next --bates-record --erase --help --version' -- "$cur"))
         return
     fi
     _filedir pdf

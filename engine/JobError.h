@@ -51,6 +51,8 @@ enum class JobError : int {
     FileBusy = 29,        // another run holds the file
     JournalRefused = 30,  // its journal of an earlier run does not match it
     Certified = 31,       // a certified source (engine/SignatureSurvey.h) without AllowCertified
+    BatesOverflow = 32,   // its last Bates number would need more than BatesDigits digits: it
+                          // is not stamped and uses no numbers
 };
 
 }  // namespace sgry

@@ -10,9 +10,11 @@
 #include "engine/TrailerCopy.h"
 #include "image/ImageObjects.h"
 #include "pdf/CidFont.h"
+#include "pdf/FontTable.h"
 #include "platform/CodeNumber.h"
 #include "platform/DurableFile.h"
 #include "platform/Format.h"
+#include "platform/SjisText.h"
 #include "render/ImageStamp.h"
 
 namespace sgry {
@@ -80,6 +82,20 @@ std::unique_ptr<PdfFont> MakeSlotFont(const HeaderFooterSlot& slot) {
     return MakePdfFont(slot.FontName);
 }
 
+// The text a slot of the new kinds prints with its font must suit the font
+// as custom text must: a text with a two-byte character needs a Japanese
+// font, one without a Latin font. A file's name is known only now, so the
+// choice the settings sheet makes for custom text is made here, per file,
+// for the file's own copy of the slot.
+HeaderFooterSlot SlotForText(const HeaderFooterSlot& slot, std::string_view text) {
+    HeaderFooterSlot chosen = slot;
+    // A name the table lacks counts as Latin (FindFont gives Courier's row).
+    const bool japanese = FontTable[static_cast<std::size_t>(FindFont(slot.FontName))].kind == FontKind::Japanese;
+    if (sjis::IsAscii(text) && japanese) chosen.FontName = "Courier";
+    if (!sjis::IsAscii(text) && !japanese) chosen.FontName = "HeiseiMin-W3";
+    return chosen;
+}
+
 template <class Element>
 Element* ElementOfClass(const std::vector<std::unique_ptr<Element>>& elements, int32_t sizeClass) {
     if (sizeClass < 0 || static_cast<std::size_t>(sizeClass) >= elements.size()) return nullptr;
@@ -90,7 +106,13 @@ Element* ElementOfClass(const std::vector<std::unique_ptr<Element>>& elements, i
 
 JobRunner::JobRunner(PdfJob& job, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
                      LocalTimeSource clock)
-    : job_(job), stamp_(stamp), app_(app), prompts_(prompts), clock_(std::move(clock)) {}
+    : job_(job),
+      stamp_(stamp),
+      app_(app),
+      prompts_(prompts),
+      clock_(std::move(clock)),
+      namedPath_(job.SourcePath()),
+      batesFirst_(stamp.BatesStart) {}
 
 JobRunner::~JobRunner() = default;
 
@@ -116,6 +138,12 @@ bool JobRunner::Run() {
         prompts_.ShowMessage(Format(run_message::kWriteTable, CodeNumber(job_.Writes().ErrorCode())));
         return false;
     }
+    if (UsesBatesNumbers(stamp_) && !BatesNumberFits(stamp_, batesFirst_ + PagesToStamp() - 1)) {
+        job_.SetErrorCode(JobError::BatesOverflow);
+        prompts_.ShowMessage(Format(run_message::kBatesOverflow, stamp_.BatesDigits,
+                                    BatesNumberText(stamp_, batesFirst_ + PagesToStamp() - 1), job_.SourcePath()));
+        return false;
+    }
     ContentPrescan prescan(job_, PageRangeChoice::From(stamp_), stamp_.OddFlag[kStampOddPositions],
                            stamp_.OddFlag[kStampEvenPositions]);
     job_.UseContentPrescan(&prescan);
@@ -138,6 +166,14 @@ bool JobRunner::Run() {
     }
     ReportFailure();
     return false;
+}
+
+int32_t JobRunner::PagesToStamp() const {
+    int32_t pages = 0;
+    for (int32_t position = 1; position <= job_.Pages().Count(); ++position)
+        if (PdfJob::IsStampedPosition(position, stamp_.OddFlag[kStampOddPositions], stamp_.OddFlag[kStampEvenPositions]))
+            ++pages;
+    return pages;
 }
 
 // The damaged-file message, or what the rebuild found when it was tried.
@@ -331,7 +367,13 @@ void JobRunner::WriteSharedObjects() {
 void JobRunner::WriteFonts() {
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
         if (!wanted_.enabledSlots[i]) continue;
-        fonts_[i] = MakeSlotFont(stamp_.Slots[i]);
+        const HeaderFooterSlot& slot = stamp_.Slots[i];
+        if (slot.StyleType == HeaderFooterStyle::FileName)
+            fonts_[i] = MakeSlotFont(SlotForText(slot, FileNameText(namedPath_, slot.StyleNameType)));
+        else if (slot.StyleType == HeaderFooterStyle::PageNumber && slot.StylePageType == PageNumberFormat::Bates)
+            fonts_[i] = MakeSlotFont(SlotForText(slot, stamp_.BatesPrefix + stamp_.BatesSuffix));
+        else
+            fonts_[i] = MakeSlotFont(slot);
         fonts_[i]->WriteObjects(job_);
     }
 }
@@ -402,7 +444,7 @@ bool JobRunner::StampPage(int32_t index) {
         return false;
     }
     for (std::size_t i = 0; i < targets.size() && i < chosen.size(); ++i) *targets[i] = chosen[i];
-    job_.WritePageContent(index, PageContent(page, names));
+    job_.WritePageContent(index, PageContent(page, names, batesFirst_ + stampedPages_));
     return true;
 }
 
@@ -410,7 +452,7 @@ bool JobRunner::StampPage(int32_t index) {
 // stamps start from the default graphics state whatever the page's own
 // content left behind; then image, text watermark, band, header and footer,
 // QR code.
-std::string JobRunner::PageContent(const PageEntry& page, const PageNames& names) {
+std::string JobRunner::PageContent(const PageEntry& page, const PageNames& names, int64_t batesNumber) {
     std::string content = "Q\r\n";
     if (image_.Written() && !names.image.empty() && !names.imageState.empty())
         content += ImageStamp::Place(static_cast<int>(stamp_.ImagePosition), page, image_.width, image_.height,
@@ -428,14 +470,16 @@ std::string JobRunner::PageContent(const PageEntry& page, const PageNames& names
         element->SetFormResourceName(names.band);
         content += element->PlacementContent();
     }
-    content += HeaderFooterContent(page, names);
+    content += HeaderFooterContent(page, names, batesNumber);
     if (qrWritten_ && !names.qr.empty())
         content += qr_->Place(static_cast<int>(stamp_.QRPosition), page, names.qr,
                               MarginsFromSettingsOrder(stamp_.Margin), stamp_.QRMarginValid);
     return content;
 }
 
-std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageNames& names) const {
+// The Bates number and the file's name are texts of their own, shown as
+// custom text is.
+std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageNames& names, int64_t batesNumber) const {
     PageNumberItem number(stamp_, job_.StoredPageCount());
     DateTimeItem date(stamp_, clock_);
     TextItem text(stamp_);
@@ -448,6 +492,11 @@ std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageName
             if (!fonts_[s] || names.fonts[s].empty()) continue;
             switch (settings.StyleType) {
                 case HeaderFooterStyle::PageNumber:
+                    if (settings.StylePageType == PageNumberFormat::Bates) {
+                        text.Set(slot, BatesNumberText(stamp_, batesNumber), page, names.fonts[s], *fonts_[s], true);
+                        content += text.Generate();
+                        break;
+                    }
                     number.Set(slot, settings.StylePageType, page, names.fonts[s], *fonts_[s]);
                     content += number.Generate();
                     break;
@@ -457,6 +506,11 @@ std::string JobRunner::HeaderFooterContent(const PageEntry& page, const PageName
                     break;
                 case HeaderFooterStyle::Text:
                     text.Set(slot, settings.CustomText, page, names.fonts[s], *fonts_[s]);
+                    content += text.Generate();
+                    break;
+                case HeaderFooterStyle::FileName:
+                    text.Set(slot, FileNameText(namedPath_, settings.StyleNameType), page, names.fonts[s], *fonts_[s],
+                             true);
                     content += text.Generate();
                     break;
                 case HeaderFooterStyle::None:

@@ -111,6 +111,8 @@ inline constexpr const char* kStepWrite = "更新の書き込み";
 inline constexpr const char* kStepSync = "ディスクへの同期";
 inline constexpr const char* kStepRename = "出力ファイル名への変更";
 inline constexpr const char* kStepJournalDone = "書き込み記録の削除";
+inline constexpr const char* kBatesOverflow =
+    "Bates番号が%d桁に収まらないため、このファイルは出力しませんでした（最後の番号：%s）\r\n%s";
 inline constexpr const char* kImageUnreadable = "透かし画像を読み込めなかったため、このファイルは出力しませんでした\r\n%s";
 // A copy that is complete and synced under its name, whose folder could not
 // be synced: it counts as stamped.
@@ -172,6 +174,15 @@ public:
     // True when the run failed because a system call did (writing, syncing,
     // renaming), not because of what the source is.
     bool SystemCallFailed() const { return failedStep_ != nullptr; }
+    // The path whose name file-name slots print (the job's source by
+    // default; a preview stamps a copy under a name of its own).
+    void NameAfter(std::string path) { namedPath_ = std::move(path); }
+    // The Bates number of the first page this file stamps (BatesStart by
+    // default); the following stamped pages count up from it.
+    void NumberFrom(int64_t first) { batesFirst_ = first; }
+    // The pages the pass stamps: the page list's positions that the odd/even
+    // rule keeps (the page list must be built).
+    int32_t PagesToStamp() const;
     // The output's exact name in place of the output mode's
     // (engine/OutputNaming.h, FixedOutput).
     void WriteTo(const FixedOutput& output) { fixed_ = output; }
@@ -201,8 +212,8 @@ private:
     // member of `names` that receives the name the merge chose.
     std::vector<ResourceRequest> PageRequests(const PageEntry& page, PageNames& names,
                                               std::vector<std::string*>& targets) const;
-    std::string PageContent(const PageEntry& page, const PageNames& names);
-    std::string HeaderFooterContent(const PageEntry& page, const PageNames& names) const;
+    std::string PageContent(const PageEntry& page, const PageNames& names, int64_t batesNumber);
+    std::string HeaderFooterContent(const PageEntry& page, const PageNames& names, int64_t batesNumber) const;
     bool CommitOutput();
     void CutBackFailedUpdate();
     void ReportFailure();
@@ -221,6 +232,8 @@ private:
     const AppSettings& app_;
     UserPrompts& prompts_;
     LocalTimeSource clock_;
+    std::string namedPath_;
+    int64_t batesFirst_;
 
     WantedStamps wanted_;
     std::array<std::unique_ptr<PdfFont>, kSlotCount> fonts_;

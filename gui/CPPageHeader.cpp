@@ -10,7 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <utility>
+#include <vector>
 
 #include "app/AutoFontChange.h"
 #include "gui/FontColorDialog.h"
@@ -34,18 +39,27 @@ struct ColumnIds {
     const char* fontLabel;
     int pageLabel;
     int dateLabel;
+    int nameCombo;
+    int nameLabel;
 };
 
 const ColumnIds kColumns[3] = {
-    {"左側(&L)", {"なし(N)", "ページ番号(&P)", "日付と時刻(&D)", "テキスト(&T)"}, {1000, 1001, 1003, 1005},
-     1024, 1025, 1006, 1007, "フォントと色(&F)", 1002, 1027},
-    {"中央(&L)", {"なし(O)", "ページ番号(&A)", "日付と時刻(&I)", "テキスト(&X)"}, {1008, 1009, 1011, 1013},
-     1010, 1012, 1014, 1015, "フォントと色(&N)", 1004, 1028},
-    {"右側(&R)", {"なし", "ページ番号(&G)", "日付と時刻(&M)", "テキスト(&S)"}, {1016, 1017, 1019, 1021},
-     1018, 1020, 1022, 1023, "フォントと色(&C)", 1026, 1029},
+    {"左側(&L)", {"なし(N)", "ページ番号(&P)", "日付と時刻(&D)", "テキスト(&T)", "ファイル名(&U)"},
+     {1000, 1001, 1003, 1005, 1150}, 1024, 1025, 1006, 1007, "フォントと色(&F)", 1002, 1027, 1153, 1156},
+    {"中央(&L)", {"なし(O)", "ページ番号(&A)", "日付と時刻(&I)", "テキスト(&X)", "ファイル名(&V)"},
+     {1008, 1009, 1011, 1013, 1151}, 1010, 1012, 1014, 1015, "フォントと色(&N)", 1004, 1028, 1154, 1157},
+    {"右側(&R)", {"なし", "ページ番号(&G)", "日付と時刻(&M)", "テキスト(&S)", "ファイル名(&W)"},
+     {1016, 1017, 1019, 1021, 1152}, 1018, 1020, 1022, 1023, "フォントと色(&C)", 1026, 1029, 1155, 1158},
 };
 
-const char* const kPageNumberLabels[kPageNumberFormatCount] = {"1", "-1-", "1/n", "-1/n-"};
+// Ids of the Bates number box.
+constexpr int kBatesStartId = 1160;
+constexpr int kBatesDigitsId = 1161;
+constexpr int kBatesPrefixId = 1162;
+constexpr int kBatesSuffixId = 1163;
+
+const char* const kPageNumberLabels[kPageNumberFormatCount] = {"1", "-1-", "1/n", "-1/n-", "Bates番号"};
+const char* const kNameLabels[kFileNameFormatCount] = {"拡張子あり", "拡張子なし"};
 const char* const kDateLabels[kDateFormatCount] = {"YYYY/MM/DD", "hh:mm", "YYYY/MM/DD hh:mm"};
 
 }  // namespace
@@ -56,6 +70,7 @@ CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& s
     auto* columnsRow = new QHBoxLayout;
     for (int c = 0; c < 3; ++c) columnsRow->addWidget(BuildColumn(c));
 
+    QWidget* batesBox = BuildBatesBox();
     auto* generalBox = new QGroupBox(QStringLiteral("全般"), this);
     edgeBorder_ = WithId(new QCheckBox(QStringLiteral("本文との間に境界線を引く(E)"), generalBox), 1132);
     auto* generalLayout = new QVBoxLayout(generalBox);
@@ -63,6 +78,7 @@ CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& s
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columnsRow);
+    layout->addWidget(batesBox);
     layout->addWidget(generalBox);
     layout->addStretch(1);
     WatchControls();
@@ -86,6 +102,10 @@ QWidget* CPPageHeader::BuildColumn(int c) {
     column.pageLabel->setBuddy(column.pageFormat);
     column.dateLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.dateLabel);
     column.dateLabel->setBuddy(column.dateFormat);
+    column.nameFormat = WithId(new QComboBox(box), ids.nameCombo);
+    for (const char* label : kNameLabels) column.nameFormat->addItem(QString::fromUtf8(label));
+    column.nameLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.nameLabel);
+    column.nameLabel->setBuddy(column.nameFormat);
     column.text = WithId(new QLineEdit(box), ids.text);
     column.text->setMaxLength(kCustomTextMaxBytes);
     column.font = WithId(new QPushButton(QString::fromUtf8(ids.fontLabel), box), ids.font);
@@ -103,10 +123,42 @@ QWidget* CPPageHeader::BuildColumn(int c) {
     grid->addWidget(column.dateFormat, 4, 2);
     grid->addWidget(column.styles[3], 5, 0, 1, 3);
     grid->addWidget(column.text, 6, 1, 1, 2);
-    grid->setRowMinimumHeight(7, 8);
-    grid->addWidget(column.font, 8, 0, 1, 3);
+    grid->addWidget(column.styles[4], 7, 0, 1, 3);
+    grid->addWidget(column.nameLabel, 8, 1);
+    grid->addWidget(column.nameFormat, 8, 2);
+    grid->setRowMinimumHeight(9, 8);
+    grid->addWidget(column.font, 10, 0, 1, 3);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(9, 1);
+    grid->setRowStretch(11, 1);
+    return box;
+}
+
+// One numbering for the whole run, shared by the header and the footer page:
+// each page stores it only when its own fields were changed.
+QWidget* CPPageHeader::BuildBatesBox() {
+    auto* box = new QGroupBox(QStringLiteral("Bates番号（ファイルをまたいだ通し番号）"), this);
+    batesStart_ = WithId(new QLineEdit(box), kBatesStartId);
+    batesStart_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,12}")), box));
+    batesDigits_ = WithId(new QSpinBox(box), kBatesDigitsId);
+    batesDigits_->setRange(kBatesMinDigits, kBatesMaxDigits);
+    batesPrefix_ = WithId(new QLineEdit(box), kBatesPrefixId);
+    batesPrefix_->setMaxLength(kCustomTextMaxBytes);
+    batesSuffix_ = WithId(new QLineEdit(box), kBatesSuffixId);
+    batesSuffix_->setMaxLength(kCustomTextMaxBytes);
+    auto* grid = new QGridLayout(box);
+    const std::array<std::pair<const char*, QWidget*>, 4> fields = {{{"開始番号(&B)：", batesStart_},
+                                                                     {"桁数(&K)：", batesDigits_},
+                                                                     {"前に付ける文字(&H)：", batesPrefix_},
+                                                                     {"後に付ける文字(&J)：", batesSuffix_}}};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        auto* label = new QLabel(QString::fromUtf8(fields[i].first), box);
+        label->setBuddy(fields[i].second);
+        const int row = static_cast<int>(i / 2), column = static_cast<int>(i % 2) * 2;
+        grid->addWidget(label, row, column);
+        grid->addWidget(fields[i].second, row, column + 1);
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
     return box;
 }
 
@@ -129,11 +181,21 @@ void CPPageHeader::FillControls() {
         if (style < column.styles.size()) column.styles[style]->setChecked(true);
         column.pageFormat->setCurrentIndex(static_cast<int>(slot.StylePageType));
         column.dateFormat->setCurrentIndex(static_cast<int>(slot.StyleDateType));
+        column.nameFormat->setCurrentIndex(static_cast<int>(slot.StyleNameType));
         column.text->setText(sheets::FromCp932(slot.CustomText));
         column.text->setCursorPosition(0);
         UpdateEnabling(c);
     }
     edgeBorder_->setChecked(settings_.Groups[static_cast<std::size_t>(group_)].EdgeBorder);
+    batesStart_->setText(QString::number(settings_.BatesStart));
+    batesDigits_->setValue(settings_.BatesDigits);
+    batesPrefix_->setText(sheets::FromCp932(settings_.BatesPrefix));
+    batesSuffix_->setText(sheets::FromCp932(settings_.BatesSuffix));
+    shownBates_ = BatesShown();
+}
+
+CPPageHeader::BatesFields CPPageHeader::BatesShown() const {
+    return {batesStart_->text(), batesDigits_->value(), batesPrefix_->text(), batesSuffix_->text()};
 }
 
 void CPPageHeader::UpdateEnabling(int c) {
@@ -145,6 +207,8 @@ void CPPageHeader::UpdateEnabling(int c) {
     column.pageFormat->setEnabled(pageNumber);
     column.dateLabel->setEnabled(date);
     column.dateFormat->setEnabled(date);
+    column.nameLabel->setEnabled(style == HeaderFooterStyle::FileName);
+    column.nameFormat->setEnabled(style == HeaderFooterStyle::FileName);
     column.text->setEnabled(style == HeaderFooterStyle::Text);
     column.font->setEnabled(style != HeaderFooterStyle::None);
 }
@@ -162,13 +226,15 @@ void CPPageHeader::ChooseFont(int c) {
 }
 
 bool CPPageHeader::ValidatePage() {
-    for (const Column& column : columns_) {
-        const QString missing = sheets::CharactersWithoutCp932(column.text->text());
+    std::vector<QLineEdit*> edits{batesPrefix_, batesSuffix_};
+    for (const Column& column : columns_) edits.push_back(column.text);
+    for (QLineEdit* edit : edits) {
+        const QString missing = sheets::CharactersWithoutCp932(edit->text());
         if (!missing.isEmpty()) {
-            const auto* box = qobject_cast<QGroupBox*>(column.text->parentWidget());
+            const auto* box = qobject_cast<QGroupBox*>(edit->parentWidget());
             QString field = box ? box->title() : QString();
             field.remove(QStringLiteral("(&L)")).remove(QStringLiteral("(&R)"));
-            return Refuse(sheets::NoCp932Message(Title() + QStringLiteral("・") + field, missing), column.text);
+            return Refuse(sheets::NoCp932Message(Title() + QStringLiteral("・") + field, missing), edit);
         }
     }
     return true;
@@ -176,6 +242,7 @@ bool CPPageHeader::ValidatePage() {
 
 void CPPageHeader::StorePage() {
     changeFlags_ = StoreInto(settings_);
+    shownBates_ = BatesShown();
     // The edits show what is stored, full-width conversion included.
     QuietChanges quiet(*this);
     for (int c = 0; c < 3; ++c) {
@@ -185,11 +252,25 @@ void CPPageHeader::StorePage() {
     }
 }
 
+// Fields left as they were shown do not overwrite what the other page stores.
+void CPPageHeader::StoreBates(StampSettings& target) const {
+    const BatesFields now = BatesShown();
+    if (now.start != shownBates_.start && !now.start.isEmpty()) target.BatesStart = now.start.toLongLong();
+    if (now.digits != shownBates_.digits) target.BatesDigits = now.digits;
+    // Validation has refused text without a CP932 form.
+    if (now.prefix != shownBates_.prefix) target.BatesPrefix = sheets::ToCp932(now.prefix).value_or(std::string());
+    if (now.suffix != shownBates_.suffix) target.BatesSuffix = sheets::ToCp932(now.suffix).value_or(std::string());
+}
+
 int32_t CPPageHeader::StoreInto(StampSettings& target) const {
+    StoreBates(target);
     std::array<HeaderFooterColumn, 3> values;
     for (int c = 0; c < 3; ++c) {
         auto& value = values[static_cast<std::size_t>(c)];
         value.style = StyleOf(c);
+        value.bates = value.style == HeaderFooterStyle::PageNumber &&
+                      columns_[static_cast<std::size_t>(c)].pageFormat->currentIndex() ==
+                          static_cast<int>(PageNumberFormat::Bates);
         // Validation has refused text without a CP932 form.
         value.text = sheets::ToCp932(columns_[static_cast<std::size_t>(c)].text->text()).value_or(std::string());
     }
@@ -201,6 +282,7 @@ int32_t CPPageHeader::StoreInto(StampSettings& target) const {
         slot.StyleType = value.style;
         slot.StylePageType = static_cast<PageNumberFormat>(std::max(0, column.pageFormat->currentIndex()));
         slot.StyleDateType = static_cast<DateFormat>(std::max(0, column.dateFormat->currentIndex()));
+        slot.StyleNameType = static_cast<FileNameFormat>(std::max(0, column.nameFormat->currentIndex()));
         slot.CustomText = value.text;
     }
     target.Groups[static_cast<std::size_t>(group_)].EdgeBorder = edgeBorder_->isChecked();

@@ -1,7 +1,8 @@
 #pragma once
 // The header page (group 0, slots 0-2) or the footer page (group 1, slots
-// 3-5): per column what the slot shows, its page-number or date format, its
-// text and its font and colour; and the border line of the group.
+// 3-5): per column what the slot shows, its page-number, date or file-name
+// format, its text and its font and colour; the Bates numbering of the run;
+// and the border line of the group.
 #include <array>
 #include <cstdint>
 
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 namespace sgry {
 
@@ -45,16 +47,27 @@ protected:
 
 private:
     struct Column {
-        std::array<QRadioButton*, kHeaderFooterStyleCount> styles{};  // none, page number, date, text
+        std::array<QRadioButton*, kHeaderFooterStyleCount> styles{};  // none, page number, date, text, file name
         QLabel* pageLabel = nullptr;
         QComboBox* pageFormat = nullptr;
         QLabel* dateLabel = nullptr;
         QComboBox* dateFormat = nullptr;
         QLineEdit* text = nullptr;
+        QLabel* nameLabel = nullptr;
+        QComboBox* nameFormat = nullptr;
         QPushButton* font = nullptr;
+    };
+    struct BatesFields {
+        QString start;
+        int digits = 0;
+        QString prefix;
+        QString suffix;
     };
 
     QWidget* BuildColumn(int column);
+    QWidget* BuildBatesBox();
+    BatesFields BatesShown() const;
+    void StoreBates(StampSettings& target) const;
     HeaderFooterStyle StyleOf(int column) const;
     void UpdateEnabling(int column);
     void ChooseFont(int column);
@@ -65,6 +78,11 @@ private:
     int32_t changeFlags_ = 0;
     std::array<Column, 3> columns_;
     QCheckBox* edgeBorder_ = nullptr;  // 1132
+    QLineEdit* batesStart_ = nullptr;   // 1160
+    QSpinBox* batesDigits_ = nullptr;   // 1161
+    QLineEdit* batesPrefix_ = nullptr;  // 1162
+    QLineEdit* batesSuffix_ = nullptr;  // 1163
+    BatesFields shownBates_;            // as FillControls showed them
 };
 
 }  // namespace sgry

@@ -1,11 +1,16 @@
 #include "gui/CSgryDoc.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 #include "app/FileList.h"
 #include "engine/EraseStamp.h"
 #include "engine/JobRunner.h"
+#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/SjisText.h"
 
 namespace sgry {
 
@@ -14,7 +19,7 @@ std::string WithListExtension(const std::string& chosenPath) {
     return chosenPath + ".lst";
 }
 
-CSgryDoc::CSgryDoc(CSgryView& view, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+CSgryDoc::CSgryDoc(CSgryView& view, StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
                    FileDialogs& dialogs, QWidget* window)
     : QObject(window), view_(view), stamp_(stamp), app_(app), prompts_(prompts), dialogs_(dialogs), window_(window) {}
 
@@ -56,11 +61,26 @@ void CSgryDoc::OnRun() {
     BatchRun run(stamp_, app_, prompts_, progress);
     lastOutcome_ = run.OnRun(view_.BatchRows());
     activeProgress_ = nullptr;
+    if (lastOutcome_.status == BatchOutcome::Status::Ran && lastOutcome_.bates) FinishBates(run);
     running_ = false;
     if (stopForClose_) {
         stopForClose_ = false;
         emit stoppedForClose();
     }
+}
+
+void CSgryDoc::FinishBates(const BatchRun& run) {
+    const std::vector<FileRecord> records = run.Records();
+    const std::string path = BatesRecordPath(stamp_, records);
+    const std::string next = sjis::ToUtf8(BatesNumberText(stamp_, lastOutcome_.batesNext));
+    const bool written = fs::ReplaceFileContents(path, BatesRecordText(stamp_, records));
+    stamp_.BatesStart = lastOutcome_.batesNext;
+    if (!written) {
+        prompts_.ShowMessage(Format(bates_message::kRecordFailed, path) + "\r\n\r\n" + Format(bates_message::kNext, next));
+        return;
+    }
+    if (prompts_.AskOkCancel(Format(bates_message::kOpenRecord, path, next)))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 void CSgryDoc::StopForClose() {

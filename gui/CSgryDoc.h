@@ -31,7 +31,8 @@ class CSgryDoc : public QObject {
     Q_OBJECT
 public:
     // All borrowed; `window` is the frame the progress window centres on.
-    CSgryDoc(CSgryView& view, const StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+    // `stamp` receives the next free Bates number after a run that used them.
+    CSgryDoc(CSgryView& view, StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
              FileDialogs& dialogs, QWidget* window);
 
     // A dropped file or a command-line path: added to the list.
@@ -64,9 +65,12 @@ public slots:
 
 private:
     EraseOutcome EraseAskingPassword(const std::string& path);
+    // After a run with Bates numbers: the record beside the outputs, the
+    // question whether to open it, and the next free number kept.
+    void FinishBates(const BatchRun& run);
 
     CSgryView& view_;
-    const StampSettings& stamp_;
+    StampSettings& stamp_;
     const AppSettings& app_;
     UserPrompts& prompts_;
     FileDialogs& dialogs_;

@@ -63,20 +63,55 @@ std::string_view CidFont::ShownText(std::string_view text) {
     return text.substr(0, end);
 }
 
-std::string CidFont::ShowTextHex(std::string_view text) {
-    const std::string_view shown = ShownText(text);
-    // CP932 gives one UTF-16 unit per character, so the shown part always
-    // fits the 80-unit buffer; only invalid bytes make the conversion fail.
-    std::optional<std::u16string> units = sjis::ToUtf16(shown, kMaxShownChars);
-    if (!units) units = ToUtf16PerCharacter(shown);
+namespace {
 
+// The shown part of a text as UTF-16 code units. CP932 gives one unit per
+// character, so the shown part always fits the 80-unit buffer; only invalid
+// bytes make the conversion fail.
+std::u16string ShownUnits(std::string_view shown) {
+    std::optional<std::u16string> units = sjis::ToUtf16(shown, CidFont::kMaxShownChars);
+    return units ? *units : ToUtf16PerCharacter(shown);
+}
+
+std::string HexUnit(char16_t unit) { return Format("%02X", (unit >> 8) & 0xFF) + Format("%02X", unit & 0xFF); }
+
+// UniJIS-UCS2-H draws U+0020-U+007E with the proportional Latin CIDs 1-95.
+constexpr int32_t kFirstLatinCid = 1;
+constexpr int32_t kHalfWidth = 500;
+
+}  // namespace
+
+std::string CidFont::ShowTextHex(std::string_view text) {
     std::string result = "<";
-    for (char16_t unit : *units) {
-        result += Format("%02X", (unit >> 8) & 0xFF);
-        result += Format("%02X", unit & 0xFF);
-    }
+    for (char16_t unit : ShownUnits(ShownText(text))) result += HexUnit(unit);
     result += "> Tj\r\n";
     return result;
+}
+
+int32_t CidFont::OneByteAdvance(char16_t unit) const { return CharWidth(unit - 0x20 + kFirstLatinCid); }
+
+std::string CidFont::ShowTextHalfWidth(std::string_view text) const {
+    std::string result = "[<";
+    for (char16_t unit : ShownUnits(ShownText(text))) {
+        result += HexUnit(unit);
+        if (unit < 0x20 || unit > 0x7E || OneByteAdvance(unit) <= kHalfWidth) continue;
+        result += Format("> %d <", OneByteAdvance(unit) - kHalfWidth);
+    }
+    result += "> ] TJ\r\n";
+    return result;
+}
+
+float CidFont::HalfWidthTextWidth(std::string_view text, float size) const {
+    float total = 0.0f;
+    for (std::string_view rest = ShownText(text); !rest.empty();) {
+        const std::size_t length = CharLength(rest);
+        uint16_t code = static_cast<unsigned char>(rest[0]);
+        if (length == 2) code = static_cast<uint16_t>(code * 256 + static_cast<unsigned char>(rest[1]));
+        const bool latin = length == 1 && code >= 0x20 && code <= 0x7E;
+        total += ScaledWidth(latin ? std::min(OneByteAdvance(code), kHalfWidth) : CharWidth(ToCid(code)), size);
+        rest.remove_prefix(length);
+    }
+    return total;
 }
 
 uint16_t CidFont::ToCid(uint16_t code) const {

@@ -37,6 +37,15 @@ public:
     // dot), so a broken byte never loses the rest of the text.
     static std::string ShowTextHex(std::string_view text);
 
+    // The same for a text whose one-byte characters keep their half width (a
+    // file's name, a Bates number), as a TJ array: a one-byte character that
+    // the font draws wider than half the em (every one of a fixed-pitch font,
+    // which has only its default width 1000) is followed by the difference,
+    // so that it advances by 500: "[<5951> <0032> 500 <0030> 500 <> ] TJ\r\n".
+    std::string ShowTextHalfWidth(std::string_view text) const;
+    // Width of ShownText(text) as ShowTextHalfWidth draws it.
+    float HalfWidthTextWidth(std::string_view text, float size) const;
+
     // Width of ShownText(text): each character converted to full width, then
     // measured by the width of its CID (default width for fixed pitch or a CID
     // the table lacks).
@@ -72,6 +81,8 @@ protected:
     int32_t stemV_ = 93;
 
 private:
+    // The advance of a one-byte character's CID under UniJIS-UCS2-H.
+    int32_t OneByteAdvance(char16_t unit) const;
     int32_t WriteDescriptor(ObjectWriter& writer) const;
     int32_t WriteCidFont(ObjectWriter& writer, int32_t descriptorNumber) const;
     int32_t WriteType0Font(ObjectWriter& writer, int32_t cidFontNumber) const;

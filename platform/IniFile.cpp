@@ -273,21 +273,23 @@ int32_t IniFile::GetIntClamped(std::string_view key, int32_t minimum, int32_t ma
     return value;
 }
 
-int32_t LeadingInt32(std::string_view text) {
+int64_t LeadingInt64(std::string_view text, int64_t limit) {
     text = TrimIniBlanks(text);
     bool negative = false;
     const char* p = SkipSign(text.data(), text.data() + text.size(), negative);
     const char* end = text.data() + text.size();
-    // Accumulate past the int32_t range only as far as needed to saturate.
+    // Accumulate past the limit only as far as needed to saturate.
     int64_t magnitude = 0;
     for (; p != end && IsDigit(*p); ++p) {
         magnitude = magnitude * 10 + (*p - '0');
-        if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1) break;
+        if (magnitude > limit) break;
     }
     const int64_t value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
+    return value > limit ? limit : (value < -limit - 1 ? -limit - 1 : value);
+}
+
+int32_t LeadingInt32(std::string_view text) {
+    return static_cast<int32_t>(LeadingInt64(text, std::numeric_limits<int32_t>::max()));
 }
 
 float LeadingFloat(std::string_view text) {

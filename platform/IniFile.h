@@ -97,6 +97,8 @@ bool SameIniName(std::string_view a, std::string_view b);
 
 // The conversions of the number forms, on their own for callers and tests.
 int32_t LeadingInt32(std::string_view text);
+// The same, saturated at -limit - 1 and limit (limit below 10^17).
+int64_t LeadingInt64(std::string_view text, int64_t limit);
 float LeadingFloat(std::string_view text);
 
 }  // namespace sgry

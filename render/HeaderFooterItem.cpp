@@ -23,6 +23,48 @@ float SlotSizePoints(const StampSettings& settings, int slot) {
 
 }  // namespace
 
+std::string BatesNumberText(const StampSettings& settings, int64_t number) {
+    const int digits = std::clamp(settings.BatesDigits, kBatesMinDigits, kBatesMaxDigits);
+    return settings.BatesPrefix + Format(Format("%%0%dld", digits), number) + settings.BatesSuffix;
+}
+
+bool BatesNumberFits(const StampSettings& settings, int64_t last) {
+    const int digits = std::clamp(settings.BatesDigits, kBatesMinDigits, kBatesMaxDigits);
+    int64_t limit = 1;
+    for (int i = 0; i < digits; ++i) limit *= 10;
+    return last < limit;
+}
+
+namespace {
+
+// Length of the UTF-8 sequence that starts with `lead`; 1 for a byte that
+// starts none, so that it is replaced on its own.
+std::size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
+}
+
+}  // namespace
+
+std::string FileNameText(std::string_view path, FileNameFormat format) {
+    std::string_view name = path.substr(path.find_last_of('/') + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (format == FileNameFormat::WithoutExtension && dot != std::string_view::npos && dot > 0)
+        name = name.substr(0, dot);
+    if (const std::optional<std::string> whole = sjis::FromUtf8(name)) return *whole;
+    // Character by character, so that one unknown character costs only itself.
+    std::string text;
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = std::min(Utf8Length(static_cast<unsigned char>(name[i])), name.size() - i);
+        const std::optional<std::string> one = sjis::FromUtf8(name.substr(i, length));
+        text += one ? *one : std::string("?");
+        i += length;
+    }
+    return text;
+}
+
 std::tm SystemLocalTime() { return LocalTimeAt(std::time(nullptr)); }
 
 std::tm LocalTimeAt(std::time_t time) {
@@ -73,9 +115,13 @@ void HeaderFooterItem::SetSlot(int slot, const PageEntry& page, std::string_view
 }
 
 std::string HeaderFooterItem::TextObject(std::string_view shownText, std::string_view showLine) const {
+    return TextObjectOfWidth(font_->TextWidth(shownText, fontSize_), showLine);
+}
+
+std::string HeaderFooterItem::TextObjectOfWidth(float width, std::string_view showLine) const {
     const std::string colour =
         IsValidSlot(slot_) ? ColorText(settings_.Slots[static_cast<std::size_t>(slot_)]) : ColorText(0);
-    const PlacementMatrix matrix = PlaceHeaderFooterText(slot_, *page_, *font_, margins_, fontSize_, shownText);
+    const PlacementMatrix matrix = PlaceHeaderFooterTextWidth(slot_, *page_, margins_, fontSize_, width);
     std::string text = "BT\r\n0 Tc\r\n0 Tr\r\n";
     text += Format("%s %.2f Tf\r\n", fontResourceName_, fontSize_);
     text += Format("%s rg\r\n", colour);
@@ -151,14 +197,17 @@ std::string DateTimeItem::Generate() const {
 TextItem::TextItem(const StampSettings& settings) : HeaderFooterItem(settings) {}
 
 void TextItem::Set(int slot, std::string_view customText, const PageEntry& page,
-                   std::string_view fontResourceName, const PdfFont& font) {
+                   std::string_view fontResourceName, const PdfFont& font, bool keepHalfWidth) {
     SetSlot(slot, page, fontResourceName, font);
     text_ = std::string(customText);
+    keepHalfWidth_ = keepHalfWidth;
 }
 
 std::string TextItem::Generate() const {
     if (!IsSet()) return {};
     if (sjis::IsAscii(text_)) return TextObject(text_, LiteralShowLine(text_));
+    if (const auto* cid = dynamic_cast<const CidFont*>(&Font()); cid && keepHalfWidth_)
+        return TextObjectOfWidth(cid->HalfWidthTextWidth(text_, FontSize()), cid->ShowTextHalfWidth(text_));
     // The hexadecimal form shows at most the first 80 characters; the layout
     // measures that same part, so centred and right-aligned texts stay in place.
     return TextObject(CidFont::ShownText(text_), CidFont::ShowTextHex(text_));

@@ -62,6 +62,9 @@ protected:
     // The text object around one text-showing line. shownText is the text
     // as the viewer shows it; it is measured for centre and right alignment.
     std::string TextObject(std::string_view shownText, std::string_view showLine) const;
+    // The same for a text `width` points wide.
+    std::string TextObjectOfWidth(float width, std::string_view showLine) const;
+    float FontSize() const { return fontSize_; }
     // "(" + escaped text + ") Tj\r\n".
     static std::string LiteralShowLine(std::string_view text);
 
@@ -93,6 +96,21 @@ private:
     PageNumberFormat format_ = PageNumberFormat::Plain;
 };
 
+// The Bates number of a page: BatesPrefix, the number zero-padded to
+// BatesDigits digits, BatesSuffix (CP932): "ABC000041". A number that needs
+// more digits is printed whole; the run refuses files that would need one
+// (BatesNumberFits).
+std::string BatesNumberText(const StampSettings& settings, int64_t number);
+// True when `last` fits BatesDigits digits (and with it every number below).
+bool BatesNumberFits(const StampSettings& settings, int64_t last);
+
+// The name a file-name slot prints for a file path (native bytes, UTF-8):
+// the last path component, without its last extension for
+// WithoutExtension ("report.final.pdf" gives "report.final"; a leading dot
+// starts no extension), converted to CP932. A character CP932 has no form
+// for, or a byte that is no UTF-8, prints as "?".
+std::string FileNameText(std::string_view path, FileNameFormat format);
+
 // "%04d/%02d/%02d", "%02d:%02d" or "%04d/%02d/%02d %02d:%02d" of the local
 // time read when Generate runs; any other format value prints the date only.
 class DateTimeItem : public HeaderFooterItem {
@@ -113,15 +131,18 @@ private:
 // EscapeLiteralText. Any byte of 0x80 or above: hexadecimal UTF-16 by
 // CidFont::ShowTextHex, which shows the first CidFont::kMaxShownChars
 // characters; the width is measured on exactly that shown part.
+// keepHalfWidth (a file's name, a Bates number, whose one-byte characters
+// no settings page turned full-width): CidFont::ShowTextHalfWidth instead.
 class TextItem : public HeaderFooterItem {
 public:
     explicit TextItem(const StampSettings& settings);
     void Set(int slot, std::string_view customText, const PageEntry& page, std::string_view fontResourceName,
-             const PdfFont& font);
+             const PdfFont& font, bool keepHalfWidth = false);
     std::string Generate() const override;
 
 private:
     std::string text_;
+    bool keepHalfWidth_ = false;
 };
 
 // The thin black line between the header (which 0) or footer (which 1) and

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Pictures of the stamp settings sheet with its page preview, taken under a
 # virtual X server: header and footer texts, the diagonal watermark, a band,
-# the image, a QR code and a page turned by /Rotate 90; and the file list
+# the image, a QR code, a page turned by /Rotate 90, Bates numbers with the
+# file's name; and the file list
 # with a signed and a certified file.
 #   scripts/preview-screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
 set -eu

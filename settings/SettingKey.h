@@ -60,12 +60,17 @@ struct ChoiceMeanings<StampPosition> {
 };
 template <>
 struct ChoiceMeanings<HeaderFooterStyle> {
-    static constexpr std::array<const char*, kHeaderFooterStyleCount> kText = {"none", "page number",
-                                                                                "date and time", "text"};
+    static constexpr std::array<const char*, kHeaderFooterStyleCount> kText = {
+        "none", "page number", "date and time", "text", "file name"};
 };
 template <>
 struct ChoiceMeanings<PageNumberFormat> {
-    static constexpr std::array<const char*, kPageNumberFormatCount> kText = {"1", "-1-", "1/n", "-1/n-"};
+    static constexpr std::array<const char*, kPageNumberFormatCount> kText = {"1", "-1-", "1/n", "-1/n-",
+                                                                              "Bates number"};
+};
+template <>
+struct ChoiceMeanings<FileNameFormat> {
+    static constexpr std::array<const char*, kFileNameFormatCount> kText = {"with extension", "without extension"};
 };
 template <>
 struct ChoiceMeanings<DateFormat> {

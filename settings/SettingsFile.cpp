@@ -38,6 +38,20 @@ public:
     void Int(const std::string& key, E& field, int32_t count) {
         if (ini_.HasValue(key)) field = static_cast<E>(ini_.GetIntClamped(key, 0, count - 1));
     }
+    // A value added after the first settings files is taken as it is; any
+    // other value beyond the first ones falls back as it always did.
+    template <class E>
+    void Grown(const std::string& key, E& field, int32_t count, int32_t firstCount) {
+        if (!ini_.HasValue(key)) return;
+        const int32_t value = ini_.GetInt(key);
+        field = static_cast<E>(value >= firstCount && value < count ? value
+                                                                    : ini_.GetIntClamped(key, 0, firstCount - 1));
+    }
+    void Int64(const std::string& key, int64_t& field, int64_t minimum, int64_t maximum) {
+        if (!ini_.HasValue(key)) return;
+        const int64_t value = LeadingInt64(ini_.GetString(key), maximum);
+        field = value < minimum ? minimum : value;
+    }
     void Colour(const std::string& key, int32_t& field) {
         if (ini_.HasValue(key)) field = ini_.GetLong(key);
     }
@@ -69,6 +83,13 @@ public:
     template <class E, std::enable_if_t<std::is_enum_v<E>, int> = 0>
     void Int(const std::string& key, E field, int32_t) {
         Note(ini_.PutInt(key, static_cast<int32_t>(field)));
+    }
+    template <class E>
+    void Grown(const std::string& key, E field, int32_t count, int32_t) {
+        Int(key, field, count);
+    }
+    void Int64(const std::string& key, int64_t field, int64_t, int64_t) {
+        Note(ini_.PutString(key, Format("%lld", field)));
     }
     void Colour(const std::string& key, int32_t field) { Note(ini_.PutLong(key, field)); }
     void Bool(const std::string& key, bool field) { Note(ini_.PutBool(key, field)); }
@@ -108,6 +129,14 @@ public:
         Add(key, SettingKind::Choice, Format("%d", static_cast<int32_t>(field)), 0, count - 1)
             .meanings.assign(text.begin(), text.end());
     }
+    template <class E>
+    void Grown(const std::string& key, E field, int32_t count, int32_t) {
+        Int(key, field, count);
+    }
+    void Int64(const std::string& key, int64_t field, int64_t minimum, int64_t maximum) {
+        Add(key, SettingKind::Integer, Format("%lld", field), static_cast<double>(minimum),
+            static_cast<double>(maximum));
+    }
     void Colour(const std::string& key, int32_t field) {
         Add(key, SettingKind::Colour, Format("%ld", field), 0, 0xFFFFFF);
     }
@@ -135,8 +164,9 @@ void VisitSlotKeys(Slot& slot, int32_t index, Visitor& v) {
     v.Int(prefix + "StylePointSize", slot.StylePointSize, 0, 9999);
     v.Text(prefix + "CustomText", slot.CustomText);
     v.Int(prefix + "StyleDateType", slot.StyleDateType, kDateFormatCount);
-    v.Int(prefix + "StylePageType", slot.StylePageType, kPageNumberFormatCount);
-    v.Int(prefix + "StyleType", slot.StyleType, kHeaderFooterStyleCount);
+    v.Grown(prefix + "StylePageType", slot.StylePageType, kPageNumberFormatCount, kFirstPageNumberFormatCount);
+    v.Grown(prefix + "StyleType", slot.StyleType, kHeaderFooterStyleCount, kFirstHeaderFooterStyleCount);
+    v.Int(prefix + "StyleNameType", slot.StyleNameType, kFileNameFormatCount);
     v.Font(prefix + "FontName", slot.FontName);
     v.Bool(prefix + "FontIsBold", slot.FontIsBold);
     v.Bool(prefix + "FontIsItalic", slot.FontIsItalic);
@@ -188,6 +218,10 @@ void VisitStampKeys(Settings& s, Visitor& v) {
     v.Unclamped("EndPage", s.EndPage, 0, 999999);
     v.Unclamped("StartPage", s.StartPage, 0, 99999);
     v.Bool("IsAllPage", s.IsAllPage);
+    v.Int64("BatesStart", s.BatesStart, 0, kBatesMaxNumber);
+    v.Int("BatesDigits", s.BatesDigits, kBatesMinDigits, kBatesMaxDigits);
+    v.Text("BatesPrefix", s.BatesPrefix);
+    v.Text("BatesSuffix", s.BatesSuffix);
     VisitHeaderFooterKeys(s, v);
 }
 

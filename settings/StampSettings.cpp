@@ -31,6 +31,13 @@ std::string ColorText(const HeaderFooterSlot& slot) { return ColorText(slot.Styl
 
 float MmToPoints(float millimetres) { return millimetres * kPointsPerMm; }
 
+bool UsesBatesNumbers(const StampSettings& settings) {
+    for (const HeaderFooterSlot& slot : settings.Slots)
+        if (slot.StyleType == HeaderFooterStyle::PageNumber && slot.StylePageType == PageNumberFormat::Bates)
+            return true;
+    return false;
+}
+
 float MarginPoints(const StampSettings& settings, int32_t index) {
     if (index < 0 || index >= kMarginCount) return 0.0f;
     return MmToPoints(settings.Margin[static_cast<size_t>(index)]);

@@ -36,14 +36,24 @@ enum class HeaderFooterStyle : int32_t {
     PageNumber = 1,
     DateTime = 2,
     Text = 3,
+    FileName = 4,  // the source file's name, without its folder
 };
 
-// Page number forms ("n" is the page count): "1", "-1-", "1/n", "-1/n-".
+// Page number forms ("n" is the page count): "1", "-1-", "1/n", "-1/n-",
+// and the Bates number: BatesPrefix, the number counted across the files of
+// a run with BatesDigits digits, BatesSuffix ("ABC000041").
 enum class PageNumberFormat : int32_t {
     Plain = 0,
     Dashed = 1,
     OfTotal = 2,
     DashedOfTotal = 3,
+    Bates = 4,
+};
+
+// What a file-name slot prints: "report.final.pdf" or "report.final".
+enum class FileNameFormat : int32_t {
+    WithExtension = 0,
+    WithoutExtension = 1,
 };
 
 // Date forms: "YYYY/MM/DD", "hh:mm", "YYYY/MM/DD hh:mm".
@@ -79,12 +89,18 @@ enum class QrEcLevel : int32_t {
 
 // Number of entries of each enumeration (values run 0..count-1).
 inline constexpr int32_t kStampPositionCount = 9;
-inline constexpr int32_t kHeaderFooterStyleCount = 4;
-inline constexpr int32_t kPageNumberFormatCount = 4;
+inline constexpr int32_t kHeaderFooterStyleCount = 5;
+inline constexpr int32_t kPageNumberFormatCount = 5;
+inline constexpr int32_t kFileNameFormatCount = 2;
 inline constexpr int32_t kDateFormatCount = 3;
 inline constexpr int32_t kBandThicknessCount = 5;
 inline constexpr int32_t kOutputModeCount = 3;
 inline constexpr int32_t kQrEcLevelCount = 4;
+// The values that settings files held before the file-name kind and the
+// Bates format were added. A later value is read by this version only; any
+// other value beyond these still falls back to the last of them, as it did.
+inline constexpr int32_t kFirstHeaderFooterStyleCount = 4;
+inline constexpr int32_t kFirstPageNumberFormatCount = 4;
 
 // One text slot of the header or footer.
 struct HeaderFooterSlot {
@@ -97,6 +113,7 @@ struct HeaderFooterSlot {
     DateFormat StyleDateType = DateFormat::Date;
     PageNumberFormat StylePageType = PageNumberFormat::Plain;
     HeaderFooterStyle StyleType = HeaderFooterStyle::None;
+    FileNameFormat StyleNameType = FileNameFormat::WithExtension;
 
     bool operator==(const HeaderFooterSlot&) const = default;
 };
@@ -138,6 +155,9 @@ inline constexpr int32_t kQrStringMaxBytes = 7089;
 inline constexpr int32_t kBandTextMaxBytes = 80;
 inline constexpr int32_t kCustomTextMaxBytes = 80;
 inline constexpr int32_t kImageFileNameMaxBytes = 2048;
+inline constexpr int32_t kBatesMinDigits = 1;
+inline constexpr int32_t kBatesMaxDigits = 12;
+inline constexpr int64_t kBatesMaxNumber = 999999999999;  // the largest of kBatesMaxDigits digits
 
 struct StampSettings {
     std::string Section = "OptionList1";  // settings-file section of every field below
@@ -186,6 +206,15 @@ struct StampSettings {
     int32_t StartPage = 1;  // first page, 1-based; 0 = from the first page
     bool IsAllPage = true;  // false: only StartPage..EndPage
 
+    // Bates numbers, counted across the files of a run in list order: the
+    // number of the run's first numbered page (after a run, the next free
+    // one), its digit count (zero-padded) and the texts around it (CP932,
+    // written as custom text is, at most kCustomTextMaxBytes each).
+    int64_t BatesStart = 1;  // 0..kBatesMaxNumber
+    int32_t BatesDigits = 6;  // kBatesMinDigits..kBatesMaxDigits
+    std::string BatesPrefix;
+    std::string BatesSuffix;
+
     // Header and footer
     std::array<HeaderFooterSlot, kSlotCount> Slots{};
     std::array<HeaderFooterGroup, 2> Groups{};  // [0] header, [1] footer
@@ -210,6 +239,10 @@ double FontSizePoints(const HeaderFooterSlot& slot);
 // single-precision 1/255: black "0.00 0.00 0.00", 128 prints as 0.50.
 std::string ColorText(int32_t color);
 std::string ColorText(const HeaderFooterSlot& slot);
+
+// True when a page-number slot shows the Bates number: the run then counts
+// its pages across its files.
+bool UsesBatesNumbers(const StampSettings& settings);
 
 // Millimetres to points: v times the single-precision 2.8346457 (float nearest 72/25.4).
 float MmToPoints(float millimetres);

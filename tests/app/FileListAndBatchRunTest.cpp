@@ -11,9 +11,11 @@
 #include "app/FileList.h"
 #include "engine/JobRunner.h"
 #include "image/JpegReader.h"
+#include "platform/Format.h"
 #include "tests/engine/TestPdf.h"
 #include "tests/image/ImageFixtures.h"
 #include "tests/support/RecordingPrompts.h"
+#include "tests/support/SamplePdfs.h"
 #include "tests/support/ScratchDir.h"
 
 namespace sgry {
@@ -139,10 +141,12 @@ class RecordingProgress : public BatchProgress {
 public:
     void Start(int32_t) override {}
     void Show(const std::string& countText, const std::string&) override { counts.push_back(countText); }
-    void Step() override {}
-    bool Cancelled() override { return false; }
+    void Step() override { ++steps; }
+    bool Cancelled() override { return steps == cancelAfter; }
 
     std::vector<std::string> counts;
+    int steps = 0;
+    int cancelAfter = -1;  // the cancel button is pressed during file cancelAfter + 1
 };
 
 class BatchRunTest : public ::testing::Test {
@@ -253,6 +257,94 @@ TEST_F(BatchRunTest, ImageWhoseExtensionIsUpperCaseJpegIsAccepted) {
     EXPECT_EQ(outcome.succeeded, 1);
     EXPECT_EQ(prompts.questions.size(), 1u);
     EXPECT_NE(ScratchDir::Read(dir.File("_a.pdf")).find("/Subtype/Image"), std::string::npos);
+}
+
+// Bates numbers run across the files in list order, one a stamped page:
+// a page the odd/even rule leaves out, a file that fails and the files a
+// cancel never reached use none, and the record lists what each file got.
+TEST_F(BatchRunTest, BatesNumbersRunOnlyAcrossPagesThatReachTheDisk) {
+    const auto pdf = [&](const std::string& name, std::size_t pages) {
+        ScratchDir::Write(dir.File(name), test::FlatPdf(std::vector<std::string>(pages, "/MediaBox [0 0 595 842]")));
+        return BatchRow{dir.File(name), true};
+    };
+    const BatchRow a = pdf("a.pdf", 3), b = pdf("b.pdf", 1), c = pdf("c.pdf", 5), bad{dir.File("bad.pdf"), true};
+    ScratchDir::Write(bad.path, std::string(200, 'x'));
+    stamp.Slots[kFooterRight].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.Slots[kFooterRight].StylePageType = PageNumberFormat::Bates;
+    stamp.BatesStart = 41;
+    stamp.BatesPrefix = "ABC";
+    struct Case {
+        const char* name;
+        std::vector<BatchRow> rows;
+        bool evenOnly;
+        int cancelAfter;
+        std::vector<std::vector<int>> numbers;  // per row and page: the number printed, 0 none
+        std::vector<std::string> ranges;         // per row: first, last, pages and outcome in the record
+        int64_t next;
+    };
+    const Case cases[] = {
+        {"three files", {a, b, c}, false, -1, {{41, 42, 43}, {44}, {45, 46, 47, 48, 49}},
+         {"ABC000041\tABC000043\t3\tstamped", "ABC000044\tABC000044\t1\tstamped", "ABC000045\tABC000049\t5\tstamped"}, 50},
+        {"even pages", {a, b, c}, true, -1, {{0, 41, 0}, {0}, {0, 42, 0, 43, 0}},
+         {"ABC000041\tABC000041\t1\tstamped", "\t\t0\tstamped", "ABC000042\tABC000043\t2\tstamped"}, 44},
+        {"failed file", {a, bad, c}, false, -1, {{41, 42, 43}, {}, {44, 45, 46, 47, 48}},
+         {"ABC000041\tABC000043\t3\tstamped", "\t\t0\trefused", "ABC000044\tABC000048\t5\tstamped"}, 49},
+        {"cancelled", {a, b, c}, false, 1, {{41, 42, 43}, {}, {}},
+         {"ABC000041\tABC000043\t3\tstamped", "\t\t0\tcancelled", "\t\t0\tcancelled"}, 44},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        for (const char* name : {"_a.pdf", "_b.pdf", "_c.pdf"}) std::filesystem::remove(dir.File(name));
+        stamp.OddFlag = {true, !row.evenOnly};
+        progress.steps = 0;
+        progress.cancelAfter = row.cancelAfter;
+        BatchRun run(stamp, app, prompts, progress);
+        const BatchOutcome outcome = run.RunBatch(row.rows);
+        EXPECT_TRUE(outcome.bates);
+        EXPECT_EQ(outcome.batesNext, row.next);
+        std::string record = "source\toutput\tfirst\tlast\tpages\toutcome\n";
+        for (std::size_t f = 0; f < row.rows.size(); ++f) {
+            const std::string output = dir.File("_" + std::filesystem::path(row.rows[f].path).filename().string());
+            const bool written = row.ranges[f].ends_with("stamped");
+            record += row.rows[f].path + "\t" + (written ? output : "") + "\t" + row.ranges[f] + "\n";
+            for (std::size_t p = 0; p < row.numbers[f].size(); ++p) {
+                const std::string text = test::PageText(output, static_cast<int>(p + 1));
+                const int n = row.numbers[f][p];
+                const std::string expected = n == 0 ? std::string("ABC") : Format("ABC%06d", n);
+                EXPECT_EQ(text.find(expected) != std::string::npos, n != 0) << output << " page " << p + 1 << ": " << text;
+            }
+        }
+        EXPECT_EQ(BatesRecordText(stamp, run.Records()), record);
+    }
+}
+
+// A file whose last number would need more digits is refused and uses no
+// number; a later file that still fits gets them.
+TEST_F(BatchRunTest, BatesNumbersBeyondTheDigitCountRefuseTheFile) {
+    stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.Slots[kHeaderLeft].StylePageType = PageNumberFormat::Bates;
+    stamp.BatesStart = 98;
+    stamp.BatesDigits = 2;
+    ScratchDir::Write(dir.File("a.pdf"), test::FlatPdf(std::vector<std::string>(3, "/MediaBox [0 0 595 842]")));
+    const std::string b = Pdf("b.pdf");
+    const BatchOutcome outcome = BatchRun(stamp, app, prompts, progress).RunBatch({{dir.File("a.pdf"), true}, {b, true}});
+    EXPECT_EQ(outcome.batesNext, 99);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("_a.pdf")));
+    EXPECT_NE(test::PageText(dir.File("_b.pdf"), 1).find("98"), std::string::npos);
+    ASSERT_FALSE(prompts.messages.empty());
+    EXPECT_EQ(prompts.messages[0].text,
+              "Bates番号が2桁に収まらないため、このファイルは出力しませんでした（最後の番号：100）\r\n" + dir.File("a.pdf"));
+}
+
+TEST(FileNameTextTest, NameWithOrWithoutItsLastExtension) {
+    const struct { const char* path; FileNameFormat format; const char* text; } rows[] = {
+        {"/d/report.final.pdf", FileNameFormat::WithExtension, "report.final.pdf"},
+        {"/d/report.final.pdf", FileNameFormat::WithoutExtension, "report.final"},
+        {"/d.x/.hidden", FileNameFormat::WithoutExtension, ".hidden"},
+        {"plain", FileNameFormat::WithoutExtension, "plain"},
+        {"/d/\xE5\xA5\x91 \xF0\x9F\x98\x80\xFF.pdf", FileNameFormat::WithoutExtension, "\x8C\x5F ??"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(FileNameText(row.path, row.format), row.text) << row.path;
 }
 
 }  // namespace

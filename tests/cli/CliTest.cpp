@@ -215,18 +215,50 @@ TEST_F(CliTest, KeysListsExactlyTheKeysTheSettingsWriterWritesWithTheirValues) {
     ASSERT_EQ(listed.status, 0);
     const std::vector<std::string> entries = Entries(ScratchDir::Read(written), '=');
     EXPECT_EQ(Entries(listed.out, '\t'), entries);
-    EXPECT_EQ(entries.size(), 38u + 2u + 6u * 9u + 4u);  // stamp keys, edge borders, slots, App
-    EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-3 (0 none, 1 page number, 2 date and time, 3 text)\t0\n"),
+    EXPECT_EQ(entries.size(), 42u + 2u + 6u * 10u + 4u);  // stamp keys, edge borders, slots, App
+    EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-4 (0 none, 1 page number, 2 date and time, 3 text, "
+                              "4 file name)\t0\n"),
               std::string::npos)
         << listed.out;
     EXPECT_NE(listed.out.find("\tWaterMarkType\t0\t0-26 (0 none, 1 社外秘, "), std::string::npos);
+}
+
+// The settings file is written only with --save-next, and then only its
+// BatesStart; --set changes stay this run's. A non-PDF among the arguments is
+// never in the run and uses no number.
+TEST_F(CliTest, NextBatesNumberIsSavedOnlyWhenAskedAndAlone) {
+    const std::string a = Pdf("a.pdf", 3), c = Pdf("c.pdf", 2), bad = dir.File("bad.pdf");
+    ScratchDir::Write(bad, std::string(200, 'x'));
+    const std::string before = ScratchDir::Read(ini);
+    const std::vector<std::string> common = {"--yes", "--settings", ini, "--set", "HF4_StylePageType=4",
+                                             "--set", "BatesPrefix=P-", "--bates-record", "-"};
+    auto args = [&](std::vector<std::string> extra) {
+        extra.insert(extra.begin(), common.begin(), common.end());
+        return extra;
+    };
+    const Result first = Run(args({a, bad, c}));
+    EXPECT_EQ(first.status, 1);
+    EXPECT_NE(first.err.find("次のBates番号：P-000006"), std::string::npos) << first.err;
+    EXPECT_EQ(first.out, "source\toutput\tfirst\tlast\tpages\toutcome\n" + a + "\t" + dir.File("_a.pdf") +
+                             "\tP-000001\tP-000003\t3\tstamped\n" + c + "\t" + dir.File("_c.pdf") +
+                             "\tP-000004\tP-000005\t2\tstamped\n");
+    EXPECT_EQ(ScratchDir::Read(ini), before);
+    const Result saved = Run(args({"--save-next", c}));
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_NE(saved.out.find("\tP-000001\tP-000002\t2\tstamped"), std::string::npos) << saved.out;
+    std::string expected = before;
+    expected.insert(expected.find("[App]"), "BatesStart=3\r\n");
+    EXPECT_EQ(ScratchDir::Read(ini), expected);
+    EXPECT_NE(Run(args({c})).out.find("\tP-000003\tP-000004\t"), std::string::npos);
 }
 
 TEST_F(CliTest, ValuesOutsideTheAllowedOnesAreUsageErrorsAndStampNothing) {
     const std::string a = Pdf("a.pdf");
     struct Row { const char* setting; const char* allowed; };
     const Row rows[] = {
-        {"HF1_StyleType=9", "0-3 (0 none, 1 page number"},
+        {"HF1_StyleType=9", "0-4 (0 none, 1 page number"},
+        {"BatesStart=1000000000000", "0-999999999999"},
+        {"BatesDigits=13", "1-12"},
         {"Margin0=-5", "0-100 (decimal)"},
         {"WaterMarkType=27", "0-26 (0 none"},
         {"Output=3", "2 overwrite the source)"},
@@ -234,7 +266,7 @@ TEST_F(CliTest, ValuesOutsideTheAllowedOnesAreUsageErrorsAndStampNothing) {
         {"QRVersion=0", "1-40"},
         {"bWmBarColor=16777216", "0-16777215"},
         {"StartPage=first", "0-99999"},
-        {"hf4_stylepagetype=2x", "0-3 (0 1, 1 -1-"},
+        {"hf4_stylepagetype=2x", "0-4 (0 1, 1 -1-, 2 1/n, 3 -1/n-, 4 Bates number)"},
         {"bWmFont=Helvetika", "Courier|Helvetica|Times-Roman|"},
     };
     for (const Row& row : rows) {

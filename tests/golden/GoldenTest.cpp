@@ -56,7 +56,7 @@ public:
 struct ReaderCheck { std::string kind; int page = 1; std::string value; };
 
 struct GoldenCase {
-    std::string source, ini;
+    std::string source, ini, name = "source.pdf";
     std::vector<std::string> overrides;
     std::vector<ReaderCheck> checks;
     int pages = 0;
@@ -78,6 +78,7 @@ GoldenCase ReadCase(const fs::path& file) {
         std::getline(words >> std::ws, rest);
         if (verb == "source") c.source = rest;
         else if (verb == "ini") c.ini = rest;
+        else if (verb == "name") c.name = rest;
         else if (verb == "set") c.overrides.push_back(WithRoot(rest));
         else if (verb == "pages") c.pages = std::atoi(rest.c_str());
         else if (verb == "text" || verb == "no-text" || verb == "qr" || verb == "pixels") {
@@ -223,7 +224,7 @@ protected:
 
     // Stamps a copy of the source; the output's path.
     std::string Stamp(const GoldenCase& c) {
-        const std::string source = dir.File("source.pdf");
+        const std::string source = dir.File(c.name);
         fs::copy_file(kRoot / c.source, source);
         std::vector<SettingOverride> overrides;
         for (const std::string& text : c.overrides) {
@@ -242,7 +243,7 @@ protected:
         SilentProgress progress;
         const BatchOutcome outcome = BatchRun(stamp, app, prompts, progress, FixedTime).OnRun({{source, true}});
         EXPECT_EQ(outcome.succeeded, 1) << ::testing::PrintToString(prompts.Texts());
-        return app.Output == OutputMode::Overwrite ? source : dir.File("_source.pdf");
+        return app.Output == OutputMode::Overwrite ? source : dir.File("_" + c.name);
     }
 
     void JudgeWithReaders(const GoldenCase& c, const std::string& pdf) {

@@ -130,6 +130,30 @@ TEST_F(HeaderPageTest, CourierTextWithKanjiGetsMinchoAndTheClosingReport) {
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
 }
 
+// The Bates fields are one numbering for both pages: the footer page, opened
+// but left alone, keeps what the header page changed. A Bates slot whose
+// prefix is Japanese gets a Japanese font; the file-name slot keeps its font.
+TEST_F(HeaderPageTest, BatesFieldsAndTheFileNameKindAreStored) {
+    OpenSheet(2);
+    sheet_->SetActivePage(1);
+    Click(Page(), 1017);
+    Select(Page(), 1018, 4);
+    Click(Page(), 1150);
+    EXPECT_TRUE(Enabled(Page(), 1153));
+    Select(Page(), 1153, 1);
+    Type(Page(), 1160, QStringLiteral("41"));
+    Type(Page(), 1162, QStringLiteral("証拠"));
+    Ok();
+
+    EXPECT_EQ(settings_.BatesStart, 41);
+    EXPECT_EQ(settings_.BatesPrefix, Cp932("証拠"));
+    EXPECT_EQ(settings_.Slots[kHeaderRight].StylePageType, PageNumberFormat::Bates);
+    EXPECT_EQ(settings_.Slots[kHeaderRight].FontName, "HeiseiMin-W3");
+    EXPECT_EQ(settings_.Slots[kHeaderLeft].StyleType, HeaderFooterStyle::FileName);
+    EXPECT_EQ(settings_.Slots[kHeaderLeft].StyleNameType, FileNameFormat::WithoutExtension);
+    EXPECT_EQ(settings_.Slots[kHeaderLeft].FontName, "Courier");
+}
+
 TEST_F(HeaderPageTest, TextWithoutAShiftJisFormIsRefusedNamingTheCharacter) {
     OpenSheet();
     Click(Page(), 1021);
@@ -539,6 +563,13 @@ TEST_F(PreviewTest, Screenshots) {
         s.QRPosition = StampPosition::BottomRight;
     });
     shoot("preview-rotated", rotated, [](StampSettings& s) { s.WaterMarkType = 16; });
+    shoot("preview-bates", source_, [](StampSettings& s) {
+        s.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::FileName;
+        s.Slots[kHeaderRight].StyleType = HeaderFooterStyle::PageNumber;
+        s.Slots[kHeaderRight].StylePageType = PageNumberFormat::Bates;
+        s.BatesStart = 41;
+        s.BatesPrefix = "ABC";
+    });
 }
 
 }  // namespace
