@@ -95,7 +95,7 @@ bool AskPassword(UserPrompts& prompts, int code, const std::string& refusal, Pas
     const bool user = code == job_error::kPasswordRequired;
     if (!user && code != kModifyForbidden && code != kOwnerPasswordWrong) return false;
     const std::optional<std::string> answer =
-        prompts.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword));
+        prompts.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword).Text());
     if (!answer) return false;
     if (user)
         passwords.user = *answer;
@@ -138,7 +138,7 @@ bool AskStampCertified(PdfJob& job, UserPrompts& prompts) {
     const SignatureSurvey survey = SurveySignatures(job);
     return survey.certified &&
            prompts.AskAllowChange(CertifiedRefusal(survey, job.SourcePath()) + "\r\n\r\n" +
-                                  run_message::kAskStampCertified);
+                                  run_message::kAskStampCertified.Text());
 }
 
 }  // namespace

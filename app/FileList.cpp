@@ -37,7 +37,7 @@ FileList::FileList(UserPrompts& prompts, AddingNotice* notice) : prompts_(prompt
 bool FileList::AskUserPassword(const std::string& refusal, Passwords& passwords) {
     if (notice_) notice_->Hide();
     const std::optional<std::string> answer =
-        prompts_.AskPassword(refusal + "\r\n\r\n" + run_message::kAskUserPassword);
+        prompts_.AskPassword(refusal + "\r\n\r\n" + run_message::kAskUserPassword.Text());
     if (notice_) notice_->Show();
     if (!answer) return false;
     passwords.user = *answer;
@@ -80,7 +80,7 @@ bool FileList::AddFileToList(const std::string& path) {
     return true;
 }
 
-std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const char* otherwise) {
+std::string ReadFailureMessage(const PdfJob& job, const std::string& path, Translatable otherwise) {
     const int error = job.ErrorCode();
     if (job.RepairState() == Repair::NotPdf || error == job_error::kNotPdf) return Format(list_message::kNotPdf, path);
     if (job.IsDamaged()) return DamageMessage(job);

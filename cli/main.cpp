@@ -22,6 +22,7 @@
 #include "engine/OutputFolder.h"
 #include "platform/DurableFile.h"
 #include "platform/Format.h"
+#include "platform/Translation.h"
 #include "settings/IniPath.h"
 
 namespace {
@@ -34,7 +35,7 @@ constexpr int kUsageError = 2;
 
 int UsageError(cli::ErrorStream& err, const std::string& reason) {
     err.WriteLine("sigilry-cli: " + reason);
-    err.WriteLine("使い方は sigilry-cli --help で表示されます");
+    err.WriteLine(Translate("Run sigilry-cli --help for usage"));
     return kUsageError;
 }
 
@@ -152,13 +153,13 @@ int Main(const std::vector<std::string>& arguments) {
         std::puts(cli::kVersionText);
         return kAllStamped;
     }
-    if (options.files.empty() && !options.keys) return UsageError(err, "PDFファイルが指定されていません");
+    if (options.files.empty() && !options.keys) return UsageError(err, Translate("No PDF files given"));
     fs::SetSyncEnabled(!options.noSync);
 
     std::string iniPath = options.settingsPath.empty() ? IniPath() : options.settingsPath;
     std::error_code error;
     if (!options.settingsPath.empty() && !std::filesystem::is_regular_file(iniPath, error))
-        return UsageError(err, "設定ファイルがありません: " + iniPath);
+        return UsageError(err, Format(Translate("Settings file not found: %s"), iniPath));
     StampSettings stamp;
     AppSettings app;
     if (!LoadRunSettings(iniPath, options.overrides, stamp, app, reason)) return UsageError(err, reason);
@@ -175,13 +176,15 @@ int Main(const std::vector<std::string>& arguments) {
     Passwords passwords;
     if (!cli::ResolvePasswords(options.password, options.ownerPassword, stdin, ::isatty(STDIN_FILENO) == 1,
                                passwords))
-        return UsageError(err, "パスワードを標準入力から読めませんでした");
+        return UsageError(err, Translate("Could not read the password from standard input"));
     return StampFiles(options, stamp, app, passwords, err);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The messages speak the locale's language; the stamps never depend on it.
+    sgry::UseLanguage(sgry::LanguageFromEnvironment(), sgry::CatalogueFolder());
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     return Main(arguments);

@@ -13,7 +13,7 @@ namespace sgry {
 
 namespace {
 
-EraseOutcome Outcome(int code, const char* message, const std::string& path) {
+EraseOutcome Outcome(int code, Translatable message, const std::string& path) {
     EraseOutcome outcome;
     outcome.code = code;
     outcome.message = Format(message, path);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "app/AutoFontChange.h"
@@ -37,12 +38,12 @@ struct ColumnIds {
 };
 
 const ColumnIds kColumns[3] = {
-    {"左側(&L)", {"なし(N)", "ページ番号(&P)", "日付と時刻(&D)", "テキスト(&T)"}, {1000, 1001, 1003, 1005},
-     1024, 1025, 1006, 1007, "フォントと色(&F)", 1002, 1027},
-    {"中央(&L)", {"なし(O)", "ページ番号(&A)", "日付と時刻(&I)", "テキスト(&X)"}, {1008, 1009, 1011, 1013},
-     1010, 1012, 1014, 1015, "フォントと色(&N)", 1004, 1028},
-    {"右側(&R)", {"なし", "ページ番号(&G)", "日付と時刻(&M)", "テキスト(&S)"}, {1016, 1017, 1019, 1021},
-     1018, 1020, 1022, 1023, "フォントと色(&C)", 1026, 1029},
+    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Left"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "N&one"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Page number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Date and time"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Text")}, {1000, 1001, 1003, 1005},
+     1024, 1025, 1006, 1007, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Font and Colour..."), 1002, 1027},
+    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "C&entre"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "No&ne"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "P&age number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Date and t&ime"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Te&xt")}, {1008, 1009, 1011, 1013},
+     1010, 1012, 1014, 1015, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Fo&nt and Colour..."), 1004, 1028},
+    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Right"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "None"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Pa&ge number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Date and ti&me"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Tex&t")}, {1016, 1017, 1019, 1021},
+     1018, 1020, 1022, 1023, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Font and &Colour..."), 1026, 1029},
 };
 
 const char* const kPageNumberLabels[kPageNumberFormatCount] = {"1", "-1-", "1/n", "-1/n-"};
@@ -56,8 +57,8 @@ CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& s
     auto* columnsRow = new QHBoxLayout;
     for (int c = 0; c < 3; ++c) columnsRow->addWidget(BuildColumn(c));
 
-    auto* generalBox = new QGroupBox(QStringLiteral("全般"), this);
-    edgeBorder_ = WithId(new QCheckBox(QStringLiteral("本文との間に境界線を引く(E)"), generalBox), 1132);
+    auto* generalBox = new QGroupBox(tr("General"), this);
+    edgeBorder_ = WithId(new QCheckBox(tr("Draw a line between it and the page body"), generalBox), 1132);
     auto* generalLayout = new QVBoxLayout(generalBox);
     generalLayout->addWidget(edgeBorder_);
 
@@ -71,10 +72,10 @@ CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& s
 QWidget* CPPageHeader::BuildColumn(int c) {
     const ColumnIds& ids = kColumns[c];
     Column& column = columns_[static_cast<std::size_t>(c)];
-    auto* box = new QGroupBox(QString::fromUtf8(ids.caption), this);
+    auto* box = new QGroupBox(tr(ids.caption), this);
     auto* radios = new QButtonGroup(box);
     for (std::size_t s = 0; s < column.styles.size(); ++s) {
-        column.styles[s] = WithId(new QRadioButton(QString::fromUtf8(ids.styleLabels[s]), box), ids.styleIds[s]);
+        column.styles[s] = WithId(new QRadioButton(tr(ids.styleLabels[s]), box), ids.styleIds[s]);
         radios->addButton(column.styles[s]);
         connect(column.styles[s], &QRadioButton::clicked, this, [this, c] { UpdateEnabling(c); });
     }
@@ -82,13 +83,13 @@ QWidget* CPPageHeader::BuildColumn(int c) {
     for (const char* label : kPageNumberLabels) column.pageFormat->addItem(QString::fromUtf8(label));
     column.dateFormat = WithId(new QComboBox(box), ids.dateCombo);
     for (const char* label : kDateLabels) column.dateFormat->addItem(QString::fromUtf8(label));
-    column.pageLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.pageLabel);
+    column.pageLabel = WithId(new QLabel(tr("Format:"), box), ids.pageLabel);
     column.pageLabel->setBuddy(column.pageFormat);
-    column.dateLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.dateLabel);
+    column.dateLabel = WithId(new QLabel(tr("Format:"), box), ids.dateLabel);
     column.dateLabel->setBuddy(column.dateFormat);
     column.text = WithId(new QLineEdit(box), ids.text);
     column.text->setMaxLength(kCustomTextMaxBytes);
-    column.font = WithId(new QPushButton(QString::fromUtf8(ids.fontLabel), box), ids.font);
+    column.font = WithId(new QPushButton(tr(ids.fontLabel), box), ids.font);
     connect(column.font, &QPushButton::clicked, this, [this, c] { ChooseFont(c); });
 
     // Each format and the text sit indented under their own radio button.
@@ -167,8 +168,9 @@ bool CPPageHeader::ValidatePage() {
         if (!missing.isEmpty()) {
             const auto* box = qobject_cast<QGroupBox*>(column.text->parentWidget());
             QString field = box ? box->title() : QString();
-            field.remove(QStringLiteral("(&L)")).remove(QStringLiteral("(&R)"));
-            return Refuse(sheets::NoCp932Message(Title() + QStringLiteral("・") + field, missing), column.text);
+            // The column's title without its accelerator: "右側(&R)", "&Right".
+            field.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)"))).remove(QLatin1Char('&'));
+            return Refuse(sheets::NoCp932Message(tr("%1: %2").arg(Title(), field), missing), column.text);
         }
     }
     return true;

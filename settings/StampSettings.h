@@ -69,6 +69,13 @@ enum class OutputMode : int32_t {
     Overwrite = 2,     // the source itself
 };
 
+// Language of the desktop program's texts.
+enum class UiLanguage : int32_t {
+    System = 0,    // the locale's: Japanese in a Japanese locale, English elsewhere
+    English = 1,
+    Japanese = 2,
+};
+
 // QR error-correction level.
 enum class QrEcLevel : int32_t {
     L = 0,
@@ -85,6 +92,7 @@ inline constexpr int32_t kDateFormatCount = 3;
 inline constexpr int32_t kBandThicknessCount = 5;
 inline constexpr int32_t kOutputModeCount = 3;
 inline constexpr int32_t kQrEcLevelCount = 4;
+inline constexpr int32_t kUiLanguageCount = 3;
 
 // One text slot of the header or footer.
 struct HeaderFooterSlot {
@@ -198,6 +206,7 @@ struct AppSettings {
     OutputMode Output = OutputMode::PrefixedCopy;
     bool Repair = true;  // stamp a file whose cross-reference data had to be rebuilt
     bool AllowCertified = false;  // stamp a certified file, breaking its certification
+    UiLanguage Language = UiLanguage::System;  // read at the desktop program's start
 
     bool operator==(const AppSettings&) const = default;
 };
