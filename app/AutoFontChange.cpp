@@ -5,6 +5,7 @@
 #include "pdf/FontTable.h"
 #include "platform/Format.h"
 #include "platform/SjisText.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 
@@ -83,11 +84,14 @@ int32_t AutoFontChangeWatermark(int32_t wordRow, std::string& waterMarkFont) {
 std::string AutoChangeReport(int32_t headerFlags, int32_t footerFlags, int32_t watermarkFlags) {
     std::string lines;
     if ((headerFlags | footerFlags) & kHeaderTextToJapaneseFont)
-        lines += "・ヘッダ・フッタ文字列のうち全角文字が含まれているものを、日本語フォントに変更しました\r\n";
-    if (watermarkFlags & kWatermarkToJapaneseFont) lines += "・文字透かしのフォントを全角フォントに変更しました\r\n";
-    if (watermarkFlags & kWatermarkToLatinFont) lines += "・文字透かしのフォントを半角フォントに変更しました\r\n";
+        lines += Translate(
+            "- Header and footer texts that contain full-width characters now use a Japanese font\r\n");
+    if (watermarkFlags & kWatermarkToJapaneseFont)
+        lines += Translate("- The text watermark now uses a full-width (Japanese) font\r\n");
+    if (watermarkFlags & kWatermarkToLatinFont)
+        lines += Translate("- The text watermark now uses a half-width (Latin) font\r\n");
     if (lines.empty()) return lines;
-    return Format("設定の一部を以下のように自動変更しました\r\n\r\n%s", lines);
+    return Format(Translate("Some settings were changed automatically:\r\n\r\n%s"), lines);
 }
 
 }  // namespace sgry

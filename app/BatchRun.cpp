@@ -96,7 +96,7 @@ bool AskPassword(UserPrompts& prompts, JobError code, const std::string& refusal
     const bool user = code == JobError::PasswordRequired;
     if (!user && code != JobError::ModifyForbidden && code != JobError::OwnerPasswordWrong) return false;
     const std::optional<std::string> answer =
-        prompts.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword));
+        prompts.AskPassword(refusal + "\r\n\r\n" + (user ? run_message::kAskUserPassword : run_message::kAskOwnerPassword).Text());
     if (!answer) return false;
     if (user)
         passwords.user = *answer;
@@ -139,7 +139,7 @@ bool AskStampCertified(PdfJob& job, UserPrompts& prompts) {
     const SignatureSurvey survey = SurveySignatures(job);
     return survey.certified &&
            prompts.AskAllowChange(CertifiedRefusal(survey, job.SourcePath()) + "\r\n\r\n" +
-                                  run_message::kAskStampCertified);
+                                  run_message::kAskStampCertified.Text());
 }
 
 }  // namespace

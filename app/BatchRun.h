@@ -19,6 +19,7 @@
 #include "engine/OutputGroup.h"
 #include "engine/OutputNaming.h"
 #include "pdf/SecurityHandler.h"
+#include "platform/Translation.h"
 #include "platform/UserPrompts.h"
 #include "render/HeaderFooterItem.h"
 #include "settings/StampSettings.h"
@@ -26,27 +27,30 @@
 namespace sgry {
 
 namespace batch_message {
-inline constexpr const char* kConfirm = "処理を実行しますか？";
-inline constexpr const char* kOpenFailed = "PDFの展開時にエラーが発生しました\r\n%s\r\n\r\n エラーコード=%d";
-inline constexpr const char* kCancelled = "中断しました";
-inline constexpr const char* kDone = "完了しました";
-inline constexpr const char* kDonePrefixed =
-    "完了しました\r\n\r\n出力ファイルは、ファイル名の先頭に \" _ \"(アンダーライン)が付加されています。";
-inline constexpr const char* kBmpDamaged = "画像ファイルが壊れています\r\n%s";
-inline constexpr const char* kBmpCannotOpen = "画像ファイルが開けません\r\n%s";
-inline constexpr const char* kBmpDepth =
-    "%dビットカラーのBMPファイルには対応していません。\r\n画像ファイルを変更して下さい";
-inline constexpr const char* kBmpUnsupported = "このBMPファイルには対応していません。\r\n%s\r\ncode = %d";
-inline constexpr const char* kImageReadFailed =
-    "透かし画像の読み込みでエラーが発生しました\r\n%s\r\n\r\nエラー内容：\r\n%s\r\n\r\n"
-    "書出し設定で透かし画像を変更して下さい";
-inline constexpr const char* kImageFormat =
-    "透かし画像が未対応の形式です\r\n%s\r\n\r\n書出し設定で透かし画像を変更して下さい";
+inline constexpr Translatable kConfirm = N_("Stamp the checked files?");
+inline constexpr Translatable kOpenFailed =
+    N_("An error occurred while opening the PDF file\r\n%s\r\n\r\n Error code=%d");
+inline constexpr Translatable kCancelled = N_("Cancelled.");
+inline constexpr Translatable kDone = N_("Done.");
+inline constexpr Translatable kDonePrefixed =
+    N_("Done.\r\n\r\nThe names of the output files begin with \" _ \" (an underscore).");
+inline constexpr Translatable kBmpDamaged = N_("The image file is damaged\r\n%s");
+inline constexpr Translatable kBmpCannotOpen = N_("Cannot open the image file\r\n%s");
+inline constexpr Translatable kBmpDepth =
+    N_("BMP files with %d-bit colour are not supported.\r\nPlease choose another image file");
+inline constexpr Translatable kBmpUnsupported = N_("This BMP file is not supported.\r\n%s\r\ncode = %d");
+inline constexpr Translatable kImageReadFailed =
+    N_("An error occurred while reading the watermark image\r\n%s\r\n\r\nDetails:\r\n%s\r\n\r\n"
+       "Please choose another watermark image in the stamp settings");
+inline constexpr Translatable kImageFormat =
+    N_("The watermark image is in an unsupported format\r\n%s\r\n\r\n"
+       "Please choose another watermark image in the stamp settings");
 // A file of a run into an output folder whose name there is not free.
-inline constexpr const char* kOutputExists =
-    "出力先に同じ名前のファイルがあるため、スキップしました（置き換えるには --force を指定して下さい）\r\n%s";
-inline constexpr const char* kOutputNameTaken =
-    "この実行の別のファイルと出力ファイル名が同じになるため、スキップしました\r\n%s";
+inline constexpr Translatable kOutputExists = N_(
+    "Skipped: a file with the same name already exists in the output folder (use --force to replace it)\r\n"
+    "%s");
+inline constexpr Translatable kOutputNameTaken =
+    N_("Skipped: another file of this run has the same output name\r\n%s");
 }  // namespace batch_message
 
 // One row of the file list as the run sees it.

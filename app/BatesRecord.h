@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/FileRecord.h"
+#include "platform/Translation.h"
 #include "settings/StampSettings.h"
 
 namespace sgry {
@@ -42,9 +43,10 @@ std::string BatesRecordPath(const StampSettings& stamp, const std::vector<FileRe
 
 // Messages about the record (UTF-8).
 namespace bates_message {
-inline constexpr const char* kNext = "次のBates番号：%s";
-inline constexpr const char* kRecordFailed = "Bates番号の記録を書き出せませんでした\r\n%s";
-inline constexpr const char* kOpenRecord = "Bates番号の記録を書き出しました。開きますか？\r\n%s\r\n\r\n次のBates番号：%s";
+inline constexpr Translatable kNext = N_("Next Bates number: %s");
+inline constexpr Translatable kRecordFailed = N_("Could not write the Bates number record\r\n%s");
+inline constexpr Translatable kOpenRecord =
+    N_("The Bates number record was written. Open it?\r\n%s\r\n\r\nNext Bates number: %s");
 }  // namespace bates_message
 
 }  // namespace sgry

@@ -38,7 +38,7 @@ FileList::FileList(UserPrompts& prompts, AddingNotice* notice) : prompts_(prompt
 bool FileList::AskUserPassword(const std::string& refusal, Passwords& passwords) {
     if (notice_) notice_->Hide();
     const std::optional<std::string> answer =
-        prompts_.AskPassword(refusal + "\r\n\r\n" + run_message::kAskUserPassword);
+        prompts_.AskPassword(refusal + "\r\n\r\n" + run_message::kAskUserPassword.Text());
     if (notice_) notice_->Show();
     if (!answer) return false;
     passwords.user = *answer;
@@ -81,7 +81,7 @@ bool FileList::AddFileToList(const std::string& path) {
     return true;
 }
 
-std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const char* otherwise) {
+std::string ReadFailureMessage(const PdfJob& job, const std::string& path, Translatable otherwise) {
     const JobError error = job.ErrorCode();
     if (job.RepairState() == Repair::NotPdf || error == JobError::NotPdf) return Format(list_message::kNotPdf, path);
     if (job.IsDamaged()) return DamageMessage(job);

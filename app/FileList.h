@@ -16,19 +16,21 @@
 #include "engine/FileRunGuard.h"
 #include "engine/PdfJob.h"
 #include "pdf/SecurityHandler.h"
+#include "platform/Translation.h"
 #include "platform/UserPrompts.h"
 
 namespace sgry {
 
 namespace list_message {
-inline constexpr const char* kNotPdf = "PDFファイルではありません\r\n%s";
-inline constexpr const char* kReadFailed = "PDFファイルの読み込みでエラーが発生しました\n\r%s\r\nエラー番号=%d";
-inline constexpr const char* kNoFiles = "対象PDFファイルがありません";
-inline constexpr const char* kCannotOpen = "ファイルが開けませんでした\r\n%s";
+inline constexpr Translatable kNotPdf = N_("Not a PDF file\r\n%s");
+inline constexpr Translatable kReadFailed =
+    N_("An error occurred while reading the PDF file\n\r%s\r\nError number=%d");
+inline constexpr Translatable kNoFiles = N_("No PDF files to process.");
+inline constexpr Translatable kCannotOpen = N_("Could not open the file\r\n%s");
 // A file without "startxref" near its end (JobError::NoStartxref): most often one whose
 // update was cut off, seen through a name whose journal is elsewhere.
-inline constexpr const char* kNoFileEnd =
-    "PDFファイルの終わり（startxref）が見つかりません。書き込みが途中で止まったファイルの可能性があります\r\n%s";
+inline constexpr Translatable kNoFileEnd =
+    N_("The end of the PDF file (startxref) is missing. The file may have been left half-written\r\n%s");
 }  // namespace list_message
 
 // Bytes of one list-file line read at a time (the buffer holds one more).
@@ -37,7 +39,7 @@ inline constexpr std::size_t kListLinePieceBytes = 2047;
 // Why a source could not be read (job.ErrorCode() is not None): not a PDF,
 // damaged (and what a rebuild of its table found), its end missing, or
 // otherwise (a format with %s for the path and %d for the code).
-std::string ReadFailureMessage(const PdfJob& job, const std::string& path, const char* otherwise);
+std::string ReadFailureMessage(const PdfJob& job, const std::string& path, Translatable otherwise);
 
 // Shows what the guard taken before a file is read or written has to say
 // (engine/FileRunGuard.h): another run holds the file, its torn update was

@@ -1,6 +1,7 @@
 #include "app/PageRangeRules.h"
 
 #include "platform/Format.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 
@@ -18,12 +19,12 @@ std::array<bool, 2> OddFlagForSelection(int32_t index) {
 }
 
 std::string IntegerRangeMessage(const NumberRange& range) {
-    return Format("%d から %d までの整数を入力してください。", static_cast<long long>(range.minimum),
-                  static_cast<long long>(range.maximum));
+    return Format(Translate("Please enter a whole number from %d to %d."),
+                  static_cast<long long>(range.minimum), static_cast<long long>(range.maximum));
 }
 
 std::string DecimalRangeMessage(const NumberRange& range) {
-    return Format("%d から %d までの数値を入力してください。", static_cast<long long>(range.minimum),
+    return Format(Translate("Please enter a number from %d to %d."), static_cast<long long>(range.minimum),
                   static_cast<long long>(range.maximum));
 }
 

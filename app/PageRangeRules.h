@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Translation.h"
 // The rules of the page range and margins page, without a user interface:
 // the page-selection list and the pair OddFlag, the accepted number ranges of
 // its edits, and the order of the two page numbers. Messages are UTF-8.
@@ -9,7 +10,7 @@
 
 namespace sgry {
 
-inline constexpr const char* kPageOrderMessage = "開始ページ≦終了ページになっていません";
+inline constexpr Translatable kPageOrderMessage = N_("The first page must not be after the last page.");
 
 // Entries of the page-selection list: 0 all pages of the range, 1 odd pages
 // only, 2 even pages only. OddFlag is [0] even positions, [1] odd positions.

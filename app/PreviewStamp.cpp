@@ -6,6 +6,7 @@
 #include "engine/PdfJob.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 
@@ -26,10 +27,10 @@ public:
     std::string first;
 };
 
-constexpr const char* kOutsideRange = "ページ範囲の外なので、このページにはスタンプが付きません";
-constexpr const char* kOddOnly = "奇数ページだけに付けるので、このページにはスタンプが付きません";
-constexpr const char* kEvenOnly = "偶数ページだけに付けるので、このページにはスタンプが付きません";
-constexpr const char* kNeitherParity = "奇数・偶数ページのどちらも選ばれていないので、スタンプは付きません";
+constexpr Translatable kOutsideRange = N_("This page is outside the page range, so it gets no stamps");
+constexpr Translatable kOddOnly = N_("Only odd pages are stamped, so this page gets no stamps");
+constexpr Translatable kEvenOnly = N_("Only even pages are stamped, so this page gets no stamps");
+constexpr Translatable kNeitherParity = N_("Neither odd nor even pages are selected, so no page gets stamps");
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Translation.h"
 // The checks of the QR settings page, without a user interface: whether the
 // message fits the chosen symbol, and what the page says when it does not.
 // Messages are UTF-8 with CR LF line breaks.
@@ -9,17 +10,14 @@
 namespace sgry {
 
 namespace qr_page_message {
-inline constexpr const char* kTooLongAuto =
-    "QRコードに埋め込むメッセージが長すぎます\r\nメッセージを短くして下さい";
-inline constexpr const char* kTooLongManual =
-    "QRコードに埋め込むメッセージが長すぎます。以下を試して下さい\r\n"
-    "・バージョンを上げる\r\n"
-    "・エラー訂正レベルを下げる\r\n"
-    "・メッセージを短くする\r\n";
-inline constexpr const char* kEmptyWhileOn =
-    "QRコードに埋め込むメッセージが設定されていません\r\n"
-    "メッセージを入力するか、QRコード透かしを無効にして下さい";
-inline constexpr const char* kEmptyForPreview = "QRコードに埋め込むメッセージを入力して下さい";
+inline constexpr Translatable kTooLongAuto =
+    N_("The message for the QR code is too long\r\nPlease shorten the message");
+inline constexpr Translatable kTooLongManual =
+    N_("The message for the QR code is too long. Please try one of these:\r\n- choose a higher version\r\n"
+       "- choose a lower error correction level\r\n- shorten the message\r\n");
+inline constexpr Translatable kEmptyWhileOn =
+    N_("No message is set for the QR code\r\nPlease enter a message or turn the QR code watermark off");
+inline constexpr Translatable kEmptyForPreview = N_("Please enter the message for the QR code");
 }  // namespace qr_page_message
 
 // The automatic mode is limited to this version while the phone check is on.

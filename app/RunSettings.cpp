@@ -10,11 +10,13 @@
 #include "app/AutoFontChange.h"
 #include "pdf/FontTable.h"
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "platform/SjisText.h"
+#include "platform/Translation.h"
 #include "settings/SettingsFile.h"
-#include "settings/WatermarkWordTable.h"
 #include "settings/ValueEscape.h"
+#include "settings/WatermarkWordTable.h"
 
 namespace sgry {
 
@@ -69,22 +71,23 @@ std::string SectionOfKey(const std::string& key) {
 bool ParseOverride(const std::string& argument, SettingOverride& out, std::string& reason) {
     const std::size_t equals = argument.find('=');
     if (equals == std::string::npos) {
-        reason = "--set には KEY=VALUE の形で指定して下さい: " + argument;
+        reason = Format(Translate("--set takes KEY=VALUE: %s"), argument);
         return false;
     }
     out.key = argument.substr(0, equals);
     const std::optional<SettingKey> key = FindSettingKey(out.key);
     if (!key) {
-        reason = "設定ファイルにないキーです: " + out.key + " (キーの一覧は sigilry-cli --keys)";
+        reason = Format(Translate("Unknown settings key: %s (sigilry-cli --keys lists the keys)"), out.key);
         return false;
     }
     const std::optional<std::string> value = sjis::FromUtf8(argument.substr(equals + 1));
     if (!value) {
-        reason = "値をシフトJISに変換できません: " + argument;
+        reason = Format(Translate("The value cannot be converted to Shift-JIS: %s"), argument);
         return false;
     }
     if (!key->Accepts(*value)) {
-        reason = "値が範囲外です: " + argument + " (" + key->name + " に使える値: " + key->AllowedText() + ")";
+        reason = Format(Translate("Value out of range: %s (values allowed for %s: %s)"), argument, key->name,
+                        key->AllowedText());
         return false;
     }
     out.value = *value;
@@ -98,7 +101,7 @@ namespace {
 
 bool LoadBoth(const std::string& iniPath, StampSettings& stamp, AppSettings& app, std::string& reason) {
     if (LoadSettings(iniPath, stamp) && LoadSettings(iniPath, app)) return true;
-    reason = "設定ファイルを読めません: " + iniPath;
+    reason = Format(Translate("Cannot read the settings file: %s"), iniPath);
     return false;
 }
 
@@ -111,14 +114,15 @@ bool LoadRunSettings(const std::string& iniPath, const std::vector<SettingOverri
     std::error_code error;
     if (!scratch.Ok() ||
         (std::filesystem::exists(iniPath, error) && !fs::CopyFileReplacing(iniPath, scratch.Path()))) {
-        reason = "設定ファイルの一時コピーを作成できません: " + iniPath;
+        reason = Format(Translate("Cannot create a temporary copy of the settings file: %s"), iniPath);
         return false;
     }
     for (const SettingOverride& setting : overrides) {
         IniFile ini(scratch.Path());
         ini.SetSection(SectionOfKey(setting.key));
         if (!ini.PutString(setting.key, EscapeValue(setting.value))) {
-            reason = "設定ファイルの一時コピーに書き込めません: " + scratch.Path();
+            reason =
+                Format(Translate("Cannot write the temporary copy of the settings file: %s"), scratch.Path());
             return false;
         }
     }

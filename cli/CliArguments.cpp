@@ -1,5 +1,8 @@
 #include "cli/CliArguments.h"
 
+#include "platform/Format.h"
+#include "platform/Translation.h"
+
 namespace sgry::cli {
 
 bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& option,
@@ -10,7 +13,7 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
         return true;
     }
     if (i + 1 >= arguments.size()) {
-        reason = option + " には値が必要です";
+        reason = Format(Translate("%s needs a value"), option);
         return false;
     }
     value = arguments[++i];
@@ -27,9 +30,10 @@ namespace {
 bool CheckCombinations(const CliArguments& out, std::string& reason) {
     for (const auto& [given, name] : {std::pair{out.keepTree, "--keep-tree"}, std::pair{out.prefix, "--prefix"},
                                       std::pair{out.force, "--force"}})
-        if (given && out.outputDir.empty()) reason = std::string(name) + " は --output-dir と一緒に指定して下さい";
+        if (given && out.outputDir.empty())
+            reason = Format(Translate("%s works only together with --output-dir"), name);
     if (out.report.formatGiven && out.report.path.empty())
-        reason = "--report-format は --report と一緒に指定して下さい";
+        reason = Translate("--report-format works only together with --report");
     return reason.empty();
 }
 
@@ -68,7 +72,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
             if (!TakeValue(arguments, i, IsOption(argument, "-o") ? "-o" : "--output-dir", out.outputDir, reason))
                 return false;
             if (out.outputDir.empty()) {
-                reason = "--output-dir には出力先フォルダーを指定して下さい";
+                reason = Translate("--output-dir needs the output folder");
                 return false;
             }
         } else if (IsReportOption(argument)) {
@@ -94,7 +98,7 @@ bool ParseArguments(const std::vector<std::string>& arguments, CliArguments& out
                 return false;
             out.overrides.push_back(setting);
         } else {
-            reason = "不明なオプションです: " + argument;
+            reason = Format(Translate("Unknown option: %s"), argument);
             return false;
         }
     }

@@ -1,6 +1,5 @@
 #include "cli/EraseCommand.h"
 
-#include "engine/EraseStamp.h"
 #include <unistd.h>
 
 #include <chrono>
@@ -10,8 +9,11 @@
 #include "cli/CliArguments.h"
 #include "cli/PasswordInput.h"
 #include "cli/RunReport.h"
+#include "engine/EraseStamp.h"
 #include "engine/FileRunGuard.h"
 #include "platform/CodeNumber.h"
+#include "platform/Format.h"
+#include "platform/Translation.h"
 
 namespace sgry::cli {
 
@@ -36,11 +38,11 @@ bool ParseEraseArguments(const std::vector<std::string>& arguments, std::vector<
         } else if (IsReportOption(argument)) {
             if (!TakeReportOption(arguments, i, report, reason)) return false;
         } else {
-            reason = "--erase と一緒に使えないオプションです: " + argument;
+            reason = Format(Translate("This option cannot be used with --erase: %s"), argument);
             return false;
         }
     }
-    if (files.empty()) reason = "PDFファイルが指定されていません";
+    if (files.empty()) reason = Translate("No PDF files given");
     return !files.empty();
 }
 
@@ -88,7 +90,8 @@ ExitStatus RunEraseCommand(const std::vector<std::string>& arguments, ErrorStrea
         return ExitStatus::UsageError;
     }
     if (!ResolvePasswords(password, owner, stdin, ::isatty(STDIN_FILENO) == 1, passwords)) {
-        err.WriteLine("sigilry-cli: パスワードを標準入力から読めません");
+        err.WriteLine(std::string("sigilry-cli: ") +
+                      Translate("Cannot read the password from standard input"));
         return ExitStatus::UsageError;
     }
     ExitStatus status = ExitStatus::AllDone;

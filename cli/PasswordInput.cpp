@@ -3,6 +3,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/Translation.h"
+
 namespace sgry::cli {
 
 namespace {
@@ -55,9 +57,9 @@ bool Resolve(const std::string& given, std::FILE* input, bool isTerminal, const 
 
 bool ResolvePasswords(const std::string& user, const std::optional<std::string>& owner, std::FILE* input,
                       bool inputIsTerminal, Passwords& out) {
-    if (!Resolve(user, input, inputIsTerminal, "パスワード: ", out.user)) return false;
+    if (!Resolve(user, input, inputIsTerminal, Translate("Password: "), out.user)) return false;
     if (!owner) return true;
-    return Resolve(*owner, input, inputIsTerminal, "オーナーパスワード: ", out.owner.emplace());
+    return Resolve(*owner, input, inputIsTerminal, Translate("Owner password: "), out.owner.emplace());
 }
 
 }  // namespace sgry::cli

@@ -3,6 +3,7 @@
 #include "cli/CliArguments.h"
 #include "cli/Terminal.h"
 #include "platform/Format.h"
+#include "platform/Translation.h"
 
 namespace sgry::cli {
 
@@ -74,7 +75,7 @@ bool TakeReportOption(const std::vector<std::string>& arguments, std::size_t& i,
     } else if (format == "json") {
         report.format = ReportOptions::Format::JsonLines;
     } else {
-        reason = "--report-format には tsv か json を指定して下さい: " + format;
+        reason = Format(Translate("--report-format takes tsv or json: %s"), format);
         return false;
     }
     return true;
@@ -89,7 +90,7 @@ bool RunReport::Open(const ReportOptions& options, std::string& reason) {
         out_ = own_.get();
     }
     if (!out_) {
-        reason = "レポートファイルを作成できません: " + options.path;
+        reason = Format(Translate("Cannot create the report file: %s"), options.path);
         return false;
     }
     if (format_ == ReportOptions::Format::Tsv) Write(TsvLine({std::begin(kColumns), std::end(kColumns)}));

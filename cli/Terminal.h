@@ -7,13 +7,14 @@
 #include <string>
 
 #include "app/BatchRun.h"
+#include "platform/Translation.h"
 #include "platform/UserPrompts.h"
 
 namespace sgry::cli {
 
 // The message shown when the confirmation cannot be asked.
-inline constexpr const char* kNeedYes =
-    "確認に答える端末がありません。確認なしで実行するには --yes を付けて下さい";
+inline constexpr Translatable kNeedYes =
+    N_("There is no terminal to answer the question. Add --yes to run without asking");
 
 // A message's line breaks ("\r\n", "\n\r", "\r") as "\n", for a terminal or a log.
 std::string TerminalLineBreaks(const std::string& text);

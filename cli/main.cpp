@@ -26,6 +26,7 @@
 #include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "platform/SjisText.h"
+#include "platform/Translation.h"
 #include "render/HeaderFooterItem.h"
 #include "settings/IniPath.h"
 
@@ -37,7 +38,7 @@ using cli::ExitStatus;
 
 ExitStatus UsageError(cli::ErrorStream& err, const std::string& reason) {
     err.WriteLine("sigilry-cli: " + reason);
-    err.WriteLine("使い方は sigilry-cli --help で表示されます");
+    err.WriteLine(Translate("Run sigilry-cli --help for usage"));
     return ExitStatus::UsageError;
 }
 
@@ -124,7 +125,7 @@ bool FinishBates(const cli::CliArguments& options, const std::string& iniPath, c
         IniFile ini(iniPath);
         ini.SetSection(stamp.Section);
         if (!ini.PutString("BatesStart", Format("%lld", outcome.batesNext))) {
-            err.WriteLine("設定ファイルに書き込めません: " + iniPath);
+            err.WriteLine(Format(Translate("Cannot write to the settings file: %s"), iniPath));
             written = false;
         }
     }
@@ -185,13 +186,13 @@ ExitStatus Main(const std::vector<std::string>& arguments) {
         std::puts(cli::kVersionText);
         return ExitStatus::AllDone;
     }
-    if (options.files.empty() && !options.keys) return UsageError(err, "PDFファイルが指定されていません");
+    if (options.files.empty() && !options.keys) return UsageError(err, Translate("No PDF files given"));
     fs::SetSyncEnabled(!options.noSync);
 
     std::string iniPath = options.settingsPath.empty() ? IniPath() : options.settingsPath;
     std::error_code error;
     if (!options.settingsPath.empty() && !std::filesystem::is_regular_file(iniPath, error))
-        return UsageError(err, "設定ファイルがありません: " + iniPath);
+        return UsageError(err, Format(Translate("Settings file not found: %s"), iniPath));
     StampSettings stamp;
     AppSettings app;
     if (!LoadRunSettings(iniPath, options.overrides, stamp, app, reason)) return UsageError(err, reason);
@@ -208,13 +209,15 @@ ExitStatus Main(const std::vector<std::string>& arguments) {
     Passwords passwords;
     if (!cli::ResolvePasswords(options.password, options.ownerPassword, stdin, ::isatty(STDIN_FILENO) == 1,
                                passwords))
-        return UsageError(err, "パスワードを標準入力から読めませんでした");
+        return UsageError(err, Translate("Could not read the password from standard input"));
     return StampFiles(options, iniPath, stamp, app, passwords, err);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The messages speak the locale's language; the stamps never depend on it.
+    sgry::UseLanguage(sgry::LanguageFromEnvironment(), sgry::CatalogueFolder());
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     return CodeNumber(Main(arguments));

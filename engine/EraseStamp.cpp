@@ -13,7 +13,7 @@ namespace sgry {
 
 namespace {
 
-EraseOutcome Outcome(EraseResult code, const char* message, const std::string& path) {
+EraseOutcome Outcome(EraseResult code, Translatable message, const std::string& path) {
     EraseOutcome outcome;
     outcome.code = code;
     outcome.message = Format(message, path);

@@ -24,6 +24,7 @@
 
 #include "engine/JobError.h"
 #include "pdf/SecurityHandler.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 
@@ -40,14 +41,14 @@ enum class EraseResult : int {
 };
 
 namespace erase_message {
-inline constexpr const char* kErased = "スタンプを消去しました\r\n%s";
-inline constexpr const char* kCannotRead = "ファイルを開けません\r\n%s";
-inline constexpr const char* kNoMarker = "消去できる形式のスタンプがありません\r\n%s";
-inline constexpr const char* kIncompletePrefix =
-    "スタンプより前の部分が完全なPDFファイルではないため、消去できません\r\n%s";
-inline constexpr const char* kLaterUpdate =
-    "消去できる形式でないスタンプが後に付いているため、消去できません\r\n%s";
-inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
+inline constexpr Translatable kErased = N_("Stamps erased\r\n%s");
+inline constexpr Translatable kCannotRead = N_("Cannot open the file\r\n%s");
+inline constexpr Translatable kNoMarker = N_("The file has no erasable stamps\r\n%s");
+inline constexpr Translatable kIncompletePrefix =
+    N_("Cannot erase: the part before the stamps is not a complete PDF file\r\n%s");
+inline constexpr Translatable kLaterUpdate =
+    N_("Cannot erase: a stamp that is not erasable was added after it\r\n%s");
+inline constexpr Translatable kCannotWrite = N_("Cannot write to the file\r\n%s");
 }  // namespace erase_message
 
 struct EraseOutcome {

@@ -11,11 +11,12 @@
 #include "engine/JobError.h"
 #include "engine/UpdateJournal.h"
 #include "platform/FileLock.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 
 namespace run_lock_message {
-inline constexpr const char* kBusy = "別の実行がこのファイルを処理中のため、スキップしました\r\n%s";
+inline constexpr Translatable kBusy = N_("Skipped: another run is working on this file\r\n%s");
 }  // namespace run_lock_message
 
 class FileRunGuard {

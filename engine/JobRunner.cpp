@@ -190,7 +190,7 @@ bool JobRunner::RefuseCertified(const SignatureSurvey& survey) {
 }
 
 std::string CertifiedRefusal(const SignatureSurvey& survey, const std::string& path) {
-    return Format(run_message::kCertified, survey.docMdpP, run_message::kCertifiedRefused, path);
+    return Format(run_message::kCertified, survey.docMdpP, run_message::kCertifiedRefused.Text(), path);
 }
 
 // A certification is broken by the stamp, so its message stands for the
@@ -198,7 +198,7 @@ std::string CertifiedRefusal(const SignatureSurvey& survey, const std::string& p
 void JobRunner::ReportSignatures(const SignatureSurvey& survey) {
     if (survey.certified)
         prompts_.ShowMessage(Format(run_message::kCertified, survey.docMdpP,
-                                    run_message::kCertifiedStamped[app_.Undo ? 1 : 0], outputPath_),
+                                    run_message::kCertifiedStamped[app_.Undo ? 1 : 0].Text(), outputPath_),
                              MessageIcon::Warning);
     else if (survey.signatures > 0)
         prompts_.ShowMessage(Format(run_message::kSigned, survey.signatures, outputPath_),
@@ -248,9 +248,9 @@ std::string OutputFailedMessage(const std::string& outputPath, JobError code, co
     return Format(run_message::kOutputFailed, outputPath, CodeNumber(code)) + StepText(step, error);
 }
 
-void JobRunner::NoteFailedStep(const char* step, int error) {
+void JobRunner::NoteFailedStep(Translatable step, int error) {
     if (failedStep_) return;
-    failedStep_ = step;
+    failedStep_ = step.Text();
     failedErrno_ = error;
 }
 
@@ -338,7 +338,7 @@ bool JobRunner::CommitOutput() {
         pending_ = {workPath_, outputPath_, outputIsCopy_, std::move(ownJournal_), replace};
         return true;
     }
-    const auto step = [this](bool done, const char* name) {
+    const auto step = [this](bool done, Translatable name) {
         if (!done) NoteFailedStep(name, errno);
         return done;
     };

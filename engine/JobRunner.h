@@ -35,6 +35,7 @@
 #include "engine/UpdateJournal.h"
 #include "image/ImageXObject.h"
 #include "pdf/PdfFont.h"
+#include "platform/Translation.h"
 #include "platform/UserPrompts.h"
 #include "render/BandWatermark.h"
 #include "render/HeaderFooterItem.h"
@@ -46,78 +47,92 @@ namespace sgry {
 
 // Messages of a run (UTF-8, line breaks as shown to the user).
 namespace run_message {
-inline constexpr const char* kPageTree = "PDFファイルの解析でエラー発生しました\n\rエラーコード=%d";
-inline constexpr const char* kWriteTable = "書き出しバッファ作成処理でエラーが発生しました\n\r返り値=%d";
-inline constexpr const char* kCannotWrite = "ファイルに書き込めません\r\n%s";
-inline constexpr const char* kOutputFailed = "ファイル出力時にエラーが発生しました\r\n%s\r\nエラーコード = %d";
-inline constexpr const char* kEncrypted = "暗号化されたPDFファイルには対応していません\r\n%s";
+inline constexpr Translatable kPageTree = N_("An error occurred while parsing the PDF file\n\rError code=%d");
+inline constexpr Translatable kWriteTable =
+    N_("An error occurred while preparing the output buffer\n\rReturn value=%d");
+inline constexpr Translatable kCannotWrite = N_("Cannot write to the file\r\n%s");
+inline constexpr Translatable kOutputFailed =
+    N_("An error occurred while writing the output file\r\n%s\r\nError code = %d");
+inline constexpr Translatable kEncrypted = N_("Encrypted PDF files are not supported\r\n%s");
 // A damaged source (JobError::Damaged): nothing is written on top of it.
-inline constexpr const char* kDamaged = "PDFファイルが壊れているため処理できません\r\n%s";
+inline constexpr Translatable kDamaged = N_("The PDF file is damaged and cannot be processed\r\n%s");
 // A file whose cross-reference data did not hold, read from a rebuilt table
 // and stamped; the job's code of the damage follows for support.
-inline constexpr const char* kRepaired =
-    "クロスリファレンス情報が壊れていたため、作り直してからスタンプしました（エラー番号=%d）\r\n%s";
-inline constexpr const char* kCutShort =
-    "PDFファイルが途中で切れていて、ページを読めません（エラー番号=%d）\r\n%s";
+inline constexpr Translatable kRepaired =
+    N_("The cross-reference data was damaged; it was rebuilt before stamping (error number=%d)\r\n%s");
+inline constexpr Translatable kCutShort =
+    N_("The PDF file is truncated and its pages cannot be read (error number=%d)\r\n%s");
 // Pages stamped although a reader may show nothing of their stamps.
-inline constexpr const char* kPagesTooSmall =
-    "ページの表示領域が小さすぎるため、スタンプが見えない可能性があります（最初のページ：%dページ目、該当ページ数：%d）"
-    "\r\n%s";
+inline constexpr Translatable kPagesTooSmall =
+    N_("The visible area of some pages is too small, so the stamps may not show (first page: %d, pages "
+       "affected: %d)\r\n"
+       "%s");
 // Pages whose content could not all be decoded (a filter this program does
 // not read, damaged data): their graphics states were counted as far as the
 // content decoded, which is as far as a reader draws it.
-inline constexpr const char* kContentUnreadable =
-    "ページの内容を最後まで読めなかったため、読めた部分までで描画状態を数えてスタンプしました"
-    "（最初のページ：%dページ目、該当ページ数：%d）\r\n%s";
-inline constexpr const char* kBeyondRepair = "PDFファイルが壊れていて、修復できません（エラー番号=%d）\r\n%s";
-inline constexpr const char* kPasswordRequired =
-    "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\r\n%s";
-inline constexpr const char* kModifyForbidden =
-    "作成者の設定により変更が禁止されたPDFファイルです（オーナーパスワードが必要です）\r\n%s";
-inline constexpr const char* kPermissionsForged =
-    "暗号化辞書の権限（/Perms）が /P と一致しないため、変更が禁止されたPDFファイルとして扱います"
-    "（オーナーパスワードが必要です）\r\n%s";
-inline constexpr const char* kOwnerPasswordWrong = "オーナーパスワードが違います\r\n%s";
-inline constexpr const char* kAskUserPassword = "このファイルを開くパスワードを入力して下さい";
-inline constexpr const char* kAskOwnerPassword = "このファイルのオーナーパスワードを入力して下さい";
+inline constexpr Translatable kContentUnreadable =
+    N_("Some page content could not be read to its end; the graphics state was counted up to the readable "
+       "part before stamping (first page: %d, pages affected: %d)\r\n"
+       "%s");
+inline constexpr Translatable kBeyondRepair =
+    N_("The PDF file is damaged beyond repair (error number=%d)\r\n%s");
+inline constexpr Translatable kPasswordRequired =
+    N_("The PDF file is password-protected (no password was given, or it is wrong)\r\n%s");
+inline constexpr Translatable kModifyForbidden =
+    N_("The author of this PDF file does not allow changes (the owner password is needed)\r\n%s");
+inline constexpr Translatable kPermissionsForged =
+    N_("The permissions in the encryption dictionary (/Perms) do not match /P, so the file is treated as one "
+       "that does not allow changes (the owner password is needed)\r\n"
+       "%s");
+inline constexpr Translatable kOwnerPasswordWrong = N_("Wrong owner password\r\n%s");
+inline constexpr Translatable kAskUserPassword = N_("Enter the password that opens this file");
+inline constexpr Translatable kAskOwnerPassword = N_("Enter the owner password of this file");
 // A certified source, then why it is refused or that it was stamped with
 // AllowCertified (without and with Undo), and what erasing the stamp does:
 // the update leaves the certified bytes in place, so erasing an erasable
 // stamp gives them back.
-inline constexpr const char* kCertified = "作成者の認証（DocMDP /P %d）により変更が許可されていないPDFファイル%s\r\n%s";
-inline constexpr const char* kCertifiedRefused =
-    "です。スタンプすると認証が無効になります"
-    "（消去できる形式でスタンプした場合は、スタンプを消去すると認証されたときのファイルに戻ります）";
-inline constexpr const char* kCertifiedStamped[] = {
-    "に、設定によりスタンプしました。閲覧ソフトでは認証が無効と表示されます"
-    "（消去できる形式でスタンプしていないため、認証されたときのファイルには戻せません）",
-    "に、設定によりスタンプしました。閲覧ソフトでは認証が無効と表示されます"
-    "（スタンプを消去すると、認証されたときのファイルに戻ります）"};
-inline constexpr const char* kAskStampCertified = "認証を無効にしてスタンプしますか？";
-inline constexpr const char* kSigned =
-    "電子署名が%d個あるPDFファイルにスタンプしました。各署名は署名された版に対して有効なままですが、"
-    "閲覧ソフトではスタンプが署名後の変更として表示されます\r\n%s";
-inline constexpr const char* kUsageRights =
-    "使用権限（/Perms /UR3）のあるPDFファイルにスタンプしました。"
-    "無料の閲覧ソフトで使える拡張機能（フォームの保存など）は失われます\r\n%s";
+inline constexpr Translatable kCertified =
+    N_("This PDF file is certified by its author (DocMDP /P %d) against changes%s\r\n%s");
+inline constexpr Translatable kCertifiedRefused =
+    N_(". Stamping it breaks the certification (with an erasable stamp, erasing the stamp restores the "
+       "certified file)");
+inline constexpr Translatable kCertifiedStamped[] = {
+    N_("; it was stamped as the settings allow. PDF viewers will show the certification as broken (the stamp "
+       "is "
+       "not erasable, so the certified file cannot be restored)"),
+    N_("; it was stamped as the settings allow. PDF viewers will show the certification as broken (erasing "
+       "the "
+       "stamp restores the certified file)")};
+inline constexpr Translatable kAskStampCertified = N_("Break the certification and stamp the file?");
+inline constexpr Translatable kSigned =
+    N_("Stamped a PDF file with %d digital signature(s). "
+       "Each signature stays valid for the version it signed, but PDF viewers will show the stamp as a "
+       "change made after signing\r\n"
+       "%s");
+inline constexpr Translatable kUsageRights =
+    N_("Stamped a PDF file with usage rights (/Perms /UR3). "
+       "The extended features of free PDF viewers (such as saving forms) are lost\r\n%s");
 // What was being done when a system call failed, and the system's reason,
 // after the message of a failed output.
-inline constexpr const char* kFailedStep = "\r\n（%s：%s）";
-inline constexpr const char* kStepCopy = "コピーの作成";
-inline constexpr const char* kStepFolder = "出力先フォルダーの作成";
-inline constexpr const char* kStepOpen = "出力ファイルを開く";
-inline constexpr const char* kStepJournal = "書き込み記録の作成";
-inline constexpr const char* kStepWrite = "更新の書き込み";
-inline constexpr const char* kStepSync = "ディスクへの同期";
-inline constexpr const char* kStepRename = "出力ファイル名への変更";
-inline constexpr const char* kStepJournalDone = "書き込み記録の削除";
-inline constexpr const char* kBatesOverflow =
-    "Bates番号が%d桁に収まらないため、このファイルは出力しませんでした（最後の番号：%s）\r\n%s";
-inline constexpr const char* kImageUnreadable = "透かし画像を読み込めなかったため、このファイルは出力しませんでした\r\n%s";
+inline constexpr Translatable kFailedStep = N_("\r\n(%s: %s)");
+inline constexpr Translatable kStepCopy = N_("making the copy");
+inline constexpr Translatable kStepFolder = N_("creating the output folder");
+inline constexpr Translatable kStepOpen = N_("opening the output file");
+inline constexpr Translatable kStepJournal = N_("creating the write journal");
+inline constexpr Translatable kStepWrite = N_("writing the update");
+inline constexpr Translatable kStepSync = N_("syncing to disk");
+inline constexpr Translatable kStepRename = N_("renaming to the output name");
+inline constexpr Translatable kStepJournalDone = N_("removing the write journal");
+inline constexpr Translatable kBatesOverflow =
+    N_("The last Bates number does not fit in %d digits, so this file was not written (last number: %s)\r\n%s");
+inline constexpr Translatable kImageUnreadable =
+    N_("The watermark image could not be read, so this file was not written\r\n%s");
 // A copy that is complete and synced under its name, whose folder could not
 // be synced: it counts as stamped.
-inline constexpr const char* kFolderNotSynced =
-    "出力ファイルは書き込みましたが、フォルダーをディスクに同期できませんでした（停電などで失われることがあります）\r\n%s";
+inline constexpr Translatable kFolderNotSynced =
+    N_("The output file was written, but its folder could not be synced to disk (a power failure could lose "
+       "it)\r\n"
+       "%s");
 }  // namespace run_message
 
 // Which stamps the settings ask for.
@@ -222,7 +237,7 @@ private:
     // What the stamp did to the source's signatures, as warnings.
     void ReportSignatures(const SignatureSurvey& survey);
     // Keeps the first failed step of the pass with the system's errno now.
-    void NoteFailedStep(const char* step, int error);
+    void NoteFailedStep(Translatable step, int error);
     std::string FailedStepText() const;
     TextWatermark* WatermarkOf(const PageEntry& page) const;
     BandWatermark* BandOf(const PageEntry& page) const;

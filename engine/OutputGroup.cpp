@@ -161,12 +161,12 @@ std::vector<GroupedOutput> OutputGroup::Close() {
         Member& member = *finished[i];
         GroupedOutput outcome{member.sourcePath, member.output.outputPath};
         int error = errors[i];
-        const char* step = run_message::kStepSync;
+        const char* step = run_message::kStepSync.Text();
         if (error == 0 && member.output.copy) {
-            step = run_message::kStepRename;
+            step = run_message::kStepRename.Text();
             if (!RenameToOutput(member.output.workPath, member.output.outputPath, member.output.replace)) error = errno;
         } else if (error == 0) {
-            step = run_message::kStepJournalDone;
+            step = run_message::kStepJournalDone.Text();
             const std::string journal = JournalPathOf(member.journal.Path());
             if (member.journal.Remove()) unjournaled.push_back(journal);
             else error = errno;

@@ -68,7 +68,7 @@ std::string OutputNaming::DetermineOutput(const std::string& sourcePath) {
         case OutputMode::PrefixedCopy:
             return CopyTo(sourcePath, PrefixedOutputPath(sourcePath));
         case OutputMode::SaveAsDialog: {
-            const std::optional<std::string> chosen = prompts_.AskSaveFileName(kSaveAsTitle, kSaveAsFilter);
+            const std::optional<std::string> chosen = prompts_.AskSaveFileName(kSaveAsTitle.Text(), kSaveAsFilter.Text());
             if (!chosen || chosen->empty()) {
                 error_ = JobError::DialogCancelled;
                 return std::string();

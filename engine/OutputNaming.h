@@ -26,6 +26,7 @@
 #include <string>
 
 #include "engine/JobError.h"
+#include "platform/Translation.h"
 #include "platform/UserPrompts.h"
 #include "settings/StampSettings.h"
 
@@ -42,8 +43,8 @@ struct FixedOutput {
 bool RenameToOutput(const std::string& workPath, const std::string& outputPath, bool replace);
 
 // Title and filter of the save dialog of OutputMode::SaveAsDialog.
-inline constexpr const char* kSaveAsTitle = "別名で保存";
-inline constexpr const char* kSaveAsFilter = "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||";
+inline constexpr Translatable kSaveAsTitle = N_("Save As");
+inline constexpr Translatable kSaveAsFilter = N_("PDF files (*.pdf)|*.pdf|All files (*.*)|*.*||");
 
 // "<folder>_<name><extension>" of a source path: "/docs/report.pdf" gives
 // "/docs/_report.pdf", "/docs/_a.pdf" gives "/docs/__a.pdf".

@@ -123,10 +123,10 @@ std::string RealPathOf(const std::string& path) {
     return error ? path : real.native();
 }
 
-RecoveryOutcome Refusal(const char* reason, const std::string& journal, const std::string& path) {
+RecoveryOutcome Refusal(Translatable reason, const std::string& journal, const std::string& path) {
     RecoveryOutcome outcome;
     outcome.refused = true;
-    outcome.message = Format(recovery_message::kJournalMismatch, reason, journal, path);
+    outcome.message = Format(recovery_message::kJournalMismatch, reason.Text(), journal, path);
     return outcome;
 }
 
@@ -238,7 +238,7 @@ JournalFinding FindJournal(const std::string& path, const fs::FileLock& lock) {
     return found;
 }
 
-RecoveryOutcome Refused(const char* message, const std::string& path) {
+RecoveryOutcome Refused(Translatable message, const std::string& path) {
     RecoveryOutcome outcome;
     outcome.refused = true;
     outcome.message = Format(message, path);

@@ -33,27 +33,32 @@
 #include <string>
 
 #include "platform/FileLock.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 
 namespace recovery_message {
-inline constexpr const char* kRestored =
-    "前回の書き込みが途中で止まっていたため、ファイルを書き込み前の状態に戻しました\r\n%s";
-inline constexpr const char* kCannotRestore =
-    "途中で止まった書き込みを取り消せません\r\n%s";
+inline constexpr Translatable kRestored =
+    N_("The previous write stopped halfway; the file was restored to its state before that write\r\n%s");
+inline constexpr Translatable kCannotRestore = N_("Cannot undo the write that stopped halfway\r\n%s");
 // The reason, the journal's path, the file's path.
-inline constexpr const char* kJournalMismatch =
-    "途中で止まった書き込みの記録がこのファイルと一致しないため、ファイルも記録も変更せずに処理をやめました"
-    "（%s）\r\n確認後、不要なら記録を削除して下さい：%s\r\n%s";
-inline constexpr const char* kJournalIsLink = "記録がシンボリックリンクです";
-inline constexpr const char* kJournalUnreadable = "記録を読めないか、記録の形式が違います";
-inline constexpr const char* kOtherFile = "記録の後にファイルが別のファイルに置き換えられています";
-inline constexpr const char* kShorter = "ファイルが記録された長さより短くなっています";
-inline constexpr const char* kTailChanged = "書き込み前のファイルの末尾が記録と違います";
+inline constexpr Translatable kJournalMismatch =
+    N_("The journal of a write that stopped halfway does not match this file, so the run stopped without "
+       "changing the file or the journal (%s)\r\n"
+       "Check it and delete the journal if it is not needed: %s\r\n%s");
+inline constexpr Translatable kJournalIsLink = N_("the journal is a symbolic link");
+inline constexpr Translatable kJournalUnreadable =
+    N_("the journal cannot be read or is not in the journal format");
+inline constexpr Translatable kOtherFile =
+    N_("the file was replaced by another file after the journal was written");
+inline constexpr Translatable kShorter = N_("the file is shorter than the journal records");
+inline constexpr Translatable kTailChanged =
+    N_("the end of the file before the write differs from the journal");
 // A torn file met by a run that may only read it (its output goes to another folder).
-inline constexpr const char* kTornLeftAsIs =
-    "書き込みが途中で止まったファイルのため、処理しませんでした（出力先フォルダーを指定した実行では、元のファイルを"
-    "書き込み前の状態に戻しません）\r\n%s";
+inline constexpr Translatable kTornLeftAsIs =
+    N_("Not processed: a write to this file stopped halfway (a run with an output folder does not restore "
+       "the source file to its state before the write)\r\n"
+       "%s");
 }  // namespace recovery_message
 
 std::string JournalPathOf(const std::string& path);

@@ -15,7 +15,7 @@ AddingDialog::AddingDialog(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QString::fromUtf8(kAddingTitle));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    auto* text = new QLabel(QString::fromUtf8(kAddingText), this);
+    auto* text = new QLabel(tr(kAddingText), this);
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);
     layout->setContentsMargins(24, 16, 24, 16);

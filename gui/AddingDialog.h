@@ -12,7 +12,7 @@
 namespace sgry {
 
 inline constexpr const char* kAddingTitle = "Sigilry";
-inline constexpr const char* kAddingText = "リストへPDFファイルを追加中…";
+inline constexpr const char* kAddingText = QT_TRANSLATE_NOOP("sgry::AddingDialog", "Adding PDF files to the list…");
 
 class AddingDialog : public QDialog {
     Q_OBJECT

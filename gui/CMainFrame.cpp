@@ -61,11 +61,11 @@ CMainFrame::CMainFrame(SgryApp& app, FrameServices services, QWidget* parent)
 
 CMainFrame::~CMainFrame() = default;
 
-QAction* CMainFrame::MakeCommand(int id, const char* text, const char* prompt, const char* tip) {
-    auto* action = new QAction(QString::fromUtf8(text), this);
+QAction* CMainFrame::MakeCommand(int id, const QString& text, const QString& prompt, const QString& tip) {
+    auto* action = new QAction(text, this);
     action->setObjectName(QString::number(id));
-    if (prompt) action->setStatusTip(QString::fromUtf8(prompt));
-    if (tip) action->setToolTip(QString::fromUtf8(tip));
+    if (!prompt.isEmpty()) action->setStatusTip(prompt);
+    if (!tip.isEmpty()) action->setToolTip(tip);
     const QIcon icon = CommandIcon(id);
     if (!icon.isNull()) action->setIcon(icon);
     action->setIconVisibleInMenu(false);
@@ -73,16 +73,16 @@ QAction* CMainFrame::MakeCommand(int id, const char* text, const char* prompt, c
 }
 
 void CMainFrame::CreateMenu() {
-    MakeCommand(kIdAddFile, "ﾌｧｲﾙを追加(&A)", "処理対象ﾘｽﾄへ追加するﾌｧｲﾙを選択する", "ファイルをリストへ追加");
-    MakeCommand(kIdRemoveFile, "ﾌｧｲﾙを削除(&D)", "ﾌｧｲﾙをﾌｧｲﾙﾘｽﾄから削除する", "リストからファイルを削除");
-    MakeCommand(kIdOpenList, "ﾌｧｲﾙﾘｽﾄを開く(&O)", "ﾌｧｲﾙﾘｽﾄからﾌｧｲﾙ一覧を読み込む", "リストを開く");
-    MakeCommand(kIdSaveList, "ﾌｧｲﾙﾘｽﾄを保存(&S)", "現在のﾌｧｲﾙﾘｽﾄを保存する", "リストを保存");
-    MakeCommand(kIdStampSetting, "書き出し設定", "スタンプ書き出しの設定を行う", "書き出し設定");
-    MakeCommand(kIdRun, "書き出しの実行", "スタンプの書き出しを行う", "書き出しの実行");
-    MakeCommand(kIdEraseStamps, "スタンプを消去(&U)", "チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く", nullptr);
-    MakeCommand(kIdPreview, "プレビュー(&V)", "選択したﾌｧｲﾙにスタンプを付けた様子を表示する", "プレビュー");
-    MakeCommand(kIdPreferences, "環境設定(&E)", nullptr, nullptr);
-    MakeCommand(kIdAppExit, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", nullptr, nullptr);
+    MakeCommand(kIdAddFile, tr("&Add Files..."), tr("Choose files to add to the list"), tr("Add files to the list"));
+    MakeCommand(kIdRemoveFile, tr("&Delete File"), tr("Remove the file from the file list"), tr("Remove files from the list"));
+    MakeCommand(kIdOpenList, tr("&Open File List..."), tr("Read the files of a file list"), tr("Open a list"));
+    MakeCommand(kIdSaveList, tr("&Save File List..."), tr("Save the current file list"), tr("Save the list"));
+    MakeCommand(kIdStampSetting, tr("Stamp Settings..."), tr("Set up the stamps"), tr("Stamp Settings..."));
+    MakeCommand(kIdRun, tr("Run"), tr("Stamp the checked files"), tr("Run"));
+    MakeCommand(kIdEraseStamps, tr("&Undo Stamps"), tr("Remove erasable stamps from the checked files"), {});
+    MakeCommand(kIdPreview, tr("Pre&view"), tr("Show the selected file with its stamps"), tr("Preview"));
+    MakeCommand(kIdPreferences, tr("Pr&eferences..."), {}, {});
+    MakeCommand(kIdAppExit, tr("E&xit"), {}, {});
 
     connect(Command(kIdAddFile), &QAction::triggered, doc_, &CSgryDoc::OnAddFiles);
     connect(Command(kIdRemoveFile), &QAction::triggered, view_, &CSgryView::RemoveSelectedRows);
@@ -96,7 +96,7 @@ void CMainFrame::CreateMenu() {
     connect(Command(kIdPreferences), &QAction::triggered, this, &CMainFrame::OnPreferences);
     connect(Command(kIdAppExit), &QAction::triggered, this, &QWidget::close);
 
-    QMenu* file = menuBar()->addMenu(QString::fromUtf8("ﾌｧｲﾙ(&F)"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(Command(kIdAddFile));
     file->addAction(Command(kIdRemoveFile));
     file->addSeparator();
@@ -134,7 +134,7 @@ void CMainFrame::CreateStatusBar() {
     bar->setObjectName(QString::number(kStatusBarIdWindow));
     // A normal widget in the message pane: hidden while a prompt is shown,
     // back when the prompt goes.
-    idle_ = new QLabel(QString::fromUtf8(kIdleText), bar);
+    idle_ = new QLabel(tr(kIdleText), bar);
     bar->addWidget(idle_, 1);
     indicators_ = new LockIndicators(*bar);
 }

@@ -34,7 +34,7 @@ inline constexpr int kIdPreferences = 32786;
 inline constexpr int kIdEraseStamps = 32787;
 inline constexpr int kIdPreview = 32788;
 inline constexpr int kIdAppExit = 57665;
-inline constexpr const char* kIdleText = "ﾚﾃﾞｨ";
+inline constexpr const char* kIdleText = QT_TRANSLATE_NOOP("sgry::CMainFrame", "Ready");
 
 // "%s ver%s" of the product name and version: "Sigilry ver1.08".
 QString FrameTitle();
@@ -81,7 +81,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QAction* MakeCommand(int id, const char* text, const char* prompt, const char* tip);
+    QAction* MakeCommand(int id, const QString& text, const QString& prompt, const QString& tip);
     void CreateMenu();
     void CreateToolBar();
     void CreateStatusBar();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -44,12 +45,12 @@ struct ColumnIds {
 };
 
 const ColumnIds kColumns[3] = {
-    {"左側(&L)", {"なし(N)", "ページ番号(&P)", "日付と時刻(&D)", "テキスト(&T)", "ファイル名(&U)"},
-     {1000, 1001, 1003, 1005, 1150}, 1024, 1025, 1006, 1007, "フォントと色(&F)", 1002, 1027, 1153, 1156},
-    {"中央(&L)", {"なし(O)", "ページ番号(&A)", "日付と時刻(&I)", "テキスト(&X)", "ファイル名(&V)"},
-     {1008, 1009, 1011, 1013, 1151}, 1010, 1012, 1014, 1015, "フォントと色(&N)", 1004, 1028, 1154, 1157},
-    {"右側(&R)", {"なし", "ページ番号(&G)", "日付と時刻(&M)", "テキスト(&S)", "ファイル名(&W)"},
-     {1016, 1017, 1019, 1021, 1152}, 1018, 1020, 1022, 1023, "フォントと色(&C)", 1026, 1029, 1155, 1158},
+    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Left"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "N&one"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Page number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Date and time"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Text"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "File na&me")},
+     {1000, 1001, 1003, 1005, 1150}, 1024, 1025, 1006, 1007, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Font and Colour..."), 1002, 1027, 1153, 1156},
+    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "C&entre"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "No&ne"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "P&age number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Date and t&ime"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Te&xt"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Fi&le name")},
+     {1008, 1009, 1011, 1013, 1151}, 1010, 1012, 1014, 1015, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Fo&nt and Colour..."), 1004, 1028, 1154, 1157},
+    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Right"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "None"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Pa&ge number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Date and ti&me"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Tex&t"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Fil&e name")},
+     {1016, 1017, 1019, 1021, 1152}, 1018, 1020, 1022, 1023, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Font and &Colour..."), 1026, 1029, 1155, 1158},
 };
 
 // Ids of the Bates number box.
@@ -58,8 +59,10 @@ constexpr int kBatesDigitsId = 1161;
 constexpr int kBatesPrefixId = 1162;
 constexpr int kBatesSuffixId = 1163;
 
-const char* const kPageNumberLabels[kPageNumberFormatCount] = {"1", "-1-", "1/n", "-1/n-", "Bates番号"};
-const char* const kNameLabels[kFileNameFormatCount] = {"拡張子あり", "拡張子なし"};
+const char* const kPageNumberLabels[kPageNumberFormatCount] = {"1", "-1-", "1/n", "-1/n-",
+                                                              QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Bates number")};
+const char* const kNameLabels[kFileNameFormatCount] = {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "With extension"),
+                                                        QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Without extension")};
 const char* const kDateLabels[kDateFormatCount] = {"YYYY/MM/DD", "hh:mm", "YYYY/MM/DD hh:mm"};
 
 }  // namespace
@@ -71,8 +74,8 @@ CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& s
     for (int c = 0; c < 3; ++c) columnsRow->addWidget(BuildColumn(c));
 
     QWidget* batesBox = BuildBatesBox();
-    auto* generalBox = new QGroupBox(QStringLiteral("全般"), this);
-    edgeBorder_ = WithId(new QCheckBox(QStringLiteral("本文との間に境界線を引く(E)"), generalBox), 1132);
+    auto* generalBox = new QGroupBox(tr("General"), this);
+    edgeBorder_ = WithId(new QCheckBox(tr("Draw a line between it and the page body"), generalBox), 1132);
     auto* generalLayout = new QVBoxLayout(generalBox);
     generalLayout->addWidget(edgeBorder_);
 
@@ -87,28 +90,28 @@ CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& s
 QWidget* CPPageHeader::BuildColumn(int c) {
     const ColumnIds& ids = kColumns[c];
     Column& column = columns_[static_cast<std::size_t>(c)];
-    auto* box = new QGroupBox(QString::fromUtf8(ids.caption), this);
+    auto* box = new QGroupBox(tr(ids.caption), this);
     auto* radios = new QButtonGroup(box);
     for (std::size_t s = 0; s < column.styles.size(); ++s) {
-        column.styles[s] = WithId(new QRadioButton(QString::fromUtf8(ids.styleLabels[s]), box), ids.styleIds[s]);
+        column.styles[s] = WithId(new QRadioButton(tr(ids.styleLabels[s]), box), ids.styleIds[s]);
         radios->addButton(column.styles[s]);
         connect(column.styles[s], &QRadioButton::clicked, this, [this, c] { UpdateEnabling(c); });
     }
     column.pageFormat = WithId(new QComboBox(box), ids.pageCombo);
-    for (const char* label : kPageNumberLabels) column.pageFormat->addItem(QString::fromUtf8(label));
+    for (const char* label : kPageNumberLabels) column.pageFormat->addItem(tr(label));
     column.dateFormat = WithId(new QComboBox(box), ids.dateCombo);
     for (const char* label : kDateLabels) column.dateFormat->addItem(QString::fromUtf8(label));
-    column.pageLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.pageLabel);
+    column.pageLabel = WithId(new QLabel(tr("Format:"), box), ids.pageLabel);
     column.pageLabel->setBuddy(column.pageFormat);
-    column.dateLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.dateLabel);
+    column.dateLabel = WithId(new QLabel(tr("Format:"), box), ids.dateLabel);
     column.dateLabel->setBuddy(column.dateFormat);
     column.nameFormat = WithId(new QComboBox(box), ids.nameCombo);
-    for (const char* label : kNameLabels) column.nameFormat->addItem(QString::fromUtf8(label));
-    column.nameLabel = WithId(new QLabel(QStringLiteral("形式："), box), ids.nameLabel);
+    for (const char* label : kNameLabels) column.nameFormat->addItem(tr(label));
+    column.nameLabel = WithId(new QLabel(tr("Format:"), box), ids.nameLabel);
     column.nameLabel->setBuddy(column.nameFormat);
     column.text = WithId(new QLineEdit(box), ids.text);
     column.text->setMaxLength(kCustomTextMaxBytes);
-    column.font = WithId(new QPushButton(QString::fromUtf8(ids.fontLabel), box), ids.font);
+    column.font = WithId(new QPushButton(tr(ids.fontLabel), box), ids.font);
     connect(column.font, &QPushButton::clicked, this, [this, c] { ChooseFont(c); });
 
     // Each format and the text sit indented under their own radio button.
@@ -136,7 +139,7 @@ QWidget* CPPageHeader::BuildColumn(int c) {
 // One numbering for the whole run, shared by the header and the footer page:
 // each page stores it only when its own fields were changed.
 QWidget* CPPageHeader::BuildBatesBox() {
-    auto* box = new QGroupBox(QStringLiteral("Bates番号（ファイルをまたいだ通し番号）"), this);
+    auto* box = new QGroupBox(tr("Bates number (counted across the files)"), this);
     batesStart_ = WithId(new QLineEdit(box), kBatesStartId);
     batesStart_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,12}")), box));
     batesDigits_ = WithId(new QSpinBox(box), kBatesDigitsId);
@@ -146,12 +149,12 @@ QWidget* CPPageHeader::BuildBatesBox() {
     batesSuffix_ = WithId(new QLineEdit(box), kBatesSuffixId);
     batesSuffix_->setMaxLength(kCustomTextMaxBytes);
     auto* grid = new QGridLayout(box);
-    const std::array<std::pair<const char*, QWidget*>, 4> fields = {{{"開始番号(&B)：", batesStart_},
-                                                                     {"桁数(&K)：", batesDigits_},
-                                                                     {"前に付ける文字(&H)：", batesPrefix_},
-                                                                     {"後に付ける文字(&J)：", batesSuffix_}}};
+    const std::array<std::pair<QString, QWidget*>, 4> fields = {{{tr("Start n&umber:"), batesStart_},
+                                                                 {tr("Digit&s:"), batesDigits_},
+                                                                 {tr("Text &before:"), batesPrefix_},
+                                                                 {tr("Text &after:"), batesSuffix_}}};
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        auto* label = new QLabel(QString::fromUtf8(fields[i].first), box);
+        auto* label = new QLabel(fields[i].first, box);
         label->setBuddy(fields[i].second);
         const int row = static_cast<int>(i / 2), column = static_cast<int>(i % 2) * 2;
         grid->addWidget(label, row, column);
@@ -233,8 +236,9 @@ bool CPPageHeader::ValidatePage() {
         if (!missing.isEmpty()) {
             const auto* box = qobject_cast<QGroupBox*>(edit->parentWidget());
             QString field = box ? box->title() : QString();
-            field.remove(QStringLiteral("(&L)")).remove(QStringLiteral("(&R)"));
-            return Refuse(sheets::NoCp932Message(Title() + QStringLiteral("・") + field, missing), edit);
+            // The column's title without its accelerator: "右側(&R)", "&Right".
+            field.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)"))).remove(QLatin1Char('&'));
+            return Refuse(sheets::NoCp932Message(tr("%1: %2").arg(Title(), field), missing), edit);
         }
     }
     return true;

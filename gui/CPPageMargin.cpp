@@ -20,7 +20,7 @@ using sheets::RangedSpinBox;
 using sheets::WithId;
 
 namespace {
-const char* const kPageSelectionLabels[] = {"上記の全てのページが対象", "奇数ページのみ対象", "偶数ページのみ対象"};
+const char* const kPageSelectionLabels[] = {QT_TRANSLATE_NOOP("sgry::CPPageMargin", "All pages above"), QT_TRANSLATE_NOOP("sgry::CPPageMargin", "Odd pages only"), QT_TRANSLATE_NOOP("sgry::CPPageMargin", "Even pages only")};
 
 QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -30,15 +30,15 @@ QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
 }  // namespace
 
 CPPageMargin::CPPageMargin(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(QStringLiteral("ページ範囲と余白"), prompts, parent), settings_(settings) {
+    : PropertyPage(tr("Pages and Margins"), prompts, parent), settings_(settings) {
     // Page range
-    auto* rangeBox = new QGroupBox(QStringLiteral("ページ範囲"), this);
-    allPages_ = WithId(new QRadioButton(QStringLiteral("全てのページ(&A)"), rangeBox), 1062);
-    somePages_ = WithId(new QRadioButton(QStringLiteral("一部のページ(&P)"), rangeBox), 1063);
+    auto* rangeBox = new QGroupBox(tr("Page Range"), this);
+    allPages_ = WithId(new QRadioButton(tr("&All pages"), rangeBox), 1062);
+    somePages_ = WithId(new QRadioButton(tr("Some &pages"), rangeBox), 1063);
     startPage_ = new RangedSpinBox(kPageSpin, 1066, 1067, rangeBox);
     endPage_ = new RangedSpinBox(kPageSpin, 1064, 1065, rangeBox);
-    startPageLabel_ = BuddyLabel(QStringLiteral("ページ目から(S)"), startPage_, rangeBox);
-    endPageLabel_ = BuddyLabel(QStringLiteral("ページ目まで(&E)"), endPage_, rangeBox);
+    startPageLabel_ = BuddyLabel(tr("from page"), startPage_, rangeBox);
+    endPageLabel_ = BuddyLabel(tr("to pag&e"), endPage_, rangeBox);
     auto* rangeLayout = new QGridLayout(rangeBox);
     rangeLayout->addWidget(allPages_, 0, 0, 1, 3);
     rangeLayout->addWidget(somePages_, 1, 0);
@@ -50,43 +50,43 @@ CPPageMargin::CPPageMargin(StampSettings& settings, UserPrompts& prompts, QWidge
 
     startWith_ = new RangedSpinBox(kStartWithSpin, 1068, 1071, this);
     auto* startWithRow = new QHBoxLayout;
-    startWithRow->addWidget(BuddyLabel(QStringLiteral("ページ番号を付ける場合の初期値："), startWith_, this));
+    startWithRow->addWidget(BuddyLabel(tr("First page number:"), startWith_, this));
     startWithRow->addWidget(startWith_);
     startWithRow->addStretch(1);
 
     // Odd and even pages
-    auto* oddBox = new QGroupBox(QStringLiteral("奇数ページ、偶数ページ"), this);
+    auto* oddBox = new QGroupBox(tr("Odd and Even Pages"), this);
     pageSelection_ = WithId(new QComboBox(oddBox), 1069);
-    for (const char* label : kPageSelectionLabels) pageSelection_->addItem(QString::fromUtf8(label));
+    for (const char* label : kPageSelectionLabels) pageSelection_->addItem(tr(label));
     auto* oddLayout = new QHBoxLayout(oddBox);
     oddLayout->addWidget(pageSelection_);
     oddLayout->addStretch(1);
 
     // Margins
-    auto* marginBox = new QGroupBox(QStringLiteral("余白"), this);
+    auto* marginBox = new QGroupBox(tr("Margins"), this);
     struct MarginControl {
         MarginIndex index;
-        const char* label;
+        QString label;
         int editId;
         int spinId;
         int row;
         int column;
     };
     const MarginControl marginControls[] = {
-        {kMarginTop, "上(&T)：", 1072, 1073, 0, 0},
-        {kMarginBottom, "下(&B)：", 1078, 1079, 1, 0},
-        {kMarginLeft, "左(&L)：", 1074, 1075, 0, 2},
-        {kMarginRight, "右(&R)：", 1076, 1077, 1, 2},
+        {kMarginTop, tr("&Top:"), 1072, 1073, 0, 0},
+        {kMarginBottom, tr("&Bottom:"), 1078, 1079, 1, 0},
+        {kMarginLeft, tr("&Left:"), 1074, 1075, 0, 2},
+        {kMarginRight, tr("&Right:"), 1076, 1077, 1, 2},
     };
     auto* marginLayout = new QGridLayout(marginBox);
     for (const MarginControl& control : marginControls) {
         auto* edit = new MillimetreSpinBox(kMarginAccepted, control.editId, control.spinId, marginBox);
         margins_[control.index] = edit;
-        marginLayout->addWidget(BuddyLabel(QString::fromUtf8(control.label), edit, marginBox), control.row,
+        marginLayout->addWidget(BuddyLabel(control.label, edit, marginBox), control.row,
                                 control.column, Qt::AlignRight);
         marginLayout->addWidget(edit, control.row, control.column + 1);
     }
-    marginLayout->addWidget(new QLabel(QStringLiteral("単位：ミリメートル"), marginBox), 2, 0, 1, 4);
+    marginLayout->addWidget(new QLabel(tr("Unit: millimetres"), marginBox), 2, 0, 1, 4);
     marginLayout->setColumnStretch(4, 1);
 
     auto* layout = new QVBoxLayout(this);

@@ -22,7 +22,9 @@ namespace sgry {
 
 using sheets::WithId;
 
-const char* const kQrLevelLabels[kQrEcLevelCount] = {"低(L)", "普通(M)", "高(Q)", "最高(H)"};
+const char* const kQrLevelLabels[kQrEcLevelCount] = {
+    QT_TRANSLATE_NOOP("sgry::CPPageQR", "Low (L)"), QT_TRANSLATE_NOOP("sgry::CPPageQR", "Medium (M)"),
+    QT_TRANSLATE_NOOP("sgry::CPPageQR", "High (Q)"), QT_TRANSLATE_NOOP("sgry::CPPageQR", "Highest (H)")};
 
 namespace {
 constexpr int kVersionCount = 40;
@@ -31,35 +33,35 @@ QString VersionText(int version) { return QString::fromStdString(Format("%2d", v
 }  // namespace
 
 CPPageQR::CPPageQR(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(QStringLiteral("QRコード"), prompts, parent), settings_(settings) {
-    enabled_ = WithId(new QCheckBox(QStringLiteral("QRコードの透かしを追加する(&Q)"), this), 1113);
+    : PropertyPage(tr("QR Code"), prompts, parent), settings_(settings) {
+    enabled_ = WithId(new QCheckBox(tr("Add a &QR code watermark"), this), 1113);
 
     message_ = WithId(new QPlainTextEdit(this), 1116);
     message_->setTabChangesFocus(true);
-    messageLabel_ = new QLabel(QStringLiteral("QRコードに埋め込むメッセージ(&S)："), this);
+    messageLabel_ = new QLabel(tr("Me&ssage for the QR code:"), this);
     messageLabel_->setBuddy(message_);
-    clear_ = WithId(new QPushButton(QStringLiteral("クリア(E)"), this), 1114);
+    clear_ = WithId(new QPushButton(tr("Cl&ear"), this), 1114);
 
     position_ = WithId(new QComboBox(this), 1115);
     AddStampPositions(position_);
-    positionLabel_ = new QLabel(QStringLiteral("位置(&P)："), this);
+    positionLabel_ = new QLabel(tr("&Position:"), this);
     positionLabel_->setBuddy(position_);
-    margin_ = WithId(new QCheckBox(QStringLiteral("余白設定に従う(&G)"), this), 1120);
+    margin_ = WithId(new QCheckBox(tr("Follow the mar&gins"), this), 1120);
 
     auto* choiceBox = new QGroupBox(this);
-    choiceLabel_ = new QLabel(QStringLiteral("ﾊﾞｰｼﾞｮﾝと誤り訂正ﾚﾍﾞﾙ："), choiceBox);
-    automatic_ = WithId(new QRadioButton(QStringLiteral("自動(&A)"), choiceBox), 1121);
-    manual_ = WithId(new QRadioButton(QStringLiteral("手動で設定(&M)"), choiceBox), 1122);
-    phone_ = WithId(new QCheckBox(QStringLiteral("携帯電話で認識可能な"), choiceBox), 1128);
-    phoneLabel_ = WithId(new QLabel(QStringLiteral("バージョンに制限する"), choiceBox), 1129);
+    choiceLabel_ = new QLabel(tr("Version and error correction level:"), choiceBox);
+    automatic_ = WithId(new QRadioButton(tr("&Automatic"), choiceBox), 1121);
+    manual_ = WithId(new QRadioButton(tr("&Manual"), choiceBox), 1122);
+    phone_ = WithId(new QCheckBox(tr("Limit to mobile-readable"), choiceBox), 1128);
+    phoneLabel_ = WithId(new QLabel(tr("versions only"), choiceBox), 1129);
     phoneLabel_->setBuddy(phone_);
     version_ = WithId(new QComboBox(choiceBox), 1123);
     for (int v = 1; v <= kVersionCount; ++v) version_->addItem(VersionText(v));
-    versionLabel_ = WithId(new QLabel(QStringLiteral("バージョン："), choiceBox), 1126);
+    versionLabel_ = WithId(new QLabel(tr("Version:"), choiceBox), 1126);
     versionLabel_->setBuddy(version_);
     level_ = WithId(new QComboBox(choiceBox), 1124);
-    for (const char* label : kQrLevelLabels) level_->addItem(QString::fromUtf8(label));
-    levelLabel_ = WithId(new QLabel(QStringLiteral("誤り訂正ﾚﾍﾞﾙ："), choiceBox), 1127);
+    for (const char* label : kQrLevelLabels) level_->addItem(tr(label));
+    levelLabel_ = WithId(new QLabel(tr("Error correction level:"), choiceBox), 1127);
     levelLabel_->setBuddy(level_);
 
     // The phone limit belongs to the automatic choice, the version and level
@@ -80,7 +82,7 @@ CPPageQR::CPPageQR(StampSettings& settings, UserPrompts& prompts, QWidget* paren
     choiceGrid->addWidget(level_, 6, 2);
     choiceGrid->setColumnStretch(3, 1);
 
-    preview_ = WithId(new QPushButton(QStringLiteral("プレビュー(&V)"), this), 1119);
+    preview_ = WithId(new QPushButton(tr("Pre&view"), this), 1119);
 
     auto* messageHead = new QHBoxLayout;
     messageHead->addWidget(messageLabel_);
@@ -158,7 +160,7 @@ std::optional<QrPageValues> CPPageQR::CurrentValues() {
     const QString text = sheets::ToCrLf(message_->toPlainText());
     std::optional<std::string> message = sheets::ToCp932(text);
     if (!message) {
-        Refuse(sheets::NoCp932Message(QStringLiteral("QRコードに埋め込むメッセージ"),
+        Refuse(sheets::NoCp932Message(tr("Message for the QR code"),
                                       sheets::CharactersWithoutCp932(text)),
                message_);
         return std::nullopt;

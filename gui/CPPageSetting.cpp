@@ -11,22 +11,28 @@
 namespace sgry {
 
 namespace {
-const char* const kOutputLabels[kOutputModeCount] = {"プレフィクスをつけて別名で保存", "「別名で保存」ダイアログを表示",
-                                                     "上書き"};
+const char* const kOutputLabels[kOutputModeCount] = {QT_TRANSLATE_NOOP("sgry::CPPageSetting", "Save a copy named with a prefix"), QT_TRANSLATE_NOOP("sgry::CPPageSetting", "Ask for a name with the \"Save As\" dialog"),
+                                                     QT_TRANSLATE_NOOP("sgry::CPPageSetting", "Overwrite the source")};
 }
 
 CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(QStringLiteral("全般"), prompts, parent), settings_(settings) {
+    : PropertyPage(tr("General"), prompts, parent), settings_(settings) {
     output_ = sheets::WithId(new QComboBox(this), 1136);
-    for (const char* label : kOutputLabels) output_->addItem(QString::fromUtf8(label));
-    undo_ = sheets::WithId(new QCheckBox(QStringLiteral("スタンプを消去できる形式で出力"), this), 1137);
-    repair_ = new QCheckBox(QStringLiteral("クロスリファレンス情報が壊れたPDFファイルも作り直してスタンプする"), this);
+    for (const char* label : kOutputLabels) output_->addItem(tr(label));
+    undo_ = sheets::WithId(new QCheckBox(tr("Write the stamps in a form that can be erased"), this), 1137);
+    repair_ = new QCheckBox(tr("Rebuild the cross-reference data of damaged PDF files and stamp them"), this);
     repair_->setObjectName(QStringLiteral("repair"));
     allowCertified_ =
-        new QCheckBox(QStringLiteral("作成者の認証があるPDFファイルも確認せずにスタンプする（認証は無効になります）"), this);
+        new QCheckBox(tr("Stamp certified PDF files without asking (this breaks their certification)"), this);
     allowCertified_->setObjectName(QStringLiteral("allowCertified"));
-    auto* label = new QLabel(QStringLiteral("出力ファイル："), this);
+    auto* label = new QLabel(tr("Output file:"), this);
     label->setBuddy(output_);
+    // Each language by its own name; the change shows at the next start.
+    language_ = new QComboBox(this);
+    language_->setObjectName(QStringLiteral("language"));
+    language_->addItems({tr("Same as the system"), QStringLiteral("English"), QStringLiteral("日本語")});
+    auto* languageLabel = new QLabel(tr("Language (from the next start):"), this);
+    languageLabel->setBuddy(language_);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);
@@ -34,8 +40,10 @@ CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidge
     grid->addWidget(undo_, 1, 0, 1, 2);
     grid->addWidget(repair_, 2, 0, 1, 2);
     grid->addWidget(allowCertified_, 3, 0, 1, 2);
+    grid->addWidget(languageLabel, 4, 0);
+    grid->addWidget(language_, 4, 1);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     WatchControls();
 }
 
@@ -44,6 +52,7 @@ void CPPageSetting::FillControls() {
     undo_->setChecked(settings_.Undo);
     repair_->setChecked(settings_.Repair);
     allowCertified_->setChecked(settings_.AllowCertified);
+    language_->setCurrentIndex(static_cast<int>(settings_.Language));
 }
 
 void CPPageSetting::StorePage() {
@@ -51,6 +60,7 @@ void CPPageSetting::StorePage() {
     settings_.Undo = undo_->isChecked();
     settings_.Repair = repair_->isChecked();
     settings_.AllowCertified = allowCertified_->isChecked();
+    settings_.Language = static_cast<UiLanguage>(std::max(0, language_->currentIndex()));
 }
 
 }  // namespace sgry

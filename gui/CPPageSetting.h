@@ -1,6 +1,7 @@
 #pragma once
-// "全般" of the preferences sheet: how the output file is written and whether
-// the stamp is written in a form that can be erased.
+// "General" of the preferences sheet: how the output file is written, whether
+// the stamp is written in a form that can be erased, and the program's
+// language (read at the next start).
 #include "gui/PropertyPage.h"
 #include "settings/StampSettings.h"
 
@@ -27,6 +28,7 @@ private:
     QCheckBox* undo_ = nullptr;    // 1137
     QCheckBox* repair_ = nullptr;
     QCheckBox* allowCertified_ = nullptr;
+    QComboBox* language_ = nullptr;  // UiLanguage order
 };
 
 }  // namespace sgry

@@ -25,9 +25,9 @@ using sheets::WithId;
 
 namespace {
 
-const char* const kPositionLabels[kStampPositionCount] = {"上段／左", "上段／中央", "上段／右",
-                                                          "中段／左", "中段／中央", "中段／右",
-                                                          "下段／左", "下段／中央", "下段／右"};
+const char* const kPositionLabels[kStampPositionCount] = {QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Top / Left"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Top / Centre"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Top / Right"),
+                                                          QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Middle / Left"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Middle / Centre"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Middle / Right"),
+                                                          QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Bottom / Left"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Bottom / Centre"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Bottom / Right")};
 
 QSlider* DensitySlider(int id, QWidget* parent) {
     auto* slider = WithId(new QSlider(Qt::Horizontal, parent), id);
@@ -75,52 +75,52 @@ QStringList NameFilters(const QString& filter) {
 }  // namespace
 
 void AddStampPositions(QComboBox* combo) {
-    for (const char* label : kPositionLabels) combo->addItem(QString::fromUtf8(label));
+    for (const char* label : kPositionLabels) combo->addItem(QCoreApplication::translate("sgry::CPPageWaterMark", label));
 }
 
 CPPageWaterMark::CPPageWaterMark(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(QStringLiteral("透かし"), prompts, parent), settings_(settings) {
+    : PropertyPage(tr("Watermark"), prompts, parent), settings_(settings) {
     // Text watermark
-    auto* textBox = new QGroupBox(QStringLiteral("文字による透かし"), this);
+    auto* textBox = new QGroupBox(tr("Text Watermark"), this);
     word_ = WithId(new QComboBox(textBox), 1081);
     for (const WatermarkWord& row : WatermarkWordTable) word_->addItem(sheets::FromCp932(row.Label));
     word_->setMaxVisibleItems(kWatermarkWordCount);
     wordPosition_ = WithId(new QComboBox(textBox), 1083);
     AddStampPositions(wordPosition_);
-    diagonal_ = WithId(new QCheckBox(QStringLiteral("対角線(&D)"), textBox), 1140);
-    wordMargin_ = WithId(new QCheckBox(QStringLiteral("余白設定に従う(&M)"), textBox), 1121);
-    font_ = WithId(new QPushButton(QStringLiteral("フォントと色(&N)"), textBox), 1141);
+    diagonal_ = WithId(new QCheckBox(tr("&Diagonal"), textBox), 1140);
+    wordMargin_ = WithId(new QCheckBox(tr("Follow the &margins"), textBox), 1121);
+    font_ = WithId(new QPushButton(tr("Fo&nt and Colour..."), textBox), 1141);
     wordDensity_ = DensitySlider(1084, textBox);
 
     auto* textGrid = new QGridLayout(textBox);
-    textGrid->addWidget(Caption(QStringLiteral("種類(&T)："), word_, textBox), 0, 0);
+    textGrid->addWidget(Caption(tr("&Type:"), word_, textBox), 0, 0);
     textGrid->addWidget(word_, 0, 1);
     textGrid->addWidget(font_, 0, 2);
-    textGrid->addWidget(Caption(QStringLiteral("位置(&P)："), wordPosition_, textBox), 1, 0);
+    textGrid->addWidget(Caption(tr("&Position:"), wordPosition_, textBox), 1, 0);
     textGrid->addWidget(wordPosition_, 1, 1);
     textGrid->addWidget(diagonal_, 1, 2);
     textGrid->addWidget(wordMargin_, 2, 1, 1, 2);
-    AddDensityRow(textGrid, 3, QStringLiteral("濃度(&I)："), wordDensity_, textBox);
+    AddDensityRow(textGrid, 3, tr("&Intensity:"), wordDensity_, textBox);
     textGrid->setColumnStretch(1, 1);
 
     // Image watermark
-    auto* imageBox = new QGroupBox(QStringLiteral("画像透かし"), this);
+    auto* imageBox = new QGroupBox(tr("Image Watermark"), this);
     imageFile_ = WithId(new QLineEdit(imageBox), 1085);
     imageFile_->setMaxLength(kImageFileNameMaxBytes);
-    browse_ = WithId(new QPushButton(QStringLiteral("参照(&R)"), imageBox), 1088);
+    browse_ = WithId(new QPushButton(tr("B&rowse..."), imageBox), 1088);
     imagePosition_ = WithId(new QComboBox(imageBox), 1086);
     AddStampPositions(imagePosition_);
-    imageMargin_ = WithId(new QCheckBox(QStringLiteral("余白設定に従う(&G)"), imageBox), 1138);
+    imageMargin_ = WithId(new QCheckBox(tr("Follow the mar&gins"), imageBox), 1138);
     imageDensity_ = DensitySlider(1087, imageBox);
 
     auto* imageGrid = new QGridLayout(imageBox);
-    imageGrid->addWidget(Caption(QStringLiteral("ファイル(&F)："), imageFile_, imageBox), 0, 0);
+    imageGrid->addWidget(Caption(tr("&File:"), imageFile_, imageBox), 0, 0);
     imageGrid->addWidget(imageFile_, 0, 1);
     imageGrid->addWidget(browse_, 0, 2);
-    imageGrid->addWidget(Caption(QStringLiteral("位置(&L)："), imagePosition_, imageBox), 1, 0);
+    imageGrid->addWidget(Caption(tr("Posi&tion:"), imagePosition_, imageBox), 1, 0);
     imageGrid->addWidget(imagePosition_, 1, 1);
     imageGrid->addWidget(imageMargin_, 2, 1, 1, 2);
-    AddDensityRow(imageGrid, 3, QStringLiteral("濃度(&S)："), imageDensity_, imageBox);
+    AddDensityRow(imageGrid, 3, tr("Inten&sity:"), imageDensity_, imageBox);
     imageGrid->setColumnStretch(1, 1);
 
     auto* layout = new QVBoxLayout(this);
@@ -163,10 +163,10 @@ void CPPageWaterMark::ChooseFont() {
 }
 
 void CPPageWaterMark::BrowseImage() {
-    QFileDialog dialog(this, QString::fromUtf8(kImageDialogTitle));
+    QFileDialog dialog(this, tr(kImageDialogTitle));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(NameFilters(QString::fromUtf8(kImageDialogFilter)));
+    dialog.setNameFilters(NameFilters(tr(kImageDialogFilter)));
     const QFileInfo current(imageFile_->text());
     if (!imageFile_->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
     if (sheets::RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;

@@ -15,10 +15,9 @@ class QSlider;
 
 namespace sgry {
 
-inline constexpr const char* kImageDialogTitle = "画像ファイルを選択して下さい";
+inline constexpr const char* kImageDialogTitle = QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Choose an Image File");
 inline constexpr const char* kImageDialogFilter =
-    "対応形式(*.jpg;*.jpeg;*.bmp;*.png)|*.jpg;*.jpeg;*.bmp;*.png|JPEGﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
-    "BMPﾌｧｲﾙ(*.bmp)|*.bmp|PNGﾌｧｲﾙ(*.png)|*.png|すべてのﾌｧｲﾙ(*.*)|*.*||";
+    QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Supported images (*.jpg;*.jpeg;*.bmp;*.png)|*.jpg;*.jpeg;*.bmp;*.png|JPEG files (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png|All files (*.*)|*.*||");
 
 class CPPageWaterMark : public PropertyPage {
     Q_OBJECT

@@ -5,7 +5,7 @@
 namespace sgry {
 
 CPSheetApplicationSetting::CPSheetApplicationSetting(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertySheet(QStringLiteral("環境設定"), prompts, parent) {
+    : PropertySheet(tr("Preferences"), prompts, parent) {
     page_ = new CPPageSetting(settings, prompts);
     AddPage(page_);
 }

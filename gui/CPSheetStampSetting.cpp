@@ -12,10 +12,10 @@
 namespace sgry {
 
 CPSheetStampSetting::CPSheetStampSetting(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertySheet(QStringLiteral("書き出しの設定"), prompts, parent), settings_(settings) {
+    : PropertySheet(tr("Stamp Settings"), prompts, parent), settings_(settings) {
     margin_ = new CPPageMargin(settings, prompts);
-    header_ = new CPPageHeader(QStringLiteral("ヘッダー"), 0, settings, prompts);
-    footer_ = new CPPageHeader(QStringLiteral("フッター"), 1, settings, prompts);
+    header_ = new CPPageHeader(tr("Header"), 0, settings, prompts);
+    footer_ = new CPPageHeader(tr("Footer"), 1, settings, prompts);
     waterMark_ = new CPPageWaterMark(settings, prompts);
     qr_ = new CPPageQR(settings, prompts);
     for (PropertyPage* page : {static_cast<PropertyPage*>(margin_), static_cast<PropertyPage*>(header_),
@@ -33,7 +33,7 @@ void CPSheetStampSetting::EnablePreview(PreviewSetup setup) {
     for (int i = 0; i < PageCount(); ++i)
         connect(Page(i), &PropertyPage::modified, preview_, &PreviewPane::ScheduleRender);
 
-    previewButton_ = Buttons()->addButton(QStringLiteral("プレビュー(&V)"), QDialogButtonBox::ActionRole);
+    previewButton_ = Buttons()->addButton(tr("Pre&view"), QDialogButtonBox::ActionRole);
     previewButton_->setObjectName(QStringLiteral("previewButton"));
     previewButton_->setCheckable(true);
     previewButton_->setAutoDefault(false);

@@ -14,6 +14,10 @@
 
 namespace sgry {
 
+namespace {
+std::string Text(const char* source) { return CSgryDoc::tr(source).toStdString(); }
+}  // namespace
+
 std::string WithListExtension(const std::string& chosenPath) {
     if (fs::EndsWithIgnoreCase(chosenPath, ".lst")) return chosenPath;
     return chosenPath + ".lst";
@@ -31,11 +35,11 @@ bool CSgryDoc::OpenDocument(const std::string& path) {
 // Files are added in the dialog's order, each on top; one that fails shows
 // its message and the rest go on.
 void CSgryDoc::OnAddFiles() {
-    for (const std::string& path : dialogs_.AskOpenFileNames(kAddFilesTitle, kPdfFilter)) view_.AddFileToList(path);
+    for (const std::string& path : dialogs_.AskOpenFileNames(Text(kAddFilesTitle), Text(kPdfFilter))) view_.AddFileToList(path);
 }
 
 void CSgryDoc::OnOpenList() {
-    const std::optional<std::string> path = dialogs_.AskOpenFileName(kListFileTitle, kListFileFilter);
+    const std::optional<std::string> path = dialogs_.AskOpenFileName(Text(kListFileTitle), Text(kListFileFilter));
     if (!path) return;
     view_.ClearRows();
     view_.ReadListFile(*path);
@@ -46,7 +50,7 @@ void CSgryDoc::OnSaveList() {
         prompts_.ShowMessage(list_message::kNoFiles);
         return;
     }
-    const std::optional<std::string> chosen = prompts_.AskSaveFileName(kListFileTitle, kListFileFilter);
+    const std::optional<std::string> chosen = prompts_.AskSaveFileName(Text(kListFileTitle), Text(kListFileFilter));
     if (!chosen || chosen->empty()) return;
     view_.WriteListFile(WithListExtension(*chosen));
 }
@@ -100,7 +104,7 @@ EraseOutcome CSgryDoc::EraseAskingPassword(const std::string& path) {
         if (outcome.code != EraseResult::Protected || outcome.securityCode != JobError::PasswordRequired)
             return outcome;
         const std::optional<std::string> answer =
-            prompts_.AskPassword(outcome.message + "\r\n\r\n" + run_message::kAskUserPassword);
+            prompts_.AskPassword(outcome.message + "\r\n\r\n" + run_message::kAskUserPassword.Text());
         if (!answer) return outcome;
         passwords.user = *answer;
     }
@@ -115,7 +119,7 @@ void CSgryDoc::OnEraseStamps() {
         prompts_.ShowMessage(list_message::kNoFiles);
         return;
     }
-    if (!prompts_.AskOkCancel(kEraseConfirm)) return;
+    if (!prompts_.AskOkCancel(Text(kEraseConfirm))) return;
     running_ = true;
     int erased = 0;
     for (const BatchRow& row : view_.BatchRows()) {
@@ -129,7 +133,7 @@ void CSgryDoc::OnEraseStamps() {
             prompts_.ShowMessage(outcome.message);
     }
     running_ = false;
-    if (erased > 0) prompts_.ShowMessage(kErasedSummary, MessageIcon::Information);
+    if (erased > 0) prompts_.ShowMessage(Text(kErasedSummary), MessageIcon::Information);
 }
 
 }  // namespace sgry

@@ -16,12 +16,12 @@
 
 namespace sgry {
 
-inline constexpr const char* kAddFilesTitle = "ﾘｽﾄへ追加するPDFﾌｧｲﾙを選択して下さい";
-inline constexpr const char* kPdfFilter = "PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||";
-inline constexpr const char* kListFileTitle = "ファイルリスト名の指定";
-inline constexpr const char* kListFileFilter = "ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||";
-inline constexpr const char* kEraseConfirm = "チェックしたファイルからスタンプを消去しますか？";
-inline constexpr const char* kErasedSummary = "消去しました";
+inline constexpr const char* kAddFilesTitle = QT_TRANSLATE_NOOP("sgry::CSgryDoc", "Choose PDF Files to Add to the List");
+inline constexpr const char* kPdfFilter = QT_TRANSLATE_NOOP("sgry::CSgryDoc", "PDF files (*.pdf)|*.pdf|All files (*.*)|*.*||");
+inline constexpr const char* kListFileTitle = QT_TRANSLATE_NOOP("sgry::CSgryDoc", "File List Name");
+inline constexpr const char* kListFileFilter = QT_TRANSLATE_NOOP("sgry::CSgryDoc", "File lists (*.lst)|*.lst|All files (*.*)|*.*||");
+inline constexpr const char* kEraseConfirm = QT_TRANSLATE_NOOP("sgry::CSgryDoc", "Erase the stamps from the checked files?");
+inline constexpr const char* kErasedSummary = QT_TRANSLATE_NOOP("sgry::CSgryDoc", "Stamps erased.");
 
 // A chosen list-file name whose last four characters are not ".lst" in any
 // case gets ".lst" appended ("files" gives "files.lst", "A.LST" stays).

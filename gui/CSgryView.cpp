@@ -13,14 +13,14 @@ namespace sgry {
 
 namespace {
 constexpr int kColumnPercent[] = {28, 14, 14, 44};
-const char* const kColumnHeaders[] = {"ﾌｧｲﾙ名", "ﾍﾟｰｼﾞ数", "署名", "ﾊﾟｽ"};
+const char* const kColumnHeaders[] = {QT_TRANSLATE_NOOP("sgry::CSgryView", "File Name"), QT_TRANSLATE_NOOP("sgry::CSgryView", "Pages"), QT_TRANSLATE_NOOP("sgry::CSgryView", "Signature"), QT_TRANSLATE_NOOP("sgry::CSgryView", "Path")};
 constexpr int kColumnCount = 4;
 
 // A certified file is refused unless allowed, so the list says so before the run.
 QString SigningText(Signing signing) {
     switch (signing) {
-        case Signing::Signed: return QString::fromUtf8("署名あり");
-        case Signing::Certified: return QString::fromUtf8("認証済み");
+        case Signing::Signed: return CSgryView::tr("Signed");
+        case Signing::Certified: return CSgryView::tr("Certified");
         case Signing::None: break;
     }
     return QString();
@@ -33,7 +33,7 @@ CSgryView::CSgryView(UserPrompts& prompts, ShellOpener opener, QWidget* parent)
     : QTreeWidget(parent), prompts_(prompts), notice_(this), list_(prompts, &notice_), opener_(std::move(opener)) {
     setColumnCount(kColumnCount);
     QStringList headers;
-    for (const char* header : kColumnHeaders) headers << QString::fromUtf8(header);
+    for (const char* header : kColumnHeaders) headers << tr(header);
     setHeaderLabels(headers);
     setRootIsDecorated(false);
     setItemsExpandable(false);

@@ -50,7 +50,7 @@ FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, boo
       bold_(bold),
       italic_(italic),
       allowedFonts_(allowedFonts) {
-    setWindowTitle(QStringLiteral("フォントと色の選択"));
+    setWindowTitle(tr("Font and Colour"));
     sheets::PreferJapaneseFace(this);
 
     fonts_ = WithId(new QComboBox(this), 1091);
@@ -67,8 +67,8 @@ FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, boo
     sample_->setMinimumHeight(2 * fontMetrics().height() + 8);
     ShowSample();
 
-    boldBox_ = WithId(new QCheckBox(QStringLiteral("ボールド"), this), 1139);
-    italicBox_ = WithId(new QCheckBox(QStringLiteral("イタリック"), this), 1140);
+    boldBox_ = WithId(new QCheckBox(tr("Bold"), this), 1139);
+    italicBox_ = WithId(new QCheckBox(tr("Italic"), this), 1140);
     boldBox_->setChecked(bold);
     italicBox_->setChecked(italic);
     for (QCheckBox* box : {boldBox_, italicBox_}) {
@@ -78,11 +78,11 @@ FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, boo
 
     swatch_ = WithId(new ColorSwatch(this), 1092);
     swatch_->SetColor(sheets::ToQColor(color));
-    swatch_->setToolTip(QStringLiteral("クリックすると色を選べます"));
+    swatch_->setToolTip(tr("Click to choose the colour"));
 
-    auto* fontLabel = new QLabel(QStringLiteral("フォント："), this);
+    auto* fontLabel = new QLabel(tr("Font:"), this);
     fontLabel->setBuddy(fonts_);
-    auto* colorLabel = new QLabel(QStringLiteral("色："), this);
+    auto* colorLabel = new QLabel(tr("Colour:"), this);
     colorLabel->setBuddy(swatch_);
     auto* grid = new QGridLayout;
     grid->addWidget(fontLabel, 0, 0);
@@ -94,7 +94,7 @@ FontColorDialog::FontColorDialog(int32_t color, const std::string& fontName, boo
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     ok->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -117,7 +117,7 @@ void FontColorDialog::ShowSample() {
 
 void FontColorDialog::ChooseColor() {
     QColorDialog picker(sheets::ToQColor(color_), this);
-    picker.setWindowTitle(QStringLiteral("色の設定"));
+    picker.setWindowTitle(tr("Colour"));
     if (sheets::RunDialog(picker) != QDialog::Accepted) return;
     const QColor chosen = picker.selectedColor().isValid() ? picker.selectedColor() : picker.currentColor();
     color_ = sheets::FromQColor(chosen);
@@ -127,14 +127,14 @@ void FontColorDialog::ChooseColor() {
 void FontColorDialog::accept() {
     const int index = fonts_->currentIndex();
     if (index < 0 || index >= static_cast<int>(FontTable.size())) {
-        prompts_.ShowMessage(kFontRefusedMessage);
+        prompts_.ShowMessage(tr(kFontRefusedMessage).toStdString());
         return;
     }
     const FontTableRow& row = FontTable[static_cast<std::size_t>(index)];
     const bool allowed = row.kind == FontKind::Japanese ? (allowedFonts_ & kAllowJapaneseFonts) != 0
                                                          : (allowedFonts_ & kAllowLatinFonts) != 0;
     if (!allowed) {
-        prompts_.ShowMessage(kFontRefusedMessage);
+        prompts_.ShowMessage(tr(kFontRefusedMessage).toStdString());
         return;
     }
     fontName_ = std::string(row.pdfName);

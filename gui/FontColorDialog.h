@@ -17,7 +17,7 @@ class QLabel;
 
 namespace sgry {
 
-inline constexpr const char* kFontRefusedMessage = "そのフォントは選択できません";
+inline constexpr const char* kFontRefusedMessage = QT_TRANSLATE_NOOP("sgry::FontColorDialog", "That font cannot be selected");
 
 // The colour swatch: the colour over the whole control less one pixel on
 // every side; a click (or the space key) asks for another colour.

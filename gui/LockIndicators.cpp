@@ -9,7 +9,7 @@ namespace sgry {
 
 namespace {
 
-const char* const kPaneTexts[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
+const char* const kPaneTexts[] = {QT_TRANSLATE_NOOP("sgry::LockIndicators", "KANA"), "CAP", "NUM", "SCRL"};
 
 bool IsLockKey(int key) {
     return key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock ||
@@ -22,7 +22,7 @@ LockIndicators::LockIndicators(QStatusBar& bar) : QObject(&bar) {
     for (std::size_t i = 0; i < panes_.size(); ++i) {
         auto* pane = new QLabel(&bar);
         // Wide enough for its text, so the panes do not move as locks change.
-        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QString::fromUtf8(kPaneTexts[i])) + 8);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(tr(kPaneTexts[i])) + 8);
         pane->setAlignment(Qt::AlignCenter);
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);
@@ -36,7 +36,7 @@ LockIndicators::LockIndicators(QStatusBar& bar) : QObject(&bar) {
 void LockIndicators::Show(const LockKeyStates& states) {
     const bool on[] = {states.kana, states.caps, states.num, states.scroll};
     for (std::size_t i = 0; i < panes_.size(); ++i)
-        panes_[i]->setText(on[i] ? QString::fromUtf8(kPaneTexts[i]) : QString());
+        panes_[i]->setText(on[i] ? tr(kPaneTexts[i]) : QString());
 }
 
 bool LockIndicators::eventFilter(QObject* watched, QEvent* event) {

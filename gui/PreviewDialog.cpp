@@ -16,11 +16,11 @@ constexpr QSize kStartSize(520, 720);
 PreviewDialog::PreviewDialog(const StampSettings& stamp, const AppSettings& app, std::string sourcePath,
                              const QString& tempParent, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("プレビュー"));
+    setWindowTitle(tr("Preview"));
     sheets::PreferJapaneseFace(this);
     pane_ = new PreviewPane([stamp] { return stamp; }, app, std::move(sourcePath), tempParent, this);
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pane_, 1);

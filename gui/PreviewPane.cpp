@@ -20,8 +20,8 @@ namespace {
 constexpr const char* kExampleResource = ":/sigilry/example.pdf";
 constexpr QSize kSmallestPage(240, 320);
 
-QPushButton* SelectorButton(const char* text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+QPushButton* SelectorButton(const QString& text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromUtf8(name));
     button->setAutoDefault(false);
     return button;
@@ -42,7 +42,7 @@ PreviewPane::PreviewPane(PreviewSettingsSource settings, AppSettings app, std::s
       sourcePath_(std::move(sourcePath)),
       folder_(FolderTemplate(tempParent)) {
     setObjectName(QStringLiteral("preview"));
-    const QString name = sourcePath_.empty() ? QStringLiteral("見本のページ")
+    const QString name = sourcePath_.empty() ? tr("Sample page")
                                              : QFileInfo(QFile::decodeName(sourcePath_.c_str())).fileName();
     auto* title = new QLabel(name, this);
     page_ = new QLabel(this);
@@ -77,13 +77,13 @@ PreviewPane::~PreviewPane() {
 
 QWidget* PreviewPane::BuildPageSelector() {
     auto* selector = new QWidget(this);
-    first_ = SelectorButton("最初", "previewFirst", selector);
-    previous_ = SelectorButton("前へ", "previewPrevious", selector);
+    first_ = SelectorButton(tr("First"), "previewFirst", selector);
+    previous_ = SelectorButton(tr("Previous"), "previewPrevious", selector);
     position_ = new QLabel(selector);
     position_->setAlignment(Qt::AlignCenter);
     position_->setObjectName(QStringLiteral("previewPosition"));
-    next_ = SelectorButton("次へ", "previewNext", selector);
-    last_ = SelectorButton("最後", "previewLast", selector);
+    next_ = SelectorButton(tr("Next"), "previewNext", selector);
+    last_ = SelectorButton(tr("Last"), "previewLast", selector);
     auto* row = new QHBoxLayout(selector);
     row->setContentsMargins(0, 0, 0, 0);
     for (QWidget* widget : {static_cast<QWidget*>(first_), static_cast<QWidget*>(previous_),
@@ -115,7 +115,7 @@ void PreviewPane::StartFrame() {
     if (!folder_.isValid()) {
         PreviewFrame failed;
         failed.generation = generation_;
-        failed.message = QStringLiteral("一時フォルダを作れません\n") + folder_.errorString();
+        failed.message = tr("Cannot create a temporary folder\n") + folder_.errorString();
         Show(failed);
         return;
     }

@@ -2,6 +2,8 @@
 
 #include <poppler-qt6.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -36,7 +38,7 @@ QSizeF ShownSize(const Poppler::Page& page) {
     return sideways ? size.transposed() : size;
 }
 
-constexpr const char* kCannotShow = "スタンプを付けたファイルを表示できません";
+constexpr const char* kCannotShow = QT_TRANSLATE_NOOP("sgry::PreviewRender", "Cannot show the stamped file");
 
 }  // namespace
 
@@ -59,7 +61,7 @@ PreviewFrame RenderPreview(const PreviewRequest& request) {
     }
     std::unique_ptr<Poppler::Document> document = Poppler::Document::load(QString::fromStdString(request.copyPath));
     if (!document || document->isLocked() || document->numPages() < 1) {
-        frame.message = QString::fromUtf8(kCannotShow);
+        frame.message = QCoreApplication::translate("sgry::PreviewRender", kCannotShow);
         return frame;
     }
     document->setRenderHint(Poppler::Document::Antialiasing);
@@ -68,7 +70,7 @@ PreviewFrame RenderPreview(const PreviewRequest& request) {
     frame.pageIndex = std::clamp(request.pageIndex, 0, frame.pageCount - 1);
     const std::unique_ptr<Poppler::Page> page = document->page(frame.pageIndex);
     if (!page) {
-        frame.message = QString::fromUtf8(kCannotShow);
+        frame.message = QCoreApplication::translate("sgry::PreviewRender", kCannotShow);
         return frame;
     }
     frame.dpi = FittingDpi(ShownSize(*page), request.area);

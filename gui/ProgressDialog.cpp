@@ -26,7 +26,7 @@ QSize DialogUnitsToPixels(const QFontMetrics& metrics, int across, int down) {
 }  // namespace
 
 ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kProgressTitle));
+    setWindowTitle(tr(kProgressTitle));
     setWindowModality(Qt::ApplicationModal);
     count_ = new QLabel(QStringLiteral(" 1 / 1"), this);
     count_->setObjectName(QString::number(kIdProgressCount));
@@ -38,7 +38,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     bar_ = new QProgressBar(this);
     bar_->setObjectName(QString::number(kIdProgressBar));
     bar_->setTextVisible(false);
-    cancel_ = new QPushButton(QString::fromUtf8(kProgressCancel), this);
+    cancel_ = new QPushButton(tr(kProgressCancel), this);
     cancel_->setObjectName(QString::number(kIdProgressCancel));
     connect(cancel_, &QPushButton::clicked, this, &ProgressDialog::RequestCancel);
 

@@ -21,8 +21,8 @@ class QPushButton;
 
 namespace sgry {
 
-inline constexpr const char* kProgressTitle = "処理中…";
-inline constexpr const char* kProgressCancel = "中断(&C)";
+inline constexpr const char* kProgressTitle = QT_TRANSLATE_NOOP("sgry::ProgressDialog", "Working…");
+inline constexpr const char* kProgressCancel = QT_TRANSLATE_NOOP("sgry::ProgressDialog", "&Cancel");
 inline constexpr int kIdProgressBar = 1108;
 inline constexpr int kIdProgressPath = 1110;
 inline constexpr int kIdProgressCount = 1111;

@@ -18,8 +18,8 @@ PropertySheet::PropertySheet(const QString& title, UserPrompts& prompts, QWidget
     tabs_ = new QTabWidget(this);
     buttons_ = new QDialogButtonBox(this);
     ok_ = buttons_->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons_->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    apply_ = buttons_->addButton(QStringLiteral("適用(&A)"), QDialogButtonBox::ApplyRole);
+    cancel_ = buttons_->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    apply_ = buttons_->addButton(tr("&Apply"), QDialogButtonBox::ApplyRole);
     ok_->setDefault(true);
     apply_->setEnabled(false);
 

@@ -20,7 +20,9 @@ QrPreviewCanvas::QrPreviewCanvas(const QrMatrix& matrix, int version, int level,
 
 QString QrPreviewCanvas::Caption() const {
     const int level = level_ >= 0 && level_ < kQrEcLevelCount ? level_ : 0;
-    return QString::fromStdString(Format("バージョン:%d  誤り訂正レベル:%s", version_, kQrLevelLabels[level]));
+    return tr("Version:%1  Error correction level:%2")
+        .arg(version_)
+        .arg(QCoreApplication::translate("sgry::CPPageQR", kQrLevelLabels[level]));
 }
 
 void QrPreviewCanvas::paintEvent(QPaintEvent*) {
@@ -47,7 +49,7 @@ void QrPreviewCanvas::paintEvent(QPaintEvent*) {
 QrPreviewDialog::QrPreviewDialog(const std::string& message, bool automatic, int version, int level,
                                  UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts) {
-    setWindowTitle(QStringLiteral("ＱＲコードのプレビュー"));
+    setWindowTitle(tr("QR Code Preview"));
     sheets::PreferJapaneseFace(this);
 
     // About 50 KB of working storage: on the heap, and gone right after.
@@ -80,7 +82,7 @@ void QrPreviewDialog::showEvent(QShowEvent* event) {
     // Told once, after the dialog is up; painting shows the white area only.
     if (failed_ && !errorShown_) {
         errorShown_ = true;
-        QTimer::singleShot(0, this, [this] { prompts_.ShowMessage(kQrPreviewErrorMessage); });
+        QTimer::singleShot(0, this, [this] { prompts_.ShowMessage(tr(kQrPreviewErrorMessage).toStdString()); });
     }
 }
 

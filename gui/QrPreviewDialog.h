@@ -11,7 +11,7 @@
 
 namespace sgry {
 
-inline constexpr const char* kQrPreviewErrorMessage = "ＱＲコード作成中にエラーが発生しました";
+inline constexpr const char* kQrPreviewErrorMessage = QT_TRANSLATE_NOOP("sgry::QrPreviewDialog", "An error occurred while creating the QR code");
 
 // The 390 x 390 drawing area.
 class QrPreviewCanvas : public QWidget {

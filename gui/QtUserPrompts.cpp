@@ -16,7 +16,7 @@ namespace sgry {
 namespace {
 
 // The file dialog's own question before a file is replaced.
-constexpr const char* kReplaceQuestion = "%1 は既に存在します。\n上書きしますか?";
+constexpr const char* kReplaceQuestion = QT_TRANSLATE_NOOP("sgry::QtUserPrompts", "%1 already exists.\nDo you want to replace it?");
 
 QMessageBox::Icon QtIcon(MessageIcon icon) {
     switch (icon) {
@@ -125,7 +125,7 @@ std::optional<std::string> QtUserPrompts::AskSaveFileName(const std::string& tit
         const std::string chosen = PathFromQt(dialog.selectedFiles().constFirst());
         const QString target = PathToQt(EffectiveSaveName(chosen, filter));
         if (!QFileInfo::exists(target)) return chosen;
-        const QString question = QString::fromUtf8(kReplaceQuestion).arg(QFileInfo(target).fileName());
+        const QString question = QCoreApplication::translate("sgry::QtUserPrompts", kReplaceQuestion).arg(QFileInfo(target).fileName());
         QMessageBox box(QMessageBox::Warning, dialog.windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
                         &dialog);
         if (box.exec() == QMessageBox::Yes) return chosen;

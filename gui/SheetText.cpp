@@ -1,5 +1,6 @@
 #include "gui/SheetText.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QSet>
@@ -32,8 +33,9 @@ QString CharactersWithoutCp932(const QString& text) {
 }
 
 std::string NoCp932Message(const QString& fieldName, const QString& characters) {
-    return QStringLiteral("「%1」にシフトJISで表せない文字が含まれています：\r\n%2\r\n\r\n"
-                          "この文字を取り除くか、別の文字に置き換えて下さい")
+    return QCoreApplication::translate("sgry::sheets",
+                                       "\"%1\" contains characters that Shift-JIS cannot represent:\r\n%2\r\n\r\n"
+                                       "Please remove them or replace them with other characters")
         .arg(fieldName, characters)
         .toStdString();
 }

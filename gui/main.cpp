@@ -2,14 +2,12 @@
 // window shown, the files named on the command line added to the list, and
 // the settings saved when the window closes (CMainFrame::closeEvent).
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <clocale>
 
 #include "gui/CMainFrame.h"
 #include "gui/QtUserPrompts.h"
 #include "gui/SgryApp.h"
+#include "gui/Translations.h"
 #include "settings/IniPath.h"
 
 int main(int argc, char* argv[]) {
@@ -17,14 +15,11 @@ int main(int argc, char* argv[]) {
     // Qt takes the locale from the environment; numbers in files never follow it.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("sigilry"));
-    // The standard buttons and file dialogs speak the user's language.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
 
     sgry::SgryApp app(sgry::IniPath());
     app.LoadSettings();
+    // The language of every text, the standard dialogs' included.
+    sgry::UseProgramLanguage(sgry::LanguageOf(app.App().Language));
 
     sgry::QtUserPrompts prompts;
     sgry::FrameServices services;

@@ -10,6 +10,7 @@
 #include "pdf/FlateBuffer.h"
 #include "platform/CodeNumber.h"
 #include "platform/Format.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 namespace {
@@ -18,8 +19,7 @@ namespace {
 template <class Code>
 ImageXObject ReadFailure(Code code) {
     ImageXObject result;
-    result.message =
-        Format("画像ファイルの読み込みでエラーが発生しました code=%d", CodeNumber(code));
+    result.message = Format(Translate("An error occurred while reading the image file code=%d"), CodeNumber(code));
     return result;
 }
 
@@ -93,12 +93,12 @@ ImageXObject WriteJpeg(ObjectWriter& writer, const std::string& path) {
     JpegReader reader;
     if (!reader.Open(path)) return ReadFailure(reader.Error());
     const int components = reader.FrameComponents();
-    if (components == 0) return Refusal("画像ファイルのカラースペースタイプを取得できません");
+    if (components == 0) return Refusal(Translate("Cannot determine the colour space of the image file"));
     std::vector<uint8_t> copy;
     try {
         copy.resize(reader.FileBytes());
     } catch (const std::bad_alloc&) {
-        return Refusal("画像書き出し用のメモリが確保できません");
+        return Refusal(Translate("Not enough memory to write the image"));
     }
     reader.CopyBytes(copy.data());
 

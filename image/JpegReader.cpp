@@ -9,6 +9,7 @@
 #include "image/ImageFile.h"
 #include "platform/CodeNumber.h"
 #include "platform/Format.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 namespace {
@@ -231,14 +232,22 @@ void JpegReader::CopyBytes(uint8_t* buffer) const {
 
 std::string JpegReader::ErrorText(Code code) {
     switch (code) {
-    case kNoError: return "エラーは発生していません";
-    case kNotJpeg: return "JPEGファイルではありません";
-    case kCannotOpen: return "ファイルが開けません";
-    case kOutOfMemory: return "メモリが足りません";
-    case kReadError: return "読み込みエラー";
-    case kBadHeader: return "オブジェクト生成エラー";
-    case kTwelveBit: return "12ビットのJPEGファイルには対応していません";
-    default: return Format("未定義のエラー(%d)", CodeNumber(code));
+        case kNoError:
+            return Translate("No error");
+        case kNotJpeg:
+            return Translate("Not a JPEG file");
+        case kCannotOpen:
+            return Translate("Cannot open the file");
+        case kOutOfMemory:
+            return Translate("Not enough memory");
+        case kReadError:
+            return Translate("Read error");
+        case kBadHeader:
+            return Translate("Could not create the image object");
+        case kTwelveBit:
+            return Translate("12-bit JPEG files are not supported");
+        default:
+            return Format(Translate("Unknown error (%d)"), CodeNumber(code));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "image/ImageFile.h"
 #include "platform/CodeNumber.h"
 #include "platform/Format.h"
+#include "platform/Translation.h"
 
 namespace sgry {
 namespace {
@@ -190,15 +191,24 @@ PngReader::Code PngReader::ConvertToRgb(std::FILE* file) {
 
 std::string PngReader::ErrorText(Code code) const {
     switch (code) {
-    case kNoError: return "エラーは発生していません";
-    case kCannotOpen: return "ファイルが開けません";
-    case kNoFile: return "ファイルポインタエラー";
-    case kNotPng: return "PNGファイルではありません";
-    case kNoStructures: return "PNG情報格納域の生成エラー";
-    case kOutOfMemory: return "メモリ不足";
-    case kLibraryError: return libraryMessage_;
-    case kInternalError: return Format("内部エラー(%d)", CodeNumber(code));
-    default: return Format("未定義のエラー(%d)", CodeNumber(code));
+        case kNoError:
+            return Translate("No error");
+        case kCannotOpen:
+            return Translate("Cannot open the file");
+        case kNoFile:
+            return Translate("File pointer error");
+        case kNotPng:
+            return Translate("Not a PNG file");
+        case kNoStructures:
+            return Translate("Could not create the PNG reader structures");
+        case kOutOfMemory:
+            return Translate("Out of memory");
+        case kLibraryError:
+            return libraryMessage_;
+        case kInternalError:
+            return Format(Translate("Internal error (%d)"), CodeNumber(code));
+        default:
+            return Format(Translate("Unknown error (%d)"), CodeNumber(code));
     }
 }
 

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "platform/Translation.h"
+
 namespace sgry {
 
 class FormatArg {
@@ -28,6 +30,7 @@ public:
     FormatArg(std::string_view v) : type_(Type::Text), text_(v) {}
     FormatArg(const std::string& v) : type_(Type::Text), text_(v) {}
     FormatArg(const char* v) : type_(Type::Text), text_(v ? v : "") {}
+    FormatArg(const Translatable& v) : FormatArg(v.Text()) {}
 
     Type type() const { return type_; }
     long long integer() const;

@@ -2,6 +2,7 @@
 
 #include "pdf/FlateBuffer.h"
 #include "platform/Format.h"
+#include "platform/Translation.h"
 #include "settings/StampSettings.h"
 
 namespace sgry {
@@ -12,12 +13,18 @@ namespace {
 std::string FailureReason(int code) {
     switch (code) {
         case QrEncoder::kDoesNotFit:
-            return "メッセージが長すぎるため、指定されたバージョンと誤り訂正レベルのQRコードに収まりません";
-        case QrEncoder::kBadKanjiTrailByte: return "メッセージに正しくない全角文字が含まれています";
-        case QrEncoder::kLoneKanjiLeadByte: return "メッセージの最後の全角文字が欠けています";
-        case QrEncoder::kOutOfMemory: return "メモリが不足しています";
-        case QrStamp::kFormNotWritten: return "QRコードをファイルに書き込めませんでした";
-        default: return Format("未定義のエラー(%d)", code);
+            return Translate(
+                "The message is too long for a QR code of the chosen version and error correction level");
+        case QrEncoder::kBadKanjiTrailByte:
+            return Translate("The message contains an invalid full-width character");
+        case QrEncoder::kLoneKanjiLeadByte:
+            return Translate("The last full-width character of the message is incomplete");
+        case QrEncoder::kOutOfMemory:
+            return Translate("There is not enough memory");
+        case QrStamp::kFormNotWritten:
+            return Translate("Could not write the QR code to the file");
+        default:
+            return Format(Translate("Unknown error (%d)"), code);
     }
 }
 
@@ -103,7 +110,8 @@ std::string QrStamp::Place(int position, const PageEntry& page, std::string_view
 }
 
 std::string QrStamp::FailureMessage(std::string_view path) const {
-    return Format("ＱＲコード作成中にエラーが発生しました\r\n%s\r\n\r\n%s\r\nQRコードを付けずに出力します\r\n\r\n エラーコード=%d",
+    return Format(Translate("An error occurred while creating the QR code\r\n%s\r\n\r\n%s\r\n"
+                            "The file is written without the QR code\r\n\r\n Error code=%d"),
                   path, FailureReason(errorCode_), errorCode_);
 }
 

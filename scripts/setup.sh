@@ -22,7 +22,7 @@ done
 packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   zlib1g-dev libdeflate-dev libpng-dev libjpeg-dev nettle-dev libidn-dev
-  qt6-base-dev libgl-dev libpoppler-qt6-dev
+  qt6-base-dev libgl-dev libpoppler-qt6-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools gettext
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils ghostscript zbar-tools imagemagick mupdf-tools
   python3 python3-cairo python3-reportlab parallel rsync jq libnss3-tools openssl
@@ -41,15 +41,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# A locale with a decimal comma, for the locale-independence tests.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+# A locale with a decimal comma, for the locale-independence tests, and the
+# two languages of the program, for its messages and screenshots.
+for wanted in de_DE ja_JP en_US; do
+  locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$" && continue
   sudo_cmd=""
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   if [ -f /etc/locale.gen ]; then
-    $sudo_cmd sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    $sudo_cmd sed -i "s/^# *$wanted.UTF-8 UTF-8/$wanted.UTF-8 UTF-8/" /etc/locale.gen
     $sudo_cmd locale-gen >/dev/null || true
   fi
-fi
+done
 
 [ "$packages_only" = yes ] && exit 0
 

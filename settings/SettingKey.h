@@ -88,6 +88,10 @@ struct ChoiceMeanings<OutputMode> {
         "copy named with the prefix _", "copy under a name asked for", "overwrite the source"};
 };
 template <>
+struct ChoiceMeanings<UiLanguage> {
+    static constexpr std::array<const char*, kUiLanguageCount> kText = {"the locale's", "English", "Japanese"};
+};
+template <>
 struct ChoiceMeanings<QrEcLevel> {
     static constexpr std::array<const char*, kQrEcLevelCount> kText = {"L", "M", "Q", "H"};
 };

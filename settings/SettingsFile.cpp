@@ -231,6 +231,7 @@ void VisitAppKeys(Settings& s, Visitor& v) {
     v.Int("Output", s.Output, kOutputModeCount);
     v.Bool("Repair", s.Repair);
     v.Bool("AllowCertified", s.AllowCertified);
+    v.Int("Language", s.Language, kUiLanguageCount);
 }
 
 IniFile OpenSection(const std::string& iniPath, const std::string& section) {

@@ -79,6 +79,13 @@ enum class OutputMode : int32_t {
     Overwrite = 2,     // the source itself
 };
 
+// Language of the desktop program's texts.
+enum class UiLanguage : int32_t {
+    System = 0,    // the locale's: Japanese in a Japanese locale, English elsewhere
+    English = 1,
+    Japanese = 2,
+};
+
 // QR error-correction level.
 enum class QrEcLevel : int32_t {
     L = 0,
@@ -101,6 +108,7 @@ inline constexpr int32_t kQrEcLevelCount = 4;
 // other value beyond these still falls back to the last of them, as it did.
 inline constexpr int32_t kFirstHeaderFooterStyleCount = 4;
 inline constexpr int32_t kFirstPageNumberFormatCount = 4;
+inline constexpr int32_t kUiLanguageCount = 3;
 
 // One text slot of the header or footer.
 struct HeaderFooterSlot {
@@ -227,6 +235,7 @@ struct AppSettings {
     OutputMode Output = OutputMode::PrefixedCopy;
     bool Repair = true;  // stamp a file whose cross-reference data had to be rebuilt
     bool AllowCertified = false;  // stamp a certified file, breaking its certification
+    UiLanguage Language = UiLanguage::System;  // read at the desktop program's start
 
     bool operator==(const AppSettings&) const = default;
 };

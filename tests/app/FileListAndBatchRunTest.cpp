@@ -60,9 +60,9 @@ TEST_F(FileListTest, FilesThatCannotBeListedAreReported) {
     EXPECT_FALSE(list.AddFileToList(dir.File("missing.pdf")));
     EXPECT_EQ(list.Count(), 0);
     ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0].text, "PDFファイルではありません\r\n" + notPdf);
+    EXPECT_EQ(prompts.messages[0].text, "Not a PDF file\r\n" + notPdf);
     EXPECT_EQ(prompts.messages[1].text,
-              "PDFファイルの読み込みでエラーが発生しました\n\r" + dir.File("missing.pdf") + "\r\nエラー番号=1");
+              "An error occurred while reading the PDF file\n\r" + dir.File("missing.pdf") + "\r\nError number=1");
 }
 
 TEST_F(FileListTest, SaveAndLoadReverseTheOrderAndTickEveryRow) {
@@ -95,8 +95,8 @@ TEST_F(FileListTest, ListFilesThatCannotBeOpened) {
     EXPECT_FALSE(list.ReadListFile(dir.File("none.lst")));
     EXPECT_FALSE(list.WriteListFile(dir.File("no/such/folder.lst")));
     ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0].text, "ファイルが開けませんでした\r\n" + dir.File("none.lst"));
-    EXPECT_EQ(prompts.messages[1].text, "ファイルが開けませんでした\r\n" + dir.File("no/such/folder.lst"));
+    EXPECT_EQ(prompts.messages[0].text, "Could not open the file\r\n" + dir.File("none.lst"));
+    EXPECT_EQ(prompts.messages[1].text, "Could not open the file\r\n" + dir.File("no/such/folder.lst"));
 }
 
 TEST_F(FileListTest, RemovingThreeOfFiveKeepsTheOthersInOrder) {
@@ -175,8 +175,8 @@ TEST_F(BatchRunTest, PrefixModeWithEveryFileFailingShowsNoSummary) {
     EXPECT_EQ(outcome.succeeded, 0);
     EXPECT_EQ(outcome.finished, 2);
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{
-                           "PDFファイルではありません\r\n" + notPdf,
-                           "PDFの展開時にエラーが発生しました\r\n" + dir.File("gone.pdf") + "\r\n\r\n エラーコード=1"}));
+                           "Not a PDF file\r\n" + notPdf,
+                           "An error occurred while opening the PDF file\r\n" + dir.File("gone.pdf") + "\r\n\r\n Error code=1"}));
     EXPECT_EQ(progress.counts, (std::vector<std::string>{"0 / 2", "1 / 2"}));
 }
 
@@ -186,7 +186,7 @@ TEST_F(BatchRunTest, OtherOutputModesEndWithAPlainSummary) {
     const size_t before = ScratchDir::Read(a).size();
     Run({{a, true}});
     EXPECT_GT(ScratchDir::Read(a).size(), before);
-    ASSERT_EQ(prompts.Texts(), std::vector<std::string>{"完了しました"});
+    ASSERT_EQ(prompts.Texts(), std::vector<std::string>{"Done."});
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
 }
 
@@ -204,10 +204,10 @@ TEST_F(BatchRunTest, CertifiedFileIsStampedOnlyWhenTheQuestionOrTheSettingAllows
         app.AllowCertified = setting;
         EXPECT_EQ(Run({{path, true}}).succeeded, answer || setting ? 1 : 0);
         EXPECT_EQ(prompts.questions.size(), setting ? 1u : 2u);  // the run's confirmation comes first
-        const std::string asked = refusal + "\r\n\r\n" + run_message::kAskStampCertified;
+        const std::string asked = refusal + "\r\n\r\n" + run_message::kAskStampCertified.Text();
         EXPECT_EQ(prompts.questions.back(), setting ? std::string(batch_message::kConfirm) : asked);
         EXPECT_EQ(std::filesystem::exists(output), answer || setting);
-        const std::string shown = answer || setting ? "設定によりスタンプしました" : refusal;
+        const std::string shown = answer || setting ? "it was stamped as the settings allow" : refusal;
         EXPECT_NE(prompts.Texts().front().find(shown), std::string::npos);
     }
 }
@@ -218,7 +218,7 @@ TEST_F(BatchRunTest, CancelledNameSkipsTheFileWithoutAMessage) {
     const BatchOutcome outcome = Run({{Pdf("a.pdf"), true}, {Pdf("b.pdf"), true}});
     EXPECT_EQ(outcome.succeeded, 1);
     EXPECT_TRUE(std::filesystem::exists(dir.File("named.pdf")));
-    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"完了しました"}));
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"Done."}));
 }
 
 TEST_F(BatchRunTest, ImageCheckStopsTheRunBeforeTheConfirmation) {
@@ -229,12 +229,12 @@ TEST_F(BatchRunTest, ImageCheckStopsTheRunBeforeTheConfirmation) {
     struct Row { std::string image; std::string message; MessageIcon icon; };
     const std::vector<Row> rows = {
         {dir.File("logo.gif"),
-         "透かし画像が未対応の形式です\r\n" + dir.File("logo.gif") + "\r\n\r\n書出し設定で透かし画像を変更して下さい",
+         "The watermark image is in an unsupported format\r\n" + dir.File("logo.gif") + "\r\n\r\nPlease choose another watermark image in the stamp settings",
          MessageIcon::Warning},
-        {dir.File("missing.bmp"), "画像ファイルが開けません\r\n" + dir.File("missing.bmp"), MessageIcon::None},
-        {bmpDamaged, "画像ファイルが壊れています\r\n" + bmpDamaged, MessageIcon::None},
-        {jpeg, "透かし画像の読み込みでエラーが発生しました\r\n" + jpeg + "\r\n\r\nエラー内容：\r\n" +
-                   JpegReader::ErrorText(JpegReader::kBadHeader) + "\r\n\r\n書出し設定で透かし画像を変更して下さい",
+        {dir.File("missing.bmp"), "Cannot open the image file\r\n" + dir.File("missing.bmp"), MessageIcon::None},
+        {bmpDamaged, "The image file is damaged\r\n" + bmpDamaged, MessageIcon::None},
+        {jpeg, "An error occurred while reading the watermark image\r\n" + jpeg + "\r\n\r\nDetails:\r\n" +
+                   JpegReader::ErrorText(JpegReader::kBadHeader) + "\r\n\r\nPlease choose another watermark image in the stamp settings",
          MessageIcon::Warning},
     };
     const std::string a = Pdf("a.pdf");
@@ -333,7 +333,7 @@ TEST_F(BatchRunTest, BatesNumbersBeyondTheDigitCountRefuseTheFile) {
     EXPECT_NE(test::PageText(dir.File("_b.pdf"), 1).find("98"), std::string::npos);
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_EQ(prompts.messages[0].text,
-              "Bates番号が2桁に収まらないため、このファイルは出力しませんでした（最後の番号：100）\r\n" + dir.File("a.pdf"));
+              "The last Bates number does not fit in 2 digits, so this file was not written (last number: 100)\r\n" + dir.File("a.pdf"));
 }
 
 TEST(FileNameTextTest, NameWithOrWithoutItsLastExtension) {

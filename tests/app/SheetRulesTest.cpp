@@ -125,10 +125,10 @@ TEST(SheetRulesTest, WatermarkFontFollowsTheWordsAllowedFonts) {
 }
 
 // The lines of the closing report.
-const std::string kReportHead = "設定の一部を以下のように自動変更しました\r\n\r\n";
-const std::string kReportHeader = "・ヘッダ・フッタ文字列のうち全角文字が含まれているものを、日本語フォントに変更しました\r\n";
-const std::string kReportToJapanese = "・文字透かしのフォントを全角フォントに変更しました\r\n";
-const std::string kReportToLatin = "・文字透かしのフォントを半角フォントに変更しました\r\n";
+const std::string kReportHead = "Some settings were changed automatically:\r\n\r\n";
+const std::string kReportHeader = "- Header and footer texts that contain full-width characters now use a Japanese font\r\n";
+const std::string kReportToJapanese = "- The text watermark now uses a full-width (Japanese) font\r\n";
+const std::string kReportToLatin = "- The text watermark now uses a half-width (Latin) font\r\n";
 
 TEST(SheetRulesTest, ClosingReportListsItsLinesInOrder) {
     EXPECT_EQ(AutoChangeReport(0, 0, 0), "");
@@ -150,7 +150,7 @@ TEST(SheetRulesTest, PageSelectionAndOddFlag) {
 }
 
 TEST(SheetRulesTest, PageOrderAndRanges) {
-    EXPECT_EQ(PageOrderRefusal(false, 5, 3), std::optional<std::string>("開始ページ≦終了ページになっていません"));
+    EXPECT_EQ(PageOrderRefusal(false, 5, 3), std::optional<std::string>("The first page must not be after the last page."));
     EXPECT_EQ(PageOrderRefusal(true, 5, 3), std::nullopt);
     EXPECT_EQ(PageOrderRefusal(false, 3, 3), std::nullopt);
     EXPECT_EQ(PageOrderRefusal(false, 0, 0), std::nullopt);
@@ -160,8 +160,8 @@ TEST(SheetRulesTest, PageOrderAndRanges) {
     EXPECT_FALSE(kStartWithAccepted.Contains(-65536));
     EXPECT_TRUE(kMarginAccepted.Contains(100.0));
     EXPECT_FALSE(kMarginAccepted.Contains(100.001));
-    EXPECT_EQ(IntegerRangeMessage(kStartWithAccepted), "-65535 から 65535 までの整数を入力してください。");
-    EXPECT_EQ(DecimalRangeMessage(kMarginAccepted), "0 から 100 までの数値を入力してください。");
+    EXPECT_EQ(IntegerRangeMessage(kStartWithAccepted), "Please enter a whole number from -65535 to 65535.");
+    EXPECT_EQ(DecimalRangeMessage(kMarginAccepted), "Please enter a number from 0 to 100.");
 }
 
 struct QrRow { const char* name; QrPageValues values; std::optional<std::string> validation, preview; };

@@ -25,6 +25,16 @@ using test::ScratchDir;
 
 struct Result { int status = -1; std::string out; std::string err; };
 
+// The program's messages are compared in Japanese, its first language, in
+// every program this test starts, whatever locale the caller runs it under
+// (C, or the de_DE of the second run): the command line takes only its
+// messages' language from the locale.
+const bool kJapaneseMessages = [] {
+    unsetenv("LC_ALL");
+    setenv("LC_MESSAGES", "ja_JP.UTF-8", 1);
+    return setenv("LANGUAGE", "ja", 1) == 0;
+}();
+
 // Section, key and value (UTF-8) of each line, in file order.
 std::vector<std::string> Entries(const std::string& text, char separator) {
     std::vector<std::string> entries;
@@ -60,10 +70,12 @@ protected:
                                                                        "/MediaBox [0 0 595 842] /Resources << >>")));
         return path;
     }
-    // Runs the program with the arguments (each quoted) and `input` on
-    // standard input (a pipe, never a terminal).
-    Result Run(const std::vector<std::string>& arguments, const std::string& input = "") {
-        std::string command = Quoted(SIGILRY_CLI_PATH);
+    // Runs the program with the arguments (each quoted), `input` on standard
+    // input (a pipe, never a terminal) and the variables of `environment`
+    // ("LC_ALL=C") added to the test's.
+    Result Run(const std::vector<std::string>& arguments, const std::string& input = "",
+               const std::string& environment = "") {
+        std::string command = environment + " " + Quoted(SIGILRY_CLI_PATH);
         for (const std::string& a : arguments) command += " " + Quoted(a);
         const std::string inFile = dir.File("stdin.txt"), errFile = dir.File("stderr.txt");
         ScratchDir::Write(inFile, input);
@@ -135,6 +147,35 @@ TEST_F(CliTest, FileThatIsNoPdfIsReportedAndSkipped) {
     EXPECT_NE(r.err.find("PDFファイルではありません\n" + bad + "\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("完了しました"), std::string::npos);
     EXPECT_TRUE(Exists("_a.pdf"));
+}
+
+// The messages follow the locale: English in the C locale, and in a
+// Japanese one exactly the Japanese bytes the program has always printed.
+TEST_F(CliTest, MessagesSpeakTheLanguageOfTheLocale) {
+    if (!test::ToolExists("qpdf")) GTEST_SKIP() << "qpdf missing";
+    const std::string good = Pdf("good.pdf", 2), missing = dir.File("missing.pdf"), notPdf = dir.File("not.pdf"),
+                      locked = dir.File("locked.pdf"), cut = dir.File("cut.pdf");
+    ScratchDir::Write(notPdf, "hello\n");
+    ASSERT_EQ(test::RunShell("qpdf --encrypt usr own 256 -- " + Quoted(good) + " " + Quoted(locked)), 0);
+    ScratchDir::Write(cut, ScratchDir::Read(good).substr(0, 200));
+    struct Row { const char* name; std::string file, english, japanese; };
+    const Row rows[] = {
+        {"missing", missing, "An error occurred while reading the PDF file\n" + missing + "\nError number=1\n",
+         "PDFファイルの読み込みでエラーが発生しました\n" + missing + "\nエラー番号=1\n"},
+        {"not a PDF", notPdf, "Not a PDF file\n" + notPdf + "\n", "PDFファイルではありません\n" + notPdf + "\n"},
+        {"protected", locked,
+         "The PDF file is password-protected (no password was given, or it is wrong)\n" + locked + "\n",
+         "パスワードで保護されたPDFファイルです（パスワードが指定されていないか、違います）\n" + locked + "\n"},
+        {"damaged", cut, "The PDF file is truncated and its pages cannot be read (error number=3)\n" + cut + "\n",
+         "PDFファイルが途中で切れていて、ページを読めません（エラー番号=3）\n" + cut + "\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<std::string> arguments = {"--settings", ini, "--yes", row.file};
+        EXPECT_EQ(Run(arguments, "", "LANG=C LC_ALL=C LANGUAGE=").err, row.english + "No PDF files to process.\n");
+        EXPECT_EQ(Run(arguments, "", "LANG=ja_JP.UTF-8 LC_ALL= LANGUAGE=").err,
+                  row.japanese + "対象PDFファイルがありません\n");
+    }
 }
 
 TEST_F(CliTest, NamesAreReadFromStandardInputInDialogMode) {
@@ -215,7 +256,7 @@ TEST_F(CliTest, KeysListsExactlyTheKeysTheSettingsWriterWritesWithTheirValues) {
     ASSERT_EQ(listed.status, 0);
     const std::vector<std::string> entries = Entries(ScratchDir::Read(written), '=');
     EXPECT_EQ(Entries(listed.out, '\t'), entries);
-    EXPECT_EQ(entries.size(), 42u + 2u + 6u * 10u + 4u);  // stamp keys, edge borders, slots, App
+    EXPECT_EQ(entries.size(), 42u + 2u + 6u * 10u + 5u);  // stamp keys, edge borders, slots, App
     EXPECT_NE(listed.out.find("OptionList1\tHF1_StyleType\t3\t0-4 (0 none, 1 page number, 2 date and time, 3 text, "
                               "4 file name)\t0\n"),
               std::string::npos)

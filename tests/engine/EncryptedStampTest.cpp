@@ -272,7 +272,7 @@ struct SecurityCase {
     const char* encrypt;
     Passwords passwords;
     JobError code;                          // None: stamped
-    const char* message;                    // the refusal, with the source path
+    std::string message;                    // the refusal, with the source path
     std::function<void(std::string&)> edit;  // damage done to the encrypted file
 };
 

@@ -147,8 +147,8 @@ TEST_F(PassRunTest, FailedPassCutsTheOutputBackInEveryMode) {
             EXPECT_EQ(s.error, code);
             const std::string output = mode == OutputMode::Overwrite ? path : dir.File("_bad.pdf");
             ASSERT_EQ(prompts.messages.size(), 1u);
-            EXPECT_EQ(prompts.messages[0].text, "ファイル出力時にエラーが発生しました\r\n" + output +
-                                                    "\r\nエラーコード = " + std::to_string(CodeNumber(code)));
+            EXPECT_EQ(prompts.messages[0].text, "An error occurred while writing the output file\r\n" + output +
+                                                    "\r\nError code = " + std::to_string(CodeNumber(code)));
             EXPECT_EQ(ScratchDir::Read(path), bytes);
             // A failed copy is not left to look like a stamped output.
             EXPECT_EQ(std::filesystem::exists(output), mode == OutputMode::Overwrite);
@@ -167,7 +167,7 @@ TEST_F(PassRunTest, EncryptedSourceIsRefusedBeforeAnythingIsWritten) {
     EXPECT_FALSE(s.ok);
     EXPECT_EQ(s.error, JobError::EncryptedSource);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "暗号化されたPDFファイルには対応していません\r\n" + path);
+    EXPECT_EQ(prompts.messages[0].text, "Encrypted PDF files are not supported\r\n" + path);
     EXPECT_EQ(ScratchDir::Read(path), bytes);
     EXPECT_FALSE(std::filesystem::exists(dir.File("_locked.pdf")));
 }
@@ -188,8 +188,8 @@ TEST_F(PassRunTest, FailedCopyIsReportedWithTheDestination) {
     EXPECT_FALSE(s.ok);
     EXPECT_EQ(s.error, JobError::CopyFailed);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "ファイルに書き込めません\r\n" + target + ".pdf\r\n（コピーの作成：" +
-                                            std::strerror(ENOENT) + "）");
+    EXPECT_EQ(prompts.messages[0].text, "Cannot write to the file\r\n" + target + ".pdf\r\n(making the copy: " +
+                                            std::strerror(ENOENT) + ")");
 }
 
 }  // namespace

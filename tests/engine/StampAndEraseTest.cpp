@@ -316,7 +316,7 @@ protected:
         ASSERT_TRUE(runner.Run()) << (prompts.messages.empty() ? "" : prompts.messages[0].text);
     }
     // Erasing is refused with code and message, and the file keeps its bytes.
-    void ExpectRefused(const std::string& path, EraseResult code, const char* message) {
+    void ExpectRefused(const std::string& path, EraseResult code, Translatable message) {
         const std::string before = ScratchDir::Read(path);
         const EraseOutcome outcome = EraseLastStamp(path);
         EXPECT_EQ(outcome.code, code);
@@ -346,7 +346,7 @@ TEST_P(EraseTwiceTest, TwoErasableStampsErasedTwiceGiveBackTheSource) {
 
     EraseOutcome outcome = EraseLastStamp(path);
     EXPECT_EQ(outcome.code, EraseResult::Erased);
-    EXPECT_EQ(outcome.message, "スタンプを消去しました\r\n" + path);
+    EXPECT_EQ(outcome.message, "Stamps erased\r\n" + path);
     EXPECT_EQ(outcome.newLength, static_cast<int64_t>(once.size()));
     EXPECT_EQ(ScratchDir::Read(path), once);
 
@@ -408,7 +408,7 @@ TEST_F(EraseStampTest, MissingFileCannotBeRead) {
     const std::string path = dir.File("none.pdf");
     const EraseOutcome outcome = EraseLastStamp(path);
     EXPECT_EQ(outcome.code, EraseResult::CannotRead);
-    EXPECT_EQ(outcome.message, "ファイルを開けません\r\n" + path);
+    EXPECT_EQ(outcome.message, "Cannot open the file\r\n" + path);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(EraseLastStamp(dir.Path().string()).code, EraseResult::CannotRead);  // a folder
 }
@@ -428,7 +428,7 @@ TEST_F(EraseStampTest, CommandLineErasesAndReportsEachFile) {
                                             test::Quoted(plain) + " 2>&1",
                                         &out);
     EXPECT_EQ(status, 1);  // the second file was refused
-    EXPECT_EQ(out, "スタンプを消去しました\n" + stamped + "\n消去できる形式のスタンプがありません\n" + plain + "\n");
+    EXPECT_EQ(out, "Stamps erased\n" + stamped + "\nThe file has no erasable stamps\n" + plain + "\n");
     EXPECT_EQ(ScratchDir::Read(stamped), StreamSource());
     EXPECT_EQ(ScratchDir::Read(plain), ClassicSource());
     EXPECT_EQ(test::RunShell(test::Quoted(cli) + " --erase 2>/dev/null"), 2);

@@ -90,7 +90,7 @@ TEST_F(UpdateJournalTest, AJournalThatDoesNotMatchRefusesTheFile) {
         bytes[at] ^= 1;
         ScratchDir::Write(path, bytes);
     };
-    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+    const std::vector<std::pair<Translatable, std::function<void()>>> cases = {
         {recovery_message::kTailChanged, [&] { flip(original.size() - 4096); }},
         {recovery_message::kTailChanged, [&] { flip(original.size() - 1); }},
         {recovery_message::kShorter, [&] { std::filesystem::resize_file(path, original.size() - 1); }},
@@ -111,7 +111,7 @@ TEST_F(UpdateJournalTest, AJournalThatDoesNotMatchRefusesTheFile) {
          }},
     };
     for (const auto& [reason, change] : cases) {
-        SCOPED_TRACE(reason);
+        SCOPED_TRACE(reason.Text());
         Tear();
         change();
         const std::string file = ScratchDir::Read(path);

@@ -148,8 +148,8 @@ TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
 
     Run();
 
-    EXPECT_EQ(prompts_.questions, Strings{"処理を実行しますか？"});
-    EXPECT_EQ(dialogTitle_, "処理中…");
+    EXPECT_EQ(prompts_.questions, Strings{"Stamp the checked files?"});
+    EXPECT_EQ(dialogTitle_, "Working…");
     EXPECT_EQ(maximum_, 3);
     EXPECT_TRUE(visible_);
     EXPECT_TRUE(waitCursor_);
@@ -160,7 +160,7 @@ TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
     EXPECT_FALSE(Exists("_f3.pdf"));
     EXPECT_FALSE(Stamped(files[2]));
     EXPECT_EQ(prompts_.Texts(),
-              Strings{"完了しました\r\n\r\n出力ファイルは、ファイル名の先頭に \" _ \"(アンダーライン)が付加されています。"});
+              Strings{"Done.\r\n\r\nThe names of the output files begin with \" _ \" (an underscore)."});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(frame_->findChild<ProgressDialog*>(), nullptr);  // gone after the run, with the wait cursor
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -178,7 +178,7 @@ TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
     EXPECT_TRUE(Exists("_f2.pdf"));
     for (const char* untouched : {"_f3.pdf", "_f4.pdf", "_f5.pdf"}) EXPECT_FALSE(Exists(untouched)) << untouched;
     for (int i = 2; i < 5; ++i) EXPECT_FALSE(Stamped(files[static_cast<std::size_t>(i)])) << i;
-    EXPECT_EQ(prompts_.Texts(), Strings{"中断しました"});
+    EXPECT_EQ(prompts_.Texts(), Strings{"Cancelled."});
     EXPECT_EQ(frame_->Document().LastOutcome().finished, 2);
     EXPECT_EQ(frame_->Document().LastOutcome().succeeded, 2);
 }
@@ -186,13 +186,13 @@ TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
 struct CommandRow { const char* name; int command; const char* question; };
 
 TEST_F(BatchTest, EmptyListOrADeclinedQuestionRunsNothing) {
-    const CommandRow rows[] = {{"run", kIdRun, "処理を実行しますか？"},
-                               {"erase", kIdEraseStamps, "チェックしたファイルからスタンプを消去しますか？"}};
+    const CommandRow rows[] = {{"run", kIdRun, "Stamp the checked files?"},
+                               {"erase", kIdEraseStamps, "Erase the stamps from the checked files?"}};
     for (const CommandRow& row : rows) {
         SCOPED_TRACE(row.name);
         frame_->Command(row.command)->trigger();
         EXPECT_TRUE(prompts_.questions.empty());
-        EXPECT_EQ(prompts_.Texts(), Strings{"対象PDFファイルがありません"});
+        EXPECT_EQ(prompts_.Texts(), Strings{"No PDF files to process."});
         prompts_.messages.clear();
     }
     const std::string file = AddFiles(1)[0];
@@ -214,13 +214,13 @@ TEST(ProgressDialogTest, ControlsAndTheCancelFlagRaisedByTheButtonOrEscape) {
     owner.resize(400, 300);
     owner.show();
     ProgressDialog dialog(&owner);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("処理中…"));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Working…"));
     auto* count = dialog.findChild<QLabel*>(QStringLiteral("1111"));
     auto* path = dialog.findChild<QLabel*>(QStringLiteral("1110"));
     auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("1112"));
     ASSERT_TRUE(count && path && dialog.findChild<QProgressBar*>(QStringLiteral("1108")) && cancel);
     EXPECT_EQ(count->text(), QStringLiteral(" 1 / 1"));
-    EXPECT_EQ(cancel->text(), QStringLiteral("中断(&C)"));
+    EXPECT_EQ(cancel->text(), QStringLiteral("&Cancel"));
     EXPECT_TRUE(path->wordWrap());
 
     dialog.ShowCentred();  // counts, path and bar during a run: BatchTest
@@ -266,7 +266,7 @@ TEST_F(FrameTest, SignedAndCertifiedFilesAreMarkedInTheList) {
         EXPECT_TRUE(frame_->View().AddFileToList(path));
     std::vector<QString> marks;
     for (int row = 0; row < 3; ++row) marks.push_back(frame_->View().topLevelItem(row)->text(kColumnSigning));
-    EXPECT_EQ(marks, (std::vector<QString>{QStringLiteral("認証済み"), QStringLiteral("署名あり"), QString()}));
+    EXPECT_EQ(marks, (std::vector<QString>{QStringLiteral("Certified"), QStringLiteral("Signed"), QString()}));
     if (const char* folder = std::getenv("SIGILRY_SCREENSHOT_DIR"); folder && *folder) {
         frame_->resize(900, 300);
         QApplication::processEvents();
@@ -278,7 +278,7 @@ TEST_F(FrameTest, DocumentOpenOfANonPdfReportsAndKeepsTheWindow) {
     const std::string text = dir_.File("readme.txt");
     ScratchDir::Write(text, "hello\n");
     EXPECT_FALSE(frame_->Document().OpenDocument(text));
-    EXPECT_EQ(prompts_.Texts(), Strings{"PDFファイルではありません\r\n" + text});
+    EXPECT_EQ(prompts_.Texts(), Strings{"Not a PDF file\r\n" + text});
     EXPECT_TRUE(frame_->isVisible());
 }
 
@@ -344,11 +344,11 @@ TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
 
     Erase();
 
-    EXPECT_EQ(prompts_.questions, Strings{"チェックしたファイルからスタンプを消去しますか？"});
+    EXPECT_EQ(prompts_.questions, Strings{"Erase the stamps from the checked files?"});
     EXPECT_EQ(ScratchDir::Read(first), SmallPdf(1));
     EXPECT_EQ(ScratchDir::Read(second), SmallPdf(1));
     EXPECT_EQ(ScratchDir::Read(skipped), skippedBytes);
-    EXPECT_EQ(prompts_.Texts(), Strings{"消去しました"});
+    EXPECT_EQ(prompts_.Texts(), Strings{"Stamps erased."});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(ListedPaths(), (Strings{first, skipped, second}));
     EXPECT_FALSE(frame_->Document().Running());
@@ -369,7 +369,7 @@ TEST_F(EraseTest, RefusedAndVanishedFilesAreReportedAndOnlyRefusalsGiveNoSummary
     EXPECT_EQ(ScratchDir::Read(plain), plainBytes);
     EXPECT_EQ(ScratchDir::Read(erasable), SmallPdf(1));
     EXPECT_EQ(prompts_.Texts(), (Strings{Format(erase_message::kNoMarker, plain),
-                                         Format(erase_message::kCannotRead, gone), "消去しました"}));
+                                         Format(erase_message::kCannotRead, gone), "Stamps erased."}));
 
     prompts_.messages.clear();
     Erase();

@@ -125,8 +125,7 @@ TEST_F(HeaderPageTest, CourierTextWithKanjiGetsMinchoAndTheClosingReport) {
     EXPECT_EQ(settings_.Slots[kHeaderLeft].FontName, "HeiseiMin-W3");
     EXPECT_EQ(settings_.Slots[kHeaderLeft].CustomText, Cp932("社外"));
     EXPECT_EQ(settings_.Slots[kHeaderLeft].StyleType, HeaderFooterStyle::Text);
-    EXPECT_EQ(prompts_.Texts(), Strings{"設定の一部を以下のように自動変更しました\r\n\r\n"
-                                        "・ヘッダ・フッタ文字列のうち全角文字が含まれているものを、日本語フォントに変更しました\r\n"});
+    EXPECT_EQ(prompts_.Texts(), Strings{"Some settings were changed automatically:\r\n\r\n- Header and footer texts that contain full-width characters now use a Japanese font\r\n"});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
 }
 
@@ -164,7 +163,7 @@ TEST_F(HeaderPageTest, TextWithoutAShiftJisFormIsRefusedNamingTheCharacter) {
     EXPECT_EQ(settings_.Slots[kHeaderRight], HeaderFooterSlot{});
     ASSERT_EQ(prompts_.messages.size(), 1u);
     const QString message = QString::fromStdString(prompts_.messages[0].text);
-    EXPECT_TRUE(message.contains(QStringLiteral("ヘッダー・右側")));
+    EXPECT_TRUE(message.contains(QStringLiteral("Header: Right")));
     EXPECT_TRUE(message.contains(QStringLiteral("\r\né\r\n"))) << message.toStdString();  // № is CP932, é is not
 }
 
@@ -188,7 +187,7 @@ TEST_F(MarginPageTest, PagesFiveToThreeAreRefusedOnlyForPartOfThePages) {
     SetNumber(1064, QStringLiteral("3"));
     Ok();
     EXPECT_TRUE(sheet_->isVisible());
-    EXPECT_EQ(prompts_.Texts(), Strings{"開始ページ≦終了ページになっていません"});
+    EXPECT_EQ(prompts_.Texts(), Strings{"The first page must not be after the last page."});
     EXPECT_EQ(settings_, StampSettings{});
 
     Click(Page(), 1062);
@@ -205,12 +204,12 @@ struct RangeRow { const char* name; int editId; const char* entry; const char* m
 
 TEST_F(MarginPageTest, NumbersOutsideTheirRangeAreRefused) {
     const RangeRow rows[] = {
-        {"from page", 1066, "100000", "0 から 99999 までの整数を入力してください。"},
-        {"to page", 1064, "1000000", "0 から 999999 までの整数を入力してください。"},
-        {"first number high", 1068, "65536", "-65535 から 65535 までの整数を入力してください。"},
-        {"first number low", 1068, "-65536", "-65535 から 65535 までの整数を入力してください。"},
-        {"top margin", 1072, "100.5", "0 から 100 までの数値を入力してください。"},
-        {"right margin", 1076, "-1", "0 から 100 までの数値を入力してください。"},
+        {"from page", 1066, "100000", "Please enter a whole number from 0 to 99999."},
+        {"to page", 1064, "1000000", "Please enter a whole number from 0 to 999999."},
+        {"first number high", 1068, "65536", "Please enter a whole number from -65535 to 65535."},
+        {"first number low", 1068, "-65536", "Please enter a whole number from -65535 to 65535."},
+        {"top margin", 1072, "100.5", "Please enter a number from 0 to 100."},
+        {"right margin", 1076, "-1", "Please enter a number from 0 to 100."},
     };
     for (const RangeRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -266,8 +265,7 @@ TEST_F(QrPageTest, SevenThousandEightyNineDigitsAtManualVersionOneGetTheFourPart
     Ok();
 
     EXPECT_TRUE(sheet_->isVisible());
-    EXPECT_EQ(prompts_.Texts(), Strings{"QRコードに埋め込むメッセージが長すぎます。以下を試して下さい\r\n"
-                                        "・バージョンを上げる\r\n・エラー訂正レベルを下げる\r\n・メッセージを短くする\r\n"});
+    EXPECT_EQ(prompts_.Texts(), Strings{"The message for the QR code is too long. Please try one of these:\r\n- choose a higher version\r\n- choose a lower error correction level\r\n- shorten the message\r\n"});
     EXPECT_EQ(settings_, before);
 
     Select(Page(), 1123, 39);
@@ -284,7 +282,7 @@ TEST_F(QrPageTest, AutomaticModeWithThePhoneLimitRefusesWhatVersionTenCannotHold
     OpenSwitchedOn();
     SetMessage(QString(700, QChar(u'a')));  // more than 10-L holds in bytes (271)
     Ok();
-    EXPECT_EQ(prompts_.Texts(), Strings{"QRコードに埋め込むメッセージが長すぎます\r\nメッセージを短くして下さい"});
+    EXPECT_EQ(prompts_.Texts(), Strings{"The message for the QR code is too long\r\nPlease shorten the message"});
 
     Click(Page(), 1128);  // phone limit off: up to 40
     Ok();
@@ -296,8 +294,7 @@ TEST_F(QrPageTest, AutomaticModeWithThePhoneLimitRefusesWhatVersionTenCannotHold
 TEST_F(QrPageTest, EmptyMessageIsRefusedOnlyWhileTheWatermarkIsOn) {
     OpenSwitchedOn();
     Ok();
-    EXPECT_EQ(prompts_.Texts(), Strings{"QRコードに埋め込むメッセージが設定されていません\r\n"
-                                        "メッセージを入力するか、QRコード透かしを無効にして下さい"});
+    EXPECT_EQ(prompts_.Texts(), Strings{"No message is set for the QR code\r\nPlease enter a message or turn the QR code watermark off"});
     EXPECT_FALSE(settings_.QRIsValid);
 
     Click(Page(), 1113);
@@ -323,7 +320,7 @@ TEST_F(QrPageTest, PreviewRefusesAnEmptyMessageAndATooLongOne) {
     SetMessage(QString(400, QChar(u'x')));
     Click(Page(), 1119);
     EXPECT_EQ(prompts_.Texts(),
-              (Strings{"QRコードに埋め込むメッセージを入力して下さい", qr_page_message::kTooLongAuto}));
+              (Strings{"Please enter the message for the QR code", qr_page_message::kTooLongAuto}));
 }
 
 struct PreviewRow { const char* name; std::string message; bool automatic; int version, level, modulesPerRow; };
@@ -359,7 +356,7 @@ TEST(QrPreviewDialogTest, EncodingFailureIsToldOnceAndPaintsOnlyWhite) {
     QApplication::processEvents();
     dialog.update();
     QApplication::processEvents();
-    EXPECT_EQ(prompts.Texts(), Strings{"ＱＲコード作成中にエラーが発生しました"});
+    EXPECT_EQ(prompts.Texts(), Strings{"An error occurred while creating the QR code"});
     const QImage image = dialog.findChild<QrPreviewCanvas*>()->grab().toImage();
     for (int y = 0; y < 390; y += 7)
         for (int x = 0; x < 390; x += 7) ASSERT_EQ(image.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
@@ -513,7 +510,7 @@ TEST_F(PreviewTest, LeftOutPagesAndFailuresAreExplained) {
     pane.ScheduleRender();
     ASSERT_TRUE(WaitIdle(pane, 10000));
     EXPECT_TRUE(pane.ShownImage().isNull());
-    EXPECT_NE(pane.ShownMessage().toStdString().find("PDFファイルではありません"), std::string::npos);
+    EXPECT_NE(pane.ShownMessage().toStdString().find("Not a PDF file"), std::string::npos);
 }
 
 // Pictures of the sheet with its preview under a real X server: run with

@@ -287,7 +287,7 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
     PngReader jpeg;
     EXPECT_FALSE(jpeg.Open(dir.Write("photo.png", test::MakeJpeg(4, 4, 3, false))));
     EXPECT_EQ(jpeg.Error(), PngReader::kNotPng);
-    EXPECT_EQ(jpeg.ErrorText(PngReader::kNotPng), "PNGファイルではありません");
+    EXPECT_EQ(jpeg.ErrorText(PngReader::kNotPng), "Not a PNG file");
 
     PngLayout big = Layout(64, 8, 2, {});
     big.height = 64;
@@ -306,7 +306,7 @@ TEST(PngReaderTest, RefusedFilesReportTheirCodesAndLibpngsMessage) {
         EXPECT_EQ(reader.Error(), PngReader::kLibraryError);
         const std::string text = reader.ErrorText(PngReader::kLibraryError);
         EXPECT_FALSE(text.empty());
-        EXPECT_EQ(text.find("未定義"), std::string::npos);
+        EXPECT_EQ(text.find("Unknown error"), std::string::npos);
         EXPECT_EQ(reader.Width(), 0);
         EXPECT_TRUE(reader.Pixels().empty());
     }
@@ -478,13 +478,16 @@ TEST(JpegReaderTest, RefusedFilesReportTheirCodes) {
 }
 
 TEST(JpegReaderTest, ErrorTexts) {
-    const char* texts[] = {"エラーは発生していません", "JPEGファイルではありません",
-                           "ファイルが開けません",     "メモリが足りません",
-                           "読み込みエラー",           "オブジェクト生成エラー",
-                           "12ビットのJPEGファイルには対応していません"};
+    const char* texts[] = {"No error",
+                           "Not a JPEG file",
+                           "Cannot open the file",
+                           "Not enough memory",
+                           "Read error",
+                           "Could not create the image object",
+                           "12-bit JPEG files are not supported"};
     // The texts by the numbers shown, and one number no reader sets.
     for (int code = 0; code < 7; ++code) EXPECT_EQ(JpegReader::ErrorText(JpegReader::Code{code}), texts[code]);
-    EXPECT_EQ(JpegReader::ErrorText(JpegReader::Code{9}), "未定義のエラー(9)");
+    EXPECT_EQ(JpegReader::ErrorText(JpegReader::Code{9}), "Unknown error (9)");
 }
 
 TEST(JpegReaderTest, JpegClaimingHugeFrameIsNeverDecoded) {
@@ -533,7 +536,7 @@ TEST(JpegStampTest, ProgressiveAndCmykAreEmbeddedTwelveBitIsRefused) {
     twelveBit.replace(twelveBit.find("\xFF\xC0") + 1, 4, Bytes({0xC1, 0, 17, 12}));  // extended sequential, 12-bit
     const std::string image = dir.Write("deep.jpg", twelveBit);
     EXPECT_EQ(ImageCheckMessage(image, icon),
-              Format(batch_message::kImageReadFailed, image, "12ビットのJPEGファイルには対応していません"));
+              Format(batch_message::kImageReadFailed, image, "12-bit JPEG files are not supported"));
 }
 
 }  // namespace

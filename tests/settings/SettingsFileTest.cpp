@@ -72,6 +72,7 @@ TEST_F(SettingsFileTest, EveryFieldSurvivesLoadAndSave) {
     const AppSettings app = LoadedApp();
     EXPECT_TRUE(app.Undo);
     EXPECT_FALSE(app.Repair);
+    EXPECT_EQ(app.Language, UiLanguage::Japanese);
     std::filesystem::remove(path_);
     ASSERT_TRUE(SaveSettings(path_, changed));
     ASSERT_TRUE(SaveSettings(path_, app));
