@@ -403,16 +403,19 @@ TEST(EncryptedSecurityTest, SealedStreamLengthReplacesAReference) {
     ASSERT_NE(job.Security(), nullptr);
     ObjectSealer sealer(*job.Security());
     const std::string tail = "\r\nendstream\r\nendobj\r\n";
-    ASSERT_TRUE(sealer.TakeText("12 0 obj\r\n<</Length 13 0 R/Filter/FlateDecode>>\r\nstream\r\n"));
+    EXPECT_FALSE(sealer.TakeBytes("x"));  // no object has begun
+    ASSERT_TRUE(sealer.TakeText("12 0 obj\r\n<</DecodeParms<</Length 7>>/Length 13 0 R/Filter/FlateDecode>>\r\nstream\r\n"));
     ASSERT_TRUE(sealer.TakeBytes("0123456789"));
     ASSERT_TRUE(sealer.TakeText(tail));
     ASSERT_TRUE(sealer.Complete());
     const std::string sealed = sealer.Release();
-    const std::string head = "12 0 obj\r\n<</Length 32/Filter/FlateDecode>>\r\nstream\r\n";
+    // The dictionary's own /Length changes; the one of the dictionary inside it stays.
+    const std::string head = "12 0 obj\r\n<</DecodeParms<</Length 7>>/Length 32/Filter/FlateDecode>>\r\nstream\r\n";
     ASSERT_EQ(sealed.size(), head.size() + 32 + tail.size());
     EXPECT_EQ(sealed.substr(0, head.size()), head);
     EXPECT_EQ(job.Security()->DecryptStream(12, 0, sealed.substr(head.size(), 32)), "0123456789");
     EXPECT_EQ(sealed.substr(head.size() + 32), tail);
+    EXPECT_FALSE(sealer.Pending());
 }
 
 }  // namespace

@@ -165,6 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"BoxesInheritedFromTheNode", "", "/MediaBox [20 30 632 822] /CropBox [50 60 600 800]"},
         PageCase{"Rotate90WithCropBox", "/CropBox [50 70 560 720] /Rotate 90"},
         PageCase{"EmptyMediaBoxIsLetter", "/MediaBox [0 0 0 0]", ""},
+        PageCase{"MediaBoxCornersGivenBackwards", "/MediaBox [700 500 0 0]", ""},
         PageCase{"OnlyACropBox", "/CropBox [0 0 500 700]", ""},
         PageCase{"Rotate45IsUpright", "/Rotate 45"},
         PageCase{"RotateOfTheLowest32BitNumberIsUpright", "/Rotate -2147483648"},

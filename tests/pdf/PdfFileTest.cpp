@@ -102,6 +102,7 @@ TEST(PdfFileTest, AReaderFindsWhatAnotherHandleAppendedPastItsLastBlock) {
     const std::string source = Pattern(20000, 'a');
     test::ScratchDir::Write(path, source);
     PdfFile reader;
+    EXPECT_FALSE(reader.OpenRead(dir.Path()));  // a folder opens for reading, but is no file
     ASSERT_TRUE(reader.OpenRead(path));
     EXPECT_EQ(ReadAt(reader, 19990, 100), source.substr(19990));
 
