@@ -8,21 +8,6 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-bool IsRegular(char c) { return CharClassOf(c) == PdfCharClass::Regular; }
-
-// In words mode a word ends at white space, a bracket, a parenthesis, an
-// angle bracket or "/"; "%", "{" and "}" belong to it.
-bool EndsWord(char c) {
-    switch (c) {
-        case '%':
-        case '{':
-        case '}':
-            return false;
-        default:
-            return CharClassOf(c) != PdfCharClass::Regular;
-    }
-}
-
 }  // namespace
 
 int HexDigitValue(char c) {
@@ -30,38 +15,6 @@ int HexDigitValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-std::size_t PdfLexer::AfterRegular(std::size_t pos) const {
-    while (pos < text_.size() && IsRegular(text_[pos])) ++pos;
-    return pos;
-}
-
-PdfToken PdfLexer::RunningTo(PdfTokenKind kind, std::size_t begin, std::size_t end) const {
-    if (end == text_.size() && !final_) return {PdfTokenKind::Unfinished, begin, end};
-    return {kind, begin, end};
-}
-
-PdfToken PdfLexer::Next(std::size_t pos) const {
-    while (pos < text_.size() && IsPdfWhite(text_[pos])) ++pos;
-    if (pos == text_.size()) return {PdfTokenKind::End, pos, pos};
-    if (mode_ == Mode::Words) return WordsModeToken(pos);
-    if (IsRegular(text_[pos])) return RunningTo(PdfTokenKind::Word, pos, AfterRegular(pos));
-    return Delimited(pos);
-}
-
-PdfToken PdfLexer::WordsModeToken(std::size_t pos) const {
-    const char first = text_[pos];
-    if (first == '[' || first == ']' || first == '(' || first == ')') return {PdfTokenKind::Delimiter, pos, pos + 1};
-    if (first == '<' || first == '>') {
-        if (pos + 1 == text_.size() && !final_) return {PdfTokenKind::Unfinished, pos, pos + 1};
-        if (pos + 1 < text_.size() && text_[pos + 1] == first)
-            return {first == '<' ? PdfTokenKind::DictOpen : PdfTokenKind::DictClose, pos, pos + 2};
-        return {PdfTokenKind::Delimiter, pos, pos + 1};
-    }
-    std::size_t end = pos + 1;
-    while (end < text_.size() && !EndsWord(text_[end])) ++end;
-    return RunningTo(first == '/' ? PdfTokenKind::Name : PdfTokenKind::Word, pos, end);
 }
 
 PdfToken PdfLexer::Delimited(std::size_t pos) const {

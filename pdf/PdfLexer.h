@@ -123,4 +123,48 @@ private:
     Mode mode_;
 };
 
+// The hot part of the lexer stays in the header, so that the loops that walk
+// every token of a page (the token reader, the content scan) inline it.
+
+// In words mode a word ends at white space, a bracket, a parenthesis, an
+// angle bracket or "/"; "%", "{" and "}" belong to it.
+inline constexpr std::array<bool, 256> kEndsWordsModeWord = [] {
+    std::array<bool, 256> ends{};
+    for (std::size_t c = 0; c < ends.size(); ++c) ends[c] = kPdfCharClasses[c] != PdfCharClass::Regular;
+    ends['%'] = ends['{'] = ends['}'] = false;
+    return ends;
+}();
+
+inline std::size_t PdfLexer::AfterRegular(std::size_t pos) const {
+    while (pos < text_.size() && CharClassOf(text_[pos]) == PdfCharClass::Regular) ++pos;
+    return pos;
+}
+
+inline PdfToken PdfLexer::RunningTo(PdfTokenKind kind, std::size_t begin, std::size_t end) const {
+    if (end == text_.size() && !final_) return {PdfTokenKind::Unfinished, begin, end};
+    return {kind, begin, end};
+}
+
+inline PdfToken PdfLexer::Next(std::size_t pos) const {
+    while (pos < text_.size() && IsPdfWhite(text_[pos])) ++pos;
+    if (pos == text_.size()) return {PdfTokenKind::End, pos, pos};
+    if (mode_ == Mode::Words) return WordsModeToken(pos);
+    if (CharClassOf(text_[pos]) == PdfCharClass::Regular) return RunningTo(PdfTokenKind::Word, pos, AfterRegular(pos));
+    return Delimited(pos);
+}
+
+inline PdfToken PdfLexer::WordsModeToken(std::size_t pos) const {
+    const char first = text_[pos];
+    if (first == '[' || first == ']' || first == '(' || first == ')') return {PdfTokenKind::Delimiter, pos, pos + 1};
+    if (first == '<' || first == '>') {
+        if (pos + 1 == text_.size() && !final_) return {PdfTokenKind::Unfinished, pos, pos + 1};
+        if (pos + 1 < text_.size() && text_[pos + 1] == first)
+            return {first == '<' ? PdfTokenKind::DictOpen : PdfTokenKind::DictClose, pos, pos + 2};
+        return {PdfTokenKind::Delimiter, pos, pos + 1};
+    }
+    std::size_t end = pos + 1;
+    while (end < text_.size() && !kEndsWordsModeWord[static_cast<unsigned char>(text_[end])]) ++end;
+    return RunningTo(first == '/' ? PdfTokenKind::Name : PdfTokenKind::Word, pos, end);
+}
+
 }  // namespace sgry
