@@ -29,7 +29,7 @@
 
 #include "app/BatchRun.h"
 #include "engine/EraseStamp.h"
-#include "gui/CMainFrame.h"
+#include "gui/MainWindow.h"
 #include "gui/ProgressDialog.h"
 #include "platform/Format.h"
 #include "support/RecordingPrompts.h"
@@ -66,11 +66,11 @@ protected:
 
     void SetUp() override {
         app_.LoadSettings();
-        FrameServices services;
+        MainWindowServices services;
         services.prompts = &prompts_;
         services.dialogs = &dialogs_;
         services.openInShell = [](const std::string&) {};
-        frame_ = std::make_unique<CMainFrame>(app_, services);
+        frame_ = std::make_unique<MainWindow>(app_, services);
         frame_->show();
         QApplication::processEvents();
     }
@@ -90,22 +90,22 @@ protected:
     }
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> paths;
-        for (const FileListRow& row : frame_->View().List().Rows()) paths.push_back(row.path);
+        for (const FileListRow& row : frame_->ListView().List().Rows()) paths.push_back(row.path);
         return paths;
     }
 
     ScratchDir dir_{"mainwin"};
-    SgryApp app_;
+    ProgramSettings app_;
     RecordingPrompts prompts_;
     ScriptedDialogs dialogs_;
-    std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<MainWindow> frame_;
 };
 
 class BatchTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        frame_->Document().SetProgressObserver([this](ProgressDialog& dialog) {
+        frame_->Controller().SetProgressObserver([this](ProgressDialog& dialog) {
             dialogTitle_ = dialog.windowTitle().toStdString();
             maximum_ = dialog.BarMaximum();
             QObject::connect(&dialog, &ProgressDialog::fileShown, [this, &dialog](const QString& count, const QString&) {
@@ -144,7 +144,7 @@ protected:
 
 TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
     const std::vector<std::string> files = AddFiles(4);
-    frame_->View().topLevelItem(2)->setCheckState(kColumnName, Qt::Unchecked);  // f3
+    frame_->ListView().topLevelItem(2)->setCheckState(kColumnName, Qt::Unchecked);  // f3
 
     Run();
 
@@ -164,7 +164,7 @@ TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(frame_->findChild<ProgressDialog*>(), nullptr);  // gone after the run, with the wait cursor
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_FALSE(frame_->Document().Running());
+    EXPECT_FALSE(frame_->Controller().Running());
 }
 
 TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
@@ -179,8 +179,8 @@ TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
     for (const char* untouched : {"_f3.pdf", "_f4.pdf", "_f5.pdf"}) EXPECT_FALSE(Exists(untouched)) << untouched;
     for (int i = 2; i < 5; ++i) EXPECT_FALSE(Stamped(files[static_cast<std::size_t>(i)])) << i;
     EXPECT_EQ(prompts_.Texts(), Strings{"Cancelled."});
-    EXPECT_EQ(frame_->Document().LastOutcome().finished, 2);
-    EXPECT_EQ(frame_->Document().LastOutcome().succeeded, 2);
+    EXPECT_EQ(frame_->Controller().LastOutcome().finished, 2);
+    EXPECT_EQ(frame_->Controller().LastOutcome().succeeded, 2);
 }
 
 struct CommandRow { const char* name; int command; const char* question; };
@@ -263,9 +263,9 @@ TEST_F(FrameTest, SignedAndCertifiedFilesAreMarkedInTheList) {
                                             {"<< /FT /Sig /T (s) /V 5 0 R >>", "<< /Type /Sig /Contents <00> >>"}));
     ScratchDir::Write(certified, CertifiedPdf(2));
     for (const std::string& path : {plain, signedPdf, certified})
-        EXPECT_TRUE(frame_->View().AddFileToList(path));
+        EXPECT_TRUE(frame_->ListView().AddFileToList(path));
     std::vector<QString> marks;
-    for (int row = 0; row < 3; ++row) marks.push_back(frame_->View().topLevelItem(row)->text(kColumnSigning));
+    for (int row = 0; row < 3; ++row) marks.push_back(frame_->ListView().topLevelItem(row)->text(kColumnSigning));
     EXPECT_EQ(marks, (std::vector<QString>{QStringLiteral("Certified"), QStringLiteral("Signed"), QString()}));
     if (const char* folder = std::getenv("SIGILRY_SCREENSHOT_DIR"); folder && *folder) {
         frame_->resize(900, 300);
@@ -277,7 +277,7 @@ TEST_F(FrameTest, SignedAndCertifiedFilesAreMarkedInTheList) {
 TEST_F(FrameTest, DocumentOpenOfANonPdfReportsAndKeepsTheWindow) {
     const std::string text = dir_.File("readme.txt");
     ScratchDir::Write(text, "hello\n");
-    EXPECT_FALSE(frame_->Document().OpenDocument(text));
+    EXPECT_FALSE(frame_->Controller().AddFile(text));
     EXPECT_EQ(prompts_.Texts(), Strings{"Not a PDF file\r\n" + text});
     EXPECT_TRUE(frame_->isVisible());
 }
@@ -296,7 +296,7 @@ TEST_P(CloseTest, ClosingTheWindowSavesBothSettingsForTheNextStart) {
 
     EXPECT_FALSE(frame_->isVisible());
     EXPECT_TRUE(app_.Saved());
-    SgryApp next(app_.IniPath());
+    ProgramSettings next(app_.IniPath());
     next.LoadSettings();
     EXPECT_EQ(next.App().Output, OutputMode::Overwrite);
     EXPECT_EQ(next.Stamp().WaterMarkDensity, 37);
@@ -330,7 +330,7 @@ protected:
         std::reverse(paths.begin(), paths.end());
         AddThroughCommand(paths);
     }
-    void Uncheck(int row) { frame_->View().topLevelItem(row)->setCheckState(kColumnName, Qt::Unchecked); }
+    void Uncheck(int row) { frame_->ListView().topLevelItem(row)->setCheckState(kColumnName, Qt::Unchecked); }
     void Erase() { frame_->Command(kIdEraseStamps)->trigger(); }
 };
 
@@ -351,7 +351,7 @@ TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
     EXPECT_EQ(prompts_.Texts(), Strings{"Stamps erased."});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(ListedPaths(), (Strings{first, skipped, second}));
-    EXPECT_FALSE(frame_->Document().Running());
+    EXPECT_FALSE(frame_->Controller().Running());
 }
 
 // Refused and vanished files are reported and the others still erased; a

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the menu "ﾌｧｲﾙ(&F)", the toolbar of ten entries, the
 // status bar with its prompts and lock indicators, and the file list as its
-// only view. The title is always "Sigilry ver1.08": the frame puts it back
+// only view. The title is always "Sigilry ver1.08": the window puts it back
 // whenever something else sets it. The window starts at 400 x 300 pixels and
 // cannot be made smaller than 330 x 200. Files dropped on it are added to
 // the list. Closing it (menu or close box) saves the settings.
@@ -11,10 +11,10 @@
 #include <QMainWindow>
 #include <functional>
 
-#include "gui/CSgryDoc.h"
-#include "gui/CSgryView.h"
+#include "gui/FileListController.h"
+#include "gui/FileListView.h"
 #include "gui/FileDialogs.h"
-#include "gui/SgryApp.h"
+#include "gui/ProgramSettings.h"
 
 class QLabel;
 
@@ -34,18 +34,18 @@ inline constexpr int kIdPreferences = 32786;
 inline constexpr int kIdEraseStamps = 32787;
 inline constexpr int kIdPreview = 32788;
 inline constexpr int kIdAppExit = 57665;
-inline constexpr const char* kIdleText = QT_TRANSLATE_NOOP("sgry::CMainFrame", "Ready");
+inline constexpr const char* kIdleText = QT_TRANSLATE_NOOP("sgry::MainWindow", "Ready");
 
 // "%s ver%s" of the product name and version: "Sigilry ver1.08".
-QString FrameTitle();
+QString MainWindowTitle();
 
-// Opens a settings sheet modally over the frame; the sheet edits the live
+// Opens a settings sheet modally over the main window; the sheet edits the live
 // settings of the application in place.
-using SheetOpener = std::function<void(QWidget* parent, SgryApp& app)>;
+using SheetOpener = std::function<void(QWidget* parent, ProgramSettings& app)>;
 
-// What the frame asks the user and the desktop through. Tests put scripted
+// What the main window asks the user and the desktop through. Tests put scripted
 // answers here so that no dialog ever waits for a click.
-struct FrameServices {
+struct MainWindowServices {
     UserPrompts* prompts = nullptr;
     FileDialogs* dialogs = nullptr;
     ShellOpener openInShell = OpenWithDesktop;
@@ -54,16 +54,16 @@ struct FrameServices {
     QString previewTempParent;     // where previews put their private copies; "" for the system's
 };
 
-class CMainFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The application's settings must be loaded before the frame is made;
+    // The application's settings must be loaded before the window is made;
     // `app` and the services' prompts and dialogs must outlive it.
-    CMainFrame(SgryApp& app, FrameServices services, QWidget* parent = nullptr);
-    ~CMainFrame() override;
+    MainWindow(ProgramSettings& app, MainWindowServices services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    CSgryDoc& Document() { return *doc_; }
-    CSgryView& View() { return *view_; }
+    FileListController& Controller() { return *controller_; }
+    FileListView& ListView() { return *view_; }
     QAction* Command(int id) const;
     QString IdleText() const;
     const LockIndicators& Indicators() const { return *indicators_; }
@@ -86,10 +86,10 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
 
-    SgryApp& app_;
-    FrameServices services_;
-    CSgryView* view_ = nullptr;
-    CSgryDoc* doc_ = nullptr;
+    ProgramSettings& app_;
+    MainWindowServices services_;
+    FileListView* view_ = nullptr;
+    FileListController* controller_ = nullptr;
     QLabel* idle_ = nullptr;
     LockIndicators* indicators_ = nullptr;
 };

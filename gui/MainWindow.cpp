@@ -1,4 +1,4 @@
-#include "gui/CMainFrame.h"
+#include "gui/MainWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,8 +11,8 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "gui/CPSheetApplicationSetting.h"
-#include "gui/CPSheetStampSetting.h"
+#include "gui/PreferencesDialog.h"
+#include "gui/StampSettingsDialog.h"
 #include "gui/LockIndicators.h"
 #include "gui/PreviewDialog.h"
 #include "gui/SheetDialogRunner.h"
@@ -26,8 +26,8 @@ namespace {
 
 constexpr int kToolbarIdWindow = 59392;  // the frame's toolbar and status bar
 constexpr int kStatusBarIdWindow = 59393;
-constexpr QSize kStartSize(400, 300);
-constexpr QSize kSmallestSize(330, 200);
+constexpr QSize kWindowStartSize(400, 300);
+constexpr QSize kWindowSmallestSize(330, 200);
 constexpr QSize kToolButtonSize(41, 43);
 
 // Files a drop carries: local files only.
@@ -41,27 +41,27 @@ QStringList DroppedPaths(const QMimeData* data) {
 
 }  // namespace
 
-QString FrameTitle() { return QString::fromUtf8(Format("%s ver%s", kProductName, kProductVersion)); }
+QString MainWindowTitle() { return QString::fromUtf8(Format("%s ver%s", kProductName, kProductVersion)); }
 
-CMainFrame::CMainFrame(SgryApp& app, FrameServices services, QWidget* parent)
+MainWindow::MainWindow(ProgramSettings& app, MainWindowServices services, QWidget* parent)
     : QMainWindow(parent), app_(app), services_(std::move(services)) {
-    setWindowTitle(FrameTitle());
+    setWindowTitle(MainWindowTitle());
     setWindowIcon(ProgramIcon());
-    view_ = new CSgryView(*services_.prompts, services_.openInShell, this);
+    view_ = new FileListView(*services_.prompts, services_.openInShell, this);
     view_->setObjectName(QStringLiteral("59648"));  // the frame's first pane
     setCentralWidget(view_);
-    doc_ = new CSgryDoc(*view_, app_.Stamp(), app_.App(), *services_.prompts, *services_.dialogs, this);
+    controller_ = new FileListController(*view_, app_.Stamp(), app_.App(), *services_.prompts, *services_.dialogs, this);
     CreateMenu();
     CreateToolBar();
     CreateStatusBar();
-    resize(kStartSize);
-    setMinimumSize(kSmallestSize);
+    resize(kWindowStartSize);
+    setMinimumSize(kWindowSmallestSize);
     setAcceptDrops(true);
 }
 
-CMainFrame::~CMainFrame() = default;
+MainWindow::~MainWindow() = default;
 
-QAction* CMainFrame::MakeCommand(int id, const QString& text, const QString& prompt, const QString& tip) {
+QAction* MainWindow::MakeCommand(int id, const QString& text, const QString& prompt, const QString& tip) {
     auto* action = new QAction(text, this);
     action->setObjectName(QString::number(id));
     if (!prompt.isEmpty()) action->setStatusTip(prompt);
@@ -72,7 +72,7 @@ QAction* CMainFrame::MakeCommand(int id, const QString& text, const QString& pro
     return action;
 }
 
-void CMainFrame::CreateMenu() {
+void MainWindow::CreateMenu() {
     MakeCommand(kIdAddFile, tr("&Add Files..."), tr("Choose files to add to the list"), tr("Add files to the list"));
     MakeCommand(kIdRemoveFile, tr("&Delete File"), tr("Remove the file from the file list"), tr("Remove files from the list"));
     MakeCommand(kIdOpenList, tr("&Open File List..."), tr("Read the files of a file list"), tr("Open a list"));
@@ -84,16 +84,16 @@ void CMainFrame::CreateMenu() {
     MakeCommand(kIdPreferences, tr("Pr&eferences..."), {}, {});
     MakeCommand(kIdAppExit, tr("E&xit"), {}, {});
 
-    connect(Command(kIdAddFile), &QAction::triggered, doc_, &CSgryDoc::OnAddFiles);
-    connect(Command(kIdRemoveFile), &QAction::triggered, view_, &CSgryView::RemoveSelectedRows);
-    connect(Command(kIdOpenList), &QAction::triggered, doc_, &CSgryDoc::OnOpenList);
-    connect(Command(kIdSaveList), &QAction::triggered, doc_, &CSgryDoc::OnSaveList);
-    connect(Command(kIdStampSetting), &QAction::triggered, this, &CMainFrame::OnStampSetting);
-    connect(Command(kIdRun), &QAction::triggered, doc_, &CSgryDoc::OnRun);
-    connect(doc_, &CSgryDoc::stoppedForClose, this, &QWidget::close, Qt::QueuedConnection);
-    connect(Command(kIdEraseStamps), &QAction::triggered, doc_, &CSgryDoc::OnEraseStamps);
-    connect(Command(kIdPreview), &QAction::triggered, this, &CMainFrame::OnPreview);
-    connect(Command(kIdPreferences), &QAction::triggered, this, &CMainFrame::OnPreferences);
+    connect(Command(kIdAddFile), &QAction::triggered, controller_, &FileListController::OnAddFiles);
+    connect(Command(kIdRemoveFile), &QAction::triggered, view_, &FileListView::RemoveSelectedRows);
+    connect(Command(kIdOpenList), &QAction::triggered, controller_, &FileListController::OnOpenList);
+    connect(Command(kIdSaveList), &QAction::triggered, controller_, &FileListController::OnSaveList);
+    connect(Command(kIdStampSetting), &QAction::triggered, this, &MainWindow::OnStampSetting);
+    connect(Command(kIdRun), &QAction::triggered, controller_, &FileListController::OnRun);
+    connect(controller_, &FileListController::stoppedForClose, this, &QWidget::close, Qt::QueuedConnection);
+    connect(Command(kIdEraseStamps), &QAction::triggered, controller_, &FileListController::OnEraseStamps);
+    connect(Command(kIdPreview), &QAction::triggered, this, &MainWindow::OnPreview);
+    connect(Command(kIdPreferences), &QAction::triggered, this, &MainWindow::OnPreferences);
     connect(Command(kIdAppExit), &QAction::triggered, this, &QWidget::close);
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
@@ -110,7 +110,7 @@ void CMainFrame::CreateMenu() {
     file->addAction(Command(kIdAppExit));
 }
 
-void CMainFrame::CreateToolBar() {
+void MainWindow::CreateToolBar() {
     QToolBar* bar = addToolBar(QString());
     bar->setObjectName(QString::number(kToolbarIdWindow));
     bar->setIconSize(QSize(kToolbarImageSize, kToolbarImageSize));
@@ -129,7 +129,7 @@ void CMainFrame::CreateToolBar() {
     }
 }
 
-void CMainFrame::CreateStatusBar() {
+void MainWindow::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QString::number(kStatusBarIdWindow));
     // A normal widget in the message pane: hidden while a prompt is shown,
@@ -139,37 +139,37 @@ void CMainFrame::CreateStatusBar() {
     indicators_ = new LockIndicators(*bar);
 }
 
-QAction* CMainFrame::Command(int id) const { return findChild<QAction*>(QString::number(id)); }
+QAction* MainWindow::Command(int id) const { return findChild<QAction*>(QString::number(id)); }
 
-QString CMainFrame::IdleText() const { return idle_->text(); }
+QString MainWindow::IdleText() const { return idle_->text(); }
 
-void CMainFrame::OnStampSetting() {
+void MainWindow::OnStampSetting() {
     if (services_.stampSheet)
         services_.stampSheet(this, app_);
     else
-        ShowStampSettingSheet(this, app_.Stamp(), *services_.prompts,
+        ShowStampSettingsDialog(this, app_.Stamp(), *services_.prompts,
                               PreviewSetup{view_->PreviewSourcePath(), app_.App(), &app_.Layout(),
                                            services_.previewTempParent});
 }
 
-void CMainFrame::OnPreview() {
+void MainWindow::OnPreview() {
     PreviewDialog dialog(app_.Stamp(), app_.App(), view_->PreviewSourcePath(), services_.previewTempParent, this);
     sheets::RunDialog(dialog);
 }
 
-void CMainFrame::OnPreferences() {
+void MainWindow::OnPreferences() {
     if (services_.preferencesSheet)
         services_.preferencesSheet(this, app_);
     else
-        ShowApplicationSettingSheet(this, app_.App(), *services_.prompts);
+        ShowPreferencesDialog(this, app_.App(), *services_.prompts);
 }
 
-void CMainFrame::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowTitleChange && windowTitle() != FrameTitle()) setWindowTitle(FrameTitle());
+    if (event->type() == QEvent::WindowTitleChange && windowTitle() != MainWindowTitle()) setWindowTitle(MainWindowTitle());
 }
 
-void CMainFrame::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     view_->FillColumns();
 }
@@ -177,9 +177,9 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 // Closing the window (or the session) during a run cancels it as its button
 // does, and the window closes when the run has ended; the settings are saved
 // whichever way the window is closed.
-void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (doc_->Running()) {
-        doc_->StopForClose();
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (controller_->Running()) {
+        controller_->StopForClose();
         event->ignore();
         return;
     }
@@ -187,20 +187,20 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!doc_->Running() && !DroppedPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!controller_->Running() && !DroppedPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
-void CMainFrame::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     const QStringList paths = DroppedPaths(event->mimeData());
-    if (doc_->Running() || paths.isEmpty()) return;
+    if (controller_->Running() || paths.isEmpty()) return;
     event->acceptProposedAction();
     // Added after the drop has returned, so the program that the files were
     // dragged from is not kept waiting by the notices and messages.
     QMetaObject::invokeMethod(
         this,
         [this, paths] {
-            for (const QString& path : paths) doc_->OpenDocument(PathFromQt(path));
+            for (const QString& path : paths) controller_->AddFile(PathFromQt(path));
         },
         Qt::QueuedConnection);
 }
