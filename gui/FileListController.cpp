@@ -34,18 +34,18 @@ bool FileListController::AddFile(const std::string& path) {
 
 // Files are added in the dialog's order, each on top; one that fails shows
 // its message and the rest go on.
-void FileListController::OnAddFiles() {
+void FileListController::AddFiles() {
     for (const std::string& path : dialogs_.AskOpenFileNames(Text(kAddFilesTitle), Text(kPdfFilter))) view_.AddFileToList(path);
 }
 
-void FileListController::OnOpenList() {
+void FileListController::OpenList() {
     const std::optional<std::string> path = dialogs_.AskOpenFileName(Text(kListFileTitle), Text(kListFileFilter));
     if (!path) return;
     view_.ClearRows();
     view_.ReadListFile(*path);
 }
 
-void FileListController::OnSaveList() {
+void FileListController::SaveList() {
     if (view_.List().Count() == 0) {
         prompts_.ShowMessage(list_message::kNoFiles);
         return;
@@ -57,7 +57,7 @@ void FileListController::OnSaveList() {
 
 // The rows cannot change while the run goes on: the progress window blocks
 // the main window, and dropped files are turned away.
-void FileListController::OnRun() {
+void FileListController::Run() {
     if (running_) return;
     running_ = true;
     ProgressWindow progress(window_, progressObserver_);
@@ -113,7 +113,7 @@ EraseOutcome FileListController::EraseAskingPassword(const std::string& path) {
 // A stamp never changes a file's page count, so the rows stay as they are.
 // Like a run, the command keeps the window open and turns drops away until
 // it is done (message boxes let events through).
-void FileListController::OnEraseStamps() {
+void FileListController::EraseStamps() {
     if (running_) return;
     if (view_.List().Count() == 0) {
         prompts_.ShowMessage(list_message::kNoFiles);

@@ -52,16 +52,16 @@ signals:
     void stoppedForClose();
 
 public slots:
-    void OnAddFiles();   // 32774
-    void OnOpenList();   // 32772
-    void OnSaveList();   // 32773
-    void OnRun();        // 32776
-    // 32787: after an OK/Cancel question, removes the last erasable stamp
+    void AddFiles();
+    void OpenList();
+    void SaveList();
+    void Run();
+    // After an OK/Cancel question, removes the last erasable stamp
     // from every checked row's file (engine/EraseStamp.h), in list order.
     // A file that needs a password is asked for it, as a run asks.
     // Each refused file shows its own message and is left as it was; one
     // information box "消去しました" ends a command that erased anything.
-    void OnEraseStamps();
+    void EraseStamps();
 
 private:
     EraseOutcome EraseAskingPassword(const std::string& path);

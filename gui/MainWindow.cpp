@@ -17,15 +17,12 @@
 #include "gui/PreviewDialog.h"
 #include "gui/SheetDialogRunner.h"
 #include "gui/QtUserPrompts.h"
-#include "gui/ToolbarIcons.h"
 #include "platform/Format.h"
 
 namespace sgry {
 
 namespace {
 
-constexpr int kToolbarIdWindow = 59392;  // the frame's toolbar and status bar
-constexpr int kStatusBarIdWindow = 59393;
 constexpr QSize kWindowStartSize(400, 300);
 constexpr QSize kWindowSmallestSize(330, 200);
 constexpr QSize kToolButtonSize(41, 43);
@@ -48,9 +45,10 @@ MainWindow::MainWindow(ProgramSettings& app, MainWindowServices services, QWidge
     setWindowTitle(MainWindowTitle());
     setWindowIcon(ProgramIcon());
     view_ = new FileListView(*services_.prompts, services_.openInShell, this);
-    view_->setObjectName(QStringLiteral("59648"));  // the frame's first pane
+    view_->setObjectName(QStringLiteral("fileList"));
     setCentralWidget(view_);
     controller_ = new FileListController(*view_, app_.Stamp(), app_.App(), *services_.prompts, *services_.dialogs, this);
+    CreateActions();
     CreateMenu();
     CreateToolBar();
     CreateStatusBar();
@@ -61,77 +59,83 @@ MainWindow::MainWindow(ProgramSettings& app, MainWindowServices services, QWidge
 
 MainWindow::~MainWindow() = default;
 
-QAction* MainWindow::MakeCommand(int id, const QString& text, const QString& prompt, const QString& tip) {
+QAction* MainWindow::MakeAction(const char* name, const QString& text, const QString& prompt, const QString& tip,
+                               ToolbarImage image) {
     auto* action = new QAction(text, this);
-    action->setObjectName(QString::number(id));
+    action->setObjectName(QString::fromLatin1(name));
     if (!prompt.isEmpty()) action->setStatusTip(prompt);
     if (!tip.isEmpty()) action->setToolTip(tip);
-    const QIcon icon = CommandIcon(id);
-    if (!icon.isNull()) action->setIcon(icon);
+    if (image != ToolbarImage::None) action->setIcon(ToolbarIcon(image));
     action->setIconVisibleInMenu(false);
     return action;
 }
 
-void MainWindow::CreateMenu() {
-    MakeCommand(kIdAddFile, tr("&Add Files..."), tr("Choose files to add to the list"), tr("Add files to the list"));
-    MakeCommand(kIdRemoveFile, tr("&Delete File"), tr("Remove the file from the file list"), tr("Remove files from the list"));
-    MakeCommand(kIdOpenList, tr("&Open File List..."), tr("Read the files of a file list"), tr("Open a list"));
-    MakeCommand(kIdSaveList, tr("&Save File List..."), tr("Save the current file list"), tr("Save the list"));
-    MakeCommand(kIdStampSetting, tr("Stamp Settings..."), tr("Set up the stamps"), tr("Stamp Settings..."));
-    MakeCommand(kIdRun, tr("Run"), tr("Stamp the checked files"), tr("Run"));
-    MakeCommand(kIdEraseStamps, tr("&Undo Stamps"), tr("Remove erasable stamps from the checked files"), {});
-    MakeCommand(kIdPreview, tr("Pre&view"), tr("Show the selected file with its stamps"), tr("Preview"));
-    MakeCommand(kIdPreferences, tr("Pr&eferences..."), {}, {});
-    MakeCommand(kIdAppExit, tr("E&xit"), {}, {});
+void MainWindow::CreateActions() {
+    addFiles_ = MakeAction("actionAddFiles", tr("&Add Files..."), tr("Choose files to add to the list"),
+                           tr("Add files to the list"), ToolbarImage::AddFiles);
+    removeFiles_ = MakeAction("actionRemoveFiles", tr("&Delete File"), tr("Remove the file from the file list"),
+                              tr("Remove files from the list"), ToolbarImage::RemoveFiles);
+    openList_ = MakeAction("actionOpenList", tr("&Open File List..."), tr("Read the files of a file list"),
+                           tr("Open a list"), ToolbarImage::OpenList);
+    saveList_ = MakeAction("actionSaveList", tr("&Save File List..."), tr("Save the current file list"),
+                           tr("Save the list"), ToolbarImage::SaveList);
+    stampSettings_ = MakeAction("actionStampSettings", tr("Stamp Settings..."), tr("Set up the stamps"),
+                                tr("Stamp Settings..."), ToolbarImage::StampSettings);
+    run_ = MakeAction("actionRun", tr("Run"), tr("Stamp the checked files"), tr("Run"), ToolbarImage::Run);
+    undoStamps_ = MakeAction("actionUndoStamps", tr("&Undo Stamps"), tr("Remove erasable stamps from the checked files"), {});
+    preview_ = MakeAction("actionPreview", tr("Pre&view"), tr("Show the selected file with its stamps"), tr("Preview"),
+                          ToolbarImage::Preview);
+    preferences_ = MakeAction("actionPreferences", tr("Pr&eferences..."), {}, {});
+    exit_ = MakeAction("actionExit", tr("E&xit"), {}, {});
 
-    connect(Command(kIdAddFile), &QAction::triggered, controller_, &FileListController::OnAddFiles);
-    connect(Command(kIdRemoveFile), &QAction::triggered, view_, &FileListView::RemoveSelectedRows);
-    connect(Command(kIdOpenList), &QAction::triggered, controller_, &FileListController::OnOpenList);
-    connect(Command(kIdSaveList), &QAction::triggered, controller_, &FileListController::OnSaveList);
-    connect(Command(kIdStampSetting), &QAction::triggered, this, &MainWindow::OnStampSetting);
-    connect(Command(kIdRun), &QAction::triggered, controller_, &FileListController::OnRun);
+    connect(addFiles_, &QAction::triggered, controller_, &FileListController::AddFiles);
+    connect(removeFiles_, &QAction::triggered, view_, &FileListView::RemoveSelectedRows);
+    connect(openList_, &QAction::triggered, controller_, &FileListController::OpenList);
+    connect(saveList_, &QAction::triggered, controller_, &FileListController::SaveList);
+    connect(stampSettings_, &QAction::triggered, this, &MainWindow::OpenStampSettings);
+    connect(run_, &QAction::triggered, controller_, &FileListController::Run);
     connect(controller_, &FileListController::stoppedForClose, this, &QWidget::close, Qt::QueuedConnection);
-    connect(Command(kIdEraseStamps), &QAction::triggered, controller_, &FileListController::OnEraseStamps);
-    connect(Command(kIdPreview), &QAction::triggered, this, &MainWindow::OnPreview);
-    connect(Command(kIdPreferences), &QAction::triggered, this, &MainWindow::OnPreferences);
-    connect(Command(kIdAppExit), &QAction::triggered, this, &QWidget::close);
+    connect(undoStamps_, &QAction::triggered, controller_, &FileListController::EraseStamps);
+    connect(preview_, &QAction::triggered, this, &MainWindow::ShowPreview);
+    connect(preferences_, &QAction::triggered, this, &MainWindow::OpenPreferences);
+    connect(exit_, &QAction::triggered, this, &QWidget::close);
+}
 
+void MainWindow::CreateMenu() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(Command(kIdAddFile));
-    file->addAction(Command(kIdRemoveFile));
+    file->addActions({addFiles_, removeFiles_});
     file->addSeparator();
-    file->addAction(Command(kIdOpenList));
-    file->addAction(Command(kIdSaveList));
-    file->addAction(Command(kIdEraseStamps));
-    file->addAction(Command(kIdPreview));
+    file->addActions({openList_, saveList_, undoStamps_, preview_});
     file->addSeparator();
-    file->addAction(Command(kIdPreferences));
+    file->addAction(preferences_);
     file->addSeparator();
-    file->addAction(Command(kIdAppExit));
+    file->addAction(exit_);
 }
 
 void MainWindow::CreateToolBar() {
     QToolBar* bar = addToolBar(QString());
-    bar->setObjectName(QString::number(kToolbarIdWindow));
+    bar->setObjectName(QStringLiteral("mainToolBar"));
     bar->setIconSize(QSize(kToolbarImageSize, kToolbarImageSize));
     bar->setAllowedAreas(Qt::AllToolBarAreas);
     bar->setMovable(true);
     bar->setFloatable(true);
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const int entries[] = {kIdAddFile, kIdRemoveFile, 0, kIdOpenList, kIdSaveList, 0, kIdStampSetting, kIdRun, 0, kIdPreview};
-    for (int id : entries) {
-        if (id == 0) {
+    // A null entry is a separator.
+    QAction* const entries[] = {addFiles_, removeFiles_, nullptr, openList_, saveList_, nullptr,
+                                stampSettings_, run_, nullptr, preview_};
+    for (QAction* action : entries) {
+        if (!action) {
             bar->addSeparator();
             continue;
         }
-        bar->addAction(Command(id));
-        if (QWidget* button = bar->widgetForAction(Command(id))) button->setFixedSize(kToolButtonSize);
+        bar->addAction(action);
+        if (QWidget* button = bar->widgetForAction(action)) button->setFixedSize(kToolButtonSize);
     }
 }
 
 void MainWindow::CreateStatusBar() {
     QStatusBar* bar = statusBar();
-    bar->setObjectName(QString::number(kStatusBarIdWindow));
+    bar->setObjectName(QStringLiteral("statusBar"));
     // A normal widget in the message pane: hidden while a prompt is shown,
     // back when the prompt goes.
     idle_ = new QLabel(tr(kIdleText), bar);
@@ -139,11 +143,11 @@ void MainWindow::CreateStatusBar() {
     indicators_ = new LockIndicators(*bar);
 }
 
-QAction* MainWindow::Command(int id) const { return findChild<QAction*>(QString::number(id)); }
+QAction* MainWindow::Action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
 
 QString MainWindow::IdleText() const { return idle_->text(); }
 
-void MainWindow::OnStampSetting() {
+void MainWindow::OpenStampSettings() {
     if (services_.stampSheet)
         services_.stampSheet(this, app_);
     else
@@ -152,12 +156,12 @@ void MainWindow::OnStampSetting() {
                                            services_.previewTempParent});
 }
 
-void MainWindow::OnPreview() {
+void MainWindow::ShowPreview() {
     PreviewDialog dialog(app_.Stamp(), app_.App(), view_->PreviewSourcePath(), services_.previewTempParent, this);
     sheets::RunDialog(dialog);
 }
 
-void MainWindow::OnPreferences() {
+void MainWindow::OpenPreferences() {
     if (services_.preferencesSheet)
         services_.preferencesSheet(this, app_);
     else

@@ -6,8 +6,8 @@
 // cannot be made smaller than 330 x 200. Files dropped on it are added to
 // the list. Closing it (menu or close box) saves the settings.
 //
-// Every command is a QAction whose object name is its id ("32774"); the
-// exit command is "57665".
+// Every command is a QAction with an object name ("actionAddFiles"); the
+// menu, the toolbar and the tests find it by that name.
 #include <QMainWindow>
 #include <functional>
 
@@ -15,6 +15,7 @@
 #include "gui/FileListView.h"
 #include "gui/FileDialogs.h"
 #include "gui/ProgramSettings.h"
+#include "gui/ToolbarIcons.h"
 
 class QLabel;
 
@@ -24,16 +25,6 @@ class LockIndicators;
 
 inline constexpr const char* kProductName = "Sigilry";
 inline constexpr const char* kProductVersion = "1.08";
-inline constexpr int kIdStampSetting = 32771;
-inline constexpr int kIdOpenList = 32772;
-inline constexpr int kIdSaveList = 32773;
-inline constexpr int kIdAddFile = 32774;
-inline constexpr int kIdRemoveFile = 32775;
-inline constexpr int kIdRun = 32776;
-inline constexpr int kIdPreferences = 32786;
-inline constexpr int kIdEraseStamps = 32787;
-inline constexpr int kIdPreview = 32788;
-inline constexpr int kIdAppExit = 57665;
 inline constexpr const char* kIdleText = QT_TRANSLATE_NOOP("sgry::MainWindow", "Ready");
 
 // "%s ver%s" of the product name and version: "Sigilry ver1.08".
@@ -49,8 +40,8 @@ struct MainWindowServices {
     UserPrompts* prompts = nullptr;
     FileDialogs* dialogs = nullptr;
     ShellOpener openInShell = OpenWithDesktop;
-    SheetOpener stampSheet;        // command 32771; the stamp settings sheet when empty
-    SheetOpener preferencesSheet;  // command 32786; the preferences sheet when empty
+    SheetOpener stampSheet;        // actionStampSettings; StampSettingsDialog when empty
+    SheetOpener preferencesSheet;  // actionPreferences; PreferencesDialog when empty
     QString previewTempParent;     // where previews put their private copies; "" for the system's
 };
 
@@ -64,14 +55,15 @@ public:
 
     FileListController& Controller() { return *controller_; }
     FileListView& ListView() { return *view_; }
-    QAction* Command(int id) const;
+    // The command whose object name is `name` ("actionRun"); null for none.
+    QAction* Action(const char* name) const;
     QString IdleText() const;
     const LockIndicators& Indicators() const { return *indicators_; }
 
 public slots:
-    void OnStampSetting();  // 32771
-    void OnPreferences();   // 32786
-    void OnPreview();       // 32788
+    void OpenStampSettings();
+    void OpenPreferences();
+    void ShowPreview();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -81,7 +73,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QAction* MakeCommand(int id, const QString& text, const QString& prompt, const QString& tip);
+    QAction* MakeAction(const char* name, const QString& text, const QString& prompt, const QString& tip,
+                        ToolbarImage image = ToolbarImage::None);
+    void CreateActions();
     void CreateMenu();
     void CreateToolBar();
     void CreateStatusBar();
@@ -90,6 +84,16 @@ private:
     MainWindowServices services_;
     FileListView* view_ = nullptr;
     FileListController* controller_ = nullptr;
+    QAction* addFiles_ = nullptr;
+    QAction* removeFiles_ = nullptr;
+    QAction* openList_ = nullptr;
+    QAction* saveList_ = nullptr;
+    QAction* stampSettings_ = nullptr;
+    QAction* run_ = nullptr;
+    QAction* undoStamps_ = nullptr;
+    QAction* preview_ = nullptr;
+    QAction* preferences_ = nullptr;
+    QAction* exit_ = nullptr;
     QLabel* idle_ = nullptr;
     LockIndicators* indicators_ = nullptr;
 };

@@ -86,7 +86,7 @@ protected:
     // Adds the files through the add command, in this order.
     void AddThroughCommand(const std::vector<std::string>& paths) {
         dialogs_.openFiles = paths;
-        frame_->Command(kIdAddFile)->trigger();
+        frame_->Action("actionAddFiles")->trigger();
     }
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> paths;
@@ -129,7 +129,7 @@ protected:
         std::reverse(paths.begin(), paths.end());
         return paths;
     }
-    void Run() { frame_->Command(kIdRun)->trigger(); }
+    void Run() { frame_->Action("actionRun")->trigger(); }
     bool Stamped(const std::string& source) const { return ScratchDir::Read(source) != SmallPdf(1); }
 
     std::string dialogTitle_;
@@ -183,14 +183,14 @@ TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
     EXPECT_EQ(frame_->Controller().LastOutcome().succeeded, 2);
 }
 
-struct CommandRow { const char* name; int command; const char* question; };
+struct CommandRow { const char* name; const char* action; const char* question; };
 
 TEST_F(BatchTest, EmptyListOrADeclinedQuestionRunsNothing) {
-    const CommandRow rows[] = {{"run", kIdRun, "Stamp the checked files?"},
-                               {"erase", kIdEraseStamps, "Erase the stamps from the checked files?"}};
+    const CommandRow rows[] = {{"run", "actionRun", "Stamp the checked files?"},
+                               {"erase", "actionUndoStamps", "Erase the stamps from the checked files?"}};
     for (const CommandRow& row : rows) {
         SCOPED_TRACE(row.name);
-        frame_->Command(row.command)->trigger();
+        frame_->Action(row.action)->trigger();
         EXPECT_TRUE(prompts_.questions.empty());
         EXPECT_EQ(prompts_.Texts(), Strings{"No PDF files to process."});
         prompts_.messages.clear();
@@ -199,7 +199,7 @@ TEST_F(BatchTest, EmptyListOrADeclinedQuestionRunsNothing) {
     prompts_.answerOk = false;
     for (const CommandRow& row : rows) {
         SCOPED_TRACE(row.name);
-        frame_->Command(row.command)->trigger();
+        frame_->Action(row.action)->trigger();
         EXPECT_EQ(prompts_.questions.back(), row.question);
         EXPECT_TRUE(prompts_.messages.empty());
     }
@@ -290,7 +290,7 @@ TEST_P(CloseTest, ClosingTheWindowSavesBothSettingsForTheNextStart) {
     app_.App().Output = OutputMode::Overwrite;
     app_.Stamp().WaterMarkDensity = 37;
     if (GetParam().throughMenu)
-        frame_->Command(kIdAppExit)->trigger();
+        frame_->Action("actionExit")->trigger();
     else
         EXPECT_TRUE(frame_->close());
 
@@ -331,7 +331,7 @@ protected:
         AddThroughCommand(paths);
     }
     void Uncheck(int row) { frame_->ListView().topLevelItem(row)->setCheckState(kColumnName, Qt::Unchecked); }
-    void Erase() { frame_->Command(kIdEraseStamps)->trigger(); }
+    void Erase() { frame_->Action("actionUndoStamps")->trigger(); }
 };
 
 TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
