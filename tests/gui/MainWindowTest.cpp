@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -30,7 +31,10 @@
 #include "app/BatchRun.h"
 #include "engine/EraseStamp.h"
 #include "gui/MainWindow.h"
+#include "gui/PreviewPane.h"
 #include "gui/ProgressDialog.h"
+#include "gui/StampSettingsDialog.h"
+#include "gui/Translations.h"
 #include "platform/Format.h"
 #include "support/RecordingPrompts.h"
 #include "support/ScratchDir.h"
@@ -181,6 +185,68 @@ TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
     EXPECT_EQ(prompts_.Texts(), Strings{"Cancelled."});
     EXPECT_EQ(frame_->Controller().LastOutcome().finished, 2);
     EXPECT_EQ(frame_->Controller().LastOutcome().succeeded, 2);
+}
+
+// With SIGILRY_SCREENSHOT_DIR=<folder> (skipped without), pictures of the
+// main window, the stamp settings dialog with its preview and the progress
+// window in the language of the environment: main-window-en.png or
+// main-window-ja.png and so on.
+class ScreenshotTest : public BatchTest {
+protected:
+    void SetUp() override {
+        const char* folder = std::getenv("SIGILRY_SCREENSHOT_DIR");
+        if (!folder || !*folder) GTEST_SKIP() << "set SIGILRY_SCREENSHOT_DIR to save screenshots";
+        const Language language = LanguageFromEnvironment();
+        UseProgramLanguage(language);  // before the windows are made
+        prefix_ = std::string(folder) + "/";
+        suffix_ = language == Language::Japanese ? "-ja.png" : "-en.png";
+        BatchTest::SetUp();
+    }
+    // The other tests of the process speak English again.
+    void TearDown() override {
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+            QApplication::removeTranslator(translator);
+            delete translator;
+        }
+        UseProgramLanguage(Language::English);
+    }
+    bool Save(QWidget& widget, const std::string& name) const {
+        return widget.grab().save(QString::fromStdString(prefix_ + name + suffix_));
+    }
+
+    std::string prefix_;
+    std::string suffix_;
+};
+
+TEST_F(ScreenshotTest, MainWindowStampSettingsAndProgress) {
+    AddFiles(3);
+    frame_->resize(640, 320);
+    QApplication::processEvents();
+    EXPECT_TRUE(Save(*frame_, "main-window"));
+
+    StampSettings& stamp = app_.Stamp();
+    stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
+    stamp.Slots[kHeaderLeft].CustomText = "Draft";
+    stamp.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.WaterMarkType = 16;
+    std::filesystem::create_directories(dir_.File("tmp"));
+    {
+        StampSettingsDialog dialog(stamp, prompts_, frame_.get());
+        dialog.EnablePreview(PreviewSetup{std::string(), app_.App(), &app_.Layout(), QString::fromStdString(dir_.File("tmp"))});
+        dialog.show();
+        dialog.SetActivePage(1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Preview()->Idle(); }, 10000));
+        EXPECT_TRUE(Save(dialog, "stamp-settings"));
+    }
+
+    bool saved = false;
+    frame_->Controller().SetProgressObserver([&](ProgressDialog& dialog) {
+        QObject::connect(&dialog, &ProgressDialog::fileShown, [&](const QString& count, const QString&) {
+            if (count == QStringLiteral("1 / 3")) saved = Save(dialog, "progress-window");
+        });
+    });
+    Run();
+    EXPECT_TRUE(saved);
 }
 
 struct CommandRow { const char* name; const char* action; const char* question; };
