@@ -40,14 +40,14 @@ QStringList DroppedPaths(const QMimeData* data) {
 
 QString MainWindowTitle() { return QString::fromUtf8(Format("%s ver%s", kProductName, kProductVersion)); }
 
-MainWindow::MainWindow(ProgramSettings& app, MainWindowServices services, QWidget* parent)
-    : QMainWindow(parent), app_(app), services_(std::move(services)) {
+MainWindow::MainWindow(ProgramSettings& settings, MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), services_(std::move(services)) {
     setWindowTitle(MainWindowTitle());
     setWindowIcon(ProgramIcon());
     view_ = new FileListView(*services_.prompts, services_.openInShell, this);
     view_->setObjectName(QStringLiteral("fileList"));
     setCentralWidget(view_);
-    controller_ = new FileListController(*view_, app_.Stamp(), app_.App(), *services_.prompts, *services_.dialogs, this);
+    controller_ = new FileListController(*view_, settings_.Stamp(), settings_.App(), *services_.prompts, *services_.dialogs, this);
     CreateActions();
     CreateMenu();
     CreateToolBar();
@@ -149,23 +149,23 @@ QString MainWindow::IdleText() const { return idle_->text(); }
 
 void MainWindow::OpenStampSettings() {
     if (services_.stampSheet)
-        services_.stampSheet(this, app_);
+        services_.stampSheet(this, settings_);
     else
-        ShowStampSettingsDialog(this, app_.Stamp(), *services_.prompts,
-                              PreviewSetup{view_->PreviewSourcePath(), app_.App(), &app_.Layout(),
+        ShowStampSettingsDialog(this, settings_.Stamp(), *services_.prompts,
+                              PreviewSetup{view_->PreviewSourcePath(), settings_.App(), &settings_.Layout(),
                                            services_.previewTempParent});
 }
 
 void MainWindow::ShowPreview() {
-    PreviewDialog dialog(app_.Stamp(), app_.App(), view_->PreviewSourcePath(), services_.previewTempParent, this);
+    PreviewDialog dialog(settings_.Stamp(), settings_.App(), view_->PreviewSourcePath(), services_.previewTempParent, this);
     sheets::RunDialog(dialog);
 }
 
 void MainWindow::OpenPreferences() {
     if (services_.preferencesSheet)
-        services_.preferencesSheet(this, app_);
+        services_.preferencesSheet(this, settings_);
     else
-        ShowPreferencesDialog(this, app_.App(), *services_.prompts);
+        ShowPreferencesDialog(this, settings_.App(), *services_.prompts);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -187,7 +187,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    app_.SaveSettings();
+    settings_.SaveSettings();
     event->accept();
 }
 

@@ -32,7 +32,7 @@ QString MainWindowTitle();
 
 // Opens a settings sheet modally over the main window; the sheet edits the live
 // settings of the application in place.
-using SheetOpener = std::function<void(QWidget* parent, ProgramSettings& app)>;
+using SheetOpener = std::function<void(QWidget* parent, ProgramSettings& settings)>;
 
 // What the main window asks the user and the desktop through. Tests put scripted
 // answers here so that no dialog ever waits for a click.
@@ -49,8 +49,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The application's settings must be loaded before the window is made;
-    // `app` and the services' prompts and dialogs must outlive it.
-    MainWindow(ProgramSettings& app, MainWindowServices services, QWidget* parent = nullptr);
+    // `settings` and the services' prompts and dialogs must outlive it.
+    MainWindow(ProgramSettings& settings, MainWindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     FileListController& Controller() { return *controller_; }
@@ -80,7 +80,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
 
-    ProgramSettings& app_;
+    ProgramSettings& settings_;
     MainWindowServices services_;
     FileListView* view_ = nullptr;
     FileListController* controller_ = nullptr;

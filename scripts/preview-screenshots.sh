@@ -16,6 +16,6 @@ shoot() {
   LANG=$1 LC_ALL= LC_MESSAGES= LANGUAGE= SIGILRY_SCREENSHOT_DIR="$out" QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s "-screen 0 1600x1000x24" "$build/tests/gui/test_gui" --gtest_filter="$2"
 }
-shoot en_US.UTF-8 'PreviewTest.Screenshots:FrameTest.SignedAndCertifiedFilesAreMarkedInTheList:ScreenshotTest.*'
+shoot en_US.UTF-8 'PreviewTest.Screenshots:WindowTest.SignedAndCertifiedFilesAreMarkedInTheList:ScreenshotTest.*'
 shoot ja_JP.UTF-8 'ScreenshotTest.*'
 ls -l "$out"/preview-*.png "$out"/list-*.png "$out"/*-en.png "$out"/*-ja.png
