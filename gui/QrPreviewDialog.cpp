@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "gui/CPPageQR.h"
+#include "gui/QrPage.h"
 #include "gui/SheetText.h"
 #include "platform/Format.h"
 
@@ -22,7 +22,7 @@ QString QrPreviewCanvas::Caption() const {
     const int level = level_ >= 0 && level_ < kQrEcLevelCount ? level_ : 0;
     return tr("Version:%1  Error correction level:%2")
         .arg(version_)
-        .arg(QCoreApplication::translate("sgry::CPPageQR", kQrLevelLabels[level]));
+        .arg(QCoreApplication::translate("sgry::QrPage", kQrLevelLabels[level]));
 }
 
 void QrPreviewCanvas::paintEvent(QPaintEvent*) {

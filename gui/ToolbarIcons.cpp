@@ -118,35 +118,35 @@ QPixmap BlankImage(int size) {
 
 }  // namespace
 
-QIcon CommandIcon(int commandId) {
+QIcon ToolbarIcon(ToolbarImage which) {
     QPixmap image = BlankImage(kToolbarImageSize);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    switch (commandId) {
-        case 32774:
+    switch (which) {
+        case ToolbarImage::AddFiles:
             DrawPage(p, QRectF(5, 3, 20, 27));
             DrawBadge(p, QPointF(24, 24), kGreen, true);
             break;
-        case 32775:
+        case ToolbarImage::RemoveFiles:
             DrawPage(p, QRectF(5, 3, 20, 27));
             DrawBadge(p, QPointF(24, 24), kSeal, false);
             break;
-        case 32772:
+        case ToolbarImage::OpenList:
             DrawFolder(p);
             break;
-        case 32773:
+        case ToolbarImage::SaveList:
             DrawDisk(p);
             break;
-        case 32771:
+        case ToolbarImage::StampSettings:
             DrawSettings(p);
             break;
-        case 32776:
+        case ToolbarImage::Run:
             DrawStamp(p);
             break;
-        case 32788:
+        case ToolbarImage::Preview:
             DrawPreview(p);
             break;
-        default:
+        case ToolbarImage::None:
             return QIcon();
     }
     p.end();

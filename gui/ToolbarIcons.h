@@ -6,8 +6,11 @@ namespace sgry {
 
 inline constexpr int kToolbarImageSize = 34;
 
-// The image of a toolbar command (32771-32776, 32788); an empty icon for others.
-QIcon CommandIcon(int commandId);
+// The images of the toolbar's commands.
+enum class ToolbarImage { None, AddFiles, RemoveFiles, OpenList, SaveList, StampSettings, Run, Preview };
+
+// The image drawn for a toolbar command; an empty icon for None.
+QIcon ToolbarIcon(ToolbarImage image);
 // The program's window icon: a sheet of paper with a round red seal.
 QIcon ProgramIcon();
 

@@ -1,12 +1,12 @@
 // The desktop program: settings loaded before the window is made, the
 // window shown, the files named on the command line added to the list, and
-// the settings saved when the window closes (CMainFrame::closeEvent).
+// the settings saved when the window closes (MainWindow::closeEvent).
 #include <QApplication>
 #include <clocale>
 
-#include "gui/CMainFrame.h"
+#include "gui/MainWindow.h"
 #include "gui/QtUserPrompts.h"
-#include "gui/SgryApp.h"
+#include "gui/ProgramSettings.h"
 #include "gui/Translations.h"
 #include "settings/IniPath.h"
 
@@ -16,23 +16,23 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("sigilry"));
 
-    sgry::SgryApp app(sgry::IniPath());
-    app.LoadSettings();
+    sgry::ProgramSettings settings(sgry::IniPath());
+    settings.LoadSettings();
     // The language of every text, the standard dialogs' included.
-    sgry::UseProgramLanguage(sgry::LanguageOf(app.App().Language));
+    sgry::UseProgramLanguage(sgry::LanguageOf(settings.App().Language));
 
     sgry::QtUserPrompts prompts;
-    sgry::FrameServices services;
+    sgry::MainWindowServices services;
     services.prompts = &prompts;
     services.dialogs = &prompts;
-    sgry::CMainFrame frame(app, services);
-    prompts.SetParent(&frame);
-    frame.show();
+    sgry::MainWindow window(settings, services);
+    prompts.SetParent(&window);
+    window.show();
 
     // Qt has taken its own options out of the arguments; the rest are files.
     // One that cannot be added is reported and the program goes on.
     const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i) frame.Document().OpenDocument(sgry::PathFromQt(arguments[i]));
+    for (qsizetype i = 1; i < arguments.size(); ++i) window.Controller().AddFile(sgry::PathFromQt(arguments[i]));
 
     return QApplication::exec();
 }

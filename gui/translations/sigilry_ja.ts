@@ -9,110 +9,143 @@
     </message>
 </context>
 <context>
-    <name>sgry::CMainFrame</name>
+    <name>sgry::FileListController</name>
     <message>
-        <source>Ready</source>
-        <translation>ﾚﾃﾞｨ</translation>
+        <source>Choose PDF Files to Add to the List</source>
+        <translation>ﾘｽﾄへ追加するPDFﾌｧｲﾙを選択して下さい</translation>
     </message>
     <message>
-        <source>&amp;Add Files...</source>
-        <translation>ﾌｧｲﾙを追加(&amp;A)</translation>
+        <source>PDF files (*.pdf)|*.pdf|All files (*.*)|*.*||</source>
+        <translation>PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||</translation>
     </message>
     <message>
-        <source>Choose files to add to the list</source>
-        <translation>処理対象ﾘｽﾄへ追加するﾌｧｲﾙを選択する</translation>
+        <source>File List Name</source>
+        <translation>ファイルリスト名の指定</translation>
     </message>
     <message>
-        <source>Add files to the list</source>
-        <translation>ファイルをリストへ追加</translation>
+        <source>File lists (*.lst)|*.lst|All files (*.*)|*.*||</source>
+        <translation>ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||</translation>
     </message>
     <message>
-        <source>&amp;Delete File</source>
-        <translation>ﾌｧｲﾙを削除(&amp;D)</translation>
+        <source>Erase the stamps from the checked files?</source>
+        <translation>チェックしたファイルからスタンプを消去しますか？</translation>
     </message>
     <message>
-        <source>Remove the file from the file list</source>
-        <translation>ﾌｧｲﾙをﾌｧｲﾙﾘｽﾄから削除する</translation>
-    </message>
-    <message>
-        <source>Remove files from the list</source>
-        <translation>リストからファイルを削除</translation>
-    </message>
-    <message>
-        <source>&amp;Open File List...</source>
-        <translation>ﾌｧｲﾙﾘｽﾄを開く(&amp;O)</translation>
-    </message>
-    <message>
-        <source>Read the files of a file list</source>
-        <translation>ﾌｧｲﾙﾘｽﾄからﾌｧｲﾙ一覧を読み込む</translation>
-    </message>
-    <message>
-        <source>Open a list</source>
-        <translation>リストを開く</translation>
-    </message>
-    <message>
-        <source>&amp;Save File List...</source>
-        <translation>ﾌｧｲﾙﾘｽﾄを保存(&amp;S)</translation>
-    </message>
-    <message>
-        <source>Save the current file list</source>
-        <translation>現在のﾌｧｲﾙﾘｽﾄを保存する</translation>
-    </message>
-    <message>
-        <source>Save the list</source>
-        <translation>リストを保存</translation>
-    </message>
-    <message>
-        <source>Stamp Settings...</source>
-        <translation>書き出し設定</translation>
-    </message>
-    <message>
-        <source>Set up the stamps</source>
-        <translation>スタンプ書き出しの設定を行う</translation>
-    </message>
-    <message>
-        <source>Run</source>
-        <translation>書き出しの実行</translation>
-    </message>
-    <message>
-        <source>Stamp the checked files</source>
-        <translation>スタンプの書き出しを行う</translation>
-    </message>
-    <message>
-        <source>&amp;Undo Stamps</source>
-        <translation>スタンプを消去(&amp;U)</translation>
-    </message>
-    <message>
-        <source>Remove erasable stamps from the checked files</source>
-        <translation>チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く</translation>
-    </message>
-    <message>
-        <source>Pre&amp;view</source>
-        <translation>プレビュー(&amp;V)</translation>
-    </message>
-    <message>
-        <source>Show the selected file with its stamps</source>
-        <translation>選択したﾌｧｲﾙにスタンプを付けた様子を表示する</translation>
-    </message>
-    <message>
-        <source>Preview</source>
-        <translation>プレビュー</translation>
-    </message>
-    <message>
-        <source>Pr&amp;eferences...</source>
-        <translation>環境設定(&amp;E)</translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation>ｱﾌﾟﾘｹｰｼｮﾝの終了(&amp;X)</translation>
-    </message>
-    <message>
-        <source>&amp;File</source>
-        <translation>ﾌｧｲﾙ(&amp;F)</translation>
+        <source>Stamps erased.</source>
+        <translation>消去しました</translation>
     </message>
 </context>
 <context>
-    <name>sgry::CPPageHeader</name>
+    <name>sgry::FileListView</name>
+    <message>
+        <source>File Name</source>
+        <translation>ﾌｧｲﾙ名</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>ﾍﾟｰｼﾞ数</translation>
+    </message>
+    <message>
+        <source>Signature</source>
+        <translation>署名</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>ﾊﾟｽ</translation>
+    </message>
+    <message>
+        <source>Signed</source>
+        <translation>署名あり</translation>
+    </message>
+    <message>
+        <source>Certified</source>
+        <translation>認証済み</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::FontColorDialog</name>
+    <message>
+        <source>That font cannot be selected</source>
+        <translation>そのフォントは選択できません</translation>
+    </message>
+    <message>
+        <source>Font and Colour</source>
+        <translation>フォントと色の選択</translation>
+    </message>
+    <message>
+        <source>Bold</source>
+        <translation>ボールド</translation>
+    </message>
+    <message>
+        <source>Italic</source>
+        <translation>イタリック</translation>
+    </message>
+    <message>
+        <source>Click to choose the colour</source>
+        <translation>クリックすると色を選べます</translation>
+    </message>
+    <message>
+        <source>Font:</source>
+        <translation>フォント：</translation>
+    </message>
+    <message>
+        <source>Colour:</source>
+        <translation>色：</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Colour</source>
+        <translation>色の設定</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::GeneralPage</name>
+    <message>
+        <source>Save a copy named with a prefix</source>
+        <translation>プレフィクスをつけて別名で保存</translation>
+    </message>
+    <message>
+        <source>Ask for a name with the &quot;Save As&quot; dialog</source>
+        <translation>「別名で保存」ダイアログを表示</translation>
+    </message>
+    <message>
+        <source>Overwrite the source</source>
+        <translation>上書き</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>全般</translation>
+    </message>
+    <message>
+        <source>Write the stamps in a form that can be erased</source>
+        <translation>スタンプを消去できる形式で出力</translation>
+    </message>
+    <message>
+        <source>Rebuild the cross-reference data of damaged PDF files and stamp them</source>
+        <translation>クロスリファレンス情報が壊れたPDFファイルも作り直してスタンプする</translation>
+    </message>
+    <message>
+        <source>Stamp certified PDF files without asking (this breaks their certification)</source>
+        <translation>作成者の認証があるPDFファイルも確認せずにスタンプする（認証は無効になります）</translation>
+    </message>
+    <message>
+        <source>Output file:</source>
+        <translation>出力ファイル：</translation>
+    </message>
+    <message>
+        <source>Same as the system</source>
+        <translation>システムの設定に従う</translation>
+    </message>
+    <message>
+        <source>Language (from the next start):</source>
+        <translation>表示言語（次回の起動から）：</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::HeaderFooterPage</name>
     <message>
         <source>&amp;Left</source>
         <translation>左側(&amp;L)</translation>
@@ -247,7 +280,117 @@
     </message>
 </context>
 <context>
-    <name>sgry::CPPageMargin</name>
+    <name>sgry::LockIndicators</name>
+    <message>
+        <source>KANA</source>
+        <translation>ｶﾅ</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::MainWindow</name>
+    <message>
+        <source>Ready</source>
+        <translation>ﾚﾃﾞｨ</translation>
+    </message>
+    <message>
+        <source>&amp;Add Files...</source>
+        <translation>ﾌｧｲﾙを追加(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Choose files to add to the list</source>
+        <translation>処理対象ﾘｽﾄへ追加するﾌｧｲﾙを選択する</translation>
+    </message>
+    <message>
+        <source>Add files to the list</source>
+        <translation>ファイルをリストへ追加</translation>
+    </message>
+    <message>
+        <source>&amp;Delete File</source>
+        <translation>ﾌｧｲﾙを削除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Remove the file from the file list</source>
+        <translation>ﾌｧｲﾙをﾌｧｲﾙﾘｽﾄから削除する</translation>
+    </message>
+    <message>
+        <source>Remove files from the list</source>
+        <translation>リストからファイルを削除</translation>
+    </message>
+    <message>
+        <source>&amp;Open File List...</source>
+        <translation>ﾌｧｲﾙﾘｽﾄを開く(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Read the files of a file list</source>
+        <translation>ﾌｧｲﾙﾘｽﾄからﾌｧｲﾙ一覧を読み込む</translation>
+    </message>
+    <message>
+        <source>Open a list</source>
+        <translation>リストを開く</translation>
+    </message>
+    <message>
+        <source>&amp;Save File List...</source>
+        <translation>ﾌｧｲﾙﾘｽﾄを保存(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Save the current file list</source>
+        <translation>現在のﾌｧｲﾙﾘｽﾄを保存する</translation>
+    </message>
+    <message>
+        <source>Save the list</source>
+        <translation>リストを保存</translation>
+    </message>
+    <message>
+        <source>Stamp Settings...</source>
+        <translation>書き出し設定</translation>
+    </message>
+    <message>
+        <source>Set up the stamps</source>
+        <translation>スタンプ書き出しの設定を行う</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>書き出しの実行</translation>
+    </message>
+    <message>
+        <source>Stamp the checked files</source>
+        <translation>スタンプの書き出しを行う</translation>
+    </message>
+    <message>
+        <source>&amp;Undo Stamps</source>
+        <translation>スタンプを消去(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Remove erasable stamps from the checked files</source>
+        <translation>チェックしたﾌｧｲﾙから消去できる形式のスタンプを取り除く</translation>
+    </message>
+    <message>
+        <source>Pre&amp;view</source>
+        <translation>プレビュー(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Show the selected file with its stamps</source>
+        <translation>選択したﾌｧｲﾙにスタンプを付けた様子を表示する</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>プレビュー</translation>
+    </message>
+    <message>
+        <source>Pr&amp;eferences...</source>
+        <translation>環境設定(&amp;E)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>ｱﾌﾟﾘｹｰｼｮﾝの終了(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>ﾌｧｲﾙ(&amp;F)</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::MarginPage</name>
     <message>
         <source>All pages above</source>
         <translation>上記の全てのページが対象</translation>
@@ -318,7 +461,72 @@
     </message>
 </context>
 <context>
-    <name>sgry::CPPageQR</name>
+    <name>sgry::PreferencesDialog</name>
+    <message>
+        <source>Preferences</source>
+        <translation>環境設定</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::PreviewDialog</name>
+    <message>
+        <source>Preview</source>
+        <translation>プレビュー</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::PreviewPane</name>
+    <message>
+        <source>Sample page</source>
+        <translation>見本のページ</translation>
+    </message>
+    <message>
+        <source>First</source>
+        <translation>最初</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>前へ</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>次へ</translation>
+    </message>
+    <message>
+        <source>Last</source>
+        <translation>最後</translation>
+    </message>
+    <message>
+        <source>Cannot create a temporary folder
+</source>
+        <translation>一時フォルダを作れません
+</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::PreviewRender</name>
+    <message>
+        <source>Cannot show the stamped file</source>
+        <translation>スタンプを付けたファイルを表示できません</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::ProgressDialog</name>
+    <message>
+        <source>Working…</source>
+        <translation>処理中…</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>中断(&amp;C)</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::QrPage</name>
     <message>
         <source>Low (L)</source>
         <translation>低(L)</translation>
@@ -397,50 +605,64 @@
     </message>
 </context>
 <context>
-    <name>sgry::CPPageSetting</name>
+    <name>sgry::QrPreviewCanvas</name>
     <message>
-        <source>Save a copy named with a prefix</source>
-        <translation>プレフィクスをつけて別名で保存</translation>
-    </message>
-    <message>
-        <source>Ask for a name with the &quot;Save As&quot; dialog</source>
-        <translation>「別名で保存」ダイアログを表示</translation>
-    </message>
-    <message>
-        <source>Overwrite the source</source>
-        <translation>上書き</translation>
-    </message>
-    <message>
-        <source>General</source>
-        <translation>全般</translation>
-    </message>
-    <message>
-        <source>Write the stamps in a form that can be erased</source>
-        <translation>スタンプを消去できる形式で出力</translation>
-    </message>
-    <message>
-        <source>Rebuild the cross-reference data of damaged PDF files and stamp them</source>
-        <translation>クロスリファレンス情報が壊れたPDFファイルも作り直してスタンプする</translation>
-    </message>
-    <message>
-        <source>Stamp certified PDF files without asking (this breaks their certification)</source>
-        <translation>作成者の認証があるPDFファイルも確認せずにスタンプする（認証は無効になります）</translation>
-    </message>
-    <message>
-        <source>Output file:</source>
-        <translation>出力ファイル：</translation>
-    </message>
-    <message>
-        <source>Same as the system</source>
-        <translation>システムの設定に従う</translation>
-    </message>
-    <message>
-        <source>Language (from the next start):</source>
-        <translation>表示言語（次回の起動から）：</translation>
+        <source>Version:%1  Error correction level:%2</source>
+        <translation>バージョン:%1  誤り訂正レベル:%2</translation>
     </message>
 </context>
 <context>
-    <name>sgry::CPPageWaterMark</name>
+    <name>sgry::QrPreviewDialog</name>
+    <message>
+        <source>An error occurred while creating the QR code</source>
+        <translation>ＱＲコード作成中にエラーが発生しました</translation>
+    </message>
+    <message>
+        <source>QR Code Preview</source>
+        <translation>ＱＲコードのプレビュー</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::QtUserPrompts</name>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 は既に存在します。
+上書きしますか?</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::SettingsDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>適用(&amp;A)</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::StampSettingsDialog</name>
+    <message>
+        <source>Stamp Settings</source>
+        <translation>書き出しの設定</translation>
+    </message>
+    <message>
+        <source>Header</source>
+        <translation>ヘッダー</translation>
+    </message>
+    <message>
+        <source>Footer</source>
+        <translation>フッター</translation>
+    </message>
+    <message>
+        <source>Pre&amp;view</source>
+        <translation>プレビュー(&amp;V)</translation>
+    </message>
+</context>
+<context>
+    <name>sgry::WatermarkPage</name>
     <message>
         <source>Top / Left</source>
         <translation>上段／左</translation>
@@ -540,228 +762,6 @@
     <message>
         <source>Inten&amp;sity:</source>
         <translation>濃度(&amp;S)：</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::CPSheetApplicationSetting</name>
-    <message>
-        <source>Preferences</source>
-        <translation>環境設定</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::CPSheetStampSetting</name>
-    <message>
-        <source>Stamp Settings</source>
-        <translation>書き出しの設定</translation>
-    </message>
-    <message>
-        <source>Header</source>
-        <translation>ヘッダー</translation>
-    </message>
-    <message>
-        <source>Footer</source>
-        <translation>フッター</translation>
-    </message>
-    <message>
-        <source>Pre&amp;view</source>
-        <translation>プレビュー(&amp;V)</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::CSgryDoc</name>
-    <message>
-        <source>Choose PDF Files to Add to the List</source>
-        <translation>ﾘｽﾄへ追加するPDFﾌｧｲﾙを選択して下さい</translation>
-    </message>
-    <message>
-        <source>PDF files (*.pdf)|*.pdf|All files (*.*)|*.*||</source>
-        <translation>PDFﾌｧｲﾙ(*.pdf)|*.pdf|すべてのﾌｧｲﾙ(*.*)|*.*||</translation>
-    </message>
-    <message>
-        <source>File List Name</source>
-        <translation>ファイルリスト名の指定</translation>
-    </message>
-    <message>
-        <source>File lists (*.lst)|*.lst|All files (*.*)|*.*||</source>
-        <translation>ファイルリスト(*.lst)|*.lst|すべてのﾌｧｲﾙ(*.*)|*.*||</translation>
-    </message>
-    <message>
-        <source>Erase the stamps from the checked files?</source>
-        <translation>チェックしたファイルからスタンプを消去しますか？</translation>
-    </message>
-    <message>
-        <source>Stamps erased.</source>
-        <translation>消去しました</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::CSgryView</name>
-    <message>
-        <source>File Name</source>
-        <translation>ﾌｧｲﾙ名</translation>
-    </message>
-    <message>
-        <source>Pages</source>
-        <translation>ﾍﾟｰｼﾞ数</translation>
-    </message>
-    <message>
-        <source>Signature</source>
-        <translation>署名</translation>
-    </message>
-    <message>
-        <source>Path</source>
-        <translation>ﾊﾟｽ</translation>
-    </message>
-    <message>
-        <source>Signed</source>
-        <translation>署名あり</translation>
-    </message>
-    <message>
-        <source>Certified</source>
-        <translation>認証済み</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::FontColorDialog</name>
-    <message>
-        <source>That font cannot be selected</source>
-        <translation>そのフォントは選択できません</translation>
-    </message>
-    <message>
-        <source>Font and Colour</source>
-        <translation>フォントと色の選択</translation>
-    </message>
-    <message>
-        <source>Bold</source>
-        <translation>ボールド</translation>
-    </message>
-    <message>
-        <source>Italic</source>
-        <translation>イタリック</translation>
-    </message>
-    <message>
-        <source>Click to choose the colour</source>
-        <translation>クリックすると色を選べます</translation>
-    </message>
-    <message>
-        <source>Font:</source>
-        <translation>フォント：</translation>
-    </message>
-    <message>
-        <source>Colour:</source>
-        <translation>色：</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-    <message>
-        <source>Colour</source>
-        <translation>色の設定</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::LockIndicators</name>
-    <message>
-        <source>KANA</source>
-        <translation>ｶﾅ</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::PreviewDialog</name>
-    <message>
-        <source>Preview</source>
-        <translation>プレビュー</translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation>閉じる</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::PreviewPane</name>
-    <message>
-        <source>Sample page</source>
-        <translation>見本のページ</translation>
-    </message>
-    <message>
-        <source>First</source>
-        <translation>最初</translation>
-    </message>
-    <message>
-        <source>Previous</source>
-        <translation>前へ</translation>
-    </message>
-    <message>
-        <source>Next</source>
-        <translation>次へ</translation>
-    </message>
-    <message>
-        <source>Last</source>
-        <translation>最後</translation>
-    </message>
-    <message>
-        <source>Cannot create a temporary folder
-</source>
-        <translation>一時フォルダを作れません
-</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::PreviewRender</name>
-    <message>
-        <source>Cannot show the stamped file</source>
-        <translation>スタンプを付けたファイルを表示できません</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::ProgressDialog</name>
-    <message>
-        <source>Working…</source>
-        <translation>処理中…</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>中断(&amp;C)</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::PropertySheet</name>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-    <message>
-        <source>&amp;Apply</source>
-        <translation>適用(&amp;A)</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::QrPreviewCanvas</name>
-    <message>
-        <source>Version:%1  Error correction level:%2</source>
-        <translation>バージョン:%1  誤り訂正レベル:%2</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::QrPreviewDialog</name>
-    <message>
-        <source>An error occurred while creating the QR code</source>
-        <translation>ＱＲコード作成中にエラーが発生しました</translation>
-    </message>
-    <message>
-        <source>QR Code Preview</source>
-        <translation>ＱＲコードのプレビュー</translation>
-    </message>
-</context>
-<context>
-    <name>sgry::QtUserPrompts</name>
-    <message>
-        <source>%1 already exists.
-Do you want to replace it?</source>
-        <translation>%1 は既に存在します。
-上書きしますか?</translation>
     </message>
 </context>
 <context>

@@ -5,7 +5,7 @@
 // and the summary; what the run and erase commands do with an empty list or
 // a "no"; and the progress window's own controls with the cancel flag that
 // its button or the Escape key raises. The window's edges: dropped files are
-// listed and marked when signed or certified, a document that is no PDF is
+// listed and marked when signed or certified, a file that is no PDF is
 // refused with its message, and closing the window, by its close box or the
 // exit command, saves both settings. The
 // erase command: the checked rows' files lose their last erasable stamp,
@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -29,8 +30,11 @@
 
 #include "app/BatchRun.h"
 #include "engine/EraseStamp.h"
-#include "gui/CMainFrame.h"
+#include "gui/MainWindow.h"
+#include "gui/PreviewPane.h"
 #include "gui/ProgressDialog.h"
+#include "gui/StampSettingsDialog.h"
+#include "gui/Translations.h"
 #include "platform/Format.h"
 #include "support/RecordingPrompts.h"
 #include "support/ScratchDir.h"
@@ -66,12 +70,12 @@ protected:
 
     void SetUp() override {
         app_.LoadSettings();
-        FrameServices services;
+        MainWindowServices services;
         services.prompts = &prompts_;
         services.dialogs = &dialogs_;
         services.openInShell = [](const std::string&) {};
-        frame_ = std::make_unique<CMainFrame>(app_, services);
-        frame_->show();
+        window_ = std::make_unique<MainWindow>(app_, services);
+        window_->show();
         QApplication::processEvents();
     }
 
@@ -86,26 +90,26 @@ protected:
     // Adds the files through the add command, in this order.
     void AddThroughCommand(const std::vector<std::string>& paths) {
         dialogs_.openFiles = paths;
-        frame_->Command(kIdAddFile)->trigger();
+        window_->Action("actionAddFiles")->trigger();
     }
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> paths;
-        for (const FileListRow& row : frame_->View().List().Rows()) paths.push_back(row.path);
+        for (const FileListRow& row : window_->ListView().List().Rows()) paths.push_back(row.path);
         return paths;
     }
 
     ScratchDir dir_{"mainwin"};
-    SgryApp app_;
+    ProgramSettings app_;
     RecordingPrompts prompts_;
     ScriptedDialogs dialogs_;
-    std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 class BatchTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        frame_->Document().SetProgressObserver([this](ProgressDialog& dialog) {
+        window_->Controller().SetProgressObserver([this](ProgressDialog& dialog) {
             dialogTitle_ = dialog.windowTitle().toStdString();
             maximum_ = dialog.BarMaximum();
             QObject::connect(&dialog, &ProgressDialog::fileShown, [this, &dialog](const QString& count, const QString&) {
@@ -129,7 +133,7 @@ protected:
         std::reverse(paths.begin(), paths.end());
         return paths;
     }
-    void Run() { frame_->Command(kIdRun)->trigger(); }
+    void Run() { window_->Action("actionRun")->trigger(); }
     bool Stamped(const std::string& source) const { return ScratchDir::Read(source) != SmallPdf(1); }
 
     std::string dialogTitle_;
@@ -144,7 +148,7 @@ protected:
 
 TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
     const std::vector<std::string> files = AddFiles(4);
-    frame_->View().topLevelItem(2)->setCheckState(kColumnName, Qt::Unchecked);  // f3
+    window_->ListView().topLevelItem(2)->setCheckState(kColumnName, Qt::Unchecked);  // f3
 
     Run();
 
@@ -162,9 +166,9 @@ TEST_F(BatchTest, ThreeTickedOneUntickedCountsToThreeAndLeavesTheUntickedFile) {
     EXPECT_EQ(prompts_.Texts(),
               Strings{"Done.\r\n\r\nThe names of the output files begin with \" _ \" (an underscore)."});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(frame_->findChild<ProgressDialog*>(), nullptr);  // gone after the run, with the wait cursor
+    EXPECT_EQ(window_->findChild<ProgressDialog*>(), nullptr);  // gone after the run, with the wait cursor
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_FALSE(frame_->Document().Running());
+    EXPECT_FALSE(window_->Controller().Running());
 }
 
 TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
@@ -179,18 +183,80 @@ TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
     for (const char* untouched : {"_f3.pdf", "_f4.pdf", "_f5.pdf"}) EXPECT_FALSE(Exists(untouched)) << untouched;
     for (int i = 2; i < 5; ++i) EXPECT_FALSE(Stamped(files[static_cast<std::size_t>(i)])) << i;
     EXPECT_EQ(prompts_.Texts(), Strings{"Cancelled."});
-    EXPECT_EQ(frame_->Document().LastOutcome().finished, 2);
-    EXPECT_EQ(frame_->Document().LastOutcome().succeeded, 2);
+    EXPECT_EQ(window_->Controller().LastOutcome().finished, 2);
+    EXPECT_EQ(window_->Controller().LastOutcome().succeeded, 2);
 }
 
-struct CommandRow { const char* name; int command; const char* question; };
+// With SIGILRY_SCREENSHOT_DIR=<folder> (skipped without), pictures of the
+// main window, the stamp settings dialog with its preview and the progress
+// window in the language of the environment: main-window-en.png or
+// main-window-ja.png and so on.
+class ScreenshotTest : public BatchTest {
+protected:
+    void SetUp() override {
+        const char* folder = std::getenv("SIGILRY_SCREENSHOT_DIR");
+        if (!folder || !*folder) GTEST_SKIP() << "set SIGILRY_SCREENSHOT_DIR to save screenshots";
+        const Language language = LanguageFromEnvironment();
+        UseProgramLanguage(language);  // before the windows are made
+        prefix_ = std::string(folder) + "/";
+        suffix_ = language == Language::Japanese ? "-ja.png" : "-en.png";
+        BatchTest::SetUp();
+    }
+    // The other tests of the process speak English again.
+    void TearDown() override {
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+            QApplication::removeTranslator(translator);
+            delete translator;
+        }
+        UseProgramLanguage(Language::English);
+    }
+    bool Save(QWidget& widget, const std::string& name) const {
+        return widget.grab().save(QString::fromStdString(prefix_ + name + suffix_));
+    }
+
+    std::string prefix_;
+    std::string suffix_;
+};
+
+TEST_F(ScreenshotTest, MainWindowStampSettingsAndProgress) {
+    AddFiles(3);
+    window_->resize(640, 320);
+    QApplication::processEvents();
+    EXPECT_TRUE(Save(*window_, "main-window"));
+
+    StampSettings& stamp = app_.Stamp();
+    stamp.Slots[kHeaderLeft].StyleType = HeaderFooterStyle::Text;
+    stamp.Slots[kHeaderLeft].CustomText = "Draft";
+    stamp.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.WaterMarkType = 16;
+    std::filesystem::create_directories(dir_.File("tmp"));
+    {
+        StampSettingsDialog dialog(stamp, prompts_, window_.get());
+        dialog.EnablePreview(PreviewSetup{std::string(), app_.App(), &app_.Layout(), QString::fromStdString(dir_.File("tmp"))});
+        dialog.show();
+        dialog.SetActivePage(1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Preview()->Idle(); }, 10000));
+        EXPECT_TRUE(Save(dialog, "stamp-settings"));
+    }
+
+    bool saved = false;
+    window_->Controller().SetProgressObserver([&](ProgressDialog& dialog) {
+        QObject::connect(&dialog, &ProgressDialog::fileShown, [&](const QString& count, const QString&) {
+            if (count == QStringLiteral("1 / 3")) saved = Save(dialog, "progress-window");
+        });
+    });
+    Run();
+    EXPECT_TRUE(saved);
+}
+
+struct CommandRow { const char* name; const char* action; const char* question; };
 
 TEST_F(BatchTest, EmptyListOrADeclinedQuestionRunsNothing) {
-    const CommandRow rows[] = {{"run", kIdRun, "Stamp the checked files?"},
-                               {"erase", kIdEraseStamps, "Erase the stamps from the checked files?"}};
+    const CommandRow rows[] = {{"run", "actionRun", "Stamp the checked files?"},
+                               {"erase", "actionUndoStamps", "Erase the stamps from the checked files?"}};
     for (const CommandRow& row : rows) {
         SCOPED_TRACE(row.name);
-        frame_->Command(row.command)->trigger();
+        window_->Action(row.action)->trigger();
         EXPECT_TRUE(prompts_.questions.empty());
         EXPECT_EQ(prompts_.Texts(), Strings{"No PDF files to process."});
         prompts_.messages.clear();
@@ -199,7 +265,7 @@ TEST_F(BatchTest, EmptyListOrADeclinedQuestionRunsNothing) {
     prompts_.answerOk = false;
     for (const CommandRow& row : rows) {
         SCOPED_TRACE(row.name);
-        frame_->Command(row.command)->trigger();
+        window_->Action(row.action)->trigger();
         EXPECT_EQ(prompts_.questions.back(), row.question);
         EXPECT_TRUE(prompts_.messages.empty());
     }
@@ -236,50 +302,50 @@ TEST(ProgressDialogTest, ControlsAndTheCancelFlagRaisedByTheButtonOrEscape) {
     EXPECT_TRUE(escaped.isVisible());
 }
 
-using FrameTest = MainWindowTest;
+using WindowTest = MainWindowTest;
 
-TEST_F(FrameTest, DroppedFilesAreAddedAndTheTitleStays) {
+TEST_F(WindowTest, DroppedFilesAreAddedAndTheTitleStays) {
     const std::string a = MakePdf("a.pdf", 2), b = MakePdf("b.pdf", 1);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))});
-    const QPoint centre = frame_->rect().center();
+    const QPoint centre = window_->rect().center();
     QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame_.get(), &enter);
+    QApplication::sendEvent(window_.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame_.get(), &drop);
+    QApplication::sendEvent(window_.get(), &drop);
     QApplication::processEvents();
 
     EXPECT_EQ(ListedPaths(), (Strings{b, a}));
-    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Sigilry ver1.08"));
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Sigilry ver1.08"));
 }
 
 // The list marks signed and certified files as they are added; with
 // SIGILRY_SCREENSHOT_DIR=<folder> the window is saved there as list-signed.png.
-TEST_F(FrameTest, SignedAndCertifiedFilesAreMarkedInTheList) {
+TEST_F(WindowTest, SignedAndCertifiedFilesAreMarkedInTheList) {
     const std::string plain = MakePdf("plain.pdf"), signedPdf = dir_.File("signed.pdf");
     const std::string certified = dir_.File("certified.pdf");
     ScratchDir::Write(signedPdf, CatalogPdf("/AcroForm << /Fields [ 4 0 R ] /SigFlags 3 >>",
                                             {"<< /FT /Sig /T (s) /V 5 0 R >>", "<< /Type /Sig /Contents <00> >>"}));
     ScratchDir::Write(certified, CertifiedPdf(2));
     for (const std::string& path : {plain, signedPdf, certified})
-        EXPECT_TRUE(frame_->View().AddFileToList(path));
+        EXPECT_TRUE(window_->ListView().AddFileToList(path));
     std::vector<QString> marks;
-    for (int row = 0; row < 3; ++row) marks.push_back(frame_->View().topLevelItem(row)->text(kColumnSigning));
+    for (int row = 0; row < 3; ++row) marks.push_back(window_->ListView().topLevelItem(row)->text(kColumnSigning));
     EXPECT_EQ(marks, (std::vector<QString>{QStringLiteral("Certified"), QStringLiteral("Signed"), QString()}));
     if (const char* folder = std::getenv("SIGILRY_SCREENSHOT_DIR"); folder && *folder) {
-        frame_->resize(900, 300);
+        window_->resize(900, 300);
         QApplication::processEvents();
-        EXPECT_TRUE(frame_->grab().save(QString::fromStdString(std::string(folder) + "/list-signed.png")));
+        EXPECT_TRUE(window_->grab().save(QString::fromStdString(std::string(folder) + "/list-signed.png")));
     }
 }
 
-TEST_F(FrameTest, DocumentOpenOfANonPdfReportsAndKeepsTheWindow) {
+TEST_F(WindowTest, AddingANonPdfReportsAndKeepsTheWindow) {
     const std::string text = dir_.File("readme.txt");
     ScratchDir::Write(text, "hello\n");
-    EXPECT_FALSE(frame_->Document().OpenDocument(text));
+    EXPECT_FALSE(window_->Controller().AddFile(text));
     EXPECT_EQ(prompts_.Texts(), Strings{"Not a PDF file\r\n" + text});
-    EXPECT_TRUE(frame_->isVisible());
+    EXPECT_TRUE(window_->isVisible());
 }
 
 struct CloseRow { const char* name; bool throughMenu; };
@@ -290,13 +356,13 @@ TEST_P(CloseTest, ClosingTheWindowSavesBothSettingsForTheNextStart) {
     app_.App().Output = OutputMode::Overwrite;
     app_.Stamp().WaterMarkDensity = 37;
     if (GetParam().throughMenu)
-        frame_->Command(kIdAppExit)->trigger();
+        window_->Action("actionExit")->trigger();
     else
-        EXPECT_TRUE(frame_->close());
+        EXPECT_TRUE(window_->close());
 
-    EXPECT_FALSE(frame_->isVisible());
+    EXPECT_FALSE(window_->isVisible());
     EXPECT_TRUE(app_.Saved());
-    SgryApp next(app_.IniPath());
+    ProgramSettings next(app_.IniPath());
     next.LoadSettings();
     EXPECT_EQ(next.App().Output, OutputMode::Overwrite);
     EXPECT_EQ(next.Stamp().WaterMarkDensity, 37);
@@ -319,7 +385,7 @@ protected:
         app.Output = OutputMode::Overwrite;
         app.Undo = erasable;
         RecordingPrompts quiet;
-        ProgressWindow progress(frame_.get());
+        ProgressWindow progress(window_.get());
         EXPECT_EQ(BatchRun(stamp, app, quiet, progress).RunBatch({BatchRow{path, true}}).succeeded, 1);
         EXPECT_NE(ScratchDir::Read(path), SmallPdf(1));
         return path;
@@ -330,8 +396,8 @@ protected:
         std::reverse(paths.begin(), paths.end());
         AddThroughCommand(paths);
     }
-    void Uncheck(int row) { frame_->View().topLevelItem(row)->setCheckState(kColumnName, Qt::Unchecked); }
-    void Erase() { frame_->Command(kIdEraseStamps)->trigger(); }
+    void Uncheck(int row) { window_->ListView().topLevelItem(row)->setCheckState(kColumnName, Qt::Unchecked); }
+    void Erase() { window_->Action("actionUndoStamps")->trigger(); }
 };
 
 TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
@@ -351,7 +417,7 @@ TEST_F(EraseTest, CheckedFilesGetTheirSourceBackAndTheUncheckedOneIsUntouched) {
     EXPECT_EQ(prompts_.Texts(), Strings{"Stamps erased."});
     EXPECT_EQ(prompts_.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(ListedPaths(), (Strings{first, skipped, second}));
-    EXPECT_FALSE(frame_->Document().Running());
+    EXPECT_FALSE(window_->Controller().Running());
 }
 
 // Refused and vanished files are reported and the others still erased; a

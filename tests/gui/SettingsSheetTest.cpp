@@ -26,13 +26,13 @@
 #include <vector>
 
 #include "app/QrPageCheck.h"
-#include "gui/CPPageHeader.h"
-#include "gui/CPPageMargin.h"
-#include "gui/CPPageQR.h"
-#include "gui/CPSheetStampSetting.h"
+#include "gui/HeaderFooterPage.h"
+#include "gui/MarginPage.h"
+#include "gui/QrPage.h"
+#include "gui/StampSettingsDialog.h"
 #include "gui/PreviewDialog.h"
 #include "gui/PreviewPane.h"
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 #include "gui/QrPreviewDialog.h"
 #include "gui/SheetDialogRunner.h"
 #include "platform/SjisText.h"
@@ -101,16 +101,16 @@ template <int kPage>
 class SheetTest : public ::testing::Test {
 protected:
     void OpenSheet(int page = kPage) {
-        sheet_ = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
+        sheet_ = std::make_unique<StampSettingsDialog>(settings_, prompts_);
         sheet_->show();
         sheet_->SetActivePage(page);
     }
-    PropertyPage* Page(int page = kPage) const { return sheet_->Page(page); }
+    SettingsPage* Page(int page = kPage) const { return sheet_->Page(page); }
     void Ok() { sheet_->OkButton()->click(); }
 
     StampSettings settings_;
     RecordingPrompts prompts_;
-    std::unique_ptr<CPSheetStampSetting> sheet_;
+    std::unique_ptr<StampSettingsDialog> sheet_;
 };
 
 using HeaderPageTest = SheetTest<1>;
@@ -416,8 +416,8 @@ protected:
     }
 
     // A sheet over settings_ whose preview shows `pdf`, with the header page in front.
-    std::unique_ptr<CPSheetStampSetting> OpenSheet(const std::string& pdf) {
-        auto sheet = std::make_unique<CPSheetStampSetting>(settings_, prompts_);
+    std::unique_ptr<StampSettingsDialog> OpenSheet(const std::string& pdf) {
+        auto sheet = std::make_unique<StampSettingsDialog>(settings_, prompts_);
         sheet->EnablePreview(PreviewSetup{pdf, AppSettings{}, &layout_, QString::fromStdString(temp_.string())});
         sheet->resize(1600, 1000);
         sheet->show();
@@ -454,7 +454,7 @@ TEST_F(PreviewTest, TypingShowsWhatTheRunWrites) {
         const QImage before = pane.ShownImage();
         const int framesBefore = pane.FramesStarted();
 
-        auto* text = Control<QLineEdit>(sheet->HeaderPage(), 1006);
+        auto* text = Control<QLineEdit>(sheet->headerPage(), 1006);
         ASSERT_NE(text, nullptr);
         text->setFocus();
         text->end(false);

@@ -1,4 +1,4 @@
-#include "gui/CPPageWaterMark.h"
+#include "gui/WatermarkPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,9 +25,9 @@ using sheets::WithId;
 
 namespace {
 
-const char* const kPositionLabels[kStampPositionCount] = {QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Top / Left"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Top / Centre"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Top / Right"),
-                                                          QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Middle / Left"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Middle / Centre"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Middle / Right"),
-                                                          QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Bottom / Left"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Bottom / Centre"), QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Bottom / Right")};
+const char* const kPositionLabels[kStampPositionCount] = {QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Top / Left"), QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Top / Centre"), QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Top / Right"),
+                                                          QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Middle / Left"), QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Middle / Centre"), QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Middle / Right"),
+                                                          QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Bottom / Left"), QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Bottom / Centre"), QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Bottom / Right")};
 
 QSlider* DensitySlider(int id, QWidget* parent) {
     auto* slider = WithId(new QSlider(Qt::Horizontal, parent), id);
@@ -75,11 +75,11 @@ QStringList NameFilters(const QString& filter) {
 }  // namespace
 
 void AddStampPositions(QComboBox* combo) {
-    for (const char* label : kPositionLabels) combo->addItem(QCoreApplication::translate("sgry::CPPageWaterMark", label));
+    for (const char* label : kPositionLabels) combo->addItem(QCoreApplication::translate("sgry::WatermarkPage", label));
 }
 
-CPPageWaterMark::CPPageWaterMark(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(tr("Watermark"), prompts, parent), settings_(settings) {
+WatermarkPage::WatermarkPage(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
+    : SettingsPage(tr("Watermark"), prompts, parent), settings_(settings) {
     // Text watermark
     auto* textBox = new QGroupBox(tr("Text Watermark"), this);
     word_ = WithId(new QComboBox(textBox), 1081);
@@ -128,13 +128,13 @@ CPPageWaterMark::CPPageWaterMark(StampSettings& settings, UserPrompts& prompts, 
     layout->addWidget(imageBox);
     layout->addStretch(1);
 
-    connect(wordPosition_, &QComboBox::currentIndexChanged, this, &CPPageWaterMark::UpdateEnabling);
-    connect(font_, &QPushButton::clicked, this, &CPPageWaterMark::ChooseFont);
-    connect(browse_, &QPushButton::clicked, this, &CPPageWaterMark::BrowseImage);
+    connect(wordPosition_, &QComboBox::currentIndexChanged, this, &WatermarkPage::UpdateEnabling);
+    connect(font_, &QPushButton::clicked, this, &WatermarkPage::ChooseFont);
+    connect(browse_, &QPushButton::clicked, this, &WatermarkPage::BrowseImage);
     WatchControls();
 }
 
-void CPPageWaterMark::FillControls() {
+void WatermarkPage::FillControls() {
     word_->setCurrentIndex(FindWordRow(settings_.WaterMarkType));
     wordPosition_->setCurrentIndex(static_cast<int>(settings_.WaterMarkPosition));
     diagonal_->setChecked(settings_.WawterMarkDiagonal);
@@ -148,11 +148,11 @@ void CPPageWaterMark::FillControls() {
     UpdateEnabling();
 }
 
-void CPPageWaterMark::UpdateEnabling() {
+void WatermarkPage::UpdateEnabling() {
     diagonal_->setEnabled(wordPosition_->currentIndex() == static_cast<int>(StampPosition::Center));
 }
 
-void CPPageWaterMark::ChooseFont() {
+void WatermarkPage::ChooseFont() {
     const int row = std::max(0, word_->currentIndex());
     FontColorDialog dialog(settings_.WaterMarkColor, settings_.WaterMarkFont, false, false,
                            WatermarkWordTable[static_cast<std::size_t>(row)].AllowedFonts, Prompts(), this);
@@ -162,7 +162,7 @@ void CPPageWaterMark::ChooseFont() {
     settings_.WaterMarkFont = dialog.FontName();
 }
 
-void CPPageWaterMark::BrowseImage() {
+void WatermarkPage::BrowseImage() {
     QFileDialog dialog(this, tr(kImageDialogTitle));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -173,9 +173,9 @@ void CPPageWaterMark::BrowseImage() {
     imageFile_->setText(dialog.selectedFiles().first());
 }
 
-void CPPageWaterMark::StorePage() { changeFlags_ = StoreInto(settings_); }
+void WatermarkPage::StorePage() { changeFlags_ = StoreInto(settings_); }
 
-int32_t CPPageWaterMark::StoreInto(StampSettings& target) const {
+int32_t WatermarkPage::StoreInto(StampSettings& target) const {
     const int row = std::max(0, word_->currentIndex());
     const int32_t flags = AutoFontChangeWatermark(row, target.WaterMarkFont);
     target.ImageDensity = imageDensity_->value();

@@ -1,17 +1,17 @@
-#include "gui/SgryApp.h"
+#include "gui/ProgramSettings.h"
 
 #include "settings/IniPath.h"
 #include "settings/SettingsFile.h"
 
 namespace sgry {
 
-void SgryApp::LoadSettings() {
+void ProgramSettings::LoadSettings() {
     sgry::LoadSettings(iniPath_, stamp_);
     sgry::LoadSettings(iniPath_, app_);
     LoadPreviewLayout(iniPath_, layout_);
 }
 
-void SgryApp::SaveSettings() {
+void ProgramSettings::SaveSettings() {
     if (saved_) return;
     saved_ = true;
     PrepareIniFolder(iniPath_);

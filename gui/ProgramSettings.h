@@ -10,9 +10,9 @@
 
 namespace sgry {
 
-class SgryApp {
+class ProgramSettings {
 public:
-    explicit SgryApp(std::string iniPath) : iniPath_(std::move(iniPath)) {}
+    explicit ProgramSettings(std::string iniPath) : iniPath_(std::move(iniPath)) {}
 
     // StampSettings, then AppSettings, then the preview's layout; missing
     // keys keep the defaults.

@@ -1,4 +1,4 @@
-#include "gui/CPPageMargin.h"
+#include "gui/MarginPage.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,7 +20,7 @@ using sheets::RangedSpinBox;
 using sheets::WithId;
 
 namespace {
-const char* const kPageSelectionLabels[] = {QT_TRANSLATE_NOOP("sgry::CPPageMargin", "All pages above"), QT_TRANSLATE_NOOP("sgry::CPPageMargin", "Odd pages only"), QT_TRANSLATE_NOOP("sgry::CPPageMargin", "Even pages only")};
+const char* const kPageSelectionLabels[] = {QT_TRANSLATE_NOOP("sgry::MarginPage", "All pages above"), QT_TRANSLATE_NOOP("sgry::MarginPage", "Odd pages only"), QT_TRANSLATE_NOOP("sgry::MarginPage", "Even pages only")};
 
 QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -29,8 +29,8 @@ QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
 }
 }  // namespace
 
-CPPageMargin::CPPageMargin(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(tr("Pages and Margins"), prompts, parent), settings_(settings) {
+MarginPage::MarginPage(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
+    : SettingsPage(tr("Pages and Margins"), prompts, parent), settings_(settings) {
     // Page range
     auto* rangeBox = new QGroupBox(tr("Page Range"), this);
     allPages_ = WithId(new QRadioButton(tr("&All pages"), rangeBox), 1062);
@@ -96,11 +96,11 @@ CPPageMargin::CPPageMargin(StampSettings& settings, UserPrompts& prompts, QWidge
     layout->addWidget(marginBox);
     layout->addStretch(1);
 
-    connect(allPages_, &QRadioButton::toggled, this, &CPPageMargin::UpdateEnabling);
+    connect(allPages_, &QRadioButton::toggled, this, &MarginPage::UpdateEnabling);
     WatchControls();
 }
 
-void CPPageMargin::FillControls() {
+void MarginPage::FillControls() {
     allPages_->setChecked(settings_.IsAllPage);
     somePages_->setChecked(!settings_.IsAllPage);
     startPage_->setValue(settings_.StartPage);
@@ -111,14 +111,14 @@ void CPPageMargin::FillControls() {
     UpdateEnabling();
 }
 
-void CPPageMargin::UpdateEnabling() {
+void MarginPage::UpdateEnabling() {
     const bool some = somePages_->isChecked();
     for (QWidget* control : {static_cast<QWidget*>(startPage_), static_cast<QWidget*>(endPage_),
                              static_cast<QWidget*>(startPageLabel_), static_cast<QWidget*>(endPageLabel_)})
         control->setEnabled(some);
 }
 
-bool CPPageMargin::ValidatePage() {
+bool MarginPage::ValidatePage() {
     // Range checks in the order of the controls on the page.
     const struct {
         RangedSpinBox* edit;
@@ -135,9 +135,9 @@ bool CPPageMargin::ValidatePage() {
     return true;
 }
 
-void CPPageMargin::StorePage() { StoreInto(settings_); }
+void MarginPage::StorePage() { StoreInto(settings_); }
 
-void CPPageMargin::StoreInto(StampSettings& target) const {
+void MarginPage::StoreInto(StampSettings& target) const {
     target.IsAllPage = allPages_->isChecked();
     target.StartPage = startPage_->value();
     target.EndPage = endPage_->value();

@@ -1,37 +1,37 @@
-#include "gui/CPSheetStampSetting.h"
+#include "gui/StampSettingsDialog.h"
 
 #include "app/AutoFontChange.h"
-#include "gui/CPPageHeader.h"
-#include "gui/CPPageMargin.h"
-#include "gui/CPPageQR.h"
-#include "gui/CPPageWaterMark.h"
+#include "gui/HeaderFooterPage.h"
+#include "gui/MarginPage.h"
+#include "gui/QrPage.h"
+#include "gui/WatermarkPage.h"
 #include "gui/PreviewPane.h"
 
 #include <QDialogButtonBox>
 
 namespace sgry {
 
-CPSheetStampSetting::CPSheetStampSetting(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertySheet(tr("Stamp Settings"), prompts, parent), settings_(settings) {
-    margin_ = new CPPageMargin(settings, prompts);
-    header_ = new CPPageHeader(tr("Header"), 0, settings, prompts);
-    footer_ = new CPPageHeader(tr("Footer"), 1, settings, prompts);
-    waterMark_ = new CPPageWaterMark(settings, prompts);
-    qr_ = new CPPageQR(settings, prompts);
-    for (PropertyPage* page : {static_cast<PropertyPage*>(margin_), static_cast<PropertyPage*>(header_),
-                               static_cast<PropertyPage*>(footer_), static_cast<PropertyPage*>(waterMark_),
-                               static_cast<PropertyPage*>(qr_)})
+StampSettingsDialog::StampSettingsDialog(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
+    : SettingsDialog(tr("Stamp Settings"), prompts, parent), settings_(settings) {
+    margin_ = new MarginPage(settings, prompts);
+    header_ = new HeaderFooterPage(tr("Header"), 0, settings, prompts);
+    footer_ = new HeaderFooterPage(tr("Footer"), 1, settings, prompts);
+    waterMark_ = new WatermarkPage(settings, prompts);
+    qr_ = new QrPage(settings, prompts);
+    for (SettingsPage* page : {static_cast<SettingsPage*>(margin_), static_cast<SettingsPage*>(header_),
+                               static_cast<SettingsPage*>(footer_), static_cast<SettingsPage*>(waterMark_),
+                               static_cast<SettingsPage*>(qr_)})
         AddPage(page);
 }
 
-void CPSheetStampSetting::EnablePreview(PreviewSetup setup) {
+void StampSettingsDialog::EnablePreview(PreviewSetup setup) {
     if (preview_) return;
     layout_ = setup.layout;
     preview_ = new PreviewPane([this] { return PendingSettings(); }, setup.app, std::move(setup.sourcePath),
                                setup.tempParent);
     AddBesidePages(preview_);
     for (int i = 0; i < PageCount(); ++i)
-        connect(Page(i), &PropertyPage::modified, preview_, &PreviewPane::ScheduleRender);
+        connect(Page(i), &SettingsPage::modified, preview_, &PreviewPane::ScheduleRender);
 
     previewButton_ = Buttons()->addButton(tr("Pre&view"), QDialogButtonBox::ActionRole);
     previewButton_->setObjectName(QStringLiteral("previewButton"));
@@ -47,7 +47,7 @@ void CPSheetStampSetting::EnablePreview(PreviewSetup setup) {
         resize(sizeHint() + QSize(240, 120));
 }
 
-StampSettings CPSheetStampSetting::PendingSettings() const {
+StampSettings StampSettingsDialog::PendingSettings() const {
     StampSettings pending = settings_;
     if (margin_->IsOpened()) margin_->StoreInto(pending);
     if (header_->IsOpened()) header_->StoreInto(pending);
@@ -57,17 +57,17 @@ StampSettings CPSheetStampSetting::PendingSettings() const {
     return pending;
 }
 
-void CPSheetStampSetting::AfterStore() {
+void StampSettingsDialog::AfterStore() {
     if (header_->IsOpened()) headerFlags_ |= header_->ChangeFlags();
     if (footer_->IsOpened()) footerFlags_ |= footer_->ChangeFlags();
     if (waterMark_->IsOpened()) waterMarkFlags_ |= waterMark_->ChangeFlags();
 }
 
-std::string CPSheetStampSetting::ClosingReport() const {
+std::string StampSettingsDialog::ClosingReport() const {
     return AutoChangeReport(headerFlags_, footerFlags_, waterMarkFlags_);
 }
 
-void CPSheetStampSetting::done(int result) {
+void StampSettingsDialog::done(int result) {
     if (layout_) {
         layout_->width = width();
         layout_->height = height();
@@ -78,21 +78,21 @@ void CPSheetStampSetting::done(int result) {
         const std::string report = ClosingReport();
         if (!report.empty()) Prompts().ShowMessage(report, MessageIcon::Information);
     }
-    PropertySheet::done(result);
+    SettingsDialog::done(result);
 }
 
-int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts) {
-    return RunPropertySheet<CPSheetStampSetting>(parent, settings, &prompts);
+int ShowStampSettingsDialog(QWidget* parent, StampSettings& settings, UserPrompts& prompts) {
+    return RunSettingsDialog<StampSettingsDialog>(parent, settings, &prompts);
 }
 
-int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts, PreviewSetup preview) {
-    CPSheetStampSetting sheet(settings, prompts, parent);
+int ShowStampSettingsDialog(QWidget* parent, StampSettings& settings, UserPrompts& prompts, PreviewSetup preview) {
+    StampSettingsDialog sheet(settings, prompts, parent);
     sheet.EnablePreview(std::move(preview));
     return sheets::RunDialog(sheet);
 }
 
-int ShowStampSettingSheet(QWidget* parent, StampSettings& settings) {
-    return RunPropertySheet<CPSheetStampSetting>(parent, settings, nullptr);
+int ShowStampSettingsDialog(QWidget* parent, StampSettings& settings) {
+    return RunSettingsDialog<StampSettingsDialog>(parent, settings, nullptr);
 }
 
 }  // namespace sgry

@@ -1,7 +1,7 @@
 #pragma once
 // "ページ範囲と余白": page range, first page number, odd/even selection and
 // the four page margins in millimetres.
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 #include "settings/StampSettings.h"
 
 class QComboBox;
@@ -14,12 +14,12 @@ class RangedSpinBox;
 class MillimetreSpinBox;
 }  // namespace sheets
 
-class CPPageMargin : public PropertyPage {
+class MarginPage : public SettingsPage {
     Q_OBJECT
 
 public:
     // `settings` (not owned) is the live instance the page edits.
-    CPPageMargin(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+    MarginPage(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
     // Refuses out-of-range numbers, then a to-page before the from-page while
     // only part of the pages is selected.

@@ -1,4 +1,4 @@
-#include "gui/CPPageSetting.h"
+#include "gui/GeneralPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,12 +11,12 @@
 namespace sgry {
 
 namespace {
-const char* const kOutputLabels[kOutputModeCount] = {QT_TRANSLATE_NOOP("sgry::CPPageSetting", "Save a copy named with a prefix"), QT_TRANSLATE_NOOP("sgry::CPPageSetting", "Ask for a name with the \"Save As\" dialog"),
-                                                     QT_TRANSLATE_NOOP("sgry::CPPageSetting", "Overwrite the source")};
+const char* const kOutputLabels[kOutputModeCount] = {QT_TRANSLATE_NOOP("sgry::GeneralPage", "Save a copy named with a prefix"), QT_TRANSLATE_NOOP("sgry::GeneralPage", "Ask for a name with the \"Save As\" dialog"),
+                                                     QT_TRANSLATE_NOOP("sgry::GeneralPage", "Overwrite the source")};
 }
 
-CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(tr("General"), prompts, parent), settings_(settings) {
+GeneralPage::GeneralPage(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
+    : SettingsPage(tr("General"), prompts, parent), settings_(settings) {
     output_ = sheets::WithId(new QComboBox(this), 1136);
     for (const char* label : kOutputLabels) output_->addItem(tr(label));
     undo_ = sheets::WithId(new QCheckBox(tr("Write the stamps in a form that can be erased"), this), 1137);
@@ -47,7 +47,7 @@ CPPageSetting::CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidge
     WatchControls();
 }
 
-void CPPageSetting::FillControls() {
+void GeneralPage::FillControls() {
     output_->setCurrentIndex(static_cast<int>(settings_.Output));
     undo_->setChecked(settings_.Undo);
     repair_->setChecked(settings_.Repair);
@@ -55,7 +55,7 @@ void CPPageSetting::FillControls() {
     language_->setCurrentIndex(static_cast<int>(settings_.Language));
 }
 
-void CPPageSetting::StorePage() {
+void GeneralPage::StorePage() {
     settings_.Output = static_cast<OutputMode>(std::max(0, output_->currentIndex()));
     settings_.Undo = undo_->isChecked();
     settings_.Repair = repair_->isChecked();

@@ -27,14 +27,14 @@ inline constexpr int kColumnPath = 3;
 using ShellOpener = std::function<void(const std::string& path)>;
 void OpenWithDesktop(const std::string& path);
 
-class CSgryView : public QTreeWidget {
+class FileListView : public QTreeWidget {
     Q_OBJECT
 public:
-    CSgryView(UserPrompts& prompts, ShellOpener opener, QWidget* parent = nullptr);
+    FileListView(UserPrompts& prompts, ShellOpener opener, QWidget* parent = nullptr);
 
     // Columns at 30, 20 and 50 % of the client width (done once, when the
     // view is first shown, or earlier by a call).
-    void OnInitialUpdate();
+    void InitColumnWidths();
     // Widens the path column when the three columns leave room at the right;
     // never narrows a column.
     void FillColumns();

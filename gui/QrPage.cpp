@@ -1,4 +1,4 @@
-#include "gui/CPPageQR.h"
+#include "gui/QrPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "gui/CPPageWaterMark.h"
+#include "gui/WatermarkPage.h"
 #include "gui/QrPreviewDialog.h"
 #include "gui/SheetDialogRunner.h"
 #include "gui/SheetText.h"
@@ -23,8 +23,8 @@ namespace sgry {
 using sheets::WithId;
 
 const char* const kQrLevelLabels[kQrEcLevelCount] = {
-    QT_TRANSLATE_NOOP("sgry::CPPageQR", "Low (L)"), QT_TRANSLATE_NOOP("sgry::CPPageQR", "Medium (M)"),
-    QT_TRANSLATE_NOOP("sgry::CPPageQR", "High (Q)"), QT_TRANSLATE_NOOP("sgry::CPPageQR", "Highest (H)")};
+    QT_TRANSLATE_NOOP("sgry::QrPage", "Low (L)"), QT_TRANSLATE_NOOP("sgry::QrPage", "Medium (M)"),
+    QT_TRANSLATE_NOOP("sgry::QrPage", "High (Q)"), QT_TRANSLATE_NOOP("sgry::QrPage", "Highest (H)")};
 
 namespace {
 constexpr int kVersionCount = 40;
@@ -32,8 +32,8 @@ constexpr int kVersionCount = 40;
 QString VersionText(int version) { return QString::fromStdString(Format("%2d", version)); }
 }  // namespace
 
-CPPageQR::CPPageQR(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : PropertyPage(tr("QR Code"), prompts, parent), settings_(settings) {
+QrPage::QrPage(StampSettings& settings, UserPrompts& prompts, QWidget* parent)
+    : SettingsPage(tr("QR Code"), prompts, parent), settings_(settings) {
     enabled_ = WithId(new QCheckBox(tr("Add a &QR code watermark"), this), 1113);
 
     message_ = WithId(new QPlainTextEdit(this), 1116);
@@ -108,14 +108,14 @@ CPPageQR::CPPageQR(StampSettings& settings, UserPrompts& prompts, QWidget* paren
 
     for (QAbstractButton* button : {static_cast<QAbstractButton*>(enabled_), static_cast<QAbstractButton*>(automatic_),
                                     static_cast<QAbstractButton*>(manual_)})
-        connect(button, &QAbstractButton::clicked, this, &CPPageQR::UpdateEnabling);
+        connect(button, &QAbstractButton::clicked, this, &QrPage::UpdateEnabling);
     connect(clear_, &QPushButton::clicked, message_, &QPlainTextEdit::clear);
-    connect(message_, &QPlainTextEdit::textChanged, this, &CPPageQR::LimitMessage);
-    connect(preview_, &QPushButton::clicked, this, &CPPageQR::Preview);
+    connect(message_, &QPlainTextEdit::textChanged, this, &QrPage::LimitMessage);
+    connect(preview_, &QPushButton::clicked, this, &QrPage::Preview);
     WatchControls();
 }
 
-void CPPageQR::FillControls() {
+void QrPage::FillControls() {
     enabled_->setChecked(settings_.QRIsValid);
     message_->setPlainText(sheets::FromCrLf(sheets::FromCp932(settings_.QRString)));
     position_->setCurrentIndex(static_cast<int>(settings_.QRPosition));
@@ -128,7 +128,7 @@ void CPPageQR::FillControls() {
     UpdateEnabling();
 }
 
-void CPPageQR::UpdateEnabling() {
+void QrPage::UpdateEnabling() {
     const bool on = enabled_->isChecked();
     for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (control != enabled_) control->setEnabled(on);
@@ -141,7 +141,7 @@ void CPPageQR::UpdateEnabling() {
         control->setEnabled(on && automatic_->isChecked());
 }
 
-void CPPageQR::LimitMessage() {
+void QrPage::LimitMessage() {
     // The limit counts characters as stored, a line break as CR LF.
     const QString text = message_->toPlainText();
     qsizetype stored = 0;
@@ -156,7 +156,7 @@ void CPPageQR::LimitMessage() {
     message_->moveCursor(QTextCursor::End);
 }
 
-std::optional<QrPageValues> CPPageQR::CurrentValues() {
+std::optional<QrPageValues> QrPage::CurrentValues() {
     const QString text = sheets::ToCrLf(message_->toPlainText());
     std::optional<std::string> message = sheets::ToCp932(text);
     if (!message) {
@@ -175,14 +175,14 @@ std::optional<QrPageValues> CPPageQR::CurrentValues() {
     return values;
 }
 
-bool CPPageQR::ValidatePage() {
+bool QrPage::ValidatePage() {
     const std::optional<QrPageValues> values = CurrentValues();
     if (!values) return false;
     if (auto refusal = QrValidationRefusal(*values)) return Refuse(*refusal, message_);
     return true;
 }
 
-void CPPageQR::Preview() {
+void QrPage::Preview() {
     const std::optional<QrPageValues> values = CurrentValues();
     if (!values) return;
     if (auto refusal = QrPreviewRefusal(*values)) {
@@ -193,9 +193,9 @@ void CPPageQR::Preview() {
     sheets::RunDialog(dialog);
 }
 
-void CPPageQR::StorePage() { StoreInto(settings_); }
+void QrPage::StorePage() { StoreInto(settings_); }
 
-void CPPageQR::StoreInto(StampSettings& target) const {
+void QrPage::StoreInto(StampSettings& target) const {
     // Validation has refused a message without a CP932 form.
     target.QRIsValid = enabled_->isChecked();
     target.QRString = sheets::ToCp932(sheets::ToCrLf(message_->toPlainText())).value_or(std::string());

@@ -4,7 +4,7 @@
 // margins, density).
 #include <cstdint>
 
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 #include "settings/StampSettings.h"
 
 class QCheckBox;
@@ -15,16 +15,16 @@ class QSlider;
 
 namespace sgry {
 
-inline constexpr const char* kImageDialogTitle = QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Choose an Image File");
+inline constexpr const char* kImageDialogTitle = QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Choose an Image File");
 inline constexpr const char* kImageDialogFilter =
-    QT_TRANSLATE_NOOP("sgry::CPPageWaterMark", "Supported images (*.jpg;*.jpeg;*.bmp;*.png)|*.jpg;*.jpeg;*.bmp;*.png|JPEG files (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png|All files (*.*)|*.*||");
+    QT_TRANSLATE_NOOP("sgry::WatermarkPage", "Supported images (*.jpg;*.jpeg;*.bmp;*.png)|*.jpg;*.jpeg;*.bmp;*.png|JPEG files (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png|All files (*.*)|*.*||");
 
-class CPPageWaterMark : public PropertyPage {
+class WatermarkPage : public SettingsPage {
     Q_OBJECT
 
 public:
     // `settings` (not owned) is the live instance the page edits.
-    CPPageWaterMark(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+    WatermarkPage(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
     // ChangeFlags of the last store (kWatermark... bits of app/AutoFontChange.h).
     int32_t ChangeFlags() const { return changeFlags_; }

@@ -1,4 +1,4 @@
-#include "gui/PropertySheet.h"
+#include "gui/SettingsDialog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -6,12 +6,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 #include "gui/SheetText.h"
 
 namespace sgry {
 
-PropertySheet::PropertySheet(const QString& title, UserPrompts& prompts, QWidget* parent)
+SettingsDialog::SettingsDialog(const QString& title, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts) {
     setWindowTitle(title);
     sheets::PreferJapaneseFace(this);
@@ -29,29 +29,29 @@ PropertySheet::PropertySheet(const QString& title, UserPrompts& prompts, QWidget
     layout->addLayout(body_, 1);
     layout->addWidget(buttons_);
 
-    connect(ok_, &QPushButton::clicked, this, &PropertySheet::OnOk);
+    connect(ok_, &QPushButton::clicked, this, &SettingsDialog::OnOk);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(apply_, &QPushButton::clicked, this, &PropertySheet::OnApply);
-    connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnCurrentChanged);
+    connect(apply_, &QPushButton::clicked, this, &SettingsDialog::OnApply);
+    connect(tabs_, &QTabWidget::currentChanged, this, &SettingsDialog::OnCurrentChanged);
 }
 
-void PropertySheet::AddPage(PropertyPage* page) {
+void SettingsDialog::AddPage(SettingsPage* page) {
     pages_.push_back(page);
     tabs_->addTab(page, page->Title());
-    connect(page, &PropertyPage::modified, this, &PropertySheet::OnPageModified);
+    connect(page, &SettingsPage::modified, this, &SettingsDialog::OnPageModified);
 }
 
 // The pages keep their natural width; the widget beside them takes the rest.
-void PropertySheet::AddBesidePages(QWidget* widget) {
+void SettingsDialog::AddBesidePages(QWidget* widget) {
     tabs_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     body_->addWidget(widget, 1);
 }
 
-int PropertySheet::ActivePageIndex() const { return tabs_->currentIndex(); }
+int SettingsDialog::ActivePageIndex() const { return tabs_->currentIndex(); }
 
-void PropertySheet::SetActivePage(int index) { tabs_->setCurrentIndex(index); }
+void SettingsDialog::SetActivePage(int index) { tabs_->setCurrentIndex(index); }
 
-bool PropertySheet::ApplyChanges() {
+bool SettingsDialog::ApplyChanges() {
     for (std::size_t i = 0; i < pages_.size(); ++i) {
         if (pages_[i]->IsOpened() && !pages_[i]->ValidatePage()) {
             SetActivePage(static_cast<int>(i));
@@ -59,29 +59,29 @@ bool PropertySheet::ApplyChanges() {
             return false;
         }
     }
-    for (PropertyPage* page : pages_)
+    for (SettingsPage* page : pages_)
         if (page->IsOpened()) page->StorePage();
     AfterStore();
     apply_->setEnabled(false);
     return true;
 }
 
-void PropertySheet::showEvent(QShowEvent* event) {
+void SettingsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (PropertyPage* page = qobject_cast<PropertyPage*>(tabs_->currentWidget())) page->Open();
+    if (SettingsPage* page = qobject_cast<SettingsPage*>(tabs_->currentWidget())) page->Open();
 }
 
-void PropertySheet::OnOk() {
+void SettingsDialog::OnOk() {
     if (ApplyChanges()) accept();
 }
 
-void PropertySheet::OnApply() { ApplyChanges(); }
+void SettingsDialog::OnApply() { ApplyChanges(); }
 
-void PropertySheet::OnCurrentChanged(int index) {
+void SettingsDialog::OnCurrentChanged(int index) {
     if (!isVisible() || index < 0) return;
-    if (PropertyPage* page = qobject_cast<PropertyPage*>(tabs_->widget(index))) page->Open();
+    if (SettingsPage* page = qobject_cast<SettingsPage*>(tabs_->widget(index))) page->Open();
 }
 
-void PropertySheet::OnPageModified() { apply_->setEnabled(true); }
+void SettingsDialog::OnPageModified() { apply_->setEnabled(true); }
 
 }  // namespace sgry

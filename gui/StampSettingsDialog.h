@@ -9,15 +9,15 @@
 #include <string>
 
 #include "gui/PreviewLayout.h"
-#include "gui/PropertySheet.h"
+#include "gui/SettingsDialog.h"
 #include "settings/StampSettings.h"
 
 namespace sgry {
 
-class CPPageHeader;
-class CPPageMargin;
-class CPPageQR;
-class CPPageWaterMark;
+class HeaderFooterPage;
+class MarginPage;
+class QrPage;
+class WatermarkPage;
 class PreviewPane;
 
 // What the sheet's preview needs besides the settings the sheet edits.
@@ -28,18 +28,18 @@ struct PreviewSetup {
     QString tempParent;               // where the private copies go; "" for the system's
 };
 
-class CPSheetStampSetting : public PropertySheet {
+class StampSettingsDialog : public SettingsDialog {
     Q_OBJECT
 
 public:
     // `settings` and `prompts` (not owned) must outlive the sheet.
-    CPSheetStampSetting(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+    StampSettingsDialog(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
-    CPPageMargin* MarginPage() const { return margin_; }
-    CPPageHeader* HeaderPage() const { return header_; }
-    CPPageHeader* FooterPage() const { return footer_; }
-    CPPageWaterMark* WaterMarkPage() const { return waterMark_; }
-    CPPageQR* QrPage() const { return qr_; }
+    MarginPage* marginPage() const { return margin_; }
+    HeaderFooterPage* headerPage() const { return header_; }
+    HeaderFooterPage* footerPage() const { return footer_; }
+    WatermarkPage* watermarkPage() const { return waterMark_; }
+    QrPage* qrPage() const { return qr_; }
 
     // Adds the preview pane and the button that hides and shows it.
     void EnablePreview(PreviewSetup setup);
@@ -59,11 +59,11 @@ protected:
 
 private:
     StampSettings& settings_;
-    CPPageMargin* margin_ = nullptr;
-    CPPageHeader* header_ = nullptr;
-    CPPageHeader* footer_ = nullptr;
-    CPPageWaterMark* waterMark_ = nullptr;
-    CPPageQR* qr_ = nullptr;
+    MarginPage* margin_ = nullptr;
+    HeaderFooterPage* header_ = nullptr;
+    HeaderFooterPage* footer_ = nullptr;
+    WatermarkPage* waterMark_ = nullptr;
+    QrPage* qr_ = nullptr;
     // ChangeFlags of every store since the sheet opened, so that an Apply
     // followed by OK still reports what the Apply changed.
     int32_t headerFlags_ = 0;
@@ -78,9 +78,9 @@ private:
 // Opens the stamp settings sheet modally over `parent` and returns after the
 // closing report: QDialog::Accepted after OK, Rejected after Cancel.
 // Messages go to Qt message boxes, or to `prompts` in the second form.
-int ShowStampSettingSheet(QWidget* parent, StampSettings& settings);
-int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts);
+int ShowStampSettingsDialog(QWidget* parent, StampSettings& settings);
+int ShowStampSettingsDialog(QWidget* parent, StampSettings& settings, UserPrompts& prompts);
 // The same with the page preview.
-int ShowStampSettingSheet(QWidget* parent, StampSettings& settings, UserPrompts& prompts, PreviewSetup preview);
+int ShowStampSettingsDialog(QWidget* parent, StampSettings& settings, UserPrompts& prompts, PreviewSetup preview);
 
 }  // namespace sgry

@@ -1,4 +1,4 @@
-#include "gui/CSgryView.h"
+#include "gui/FileListView.h"
 
 #include <QDesktopServices>
 #include <QHeaderView>
@@ -13,14 +13,14 @@ namespace sgry {
 
 namespace {
 constexpr int kColumnPercent[] = {28, 14, 14, 44};
-const char* const kColumnHeaders[] = {QT_TRANSLATE_NOOP("sgry::CSgryView", "File Name"), QT_TRANSLATE_NOOP("sgry::CSgryView", "Pages"), QT_TRANSLATE_NOOP("sgry::CSgryView", "Signature"), QT_TRANSLATE_NOOP("sgry::CSgryView", "Path")};
+const char* const kColumnHeaders[] = {QT_TRANSLATE_NOOP("sgry::FileListView", "File Name"), QT_TRANSLATE_NOOP("sgry::FileListView", "Pages"), QT_TRANSLATE_NOOP("sgry::FileListView", "Signature"), QT_TRANSLATE_NOOP("sgry::FileListView", "Path")};
 constexpr int kColumnCount = 4;
 
 // A certified file is refused unless allowed, so the list says so before the run.
 QString SigningText(Signing signing) {
     switch (signing) {
-        case Signing::Signed: return CSgryView::tr("Signed");
-        case Signing::Certified: return CSgryView::tr("Certified");
+        case Signing::Signed: return FileListView::tr("Signed");
+        case Signing::Certified: return FileListView::tr("Certified");
         case Signing::None: break;
     }
     return QString();
@@ -29,7 +29,7 @@ QString SigningText(Signing signing) {
 
 void OpenWithDesktop(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQt(path))); }
 
-CSgryView::CSgryView(UserPrompts& prompts, ShellOpener opener, QWidget* parent)
+FileListView::FileListView(UserPrompts& prompts, ShellOpener opener, QWidget* parent)
     : QTreeWidget(parent), prompts_(prompts), notice_(this), list_(prompts, &notice_), opener_(std::move(opener)) {
     setColumnCount(kColumnCount);
     QStringList headers;
@@ -44,11 +44,11 @@ CSgryView::CSgryView(UserPrompts& prompts, ShellOpener opener, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
-    connect(this, &QTreeWidget::itemChanged, this, &CSgryView::OnItemChanged);
-    connect(this, &QTreeWidget::itemDoubleClicked, this, &CSgryView::OnItemDoubleClicked);
+    connect(this, &QTreeWidget::itemChanged, this, &FileListView::OnItemChanged);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &FileListView::OnItemDoubleClicked);
 }
 
-void CSgryView::OnInitialUpdate() {
+void FileListView::InitColumnWidths() {
     if (columnsReady_) return;
     columnsReady_ = true;
     const int client = viewport()->width();
@@ -56,24 +56,24 @@ void CSgryView::OnInitialUpdate() {
         setColumnWidth(column, client * kColumnPercent[column] / 100);
 }
 
-void CSgryView::FillColumns() {
+void FileListView::FillColumns() {
     const int client = viewport()->width();
     const int others = columnWidth(kColumnName) + columnWidth(kColumnPages) + columnWidth(kColumnSigning);
     if (others + columnWidth(kColumnPath) < client) setColumnWidth(kColumnPath, client - others);
 }
 
-void CSgryView::showEvent(QShowEvent* event) {
+void FileListView::showEvent(QShowEvent* event) {
     QTreeWidget::showEvent(event);
-    OnInitialUpdate();
+    InitColumnWidths();
 }
 
-bool CSgryView::AddFileToList(const std::string& path) {
+bool FileListView::AddFileToList(const std::string& path) {
     if (!list_.AddFileToList(path)) return false;
     InsertTopItem();
     return true;
 }
 
-void CSgryView::InsertTopItem() {
+void FileListView::InsertTopItem() {
     const FileListRow& row = list_.Row(0);
     auto* item = new QTreeWidgetItem;
     item->setText(kColumnName, PathToQt(row.fileName));
@@ -86,7 +86,7 @@ void CSgryView::InsertTopItem() {
     insertTopLevelItem(0, item);
 }
 
-void CSgryView::RemoveSelectedRows() {
+void FileListView::RemoveSelectedRows() {
     std::vector<int32_t> doomed;
     for (QTreeWidgetItem* item : selectedItems()) doomed.push_back(indexOfTopLevelItem(item));
     if (doomed.empty()) return;
@@ -96,16 +96,16 @@ void CSgryView::RemoveSelectedRows() {
     for (int32_t index : doomed) delete takeTopLevelItem(index);
 }
 
-void CSgryView::ClearRows() {
+void FileListView::ClearRows() {
     list_.Clear();
     const QSignalBlocker quiet(this);
     clear();
 }
 
-bool CSgryView::WriteListFile(const std::string& path) { return list_.WriteListFile(path); }
+bool FileListView::WriteListFile(const std::string& path) { return list_.WriteListFile(path); }
 
 // The list adds every path on top, so the items are made the same way.
-bool CSgryView::ReadListFile(const std::string& path) {
+bool FileListView::ReadListFile(const std::string& path) {
     std::vector<std::string> paths;
     if (!FileList::ReadListPaths(path, paths)) {
         prompts_.ShowMessage(Format(list_message::kCannotOpen, path));
@@ -115,26 +115,26 @@ bool CSgryView::ReadListFile(const std::string& path) {
     return true;
 }
 
-void CSgryView::OpenListRow(int row) {
+void FileListView::OpenListRow(int row) {
     if (row < 0 || row >= list_.Count() || !opener_) return;
     opener_(list_.Row(row).path);
 }
 
-std::vector<BatchRow> CSgryView::BatchRows() const {
+std::vector<BatchRow> FileListView::BatchRows() const {
     std::vector<BatchRow> rows;
     for (const FileListRow& row : list_.Rows()) rows.push_back(BatchRow{row.path, row.checked});
     return rows;
 }
 
-void CSgryView::OnItemChanged(QTreeWidgetItem* item, int column) {
+void FileListView::OnItemChanged(QTreeWidgetItem* item, int column) {
     if (column != kColumnName) return;
     const int index = indexOfTopLevelItem(item);
     if (index >= 0 && index < list_.Count()) list_.SetChecked(index, item->checkState(kColumnName) == Qt::Checked);
 }
 
-void CSgryView::OnItemDoubleClicked(QTreeWidgetItem* item) { OpenListRow(indexOfTopLevelItem(item)); }
+void FileListView::OnItemDoubleClicked(QTreeWidgetItem* item) { OpenListRow(indexOfTopLevelItem(item)); }
 
-void CSgryView::keyPressEvent(QKeyEvent* event) {
+void FileListView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Delete:
             RemoveSelectedRows();
@@ -148,7 +148,7 @@ void CSgryView::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-std::string CSgryView::PreviewSourcePath() const {
+std::string FileListView::PreviewSourcePath() const {
     const std::vector<BatchRow> rows = BatchRows();
     QTreeWidgetItem* chosen = currentItem();
     if (!chosen || !chosen->isSelected()) {

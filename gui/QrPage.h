@@ -2,7 +2,7 @@
 // "QRコード": the QR-code watermark, its message, position, margins and the
 // version and error-correction choice, with a fit check and a preview.
 #include "app/QrPageCheck.h"
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 #include "settings/StampSettings.h"
 
 class QCheckBox;
@@ -14,12 +14,12 @@ class QRadioButton;
 
 namespace sgry {
 
-class CPPageQR : public PropertyPage {
+class QrPage : public SettingsPage {
     Q_OBJECT
 
 public:
     // `settings` (not owned) is the live instance the page edits.
-    CPPageQR(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+    QrPage(StampSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
     // Refuses a message CP932 cannot hold, an empty message while the QR
     // watermark is on, and a message that does not fit the chosen symbol.

@@ -19,18 +19,18 @@ class QTabWidget;
 
 namespace sgry {
 
-class PropertyPage;
+class SettingsPage;
 
-class PropertySheet : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    PropertySheet(const QString& title, UserPrompts& prompts, QWidget* parent = nullptr);
+    SettingsDialog(const QString& title, UserPrompts& prompts, QWidget* parent = nullptr);
 
     // The sheet takes the page (Qt ownership); pages are shown in this order.
-    void AddPage(PropertyPage* page);
+    void AddPage(SettingsPage* page);
     int PageCount() const { return static_cast<int>(pages_.size()); }
-    PropertyPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+    SettingsPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
     int ActivePageIndex() const;
     // Shows the page (opening it when the sheet is visible).
     void SetActivePage(int index);
@@ -64,14 +64,14 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* apply_ = nullptr;
-    std::vector<PropertyPage*> pages_;  // owned by tabs_
+    std::vector<SettingsPage*> pages_;  // owned by tabs_
 };
 
 // Creates a sheet of type Sheet for `settings`, runs it modally over
 // `parent` and returns its result (QDialog::Accepted or Rejected). Messages
 // go to `prompts`, or to message boxes over the sheet when it is null.
 template <class Sheet, class Settings>
-int RunPropertySheet(QWidget* parent, Settings& settings, UserPrompts* prompts) {
+int RunSettingsDialog(QWidget* parent, Settings& settings, UserPrompts* prompts) {
     QtUserPrompts boxes;
     Sheet sheet(settings, prompts ? *prompts : boxes, parent);
     boxes.SetParent(&sheet);

@@ -1,4 +1,4 @@
-#include "gui/CPPageHeader.h"
+#include "gui/HeaderFooterPage.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -45,12 +45,12 @@ struct ColumnIds {
 };
 
 const ColumnIds kColumns[3] = {
-    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Left"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "N&one"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Page number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Date and time"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Text"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "File na&me")},
-     {1000, 1001, 1003, 1005, 1150}, 1024, 1025, 1006, 1007, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Font and Colour..."), 1002, 1027, 1153, 1156},
-    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "C&entre"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "No&ne"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "P&age number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Date and t&ime"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Te&xt"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Fi&le name")},
-     {1008, 1009, 1011, 1013, 1151}, 1010, 1012, 1014, 1015, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Fo&nt and Colour..."), 1004, 1028, 1154, 1157},
-    {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "&Right"), {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "None"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Pa&ge number"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Date and ti&me"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Tex&t"), QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Fil&e name")},
-     {1016, 1017, 1019, 1021, 1152}, 1018, 1020, 1022, 1023, QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Font and &Colour..."), 1026, 1029, 1155, 1158},
+    {QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "&Left"), {QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "N&one"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "&Page number"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "&Date and time"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "&Text"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "File na&me")},
+     {1000, 1001, 1003, 1005, 1150}, 1024, 1025, 1006, 1007, QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "&Font and Colour..."), 1002, 1027, 1153, 1156},
+    {QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "C&entre"), {QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "No&ne"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "P&age number"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Date and t&ime"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Te&xt"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Fi&le name")},
+     {1008, 1009, 1011, 1013, 1151}, 1010, 1012, 1014, 1015, QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Fo&nt and Colour..."), 1004, 1028, 1154, 1157},
+    {QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "&Right"), {QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "None"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Pa&ge number"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Date and ti&me"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Tex&t"), QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Fil&e name")},
+     {1016, 1017, 1019, 1021, 1152}, 1018, 1020, 1022, 1023, QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Font and &Colour..."), 1026, 1029, 1155, 1158},
 };
 
 // Ids of the Bates number box.
@@ -60,16 +60,16 @@ constexpr int kBatesPrefixId = 1162;
 constexpr int kBatesSuffixId = 1163;
 
 const char* const kPageNumberLabels[kPageNumberFormatCount] = {"1", "-1-", "1/n", "-1/n-",
-                                                              QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Bates number")};
-const char* const kNameLabels[kFileNameFormatCount] = {QT_TRANSLATE_NOOP("sgry::CPPageHeader", "With extension"),
-                                                        QT_TRANSLATE_NOOP("sgry::CPPageHeader", "Without extension")};
+                                                              QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Bates number")};
+const char* const kNameLabels[kFileNameFormatCount] = {QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "With extension"),
+                                                        QT_TRANSLATE_NOOP("sgry::HeaderFooterPage", "Without extension")};
 const char* const kDateLabels[kDateFormatCount] = {"YYYY/MM/DD", "hh:mm", "YYYY/MM/DD hh:mm"};
 
 }  // namespace
 
-CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& settings, UserPrompts& prompts,
+HeaderFooterPage::HeaderFooterPage(const QString& title, int32_t group, StampSettings& settings, UserPrompts& prompts,
                            QWidget* parent)
-    : PropertyPage(title, prompts, parent), settings_(settings), group_(group == 1 ? 1 : 0) {
+    : SettingsPage(title, prompts, parent), settings_(settings), group_(group == 1 ? 1 : 0) {
     auto* columnsRow = new QHBoxLayout;
     for (int c = 0; c < 3; ++c) columnsRow->addWidget(BuildColumn(c));
 
@@ -87,7 +87,7 @@ CPPageHeader::CPPageHeader(const QString& title, int32_t group, StampSettings& s
     WatchControls();
 }
 
-QWidget* CPPageHeader::BuildColumn(int c) {
+QWidget* HeaderFooterPage::BuildColumn(int c) {
     const ColumnIds& ids = kColumns[c];
     Column& column = columns_[static_cast<std::size_t>(c)];
     auto* box = new QGroupBox(tr(ids.caption), this);
@@ -138,7 +138,7 @@ QWidget* CPPageHeader::BuildColumn(int c) {
 
 // One numbering for the whole run, shared by the header and the footer page:
 // each page stores it only when its own fields were changed.
-QWidget* CPPageHeader::BuildBatesBox() {
+QWidget* HeaderFooterPage::BuildBatesBox() {
     auto* box = new QGroupBox(tr("Bates number (counted across the files)"), this);
     batesStart_ = WithId(new QLineEdit(box), kBatesStartId);
     batesStart_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,12}")), box));
@@ -165,18 +165,18 @@ QWidget* CPPageHeader::BuildBatesBox() {
     return box;
 }
 
-HeaderFooterSlot& CPPageHeader::SlotOf(int column) {
+HeaderFooterSlot& HeaderFooterPage::SlotOf(int column) {
     return settings_.Slots[static_cast<std::size_t>(group_ * 3 + column)];
 }
 
-HeaderFooterStyle CPPageHeader::StyleOf(int c) const {
+HeaderFooterStyle HeaderFooterPage::StyleOf(int c) const {
     const Column& column = columns_[static_cast<std::size_t>(c)];
     for (std::size_t s = 0; s < column.styles.size(); ++s)
         if (column.styles[s]->isChecked()) return static_cast<HeaderFooterStyle>(s);
     return HeaderFooterStyle::None;
 }
 
-void CPPageHeader::FillControls() {
+void HeaderFooterPage::FillControls() {
     for (int c = 0; c < 3; ++c) {
         Column& column = columns_[static_cast<std::size_t>(c)];
         const HeaderFooterSlot& slot = SlotOf(c);
@@ -197,11 +197,11 @@ void CPPageHeader::FillControls() {
     shownBates_ = BatesShown();
 }
 
-CPPageHeader::BatesFields CPPageHeader::BatesShown() const {
+HeaderFooterPage::BatesFields HeaderFooterPage::BatesShown() const {
     return {batesStart_->text(), batesDigits_->value(), batesPrefix_->text(), batesSuffix_->text()};
 }
 
-void CPPageHeader::UpdateEnabling(int c) {
+void HeaderFooterPage::UpdateEnabling(int c) {
     Column& column = columns_[static_cast<std::size_t>(c)];
     const HeaderFooterStyle style = StyleOf(c);
     const bool pageNumber = style == HeaderFooterStyle::PageNumber;
@@ -216,7 +216,7 @@ void CPPageHeader::UpdateEnabling(int c) {
     column.font->setEnabled(style != HeaderFooterStyle::None);
 }
 
-void CPPageHeader::ChooseFont(int c) {
+void HeaderFooterPage::ChooseFont(int c) {
     HeaderFooterSlot& slot = SlotOf(c);
     FontColorDialog dialog(slot.StyleColor, slot.FontName, slot.FontIsBold, slot.FontIsItalic,
                            kAllowLatinFonts | kAllowJapaneseFonts, Prompts(), this);
@@ -228,7 +228,7 @@ void CPPageHeader::ChooseFont(int c) {
     slot.FontIsItalic = dialog.Italic();
 }
 
-bool CPPageHeader::ValidatePage() {
+bool HeaderFooterPage::ValidatePage() {
     std::vector<QLineEdit*> edits{batesPrefix_, batesSuffix_};
     for (const Column& column : columns_) edits.push_back(column.text);
     for (QLineEdit* edit : edits) {
@@ -244,7 +244,7 @@ bool CPPageHeader::ValidatePage() {
     return true;
 }
 
-void CPPageHeader::StorePage() {
+void HeaderFooterPage::StorePage() {
     changeFlags_ = StoreInto(settings_);
     shownBates_ = BatesShown();
     // The edits show what is stored, full-width conversion included.
@@ -257,7 +257,7 @@ void CPPageHeader::StorePage() {
 }
 
 // Fields left as they were shown do not overwrite what the other page stores.
-void CPPageHeader::StoreBates(StampSettings& target) const {
+void HeaderFooterPage::StoreBates(StampSettings& target) const {
     const BatesFields now = BatesShown();
     if (now.start != shownBates_.start && !now.start.isEmpty()) target.BatesStart = now.start.toLongLong();
     if (now.digits != shownBates_.digits) target.BatesDigits = now.digits;
@@ -266,7 +266,7 @@ void CPPageHeader::StoreBates(StampSettings& target) const {
     if (now.suffix != shownBates_.suffix) target.BatesSuffix = sheets::ToCp932(now.suffix).value_or(std::string());
 }
 
-int32_t CPPageHeader::StoreInto(StampSettings& target) const {
+int32_t HeaderFooterPage::StoreInto(StampSettings& target) const {
     StoreBates(target);
     std::array<HeaderFooterColumn, 3> values;
     for (int c = 0; c < 3; ++c) {

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 #include "settings/StampSettings.h"
 
 class QCheckBox;
@@ -19,13 +19,13 @@ class QSpinBox;
 
 namespace sgry {
 
-class CPPageHeader : public PropertyPage {
+class HeaderFooterPage : public SettingsPage {
     Q_OBJECT
 
 public:
     // `title` is "ヘッダー" or "フッター"; `group` 0 header, 1 footer.
     // `settings` (not owned) is the live instance the page edits.
-    CPPageHeader(const QString& title, int32_t group, StampSettings& settings, UserPrompts& prompts,
+    HeaderFooterPage(const QString& title, int32_t group, StampSettings& settings, UserPrompts& prompts,
                  QWidget* parent = nullptr);
 
     int32_t Group() const { return group_; }

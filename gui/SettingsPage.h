@@ -12,12 +12,12 @@
 
 namespace sgry {
 
-class PropertyPage : public QWidget {
+class SettingsPage : public QWidget {
     Q_OBJECT
 
 public:
     // `prompts` (not owned) receives the page's messages and must outlive it.
-    PropertyPage(const QString& title, UserPrompts& prompts, QWidget* parent = nullptr);
+    SettingsPage(const QString& title, UserPrompts& prompts, QWidget* parent = nullptr);
 
     QString Title() const { return title_; }
     void SetTitle(const QString& title) { title_ = title; }
@@ -53,13 +53,13 @@ protected:
     // While one exists, control changes made by the page itself are not edits.
     class QuietChanges {
     public:
-        explicit QuietChanges(PropertyPage& page) : page_(page), previous_(page.quiet_) { page_.quiet_ = true; }
+        explicit QuietChanges(SettingsPage& page) : page_(page), previous_(page.quiet_) { page_.quiet_ = true; }
         ~QuietChanges() { page_.quiet_ = previous_; }
         QuietChanges(const QuietChanges&) = delete;
         QuietChanges& operator=(const QuietChanges&) = delete;
 
     private:
-        PropertyPage& page_;
+        SettingsPage& page_;
         bool previous_;
     };
 

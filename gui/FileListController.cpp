@@ -1,4 +1,4 @@
-#include "gui/CSgryDoc.h"
+#include "gui/FileListController.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -15,7 +15,7 @@
 namespace sgry {
 
 namespace {
-std::string Text(const char* source) { return CSgryDoc::tr(source).toStdString(); }
+std::string Text(const char* source) { return FileListController::tr(source).toStdString(); }
 }  // namespace
 
 std::string WithListExtension(const std::string& chosenPath) {
@@ -23,29 +23,29 @@ std::string WithListExtension(const std::string& chosenPath) {
     return chosenPath + ".lst";
 }
 
-CSgryDoc::CSgryDoc(CSgryView& view, StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
+FileListController::FileListController(FileListView& view, StampSettings& stamp, const AppSettings& app, UserPrompts& prompts,
                    FileDialogs& dialogs, QWidget* window)
     : QObject(window), view_(view), stamp_(stamp), app_(app), prompts_(prompts), dialogs_(dialogs), window_(window) {}
 
-bool CSgryDoc::OpenDocument(const std::string& path) {
+bool FileListController::AddFile(const std::string& path) {
     if (running_) return false;
     return view_.AddFileToList(path);
 }
 
 // Files are added in the dialog's order, each on top; one that fails shows
 // its message and the rest go on.
-void CSgryDoc::OnAddFiles() {
+void FileListController::AddFiles() {
     for (const std::string& path : dialogs_.AskOpenFileNames(Text(kAddFilesTitle), Text(kPdfFilter))) view_.AddFileToList(path);
 }
 
-void CSgryDoc::OnOpenList() {
+void FileListController::OpenList() {
     const std::optional<std::string> path = dialogs_.AskOpenFileName(Text(kListFileTitle), Text(kListFileFilter));
     if (!path) return;
     view_.ClearRows();
     view_.ReadListFile(*path);
 }
 
-void CSgryDoc::OnSaveList() {
+void FileListController::SaveList() {
     if (view_.List().Count() == 0) {
         prompts_.ShowMessage(list_message::kNoFiles);
         return;
@@ -57,7 +57,7 @@ void CSgryDoc::OnSaveList() {
 
 // The rows cannot change while the run goes on: the progress window blocks
 // the main window, and dropped files are turned away.
-void CSgryDoc::OnRun() {
+void FileListController::Run() {
     if (running_) return;
     running_ = true;
     ProgressWindow progress(window_, progressObserver_);
@@ -73,7 +73,7 @@ void CSgryDoc::OnRun() {
     }
 }
 
-void CSgryDoc::FinishBates(const BatchRun& run) {
+void FileListController::FinishBates(const BatchRun& run) {
     const std::vector<FileRecord> records = run.Records();
     const std::string path = BatesRecordPath(stamp_, records);
     const std::string next = sjis::ToUtf8(BatesNumberText(stamp_, lastOutcome_.batesNext));
@@ -87,7 +87,7 @@ void CSgryDoc::FinishBates(const BatchRun& run) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
-void CSgryDoc::StopForClose() {
+void FileListController::StopForClose() {
     if (!running_) return;
     stopForClose_ = true;
     if (activeProgress_) activeProgress_->Cancel();
@@ -95,7 +95,7 @@ void CSgryDoc::StopForClose() {
 
 // A file that needs a password is asked for it, as a run asks, until it
 // opens or the question is cancelled.
-EraseOutcome CSgryDoc::EraseAskingPassword(const std::string& path) {
+EraseOutcome FileListController::EraseAskingPassword(const std::string& path) {
     Passwords passwords;
     for (;;) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -113,7 +113,7 @@ EraseOutcome CSgryDoc::EraseAskingPassword(const std::string& path) {
 // A stamp never changes a file's page count, so the rows stay as they are.
 // Like a run, the command keeps the window open and turns drops away until
 // it is done (message boxes let events through).
-void CSgryDoc::OnEraseStamps() {
+void FileListController::EraseStamps() {
     if (running_) return;
     if (view_.List().Count() == 0) {
         prompts_.ShowMessage(list_message::kNoFiles);

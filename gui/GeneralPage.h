@@ -2,7 +2,7 @@
 // "General" of the preferences sheet: how the output file is written, whether
 // the stamp is written in a form that can be erased, and the program's
 // language (read at the next start).
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 #include "settings/StampSettings.h"
 
 class QCheckBox;
@@ -10,12 +10,12 @@ class QComboBox;
 
 namespace sgry {
 
-class CPPageSetting : public PropertyPage {
+class GeneralPage : public SettingsPage {
     Q_OBJECT
 
 public:
     // `settings` (not owned) is the live instance the page edits.
-    CPPageSetting(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+    GeneralPage(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
     void StorePage() override;
 

@@ -1,4 +1,4 @@
-#include "gui/PropertyPage.h"
+#include "gui/SettingsPage.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -9,36 +9,36 @@
 
 namespace sgry {
 
-PropertyPage::PropertyPage(const QString& title, UserPrompts& prompts, QWidget* parent)
+SettingsPage::SettingsPage(const QString& title, UserPrompts& prompts, QWidget* parent)
     : QWidget(parent), title_(title), prompts_(prompts) {}
 
-void PropertyPage::Open() {
+void SettingsPage::Open() {
     if (opened_) return;
     QuietChanges quiet(*this);
     FillControls();
     opened_ = true;
 }
 
-void PropertyPage::WatchControls() {
+void SettingsPage::WatchControls() {
     for (QAbstractButton* button : findChildren<QAbstractButton*>())
-        connect(button, &QAbstractButton::clicked, this, &PropertyPage::OnControlChanged);
+        connect(button, &QAbstractButton::clicked, this, &SettingsPage::OnControlChanged);
     for (QComboBox* combo : findChildren<QComboBox*>())
-        connect(combo, &QComboBox::currentIndexChanged, this, &PropertyPage::OnControlChanged);
+        connect(combo, &QComboBox::currentIndexChanged, this, &SettingsPage::OnControlChanged);
     for (QLineEdit* edit : findChildren<QLineEdit*>())
-        connect(edit, &QLineEdit::textChanged, this, &PropertyPage::OnControlChanged);
+        connect(edit, &QLineEdit::textChanged, this, &SettingsPage::OnControlChanged);
     for (QPlainTextEdit* edit : findChildren<QPlainTextEdit*>())
-        connect(edit, &QPlainTextEdit::textChanged, this, &PropertyPage::OnControlChanged);
+        connect(edit, &QPlainTextEdit::textChanged, this, &SettingsPage::OnControlChanged);
     for (QAbstractSlider* slider : findChildren<QAbstractSlider*>())
-        connect(slider, &QAbstractSlider::valueChanged, this, &PropertyPage::OnControlChanged);
+        connect(slider, &QAbstractSlider::valueChanged, this, &SettingsPage::OnControlChanged);
 }
 
-bool PropertyPage::Refuse(const std::string& message, QWidget* culprit) {
+bool SettingsPage::Refuse(const std::string& message, QWidget* culprit) {
     culprit_ = culprit;
     prompts_.ShowMessage(message);
     return false;
 }
 
-void PropertyPage::OnControlChanged() {
+void SettingsPage::OnControlChanged() {
     if (!quiet_) emit modified();
 }
 
