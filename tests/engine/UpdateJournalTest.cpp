@@ -76,6 +76,10 @@ TEST_F(UpdateJournalTest, AFileOfTheRecordedLengthOnlyLosesItsJournal) {
     EXPECT_EQ(outcome.message, "");
     EXPECT_EQ(ScratchDir::Read(path), original);
     EXPECT_FALSE(std::filesystem::exists(journalPath));
+    // A linked folder on the way leads to the same folder: the journal keeps the name given.
+    const std::string linked = dir.File("linked");
+    std::filesystem::create_directory_symlink(dir.Path(), linked);
+    EXPECT_EQ(JournalPathOf(linked + "/k.pdf"), linked + "/.k.pdf.sgry-journal");
 }
 
 // Whatever makes the journal another file's: nothing is cut, the journal
