@@ -56,6 +56,10 @@ TEST_F(SettingsFileTest, FreshStartWithoutFileKeepsTheDefaults) {
     const AppSettings app = LoadedApp();
     EXPECT_EQ(stamp, StampSettings());
     EXPECT_EQ(app, AppSettings());
+    // A margin index outside the four is no margin.
+    EXPECT_EQ(MarginPoints(stamp, -1), 0.0f);
+    EXPECT_EQ(MarginPoints(stamp, kMarginCount), 0.0f);
+    EXPECT_GT(MarginPoints(stamp, kMarginTop), 0.0f);
 }
 
 TEST_F(SettingsFileTest, SavingTheDefaultsWritesEveryKeyInOrder) {
