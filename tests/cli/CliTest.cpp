@@ -176,6 +176,10 @@ TEST_F(CliTest, MessagesSpeakTheLanguageOfTheLocale) {
         EXPECT_EQ(Run(arguments, "", "LANG=ja_JP.UTF-8 LC_ALL= LANGUAGE=").err,
                   row.japanese + "対象PDFファイルがありません\n");
     }
+    // A LANGUAGE list without a language of ours leaves the choice to the
+    // locale, and the program's own choice then overrides the list.
+    EXPECT_EQ(Run({"--settings", ini, "--yes", notPdf}, "", "LANG=ja_JP.UTF-8 LC_ALL= LANGUAGE=de").err,
+              "PDFファイルではありません\n" + notPdf + "\n対象PDFファイルがありません\n");
 }
 
 TEST_F(CliTest, NamesAreReadFromStandardInputInDialogMode) {
