@@ -53,7 +53,19 @@ void FileListView::InitColumnWidths() {
     columnsReady_ = true;
     const int client = viewport()->width();
     for (int column = 0; column < kColumnCount; ++column)
-        setColumnWidth(column, client * kColumnPercent[column] / 100);
+        setColumnWidth(column, std::max(client * kColumnPercent[column] / 100, NarrowestWidth(column)));
+}
+
+// A column's share of a small window can be narrower than its header or the
+// words it shows, which are longer in English than in Japanese.
+int FileListView::NarrowestWidth(int column) const {
+    int width = header()->sectionSizeHint(column);
+    if (column == kColumnSigning) {
+        const int padding = 2 * fontMetrics().averageCharWidth();
+        for (const Signing signing : {Signing::Signed, Signing::Certified})
+            width = std::max(width, fontMetrics().horizontalAdvance(SigningText(signing)) + padding);
+    }
+    return width;
 }
 
 void FileListView::FillColumns() {

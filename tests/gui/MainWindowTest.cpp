@@ -333,6 +333,10 @@ TEST_F(WindowTest, SignedAndCertifiedFilesAreMarkedInTheList) {
     std::vector<QString> marks;
     for (int row = 0; row < 3; ++row) marks.push_back(window_->ListView().topLevelItem(row)->text(kColumnSigning));
     EXPECT_EQ(marks, (std::vector<QString>{QStringLiteral("Certified"), QStringLiteral("Signed"), QString()}));
+    for (int column : {kColumnName, kColumnPages, kColumnSigning, kColumnPath})
+        EXPECT_GE(window_->ListView().columnWidth(column), window_->ListView().NarrowestWidth(column)) << column;
+    EXPECT_GT(window_->ListView().NarrowestWidth(kColumnSigning),
+              window_->ListView().fontMetrics().horizontalAdvance(QStringLiteral("Certified")));
     if (const char* folder = std::getenv("SIGILRY_SCREENSHOT_DIR"); folder && *folder) {
         window_->resize(900, 300);
         QApplication::processEvents();
