@@ -76,6 +76,11 @@ if command -v pdftotext >/dev/null; then
 fi
 MANWIDTH=80 man --warnings sigilry-cli 2>&1 >/dev/null | { ! grep .; } && echo "man sigilry-cli renders without warnings"
 test -f /usr/share/bash-completion/completions/sigilry-cli && echo "bash completion installed"
+# The installed message catalogue, found in the system's locale folder.
+messages=$(LANG=ja_JP.UTF-8 sigilry-cli --yes --quiet "$work/missing.pdf" 2>&1 || true)
+grep -q "PDFファイルの読み込みでエラーが発生しました" <<<"$messages" ||
+  { echo "the installed catalogue is not read: $messages" >&2; exit 1; }
+echo "the installed catalogue gives the Japanese messages"
 # The interrupt tests' stop points are not built into the packaged programs.
 for program in /usr/bin/sigilry-cli /usr/bin/sigilry; do
   ! grep -q SIGILRY_TEST_STOP_AT "$program" || { echo "$program has the test stop points" >&2; exit 1; }
