@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/CommentFreeTokens.h"
+#include "pdf/PdfLexer.h"
 #include "pdf/PdfParser.h"
 #include "platform/Format.h"
 
@@ -152,17 +153,18 @@ std::string CopyTrailerKeys(TokenReader& reader, int64_t sectionOffset, int64_t 
     return out;
 }
 
-// Split at blanks: the copied keys have one after every token.
+// Only the names that stand as keys of the outer dictionary count: a name
+// inside a string, an array or a nested dictionary is a value.
 bool TrailerKeysName(const std::string& keys, std::string_view key) {
-    constexpr std::string_view kBlanks = " \t\n\v\f\r";
-    int depth = 1;
-    for (std::size_t start = keys.find_first_not_of(kBlanks); start != std::string::npos;) {
-        const std::size_t end = std::min(keys.find_first_of(kBlanks, start), keys.size());
-        const std::string_view token = std::string_view(keys).substr(start, end - start);
-        if (token == "<<") ++depth;
-        if (token == ">>") --depth;
-        if (depth == 1 && token == key) return true;
-        start = keys.find_first_not_of(kBlanks, end);
+    const PdfLexer lexer(keys, true);
+    int dictionaries = 1, arrays = 0;
+    for (PdfToken token = lexer.Next(0); token.kind != PdfTokenKind::End; token = lexer.Next(token.end)) {
+        const std::string_view text = lexer.Text(token);
+        if (token.kind == PdfTokenKind::DictOpen) ++dictionaries;
+        if (token.kind == PdfTokenKind::DictClose) --dictionaries;
+        if (token.kind == PdfTokenKind::Delimiter) arrays += text == "[" ? 1 : text == "]" ? -1 : 0;
+        if (token.kind == PdfTokenKind::Name && dictionaries == 1 && arrays == 0 && PdfLexer::DecodeName(text) == key)
+            return true;
     }
     return false;
 }

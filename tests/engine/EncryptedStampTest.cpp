@@ -14,6 +14,7 @@
 #include <zlib.h>
 
 #include "engine/JobRunner.h"
+#include "engine/TrailerCopy.h"
 #include "platform/Format.h"
 #include "tests/image/ImageFixtures.h"
 #include "tests/support/RecordingPrompts.h"
@@ -420,3 +421,20 @@ TEST(EncryptedSecurityTest, SealedStreamLengthReplacesAReference) {
 
 }  // namespace
 }  // namespace sgry
+
+// Whether a source is encrypted, and whether its trailer has a /Root, is read
+// from the trailer's own keys: a name in a string, an array or a nested
+// dictionary is a value, and a key spelt with #xx escapes is still that key.
+TEST(TrailerKeysTest, OnlyTheTrailersOwnKeysCount) {
+    const std::vector<std::tuple<std::string, const char*, bool>> rows = {
+        {"/Size 5 /Root 1 0 R /Encrypt 4 0 R >> ", "/Encrypt", true},
+        {"/Size 5 /Root 1 0 R /ID [ (a /Encrypt b) (c) ] >> ", "/Encrypt", false},
+        {"/Size 5 /ID [ /Encrypt ] /Root 1 0 R >> ", "/Encrypt", false},
+        {"/Size 5 /Info << /Encrypt 4 0 R >> /Root 1 0 R >> ", "/Encrypt", false},
+        {"/Size 5 /Encr#79pt 4 0 R >> ", "/Encrypt", true},
+        {"/Size 5 /X (unbalanced \\) /Encrypt) >> ", "/Encrypt", false},
+        {"/Size 5 /Root 1 0 R >> ", "/Root", true},
+        {"/Size 5 /Note <2F526F6F74> >> ", "/Root", false},
+    };
+    for (const auto& [keys, key, named] : rows) EXPECT_EQ(sgry::TrailerKeysName(keys, key), named) << keys;
+}
