@@ -72,7 +72,9 @@ DecodeResult ApplyStep(const FilterStep& step, std::string_view in, std::size_t 
             const bool earlyChange = !step.parms || DirectInteger(*step.parms, "/EarlyChange").value_or(1) != 0;
             const DecodeResult r = step.filter == Filter::Flate ? InflateBounded(in, limit, out)
                                                                 : LzwDecode(in, earlyChange, limit, out);
-            return r == DecodeResult::Ok ? UndoPredictor(ReadPredictor(step.parms), out) : r;
+            if (r != DecodeResult::Ok && r != DecodeResult::Corrupt) return r;
+            const DecodeResult undone = UndoPredictor(ReadPredictor(step.parms), out);
+            return r == DecodeResult::Ok ? undone : r;
         }
         case Filter::AsciiHex: return AsciiHexDecode(in, limit, out);
         case Filter::Ascii85: return Ascii85Decode(in, limit, out);
@@ -227,19 +229,24 @@ bool SourceStreamReader::Decode(const PdfDictionary& dictionary, std::string raw
     const std::optional<std::vector<FilterStep>> steps = FilterSteps(dictionary);
     if (!steps) return Fail(StreamError::Unsupported);
     if (raw.size() > limit && steps->empty()) return Fail(StreamError::TooLarge);
+    // Damaged data still yields what decoded before the damage, through the
+    // steps after it too, as a reader draws that much of it; the stream then
+    // counts as Corrupt.
     std::string data = std::move(raw);
+    DecodeResult damage = DecodeResult::Ok;
     for (std::size_t i = 0; i < steps->size(); ++i) {
         const FilterStep& step = (*steps)[i];
         const bool last = i + 1 == steps->size();
         const bool piecewise = last && step.filter == Filter::Flate && ReadPredictor(step.parms).predictor == 1;
         std::string decoded;
         const DecodeResult r = piecewise ? InflateInto(data, limit, sink) : ApplyStep(step, data, limit, decoded);
-        if (r != DecodeResult::Ok) return Fail(ToStreamError(r));
-        if (piecewise) return true;
+        if (r != DecodeResult::Ok && r != DecodeResult::Corrupt) return Fail(ToStreamError(r));
+        if (r == DecodeResult::Corrupt) damage = r;
+        if (piecewise) return damage == DecodeResult::Ok || Fail(ToStreamError(damage));
         data = std::move(decoded);
     }
     sink(data);
-    return true;
+    return damage == DecodeResult::Ok || Fail(ToStreamError(damage));
 }
 
 }  // namespace sgry

@@ -299,6 +299,20 @@ TEST(UnbalancedPageTest, StatesLeftOpenOrClosedTooOftenDrawTheStampAsOnABalanced
     ScratchDir::Write(dir.File("opaque.pdf"), BuildSource(opaque));
     EXPECT_EQ(Stamp(dir.File("opaque.pdf"), AppSettings{false, OutputMode::PrefixedCopy}),
               Format(run_message::kContentUnreadable, 1, 1, dir.File("_opaque.pdf")) + "\n");
+    // Content that decodes only up to a damaged byte is counted that far: the
+    // three states its readable part leaves open are closed all the same.
+    PageCase damaged{"page", ""};
+    damaged.content.clear();
+    for (const unsigned char c : std::string("q q q 0.5 0 0 0.5 100 100 cm "))
+        damaged.content += Format("%02X", static_cast<int>(c));
+    damaged.content += "ZZ 51>";  // "Z" is no hexadecimal digit
+    damaged.contentKeys = " /Filter /ASCIIHexDecode";
+    ScratchDir::Write(dir.File("damaged.pdf"), BuildSource(damaged));
+    EXPECT_EQ(Stamp(dir.File("damaged.pdf"), AppSettings{false, OutputMode::PrefixedCopy}),
+              Format(run_message::kContentUnreadable, 1, 1, dir.File("_damaged.pdf")) + "\n");
+    const std::string damagedPlain =
+        ShellOutput("qpdf --qdf --object-streams=disable " + Quoted(dir.File("_damaged.pdf")) + " - 2>/dev/null");
+    EXPECT_NE(damagedPlain.find("stream\nQ\nQ\nQ\nQ\n"), std::string::npos) << damagedPlain;
 }
 
 class EraseStampTest : public ::testing::Test {
