@@ -105,6 +105,12 @@ bool AskPassword(UserPrompts& prompts, JobError code, const std::string& refusal
     return true;
 }
 
+// Why a file was passed over before its run: the output folder's claim.
+const Translatable& PassedOverMessage(JobError claim) {
+    if (claim == JobError::OutputExists) return batch_message::kOutputExists;
+    return claim == JobError::OutputIsSource ? batch_message::kOutputIsSource : batch_message::kOutputNameTaken;
+}
+
 StampResult NotWritten(FileOutcome outcome, JobError code) {
     StampResult result;
     result.outcome = outcome;
@@ -256,10 +262,8 @@ StampResult BatchRun::RunFile(const std::string& path, OutputGroup& group) {
     if (bates_.On()) options.batesFirst = bates_.Next();
     if (!folder_) return StampFile(path, stamp_, app_, log_, clock_, options);
     const FixedOutput output{folder_->TargetOf(path), folder_->Replaces()};
-    if (const JobError claim = folder_->Claim(output.path); claim != JobError::None) {
-        log_.ShowMessage(Format(claim == JobError::OutputExists ? batch_message::kOutputExists
-                                                                : batch_message::kOutputNameTaken,
-                                output.path));
+    if (const JobError claim = folder_->Claim(path, output.path); claim != JobError::None) {
+        log_.ShowMessage(Format(PassedOverMessage(claim), output.path));
         return NotWritten(FileOutcome::Skipped, claim);
     }
     options.fixedOutput = output;

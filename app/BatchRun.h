@@ -51,6 +51,8 @@ inline constexpr Translatable kOutputExists = N_(
     "%s");
 inline constexpr Translatable kOutputNameTaken =
     N_("Skipped: another file of this run has the same output name\r\n%s");
+inline constexpr Translatable kOutputIsSource =
+    N_("Skipped: the output would replace its own source file (choose another output folder)\r\n%s");
 }  // namespace batch_message
 
 // One row of the file list as the run sees it.

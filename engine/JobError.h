@@ -53,6 +53,8 @@ enum class JobError : int {
     Certified = 31,       // a certified source (engine/SignatureSurvey.h) without AllowCertified
     BatesOverflow = 32,   // its last Bates number would need more than BatesDigits digits: it
                           // is not stamped and uses no numbers
+    OutputIsSource = 33,  // its output would be the source itself (an output folder that is
+                          // the source's own folder): passed over before the job begins
 };
 
 }  // namespace sgry

@@ -40,9 +40,13 @@ std::string OutputFolder::TargetOf(const std::string& source) const {
     return target.lexically_normal().native();
 }
 
-JobError OutputFolder::Claim(const std::string& target) {
+JobError OutputFolder::Claim(const std::string& source, const std::string& target) {
+    struct stat info {}, sourceInfo {};
+    // Replacing the source by its own copy would leave nothing to copy from.
+    if (::stat(target.c_str(), &info) == 0 && ::stat(source.c_str(), &sourceInfo) == 0 &&
+        info.st_dev == sourceInfo.st_dev && info.st_ino == sourceInfo.st_ino)
+        return JobError::OutputIsSource;
     if (!claimed_.insert(target).second) return JobError::OutputNameTaken;
-    struct stat info {};
     if (!options_.replace && ::lstat(target.c_str(), &info) == 0) return JobError::OutputExists;
     return JobError::None;
 }

@@ -28,9 +28,9 @@ public:
     // The run's sources, whose common folder the kept tree starts below.
     void SetSources(const std::vector<std::string>& sources);
     std::string TargetOf(const std::string& source) const;
-    // Takes target for one source of the run: None, or OutputExists,
-    // OutputNameTaken (engine/JobError.h) when the source is passed over.
-    JobError Claim(const std::string& target);
+    // Takes target for source: None, or OutputIsSource, OutputNameTaken,
+    // OutputExists (engine/JobError.h) when the source is passed over.
+    JobError Claim(const std::string& source, const std::string& target);
     bool Replaces() const { return options_.replace; }
 
 private:
