@@ -27,7 +27,7 @@ bool ParseEraseArguments(const std::vector<std::string>& arguments, std::vector<
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || !argument.starts_with("--")) {
+        if (optionsEnded || !argument.starts_with("-") || argument == "-") {
             files.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
