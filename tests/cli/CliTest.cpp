@@ -113,6 +113,7 @@ TEST_F(CliTest, UsageErrorsAndRefusedSettingsExitWithTwoAndStampNothing) {
         {"refused image, before any file",
          {"--settings", ini, "--yes", "--set", "ImageFileName=" + dir.File("logo.gif"), a},
          "透かし画像が未対応の形式です\n" + dir.File("logo.gif")},
+        {"stamping option with --erase", {"--erase", "-o", dir.File("out"), a}, "--erase と一緒に使えないオプションです: -o"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -545,12 +546,13 @@ TEST_F(CliTest, OutputDirKeepsTheTreeAndTheReportTellsEachFile) {
 
     // Again: nothing replaced, the report alone on standard output.
     std::string csv;
-    EXPECT_EQ(test::RunShell("cd " + Quoted(dir.Path()) + " && " + cli + " --quiet --keep-tree --report - src/*/*.pdf " +
-                             "2>err.txt | /usr/bin/python3 -c 'import csv,sys; print(\"\\n\".join(r[\"outcome\"] + \" \" + "
+    EXPECT_EQ(test::RunShell("cd " + Quoted(dir.Path()) + " && { " + cli + " --quiet --keep-tree --report - src/*/*.pdf " +
+                             "2>err.txt; echo $? >status.txt; } | /usr/bin/python3 -c 'import csv,sys; print(\"\\n\".join(r[\"outcome\"] + \" \" + "
                              "r[\"code\"] for r in csv.DictReader(sys.stdin, delimiter=\"\\t\", quoting=csv.QUOTE_NONE)))'",
                              &csv),
               0);
     EXPECT_EQ(csv, "refused 17\nrefused 25\nskipped 27\nskipped 27\nskipped 27\nskipped 27\nskipped 27\nskipped 27\n");
+    EXPECT_EQ(ScratchDir::Read(dir.File("status.txt")), "1\n");  // some file was not stamped
     EXPECT_EQ(Tree(dir.File("out")), out);
     const std::string err = ScratchDir::Read(dir.File("err.txt"));
     EXPECT_NE(err.find("出力先に同じ名前のファイルがあるため、スキップしました（置き換えるには --force を指定して下さい）\n"
@@ -560,13 +562,26 @@ TEST_F(CliTest, OutputDirKeepsTheTreeAndTheReportTellsEachFile) {
 
     // With --force, as JSON Lines.
     std::string json;
-    EXPECT_EQ(test::RunShell("cd " + Quoted(dir.Path()) + " && " + cli + " --quiet --keep-tree --force --set " +
-                                 "HF0_CustomText=Forced --report - --report-format json src/*/*.pdf 2>/dev/null | " +
+    EXPECT_EQ(test::RunShell("cd " + Quoted(dir.Path()) + " && { " + cli + " --quiet --keep-tree --force --set " +
+                                 "HF0_CustomText=Forced --report - --report-format json src/*/*.pdf 2>/dev/null; " +
+                                 "echo $? >status.txt; } | " +
                                  "jq -r 'select(.outcome == \"stamped\") | .output'",
                              &json),
               0);
     EXPECT_EQ(json, "out/a/one.pdf\nout/a/two.pdf\nout/b/one.pdf\nout/b/two.pdf\nout/c/one.pdf\nout/c/two.pdf\n");
+    EXPECT_EQ(ScratchDir::Read(dir.File("status.txt")), "1\n");  // the two refused files
     EXPECT_NE(test::PageText(dir.File("out/b/two.pdf"), 1).find("Forced"), std::string::npos);
+    EXPECT_EQ(Tree(dir.File("src")), sources);
+
+    // An output folder that is the source's own folder passes the file over, even with --force.
+    const Result own = Run({"--settings", ini, "--yes", "--output-dir", dir.File("src/a"), "--force", "--report", "-",
+                            dir.File("src/a/two.pdf")});
+    EXPECT_EQ(own.status, 1);
+    const std::vector<std::vector<std::string>> ownRows = ReportRows(own.out);
+    ASSERT_EQ(ownRows.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(ownRows[1].begin() + 1, ownRows[1].begin() + 4),
+              (std::vector<std::string>{"", "skipped", "33"}));
+    EXPECT_NE(own.err.find("出力ファイルが元のファイルと同じになるため"), std::string::npos) << own.err;
     EXPECT_EQ(Tree(dir.File("src")), sources);
 }
 
