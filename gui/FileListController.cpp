@@ -1,8 +1,6 @@
 #include "gui/FileListController.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QUrl>
 
 #include "app/FileList.h"
 #include "engine/EraseStamp.h"
@@ -83,8 +81,7 @@ void FileListController::FinishBates(const BatchRun& run) {
         prompts_.ShowMessage(Format(bates_message::kRecordFailed, path) + "\r\n\r\n" + Format(bates_message::kNext, next));
         return;
     }
-    if (prompts_.AskOkCancel(Format(bates_message::kOpenRecord, path, next)))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (prompts_.AskOkCancel(Format(bates_message::kOpenRecord, path, next))) view_.OpenPath(path);
 }
 
 void FileListController::StopForClose() {

@@ -128,8 +128,11 @@ bool FileListView::ReadListFile(const std::string& path) {
 }
 
 void FileListView::OpenListRow(int row) {
-    if (row < 0 || row >= list_.Count() || !opener_) return;
-    opener_(list_.Row(row).path);
+    if (row >= 0 && row < list_.Count()) OpenPath(list_.Row(row).path);
+}
+
+void FileListView::OpenPath(const std::string& path) const {
+    if (opener_) opener_(path);
 }
 
 std::vector<BatchRow> FileListView::BatchRows() const {

@@ -51,6 +51,8 @@ public:
     bool ReadListFile(const std::string& path);
     // Opens the row's path with the desktop; rows outside the list do nothing.
     void OpenListRow(int row);
+    // Opens a file with the desktop, as a row is opened.
+    void OpenPath(const std::string& path) const;
 
     const FileList& List() const { return list_; }
     std::vector<BatchRow> BatchRows() const;

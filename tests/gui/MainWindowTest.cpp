@@ -73,7 +73,7 @@ protected:
         MainWindowServices services;
         services.prompts = &prompts_;
         services.dialogs = &dialogs_;
-        services.openInShell = [](const std::string&) {};
+        services.openInShell = [this](const std::string& path) { opened_.push_back(path); };
         window_ = std::make_unique<MainWindow>(app_, services);
         window_->show();
         QApplication::processEvents();
@@ -103,6 +103,7 @@ protected:
     RecordingPrompts prompts_;
     ScriptedDialogs dialogs_;
     std::unique_ptr<MainWindow> window_;
+    std::vector<std::string> opened_;  // what the desktop was asked to open
 };
 
 class BatchTest : public MainWindowTest {
@@ -185,6 +186,35 @@ TEST_F(BatchTest, CancelWhileTheSecondOfFiveRunsFinishesTheSecondOnly) {
     EXPECT_EQ(prompts_.Texts(), Strings{"Cancelled."});
     EXPECT_EQ(window_->Controller().LastOutcome().finished, 2);
     EXPECT_EQ(window_->Controller().LastOutcome().succeeded, 2);
+}
+
+// A run with Bates numbers writes their record beside the first output,
+// offers to open it and keeps the next free number for the next run.
+TEST_F(BatchTest, BatesNumbersLeaveTheirRecordAndTheNextNumber) {
+    StampSettings& stamp = app_.Stamp();
+    stamp.Slots[kFooterCenter].StyleType = HeaderFooterStyle::PageNumber;
+    stamp.Slots[kFooterCenter].StylePageType = PageNumberFormat::Bates;
+    stamp.BatesPrefix = "ABC";
+    stamp.BatesStart = 41;
+    const std::vector<std::string> files = {MakePdf("f2.pdf", 3), MakePdf("f1.pdf", 2)};
+    AddThroughCommand(files);  // the list shows f1.pdf above f2.pdf
+
+    Run();
+
+    const std::string record = dir_.File("ABC000041.tsv");
+    EXPECT_EQ(ScratchDir::Read(record), "source\toutput\tfirst\tlast\tpages\toutcome\n" + files[1] + "\t" +
+                                            dir_.File("_f1.pdf") + "\tABC000041\tABC000042\t2\tstamped\n" + files[0] +
+                                            "\t" + dir_.File("_f2.pdf") + "\tABC000043\tABC000045\t3\tstamped\n");
+    EXPECT_EQ(stamp.BatesStart, 46);
+    ASSERT_EQ(prompts_.questions.size(), 2u);
+    EXPECT_EQ(prompts_.questions[1], "The Bates number record was written. Open it?\r\n" + record +
+                                         "\r\n\r\nNext Bates number: ABC000046");
+    EXPECT_EQ(opened_, Strings{record});
+
+    prompts_.answerOk = false;  // the run's question too: nothing more happens
+    Run();
+    EXPECT_EQ(stamp.BatesStart, 46);
+    EXPECT_EQ(opened_, Strings{record});
 }
 
 // With SIGILRY_SCREENSHOT_DIR=<folder> (skipped without), pictures of the
