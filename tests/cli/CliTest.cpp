@@ -614,8 +614,13 @@ TEST_F(CliTest, CertifiedFilesAreRefusedUnlessAllowedAndErasedBackToTheirBytes) 
         EXPECT_NE(allowed.err.find("設定によりスタンプしました。閲覧ソフトでは認証が無効と表示されます" + row.allowed),
                   std::string::npos)
             << allowed.err;
-        EXPECT_EQ(Run({"--erase", output}).status, 0);
+        const Result erased = Run({"--erase", "--report", "-", output});
+        EXPECT_EQ(erased.status, 0);
         EXPECT_EQ(ScratchDir::Read(output), row.bytes);
+        const std::vector<std::vector<std::string>> report = ReportRows(erased.out);
+        ASSERT_EQ(report.size(), 2u);
+        EXPECT_EQ(std::vector<std::string>(report[1].begin(), report[1].begin() + 4),
+                  (std::vector<std::string>{output, output, "erased", "0"}));
     }
 }
 
