@@ -299,9 +299,16 @@ TEST_F(BatchRunTest, BatesNumbersRunOnlyAcrossPagesThatReachTheDisk) {
         progress.steps = 0;
         progress.cancelAfter = row.cancelAfter;
         BatchRun run(stamp, app, prompts, progress);
+        struct Outcomes : FileRecordSink {
+            void Record(const FileRecord& record) override { seen.push_back(OutcomeName(record.outcome)); }
+            std::vector<std::string> seen;
+        } handedOn;  // what a report receives: every file, also those a cancel never began
+        run.SetRecordSink(&handedOn);
         const BatchOutcome outcome = run.RunBatch(row.rows);
         EXPECT_TRUE(outcome.bates);
         EXPECT_EQ(outcome.batesNext, row.next);
+        ASSERT_EQ(handedOn.seen.size(), row.ranges.size());
+        for (std::size_t f = 0; f < row.ranges.size(); ++f) EXPECT_TRUE(row.ranges[f].ends_with(handedOn.seen[f])) << f;
         std::string record = "source\toutput\tfirst\tlast\tpages\toutcome\n";
         for (std::size_t f = 0; f < row.rows.size(); ++f) {
             const std::string output = dir.File("_" + std::filesystem::path(row.rows[f].path).filename().string());

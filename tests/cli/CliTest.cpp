@@ -109,6 +109,8 @@ TEST_F(CliTest, UsageErrorsAndRefusedSettingsExitWithTwoAndStampNothing) {
         {"set without value", {"--set", "Output", a}, "Output"},
         {"missing settings file", {"--settings", dir.File("none.ini"), "--yes", a}, "none.ini"},
         {"list without file", {"--yes", "--list"}, "--list"},
+        {"record without file", {"--settings", ini, "--yes", a, "--bates-record"}, "--bates-record"},
+        {"output folder without name", {"--settings", ini, "--yes", "--output-dir", "", a}, "--output-dir"},
         {"no terminal and no --yes", {"--settings", ini, a}, "--yes"},
         {"refused image, before any file",
          {"--settings", ini, "--yes", "--set", "ImageFileName=" + dir.File("logo.gif"), a},

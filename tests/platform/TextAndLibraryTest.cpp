@@ -28,6 +28,7 @@ std::vector<FormatRow> Rows() {
         {"float widened", Format("%.2f", 807.51f), "807.51"},
         {"negative real", Format("%.2f", -100.0f), "-100.00"},
         {"missing argument", Format("%d/%d", 5), "5/0"},
+        {"string cut to a precision", Format("[%.3s|%.0s]", "abcdef", "abc"), "[abc|]"},
         {"characters, padded", Format("%c%3c", 'x', 'y'), "x  y"},
         {"text for a number", Format("%d", "abc"), "0"},
     };
