@@ -10,6 +10,7 @@
 #include "app/BatchRun.h"
 #include "app/FileList.h"
 #include "engine/JobRunner.h"
+#include "engine/OutputGroup.h"
 #include "image/JpegReader.h"
 #include "platform/Format.h"
 #include "tests/engine/TestPdf.h"
@@ -188,6 +189,21 @@ TEST_F(BatchRunTest, OtherOutputModesEndWithAPlainSummary) {
     EXPECT_GT(ScratchDir::Read(a).size(), before);
     ASSERT_EQ(prompts.Texts(), std::vector<std::string>{"Done."});
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
+}
+
+// More files in place than one group takes: the second group locks and
+// journals the files from where the first one ended.
+TEST_F(BatchRunTest, FilesInPlaceBeyondOneGroupAreAllStamped) {
+    app.Output = OutputMode::Overwrite;
+    std::vector<BatchRow> rows;
+    for (std::size_t i = 0; i < OutputGroup::kMaxFiles + 3; ++i) rows.push_back({Pdf("f" + std::to_string(i) + ".pdf"), true});
+    const std::size_t before = ScratchDir::Read(rows[0].path).size();
+    const BatchOutcome outcome = Run(rows);
+    EXPECT_EQ(outcome.succeeded, static_cast<int>(rows.size()));
+    for (const BatchRow& row : rows) {
+        EXPECT_GT(ScratchDir::Read(row.path).size(), before) << row.path;
+        EXPECT_FALSE(std::filesystem::exists(JournalPathOf(row.path))) << row.path;
+    }
 }
 
 // A certified file is asked about, unless the setting allows it; a "no"

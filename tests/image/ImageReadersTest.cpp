@@ -462,6 +462,9 @@ TEST(JpegReaderTest, RefusedFilesReportTheirCodes) {
         {"scan of an unknown component", with(sos + 5, "\x09"), JpegReader::kBadHeader},
         {"16-bit", with(sof + 4, "\x10"), JpegReader::kBadHeader},
         {"12-bit", with(sof + 4, "\x0C"), JpegReader::kTwelveBit},
+        {"conditioning index 32", inserted(sof, Bytes({0xFF, 0xCC, 0, 4, 0x20, 0x21})), JpegReader::kBadHeader},
+        {"DC conditioning lower above upper", inserted(sof, Bytes({0xFF, 0xCC, 0, 4, 0x00, 0x23})),
+         JpegReader::kBadHeader},
     };
     TempFolder dir;
     for (const auto& row : rows) {
@@ -472,6 +475,10 @@ TEST(JpegReaderTest, RefusedFilesReportTheirCodes) {
         EXPECT_EQ(reader.Width(), 0);
         EXPECT_EQ(reader.FrameComponents(), 0);
     }
+    // Arithmetic conditioning that decoders take: a DC pair with its lower
+    // bound (the low four bits) not above its upper one.
+    JpegReader conditioned;
+    EXPECT_TRUE(conditioned.Open(dir.Write("dac.jpg", inserted(sof, Bytes({0xFF, 0xCC, 0, 4, 0x01, 0x21})))));
     JpegReader missing;
     EXPECT_FALSE(missing.Open(dir.File("none.jpg")));
     EXPECT_EQ(missing.Error(), JpegReader::kCannotOpen);
