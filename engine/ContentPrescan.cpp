@@ -1,5 +1,7 @@
 #include "engine/ContentPrescan.h"
 
+#include "platform/WorkerThread.h"
+
 namespace sgry {
 
 ContentPrescan::ContentPrescan(const PdfJob& job, const PageRangeChoice& range, bool stampOdd, bool stampEven) {
@@ -10,7 +12,7 @@ ContentPrescan::ContentPrescan(const PdfJob& job, const PageRangeChoice& range, 
     if (job_->ErrorCode() != JobError::None || job_->RepairState() != Repair::NotNeeded || job_->Security()) return;
     finished_ = false;
     balances_.resize(static_cast<std::size_t>(pages));
-    worker_ = std::thread(&ContentPrescan::Count, this, range, pages, stampOdd, stampEven);
+    worker_ = StartWorkerThread(&ContentPrescan::Count, this, range, pages, stampOdd, stampEven);
 }
 
 ContentPrescan::~ContentPrescan() {

@@ -7,6 +7,7 @@
 
 #include "platform/Format.h"
 #include "platform/SjisText.h"
+#include "platform/WorkerThread.h"
 
 namespace sgry {
 namespace {
@@ -89,6 +90,23 @@ TEST(SjisTextTest, Utf8RoundTrip) {
     EXPECT_EQ(sjis::ToUtf8("\x8E\xD0\x8A\x4F\x94\xE9"), "社外秘");
     EXPECT_EQ(sjis::FromUtf8("社外秘").value(), "\x8E\xD0\x8A\x4F\x94\xE9");
     EXPECT_FALSE(sjis::FromUtf8("\xF0\x9F\x98\x80").has_value());  // an emoji has no CP932 form
+}
+
+// A worker thread takes none of the cancel signals, which the thread that
+// runs the batch must receive; the starting thread's mask is left as it was.
+TEST(WorkerThreadTest, TakesNoCancelSignalsAndLeavesTheStartersMaskAsItWas) {
+    const auto blocked = [](int signal) {
+        sigset_t mask;
+        pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+        return sigismember(&mask, signal) == 1;
+    };
+    std::vector<bool> inWorker;
+    std::thread worker = StartWorkerThread([&] {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1}) inWorker.push_back(blocked(signal));
+    });
+    worker.join();
+    EXPECT_EQ(inWorker, (std::vector<bool>{true, true, true, true, false}));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) EXPECT_FALSE(blocked(signal)) << signal;
 }
 
 }  // namespace
