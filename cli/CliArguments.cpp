@@ -26,7 +26,8 @@ bool IsOption(const std::string& argument, const std::string& option) {
 
 namespace {
 
-// Options that mean nothing without the one they belong to.
+// Options that mean nothing without the one they belong to, and two tables
+// that cannot share standard output.
 bool CheckCombinations(const CliArguments& out, std::string& reason) {
     for (const auto& [given, name] : {std::pair{out.keepTree, "--keep-tree"}, std::pair{out.prefix, "--prefix"},
                                       std::pair{out.force, "--force"}})
@@ -34,6 +35,8 @@ bool CheckCombinations(const CliArguments& out, std::string& reason) {
             reason = Format(Translate("%s works only together with --output-dir"), name);
     if (out.report.formatGiven && out.report.path.empty())
         reason = Translate("--report-format works only together with --report");
+    if (out.report.path == "-" && out.batesRecord == "-")
+        reason = Translate("--report and --bates-record cannot both write to standard output (-)");
     return reason.empty();
 }
 

@@ -110,6 +110,8 @@ TEST_F(CliTest, UsageErrorsAndRefusedSettingsExitWithTwoAndStampNothing) {
         {"missing settings file", {"--settings", dir.File("none.ini"), "--yes", a}, "none.ini"},
         {"list without file", {"--yes", "--list"}, "--list"},
         {"record without file", {"--settings", ini, "--yes", a, "--bates-record"}, "--bates-record"},
+        {"report and record on standard output", {"--settings", ini, "--yes", "--report", "-", "--bates-record", "-", a},
+         "標準出力"},
         {"output folder without name", {"--settings", ini, "--yes", "--output-dir", "", a}, "--output-dir"},
         {"no terminal and no --yes", {"--settings", ini, a}, "--yes"},
         {"refused image, before any file",
