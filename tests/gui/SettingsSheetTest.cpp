@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -28,6 +29,7 @@
 #include "app/QrPageCheck.h"
 #include "gui/HeaderFooterPage.h"
 #include "gui/MarginPage.h"
+#include "gui/PreferencesDialog.h"
 #include "gui/QrPage.h"
 #include "gui/StampSettingsDialog.h"
 #include "gui/PreviewDialog.h"
@@ -175,6 +177,34 @@ protected:
         QTest::keyClicks(edit, text);
     }
 };
+
+// The preferences' general page shows the settings it is given and stores
+// what the user ticks and chooses, each into its own key.
+TEST(PreferencesTest, GeneralPageStoresEveryControlInItsKey) {
+    AppSettings settings;
+    settings.Repair = true;
+    RecordingPrompts prompts;
+    PreferencesDialog dialog(settings, prompts);
+    dialog.show();
+    const auto box = [&](const char* name) { return dialog.findChild<QCheckBox*>(QString::fromLatin1(name)); };
+    ASSERT_NE(box("allowCertified"), nullptr);
+    ASSERT_NE(box("repair"), nullptr);
+    EXPECT_FALSE(box("allowCertified")->isChecked());
+    EXPECT_TRUE(box("repair")->isChecked());
+    box("allowCertified")->click();
+    box("repair")->click();
+    Click(&dialog, 1137);
+    Select(&dialog, 1136, 2);
+    dialog.findChild<QComboBox*>(QStringLiteral("language"))->setCurrentIndex(2);
+    dialog.OkButton()->click();
+
+    EXPECT_TRUE(settings.AllowCertified);
+    EXPECT_FALSE(settings.Repair);
+    EXPECT_TRUE(settings.Undo);
+    EXPECT_EQ(settings.Output, OutputMode::Overwrite);
+    EXPECT_EQ(settings.Language, UiLanguage::Japanese);
+    EXPECT_TRUE(prompts.messages.empty());
+}
 
 TEST_F(MarginPageTest, PagesFiveToThreeAreRefusedOnlyForPartOfThePages) {
     OpenSheet();
